@@ -1,0 +1,7 @@
+// The program's entry.
+#include "platform/gui/Platform.h"
+
+int main(int argc, char** argv) {
+    PlatformInitialize(argc, argv);
+    return RunPlaceholderMainWindow("Tesk");
+}

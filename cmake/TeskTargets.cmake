@@ -1,0 +1,121 @@
+# Helpers that turn the folder layout into targets: every folder is globbed, so
+# a new unit needs no edit here.
+
+# tesk_library(name folder deps...): a static library from folder/*.cpp.
+# Dependencies named without "::" are our own libraries (tesk_ prefix).
+function(tesk_library name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/app/Tesk\\.cpp$")
+  set(deps)
+  foreach(dep ${ARGN})
+    if(dep MATCHES "::")
+      list(APPEND deps ${dep})
+    else()
+      list(APPEND deps tesk_${dep})
+    endif()
+  endforeach()
+  if(sources)
+    add_library(tesk_${name} STATIC ${sources})
+    target_include_directories(tesk_${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(tesk_${name} PUBLIC ${deps})
+  else()
+    add_library(tesk_${name} INTERFACE)
+    target_include_directories(tesk_${name} INTERFACE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(tesk_${name} INTERFACE ${deps})
+  endif()
+endfunction()
+
+# Embeds every file of a folder into an object library; platform code finds it
+# by file name through EmbeddedResource().
+function(tesk_embed_resources name folder)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*)
+  set(out ${CMAKE_BINARY_DIR}/generated/EmbeddedResources.cpp)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DFOLDER=${CMAKE_SOURCE_DIR}/${folder}
+            -P ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
+    DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
+    COMMENT "Embedding ${folder}")
+  add_library(${name} OBJECT ${out})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
+# Places the shipped files (language files, templates, the empty database)
+# beside the executable.
+function(tesk_runtime_files target)
+  file(GLOB shipped CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/resources/lang/*
+       ${CMAKE_SOURCE_DIR}/resources/templates/*)
+  set(stamps)
+  foreach(f ${shipped})
+    get_filename_component(fname ${f} NAME)
+    add_custom_command(OUTPUT ${TESK_RUNTIME_DIR}/${fname}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${f} ${TESK_RUNTIME_DIR}/${fname}
+      DEPENDS ${f})
+    list(APPEND stamps ${TESK_RUNTIME_DIR}/${fname})
+  endforeach()
+  if(EXISTS ${CMAKE_SOURCE_DIR}/resources/schema.sql)
+    add_custom_command(OUTPUT ${TESK_RUNTIME_DIR}/Tesk.mdb
+      COMMAND ${CMAKE_COMMAND} -E rm -f ${TESK_RUNTIME_DIR}/Tesk.mdb
+      COMMAND tesk_write_schema ${CMAKE_SOURCE_DIR}/resources/schema.sql ${TESK_RUNTIME_DIR}/Tesk.mdb
+      DEPENDS ${CMAKE_SOURCE_DIR}/resources/schema.sql tesk_write_schema)
+    list(APPEND stamps ${TESK_RUNTIME_DIR}/Tesk.mdb)
+  endif()
+  add_custom_target(${target}_runtime_files ALL DEPENDS ${stamps})
+endfunction()
+
+# One test executable per folder under tests/ that holds .cpp files; tests/support
+# is linked into each.
+function(tesk_tests)
+  include(GoogleTest)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+  file(GLOB_RECURSE all_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+  set(dirs)
+  foreach(f ${all_tests})
+    get_filename_component(d ${f} DIRECTORY)
+    if(NOT d MATCHES "/tests/support$" AND NOT d MATCHES "/tests/fixtures")
+      list(APPEND dirs ${d})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES dirs)
+  foreach(d ${dirs})
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${d})
+    string(REPLACE "/" "_" tname "test_${rel}")
+    file(GLOB srcs CONFIGURE_DEPENDS ${d}/*.cpp)
+    add_executable(${tname} ${srcs} ${support})
+    target_link_libraries(${tname} PRIVATE tesk_app tesk_resources GTest::gtest GTest::gmock)
+    target_compile_definitions(${tname} PRIVATE
+      TESK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TESK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
+    set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${tname} COMMAND ${tname} --gtest_brief=1)
+    set_tests_properties(${tname} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESK_CODEPAGE=1251"
+      TIMEOUT 900)
+  endforeach()
+endfunction()
+
+# bench/<name>.cpp -> bench_<name>, with Google Benchmark and PCRE2 as a reference.
+function(tesk_benchmarks)
+  find_package(benchmark REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-8)
+  file(GLOB benches CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+  foreach(b ${benches})
+    get_filename_component(n ${b} NAME_WE)
+    add_executable(bench_${n} ${b})
+    target_link_libraries(bench_${n} PRIVATE tesk_app tesk_resources benchmark::benchmark PkgConfig::PCRE2 SQLite::SQLite3)
+    set_target_properties(bench_${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  endforeach()
+endfunction()
+
+# fuzz/<name>.cpp -> fuzz_<name> with libFuzzer, linked against the text library.
+function(tesk_fuzz_targets)
+  file(GLOB targets CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
+  foreach(t ${targets})
+    get_filename_component(n ${t} NAME_WE)
+    add_executable(fuzz_${n} ${t})
+    target_link_libraries(fuzz_${n} PRIVATE tesk_text)
+    target_link_options(fuzz_${n} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(fuzz_${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  endforeach()
+endfunction()

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Tesk's one set-up script.
+#   ./tesk.sh run    installs what is missing, builds and starts Tesk
+#   ./tesk.sh test   installs what is missing, builds and runs every test
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+BUILD="${TESK_BUILD_DIR:-$ROOT/build}"
+FUZZ_BUILD="${TESK_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+FUZZ_SECONDS="${TESK_FUZZ_SECONDS:-15}"
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
+  fonts-dejavu-core fonts-liberation
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+  install_missing "${PACKAGES[@]}"
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$BUILD" -j "$JOBS"
+}
+
+# libFuzzer targets run briefly when clang can build them.
+run_fuzzers() {
+  local clangxx
+  clangxx="$(command -v clang++ || true)"
+  if [ -z "$clangxx" ] || ! ls "$ROOT"/fuzz/*.cpp >/dev/null 2>&1; then
+    echo "fuzz: clang++ not present, fuzz targets skipped"
+    return 0
+  fi
+  local probe
+  probe="$(mktemp -d)"
+  printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' > "$probe/p.cpp"
+  if ! "$clangxx" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
+    local major
+    major="$("$clangxx" -dumpversion | cut -d. -f1)"
+    install_missing "libclang-rt-$major-dev" || true
+    if ! "$clangxx" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
+      echo "fuzz: libFuzzer not available for $clangxx, fuzz targets skipped"
+      rm -rf "$probe"
+      return 0
+    fi
+  fi
+  rm -rf "$probe"
+  if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
+    CXX="$clangxx" cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON
+  fi
+  cmake --build "$FUZZ_BUILD" -j "$JOBS"
+  local f
+  for f in "$FUZZ_BUILD"/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    echo "fuzz: $(basename "$f") for ${FUZZ_SECONDS}s"
+    local corpus="$FUZZ_BUILD/corpus/$(basename "$f")"
+    mkdir -p "$corpus"
+    local seeds="$ROOT/fuzz/corpus/$(basename "$f" | sed 's/^fuzz_//')"
+    local dirs=("$corpus")
+    [ -d "$seeds" ] && dirs+=("$seeds")
+    "$f" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 "${dirs[@]}" 2>"$FUZZ_BUILD/$(basename "$f").log" \
+      || { tail -n 60 "$FUZZ_BUILD/$(basename "$f").log"; echo "fuzz: $(basename "$f") failed"; return 1; }
+  done
+}
+
+cmd="${1:-}"
+case "$cmd" in
+  run)
+    configure_and_build
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+      echo "No display found: starting Tesk on the offscreen platform."
+      export QT_QPA_PLATFORM=offscreen
+    fi
+    exec "$BUILD/bin/tesk"
+    ;;
+  test)
+    configure_and_build
+    (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
+    run_fuzzers
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
