@@ -1,0 +1,125 @@
+#pragma once
+// The object model: TObject, TPersistent and TComponent (ownership, names,
+// removal notices, the loading protocol).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/Delegate.h"
+#include "platform/rtl/Exceptions.h"
+
+struct TClassInfo;  // run-time type information of a class (platform/rtti)
+class TFiler;       // component streaming (platform/rtti)
+
+class TObject {
+public:
+    TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+    virtual ~TObject() = default;
+
+    // Overridden per class by the type-information declarations of platform/rtti.
+    virtual const char* ClassName() const { return "TObject"; }
+    virtual const TClassInfo* ClassInfo() const { return nullptr; }
+    // Called before the destructor runs, while virtual calls still reach the
+    // most derived class (the framework's BeforeDestruction).
+    virtual void BeforeDestruction() {}
+};
+
+// Deletes an object the framework way: BeforeDestruction first, then the destructor.
+void FreeObject(TObject* object);
+template <typename T>
+void FreeAndNil(T*& object) {
+    T* o = object;
+    object = nullptr;
+    FreeObject(o);
+}
+
+class TPersistent : public TObject {
+public:
+    const char* ClassName() const override { return "TPersistent"; }
+    // Copies Source into this object; by default asks Source to AssignTo(this).
+    virtual void Assign(TPersistent* Source);
+    virtual AnsiString GetNamePath();
+    virtual void DefineProperties(TFiler& Filer);
+
+protected:
+    virtual void AssignTo(TPersistent* Dest);
+    virtual TPersistent* GetOwner() { return nullptr; }
+
+private:
+    [[noreturn]] void AssignError(TPersistent* Source);
+};
+
+enum TComponentStateBit : uint32_t {
+    csLoading = 1u << 0,
+    csReading = 1u << 1,
+    csWriting = 1u << 2,
+    csDestroying = 1u << 3,
+    csDesigning = 1u << 4,
+    csAncestor = 1u << 5,
+    csUpdating = 1u << 6,
+    csFixups = 1u << 7,
+    csFreeNotification = 1u << 8,
+    csInline = 1u << 9,
+};
+using TComponentState = uint32_t;
+
+enum TOperation { opInsert, opRemove };
+
+class TComponent : public TPersistent {
+public:
+    explicit TComponent(TComponent* AOwner);
+    ~TComponent() override;
+    const char* ClassName() const override { return "TComponent"; }
+    void BeforeDestruction() override;
+
+    TComponent* Owner() const { return owner_; }
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* Components(int Index) const;
+    int ComponentIndex() const;
+    // Finds an owned component by name, ignoring letter case; nullptr when none.
+    TComponent* FindComponent(const AnsiString& AName) const;
+
+    const AnsiString& Name() const { return name_; }
+    virtual void SetName(const AnsiString& NewName);
+    intptr_t Tag() const { return tag_; }
+    void SetTag(intptr_t v) { tag_ = v; }
+
+    TComponentState ComponentState() const { return state_; }
+    bool InState(TComponentState bits) const { return (state_ & bits) != 0; }
+    void SetComponentStateBits(TComponentState bits) { state_ |= bits; }
+    void ClearComponentStateBits(TComponentState bits) { state_ &= ~bits; }
+
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+    void DestroyComponents();
+    void Destroying();
+
+    // Asks AComponent to tell this component when it is destroyed (and the reverse).
+    void FreeNotification(TComponent* AComponent);
+    void RemoveFreeNotification(TComponent* AComponent);
+
+    AnsiString GetNamePath() override;
+    // Ends the loading protocol: clears csLoading.
+    virtual void Loaded();
+
+protected:
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+    TPersistent* GetOwner() override { return owner_; }
+    virtual void ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName);
+
+private:
+    void Insert(TComponent* AComponent);
+    void Remove(TComponent* AComponent);
+    void RemoveNotification(TComponent* AComponent);
+
+    TComponent* owner_ = nullptr;
+    std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
+    AnsiString name_;
+    intptr_t tag_ = 0;
+    TComponentState state_ = 0;
+    bool beforeDestructionDone_ = false;
+};
