@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "platform/rtl/Exceptions.h"
+#include "text/uQuickStrings.h"
+
+namespace {
+
+class QuickStrings : public testing::Test {
+protected:
+    void SetUp() override { CodePage::SetActive(1251); }
+};
+
+int Len(const AnsiString& s) { return static_cast<int>(s.size()); }
+
+// Plain references, written without skip tables.
+bool SameAt(const AnsiString& s, int p0, const AnsiString& f, bool cs) {
+    for (size_t j = 0; j < f.size(); ++j) {
+        char a = s[p0 + j], b = f[j];
+        if (cs ? a != b : CharUpper(a) != CharUpper(b)) return false;
+    }
+    return true;
+}
+
+int NaiveForward(const AnsiString& s, const AnsiString& f, int start, bool cs) {
+    if (f.empty()) return 0;
+    for (int p = start; p + Len(f) - 1 <= Len(s); ++p)
+        if (SameAt(s, p - 1, f, cs)) return p;
+    return 0;
+}
+
+int NaiveBackward(const AnsiString& s, const AnsiString& f, int start, bool cs) {
+    if (f.empty() || f.size() > s.size()) return 0;
+    int last = Len(s) - Len(f) + 1;
+    int from = start == 0 ? last : std::min(start, last);
+    for (int p = from; p >= 1; --p)
+        if (SameAt(s, p - 1, f, cs)) return p;
+    return 0;
+}
+
+AnsiString NaiveReplace(const AnsiString& s, const AnsiString& f, const AnsiString& r, bool cs) {
+    AnsiString out;
+    size_t i = 0;
+    while (i < s.size()) {
+        if (i + f.size() <= s.size() && SameAt(s, static_cast<int>(i), f, cs)) {
+            out += r;
+            i += f.size();
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
+AnsiString Bytes(std::initializer_list<int> bytes) {
+    AnsiString s;
+    for (int b : bytes) s += static_cast<char>(b);
+    return s;
+}
+
+TEST_F(QuickStrings, RandomisedCrossCheckAgainstNaiveSearchAndReplace) {
+    // Mixed case, Latin and Cyrillic (1251: a/A, b/B, ya/YA, yo/YO), so that folding matters.
+    const AnsiString alphabet = "aAbB" + Bytes({0xFF, 0xDF, 0xB8, 0xA8});
+    std::mt19937 rng(20240521);
+    auto randomText = [&](int len) {
+        AnsiString s;
+        for (int i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 40000; ++round) {
+        const AnsiString src = randomText(static_cast<int>(rng() % 21));
+        AnsiString find;
+        switch (rng() % 4) {
+            case 0: find = randomText(1); break;
+            case 1: find = randomText(static_cast<int>(rng() % 5)); break;
+            default:
+                // A piece of the source, often its very start or end.
+                if (!src.empty()) {
+                    size_t len = 1 + rng() % std::min<size_t>(src.size(), 6);
+                    size_t at = rng() % 3 == 0 ? 0 : rng() % 3 == 0 ? src.size() - len : rng() % (src.size() - len + 1);
+                    find = src.substr(at, len);
+                    if (rng() % 2) find = AnsiLowerCase(find);
+                }
+        }
+        const int fwdStart = 1 + static_cast<int>(rng() % (src.size() + 2));
+        const int backStart = static_cast<int>(rng() % (src.size() + 3));
+        SCOPED_TRACE("source '" + src + "' find '" + find + "' starts " + std::to_string(fwdStart) + "/" +
+                     std::to_string(backStart));
+
+        ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
+        ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, false));
+        ASSERT_EQ(FastPosBack(src, find, Len(src), Len(find), backStart), NaiveBackward(src, find, backStart, true));
+        ASSERT_EQ(FastPosBackNoCase(src, find, Len(src), Len(find), backStart),
+                  NaiveBackward(src, find, backStart, false));
+        for (bool cs : {true, false}) {
+            ASSERT_EQ(SmartPos(find, src, cs, fwdStart, true), NaiveForward(src, find, fwdStart, cs));
+            ASSERT_EQ(SmartPos(find, src, cs, backStart, false), NaiveBackward(src, find, backStart, cs));
+        }
+        if (!find.empty()) {
+            const AnsiString repl = randomText(static_cast<int>(rng() % 4));
+            ASSERT_EQ(FastReplace(src, find, repl, true), NaiveReplace(src, find, repl, true));
+            ASSERT_EQ(FastReplace(src, find, repl, false), NaiveReplace(src, find, repl, false));
+        }
+    }
+}
+
+TEST_F(QuickStrings, SearchCases) {
+    struct Case {
+        const char* what;
+        int got, want;
+    };
+    const AnsiString abc = "abcabc";
+    const Case cases[] = {
+        {"nocase forward from 1", SmartPos("ABC", "xxabcxx", false, 1, true), 3},
+        {"nocase forward from 4", SmartPos("ABC", "xxabcxx", false, 4, true), 0},
+        {"case-sensitive from 1", SmartPos("ABC", "xxabcxx", true, 1, true), 0},
+        {"back from the end", FastPosBack(abc, "abc", 6, 3, 0), 4},
+        {"back from 3", FastPosBack(abc, "abc", 6, 3, 3), 1},
+        {"back from 5", FastPosBack(abc, "abc", 6, 3, 5), 4},
+        {"pattern longer than source", FastPos("ab", "abc", 2, 3, 1), 0},
+        {"empty pattern", FastPos(abc, "", 6, 0, 1), 0},
+        {"start past the end", FastPos(abc, "c", 6, 1, 7), 0},
+        {"start at the last byte", FastPos(abc, "c", 6, 1, 6), 6},
+        {"caller's length limits the area", FastPos(abc, "bc", 4, 2, 1), 2},
+        {"caller's length hides a match", FastPos(abc, "ca", 2, 2, 1), 0},
+        {"length beyond the string is cut", FastPos(abc, "c", 100, 1, 4), 6},
+        {"back beyond the string is cut", FastPosBack(abc, "a", 100, 1, 0), 4},
+        {"negative back start finds nothing", FastPosBack(abc, "a", 6, 1, -3), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
+TEST_F(QuickStrings, CyrillicFoldsLikeLatin) {
+    // "privet" in lower case, found in its upper-case spelling; yo folds to YO.
+    const AnsiString lower = Bytes({0xEF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2});
+    const AnsiString text = "xx " + AnsiUpperCase(lower) + " " + Bytes({0xA8});
+    EXPECT_EQ(FastPosNoCase(text, lower, Len(text), Len(lower), 1), 4);
+    EXPECT_EQ(FastPos(text, lower, Len(text), Len(lower), 1), 0);
+    EXPECT_EQ(SmartPos(Bytes({0xB8}), text, false, 1, true), Len(text));
+    EXPECT_EQ(FastReplace(text, lower, "hi", false), "xx hi " + Bytes({0xA8}));
+}
+
+TEST_F(QuickStrings, ForwardSearchAssertsOnStartBelowOne) {
+    struct Case {
+        int (*fn)(const AnsiString&, const AnsiString&, int, int, int);
+        const char* message;
+    };
+    for (const Case& c : {Case{FastPos, "Assertion failure (uQuickStrings, line 544)"},
+                          Case{FastPosNoCase, "Assertion failure (uQuickStrings, line 565)"}}) {
+        for (const AnsiString& src : {AnsiString(), AnsiString("abc")}) {
+            try {
+                c.fn(src, "a", Len(src), 1, 0);
+                ADD_FAILURE() << "no assertion for '" << src << "'";
+            } catch (const EAssertionFailed& e) {
+                EXPECT_EQ(e.Message(), c.message);
+            }
+        }
+    }
+}
+
+TEST_F(QuickStrings, ReplaceCases) {
+    struct Case {
+        AnsiString src, find, repl;
+        bool cs;
+        AnsiString want;
+    };
+    const Case cases[] = {
+        {"aaaa", "aa", "a", true, "aa"},
+        {"  two    blanks ", "  ", " ", true, " two  blanks "},
+        {"a&b&&c&", "&", "", true, "abc"},
+        {"no match here", "zz", "y", true, "no match here"},
+        {"", "a", "b", true, ""},
+        {"x", "x", AnsiString(100, 'r'), true, AnsiString(100, 'r')},
+        {"AbA", "a", "-", false, "-b-"},
+        {"AbA", "a", "-", true, "AbA"},
+        {"abc", "", "z", true, "abc"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FastReplace(c.src, c.find, c.repl, c.cs), c.want) << "'" << c.src << "' '" << c.find << "'";
+
+    // Growth far beyond the first estimate.
+    const AnsiString many(1000, 'x');
+    AnsiString expected;
+    for (int i = 0; i < 1000; ++i) expected += AnsiString(100, 'r');
+    EXPECT_EQ(FastReplace(many, "x", AnsiString(100, 'r'), true), expected);
+}
+
+// Tag callbacks; UserData counts the calls and keeps the tags seen.
+struct TagLog {
+    std::vector<AnsiString> seen;
+};
+
+void UpperTag(AnsiString& tag, intptr_t data) {
+    reinterpret_cast<TagLog*>(data)->seen.push_back(tag);
+    tag = AnsiUpperCase(tag);
+}
+
+void EmptyTag(AnsiString& tag, intptr_t data) {
+    reinterpret_cast<TagLog*>(data)->seen.push_back(tag);
+    tag.clear();
+}
+
+void LongTag(AnsiString& tag, intptr_t data) {
+    reinterpret_cast<TagLog*>(data)->seen.push_back(tag);
+    tag = AnsiString(50, '*');
+}
+
+TEST_F(QuickStrings, TagReplaceCases) {
+    struct Case {
+        AnsiString src;
+        TFastTagReplaceProc proc;
+        AnsiString want;
+        std::vector<AnsiString> seen;
+    };
+    const AnsiString zeroBefore = AnsiString("a") + '\0' + "[#x#]";
+    const AnsiString zeroInside = AnsiString("[#x") + '\0' + "#]";
+    const Case cases[] = {
+        {"a[#x#]b[#y#]c", UpperTag, "aXbYc", {"x", "y"}},
+        {"a[#x#]b[#y#]c", EmptyTag, "abc", {"x", "y"}},
+        {"a[#x", UpperTag, "a[#x", {}},
+        {"a[#x#]b[#y", UpperTag, "aXb[#y", {"x"}},
+        {"a[#[#x#]#]", UpperTag, "a[#X#]", {"[#x"}},
+        {"[##]", UpperTag, "", {""}},
+        {"[#]", UpperTag, "[#]", {}},
+        {"#][#x#]", UpperTag, "#]X", {"x"}},
+        {zeroBefore, UpperTag, zeroBefore, {}},
+        {zeroInside, UpperTag, zeroInside, {}},
+        {"[#a#][#b#][#c#]", LongTag, AnsiString(150, '*'), {"a", "b", "c"}},
+        {"plain", UpperTag, "plain", {}},
+    };
+    for (const Case& c : cases) {
+        TagLog log;
+        EXPECT_EQ(FastTagReplace(c.src, "[#", "#]", c.proc, reinterpret_cast<intptr_t>(&log)), c.want) << c.src;
+        EXPECT_EQ(log.seen, c.seen) << c.src;
+    }
+    // Empty tags or source: unchanged, the callback is not called.
+    TagLog log;
+    const intptr_t data = reinterpret_cast<intptr_t>(&log);
+    EXPECT_EQ(FastTagReplace("a[#x#]", "", "#]", UpperTag, data), "a[#x#]");
+    EXPECT_EQ(FastTagReplace("a[#x#]", "[#", "", UpperTag, data), "a[#x#]");
+    EXPECT_EQ(FastTagReplace("", "[#", "#]", UpperTag, data), "");
+    EXPECT_TRUE(log.seen.empty());
+}
+
+TEST_F(QuickStrings, TagReplaceWithoutCallbackAsserts) {
+    try {
+        FastTagReplace("", "[#", "#]", nullptr, 0);
+        ADD_FAILURE() << "no assertion";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_EQ(e.Message(), "Assertion failure (uQuickStrings, line 1060)");
+    }
+}
+
+}  // namespace
