@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/rtl/Exceptions.h"
 
 const unsigned char* UpcaseTable() { return CodePage::Active().UpperTable(); }
@@ -37,7 +41,9 @@ void MakeBMTableNoCase(const Byte* Buffer, int BufferLen, int32_t* Table, const 
 
 // One pattern prepared for repeated forward scans. The case-insensitive table
 // is re-indexed by the raw byte (each byte takes the shift of its upper-case
-// form), so the scan looks up one table per step instead of two.
+// form), so the scan looks up one table per step instead of two. The entries
+// of the pattern's last byte are set to 0 to mark "compare here"; its real
+// shift is kept aside.
 class Searcher {
 public:
     Searcher(const Byte* find, int findLen, bool caseSensitive)
@@ -49,47 +55,98 @@ public:
             MakeBMTableNoCase(find_, m_, folded, up_);
             for (int b = 0; b < 256; ++b) skip_[b] = folded[up_[b]];
         }
+        const Byte last = find_[m_ - 1];
+        lastShift_ = skip_[last];
+        for (int b = 0; b < 256; ++b)
+            if (caseSensitive_ ? b == last : up_[b] == up_[last]) skip_[b] = 0;
+        filter_ = Variants(find_[0], first_) && Variants(last, last_);
     }
 
     // First match inside the len bytes at s, or nullptr.
     const Byte* Find(const Byte* s, size_t len) const {
         if (len < static_cast<size_t>(m_)) return nullptr;
-        return caseSensitive_ ? BMPos(s, len) : BMPosNoCase(s, len);
+        if (m_ == 1 && caseSensitive_) return static_cast<const Byte*>(std::memchr(s, find_[0], len));
+        size_t done = 0;
+        if (filter_) {
+            if (const Byte* hit = FilterScan(s, len, done)) return hit;
+        }
+        return BMPos(s + done, len - done);
     }
 
 private:
-    const Byte* BMPos(const Byte* s, size_t len) const {
-        const size_t m = static_cast<size_t>(m_);
-        if (m == 1) return static_cast<const Byte*>(std::memchr(s, find_[0], len));
-        const Byte last = find_[m - 1];
-        size_t e = m - 1;
-        while (e < len) {
-            const Byte c = s[e];
-            if (c == last && std::memcmp(s + e - (m - 1), find_, m - 1) == 0) return s + e - (m - 1);
-            e += static_cast<size_t>(skip_[c]);
+    // The bytes that equal b (case-insensitive: that fold to the same letter);
+    // false when there are more than two, which the filter does not handle.
+    bool Variants(Byte b, Byte* out) const {
+        if (caseSensitive_) {
+            out[0] = out[1] = b;
+            return true;
         }
+        int n = 0;
+        for (int c = 0; c < 256; ++c) {
+            if (up_[c] != up_[b]) continue;
+            if (n == 2) return false;
+            out[n++] = static_cast<Byte>(c);
+        }
+        if (n == 1) out[1] = out[0];
+        return n > 0;
+    }
+
+    // Checks sixteen windows at a time by their first and last byte and
+    // compares the rest only where both agree; done is set to the first window
+    // not yet looked at. Without SSE2 nothing is done here.
+    const Byte* FilterScan(const Byte* s, size_t len, size_t& done) const {
+#if defined(__SSE2__)
+        const size_t m = static_cast<size_t>(m_);
+        const __m128i f0 = _mm_set1_epi8(static_cast<char>(first_[0]));
+        const __m128i f1 = _mm_set1_epi8(static_cast<char>(first_[1]));
+        const __m128i l0 = _mm_set1_epi8(static_cast<char>(last_[0]));
+        const __m128i l1 = _mm_set1_epi8(static_cast<char>(last_[1]));
+        size_t i = 0;
+        for (; i + m - 1 + 16 <= len; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+            const __m128i fa = _mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1));
+            const __m128i lb = _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(fa, lb)));
+            while (mask) {
+                const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+                if (SameWindow(w)) return w;
+                mask &= mask - 1;
+            }
+        }
+        done = i;
+#else
+        (void)s;
+        (void)len;
+        done = 0;
+#endif
         return nullptr;
     }
 
-    const Byte* BMPosNoCase(const Byte* s, size_t len) const {
+    bool SameWindow(const Byte* w) const {
         const size_t m = static_cast<size_t>(m_);
-        const Byte* up = up_;
-        const Byte last = up[find_[m - 1]];
-        if (m == 1) {
-            for (size_t i = 0; i < len; ++i)
-                if (up[s[i]] == last) return s + i;
-            return nullptr;
-        }
+        if (caseSensitive_) return std::memcmp(w, find_, m - 1) == 0;
+        for (size_t j = m - 1; j > 0; --j)
+            if (up_[w[j - 1]] != up_[find_[j - 1]]) return false;
+        return true;
+    }
+
+    const Byte* BMPos(const Byte* s, size_t len) const {
+        const size_t m = static_cast<size_t>(m_);
         size_t e = m - 1;
         while (e < len) {
-            const Byte c = s[e];
-            if (up[c] == last) {
-                const Byte* w = s + e - (m - 1);
-                size_t j = m - 1;
-                while (j > 0 && up[w[j - 1]] == up[find_[j - 1]]) --j;
-                if (j == 0) return w;
+            int32_t k = skip_[s[e]];
+            // Most bytes of a text are not in the pattern: the full shift is taken
+            // on a predicted branch, so the next step need not wait for the table.
+            if (k == m_) {
+                e += m;
+                continue;
             }
-            e += static_cast<size_t>(skip_[c]);
+            if (k == 0) {
+                if (SameWindow(s + e - (m - 1))) return s + e - (m - 1);
+                k = lastShift_;
+            }
+            e += static_cast<size_t>(k);
         }
         return nullptr;
     }
@@ -98,7 +155,11 @@ private:
     int m_;
     bool caseSensitive_;
     const Byte* up_;
+    int32_t lastShift_;
     int32_t skip_[256];
+    bool filter_;
+    Byte first_[2];
+    Byte last_[2];
 };
 
 int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos,

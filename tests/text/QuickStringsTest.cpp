@@ -64,44 +64,55 @@ TEST_F(QuickStrings, RandomisedCrossCheckAgainstNaiveSearchAndReplace) {
     // Mixed case, Latin and Cyrillic (1251: a/A, b/B, ya/YA, yo/YO), so that folding matters.
     const AnsiString alphabet = "aAbB" + Bytes({0xFF, 0xDF, 0xB8, 0xA8});
     std::mt19937 rng(20240521);
-    auto randomText = [&](int len) {
+    auto randomText = [&](size_t len) {
         AnsiString s;
-        for (int i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
+        for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
         return s;
     };
-    for (int round = 0; round < 40000; ++round) {
-        const AnsiString src = randomText(static_cast<int>(rng() % 21));
-        AnsiString find;
-        switch (rng() % 4) {
-            case 0: find = randomText(1); break;
-            case 1: find = randomText(static_cast<int>(rng() % 5)); break;
-            default:
-                // A piece of the source, often its very start or end.
-                if (!src.empty()) {
-                    size_t len = 1 + rng() % std::min<size_t>(src.size(), 6);
-                    size_t at = rng() % 3 == 0 ? 0 : rng() % 3 == 0 ? src.size() - len : rng() % (src.size() - len + 1);
-                    find = src.substr(at, len);
-                    if (rng() % 2) find = AnsiLowerCase(find);
-                }
-        }
-        const int fwdStart = 1 + static_cast<int>(rng() % (src.size() + 2));
-        const int backStart = static_cast<int>(rng() % (src.size() + 3));
-        SCOPED_TRACE("source '" + src + "' find '" + find + "' starts " + std::to_string(fwdStart) + "/" +
-                     std::to_string(backStart));
+    // Short texts check the scan's ends; longer ones also the sixteen-window blocks.
+    const struct {
+        size_t maxSource, maxPiece;
+        int rounds;
+    } sizes[] = {{20, 6, 40000}, {70, 20, 20000}};
+    for (const auto& size : sizes) {
+        for (int round = 0; round < size.rounds; ++round) {
+            const AnsiString src = randomText(rng() % (size.maxSource + 1));
+            AnsiString find;
+            switch (rng() % 4) {
+                case 0: find = randomText(1); break;
+                case 1: find = randomText(rng() % 5); break;
+                default:
+                    // A piece of the source, often its very start or end.
+                    if (!src.empty()) {
+                        const size_t len = 1 + rng() % std::min(src.size(), size.maxPiece);
+                        const size_t at = rng() % 3 == 0   ? 0
+                                          : rng() % 2 == 0 ? src.size() - len
+                                                           : rng() % (src.size() - len + 1);
+                        find = src.substr(at, len);
+                        if (rng() % 2) find = AnsiLowerCase(find);
+                    }
+            }
+            const int fwdStart = 1 + static_cast<int>(rng() % (src.size() + 2));
+            const int backStart = static_cast<int>(rng() % (src.size() + 3));
+            SCOPED_TRACE("source '" + src + "' find '" + find + "' starts " + std::to_string(fwdStart) + "/" +
+                         std::to_string(backStart));
 
-        ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
-        ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, false));
-        ASSERT_EQ(FastPosBack(src, find, Len(src), Len(find), backStart), NaiveBackward(src, find, backStart, true));
-        ASSERT_EQ(FastPosBackNoCase(src, find, Len(src), Len(find), backStart),
-                  NaiveBackward(src, find, backStart, false));
-        for (bool cs : {true, false}) {
-            ASSERT_EQ(SmartPos(find, src, cs, fwdStart, true), NaiveForward(src, find, fwdStart, cs));
-            ASSERT_EQ(SmartPos(find, src, cs, backStart, false), NaiveBackward(src, find, backStart, cs));
-        }
-        if (!find.empty()) {
-            const AnsiString repl = randomText(static_cast<int>(rng() % 4));
-            ASSERT_EQ(FastReplace(src, find, repl, true), NaiveReplace(src, find, repl, true));
-            ASSERT_EQ(FastReplace(src, find, repl, false), NaiveReplace(src, find, repl, false));
+            ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
+            ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart),
+                      NaiveForward(src, find, fwdStart, false));
+            ASSERT_EQ(FastPosBack(src, find, Len(src), Len(find), backStart),
+                      NaiveBackward(src, find, backStart, true));
+            ASSERT_EQ(FastPosBackNoCase(src, find, Len(src), Len(find), backStart),
+                      NaiveBackward(src, find, backStart, false));
+            for (bool cs : {true, false}) {
+                ASSERT_EQ(SmartPos(find, src, cs, fwdStart, true), NaiveForward(src, find, fwdStart, cs));
+                ASSERT_EQ(SmartPos(find, src, cs, backStart, false), NaiveBackward(src, find, backStart, cs));
+            }
+            if (!find.empty()) {
+                const AnsiString repl = randomText(rng() % 4);
+                ASSERT_EQ(FastReplace(src, find, repl, true), NaiveReplace(src, find, repl, true));
+                ASSERT_EQ(FastReplace(src, find, repl, false), NaiveReplace(src, find, repl, false));
+            }
         }
     }
 }
