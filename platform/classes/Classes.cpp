@@ -24,7 +24,12 @@ void TPersistent::AssignError(TPersistent* Source) {
 }
 
 AnsiString TPersistent::GetNamePath() {
-    return ClassName();
+    AnsiString result = ClassName();
+    if (TPersistent* owner = GetOwner()) {
+        AnsiString ownerPath = owner->GetNamePath();
+        if (!ownerPath.empty()) result = ownerPath + "." + result;
+    }
+    return result;
 }
 
 void TPersistent::DefineProperties(TFiler&) {}
@@ -74,8 +79,22 @@ TComponent* TComponent::FindComponent(const AnsiString& AName) const {
     return nullptr;
 }
 
+namespace {
+
+bool IsValidIdent(const AnsiString& s) {
+    auto alpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (s.empty() || !alpha(s[0])) return false;
+    for (char c : s)
+        if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
+    return true;
+}
+
+}  // namespace
+
 void TComponent::SetName(const AnsiString& NewName) {
     if (name_ == NewName) return;
+    if (!NewName.empty() && !IsValidIdent(NewName))
+        throw EComponentError("'" + NewName + "' is not a valid component name");
     if (owner_) owner_->ValidateRename(this, name_, NewName);
     else ValidateRename(nullptr, name_, NewName);
     name_ = NewName;
@@ -85,7 +104,7 @@ void TComponent::ValidateRename(TComponent* AComponent, const AnsiString&, const
     if (AComponent && !NewName.empty()) {
         TComponent* other = FindComponent(NewName);
         if (other && other != AComponent)
-            throw EInvalidOperation("A component named " + NewName + " already exists");
+            throw EComponentError("A component named " + NewName + " already exists");
     }
 }
 
@@ -112,10 +131,12 @@ void TComponent::Remove(TComponent* AComponent) {
 }
 
 void TComponent::DestroyComponents() {
-    // Reverse order of creation; each child removes itself from the list.
     while (!components_.empty()) {
         TComponent* child = components_.back();
-        Remove(child);
+        // A child that others watch goes with a removal notice, so that siblings
+        // holding it (they hear through the owner) drop it before it is freed.
+        if (child->state_ & csFreeNotification) RemoveComponent(child);
+        else Remove(child);
         FreeObject(child);
     }
 }
@@ -128,12 +149,12 @@ void TComponent::Destroying() {
 
 void TComponent::FreeNotification(TComponent* AComponent) {
     if (!AComponent || AComponent == this) return;
+    state_ |= csFreeNotification;
     if (owner_ && AComponent->owner_ == owner_) return;  // siblings hear each other through the owner
     if (std::find(freeNotifies_.begin(), freeNotifies_.end(), AComponent) == freeNotifies_.end())
         freeNotifies_.push_back(AComponent);
     auto& other = AComponent->freeNotifies_;
     if (std::find(other.begin(), other.end(), this) == other.end()) other.push_back(this);
-    state_ |= csFreeNotification;
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {

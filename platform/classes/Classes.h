@@ -9,6 +9,8 @@
 #include "platform/rtl/Delegate.h"
 #include "platform/rtl/Exceptions.h"
 
+TESK_DECLARE_EXCEPTION(EComponentError, Exception);
+
 struct TClassInfo;  // run-time type information of a class (platform/rtti)
 class TFiler;       // component streaming (platform/rtti)
 
@@ -41,6 +43,7 @@ public:
     const char* ClassName() const override { return "TPersistent"; }
     // Copies Source into this object; by default asks Source to AssignTo(this).
     virtual void Assign(TPersistent* Source);
+    // "<owner's name path>.<class name>", or the class name alone without an owner.
     virtual AnsiString GetNamePath();
     virtual void DefineProperties(TFiler& Filer);
 
@@ -83,6 +86,8 @@ public:
     TComponent* FindComponent(const AnsiString& AName) const;
 
     const AnsiString& Name() const { return name_; }
+    // A name is empty or an identifier (EComponentError "'x y' is not a valid
+    // component name"); the owner refuses a name already in use, ignoring case.
     virtual void SetName(const AnsiString& NewName);
     intptr_t Tag() const { return tag_; }
     void SetTag(intptr_t v) { tag_ = v; }
@@ -94,6 +99,7 @@ public:
 
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
+    // Frees the owned components, the last created first.
     void DestroyComponents();
     void Destroying();
 
