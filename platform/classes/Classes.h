@@ -110,6 +110,11 @@ public:
     AnsiString GetNamePath() override;
     // Ends the loading protocol: clears csLoading.
     virtual void Loaded();
+    // The component that encloses this one in a form definition, given by the
+    // reader before the properties (controls take it as their parent).
+    virtual void SetParentComponent(TComponent* Value) { (void)Value; }
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual bool HasParent() const { return false; }
 
 protected:
     virtual void Notification(TComponent* AComponent, TOperation Operation);
