@@ -19,48 +19,62 @@ struct Decimal {
 
 constexpr int kNoLimit = 9999;
 
-// Rounds |value| half away from zero to at most `precision` significant digits
-// and at most `decimals` digits after the point. The value's first 18 digits
-// are taken as they are, like the framework's extended-precision conversion.
-Decimal ToDecimal(double value, int precision, int decimals) {
-    Decimal d;
-    d.negative = std::signbit(value);
+// An exact decimal form of a value before rounding: value = 0.digits * 10^exponent.
+struct Exact {
+    bool negative = false;
+    int exponent = 0;
+    std::string digits;  // empty for zero
+};
+
+// The double's first 18 significant digits, like the framework's extended-precision conversion.
+Exact FromDouble(double value) {
+    Exact e;
     double v = std::fabs(value);
-    if (v == 0) {
-        d.negative = false;
-        return d;
-    }
+    if (v == 0) return e;
+    e.negative = std::signbit(value);
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.17e", v);
-    std::string all;
     const char* p = buffer;
     for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') all += *p;
-    int exponent = std::atoi(p + 1) + 1;
-    precision = std::clamp(precision, 1, 18);
+        if (*p >= '0' && *p <= '9') e.digits += *p;
+    e.exponent = std::atoi(p + 1) + 1;
+    return e;
+}
+
+// A fixed-point value with `scale` decimals, digit for digit.
+Exact FromScaled(int64_t scaled, int scale) {
+    Exact e;
+    if (scaled == 0) return e;
+    e.negative = scaled < 0;
+    uint64_t magnitude = e.negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+    e.digits = std::to_string(magnitude);
+    e.exponent = static_cast<int>(e.digits.size()) - scale;
+    return e;
+}
+
+// Rounds half away from zero to at most `precision` significant digits and at
+// most `decimals` digits after the point.
+Decimal ToDecimal(const Exact& e, int precision, int decimals) {
+    Decimal d;
+    if (e.digits.empty()) return d;
+    precision = std::clamp(precision, 1, 19);
+    int exponent = e.exponent;
     int keep = std::min<int>(precision, decimals >= kNoLimit ? kNoLimit : exponent + decimals);
-    if (keep < 0) {
-        d.negative = false;
-        return d;
-    }
-    std::string kept = all.substr(0, static_cast<size_t>(keep));
-    if (all[static_cast<size_t>(keep)] >= '5') {
-        int i = keep - 1;
+    if (keep < 0) return d;
+    std::string kept = e.digits.substr(0, static_cast<size_t>(std::min<int>(keep, static_cast<int>(e.digits.size()))));
+    if (keep < static_cast<int>(e.digits.size()) && e.digits[static_cast<size_t>(keep)] >= '5') {
+        int i = static_cast<int>(kept.size()) - 1;
         while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
         if (i >= 0) {
             ++kept[static_cast<size_t>(i)];
         } else {
             kept.insert(kept.begin(), '1');
-            kept.pop_back();
-            if (kept.empty()) kept = "1";
             ++exponent;
         }
     }
     while (!kept.empty() && kept.back() == '0') kept.pop_back();
-    if (kept.empty()) {
-        d.negative = false;
-        return d;
-    }
+    if (kept.empty()) return d;
+    d.negative = e.negative;
     d.exponent = exponent;
     d.digits = kept;
     return d;
@@ -154,11 +168,11 @@ std::string CurrencyText(const std::string& number, bool negative, const TFormat
 
 }  // namespace
 
-AnsiString FloatToTextInternal(double value, TFloatFormat format, int precision, int digits,
-                               const TFormatSettings& fs) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    precision = std::clamp(precision, 1, 18);
+namespace {
+
+std::string ExactToText(const Exact& value, TFloatFormat format, int precision, int digits,
+                        const TFormatSettings& fs) {
+    precision = std::clamp(precision, 1, 19);
     switch (format) {
         case ffExponent: {
             Decimal d = ToDecimal(value, precision, kNoLimit);
@@ -179,7 +193,7 @@ AnsiString FloatToTextInternal(double value, TFloatFormat format, int precision,
             Decimal d = ToDecimal(value, precision, digits);
             if (d.exponent > precision) return GeneralText(d, precision, 0, fs);
             std::string integer = IntegerPart(d);
-            if (integer.empty()) integer = "0";
+            if (integer.empty()) integer.push_back('0');
             if (format != ffFixed) integer = Group(integer, fs.ThousandSeparator);
             std::string out = integer;
             if (digits > 0) {
@@ -193,6 +207,15 @@ AnsiString FloatToTextInternal(double value, TFloatFormat format, int precision,
         default:
             return GeneralText(ToDecimal(value, precision, kNoLimit), precision, digits, fs);
     }
+}
+
+}  // namespace
+
+AnsiString FloatToTextInternal(double value, TFloatFormat format, int precision, int digits,
+                               const TFormatSettings& fs) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    return ExactToText(FromDouble(value), format, std::min(precision, 18), digits, fs);
 }
 
 AnsiString FloatToStr(double value, const TFormatSettings& fs) {
@@ -279,7 +302,7 @@ struct Digits {
     int exponent = 0;      // scientific only
 };
 
-Digits Prepare(const Section& s, double value) {
+Digits Prepare(const Section& s, const Exact& value) {
     Digits r;
     if (s.scientific) {
         int places = std::max(s.intPlaces + s.decPlaces, 1);
@@ -291,7 +314,7 @@ Digits Prepare(const Section& s, double value) {
         while (!r.integer.empty() && r.integer[0] == '0') r.integer.erase(0, 1);
         for (int i = lead; i < static_cast<int>(r.decimal.digits.size()); ++i) r.fraction += r.decimal.digits[static_cast<size_t>(i)];
     } else {
-        r.decimal = ToDecimal(value, 18, s.decPlaces);
+        r.decimal = ToDecimal(value, 19, s.decPlaces);
         r.integer = IntegerPart(r.decimal);
         r.fraction = FractionPart(r.decimal);
     }
@@ -362,23 +385,31 @@ std::string Apply(const Section& s, const Digits& d, bool minus, const TFormatSe
 
 }  // namespace
 
-AnsiString FormatFloat(const AnsiString& format, double value, const TFormatSettings& fs) {
-    if (format.empty() || std::isnan(value) || std::isinf(value)) return FloatToStr(value, fs);
+namespace {
+
+std::string FormatExact(const AnsiString& format, const Exact& value, const TFormatSettings& fs) {
     std::vector<std::string_view> sections = SplitSections(format);
     auto usable = [&](size_t i) { return i < sections.size() && !sections[i].empty(); };
     size_t which = 0;
-    if (value < 0 && usable(1)) which = 1;
-    else if (value == 0 && usable(2)) which = 2;
+    if (value.negative && usable(1)) which = 1;
+    else if (value.digits.empty() && usable(2)) which = 2;
     Section section = ScanSection(sections[which]);
     Digits digits = Prepare(section, value);
     // A value that rounds to zero takes the zero section when there is one.
     if (digits.decimal.digits.empty() && which != 2 && usable(2)) {
         which = 2;
         section = ScanSection(sections[2]);
-        digits = Prepare(section, 0.0);
+        digits = Prepare(section, Exact());
     }
     bool minus = which == 0 && digits.decimal.negative && !digits.decimal.digits.empty();
     return Apply(section, digits, minus, fs);
+}
+
+}  // namespace
+
+AnsiString FormatFloat(const AnsiString& format, double value, const TFormatSettings& fs) {
+    if (format.empty() || std::isnan(value) || std::isinf(value)) return FloatToStr(value, fs);
+    return FormatExact(format, FromDouble(value), fs);
 }
 
 // ---------------------------------------------------------------------------
@@ -396,16 +427,18 @@ Currency Currency::FromDouble(double value) {
     return FromScaled(static_cast<int64_t>(scaled));
 }
 
+// Currency text is made from the scaled integer, so no digit is lost to binary fractions.
 AnsiString FormatCurr(const AnsiString& format, Currency value, const TFormatSettings& fs) {
-    return FormatFloat(format, value.ToDouble(), fs);
+    if (format.empty()) return CurrToStr(value, fs);
+    return FormatExact(format, FromScaled(value.Scaled, 4), fs);
 }
 
 AnsiString CurrToStr(Currency value, const TFormatSettings& fs) {
-    return FloatToTextInternal(value.ToDouble(), ffGeneral, 18, 0, fs);
+    return ExactToText(FromScaled(value.Scaled, 4), ffGeneral, 19, 0, fs);
 }
 
 AnsiString CurrToStrF(Currency value, TFloatFormat format, int digits, const TFormatSettings& fs) {
-    return FloatToTextInternal(value.ToDouble(), format, 18, digits, fs);
+    return ExactToText(FromScaled(value.Scaled, 4), format, 19, digits, fs);
 }
 
 // ---------------------------------------------------------------------------

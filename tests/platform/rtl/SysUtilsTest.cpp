@@ -233,6 +233,12 @@ TEST(FloatText, CurrencyRoundsHalfToEven) {
     EXPECT_EQ(StrToCurr("12.3456").Scaled, 123456);
     EXPECT_EQ(CurrToStr(Currency::FromScaled(-15000)), "-1.5");
     EXPECT_THROW(Currency::FromDouble(1e300), EConvertError);
+    // Currency text comes from the scaled integer: no digit is lost.
+    Currency largest = Currency::FromScaled(std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(CurrToStr(largest), "922337203685477.5807");
+    EXPECT_EQ(CurrToStrF(largest, ffNumber, 4), "922,337,203,685,477.5807");
+    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(-123450)), "-12.35");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(-12345), ffCurrency, 2), "($1.23)");
 }
 
 TEST(Booleans, TextTable) {
