@@ -1,0 +1,59 @@
+#pragma once
+// INI files read and written like the Windows private-profile functions:
+// sections and keys match ignoring letter case and the first occurrence wins;
+// a value loses the blanks around it and then one pair of enclosing quotes
+// (" or '); lines starting with ';' are comments. A write changes only the line
+// it concerns and keeps every other byte; new lines end in CR LF. Every call
+// reads the file afresh and every write reaches the file at once, so two
+// objects on one file see each other's changes.
+#include "platform/classes/Classes.h"
+
+class TStrings;
+
+TESK_DECLARE_EXCEPTION(EIniFileException, Exception);
+
+class TIniFile : public TObject {
+public:
+    // The name is used as given (relative names against the current folder).
+    explicit TIniFile(const AnsiString& FileName) : fileName_(FileName) {}
+    const char* ClassName() const override { return "TIniFile"; }
+    const AnsiString& FileName() const { return fileName_; }
+
+    // Default when the key is missing; an empty value is returned as it is.
+    virtual AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default);
+    // Rewrites the first occurrence of the key in place, or adds the key at the
+    // end of its section, or the section at the end of the file. Raises
+    // EIniFileException "Unable to write to <file>" when the file cannot be written.
+    virtual void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);
+    // The typed reads ask ReadString (with an empty default) for the text.
+    // ReadInteger takes decimal, "$hex" or "0xhex"; anything else gives Default.
+    virtual int ReadInteger(const AnsiString& Section, const AnsiString& Ident, int Default);
+    virtual void WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value);
+    // ReadInteger(..., Default ? 1 : 0) != 0; written as "1" or "0".
+    virtual bool ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default);
+    virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);
+    virtual double ReadFloat(const AnsiString& Section, const AnsiString& Ident, double Default);
+    virtual void WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value);
+
+    // Key names of the section in file order, each once.
+    virtual void ReadSection(const AnsiString& Section, TStrings* Strings);
+    // Section names in file order, each once.
+    virtual void ReadSections(TStrings* Strings);
+    // "name=value" for each key of the section, the values through ReadString.
+    virtual void ReadSectionValues(const AnsiString& Section, TStrings* Strings);
+    // Removes the first section of that name with all its lines.
+    virtual void EraseSection(const AnsiString& Section);
+    // Removes the first occurrence of the key in the section.
+    virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident);
+    // True when the section holds at least one key.
+    bool SectionExists(const AnsiString& Section);
+    virtual bool ValueExists(const AnsiString& Section, const AnsiString& Ident);
+    // Writes are immediate; nothing is pending.
+    virtual void UpdateFile() {}
+
+private:
+    AnsiString Load() const;
+    void Save(const AnsiString& bytes);
+
+    AnsiString fileName_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// Where the program keeps its files, and the safe whole-file write.
+#include "platform/rtl/CodePage.h"
+
+// The folder "beside the executable", with a trailing '/': the executable's own
+// folder when it is writable, else the user's data folder (UserDataFolder),
+// which receives the shipped files it lacks. Tests point it elsewhere.
+AnsiString ProgramFolder();
+// Replaces the answer of ProgramFolder (a trailing '/' is added when missing);
+// an empty Folder returns to the real one.
+void SetProgramFolderForTests(const AnsiString& Folder);
+
+// The running executable's folder, with a trailing '/'.
+AnsiString ExecutableFolder();
+// $XDG_DATA_HOME/Tesk/, by default ~/.local/share/Tesk/.
+AnsiString UserDataFolder();
+// The rule behind ProgramFolder: ExeFolder when writable, else DataFolder,
+// created when missing and given a copy of every regular, non-executable file
+// of ExeFolder that it does not have yet. Both answers end in '/'.
+AnsiString ResolveProgramFolder(const AnsiString& ExeFolder, bool ExeFolderWritable, const AnsiString& DataFolder);
+
+// Writes Bytes to a new file in FileName's folder and renames it over FileName,
+// so that readers see the old or the new contents, never a mixture. A file
+// that existed keeps its permissions; a symbolic link keeps pointing at the
+// file, which is replaced. Raises EFCreateError "Cannot create file <name>. <reason>".
+void WriteFileAtomically(const AnsiString& FileName, const AnsiString& Bytes);

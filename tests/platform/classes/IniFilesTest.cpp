@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/classes/IniFiles.h"
+#include "platform/classes/Strings.h"
+#include "tests/platform/classes/TempFolder.h"
+
+namespace {
+
+// Comments, odd letter case, blanks around '=', a line without '=', an LF-only
+// line, and a second [Main] whose keys are hidden behind the first.
+const std::string kSettings =
+    "; settings written by hand\r\n"
+    "[Main]\r\n"
+    "Language = English\r\n"
+    "; the grid\r\n"
+    "GRIDLINES=1\n"
+    "not a key\r\n"
+    "Title=\" padded \"\r\n"
+    "\r\n"
+    "; groups follow\r\n"
+    "[dbgroup]\r\n"
+    "GroupName1=Main\r\n"
+    "[MAIN]\r\n"
+    "Hidden=yes\r\n"
+    "Language=Hidden\r\n";
+
+std::vector<AnsiString> LinesOf(const TStrings& s) {
+    std::vector<AnsiString> result;
+    for (int i = 0; i < s.Count(); ++i) result.push_back(s[i]);
+    return result;
+}
+
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    size_t p = s.find(from);
+    EXPECT_NE(p, std::string::npos) << from;
+    return s.replace(p, from.size(), to);
+}
+
+}  // namespace
+
+TEST(TIniFile, ReadsMatchIgnoringCaseAndTheFirstOccurrenceWins) {
+    TempFolder folder;
+    TempFolder::Write(folder.File("a.ini"), kSettings);
+    TIniFile ini(folder.File("a.ini"));
+    EXPECT_EQ(ini.ReadString("main", "language", "?"), "English");
+    EXPECT_EQ(ini.ReadString("MAIN", "GridLines", "?"), "1");
+    EXPECT_EQ(ini.ReadString("Main", "Hidden", "?"), "?");  // only in the second [MAIN]
+    EXPECT_EQ(ini.ReadString("Main", "not a key", "?"), "?");
+    EXPECT_EQ(ini.ReadString("Main", "; the grid", "?"), "?");
+    EXPECT_EQ(ini.ReadString("DBGroup", "groupname1", "?"), "Main");
+    EXPECT_EQ(ini.ReadString("Missing", "x", "dflt"), "dflt");
+
+    TStringList list;
+    ini.ReadSection("MAIN", &list);
+    EXPECT_EQ(LinesOf(list), (std::vector<AnsiString>{"Language", "GRIDLINES", "Title"}));
+    ini.ReadSections(&list);
+    EXPECT_EQ(LinesOf(list), (std::vector<AnsiString>{"Main", "dbgroup"}));
+    ini.ReadSectionValues("main", &list);
+    EXPECT_EQ(LinesOf(list), (std::vector<AnsiString>{"Language=English", "GRIDLINES=1", "Title= padded "}));
+    EXPECT_TRUE(ini.SectionExists("DBGROUP"));
+    EXPECT_FALSE(ini.SectionExists("nothing"));
+    EXPECT_TRUE(ini.ValueExists("main", "gridlines"));
+    EXPECT_FALSE(ini.ValueExists("main", "hidden"));
+}
+
+TEST(TIniFile, ValuesLoseBlanksAndOnePairOfQuotes) {
+    struct Case {
+        const char* line;
+        AnsiString value;
+    };
+    const Case cases[] = {
+        {"v=plain", "plain"},
+        {"v = \t spaced \t", "spaced"},
+        {"v=\" keeps blanks \"", " keeps blanks "},
+        {"v='single'", "single"},
+        {"v=\"\"inner\"\"", "\"inner\""},  // only one pair goes
+        {"v=\"mismatched'", "\"mismatched'"},
+        {"v=\"", "\""},
+        {"v=\"\"", ""},
+        {"v=", ""},
+        {"v=a=b ; not a comment", "a=b ; not a comment"},
+        {"v=\xC0\xFF", "\xC0\xFF"},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        TempFolder::Write(folder.File("v.ini"), std::string("[s]\r\n") + c.line + "\r\n");
+        TIniFile ini(folder.File("v.ini"));
+        EXPECT_EQ(ini.ReadString("s", "v", "default"), c.value) << c.line;
+    }
+}
+
+TEST(TIniFile, OneWriteChangesOnlyItsLine) {
+    TempFolder folder;
+    std::string file = folder.File("a.ini");
+    TempFolder::Write(file, kSettings);
+    TIniFile ini(file);
+
+    ini.WriteString("MAIN", "gridlines", "0");  // rewritten in place, name kept as in the file
+    std::string expected = Replace(kSettings, "GRIDLINES=1\n", "GRIDLINES=0\n");
+    EXPECT_EQ(TempFolder::Read(file), expected);
+
+    ini.WriteString("main", "Width", "640");  // after the section's last key, before its trailing comment
+    expected = Replace(expected, "Title=\" padded \"\r\n", "Title=\" padded \"\r\nWidth=640\r\n");
+    EXPECT_EQ(TempFolder::Read(file), expected);
+
+    ini.WriteString("New", "Key", "v");  // a new section goes at the end
+    expected += "[New]\r\nKey=v\r\n";
+    EXPECT_EQ(TempFolder::Read(file), expected);
+
+    ini.DeleteKey("DBGROUP", "GroupName1");
+    expected = Replace(expected, "[dbgroup]\r\nGroupName1=Main\r\n", "[dbgroup]\r\n");
+    EXPECT_EQ(TempFolder::Read(file), expected);
+    ini.WriteString("DBGROUP", "GroupName1", "Alt");  // a section without keys takes it after its header
+    expected = Replace(expected, "[dbgroup]\r\n", "[dbgroup]\r\nGroupName1=Alt\r\n");
+    EXPECT_EQ(TempFolder::Read(file), expected);
+
+    ini.EraseSection("main");  // the first [Main] with all its lines; the second one shows through
+    expected = expected.substr(0, expected.find("[Main]")) + expected.substr(expected.find("[dbgroup]"));
+    EXPECT_EQ(TempFolder::Read(file), expected);
+    EXPECT_EQ(ini.ReadString("Main", "Language", "?"), "Hidden");
+}
+
+TEST(TIniFile, CreatesFilesAndEndsAnUnfinishedLastLine) {
+    TempFolder folder;
+    TIniFile fresh(folder.File("new.ini"));
+    EXPECT_EQ(fresh.ReadInteger("a", "b", 7), 7);
+    fresh.WriteInteger("Sec", "Count", 3);
+    EXPECT_EQ(TempFolder::Read(folder.File("new.ini")), "[Sec]\r\nCount=3\r\n");
+
+    TempFolder::Write(folder.File("open.ini"), "[A]\r\nx=1");
+    TIniFile open(folder.File("open.ini"));
+    open.WriteString("A", "y", "2");
+    open.WriteString("B", "z", "3");
+    EXPECT_EQ(TempFolder::Read(folder.File("open.ini")), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
+
+    TIniFile nowhere(folder.File("no/such/folder.ini"));
+    try {
+        nowhere.WriteString("a", "b", "c");
+        FAIL() << "wrote into a missing folder";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + folder.File("no/such/folder.ini"));
+    }
+}
+
+TEST(TIniFile, TwoObjectsOnOneFileSeeEachOthersWrites) {
+    TempFolder folder;
+    TIniFile first(folder.File("shared.ini"));
+    TIniFile second(folder.File("shared.ini"));
+    first.WriteString("DBGroup", "GroupName1", "Main");
+    EXPECT_EQ(second.ReadString("dbgroup", "GroupName1", ""), "Main");
+    second.WriteBool("DBGroup", "Flag", true);
+    EXPECT_TRUE(first.ReadBool("DBGroup", "Flag", false));
+    second.EraseSection("DBGroup");
+    EXPECT_FALSE(first.SectionExists("DBGroup"));
+}
+
+TEST(TIniFile, TypedReadsGoThroughTheOverriddenReadString) {
+    // Remembers what was asked, the way a settings reader notes missing keys.
+    class TRecordingIni : public TIniFile {
+    public:
+        using TIniFile::TIniFile;
+        std::vector<std::string> asked;
+        AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) override {
+            asked.push_back(Section + "/" + Ident + "/" + Default);
+            AnsiString value = TIniFile::ReadString(Section, Ident, Default);
+            if (value.empty()) WriteString(Section, Ident, Default);
+            return value;
+        }
+    };
+    TempFolder folder;
+    std::string file = folder.File("t.ini");
+    TempFolder::Write(file, "[T]\r\nHex=$1F\r\nCHex=0x10\r\nBad=12a\r\nNo=0\r\nReal=2.5\r\n");
+    TRecordingIni ini(file);
+    EXPECT_EQ(ini.ReadInteger("T", "Hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("T", "CHex", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("T", "Bad", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("T", "Missing", 5), 5);
+    EXPECT_FALSE(ini.ReadBool("T", "No", true));
+    EXPECT_TRUE(ini.ReadBool("T", "MissingBool", true));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("T", "Real", 0), 2.5);
+    EXPECT_DOUBLE_EQ(ini.ReadFloat("T", "Bad", 1.25), 1.25);
+    EXPECT_EQ(ini.asked, (std::vector<std::string>{"T/Hex/", "T/CHex/", "T/Bad/", "T/Missing/", "T/No/",
+                                                   "T/MissingBool/", "T/Real/", "T/Bad/"}));
+    // Missing typed keys were written back empty by the override.
+    EXPECT_EQ(TempFolder::Read(file),
+              "[T]\r\nHex=$1F\r\nCHex=0x10\r\nBad=12a\r\nNo=0\r\nReal=2.5\r\nMissing=\r\nMissingBool=\r\n");
+}
