@@ -661,3 +661,9 @@ TObject* GetObjectProp(TObject* Instance, const AnsiString& PropName) {
 void SetObjectProp(TObject* Instance, const AnsiString& PropName, TObject* Value) {
     SetObjectProp(Instance, FindPropInfo(Instance, PropName), Value);
 }
+
+// ---------------------------------------------------------------------------
+// Integer identifiers
+
+bool TypedIntToIdent(const TTypeInfo*, int32_t, AnsiString&) { return false; }
+bool TypedIdentToInt(const TTypeInfo*, const AnsiString&, int32_t&) { return false; }
