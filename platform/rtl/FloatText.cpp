@@ -395,11 +395,15 @@ std::string FormatExact(const AnsiString& format, const Exact& value, const TFor
     else if (value.digits.empty() && usable(2)) which = 2;
     Section section = ScanSection(sections[which]);
     Digits digits = Prepare(section, value);
-    // A value that rounds to zero takes the zero section when there is one.
-    if (digits.decimal.digits.empty() && which != 2 && usable(2)) {
-        which = 2;
-        section = ScanSection(sections[2]);
-        digits = Prepare(section, Exact());
+    // A value that rounds to zero is shown as zero: by the zero section when
+    // there is one, else by the first (never as a negative value).
+    if (digits.decimal.digits.empty() && which != 2) {
+        size_t zero = usable(2) ? 2 : 0;
+        if (zero != which) {
+            which = zero;
+            section = ScanSection(sections[which]);
+            digits = Prepare(section, Exact());
+        }
     }
     bool minus = which == 0 && digits.decimal.negative && !digits.decimal.digits.empty();
     return Apply(section, digits, minus, fs);

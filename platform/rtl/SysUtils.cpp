@@ -267,7 +267,13 @@ AnsiString IntToStr(unsigned long value) { return UnsignedToDec(value); }
 AnsiString IntToStr(unsigned long long value) { return UnsignedToDec(value); }
 
 AnsiString IntToHex(int value, int digits) { return UnsignedToHex(static_cast<uint32_t>(value), digits); }
-AnsiString IntToHex(int64_t value, int digits) { return UnsignedToHex(static_cast<uint64_t>(value), digits); }
+AnsiString IntToHex(unsigned value, int digits) { return UnsignedToHex(value, digits); }
+AnsiString IntToHex(long value, int digits) {
+    return sizeof(long) == 4 ? IntToHex(static_cast<int>(value), digits) : UnsignedToHex(static_cast<uint64_t>(value), digits);
+}
+AnsiString IntToHex(unsigned long value, int digits) { return UnsignedToHex(value, digits); }
+AnsiString IntToHex(long long value, int digits) { return UnsignedToHex(static_cast<uint64_t>(value), digits); }
+AnsiString IntToHex(unsigned long long value, int digits) { return UnsignedToHex(value, digits); }
 
 bool TryStrToInt(const AnsiString& s, int& value) {
     int64_t v;

@@ -99,7 +99,11 @@ AnsiString IntToStr(unsigned long value);
 AnsiString IntToStr(unsigned long long value);
 // Upper-case hex with at least `digits` digits; negative values as two's complement.
 AnsiString IntToHex(int value, int digits);
-AnsiString IntToHex(int64_t value, int digits);
+AnsiString IntToHex(unsigned value, int digits);
+AnsiString IntToHex(long value, int digits);
+AnsiString IntToHex(unsigned long value, int digits);
+AnsiString IntToHex(long long value, int digits);
+AnsiString IntToHex(unsigned long long value, int digits);
 
 // Leading blanks, a sign, decimal digits or "$"/"0x" and hex digits; nothing after.
 int StrToInt(const AnsiString& s);  // EConvertError "'s' is not a valid integer value"

@@ -126,6 +126,8 @@ TEST(IntegerText, ParseTable) {
     EXPECT_EQ(IntToStr(int64_t(-9000000000)), "-9000000000");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
+    EXPECT_EQ(IntToHex(int64_t(-1), 2), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(IntToHex(0xE9u, 1), "E9");
 }
 
 TEST(MulDiv, RoundsHalfAwayFromZeroAndFailsWithMinusOne) {
@@ -190,6 +192,10 @@ TEST(FloatText, FormatFloatMasks) {
         {"# ### ### ### ##0", 123456789012345.0, "123 456 789 012 345"},
         {"# ### ### ### ##0", 0, "    0"},
         {"0.00;(0.00)", -3.5, "(3.50)"},
+        {"0.00;(0.00)", -0.001, "0.00"},
+        {"#,##0", -1234567, "-1,234,567"},
+        {"0,000", 5, "0,005"},
+        {".00", 12.5, "12.50"},
         {"0.00;(0.00);zero", 0, "zero"},
         {"0.0;-0.0;\"nil\"", 0.01, "nil"},
         {"\"Total: \"0", 12, "Total: 12"},
