@@ -596,6 +596,7 @@ void TReader::ReadComponentData(TComponent* Component) {
 }
 
 TComponent* TReader::ReadChildComponent(TComponent* Parent) {
+    propertyStart_ = stream_->Position();
     uint8_t prefix = static_cast<uint8_t>(NextValue());
     if ((prefix & 0xF0) == 0xF0) {
         // Flags of inherited forms and child positions: read past them.
@@ -744,7 +745,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* p) {
         }
         const TClassInfo* cls = p->PropType->Data.ClassType;
         if (next == vaIdent && cls && cls->InheritsFrom(ClassInfoOf<TComponent>()) && p->Writable()) {
-            fixups_.push_back({Instance, p, ReadIdent(), Context()});
+            fixups_.push_back({Instance, p, ReadIdent(), Context(), propertyStart_});
             return;
         }
         Error("Invalid property value");
@@ -810,6 +811,7 @@ void TReader::ResolveFixups() {
     fixups_.clear();
     for (const Fixup& f : fixups) {
         TComponent* c = FindReference(f.name);
+        propertyStart_ = f.position;
         if (!c) {
             if (strictReferences_) throw EReadError(f.context + "Component '" + f.name + "' not found");
             continue;

@@ -149,7 +149,7 @@ public:
     // the reference stays nil.
     bool StrictReferences() const { return strictReferences_; }
     void SetStrictReferences(bool Value) { strictReferences_ = Value; }
-    // Where the name of the property being read starts in the stream (for error positions).
+    // Where the property or component being read starts in the stream (for error positions).
     int64_t PropertyStart() const { return propertyStart_; }
     // The component whose properties are being read, and its enclosing one.
     TComponent* Owner() const { return root_; }
@@ -164,6 +164,7 @@ private:
         const TPropInfo* prop;
         AnsiString name;
         AnsiString context;
+        int64_t position;
     };
     TComponent* ReadChildComponent(TComponent* Parent);
     void ReadComponentData(TComponent* Component);

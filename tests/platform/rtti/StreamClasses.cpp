@@ -22,6 +22,7 @@ TTestWrapper::~TTestWrapper() { delete columns_; }
 
 void TTestControl::Loaded() {
     TComponent::Loaded();
+    PartnerAtLoaded = Partner != nullptr;
     gLoadedLog.push_back(Name());
 }
 

@@ -132,7 +132,7 @@ public:
     TNotifyEvent OnClick;
     TComponent* ParentSeen = nullptr;
     bool LoadingWhenParented = false;
-    bool PartnerSetWhileReading = false;
+    bool PartnerAtLoaded = false;
     void SetParentComponent(TComponent* Value) override {
         ParentSeen = Value;
         LoadingWhenParented = InState(csLoading);
