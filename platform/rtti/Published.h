@@ -38,7 +38,7 @@ TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, const char*
 void FinishClassInfo(TClassInfo* info);
 TPropInfo* AddPropInfo(TClassInfo* info, const char* name, const TTypeInfo* type);
 // Raises EPropertyError when the type kind does not fit the C++ value.
-enum class TPropValueCategory { Ordinal, Float, String, Object, Method, Set };
+enum class TPropValueCategory { Ordinal, Float, String, Object, Method, Set, Variant };
 void CheckPropCategory(const TPropInfo* prop, TPropValueCategory category);
 
 struct TClassRegistration {
@@ -225,6 +225,17 @@ private:
             CheckPropCategory(p, TPropValueCategory::Float);
             p->GetFloat = [get, self](TObject* o) { return static_cast<long double>(get(self(o))); };
             if (set) p->SetFloat = [set, self](TObject* o, long double v) { set(self(o), static_cast<V>(v)); };
+        } else if constexpr (std::is_same_v<V, Currency>) {
+            CheckPropCategory(p, TPropValueCategory::Float);
+            p->GetFloat = [get, self](TObject* o) { return static_cast<long double>(get(self(o)).Scaled) / 10000.0L; };
+            if (set)
+                p->SetFloat = [set, self](TObject* o, long double v) {
+                    set(self(o), Currency::FromScaled(std::llround(v * 10000.0L)));
+                };
+        } else if constexpr (std::is_same_v<V, Variant>) {
+            CheckPropCategory(p, TPropValueCategory::Variant);
+            p->GetVariant = [get, self](TObject* o) { return get(self(o)); };
+            if (set) p->SetVariant = [set, self](TObject* o, const Variant& v) { set(self(o), v); };
         } else if constexpr (std::is_same_v<V, AnsiString>) {
             CheckPropCategory(p, TPropValueCategory::String);
             p->GetStr = [get, self](TObject* o) { return get(self(o)); };

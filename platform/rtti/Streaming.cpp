@@ -130,6 +130,28 @@ void TWriter::WriteSet(const TTypeInfo* SetType, const TSetBits& Value) {
     WriteStr(AnsiString());
 }
 
+void TWriter::WriteVariant(const Variant& Value) {
+    switch (Value.VType()) {
+    case varEmpty: return WriteValue(vaNil);
+    case varNull: return WriteValue(vaNull);
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64: return WriteInteger(Value.AsInt64());
+    case varSingle:
+    case varDouble: return WriteFloat(Value.AsDouble());
+    case varCurrency: return WriteCurrency(static_cast<long double>(Value.AsCurrency().Scaled) / 10000.0L);
+    case varDate: return WriteDate(Value.AsDateTime());
+    case varBoolean: return WriteBoolean(Value.AsBoolean());
+    case varString:
+    case varOleStr: return WriteString(Value.AsString());
+    default: throw EWriteError("Variant of this type cannot be streamed");
+    }
+}
+
 void TWriter::WriteSignature() { Write(kSignature, 4); }
 
 void TWriter::WriteRootComponent(TComponent* Root) {
@@ -267,8 +289,16 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* p) {
         }
         return;
     }
+    case tkVariant: {
+        if (!p->Writable()) return;
+        const Variant v = GetVariantProp(Instance, p);
+        if (v.IsEmpty()) return;
+        WritePropName(p->Name);
+        WriteVariant(v);
+        return;
+    }
     default:
-        return;  // variants and the rest are not streamed
+        return;  // arrays, records and interfaces are not streamed
     }
 }
 
@@ -469,6 +499,29 @@ TSetBits TReader::ReadSet(const TTypeInfo* SetType) {
         IncludeSetBit(bits, bit);
     }
     return bits;
+}
+
+Variant TReader::ReadVariant() {
+    const TValueType t = NextValue();
+    switch (t) {
+    case vaNil: ReadValue(); return Variant();
+    case vaNull: ReadValue(); return Null();
+    case vaInt8:
+    case vaInt16:
+    case vaInt32: return Variant(ReadInteger());
+    case vaInt64: return Variant(static_cast<long long>(ReadInt64()));
+    case vaExtended: return Variant(static_cast<double>(ReadFloat()));
+    case vaSingle: return Variant(ReadSingle());
+    case vaCurrency: return Variant(Currency::FromScaled(std::llround(ReadCurrency() * 10000.0L)));
+    case vaDate: return VarFromDateTime(ReadDate());
+    case vaFalse:
+    case vaTrue: return Variant(ReadBoolean());
+    case vaString:
+    case vaLString:
+    case vaWString:
+    case vaUTF8String: return Variant(ReadString());
+    default: Error("Invalid property value");
+    }
 }
 
 void TReader::SkipValue() {
@@ -750,6 +803,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* p) {
         }
         Error("Invalid property value");
     }
+    case tkVariant: SetVariantProp(Instance, p, ReadVariant()); return;
     default: Error("Property " + p->Name + " cannot be read from a stream");
     }
 }

@@ -90,6 +90,8 @@ public:
     // A raw short string (length byte, bytes); names and identifiers.
     void WriteStr(const AnsiString& Value);
     void WriteSet(const TTypeInfo* SetType, const TSetBits& Value);
+    // Unassigned as nil, Null, numbers, Booleans, dates and strings; arrays raise EWriteError.
+    void WriteVariant(const Variant& Value);
     void Write(const void* Buffer, int64_t Count) { stream_->WriteBuffer(Buffer, Count); }
 
 private:
@@ -142,6 +144,7 @@ public:
     // A raw short string.
     AnsiString ReadStr();
     TSetBits ReadSet(const TTypeInfo* SetType);
+    Variant ReadVariant();
     void SkipValue();
     void Read(void* Buffer, int64_t Count);
 

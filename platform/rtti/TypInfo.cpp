@@ -169,6 +169,14 @@ TESK_NAMED(TypeInfoWordBool, BoolLike("WordBool", otSWord, -32768, 32767))
 TESK_NAMED(TypeInfoLongBool, BoolLike("LongBool", otSLong, INT32_MIN, INT32_MAX))
 TESK_NAMED(TypeInfoShortString, MakeStringTypeInfo("ShortString", tkString, 255))
 TESK_NAMED(TypeInfoCurrency, MakeFloatTypeInfo("Currency", ftCurr))
+template <>
+const TTypeInfo* TypeInfoOf<Currency>() {
+    return TypeInfoCurrency();
+}
+template <>
+const TTypeInfo* TypeInfoOf<Variant>() {
+    return TypeInfoVariant();
+}
 TESK_NAMED(TypeInfoComp, MakeFloatTypeInfo("Comp", ftComp))
 TESK_NAMED(TypeInfoVariant, MakeStringTypeInfo("Variant", tkVariant))
 TESK_NAMED(TypeInfoTDateTime, MakeFloatTypeInfo("TDateTime", ftDouble))
@@ -359,6 +367,7 @@ void CheckPropCategory(const TPropInfo* prop, TPropValueCategory category) {
     case TPropValueCategory::Object: ok = k == tkClass; break;
     case TPropValueCategory::Method: ok = k == tkMethod; break;
     case TPropValueCategory::Set: ok = k == tkSet; break;
+    case TPropValueCategory::Variant: ok = k == tkVariant; break;
     }
     if (!ok)
         throw EPropertyError("Property " + prop->DeclaringClass->Name + "." + prop->Name + ": type " +
@@ -511,6 +520,7 @@ bool IsDefaultPropValue(TObject* Instance, const TPropInfo* p) {
     case tkWString: return GetStrProp(Instance, p).empty();
     case tkMethod: return !GetMethodProp(Instance, p).Assigned();
     case tkClass: return GetObjectProp(Instance, p) == nullptr;
+    case tkVariant: return !p->GetVariant || GetVariantProp(Instance, p).IsEmpty();
     default: return true;
     }
 }
@@ -623,6 +633,19 @@ void SetMethodProp(TObject* Instance, const TPropInfo* p, const TMethod& Value) 
     if (!p->Writable()) PropError(p, "read-only");
     if (!p->SetMethod) PropError(p, "not an event property");
     p->SetMethod(Instance, Value);
+}
+
+Variant GetVariantProp(TObject* Instance, const TPropInfo* p) {
+    CheckInstance(Instance, p);
+    if (!p->GetVariant) PropError(p, "not a variant property");
+    return p->GetVariant(Instance);
+}
+
+void SetVariantProp(TObject* Instance, const TPropInfo* p, const Variant& Value) {
+    CheckInstance(Instance, p);
+    if (!p->Writable()) PropError(p, "read-only");
+    if (!p->SetVariant) PropError(p, "not a variant property");
+    p->SetVariant(Instance, Value);
 }
 
 const TPropInfo* FindPropInfo(const TObject* Instance, const AnsiString& PropName) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/classes/Classes.h"
+#include "platform/rtl/Variants.h"
 
 // ---------------------------------------------------------------------------
 // Type kinds and type data
@@ -183,13 +184,15 @@ template <> const TTypeInfo* TypeInfoOf<double>();         // Double
 template <> const TTypeInfo* TypeInfoOf<long double>();    // Extended
 template <> const TTypeInfo* TypeInfoOf<AnsiString>();     // string
 template <> const TTypeInfo* TypeInfoOf<WideString>();     // WideString
+template <> const TTypeInfo* TypeInfoOf<Currency>();       // Currency
+template <> const TTypeInfo* TypeInfoOf<Variant>();        // Variant
 
 // Named types that are aliases in C++; each is its own type-information object.
 const TTypeInfo* TypeInfoByteBool();
 const TTypeInfo* TypeInfoWordBool();
 const TTypeInfo* TypeInfoLongBool();
 const TTypeInfo* TypeInfoShortString();
-const TTypeInfo* TypeInfoCurrency();   // float, ftCurr (an int64 scaled by 10000 in C++)
+const TTypeInfo* TypeInfoCurrency();   // float, ftCurr: Currency, or an int64 scaled by 10000
 const TTypeInfo* TypeInfoComp();
 const TTypeInfo* TypeInfoVariant();
 const TTypeInfo* TypeInfoTDateTime();  // float, ftDouble, distinct from Double
@@ -351,6 +354,8 @@ struct TPropInfo {
     std::function<void(TObject*, TObject*)> SetObj;
     std::function<TMethod(TObject*)> GetMethod;
     std::function<void(TObject*, const TMethod&)> SetMethod;
+    std::function<Variant(TObject*)> GetVariant;
+    std::function<void(TObject*, const Variant&)> SetVariant;
     std::function<bool(TObject*)> Stored;  // a stored predicate; empty: StoredConstant
 
     bool Readable() const { return ReadAccess != akNone; }
@@ -490,6 +495,8 @@ TObject* GetObjectProp(TObject* Instance, const TPropInfo* PropInfo);
 void SetObjectProp(TObject* Instance, const TPropInfo* PropInfo, TObject* Value);
 TMethod GetMethodProp(TObject* Instance, const TPropInfo* PropInfo);
 void SetMethodProp(TObject* Instance, const TPropInfo* PropInfo, const TMethod& Value);
+Variant GetVariantProp(TObject* Instance, const TPropInfo* PropInfo);
+void SetVariantProp(TObject* Instance, const TPropInfo* PropInfo, const Variant& Value);
 
 // By name; an unknown name raises EPropertyError "Unknown property: <name>".
 const TPropInfo* FindPropInfo(const TObject* Instance, const AnsiString& PropName);

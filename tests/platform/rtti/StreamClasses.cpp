@@ -51,7 +51,9 @@ TESK_PUBLISHED(TTestTitle) {
 }
 
 TESK_PUBLISHED(TTestFooter) {
+    Property("Sum", &T::Sum, &T::Sum);
     Property("Text", &T::Text, &T::Text);
+    Property("Value", &T::Value, &T::Value);
     Property("ValueType", &T::ValueType, &T::ValueType).Default(vtNone);
 }
 

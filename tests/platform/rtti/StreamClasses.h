@@ -70,6 +70,8 @@ public:
     using TCollectionItem::TCollectionItem;
     TTestValueType ValueType = vtNone;
     AnsiString Text;
+    Currency Sum;
+    Variant Value;
 };
 
 class TTestColumn : public TCollectionItem {

@@ -111,6 +111,10 @@ TEST(Streaming, RoundTripOfEveryKind) {
     c->Title()->Alignment = taCenter;
     c->Images = images;
     for (int i = 0; i < 3; ++i) static_cast<TTestFooter*>(c->Footers()->Add())->Text = "f" + std::to_string(i);
+    const Variant values[] = {Variant(7), Variant("seven"), Variant(7.5), Variant(true), Null(), VarFromDateTime(45000.5),
+                              Variant(static_cast<long long>(1) << 40)};
+    for (const Variant& v : values) static_cast<TTestFooter*>(c->Footers()->Add())->Value = v;
+    static_cast<TTestFooter*>(c->Footers()->Items(0))->Sum = Currency::FromScaled(-123456789);
     w.AddColumn();  // all defaults
 
     const std::string bytes = Write(&w);
@@ -127,8 +131,14 @@ TEST(Streaming, RoundTripOfEveryKind) {
     EXPECT_EQ(b->Title()->Font()->Height, -300);
     EXPECT_EQ(b->Title()->Font()->Color, -16777201);
     EXPECT_EQ(b->Title()->Alignment, taCenter);
-    ASSERT_EQ(b->Footers()->Count(), 3);
+    ASSERT_EQ(b->Footers()->Count(), 3 + std::size(values));
     EXPECT_EQ(static_cast<TTestFooter*>(b->Footers()->Items(2))->Text, "f2");
+    EXPECT_EQ(static_cast<TTestFooter*>(b->Footers()->Items(0))->Sum, Currency::FromScaled(-123456789));
+    for (size_t i = 0; i < std::size(values); ++i) {
+        const Variant& v = static_cast<TTestFooter*>(b->Footers()->Items(3 + static_cast<int>(i)))->Value;
+        EXPECT_EQ(v.VType(), values[i].VType()) << i;
+        EXPECT_EQ(VarCompareValue(v, values[i]), vrEqual) << i;
+    }
     ASSERT_EQ(back.ComponentCount(), 1);
     EXPECT_EQ(back.Components(0)->Name(), "Images1");
     EXPECT_EQ(b->Images, back.Components(0));
