@@ -96,6 +96,7 @@ enum : uint16_t {
     VK_OEM_5 = 0xDC,       // '\|'
     VK_OEM_6 = 0xDD,       // ']}'
     VK_OEM_7 = 0xDE,       // quote
+    VK_OEM_102 = 0xE2,     // '<>' or '\|' beside the left Shift
     VK_PROCESSKEY = 0xE5,
 };
 

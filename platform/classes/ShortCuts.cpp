@@ -42,6 +42,7 @@ AnsiString KeyName(unsigned key) {
     case VK_OEM_5: return "\\";
     case VK_OEM_6: return "]";
     case VK_OEM_7: return "'";
+    case VK_OEM_102: return "\\";
     default: break;
     }
     if (key >= '0' && key <= '9') return AnsiString(1, static_cast<char>(key));
