@@ -195,7 +195,17 @@ private:
         if (lines_) lines_->emplace_back(out_->Position(), line);
     }
 
+    // Nesting is bounded like the stream reader's.
+    struct TDepth {
+        TParser& p;
+        explicit TDepth(TParser& parser) : p(parser) {
+            if (++p.depth_ > 200) p.Error("Definition nested too deep");
+        }
+        ~TDepth() { --p.depth_; }
+    };
+
     void ParseObject() {
+        TDepth depth(*this);
         if (!IsKeyword("object")) Error("'object' expected");
         const int line = tok_.line;
         Next();
@@ -233,6 +243,7 @@ private:
     }
 
     void ParseValue() {
+        TDepth depth(*this);
         switch (tok_.kind) {
         case Token::Integer:
             writer_.WriteInteger(tok_.integer);
@@ -336,6 +347,7 @@ private:
     std::string_view text_;
     size_t pos_ = 0;
     int line_ = 1;
+    int depth_ = 0;
     Token tok_;
     TWriter writer_;
     TStream* out_;

@@ -34,6 +34,25 @@ private:
 
 }  // namespace
 
+// Nesting of components and lists is bounded, so that a damaged or hostile
+// stream cannot exhaust the stack.
+class TReader::TDepth {
+public:
+    TDepth(int& depth, const TReader* reader) : depth_(depth) {
+        if (++depth_ > kMaxDepth) {
+            --depth_;
+            reader->Error("Stream nesting too deep");
+        }
+    }
+    ~TDepth() { --depth_; }
+    TDepth(const TDepth&) = delete;
+    TDepth& operator=(const TDepth&) = delete;
+
+private:
+    static constexpr int kMaxDepth = 200;
+    int& depth_;
+};
+
 // ---------------------------------------------------------------------------
 // TWriter
 
@@ -525,6 +544,7 @@ Variant TReader::ReadVariant() {
 }
 
 void TReader::SkipValue() {
+    TDepth depth(depth_, this);
     auto skip = [this](int64_t n) {
         if (n > stream_->Size() - stream_->Position()) Error("Stream read error");
         stream_->Seek(n, soCurrent);
@@ -640,6 +660,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
 }
 
 void TReader::ReadComponentData(TComponent* Component) {
+    TDepth depth(depth_, this);
     TRestore<TComponent*> current(current_, Component);
     while (!EndOfList()) ReadProperty(Component);
     ReadListEnd();
@@ -809,6 +830,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* p) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
+    TDepth depth(depth_, this);
     Collection->BeginUpdate();
     try {
         Collection->Clear();

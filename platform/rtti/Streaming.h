@@ -178,6 +178,8 @@ private:
     uint8_t ReadByte();
     AnsiString Context() const;
 
+    class TDepth;
+    int depth_ = 0;
     TComponent* parent_ = nullptr;
     TComponent* current_ = nullptr;
     std::vector<AnsiString> pathStack_;

@@ -106,7 +106,7 @@ TEST(FormText, DefinitionBuildsTheComponentTree) {
 TEST(FormText, FailuresNameTheCauseAndLine) {
     struct Case {
         const char* what;
-        const char* text;
+        std::string text;
         std::vector<const char*> inMessage;
     } cases[] = {
         {"unknown handler", "object f: TTestForm\n  object Panel1: TTestControl\n    OnClick = Panel1Clik\n  end\nend",
@@ -128,6 +128,7 @@ TEST(FormText, FailuresNameTheCauseAndLine) {
         {"bad number", "object f: TTestForm\n  Tag = 12ab\nend", {"Invalid number"}},
         {"huge number", "object f: TTestForm\n  Tag = 99999999999999999999\nend", {"Number too large"}},
         {"text after end", "object f: TTestForm\nend\nend", {"(3)"}},
+        {"deep nesting", "object f: TTestForm\n  Tag = " + std::string(100000, '(') + "\nend", {"nested too deep"}},
     };
     for (const Case& k : cases) {
         gLoadedLog.clear();

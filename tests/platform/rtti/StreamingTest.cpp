@@ -235,6 +235,19 @@ TEST(Streaming, DamagedStreamsRaiseReadErrors) {
             EXPECT_NE(e.Message().find(k.inMessage), std::string::npos) << k.what << ": " << e.Message();
         }
     }
+    // Components nested without end cannot exhaust the stack.
+    std::string deep = "TPF0" + Str("TTestWrapper") + Str("") + End;
+    for (int i = 0; i < 100000; ++i) deep += Str("TComponent") + Str("") + End;
+    {
+        TTestWrapper w(nullptr);
+        try {
+            Read(deep + std::string(100001, '\0'), &w);
+            ADD_FAILURE() << "no error";
+        } catch (const EReadError& e) {
+            EXPECT_NE(e.Message().find("too deep"), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(w.ComponentCount(), 0);
+    }
     // Every truncation of a valid stream, inside the collection or elsewhere, fails cleanly.
     for (size_t n = 0; n < kGolden.size(); ++n) {
         TTestWrapper w(nullptr);
