@@ -1,0 +1,475 @@
+#include "platform/db/DBFilter.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/rtl/Exceptions.h"
+
+namespace {
+
+bool g_dayFirst = false;
+
+[[noreturn]] void FilterError(const AnsiString& text, const AnsiString& detail) {
+    throw EDatabaseError("Invalid filter \"" + text + "\": " + detail);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || u >= 0x80;
+}
+bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c) || c == '.' || c == '-'; }
+
+// Reads an unsigned run of digits; false when there is none.
+bool ReadInt(const AnsiString& t, size_t& pos, int& value, size_t& count) {
+    size_t start = pos;
+    int64_t v = 0;
+    while (pos < t.size() && IsDigit(t[pos])) {
+        if (v < 100000000) v = v * 10 + (t[pos] - '0');
+        ++pos;
+    }
+    count = pos - start;
+    value = static_cast<int>(v);
+    return count > 0;
+}
+
+// Parses a decimal number with '.' as the separator; the whole text must be used.
+bool ParseNumber(const AnsiString& text, double& value) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsSpace(text[b])) ++b;
+    while (e > b && IsSpace(text[e - 1])) --e;
+    if (b == e) return false;
+    AnsiString s = text.substr(b, e - b);
+    for (char c : s)
+        if (!(IsDigit(c) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+    char* end = nullptr;
+    value = std::strtod(s.c_str(), &end);
+    return end == s.c_str() + s.size() && std::isfinite(value);
+}
+
+}  // namespace
+
+void SetFilterDateFormat(const AnsiString& dateFormat) {
+    // The first of 'd' and 'm' outside quotes decides.
+    char quote = 0;
+    for (char c : dateFormat) {
+        if (quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            continue;
+        }
+        char l = static_cast<char>(c | 0x20);
+        if (l == 'd') {
+            g_dayFirst = true;
+            return;
+        }
+        if (l == 'm') {
+            g_dayFirst = false;
+            return;
+        }
+    }
+}
+
+bool FilterDateDayFirst() { return g_dayFirst; }
+
+bool ParseFilterDate(const AnsiString& text, double& value) {
+    size_t pos = 0;
+    while (pos < text.size() && IsSpace(text[pos])) ++pos;
+    int a, b, c;
+    size_t na, nb, nc;
+    if (!ReadInt(text, pos, a, na)) return false;
+    if (pos >= text.size()) return false;
+    char sep = text[pos];
+    if (sep != '/' && sep != '.' && sep != '-') return false;
+    ++pos;
+    if (!ReadInt(text, pos, b, nb) || pos >= text.size() || text[pos] != sep) return false;
+    ++pos;
+    if (!ReadInt(text, pos, c, nc)) return false;
+    int year, month, day;
+    if (na == 4) {
+        year = a, month = b, day = c;
+    } else {
+        year = c;
+        if (nc <= 2) year += year < 50 ? 2000 : 1900;
+        if (g_dayFirst)
+            day = a, month = b;
+        else
+            month = a, day = b;
+    }
+    double date;
+    if (!DbEncodeDate(year, month, day, date)) return false;
+    double time = 0;
+    while (pos < text.size() && IsSpace(text[pos])) ++pos;
+    if (pos < text.size()) {
+        int h, mi, s = 0;
+        size_t n;
+        if (!ReadInt(text, pos, h, n) || pos >= text.size() || text[pos] != ':') return false;
+        ++pos;
+        if (!ReadInt(text, pos, mi, n)) return false;
+        if (pos < text.size() && text[pos] == ':') {
+            ++pos;
+            if (!ReadInt(text, pos, s, n)) return false;
+        }
+        while (pos < text.size() && IsSpace(text[pos])) ++pos;
+        if (pos != text.size() || !DbEncodeTime(h, mi, s, 0, time)) return false;
+    }
+    value = date < 0 ? date - time : date + time;
+    return true;
+}
+
+struct TDbFilter::Node {
+    enum Op { And, Or, Eq, Ne, Lt, Gt, Le, Ge, Like } op = And;
+    enum Lit { LitString, LitNumber, LitDate, LitNull } lit = LitString;
+    int left = -1, right = -1;
+    AnsiString name;     // field name of a comparison
+    AnsiString literal;  // the literal as written (strings unquoted)
+    double number = 0;   // LitNumber, LitDate
+    // Bound:
+    int field = -1;
+    TDbKind kind = TDbKind::Text;
+    bool integral = false;
+    int64_t iv = 0;
+    double dv = 0;
+    AnsiString sv;  // text to compare with; LIKE: the upper-cased pattern
+};
+
+namespace {
+
+class Parser {
+public:
+    Parser(const AnsiString& text, std::vector<TDbFilter::Node>& nodes) : t_(text), nodes_(nodes) {}
+
+    int Parse() {
+        int root = ParseOr();
+        SkipSpace();
+        if (pos_ < t_.size()) {
+            if (t_[pos_] == ')') Fail("unbalanced ')'");
+            Fail("AND or OR expected at position " + std::to_string(pos_ + 1));
+        }
+        return root;
+    }
+
+private:
+    using Node = TDbFilter::Node;
+
+    [[noreturn]] void Fail(const AnsiString& detail) { FilterError(t_, detail); }
+
+    void SkipSpace() {
+        while (pos_ < t_.size() && IsSpace(t_[pos_])) ++pos_;
+    }
+
+    // A keyword (AND, OR, LIKE, NULL) as a whole word at the position.
+    bool Keyword(const char* word) {
+        SkipSpace();
+        size_t n = std::char_traits<char>::length(word);
+        if (pos_ + n > t_.size()) return false;
+        for (size_t i = 0; i < n; ++i)
+            if ((t_[pos_ + i] & ~0x20) != word[i]) return false;
+        if (pos_ + n < t_.size() && IsNameChar(t_[pos_ + n])) return false;
+        pos_ += n;
+        return true;
+    }
+
+    int Add(Node n) {
+        nodes_.push_back(std::move(n));
+        return static_cast<int>(nodes_.size()) - 1;
+    }
+
+    int ParseOr() {
+        int left = ParseAnd();
+        while (Keyword("OR")) {
+            Node n;
+            n.op = Node::Or;
+            n.left = left;
+            n.right = ParseAnd();
+            left = Add(std::move(n));
+        }
+        return left;
+    }
+
+    int ParseAnd() {
+        int left = ParsePrimary();
+        while (Keyword("AND")) {
+            Node n;
+            n.op = Node::And;
+            n.left = left;
+            n.right = ParsePrimary();
+            left = Add(std::move(n));
+        }
+        return left;
+    }
+
+    int ParsePrimary() {
+        SkipSpace();
+        if (pos_ >= t_.size()) Fail("unexpected end of the expression");
+        if (t_[pos_] == '(') {
+            ++pos_;
+            int inner = ParseOr();
+            SkipSpace();
+            if (pos_ >= t_.size() || t_[pos_] != ')') Fail("')' expected at position " + std::to_string(pos_ + 1));
+            ++pos_;
+            return inner;
+        }
+        return ParseComparison();
+    }
+
+    AnsiString ParseName() {
+        SkipSpace();
+        AnsiString name;
+        size_t start = pos_;
+        for (;;) {
+            if (pos_ < t_.size() && t_[pos_] == '[') {
+                size_t close = t_.find(']', pos_ + 1);
+                if (close == AnsiString::npos) Fail("']' expected");
+                name += t_.substr(pos_ + 1, close - pos_ - 1);
+                pos_ = close + 1;
+            } else if (pos_ < t_.size() && IsNameStart(t_[pos_])) {
+                while (pos_ < t_.size() && IsNameChar(t_[pos_]) && t_[pos_] != '.') name += t_[pos_++];
+            } else {
+                break;
+            }
+            if (pos_ < t_.size() && t_[pos_] == '.') {
+                name += '.';
+                ++pos_;
+                continue;
+            }
+            break;
+        }
+        if (name.empty() || pos_ == start) Fail("field name expected at position " + std::to_string(start + 1));
+        return name;
+    }
+
+    int ParseComparison() {
+        Node n;
+        n.name = ParseName();
+        SkipSpace();
+        if (Keyword("LIKE")) {
+            n.op = Node::Like;
+        } else {
+            if (pos_ >= t_.size()) Fail("operator expected after " + n.name);
+            char c = t_[pos_];
+            char d = pos_ + 1 < t_.size() ? t_[pos_ + 1] : 0;
+            if (c == '=') {
+                n.op = Node::Eq;
+                pos_ += 1;
+            } else if (c == '<' && d == '>') {
+                n.op = Node::Ne;
+                pos_ += 2;
+            } else if (c == '<' && d == '=') {
+                n.op = Node::Le;
+                pos_ += 2;
+            } else if (c == '>' && d == '=') {
+                n.op = Node::Ge;
+                pos_ += 2;
+            } else if (c == '<') {
+                n.op = Node::Lt;
+                pos_ += 1;
+            } else if (c == '>') {
+                n.op = Node::Gt;
+                pos_ += 1;
+            } else {
+                Fail("operator expected after " + n.name);
+            }
+        }
+        ParseValue(n);
+        if (n.lit == Node::LitNull && n.op != Node::Eq && n.op != Node::Ne) Fail("NULL can only be compared with = or <>");
+        return Add(std::move(n));
+    }
+
+    void ParseValue(Node& n) {
+        SkipSpace();
+        if (pos_ >= t_.size()) Fail("value expected after " + n.name);
+        char c = t_[pos_];
+        if (c == '\'') {
+            ++pos_;
+            AnsiString s;
+            for (;;) {
+                if (pos_ >= t_.size()) Fail("unterminated string");
+                if (t_[pos_] == '\'') {
+                    if (pos_ + 1 < t_.size() && t_[pos_ + 1] == '\'') {
+                        s += '\'';
+                        pos_ += 2;
+                        continue;
+                    }
+                    ++pos_;
+                    break;
+                }
+                s += t_[pos_++];
+            }
+            n.lit = Node::LitString;
+            n.literal = s;
+            return;
+        }
+        if (c == '#') {
+            size_t close = t_.find('#', pos_ + 1);
+            if (close == AnsiString::npos) Fail("unterminated date");
+            n.literal = t_.substr(pos_ + 1, close - pos_ - 1);
+            if (!ParseFilterDate(n.literal, n.number)) Fail("invalid date #" + n.literal + "#");
+            n.lit = Node::LitDate;
+            pos_ = close + 1;
+            return;
+        }
+        if (Keyword("NULL")) {
+            n.lit = Node::LitNull;
+            return;
+        }
+        size_t start = pos_;
+        if (c == '-' || c == '+') ++pos_;
+        if (pos_ >= t_.size() || !(IsDigit(t_[pos_]) || t_[pos_] == '.')) Fail("value expected after " + n.name);
+        // An unquoted date: digits '/' digits '/' digits.
+        size_t p = pos_;
+        while (p < t_.size() && IsDigit(t_[p])) ++p;
+        if (start == pos_ && p < t_.size() && t_[p] == '/') {
+            size_t end = p;
+            int slashes = 0;
+            while (end < t_.size() && (IsDigit(t_[end]) || t_[end] == '/')) {
+                if (t_[end] == '/') ++slashes;
+                ++end;
+            }
+            n.literal = t_.substr(start, end - start);
+            if (slashes != 2 || !ParseFilterDate(n.literal, n.number)) Fail("invalid date " + n.literal);
+            n.lit = Node::LitDate;
+            pos_ = end;
+            return;
+        }
+        size_t end = pos_;
+        while (end < t_.size() && (IsDigit(t_[end]) || t_[end] == '.')) ++end;
+        if (end < t_.size() && (t_[end] == 'e' || t_[end] == 'E')) {
+            size_t e = end + 1;
+            if (e < t_.size() && (t_[e] == '+' || t_[e] == '-')) ++e;
+            if (e < t_.size() && IsDigit(t_[e])) {
+                end = e;
+                while (end < t_.size() && IsDigit(t_[end])) ++end;
+            }
+        }
+        n.literal = t_.substr(start, end - start);
+        if (end < t_.size() && IsNameChar(t_[end])) Fail("invalid number at position " + std::to_string(start + 1));
+        if (!ParseNumber(n.literal, n.number)) Fail("invalid number " + n.literal);
+        n.lit = Node::LitNumber;
+        pos_ = end;
+    }
+
+    const AnsiString& t_;
+    std::vector<TDbFilter::Node>& nodes_;
+    size_t pos_ = 0;
+};
+
+bool IsIntegral(double v) { return std::fabs(v) < 9.0e18 && v == std::trunc(v); }
+
+// '*' and '%' match any run; the pattern is upper-cased already.
+bool LikeMatch(std::string_view s, std::string_view p) {
+    const unsigned char* up = CodePage::Active().UpperTable();
+    size_t si = 0, pi = 0, starP = std::string_view::npos, starS = 0;
+    while (si < s.size()) {
+        if (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
+            starP = pi++;
+            starS = si;
+        } else if (pi < p.size() && up[static_cast<unsigned char>(s[si])] == static_cast<unsigned char>(p[pi])) {
+            ++si;
+            ++pi;
+        } else if (starP != std::string_view::npos) {
+            pi = starP + 1;
+            si = ++starS;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) ++pi;
+    return pi == p.size();
+}
+
+template <typename T>
+int Cmp(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+}  // namespace
+
+TDbFilter::TDbFilter(const AnsiString& text) : text_(text) {
+    Parser parser(text_, nodes_);
+    root_ = parser.Parse();
+}
+
+TDbFilter::~TDbFilter() = default;
+
+void TDbFilter::Fail(const AnsiString& detail) const { FilterError(text_, detail); }
+
+void TDbFilter::Bind(TDbRowSource& source) {
+    for (Node& n : nodes_) {
+        if (n.op == Node::And || n.op == Node::Or) continue;
+        n.field = source.ResolveField(n.name, n.kind);
+        if (n.field < 0) Fail("field '" + n.name + "' not found");
+        if (n.lit == Node::LitNull) continue;
+        if (n.op == Node::Like) {
+            if (n.kind != TDbKind::Text) Fail("LIKE needs a text field: " + n.name);
+            if (n.lit == Node::LitDate) Fail("LIKE needs a text pattern");
+            n.sv = AnsiUpperCase(n.literal);
+            continue;
+        }
+        switch (n.kind) {
+        case TDbKind::Text:
+            if (n.lit == Node::LitDate) Fail("a date cannot be compared with the text field " + n.name);
+            n.sv = n.literal;
+            break;
+        case TDbKind::Integer:
+        case TDbKind::Boolean:
+        case TDbKind::Float: {
+            double v = n.number;
+            if (n.lit == Node::LitString && !ParseNumber(n.literal, v))
+                Fail("'" + n.literal + "' is not a number for " + n.name);
+            n.dv = v;
+            n.integral = n.kind != TDbKind::Float && IsIntegral(v);
+            n.iv = n.integral ? static_cast<int64_t>(v) : 0;
+            break;
+        }
+        case TDbKind::DateTime: {
+            double v = n.number;
+            if (n.lit == Node::LitString && !ParseFilterDate(n.literal, v))
+                Fail("'" + n.literal + "' is not a date for " + n.name);
+            n.dv = v;
+            break;
+        }
+        }
+    }
+    source_ = &source;
+}
+
+bool TDbFilter::Matches(uint32_t row) const { return root_ < 0 || Eval(root_, row); }
+
+bool TDbFilter::Eval(int index, uint32_t row) const {
+    const Node& n = nodes_[static_cast<size_t>(index)];
+    if (n.op == Node::And) return Eval(n.left, row) && Eval(n.right, row);
+    if (n.op == Node::Or) return Eval(n.left, row) || Eval(n.right, row);
+    TDbCell cell;
+    source_->ReadCell(n.field, row, cell, scratch_);
+    if (n.lit == Node::LitNull) return cell.null == (n.op == Node::Eq);
+    if (cell.null) return false;
+    int c;
+    switch (n.kind) {
+    case TDbKind::Text:
+        if (n.op == Node::Like) return LikeMatch(cell.s, n.sv);
+        c = DbCompareText(cell.s, n.sv);
+        break;
+    case TDbKind::Integer:
+    case TDbKind::Boolean:
+        c = n.integral ? Cmp(cell.i, n.iv) : Cmp(static_cast<double>(cell.i), n.dv);
+        break;
+    default:
+        c = Cmp(cell.d, n.dv);
+        break;
+    }
+    switch (n.op) {
+    case Node::Eq: return c == 0;
+    case Node::Ne: return c != 0;
+    case Node::Lt: return c < 0;
+    case Node::Gt: return c > 0;
+    case Node::Le: return c <= 0;
+    case Node::Ge: return c >= 0;
+    default: return false;
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Typed cell values as the sort, filter and locate code reads them, and the
+// date text that dates are stored as in the database file.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/rtl/CodePage.h"
+
+// How a field's values are held and compared.
+enum class TDbKind : uint8_t { Integer, Float, DateTime, Text, Boolean };
+
+// One cell read without copying: Text views point into the row store (or into
+// a scratch string supplied by the caller).
+struct TDbCell {
+    bool null = true;
+    int64_t i = 0;           // Integer, Boolean
+    double d = 0;            // Float, DateTime
+    std::string_view s;      // Text
+};
+
+// Something that holds rows and can name its fields for an expression.
+class TDbRowSource {
+public:
+    virtual ~TDbRowSource() = default;
+    // The field's handle, or -1 when there is no field of that name.
+    virtual int ResolveField(const AnsiString& name, TDbKind& kind) = 0;
+    virtual void ReadCell(int field, uint32_t row, TDbCell& cell, std::string& scratch) = 0;
+};
+
+// "YYYY-MM-DD HH:MM:SS" (also "YYYY-MM-DD", a 'T' separator and fractional
+// seconds on reading) <-> days since 1899-12-30.
+bool ParseDbDateTime(std::string_view text, double& value);
+AnsiString FormatDbDateTime(double value);
+// Days since 1899-12-30 for a calendar date; false for an impossible date.
+bool DbEncodeDate(int year, int month, int day, double& value);
+bool DbEncodeTime(int hour, int minute, int second, int msec, double& value);
+
+// Case-insensitive comparison through the active code page (fold to upper, then bytes).
+int DbCompareText(std::string_view a, std::string_view b);

@@ -1,0 +1,196 @@
+#include "platform/db/SqliteConnection.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "platform/db/AdoDataSets.h"
+
+namespace {
+
+AnsiString TrimBlanks(const AnsiString& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+}  // namespace
+
+AnsiString ConnectionStringValue(const AnsiString& connectionString, const AnsiString& key) {
+    size_t pos = 0;
+    const AnsiString& s = connectionString;
+    while (pos < s.size()) {
+        size_t eq = s.find('=', pos);
+        size_t semi = s.find(';', pos);
+        if (eq == AnsiString::npos || (semi != AnsiString::npos && semi < eq)) {
+            if (semi == AnsiString::npos) break;
+            pos = semi + 1;
+            continue;
+        }
+        AnsiString name = TrimBlanks(s.substr(pos, eq - pos));
+        size_t v = eq + 1;
+        while (v < s.size() && (s[v] == ' ' || s[v] == '\t')) ++v;
+        AnsiString value;
+        size_t next;
+        if (v < s.size() && s[v] == '"') {
+            size_t close = s.find('"', v + 1);
+            if (close == AnsiString::npos) close = s.size();
+            value = s.substr(v + 1, close - v - 1);
+            next = s.find(';', close);
+        } else {
+            next = s.find(';', v);
+            value = TrimBlanks(s.substr(v, (next == AnsiString::npos ? s.size() : next) - v));
+        }
+        if (SameText(name, key)) return value;
+        if (next == AnsiString::npos) break;
+        pos = next + 1;
+    }
+    return AnsiString();
+}
+
+TADOConnection::TADOConnection(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TADOConnection::BeforeDestruction() {
+    if (!InState(csDestroying) && db_) Disconnect(false);
+    TComponent::BeforeDestruction();
+}
+
+TADOConnection::~TADOConnection() {
+    Disconnect(false);
+    for (TCustomADODataSet* ds : std::vector<TCustomADODataSet*>(dataSets_)) ds->ConnectionDestroyed();
+}
+
+void TADOConnection::SetConnectionString(const AnsiString& Value) { connectionString_ = Value; }
+
+void TADOConnection::SetConnected(bool Value) {
+    if (Value)
+        Open();
+    else
+        Close();
+}
+
+void TADOConnection::SetBusyTimeout(int Milliseconds) {
+    busyTimeout_ = Milliseconds;
+    if (db_) sqlite3_busy_timeout(db_, busyTimeout_);
+}
+
+void TADOConnection::Open() {
+    if (db_) return;
+    if (BeforeConnect) BeforeConnect(this);
+    AnsiString path = ConnectionStringValue(connectionString_, "Data Source");
+    if (path.empty()) throw EDatabaseError("The connection string names no Data Source");
+    int flags = mode_ == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(AnsiToUtf8(path).c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        AnsiString message = db ? Utf8ToAnsi(sqlite3_errmsg(db)) : AnsiString("out of memory");
+        sqlite3_close(db);
+        throw EDatabaseError("Cannot open the database \"" + path + "\": " + message);
+    }
+    db_ = db;
+    level_ = 0;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyTimeout_);
+    // A file that is no database fails at its first real statement, not here.
+    sqlite3_exec(db_, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA foreign_keys=OFF", nullptr, nullptr, nullptr);
+    if (AfterConnect) AfterConnect(this);
+}
+
+void TADOConnection::Close() { Disconnect(true); }
+
+void TADOConnection::Disconnect(bool fireEvents) {
+    if (!db_) return;
+    if (fireEvents && BeforeDisconnect) BeforeDisconnect(this);
+    for (TCustomADODataSet* ds : std::vector<TCustomADODataSet*>(dataSets_)) ds->Close();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    level_ = 0;
+    if (fireEvents && AfterDisconnect) AfterDisconnect(this);
+}
+
+sqlite3* TADOConnection::Handle() const {
+    if (!db_) throw EDatabaseError("Connection is not open");
+    return db_;
+}
+
+void TADOConnection::RaiseError(const AnsiString& context) const {
+    AnsiString message = db_ ? Utf8ToAnsi(sqlite3_errmsg(db_)) : AnsiString("Connection is not open");
+    if (!context.empty()) message = context + ": " + message;
+    throw EDatabaseError(message);
+}
+
+int TADOConnection::BeginTrans() {
+    sqlite3* db = Handle();
+    AnsiString sql = level_ == 0 ? AnsiString("BEGIN") : "SAVEPOINT t" + std::to_string(level_ + 1);
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
+    return ++level_;
+}
+
+void TADOConnection::CommitTrans() {
+    sqlite3* db = Handle();
+    if (level_ == 0) throw EDatabaseError("No transaction is active");
+    if (sqlite3_get_autocommit(db)) {
+        // The engine rolled the whole transaction back after an earlier error.
+        level_ = 0;
+        throw EDatabaseError("The transaction was rolled back by the database");
+    }
+    AnsiString sql = level_ == 1 ? AnsiString("COMMIT") : "RELEASE t" + std::to_string(level_);
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
+    --level_;
+}
+
+void TADOConnection::RollbackTrans() {
+    sqlite3* db = Handle();
+    if (level_ == 0) throw EDatabaseError("No transaction is active");
+    int level = level_--;
+    if (sqlite3_get_autocommit(db)) return;  // nothing left to undo
+    AnsiString sql = level == 1 ? AnsiString("ROLLBACK")
+                                : "ROLLBACK TO t" + std::to_string(level) + "; RELEASE t" + std::to_string(level);
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
+}
+
+int TADOConnection::Execute(const AnsiString& CommandText) {
+    sqlite3* db = Handle();
+    std::string sql = AnsiToUtf8(CommandText);
+    const int before = sqlite3_total_changes(db);
+    const char* p = sql.c_str();
+    while (p && *p) {
+        const char* tail = nullptr;
+        TSqliteStatement stmt(*this, p, &tail);
+        if (!stmt.Empty())
+            while (stmt.Step()) {
+            }
+        p = tail;
+    }
+    return sqlite3_total_changes(db) - before;
+}
+
+void TADOConnection::RegisterDataSet(TCustomADODataSet* DataSet) {
+    if (std::find(dataSets_.begin(), dataSets_.end(), DataSet) == dataSets_.end()) dataSets_.push_back(DataSet);
+}
+
+void TADOConnection::UnregisterDataSet(TCustomADODataSet* DataSet) {
+    dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), DataSet), dataSets_.end());
+}
+
+TSqliteStatement::TSqliteStatement(const TADOConnection& connection, const char* utf8Sql, const char** tail)
+    : connection_(connection) {
+    sqlite3* db = connection.Handle();
+    if (sqlite3_prepare_v2(db, utf8Sql, -1, &stmt_, tail) != SQLITE_OK) {
+        stmt_ = nullptr;
+        connection.RaiseError();
+    }
+}
+
+TSqliteStatement::~TSqliteStatement() {
+    if (stmt_) sqlite3_finalize(stmt_);
+}
+
+bool TSqliteStatement::Step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    connection_.RaiseError();
+}
