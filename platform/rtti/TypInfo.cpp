@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/classes/IntegerIdents.h"
 #include "platform/rtti/Published.h"
 
 // ---------------------------------------------------------------------------
@@ -182,9 +183,17 @@ TESK_NAMED(TypeInfoVariant, MakeStringTypeInfo("Variant", tkVariant))
 TESK_NAMED(TypeInfoTDateTime, MakeFloatTypeInfo("TDateTime", ftDouble))
 TESK_NAMED(TypeInfoTDate, MakeFloatTypeInfo("TDate", ftDouble))
 TESK_NAMED(TypeInfoTTime, MakeFloatTypeInfo("TTime", ftDouble))
-TESK_NAMED(TypeInfoTColor, Ordinal("TColor", tkInteger, otSLong, INT32_MIN, INT32_MAX))
-TESK_NAMED(TypeInfoTCursor, Ordinal("TCursor", tkInteger, otSWord, -32768, 32767))
-TESK_NAMED(TypeInfoTFontCharset, Ordinal("TFontCharset", tkInteger, otUByte, 0, 255))
+namespace {
+// An integer type whose values have names, registered with its first use.
+const TTypeInfo* Named(const char* name, TOrdType ot, int32_t mn, int32_t mx, TIdentToInt toInt, TIntToIdent toIdent) {
+    const TTypeInfo* ti = Ordinal(name, tkInteger, ot, mn, mx);
+    RegisterIntegerConsts(ti, toInt, toIdent);
+    return ti;
+}
+}  // namespace
+TESK_NAMED(TypeInfoTColor, Named("TColor", otSLong, INT32_MIN, INT32_MAX, IdentToColor, ColorToIdent))
+TESK_NAMED(TypeInfoTCursor, Named("TCursor", otSWord, -32768, 32767, IdentToCursor, CursorToIdent))
+TESK_NAMED(TypeInfoTFontCharset, Named("TFontCharset", otUByte, 0, 255, IdentToCharset, CharsetToIdent))
 TESK_NAMED(TypeInfoTShortCut, Ordinal("TShortCut", tkInteger, otUWord, 0, 65535))
 TESK_NAMED(TypeInfoTImeName, MakeStringTypeInfo("TImeName", tkLString))
 TESK_NAMED(TypeInfoTCaption, MakeStringTypeInfo("TCaption", tkLString))
@@ -688,5 +697,15 @@ void SetObjectProp(TObject* Instance, const AnsiString& PropName, TObject* Value
 // ---------------------------------------------------------------------------
 // Integer identifiers
 
-bool TypedIntToIdent(const TTypeInfo*, int32_t, AnsiString&) { return false; }
-bool TypedIdentToInt(const TTypeInfo*, const AnsiString&, int32_t&) { return false; }
+bool TypedIntToIdent(const TTypeInfo* TypeInfo, int32_t Value, AnsiString& Ident) {
+    TIntToIdent f = TypeInfo ? FindIntToIdent(TypeInfo) : nullptr;
+    return f && f(Value, Ident);
+}
+
+bool TypedIdentToInt(const TTypeInfo* TypeInfo, const AnsiString& Ident, int32_t& Value) {
+    TIdentToInt f = TypeInfo ? FindIdentToInt(TypeInfo) : nullptr;
+    int v = 0;
+    if (!f || !f(Ident, v)) return false;
+    Value = v;
+    return true;
+}

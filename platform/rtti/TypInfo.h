@@ -515,6 +515,8 @@ void SetObjectProp(TObject* Instance, const AnsiString& PropName, TObject* Value
 // Integer identifiers (colour, cursor and charset names)
 
 // Name of an integer-typed value through the identifier maps registered for
-// its type; false when the type has no map or the value no name.
+// its type (RegisterIntegerConsts keyed by the type information; TColor,
+// TCursor and TFontCharset come with theirs); false when the type has no map
+// or the value no name.
 bool TypedIntToIdent(const TTypeInfo* TypeInfo, int32_t Value, AnsiString& Ident);
 bool TypedIdentToInt(const TTypeInfo* TypeInfo, const AnsiString& Ident, int32_t& Value);

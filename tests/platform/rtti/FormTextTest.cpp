@@ -1,6 +1,7 @@
 // Text form definitions: building a component tree, and the errors.
 #include <gtest/gtest.h>
 
+#include "platform/classes/UITypes.h"
 #include "platform/rtti/FormText.h"
 #include "platform/rtti/Resources.h"
 #include "tests/platform/rtti/StreamClasses.h"
@@ -42,6 +43,7 @@ const char* const kForm = R"(object frmTest: TTestForm
     end
   end
   object Extra: TTestControl
+    Color = clBtnFace
   end
 end
 )";
@@ -61,6 +63,7 @@ TEST(FormText, DefinitionBuildsTheComponentTree) {
     EXPECT_EQ(form.Components(0), form.Panel1);
     EXPECT_EQ(form.Components(1), form.Grid1);
     EXPECT_EQ(form.Components(2)->Name(), "Extra");
+    EXPECT_EQ(static_cast<TTestControl*>(form.Components(2))->Color, clBtnFace);
 
     // Nesting gives the parent, before the properties are set.
     EXPECT_EQ(form.Panel1->ParentSeen, &form);
@@ -168,8 +171,8 @@ TEST(FormText, TextAndBinaryFormsAgree) {
                        "      FieldName = 'Name'\n"
                        "      Footers = <>\n"
                        "      Increment = 2.5\n"
-                       "      Title.Font.Charset = 1\n"
-                       "      Title.Font.Color = 0\n"
+                       "      Title.Font.Charset = DEFAULT_CHARSET\n"
+                       "      Title.Font.Color = clBlack\n"
                        "      Title.Font.Height = -11\n"
                        "      Title.Font.Name = 'Arial'\n"
                        "      Title.Font.Style = [tsBold]\n"

@@ -1,6 +1,7 @@
 // Binary component streams: round trip, a hand-built golden stream, and damage.
 #include <gtest/gtest.h>
 
+#include "platform/classes/UITypes.h"
 #include "platform/rtti/Streaming.h"
 #include "tests/platform/rtti/StreamClasses.h"
 
@@ -51,8 +52,8 @@ const std::string kGolden =
             Str("Footers") + Tag(vaCollection) + Tag(vaList) + Str("ValueType") + Ident("vtSum") + End + End +
             Str("PickList.Strings") + Tag(vaList) + String("a") + String("b") + End +
             Str("Title.Caption") + String("Nm") +
-            Str("Title.Font.Charset") + Int8(1) +
-            Str("Title.Font.Color") + Int8(0) +
+            Str("Title.Font.Charset") + Ident("DEFAULT_CHARSET") +
+            Str("Title.Font.Color") + Ident("clBlack") +
             Str("Title.Font.Height") + Int8(-11) +
             Str("Title.Font.Name") + String("Arial") +
             Str("Title.Font.Style") + Tag(vaSet) + Str("tsBold") + Str("tsUnderline") + End +
@@ -107,7 +108,8 @@ TEST(Streaming, RoundTripOfEveryKind) {
     c->Increment = 0.1;                   // Extended
     c->Stamp = 45000.25;                  // TDateTime
     c->Title()->Font()->Height = -300;    // Int16
-    c->Title()->Font()->Color = -16777201;
+    c->Title()->Font()->Color = clInfoBk;
+    c->Title()->Font()->Charset = 204;
     c->Title()->Alignment = taCenter;
     c->Images = images;
     for (int i = 0; i < 3; ++i) static_cast<TTestFooter*>(c->Footers()->Add())->Text = "f" + std::to_string(i);
@@ -129,7 +131,10 @@ TEST(Streaming, RoundTripOfEveryKind) {
     EXPECT_EQ(b->Increment, 0.1);
     EXPECT_EQ(b->Stamp, 45000.25);
     EXPECT_EQ(b->Title()->Font()->Height, -300);
-    EXPECT_EQ(b->Title()->Font()->Color, -16777201);
+    EXPECT_EQ(b->Title()->Font()->Color, clInfoBk);
+    EXPECT_EQ(b->Title()->Font()->Charset, 204);
+    EXPECT_NE(bytes.find(Ident("clInfoBk")), std::string::npos);
+    EXPECT_NE(bytes.find(Ident("RUSSIAN_CHARSET")), std::string::npos);
     EXPECT_EQ(b->Title()->Alignment, taCenter);
     ASSERT_EQ(b->Footers()->Count(), 3 + std::size(values));
     EXPECT_EQ(static_cast<TTestFooter*>(b->Footers()->Items(2))->Text, "f2");
@@ -196,6 +201,12 @@ TEST(Streaming, AlternativeEncodingsAreAccepted) {
         {"enum name ignores case", "Alignment", Ident("TACENTER"), [](TTestColumn* c) { return c->Alignment == taCenter; }},
         {"nil reference", "Images", Tag(vaNil), [](TTestColumn* c) { return c->Images == nullptr; }},
         {"empty handler name", "OnClick", Ident(""), [](TTestColumn* c) { return !c->OnClick; }},
+        {"colour by name", "Title.Font.Color", Ident("clBtnFace"),
+         [](TTestColumn* c) { return c->Title()->Font()->Color == clBtnFace; }},
+        {"colour by number", "Title.Font.Color", Tag(vaInt32) + le(0x80000005u, 4),
+         [](TTestColumn* c) { return c->Title()->Font()->Color == clWindow; }},
+        {"charset by number", "Title.Font.Charset", Tag(vaInt16) + le(204, 2),
+         [](TTestColumn* c) { return c->Title()->Font()->Charset == 204; }},
     };
     for (const Case& k : cases) {
         TTestWrapper w(nullptr);
@@ -225,6 +236,8 @@ TEST(Streaming, DamagedStreamsRaiseReadErrors) {
         {"bad value tag", col(Str("Width") + std::string(1, '\x55')), "Invalid stream format"},
         {"long string past the end", col(Str("FieldName") + Tag(vaLString) + "\xFF\xFF\xFF\x7F" + "ab"), "Stream read error"},
         {"unknown handler", col(Str("OnClick") + Ident("NoSuchHandler")), "NoSuchHandler"},
+        {"unknown colour name", col(Str("Title.Font.Color") + Ident("clPlaid")), "clPlaid"},
+        {"identifier for a plain integer", col(Str("Width") + Ident("clBlack")), "clBlack"},
     };
     for (const Case& k : cases) {
         TTestWrapper w(nullptr);
