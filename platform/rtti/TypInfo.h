@@ -222,6 +222,17 @@ const TTypeInfo* TypeInfoTComponentName();  // string
         return info;                                                                         \
     }
 
+// Names an event type (an alias of a Delegate); each Delegate type can carry
+// one name. Unnamed event types get an anonymous method type.
+#define TESK_EVENT_INFO(EventT)                                                              \
+    template <>                                                                              \
+    inline const TTypeInfo* TypeInfoOf<EventT>() {                                           \
+        static const TTypeInfo* info = MakeMethodTypeInfo(#EventT, typeid(EventT));          \
+        return info;                                                                         \
+    }
+
+TESK_EVENT_INFO(TNotifyEvent)
+
 // Declares the type information of a set type (a distinct C++ type: an unsigned
 // bit mask enum, a std::bitset or a type with TSetTraits) over an enumeration.
 #define TESK_SET_INFO(SetT, ElementT)                                                        \

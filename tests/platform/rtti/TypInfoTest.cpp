@@ -169,6 +169,7 @@ TEST(TypInfo, PropertyListInheritedFirstAndRepublishedInPlace) {
     auto methods = GetPropList(TBird::StaticClassInfo(), tkMethods);
     ASSERT_EQ(methods.size(), 1u);
     EXPECT_EQ(methods[0]->Name, "OnChange");
+    EXPECT_EQ(methods[0]->PropType->Name, "TNotifyEvent");
     EXPECT_EQ(GetPropList(TBird::StaticClassInfo(), TypeKinds({tkClass})).size(), 1u);
     EXPECT_EQ(GetPropInfo(TBird::StaticClassInfo(), "Legs", tkStrings), nullptr);
 
