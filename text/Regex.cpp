@@ -150,6 +150,7 @@ void TRegex::SetLinePairedSeparator(const AnsiString& value) {
 void TRegex::SetInputString(const AnsiString& value) {
     ClearMatches();
     input_ = value;
+    inputLen_ = std::strlen(input_.c_str());  // the input ends at its first zero
     hasInput_ = true;
 }
 
@@ -347,8 +348,9 @@ int TRegex::ParseReg(bool paren, int& flagp) {
     flagp |= flags & SPSTART;
     while (*regparse_ == '|') {
         ++regparse_;
+        const int last = br;  // the chain of branches ends here: no walk over all of them
         br = ParseBranch(flags);
-        Tail(ret, br);
+        Tail(last, br);
         if (!(flags & HASWIDTH)) flagp &= ~HASWIDTH;
         flagp |= flags & SPSTART;
     }
@@ -1013,6 +1015,8 @@ void TRegex::PrepareTables() {
                                       : static_cast<unsigned char>(c);
         invTableFn_ = InvertCase;
         invTablePage_ = &CodePage::Active();
+        // The case partners of a compiled program's start characters follow the table.
+        if (!program_.empty() && patternStart_ == nullptr) FillFirstCharSet();
     }
     if (!wordSetValid_ || WordChars != wordSetChars_) {
         std::memset(wordSet_, 0, sizeof wordSet_);
@@ -1052,7 +1056,7 @@ bool TRegex::ExecPrim(int offset) {
     ClearMatches();
     CheckProgram();
     if (!hasInput_) Fail(1005);
-    const size_t len = std::strlen(input_.c_str());
+    const size_t len = inputLen_;
     if (offset < 1) Fail(1006);
     if (static_cast<size_t>(offset) > len + 1) return false;
     // Positions on the backtrack stack are 32-bit.

@@ -171,6 +171,7 @@ private:
 
     // Input and the match.
     AnsiString input_;
+    size_t inputLen_ = 0;
     bool hasInput_ = false;
     const unsigned char* in_ = nullptr;  // start of the input being searched
     const unsigned char* inEnd_ = nullptr;
