@@ -57,8 +57,20 @@ const char* TypeKindName(TTypeKind kind) {
     return kind <= tkDynArray ? names[kind] : "tkUnknown";
 }
 
-const TTypeInfo* MakeEnumTypeInfo(const char* name, const char* commaSeparatedNames, const std::vector<int>& values) {
+// "path/to/Unit.h" -> "Unit"
+static AnsiString UnitOfFile(const char* sourceFile) {
+    AnsiString unit = sourceFile ? sourceFile : "";
+    size_t slash = unit.find_last_of("/\\");
+    if (slash != AnsiString::npos) unit.erase(0, slash + 1);
+    size_t dot = unit.rfind('.');
+    if (dot != AnsiString::npos) unit.erase(dot);
+    return unit;
+}
+
+const TTypeInfo* MakeEnumTypeInfo(const char* name, const char* commaSeparatedNames, const std::vector<int>& values,
+                                  const char* sourceFile) {
     TTypeInfo* ti = NewTypeInfo(tkEnumeration, name);
+    ti->Data.EnumUnitName = UnitOfFile(sourceFile);
     AnsiString all = commaSeparatedNames ? commaSeparatedNames : "";
     size_t start = 0;
     while (start <= all.size()) {
@@ -327,12 +339,7 @@ TClassInfo* NewClassInfo(const char* name, const TClassInfo* parent, const char*
     auto* info = new TClassInfo;  // lives as long as the program
     info->Name = Unqualified(name);
     info->Parent = parent;
-    AnsiString unit = sourceFile ? sourceFile : "";
-    size_t slash = unit.find_last_of("/\\");
-    if (slash != AnsiString::npos) unit.erase(0, slash + 1);
-    size_t dot = unit.rfind('.');
-    if (dot != AnsiString::npos) unit.erase(dot);
-    info->UnitName = unit;
+    info->UnitName = UnitOfFile(sourceFile);
     info->ClassTypeInfo.Kind = tkClass;
     info->ClassTypeInfo.Name = info->Name;
     info->ClassTypeInfo.Data.ClassType = info;

@@ -121,7 +121,7 @@ bool IsBooleanType(const TTypeInfo* TypeInfo);
 // Makers for type information built at run time; the objects live until the end.
 // Names are split at commas; a qualification ("TFoo::") in front of a name is dropped.
 const TTypeInfo* MakeEnumTypeInfo(const char* name, const char* commaSeparatedNames,
-                                  const std::vector<int>& values = {});
+                                  const std::vector<int>& values = {}, const char* sourceFile = nullptr);
 const TTypeInfo* MakeEnumSubrangeTypeInfo(const char* name, const TTypeInfo* base, int minValue, int maxValue);
 const TTypeInfo* MakeOrdinalTypeInfo(const char* name, TTypeKind kind, TOrdType ordType, int32_t minValue,
                                      int32_t maxValue);
@@ -218,7 +218,7 @@ const TTypeInfo* TypeInfoTComponentName();  // string
             std::vector<int> teskValues_;                                                    \
             for (EnumT e : {__VA_ARGS__}) teskValues_.push_back(static_cast<int>(e));        \
             return teskValues_;                                                              \
-        }());                                                                                \
+        }(), __FILE__);                                                                      \
         return info;                                                                         \
     }
 

@@ -105,6 +105,7 @@ TEST(TypInfo, EnumerationNamesAndValues) {
     EXPECT_EQ(GetTypeData(ti)->MinValue, 0);
     EXPECT_EQ(GetTypeData(ti)->MaxValue, 2);
     EXPECT_EQ(GetTypeData(ti)->BaseType, ti);
+    EXPECT_EQ(GetTypeData(ti)->EnumUnitName, "TypInfoTest");
     EXPECT_EQ(GetEnumName(ti, 1), "shMedium");
     EXPECT_EQ(GetEnumName(ti, 7), "");
     struct Case { const char* name; int value; } cases[] = {
