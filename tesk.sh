@@ -95,8 +95,9 @@ case "$cmd" in
     ;;
   test)
     configure_and_build
-    (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
     run_fuzzers
+    # ctest last, so that its summary closes the output.
+    (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
     ;;
   *)
     echo "usage: $0 run|test" >&2
