@@ -14,6 +14,12 @@ enum : unsigned short {
     C1_PUNCT = 0x0010, C1_CNTRL = 0x0020, C1_BLANK = 0x0040, C1_XDIGIT = 0x0080,
     C1_ALPHA = 0x0100
 };
+// The same, CT_CTYPE3 (the Far-East classification).
+enum : unsigned short {
+    C3_NONSPACING = 0x0001, C3_DIACRITIC = 0x0002, C3_VOWELMARK = 0x0004, C3_SYMBOL = 0x0008,
+    C3_KATAKANA = 0x0010, C3_HIRAGANA = 0x0020, C3_HALFWIDTH = 0x0040, C3_FULLWIDTH = 0x0080,
+    C3_IDEOGRAPH = 0x0100, C3_KASHIDA = 0x0200, C3_LEXICAL = 0x0400, C3_ALPHA = 0x8000
+};
 
 class CodePage {
 public:

@@ -5,6 +5,8 @@
 #include <limits>
 
 TFormatSettings FormatSettings;
+TSysLocale SysLocale;
+TSysCharSet LeadBytes;
 
 namespace {
 

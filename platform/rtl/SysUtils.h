@@ -1,6 +1,7 @@
 #pragma once
 // Text, number and currency conversions of the run-time, with the framework's
 // rules and names. All text is code-page bytes (AnsiString).
+#include <bitset>
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
@@ -42,6 +43,19 @@ struct TFormatSettings {
 };
 
 extern TFormatSettings FormatSettings;
+
+// A set of byte values.
+using TSysCharSet = std::bitset<256>;
+
+// Locale facts. The code pages in use are single-byte: FarEast stays false and
+// LeadBytes (first bytes of double-byte characters) stays empty, so code with
+// double-byte branches takes the single-byte road.
+struct TSysLocale {
+    bool FarEast = false;
+    bool MiddleEast = false;
+};
+extern TSysLocale SysLocale;
+extern TSysCharSet LeadBytes;
 
 // ---------------------------------------------------------------------------
 // Format
