@@ -275,14 +275,19 @@ void TCustomADODataSet::Fetch(bool describe) {
             if (key) key->SetReadOnly(true);
         }
     }
-    const int columns = StoreColumnCount();
-    std::vector<uint8_t> raw(static_cast<size_t>(columns));
-    for (int c = 0; c < columns; ++c) raw[static_cast<size_t>(c)] = IsRawType(StoreField(c)->DataType());
+    struct Target {
+        TDbColumn* col;
+        int src;
+        bool raw;
+    };
+    std::vector<Target> targets;
+    for (int c = 0; c < StoreColumnCount(); ++c)
+        targets.push_back({&StoreColumn(c), storeSource_[static_cast<size_t>(c)], IsRawType(StoreField(c)->DataType())});
     uint32_t rows = 0;
     while (haveRow) {
-        for (int c = 0; c < columns; ++c) {
-            TDbColumn& col = StoreColumn(c);
-            int src = storeSource_[static_cast<size_t>(c)];
+        for (const Target& t : targets) {
+            TDbColumn& col = *t.col;
+            const int src = t.src;
             int type = sqlite3_column_type(h, src);
             bool null = type == SQLITE_NULL;
             switch (col.kind) {
@@ -294,44 +299,45 @@ void TCustomADODataSet::Fetch(bool describe) {
                 } else if (type == SQLITE_FLOAT) {
                     v = static_cast<int64_t>(std::llround(sqlite3_column_double(h, src)));
                 } else if (!null) {
-                    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(h, src));
-                    null = !TryStrToInt64(t ? AnsiString(t) : AnsiString(), v);
+                    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(h, src));
+                    null = !TryStrToInt64(text ? AnsiString(text) : AnsiString(), v);
                 }
                 if (col.kind == TDbKind::Boolean) v = v != 0;
-                col.ints.push_back(null ? 0 : v);
+                col.ints.push_back(null ? TDbColumn::kNullInt : v);
                 break;
             }
             case TDbKind::Float:
-                col.reals.push_back(null ? 0 : sqlite3_column_double(h, src));
+                col.reals.push_back(null ? TDbColumn::NullReal() : sqlite3_column_double(h, src));
                 break;
             case TDbKind::DateTime: {
                 double d = 0;
                 if (type == SQLITE_TEXT) {
-                    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(h, src));
-                    null = !ParseDbDateTime(std::string_view(t, static_cast<size_t>(sqlite3_column_bytes(h, src))), d);
+                    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(h, src));
+                    null = !ParseDbDateTime(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(h, src))), d);
                 } else if (!null) {
                     d = sqlite3_column_double(h, src);
                 }
-                col.reals.push_back(null ? 0 : d);
+                col.reals.push_back(null ? TDbColumn::NullReal() : d);
                 break;
             }
             case TDbKind::Text:
+                col.textNulls.push_back(null ? 1 : 0);
                 if (null) {
                     col.texts.emplace_back();
-                } else if (raw[static_cast<size_t>(c)]) {
+                } else if (t.raw) {
                     const char* b = static_cast<const char*>(sqlite3_column_blob(h, src));
                     col.texts.emplace_back(b ? b : "", static_cast<size_t>(sqlite3_column_bytes(h, src)));
                 } else {
-                    const unsigned char* t = sqlite3_column_text(h, src);
+                    const unsigned char* text = sqlite3_column_text(h, src);
                     int n = sqlite3_column_bytes(h, src);
-                    if (IsAscii(t, n))
-                        col.texts.emplace_back(reinterpret_cast<const char*>(t), static_cast<size_t>(n));
+                    if (IsAscii(text, n))
+                        col.texts.emplace_back(reinterpret_cast<const char*>(text), static_cast<size_t>(n));
                     else
-                        col.texts.push_back(Utf8ToAnsi(std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n))));
+                        col.texts.push_back(
+                            Utf8ToAnsi(std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(n))));
                 }
                 break;
             }
-            col.nulls.push_back(null ? 1 : 0);
         }
         ++rows;
         haveRow = stmt.Step();

@@ -358,12 +358,7 @@ void TDataSet::GetFieldNames(TStrings* List) const {
 // Rows
 
 void TDataSet::ClearRows() {
-    for (TDbColumn& c : columns_) {
-        c.nulls.clear();
-        c.ints.clear();
-        c.reals.clear();
-        c.texts.clear();
-    }
+    for (TDbColumn& c : columns_) c.Clear();
     rowCount_ = 0;
     deleted_.clear();
     key_.clear();
@@ -376,13 +371,14 @@ void TDataSet::ClearRows() {
 
 void TDataSet::ReserveRows(size_t Count) {
     for (TDbColumn& c : columns_) {
-        c.nulls.reserve(Count);
-        if (c.kind == TDbKind::Text)
-            c.texts.reserve(Count);
-        else if (c.kind == TDbKind::Integer || c.kind == TDbKind::Boolean)
+        if (c.Integral()) {
             c.ints.reserve(Count);
-        else
+        } else if (c.Numeric()) {
             c.reals.reserve(Count);
+        } else {
+            c.texts.reserve(Count);
+            c.textNulls.reserve(Count);
+        }
     }
 }
 
@@ -398,41 +394,29 @@ void TDataSet::RowsAppended(uint32_t Count) {
 }
 
 uint32_t TDataSet::AddRow() {
-    for (TDbColumn& c : columns_) {
-        c.nulls.push_back(1);
-        if (c.kind == TDbKind::Text)
-            c.texts.emplace_back();
-        else if (c.kind == TDbKind::Integer || c.kind == TDbKind::Boolean)
-            c.ints.push_back(0);
-        else
-            c.reals.push_back(0);
-    }
+    for (TDbColumn& c : columns_) c.PushNull();
     RowsAppended(1);
     return rowCount_ - 1;
 }
 
-void TDataSet::SetCellNull(int Column, uint32_t Row) { columns_[static_cast<size_t>(Column)].nulls[Row] = 1; }
+void TDataSet::SetCellNull(int Column, uint32_t Row) { columns_[static_cast<size_t>(Column)].SetNull(Row); }
 
 void TDataSet::SetCellInt(int Column, uint32_t Row, int64_t Value) {
-    TDbColumn& c = columns_[static_cast<size_t>(Column)];
-    c.nulls[Row] = 0;
-    if (c.kind == TDbKind::Integer || c.kind == TDbKind::Boolean)
-        c.ints[Row] = c.kind == TDbKind::Boolean ? Value != 0 : Value;
-    else if (c.kind == TDbKind::Text)
-        c.texts[Row] = IntToStr(static_cast<long long>(Value));
-    else
-        c.reals[Row] = static_cast<double>(Value);
+    TDbValue v;
+    v.null = false;
+    v.i = Value;
+    v.d = static_cast<double>(Value);
+    v.s = IntToStr(static_cast<long long>(Value));
+    StoreValue(Column, Row, v);
 }
 
 void TDataSet::SetCellFloat(int Column, uint32_t Row, double Value) {
-    TDbColumn& c = columns_[static_cast<size_t>(Column)];
-    c.nulls[Row] = 0;
-    if (c.kind == TDbKind::Integer || c.kind == TDbKind::Boolean)
-        c.ints[Row] = c.kind == TDbKind::Boolean ? Value != 0 : std::llround(Value);
-    else if (c.kind == TDbKind::Text)
-        c.texts[Row] = FloatToStr(Value);
-    else
-        c.reals[Row] = Value;
+    TDbValue v;
+    v.null = false;
+    v.i = std::llround(Value);
+    v.d = Value;
+    v.s = FloatToStr(Value);
+    StoreValue(Column, Row, v);
 }
 
 void TDataSet::SetCellText(int Column, uint32_t Row, std::string&& Value) {
@@ -444,7 +428,7 @@ void TDataSet::SetCellText(int Column, uint32_t Row, std::string&& Value) {
         StoreValue(Column, Row, v);
         return;
     }
-    c.nulls[Row] = 0;
+    c.textNulls[Row] = 0;
     c.texts[Row] = std::move(Value);
 }
 
@@ -452,23 +436,25 @@ void TDataSet::SetCellText(int Column, uint32_t Row, std::string&& Value) {
 void TDataSet::StoreValue(int Column, uint32_t Row, const TDbValue& v) {
     TDbColumn& c = columns_[static_cast<size_t>(Column)];
     if (v.null) {
-        c.nulls[Row] = 1;
+        c.SetNull(Row);
         return;
     }
-    c.nulls[Row] = 0;
     switch (c.kind) {
-    case TDbKind::Integer:
-    case TDbKind::Boolean: c.ints[Row] = v.i; break;
+    case TDbKind::Integer: c.ints[Row] = v.i; break;
+    case TDbKind::Boolean: c.ints[Row] = v.i != 0; break;
     case TDbKind::Float:
     case TDbKind::DateTime: c.reals[Row] = v.d; break;
-    case TDbKind::Text: c.texts[Row] = v.s; break;
+    case TDbKind::Text:
+        c.texts[Row] = v.s;
+        c.textNulls[Row] = 0;
+        break;
     }
 }
 
 void TDataSet::LoadValue(int Column, uint32_t Row, TDbValue& v) const {
     const TDbColumn& c = columns_[static_cast<size_t>(Column)];
     v = TDbValue();
-    if (c.nulls[Row]) return;
+    if (c.IsNull(Row)) return;
     v.null = false;
     switch (c.kind) {
     case TDbKind::Integer:
@@ -483,7 +469,7 @@ void TDataSet::ReadStoreCell(const TField* Field, uint32_t Row, TDbCell& Cell) c
     Cell = TDbCell();
     if (!Field || Field->store_ < 0 || Row >= rowCount_) return;
     const TDbColumn& c = columns_[static_cast<size_t>(Field->store_)];
-    if (c.nulls[Row]) return;
+    if (c.IsNull(Row)) return;
     Cell.null = false;
     switch (c.kind) {
     case TDbKind::Integer:

@@ -11,6 +11,7 @@
 // target at (BufferCount - 1) div 2.
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -468,13 +469,51 @@ private:
 // ---------------------------------------------------------------------------
 // The data set
 
-// One column of the row store: values of one kind, with a null flag per row.
+// One column of the row store: values of one kind. Numbers mark a null by a
+// value the database never yields (the lowest 64-bit integer, a NaN), so they
+// need no flag of their own; texts keep a flag per row.
 struct TDbColumn {
+    static constexpr int64_t kNullInt = INT64_MIN;
     TDbKind kind = TDbKind::Text;
-    std::vector<uint8_t> nulls;
     std::vector<int64_t> ints;        // Integer, Boolean
     std::vector<double> reals;        // Float, DateTime
     std::vector<std::string> texts;   // Text
+    std::vector<uint8_t> textNulls;   // Text
+
+    static double NullReal() { return std::numeric_limits<double>::quiet_NaN(); }
+    bool Numeric() const { return kind != TDbKind::Text; }
+    bool Integral() const { return kind == TDbKind::Integer || kind == TDbKind::Boolean; }
+    bool IsNull(uint32_t row) const {
+        if (Integral()) return ints[row] == kNullInt;
+        if (Numeric()) return reals[row] != reals[row];
+        return textNulls[row] != 0;
+    }
+    void PushNull() {
+        if (Integral())
+            ints.push_back(kNullInt);
+        else if (Numeric())
+            reals.push_back(NullReal());
+        else {
+            texts.emplace_back();
+            textNulls.push_back(1);
+        }
+    }
+    void SetNull(uint32_t row) {
+        if (Integral())
+            ints[row] = kNullInt;
+        else if (Numeric())
+            reals[row] = NullReal();
+        else {
+            texts[row].clear();
+            textNulls[row] = 1;
+        }
+    }
+    void Clear() {
+        ints.clear();
+        reals.clear();
+        texts.clear();
+        textNulls.clear();
+    }
 };
 
 // A Locate or Lookup key converted to its field's kind; an invalid key matches nothing.

@@ -80,7 +80,8 @@ void TADOConnection::Open() {
     if (BeforeConnect) BeforeConnect(this);
     AnsiString path = ConnectionStringValue(connectionString_, "Data Source");
     if (path.empty()) throw EDatabaseError("The connection string names no Data Source");
-    int flags = mode_ == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // One thread uses a connection, so the engine's own locking is not needed.
+    int flags = (mode_ == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(AnsiToUtf8(path).c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {

@@ -1,0 +1,208 @@
+// Data sets over a planet-like table of 100,000 rows and 70 columns: opening
+// (fetching every row), sorting by two columns, filtering and Locate, against a
+// plain sqlite3 step loop that reads the same rows, in the same run. The ratios
+// are printed at the end.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "platform/db/AdoDataSets.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kIntColumns = 61;  // with the 9 below: 70 columns
+
+std::string ColumnName(int i) {
+    static const char* named[] = {"Metal", "Crystal", "Deuterium", "Energy", "Rating", "NumberOfAttacks"};
+    if (i < 6) return named[i];
+    return "Unit" + std::to_string(i);
+}
+
+// Builds the file once per process.
+const std::string& DatabasePath() {
+    static std::string path = [] {
+        auto dir = std::filesystem::temp_directory_path() / ("tesk-bench-dataset-" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+        std::string p = (dir / "planets.mdb").string();
+        sqlite3* db = nullptr;
+        sqlite3_open(p.c_str(), &db);
+        std::string ddl =
+            "CREATE TABLE tblPlanet (ID INTEGER PRIMARY KEY AUTOINCREMENT, GalaxyID INT, SolarsystemID INT, "
+            "PlanetID INT, IsMoon BYTE, PlanetName TEXT(50), LastScanned DATETIME, PlayerID INT, Report MEMO";
+        for (int i = 0; i < kIntColumns; ++i) ddl += ", " + ColumnName(i) + " INT";
+        ddl += ")";
+        sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, nullptr);
+        std::string insert = "INSERT INTO tblPlanet VALUES (NULL";
+        for (int i = 1; i < 9 + kIntColumns; ++i) insert += ",?";
+        insert += ")";
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        std::mt19937 rng(42);
+        const std::string report(300, 'r');
+        for (int r = 0; r < kRows; ++r) {
+            sqlite3_bind_int(stmt, 1, r / 7500 + 1);
+            sqlite3_bind_int(stmt, 2, (r / 15) % 499 + 1);
+            sqlite3_bind_int(stmt, 3, r % 15 + 1);
+            sqlite3_bind_int(stmt, 4, r % 11 == 0);
+            std::string name = r % 10 == 0 ? "\xD0\x9F\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB5\xD1\x82\xD0\xB0 " : "Planet ";
+            name += std::to_string(r);
+            sqlite3_bind_text(stmt, 5, name.c_str(), -1, SQLITE_TRANSIENT);
+            char date[32];
+            std::snprintf(date, sizeof date, "2024-%02d-%02d %02d:%02d:00", static_cast<int>(rng() % 12 + 1),
+                          static_cast<int>(rng() % 28 + 1), static_cast<int>(rng() % 24), static_cast<int>(rng() % 60));
+            sqlite3_bind_text(stmt, 6, date, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(stmt, 7, static_cast<int>(rng() % 5000));
+            if (r % 4 == 0)
+                sqlite3_bind_text(stmt, 8, report.c_str(), -1, SQLITE_STATIC);
+            else
+                sqlite3_bind_null(stmt, 8);
+            for (int i = 0; i < kIntColumns; ++i) {
+                if (rng() % 8 == 0)
+                    sqlite3_bind_null(stmt, 9 + i);
+                else
+                    sqlite3_bind_int(stmt, 9 + i, static_cast<int>(rng() % 100000));
+            }
+            sqlite3_step(stmt);
+            sqlite3_reset(stmt);
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return p;
+    }();
+    return path;
+}
+
+struct Fixture {
+    Fixture() {
+        owner = new TComponent(nullptr);
+        conn = new TADOConnection(owner);
+        conn->SetConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + DatabasePath());
+        query = new TADOQuery(owner);
+        query->SetConnection(conn);
+        query->SQL()->Add("select * from tblPlanet");
+    }
+    ~Fixture() { FreeObject(owner); }
+    TComponent* owner;
+    TADOConnection* conn;
+    TADOQuery* query;
+};
+
+void BM_RawStepLoop(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(DatabasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int64_t sum = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "select * from tblPlanet", -1, &stmt, nullptr);
+        const int n = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < n; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER: sum += sqlite3_column_int64(stmt, c); break;
+                case SQLITE_FLOAT: sum += static_cast<int64_t>(sqlite3_column_double(stmt, c)); break;
+                case SQLITE_TEXT:
+                    sum += sqlite3_column_text(stmt, c)[0];
+                    sum += sqlite3_column_bytes(stmt, c);
+                    break;
+                default: break;
+                }
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    benchmark::DoNotOptimize(sum);
+    sqlite3_close(db);
+}
+
+void BM_Open(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) {
+        f.query->Open();
+        state.PauseTiming();
+        if (f.query->RecordCount() != kRows) state.SkipWithError("wrong row count");
+        f.query->Close();
+        state.ResumeTiming();
+    }
+}
+
+void BM_SortTwoColumns(benchmark::State& state) {
+    Fixture f;
+    f.query->Open();
+    bool flip = false;
+    for (auto _ : state) {
+        f.query->SetSort(flip ? "GalaxyID DESC, PlanetName" : "Metal, LastScanned DESC");
+        flip = !flip;
+    }
+}
+
+void BM_Filter(benchmark::State& state) {
+    Fixture f;
+    f.query->Open();
+    f.query->SetFiltered(true);
+    bool flip = false;
+    for (auto _ : state) {
+        f.query->SetFilter(flip ? "(Metal > 50000) AND (LastScanned > 3/8/2024)"
+                                : "(PlanetName LIKE '*77*') OR (Crystal < 1000)");
+        flip = !flip;
+    }
+}
+
+void BM_Locate(benchmark::State& state) {
+    Fixture f;
+    f.query->Open();
+    bool flip = false;
+    for (auto _ : state) {
+        bool found = f.query->Locate("PlanetName", flip ? "planet 99999" : "PLANET 98765", {loCaseInsensitive});
+        if (!found) state.SkipWithError("not found");
+        flip = !flip;
+    }
+}
+
+BENCHMARK(BM_RawStepLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortTwoColumns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Filter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Locate)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's time per iteration for the ratio lines.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    DatabasePath();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* a, const char* b, const char* goal) {
+        auto ia = reporter.times.find(a), ib = reporter.times.find(b);
+        if (ia == reporter.times.end() || ib == reporter.times.end() || ib->second <= 0) return;
+        std::printf("%-20s / %-16s = %5.2f   (%s)\n", a, b, ia->second / ib->second, goal);
+    };
+    std::printf("\nRatios (time / reference time, %d rows of %d columns):\n", kRows, 9 + kIntColumns);
+    ratio("BM_Open", "BM_RawStepLoop", "goal: at most 3");
+    ratio("BM_SortTwoColumns", "BM_Open", "goal: below 1");
+    ratio("BM_Filter", "BM_Open", "goal: below 1");
+    ratio("BM_Locate", "BM_Open", "goal: below 1");
+    benchmark::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(DatabasePath()).parent_path(), ec);
+    return 0;
+}
