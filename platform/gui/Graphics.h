@@ -6,69 +6,12 @@
 
 #include "platform/classes/Classes.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/UITypes.h"
 #include "platform/gui/Gdi.h"
 #include "platform/rtti/TypInfo.h"
 
 // ---- Colours ----
-// 0x00BBGGRR; a negative value (0x80000000 | index) is a system colour.
-using TColor = int32_t;
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<uint32_t>(index)); }
-
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clMaroon = 0x000080;
-inline constexpr TColor clGreen = 0x008000;
-inline constexpr TColor clOlive = 0x008080;
-inline constexpr TColor clNavy = 0x800000;
-inline constexpr TColor clPurple = 0x800080;
-inline constexpr TColor clTeal = 0x808000;
-inline constexpr TColor clGray = 0x808080;
-inline constexpr TColor clSilver = 0xC0C0C0;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clLime = 0x00FF00;
-inline constexpr TColor clYellow = 0x00FFFF;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clFuchsia = 0xFF00FF;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clLtGray = 0xC0C0C0;
-inline constexpr TColor clDkGray = 0x808080;
-inline constexpr TColor clMoneyGreen = 0xC0DCC0;
-inline constexpr TColor clSkyBlue = 0xF0CAA6;
-inline constexpr TColor clCream = 0xF0FBFF;
-inline constexpr TColor clMedGray = 0xA4A0A0;
-inline constexpr TColor clNone = 0x1FFFFFFF;
-inline constexpr TColor clDefault = 0x20000000;
-
-inline constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
-inline constexpr TColor clBackground = SystemColor(COLOR_BACKGROUND);
-inline constexpr TColor clActiveCaption = SystemColor(COLOR_ACTIVECAPTION);
-inline constexpr TColor clInactiveCaption = SystemColor(COLOR_INACTIVECAPTION);
-inline constexpr TColor clMenu = SystemColor(COLOR_MENU);
-inline constexpr TColor clWindow = SystemColor(COLOR_WINDOW);
-inline constexpr TColor clWindowFrame = SystemColor(COLOR_WINDOWFRAME);
-inline constexpr TColor clMenuText = SystemColor(COLOR_MENUTEXT);
-inline constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);
-inline constexpr TColor clCaptionText = SystemColor(COLOR_CAPTIONTEXT);
-inline constexpr TColor clActiveBorder = SystemColor(COLOR_ACTIVEBORDER);
-inline constexpr TColor clInactiveBorder = SystemColor(COLOR_INACTIVEBORDER);
-inline constexpr TColor clAppWorkSpace = SystemColor(COLOR_APPWORKSPACE);
-inline constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);
-inline constexpr TColor clHighlightText = SystemColor(COLOR_HIGHLIGHTTEXT);
-inline constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);
-inline constexpr TColor clBtnShadow = SystemColor(COLOR_BTNSHADOW);
-inline constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
-inline constexpr TColor clBtnText = SystemColor(COLOR_BTNTEXT);
-inline constexpr TColor clInactiveCaptionText = SystemColor(COLOR_INACTIVECAPTIONTEXT);
-inline constexpr TColor clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);
-inline constexpr TColor cl3DDkShadow = SystemColor(COLOR_3DDKSHADOW);
-inline constexpr TColor cl3DLight = SystemColor(COLOR_3DLIGHT);
-inline constexpr TColor clInfoText = SystemColor(COLOR_INFOTEXT);
-inline constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
-inline constexpr TColor clHotLight = SystemColor(COLOR_HOTLIGHT);
-inline constexpr TColor clGradientActiveCaption = SystemColor(COLOR_GRADIENTACTIVECAPTION);
-inline constexpr TColor clGradientInactiveCaption = SystemColor(COLOR_GRADIENTINACTIVECAPTION);
-inline constexpr TColor clMenuHighlight = SystemColor(COLOR_MENUHILIGHT);
-inline constexpr TColor clMenuBar = SystemColor(COLOR_MENUBAR);
+// TColor and the cl* constants are in UITypes.h.
 
 // The RGB value of a colour: system colours come from the fixed palette; other
 // values (clNone included) pass unchanged.
