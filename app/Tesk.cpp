@@ -3,5 +3,6 @@
 
 int main(int argc, char** argv) {
     PlatformInitialize(argc, argv);
+    PlatformUseNativeServices();
     return RunPlaceholderMainWindow("Tesk");
 }

@@ -1,18 +1,28 @@
 #include "platform/gui/Platform.h"
 
 #include <QApplication>
-#include <QMainWindow>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/Services.h"
 
 void PlatformInitialize(int& argc, char** argv) {
-    if (QCoreApplication::instance()) return;
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    if (!QCoreApplication::instance()) {
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+    InitializeForms();
 }
 
+void PlatformUseNativeServices() { UseNativeServices(); }
+
 int RunPlaceholderMainWindow(const AnsiString& title) {
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(AnsiToUtf8(title)));
-    window.resize(800, 600);
-    window.show();
-    return QApplication::exec();
+    Application->Initialize();
+    Application->SetTitle(title);
+    TForm* form = nullptr;
+    Application->CreateForm(form);
+    form->SetCaption(title);
+    form->SetBounds(100, 100, 800, 600);
+    Application->Run();
+    DoneApplication();
+    return 0;
 }

@@ -2,8 +2,14 @@
 // Start-up of the windowing platform.
 #include "platform/rtl/CodePage.h"
 
-// Creates the application object of the windowing system once; later calls do nothing.
+// Creates the native application object, then Application, Screen and Mouse;
+// later calls do nothing. The desktop's dialogs are not installed: until
+// PlatformUseNativeServices, message boxes and file dialogs answer from a script.
 void PlatformInitialize(int& argc, char** argv);
 
-// Shows an empty main window with the given caption and runs until it is closed.
+// Installs the desktop's message boxes, file dialogs, beep and browser.
+void PlatformUseNativeServices();
+
+// Shows an empty main form with the given caption and runs the message loop
+// until it is closed; frees the application afterwards.
 int RunPlaceholderMainWindow(const AnsiString& title);
