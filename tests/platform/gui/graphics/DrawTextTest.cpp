@@ -53,6 +53,10 @@ const std::vector<TCase>& Cases() {
         {"right margin", "x", {0, 0, 100, 20}, DT_SINGLELINE | DT_RIGHT, {{"x", Right}}, Top, 0, 7},
         {"left margin with word break", "ab ab ab", {0, 0, 0, 100}, DT_WORDBREAK,
          {{"ab ab", Left}, {"ab", Left}}, Top, 6, 0, "ab ab"},
+        {"end ellipsis", "Overlong", {3, 0, 0, 20}, DT_SINGLELINE | DT_END_ELLIPSIS | DT_RIGHT,
+         {{"Over...", Right}}, Top, 0, 0, "Over..."},
+        {"centred ellipsis between margins", "Overlong", {0, 0, 0, 20}, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CENTER,
+         {{"Over...", Center}}, Top, 4, 2, "Over..."},
     };
     return cases;
 }
