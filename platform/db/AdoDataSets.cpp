@@ -282,7 +282,8 @@ void TCustomADODataSet::Fetch(bool describe) {
     };
     std::vector<Target> targets;
     for (int c = 0; c < StoreColumnCount(); ++c)
-        targets.push_back({&StoreColumn(c), storeSource_[static_cast<size_t>(c)], IsRawType(StoreField(c)->DataType())});
+        targets.push_back({&StoreColumn(c), storeSource_[static_cast<size_t>(c)],
+                           StoreField(c) && IsRawType(StoreField(c)->DataType())});
     uint32_t rows = 0;
     while (haveRow) {
         for (const Target& t : targets) {

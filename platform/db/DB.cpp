@@ -292,7 +292,7 @@ void TDataSet::RemoveField(TField* Field) {
 }
 
 void TDataSet::FieldListChanged() {
-    if (!Active()) return;
+    if (!Active() || InState(csDestroying)) return;
     DataEvent(deFieldListChange, 0);
     DataEvent(deLayoutChange, 0);
 }

@@ -363,6 +363,21 @@ TYPED_TEST(DataSetContract, FilterTexts) {
         EXPECT_TRUE(ds->Filtered());
         EXPECT_EQ(ds->RecordCount(), 4);
     }
+
+    // OnFilterRecord narrows further, reading the record under test.
+    struct TeamOne {
+        TDataSetState state = dsInactive;
+        void Accept(TDataSet* d, bool& accept) {
+            state = d->State();
+            accept = d->FieldByName("TeamID")->AsInteger() == 1;
+        }
+    } teamOne;
+    ds->OnFilterRecord = MakeEvent(&teamOne, &TeamOne::Accept);
+    ds->SetFiltered(false);
+    ds->SetFiltered(true);
+    EXPECT_EQ(Column(ds), (Names{"Main", "delta", "zeta"}));
+    EXPECT_EQ(teamOne.state, dsFilter);
+    EXPECT_EQ(ds->State(), dsBrowse);
 }
 
 TYPED_TEST(DataSetContract, CalculatedAndLookupFields) {
