@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
+#include <iterator>
 
 #include "platform/gui/WinApi_p.h"
 
@@ -135,11 +136,27 @@ void SimulateKeyDown(HWND Wnd, WORD VirtKey, TShiftState Shift, const char* Text
 void SimulateKeyUp(HWND Wnd, WORD VirtKey, TShiftState Shift) { SendKey(Wnd, QEvent::KeyRelease, VirtKey, Shift, "", false); }
 
 void SimulateKey(HWND Wnd, WORD VirtKey, TShiftState Shift, const char* TextUtf8) {
+    // The modifier keys go down first and come up last, as on a keyboard.
+    static const struct {
+        TShiftState Bit;
+        WORD Key;
+    } modifiers[] = {{ssCtrl, VK_CONTROL}, {ssAlt, VK_MENU}, {ssShift, VK_SHIFT}};
+    TShiftState held = 0;
+    for (const auto& m : modifiers) {
+        if (!(Shift & m.Bit) || m.Key == VirtKey) continue;
+        held |= m.Bit;
+        SendKey(Wnd, QEvent::KeyPress, m.Key, held, "", false);
+    }
     SimulateKeyDown(Wnd, VirtKey, Shift, TextUtf8);
     SimulateKeyUp(Wnd, VirtKey, Shift);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) {
+        if (!(held & it->Bit)) continue;
+        held &= static_cast<TShiftState>(~it->Bit);
+        SendKey(Wnd, QEvent::KeyRelease, it->Key, held, "", false);
+    }
 }
 
-void SimulateTyping(HWND Wnd, const char* TextUtf8) {
+void SimulateTyping(HWND Wnd, const char* TextUtf8, TShiftState Shift) {
     QString text = QString::fromUtf8(TextUtf8);
     for (QChar c : text) {
         QWidget* w = ClientWidget(Wnd);
@@ -147,7 +164,8 @@ void SimulateTyping(HWND Wnd, const char* TextUtf8) {
         QChar upper = c.toUpper();
         int key = upper.unicode();
         if (c == ' ') key = Qt::Key_Space;
-        Qt::KeyboardModifiers mods = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        Qt::KeyboardModifiers mods = Modifiers(Shift);
+        if (c.isUpper()) mods |= Qt::ShiftModifier;
         QKeyEvent press(QEvent::KeyPress, key, mods, QString(c));
         QApplication::sendEvent(w, &press);
         QKeyEvent release(QEvent::KeyRelease, key, mods, QString(c));

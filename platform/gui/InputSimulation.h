@@ -9,13 +9,19 @@
 
 enum class TSimButton { Left, Right, Middle };
 
-// Press and release of a key with the modifiers held. Text is what the keyboard
-// layout types (UTF-8); empty lets the US layout decide for letters and digits.
+// Press and release of a key with the modifiers held (their keys go down
+// before it and come up after it). Text is what the keyboard layout types
+// (UTF-8); empty lets the US layout decide for letters and digits.
+// SimulateKeyDown and SimulateKeyUp send the key alone, the modifiers only as
+// the state of the event.
 void SimulateKey(HWND Wnd, WORD VirtKey, TShiftState Shift = 0, const char* TextUtf8 = "");
 void SimulateKeyDown(HWND Wnd, WORD VirtKey, TShiftState Shift = 0, const char* TextUtf8 = "", bool AutoRepeat = false);
 void SimulateKeyUp(HWND Wnd, WORD VirtKey, TShiftState Shift = 0);
-// Types text character by character (UTF-8), as key presses with that text.
-void SimulateTyping(HWND Wnd, const char* TextUtf8);
+// Types text character by character (UTF-8) as a keyboard layout does: each
+// key press carries the character, with no scan code (so a Cyrillic letter is
+// mapped to its key on the standard Russian layout). Shift adds to the
+// modifiers (capital letters add Shift themselves).
+void SimulateTyping(HWND Wnd, const char* TextUtf8, TShiftState Shift = 0);
 
 void SimulateMouseMove(HWND Wnd, int X, int Y, TShiftState Shift = 0);
 void SimulateMouseDown(HWND Wnd, TSimButton Button, int X, int Y, TShiftState Shift = 0);

@@ -892,7 +892,9 @@ BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT
         LayoutWindowFrame(Wnd);
         if (!HandleRecord(Wnd)) return 1;
     }
-    if (!(Flags & SWP_NOZORDER)) {
+    // The offscreen platform cannot stack top-level windows.
+    bool canStack = !IsTopLevel(rec) || QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (!(Flags & SWP_NOZORDER) && canStack) {
         if (InsertAfter == HWND_TOP || InsertAfter == HWND_TOPMOST) frame->raise();
         else if (InsertAfter == HWND_BOTTOM) frame->lower();
         else if (TWndHandle* after = HandleRecord(InsertAfter)) {
