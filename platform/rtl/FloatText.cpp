@@ -331,8 +331,9 @@ std::string Apply(const Section& s, const Digits& d, bool minus, const TFormatSe
     if (minus) out += '-';
     const int len = static_cast<int>(d.integer.size());
     int intSeen = 0, decSeen = 0;
-    bool point = false, integerDone = false;
+    bool point = false, integerDone = false, digitOut = false;
     auto putIntegerDigit = [&](int place) {
+        digitOut = true;
         out += d.integer[static_cast<size_t>(len - place)];
         if (s.thousands && place > 1 && (place - 1) % 3 == 0) out += fs.ThousandSeparator;
     };
@@ -376,6 +377,9 @@ std::string Apply(const Section& s, const Digits& d, bool minus, const TFormatSe
             }
             out += c;
             out += ExponentText(d.exponent, std::min(expDigits, 4), plus);
+        } else if (!point && intSeen > 0 && intSeen < s.intPlaces && !digitOut) {
+            // A literal between digit placeholders groups digits ("# ### ##0"):
+            // before the first digit there is nothing to group.
         } else {
             out += c;
         }
