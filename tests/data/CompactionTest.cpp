@@ -1,0 +1,93 @@
+// Compaction after every disconnect, once a file has been opened.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/data/DataTestSupport.h"
+
+using namespace datatest;
+
+namespace {
+
+// A current database whose many deleted rows left free pages behind.
+void MakeFragmentedDatabase(const std::string& file) {
+    ExecSql(file, SchemaSql() +
+                      "INSERT INTO tblAlliance (Name) VALUES ('<none>');"
+                      "INSERT INTO tblPlayer (Name, AllianceID) VALUES ('Vega', 1);"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
+                      "INSERT INTO tblPlanet (GalaxyID, SolarsystemID, PlanetID, IsMoon, PlayerID, Report) "
+                      "SELECT 1, i, 1, 0, 1, hex(randomblob(1500)) FROM n;"
+                      "DELETE FROM tblPlanet WHERE ID > 20;");
+}
+
+int FreePages(const std::string& file) { return std::stoi(QuerySql(file, "PRAGMA freelist_count")); }
+
+std::string Counts(const std::string& file) {
+    return QuerySql(file, "SELECT (SELECT count(*) FROM tblPlanet) || '/' || (SELECT count(*) FROM tblPlayer) || '/' || "
+                          "(SELECT count(*) FROM tblAlliance) || '/' || (SELECT RegValue FROM tblRegistry)");
+}
+
+ino_t Inode(const std::string& file) {
+    struct stat st {};
+    EXPECT_EQ(stat(file.c_str(), &st), 0) << file;
+    return st.st_ino;
+}
+
+}  // namespace
+
+TEST(Compaction, EachDisconnectCompactsTheFileItLeavesInPlace) {
+    TempFolder folder;
+    const std::string first = folder.File("first.mdb"), second = folder.File("second.mdb");
+    MakeFragmentedDatabase(first);
+    MakeFragmentedDatabase(second);
+    ASSERT_GT(FreePages(first), 0);
+    const std::string firstCounts = Counts(first), secondCounts = Counts(second);
+    const ino_t firstInode = Inode(first), secondInode = Inode(second);
+    const std::vector<std::string> files = folder.Files();
+
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    // The first open after creation has nothing bound yet: nothing is compacted.
+    ASSERT_TRUE(dm->OpenDatabase(first, kDefaultFormat));
+    EXPECT_GT(FreePages(first), 0);
+
+    // Switching groups compacts the file being left, not the one being opened.
+    ASSERT_TRUE(dm->OpenDatabase(second, kDefaultFormat));
+    EXPECT_EQ(FreePages(first), 0);
+    EXPECT_EQ(Counts(first), firstCounts);
+    EXPECT_GT(FreePages(second), 0);
+
+    // The data module's end disconnects once more.
+    dm.reset();
+    EXPECT_EQ(FreePages(second), 0);
+    EXPECT_EQ(Counts(second), secondCounts);
+
+    // Never deleted, renamed or copied beside itself.
+    EXPECT_EQ(Inode(first), firstInode);
+    EXPECT_EQ(Inode(second), secondInode);
+    EXPECT_EQ(folder.Files(), files);
+    EXPECT_TRUE(dialogs->Messages.empty());
+}
+
+TEST(Compaction, RefusedFilesAreCompactedTooAndFailuresStaySilent) {
+    TempFolder folder;
+    const std::string refused = folder.File("refused.mdb"), gone = folder.File("gone.mdb");
+    MakeFragmentedDatabase(refused);
+    ExecSql(refused, "UPDATE tblRegistry SET RegValue='9.9.9.9';");
+    MakeFragmentedDatabase(gone);
+
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    EXPECT_FALSE(dm->OpenDatabase(refused, kDefaultFormat));
+    // The version check leaves the connection open and compaction bound.
+    ASSERT_TRUE(dm->OpenDatabase(gone, kDefaultFormat));
+    EXPECT_EQ(FreePages(refused), 0);
+    EXPECT_EQ(QuerySql(refused, "SELECT RegValue FROM tblRegistry"), "9.9.9.9");
+
+    // A file that went away meanwhile: compaction fails without a word and creates nothing.
+    std::remove(gone.c_str());
+    dialogs->Messages.clear();
+    EXPECT_FALSE(dm->CompactDatabase());
+    dm.reset();
+    EXPECT_TRUE(dialogs->Messages.empty());
+    EXPECT_EQ(folder.Files(), std::vector<std::string>{"refused.mdb"});
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Fixtures of the game-database tests: database files built from the shipped
+// schema (or an older version of it) in a temporary folder, read back straight
+// through the C API, and the data module with a scripted dialog service.
+#include <sqlite3.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "data/uDatamodule.h"
+#include "platform/gui/Services.h"
+
+namespace datatest {
+
+// A fresh folder for one test, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> Files() const;
+
+private:
+    std::string path_;
+};
+
+// The shipped schema script.
+const std::string& SchemaSql();
+
+// Creates (or opens) a file and runs statements on it through the C API.
+void ExecSql(const std::string& file, const std::string& sql);
+// The first column of the first row as text; "<null>" for NULL, "<none>" without a row.
+std::string QuerySql(const std::string& file, const std::string& sql);
+// The column names of a table, upper-cased so that comparisons ignore case.
+std::set<std::string> TableColumns(const std::string& file, const std::string& table);
+// The file's change counter (header bytes 24..27): it moves with every
+// committed write to the file.
+uint32_t ChangeCounter(const std::string& file);
+
+// The versions of the upgrade table that stored files carry, oldest first.
+const std::vector<std::string>& StoredVersions();
+// A database file as a program of the given schema version left it (the
+// columns that later versions added are missing), holding the text Stored as
+// its version: an alliance, a player and two planets rated 3.
+void MakeDatabase(const std::string& file, const std::string& schemaVersion, const std::string& stored);
+
+// The connection-string format that the settings supply by default.
+inline const char* const kDefaultFormat = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False";
+
+// Installs a scripted dialog service for the test's lifetime.
+class ScriptedDialogs {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs();
+    TScriptedDialogService& operator*() const { return *service_; }
+    TScriptedDialogService* operator->() const { return service_.get(); }
+
+private:
+    std::shared_ptr<TScriptedDialogService> service_;
+};
+
+// The data module, freed the framework way.
+struct DataModuleDeleter {
+    void operator()(TdmMain* dm) const { FreeObject(dm); }
+};
+using DataModulePtr = std::unique_ptr<TdmMain, DataModuleDeleter>;
+inline DataModulePtr MakeDataModule() { return DataModulePtr(new TdmMain(nullptr)); }
+
+}  // namespace datatest

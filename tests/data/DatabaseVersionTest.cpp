@@ -1,0 +1,200 @@
+// Opening a database file: the version check, the upgrade chain and its failures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "platform/rtl/Version.h"
+#include "tests/data/DataTestSupport.h"
+
+using namespace datatest;
+
+namespace {
+
+const char* const kWarningTail = "\r\rPlease be warned the database might not be compatible with this version of Tesk";
+
+struct CaptionCounter {
+    int calls = 0;
+    void Update(TObject*) { ++calls; }
+};
+
+struct UpgradeCase {
+    const char* schema;  // the columns the file has
+    const char* stored;  // the version text it carries
+    bool accepted;
+    bool ratingsReset;
+};
+
+}  // namespace
+
+TEST(DatabaseVersion, EachStoredVersionEndsCurrentOrIsRefusedUntouched) {
+    const UpgradeCase cases[] = {
+        {"0.9.0.133", "0.9.0.133", true, true},
+        {"1.0.0.0", "1.0.0.0", true, true},
+        {"1.0.0.1", "1.0.0.1", true, true},
+        {"1.0.0.2", "1.0.0.2", true, true},
+        {"1.0.0.3", "1.0.0.3", true, true},
+        {"1.1.0.0", "1.1.0.0", true, false},
+        {"1.1.1.0", "1.1.1.0", true, false},
+        {"1.1.1.0", "1.1.2.1", true, false},
+        // Only the exact texts of the table are accepted.
+        {"1.1.1.0", "1.1.2.4", false, false},
+        {"1.1.1.0", "1.1.1.0 ", false, false},
+        {"1.1.1.0", "1.1.1", false, false},
+        {"0.9.0.133", "", false, false},
+    };
+    TempFolder folder;
+    const std::string current = folder.File("current.mdb");
+    ExecSql(current, SchemaSql());
+
+    for (const UpgradeCase& c : cases) {
+        SCOPED_TRACE(std::string("schema ") + c.schema + ", stored '" + c.stored + "'");
+        const std::string file = folder.File(std::string("v") + c.schema + "-" + std::to_string(&c - cases) + ".mdb");
+        MakeDatabase(file, c.schema, c.stored);
+        const auto columnsBefore = TableColumns(file, "tblPlanet");
+        const uint32_t counterBefore = ChangeCounter(file);
+        const bool current_ = std::string(c.stored) == "1.1.1.0" || std::string(c.stored) == "1.1.2.1";
+
+        ScriptedDialogs dialogs;
+        CaptionCounter caption;
+        auto dm = MakeDataModule();
+        dm->OnUpdateCaption = MakeEvent(&caption, &CaptionCounter::Update);
+        EXPECT_EQ(dm->OpenDatabase(file, kDefaultFormat), c.accepted);
+        EXPECT_EQ(caption.calls, 1);
+        EXPECT_TRUE(dm->adoConnection->Connected());
+        EXPECT_EQ(dm->ProgramVersion, TESK_VERSION);
+
+        const std::string stored = QuerySql(file, "SELECT RegValue FROM tblRegistry WHERE RegKey='ZentaraVersion'");
+        const std::string rating = QuerySql(file, "SELECT group_concat(Rating) FROM tblPlanet");
+        if (c.accepted) {
+            EXPECT_TRUE(dialogs->Messages.empty());
+            EXPECT_EQ(stored, current_ ? c.stored : "1.1.1.0");
+            for (const char* table : {"tblPlanet", "tblPlayer", "tblAlliance", "tblCombat"})
+                EXPECT_EQ(TableColumns(file, table), TableColumns(current, table)) << table;
+        } else {
+            ASSERT_EQ(dialogs->Messages.size(), 1u);
+            EXPECT_EQ(dialogs->Messages[0].Type, mtWarning);
+            EXPECT_EQ(dialogs->Messages[0].Buttons, MsgDlgButtons({mbOK}));
+            EXPECT_EQ(dialogs->Messages[0].Text,
+                      std::string("Database version ") + c.stored + " isn't supported" + kWarningTail);
+            EXPECT_EQ(stored, c.stored);
+            EXPECT_EQ(TableColumns(file, "tblPlanet"), columnsBefore);
+        }
+        EXPECT_EQ(rating, c.ratingsReset ? "0,0" : "3,3");
+        // A current or refused file sees no statement at all.
+        if (current_ || !c.accepted) {
+            EXPECT_EQ(ChangeCounter(file), counterBefore);
+        }
+    }
+}
+
+TEST(DatabaseVersion, FileWithoutVersionRowOrNoDatabaseAtAllIsRefused) {
+    TempFolder folder;
+    const std::string noRow = folder.File("norow.mdb");
+    ExecSql(noRow, SchemaSql() + "DELETE FROM tblRegistry;");
+    const std::string garbage = folder.File("garbage.mdb");
+    {
+        std::FILE* f = std::fopen(garbage.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fputs("Standard Jet DB, not what this program reads\n", f);
+        std::fclose(f);
+    }
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    EXPECT_FALSE(dm->OpenDatabase(noRow, kDefaultFormat));
+    EXPECT_TRUE(dm->adoConnection->Connected());
+    ASSERT_EQ(dialogs->Messages.size(), 1u);
+    EXPECT_EQ(dialogs->Messages[0].Type, mtWarning);
+    EXPECT_EQ(dialogs->Messages[0].Text,
+              std::string("Your database doesn't contain the correct regvalue in tblPlanet") + kWarningTail);
+
+    EXPECT_FALSE(dm->OpenDatabase(garbage, kDefaultFormat));
+    ASSERT_EQ(dialogs->Messages.size(), 2u);
+    EXPECT_EQ(dialogs->Messages[1].Type, mtWarning);
+    EXPECT_NE(dialogs->Messages[1].Text.find(kWarningTail), std::string::npos);
+}
+
+// A step that fails for any reason but an existing column is rolled back as a
+// whole and the check answers False; the steps before it stay, and the version
+// they left lets the next start go on from there.
+TEST(DatabaseVersion, FailingStepRollsBackAndTheNextOpenResumes) {
+    TempFolder folder;
+    const std::string file = folder.File("old.mdb");
+    MakeDatabase(file, "1.0.0.1", "1.0.0.1");
+    ExecSql(file,
+            "CREATE TRIGGER refuse BEFORE UPDATE ON tblRegistry WHEN NEW.RegValue='1.0.0.3' "
+            "BEGIN SELECT RAISE(ABORT, 'registry is locked'); END;");
+
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    EXPECT_FALSE(dm->OpenDatabase(file, kDefaultFormat));
+    ASSERT_EQ(dialogs->Messages.size(), 1u);
+    EXPECT_NE(dialogs->Messages[0].Text.find("registry is locked"), std::string::npos);
+    EXPECT_NE(dialogs->Messages[0].Text.find(kWarningTail), std::string::npos);
+    dm.reset();
+
+    // Step C stood and step D left nothing behind, not even the column it added first.
+    EXPECT_EQ(QuerySql(file, "SELECT RegValue FROM tblRegistry"), "1.0.0.2");
+    EXPECT_EQ(TableColumns(file, "tblPlayer").count("INTERGALACTICRESEARCHNETWORK"), 0u);
+    EXPECT_EQ(QuerySql(file, "SELECT group_concat(Rating) FROM tblPlanet"), "3,3");
+
+    ExecSql(file, "DROP TRIGGER refuse;");
+    dm = MakeDataModule();
+    EXPECT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
+    dm.reset();
+    EXPECT_EQ(QuerySql(file, "SELECT RegValue FROM tblRegistry"), "1.1.1.0");
+    EXPECT_EQ(TableColumns(file, "tblPlayer").count("INTERGALACTICRESEARCHNETWORK"), 1u);
+    EXPECT_EQ(QuerySql(file, "SELECT group_concat(Rating) FROM tblPlanet"), "0,0");
+}
+
+TEST(DatabaseVersion, MissingFileShowsTheErrorAndRaisesBeforeTouchingTheConnection) {
+    TempFolder folder;
+    const std::string file = folder.File("Tesk.mdb");
+    ExecSql(file, SchemaSql());
+    ScriptedDialogs dialogs;
+    CaptionCounter caption;
+    auto dm = MakeDataModule();
+    dm->OnUpdateCaption = MakeEvent(&caption, &CaptionCounter::Update);
+    ASSERT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
+    const AnsiString connectionString = dm->adoConnection->ConnectionString();
+
+    for (const std::string& missing : {folder.File("nowhere.mdb"), folder.File("")}) {
+        SCOPED_TRACE(missing);
+        dialogs->Messages.clear();
+        try {
+            dm->OpenDatabase(missing, "Data Source=%s");
+            ADD_FAILURE() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.ClassName(), "Exception");
+            EXPECT_EQ(e.Message(), "Tesk.mdb not found");
+        }
+        ASSERT_EQ(dialogs->Messages.size(), 1u);
+        EXPECT_EQ(dialogs->Messages[0].Type, mtError);
+        EXPECT_EQ(dialogs->Messages[0].Buttons, MsgDlgButtons({mbOK}));
+        EXPECT_EQ(dialogs->Messages[0].Text,
+                  "Tesk cannot function without a database\r\r"
+                  "Please specificy a valid PathName and ConnectionString in Tesk.ini");
+        EXPECT_FALSE(dm->adoConnection->Connected());
+        EXPECT_EQ(dm->adoConnection->ConnectionString(), connectionString);
+        EXPECT_EQ(dm->DatabasePath, missing);
+        EXPECT_EQ(dm->ConnectionFormat, "Data Source=%s");
+    }
+    EXPECT_EQ(caption.calls, 1);
+}
+
+TEST(DatabaseVersion, ConnectionFormatTakesThePathAsTextOnly) {
+    struct {
+        const char* format;
+        const char* path;
+        const char* expected;
+    } const cases[] = {
+        {kDefaultFormat, "/data/Tesk.mdb",
+         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/data/Tesk.mdb;Persist Security Info=False"},
+        // The path is never read as a format, and nothing but the first %s is filled.
+        {"Data Source=%s", "/data/100%s %d.mdb", "Data Source=/data/100%s %d.mdb"},
+        {"Data Source=%s;X=%s;Y=%d", "/a", "Data Source=/a;X=%s;Y=%d"},
+        {"Pct=%%;Data Source=%s", "/a", "Pct=%;Data Source=/a"},
+        {"Data Source=/fixed.mdb", "/a", "Data Source=/fixed.mdb"},
+        {"Data Source=%s%", "/a", "Data Source=/a%"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FillConnectionFormat(c.format, c.path), c.expected) << c.format;
+}
