@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/gui/ClipboardWatch.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 
@@ -13,7 +14,10 @@ void PlatformInitialize(int& argc, char** argv) {
     InitializeForms();
 }
 
-void PlatformUseNativeServices() { UseNativeServices(); }
+void PlatformUseNativeServices() {
+    UseNativeServices();
+    UseSystemClipboard();
+}
 
 int RunPlaceholderMainWindow(const AnsiString& title) {
     Application->Initialize();
