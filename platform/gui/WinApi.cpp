@@ -75,6 +75,7 @@ struct TWindowSystem {
         bool Valid = false;
     } LastPress;
     bool Quitting = false;
+    int PumpDepth = 0;
 };
 
 TWindowSystem& WS() {
@@ -103,7 +104,10 @@ void DispatchNextQueued() {
 }
 
 void TQueueDispatcher::customEvent(QEvent* e) {
-    if (e->type() == EventType()) DispatchNextQueued();
+    // Inside our own pump the queue is served one message per pass there; the
+    // event only wakes the loop. Under a native loop (a dialog of the desktop)
+    // it delivers the message itself.
+    if (e->type() == EventType() && WS().PumpDepth == 0) DispatchNextQueued();
 }
 
 void ScheduleTimerWake();
@@ -373,24 +377,28 @@ bool ProcessInputMessage(TMsg& Msg) {
 bool PumpMessages(bool Wait) {
     TWindowSystem& ws = WS();
     CheckTimers();
-    bool any = false;
+    // One queued message per pass, as a message loop takes them.
     if (!ws.Queue.empty()) {
         DispatchNextQueued();
-        any = true;
+        return true;
     }
+    bool processed = false;
     if (QCoreApplication::instance()) {
+        ++ws.PumpDepth;
         QAbstractEventDispatcher* disp = QAbstractEventDispatcher::instance();
         if (disp) {
-            bool processed =
-                disp->processEvents(Wait && !any ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-            any = any || processed;
+            processed = disp->processEvents(Wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
         } else {
             QCoreApplication::processEvents();
         }
-        QCoreApplication::sendPostedEvents();
+        --ws.PumpDepth;
     }
     CheckTimers();
-    return any || !ws.Queue.empty();
+    if (!ws.Queue.empty()) {
+        DispatchNextQueued();
+        return true;
+    }
+    return processed;
 }
 
 void SetCurrentMessageInfo(DWORD Time, TPoint ScreenPos) {

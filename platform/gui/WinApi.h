@@ -132,8 +132,9 @@ void SetDispatchExceptionHandler(TExceptionHandler Handler);
 // Runs Fn and hands any exception to the dispatch exception handler.
 void ProtectedCall(const std::function<void()>& Fn);
 
-// Processes everything pending in the native event loop and the message queue,
-// and fires due timers. Returns true when something was processed.
+// One pass of the message loop: fires due timers, then handles one queued
+// message, or else the native events pending (waiting for one when Wait).
+// Returns true when something was handled.
 bool PumpMessages(bool Wait);
 
 // The time and cursor position of the message being processed.
