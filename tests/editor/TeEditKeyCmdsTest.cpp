@@ -8,6 +8,7 @@
 #include "editor/TeEdit.h"
 #include "editor/TeEditKeyCmds.h"
 #include "platform/classes/IntegerIdents.h"
+#include "platform/rtti/Streaming.h"
 #include "platform/rtti/TypInfo.h"
 
 namespace {
@@ -78,6 +79,31 @@ TEST(EditKeyStrokes, PublishedProperties) {
     EXPECT_EQ(k->Shift(), ssCtrl);
     EXPECT_EQ(GetOrdProp(k, "ShortCut2"), 0);
     EXPECT_TRUE(IsDefaultPropValue(k, GetPropInfo(k, "ShortCut2")));
+}
+
+TEST(EditKeyStrokes, StreamedWithCommandNames) {
+    TTeEditKeyStrokes strokes(nullptr);
+    strokes.ResetDefaults();
+    TTeEditKeyStroke* k = strokes.Add();
+    k->SetCommand(ecUserFirst + 5);
+    k->SetShortCut(ShortCut('Q', ssCtrl));
+    k->SetShortCut2(ShortCut('W', 0));
+
+    TMemoryStream stream;
+    TWriter writer(&stream);
+    writer.WriteCollection(&strokes);
+    AnsiString bytes(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    EXPECT_NE(bytes.find("ecMatchBracket"), AnsiString::npos);
+    EXPECT_EQ(bytes.find("ecUserFirst"), AnsiString::npos);  // 1006 has no name: written as a number
+
+    stream.SetPosition(0);
+    TTeEditKeyStrokes read(nullptr);
+    TReader reader(&stream);
+    ASSERT_EQ(reader.ReadValue(), vaCollection);
+    reader.ReadCollection(&read);
+    ASSERT_EQ(read.Count(), strokes.Count());
+    for (int i = 0; i < read.Count(); ++i) EXPECT_EQ(Binding(read.Items(i)), Binding(strokes.Items(i))) << i;
+    EXPECT_EQ(Binding(read.Items(82)), "1006=Ctrl+Q,W");
 }
 
 TEST(EditKeyStrokes, DefaultKeyMap) {
