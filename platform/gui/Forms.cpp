@@ -48,6 +48,11 @@ AnsiString HintOf(TControl* control) {
 
 THintWindow* MakeDefaultHintWindow(TComponent* owner) { return new THintWindow(owner); }
 
+TMainMenuHooks& MenuHooks() {
+    static TMainMenuHooks hooks;
+    return hooks;
+}
+
 // Focus counting: a nested change of focus abandons the outer one.
 int FocusCount = 0;
 
@@ -58,6 +63,8 @@ bool SendFocusMessage(HWND wnd, UINT msg) {
 }
 
 }  // namespace
+
+void SetMainMenuHooks(const TMainMenuHooks& Hooks) { MenuHooks() = Hooks; }
 
 AnsiString GetShortHint(const AnsiString& Hint) {
     size_t bar = Hint.find('|');
@@ -513,8 +520,25 @@ void TCustomForm::Dispatch(TMessage& Message) {
         case CM_ACTIVATE: CMActivate(Message); break;
         case CM_DEACTIVATE: CMDeactivate(Message); break;
         case CM_RELEASE: CMRelease(Message); break;
+        case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
         default: TWinControl::Dispatch(Message); break;
     }
+}
+
+void TCustomForm::WMNCCalcSize(TMessage& Message) {
+    DefaultHandler(Message);
+    auto* rects = reinterpret_cast<TRect*>(Message.LParam);
+    if (!rects || !MenuHooks().PlaceBar) return;
+    int height = MenuHooks().PlaceBar(this, rects[0]);
+    rects[0].Top = std::min(rects[0].Top + height, rects[0].Bottom);
+}
+
+void TCustomForm::SetMenu(TComponent* Value) {
+    if (menu_ == Value) return;
+    menu_ = Value;
+    if (Value) Value->FreeNotification(this);
+    // The bar shows the new menu and the client area follows.
+    if (HandleAllocated()) UpdateWindowFrame(Handle());
 }
 
 void TCustomForm::WMActivate(TMessage& Message) { SetActive(LOWORD(Message.WParam) != WA_INACTIVE); }
@@ -623,6 +647,12 @@ void THintWindow::WMNCHitTest(TMessage& Message) { Message.Result = HTTRANSPAREN
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
     handle_ = AllocateHWnd(TWndMethod(this, &TApplication::WndProc));
+    // The application window is minimised when the main form is.
+    if (TWndHandle* rec = HandleRecord(handle_)) {
+        rec->StateSource = [this]() -> HWND {
+            return mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr;
+        };
+    }
     HintWindowClass = &MakeDefaultHintWindow;
     SetMessageProcessor(TMessageProcessor(this, &TApplication::ProcessMsg));
     SetDispatchExceptionHandler([] {
@@ -1091,6 +1121,7 @@ TESK_PUBLISHED(TForm) {
     Property("Font", &T::Font, &T::SetFont);
     Property("FormStyle", &T::FormStyle, &T::SetFormStyle).Default(fsNormal);
     Property("KeyPreview", &T::KeyPreview, &T::SetKeyPreview).Default(false);
+    Property("Menu", &T::Menu, &T::SetMenu);
     Property("OldCreateOrder", &T::OldCreateOrder, &T::OldCreateOrder);
     Property("PixelsPerInch", &T::PixelsPerInch, &T::SetPixelsPerInch);
     Property("Position", &T::Position, &T::SetPosition).Default(poDesigned);

@@ -343,7 +343,8 @@ bool HandleMouse(HWND wnd, QWidget* widget, QMouseEvent* me) {
         default: return false;
     }
     TWndHandle* rec = HandleRecord(target);
-    QWidget* nativeTarget = rec && rec->Wrapped ? FocusWidgetOf(target) : nullptr;
+    // A part of a wrapped compound widget (the viewport of a text box) gets its own event back.
+    QWidget* nativeTarget = rec && rec->Wrapped ? (target == wnd ? widget : FocusWidgetOf(target)) : nullptr;
     TContextScope scope(target, nativeTarget ? nativeTarget : widget, me, msg);
     TMsg m = MakeMsg(target, msg, keys, pos, time, screen);
     ProcessInputMessage(m);
@@ -607,7 +608,7 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
-                if (isClient) handled = HandleMouse(wnd, widget, static_cast<QMouseEvent*>(event));
+                if (isClient || rec->Wrapped) handled = HandleMouse(wnd, widget, static_cast<QMouseEvent*>(event));
                 else handled = true;  // the border takes no clicks
                 break;
             case QEvent::Wheel:
@@ -1184,11 +1185,13 @@ bool IsWindowEnabled(HWND Wnd) {
 
 bool IsIconic(HWND Wnd) {
     TWndHandle* rec = HandleRecord(Wnd);
+    if (rec && rec->StateSource) return IsIconic(rec->StateSource());
     return rec && rec->ShowState == SW_SHOWMINIMIZED;
 }
 
 bool IsZoomed(HWND Wnd) {
     TWndHandle* rec = HandleRecord(Wnd);
+    if (rec && rec->StateSource) return IsZoomed(rec->StateSource());
     return rec && rec->ShowState == SW_SHOWMAXIMIZED;
 }
 

@@ -2,6 +2,7 @@
 // Insides of the window system, shared by the windowing sources of platform/gui:
 // the record behind a window handle and the bridge to the native widgets.
 #include <QImage>
+#include <functional>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -64,6 +65,9 @@ struct TWndHandle {
     QPainter* DCPainter = nullptr;  // the painter they share on the pixels
     int LayoutDepth = 0;
     std::string Text;
+    // A window whose minimised and maximised state this one reports (the
+    // application window answers for the main form).
+    std::function<HWND()> StateSource;
 };
 
 // The live record behind a handle, or nullptr.
