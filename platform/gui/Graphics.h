@@ -19,7 +19,6 @@ TColor ColorToRGB(TColor Color);
 
 TESK_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 TESK_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
-TESK_DECLARE_EXCEPTION(EResNotFound, Exception);
 
 // ---- Fonts, pens, brushes ----
 

@@ -44,6 +44,7 @@ TESK_DECLARE_EXCEPTION(EInvalidPointer, Exception);
 TESK_DECLARE_EXCEPTION(EOutOfResources, Exception);
 TESK_DECLARE_EXCEPTION(EIntError, Exception);
 TESK_DECLARE_EXCEPTION(EMathError, Exception);
+TESK_DECLARE_EXCEPTION(EResNotFound, Exception);
 TESK_DECLARE_EXCEPTION(EVariantError, Exception);
 
 // Raises the silent EAbort.

@@ -5,7 +5,6 @@
 
 #include "platform/classes/Classes.h"
 
-TESK_DECLARE_EXCEPTION(EResNotFound, Exception);
 
 // The embedded file's bytes, or an empty view when there is none.
 std::string_view EmbeddedResource(std::string_view name);
