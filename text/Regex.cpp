@@ -1,6 +1,7 @@
 #include "text/Regex.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -28,7 +29,7 @@ constexpr int kDefaultModifiers = TRegex::MaskModR | TRegex::MaskModS | TRegex::
 // the thread stack; these bounds turn runaway patterns into errors instead of
 // exhausted memory or a frozen window.
 constexpr size_t kMaxFrames = size_t(1) << 23;
-constexpr int64_t kStepBase = int64_t(1) << 22;
+constexpr int64_t kStepBase = int64_t(1) << 20;
 constexpr int64_t kStepsPerChar = 512;
 
 // Backtrack stack entries.
@@ -835,6 +836,7 @@ void TRegex::ComputeStartInfo(int parseFlags) {
     mustHave_ = -1;
     mustHaveLen_ = 0;
     FillFirstCharSet();
+    ComputeFollowSets();
 
     const unsigned char* prog = program_.data();
     const int size = static_cast<int>(program_.size());
@@ -1001,6 +1003,105 @@ void TRegex::FillFirstCharSet() {
         }
 }
 
+// The characters with which the rest of the match can go on after each
+// repeat node: an attempt at a position whose character is not among them
+// would fail, so the matcher does not make it. Group marks are looked through.
+void TRegex::ComputeFollowSets() {
+    const unsigned char* prog = program_.data();
+    const size_t size = program_.size();
+    followIndex_.assign(size, -1);
+    followSets_.clear();
+    // Adds what one node must start with; false when it could start with anything.
+    auto addFirst = [&](const unsigned char* n, uint8_t* set) {
+        const unsigned char* o = n + kHeader;
+        switch (*n) {
+            case EXACTLY:
+                if (o[0] == 0) return false;
+                SetBit(set, o[0]);
+                return true;
+            case EXACTLYCI:
+                if (o[0] == 0) return false;
+                SetBit(set, o[0]);
+                SetBit(set, invTable_[o[0]]);
+                return true;
+            case ANY:
+                for (int c = 1; c < 256; ++c) SetBit(set, static_cast<unsigned char>(c));
+                return true;
+            case ANYDIGIT:
+                for (unsigned char c = '0'; c <= '9'; ++c) SetBit(set, c);
+                return true;
+            case NOTDIGIT:
+                for (int c = 1; c < 256; ++c)
+                    if (c < '0' || c > '9') SetBit(set, static_cast<unsigned char>(c));
+                return true;
+            case ANYOFTINYSET:
+                for (int k = 0; k < 3; ++k)
+                    if (o[k] != 0) SetBit(set, o[k]);
+                return true;
+            case ANYBUTTINYSET:
+                for (int c = 1; c < 256; ++c)
+                    if (c != o[0] && c != o[1] && c != o[2]) SetBit(set, static_cast<unsigned char>(c));
+                return true;
+            case ANYOFFULLSET:
+                for (int k = 0; k < 32; ++k) set[k] |= o[k];
+                set[0] &= 0xFE;
+                return true;
+            case EOL:
+                SetBit(set, 0);
+                return true;
+            default: return false;
+        }
+    };
+    size_t i = 1;
+    while (i + kHeader <= size) {
+        const unsigned char* n = prog + i;
+        const unsigned char* o = n + kHeader;
+        const unsigned char kind = *n;
+        size_t operand = 0;
+        switch (kind) {
+            case EXACTLY:
+            case EXACTLYCI: operand = std::strlen(reinterpret_cast<const char*>(o)) + 1; break;
+            case ANYOFTINYSET:
+            case ANYBUTTINYSET: operand = 3; break;
+            case ANYOFFULLSET: operand = 32; break;
+            case BRACES:
+            case BRACESNG: operand = 8; break;
+            case LOOP:
+            case LOOPNG: operand = 12; break;
+            case BSUBEXP:
+            case BSUBEXPCI: operand = 1; break;
+            default: break;
+        }
+        if (kind == STAR || kind == STARNG || kind == PLUS || kind == PLUSNG || kind == BRACES || kind == BRACESNG) {
+            int32_t off = ReadInt(n + 1);
+            const unsigned char* q = off != 0 ? n + off : nullptr;
+            for (int guard = 0; q != nullptr && guard < 64; ++guard) {
+                const unsigned char k = *q;
+                if (!((k > OPEN && k <= OPEN + kMaxGroups) || (k > CLOSE && k <= CLOSE + kMaxGroups) ||
+                      k == COMMENT || k == NOTHING))
+                    break;
+                off = ReadInt(q + 1);
+                q = off != 0 ? q + off : nullptr;
+            }
+            if (q != nullptr) {
+                std::array<uint8_t, 32> set{};
+                bool known;
+                if (*q == PLUS || *q == PLUSNG)
+                    known = addFirst(q + kHeader, set.data());
+                else if ((*q == BRACES || *q == BRACESNG) && ReadInt(q + kHeader) > 0)
+                    known = addFirst(q + kHeader + 8, set.data());
+                else
+                    known = addFirst(q, set.data());
+                if (known) {
+                    followIndex_[i] = static_cast<int32_t>(followSets_.size());
+                    followSets_.push_back(set);
+                }
+            }
+        }
+        i += kHeader + operand;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Searching
 
@@ -1016,7 +1117,10 @@ void TRegex::PrepareTables() {
         invTableFn_ = InvertCase;
         invTablePage_ = &CodePage::Active();
         // The case partners of a compiled program's start characters follow the table.
-        if (!program_.empty() && patternStart_ == nullptr) FillFirstCharSet();
+        if (!program_.empty() && patternStart_ == nullptr) {
+            FillFirstCharSet();
+            ComputeFollowSets();
+        }
     }
     if (!wordSetValid_ || WordChars != wordSetChars_) {
         std::memset(wordSet_, 0, sizeof wordSet_);
@@ -1118,11 +1222,10 @@ bool TRegex::ExecPrim(int offset) {
         }
     } catch (...) {
         ClearMatches();
-        stack_.clear();
-        if (stack_.capacity() > (size_t(1) << 16)) std::vector<Frame>().swap(stack_);
+        ReleaseStack();
         throw;
     }
-    if (stack_.capacity() > (size_t(1) << 16)) std::vector<Frame>().swap(stack_);
+    ReleaseStack();
     if (!found) ClearMatches();
     return found;
 }
@@ -1150,8 +1253,19 @@ int TRegex::MatchLen(int index) const {
 // undone when the search backs up past it.
 
 inline void TRegex::Push(int32_t kind, int32_t a, int32_t b, int32_t c) {
+    if (top_ == stack_.size()) GrowStack();
+    stack_[top_++] = Frame{kind, a, b, c};
+}
+
+void TRegex::GrowStack() {
     if (stack_.size() >= kMaxFrames) Fail(reeBacktrackStackExceeded);
-    stack_.push_back(Frame{kind, a, b, c});
+    stack_.resize(std::min(kMaxFrames, std::max<size_t>(1024, stack_.size() * 2)));
+}
+
+// A search that needed a very deep stack does not keep it.
+void TRegex::ReleaseStack() {
+    top_ = 0;
+    if (stack_.size() > (size_t(1) << 16)) std::vector<Frame>().swap(stack_);
 }
 
 inline const unsigned char* TRegex::NextNode(const unsigned char* node) const {
@@ -1261,7 +1375,7 @@ bool TRegex::MatchAt(const unsigned char* start) {
     const unsigned char* const in = in_;
     const unsigned char* p = start;
     const unsigned char* scan = prog + 1;
-    stack_.clear();
+    top_ = 0;
 
     // Decodes a STAR/PLUS/BRACES node (greedy or lazy).
     struct Repeat {
@@ -1269,6 +1383,8 @@ bool TRegex::MatchAt(const unsigned char* start) {
         const unsigned char* opnd;
         const unsigned char* next;
         int la;  // look-ahead character of a following EXACTLY, -1 = none
+        const uint8_t* follow;  // else the characters the rest can start with, nullptr = any
+        bool Accepts(unsigned char c) const { return la >= 0 ? c == la : follow == nullptr || InSet(follow, c); }
     };
     auto decode = [&](const unsigned char* node) {
         Repeat r;
@@ -1287,19 +1403,21 @@ bool TRegex::MatchAt(const unsigned char* start) {
         }
         r.next = NextNode(node);
         r.la = (*r.next == EXACTLY && r.next[kHeader] != 0) ? r.next[kHeader] : -1;
+        const int32_t f = r.la < 0 ? followIndex_[static_cast<size_t>(node - prog)] : -1;
+        r.follow = f >= 0 ? followSets_[static_cast<size_t>(f)].data() : nullptr;
         return r;
     };
     // Greedy: the largest n <= from (and >= min) whose end meets the look-ahead, -1 = none.
     auto greedyPick = [&](const Repeat& r, const unsigned char* s, int from, int width) -> int {
-        if (r.la < 0) return from >= r.min ? from : -1;
-        if (width == 1) {
+        if (r.la < 0 && r.follow == nullptr) return from >= r.min ? from : -1;
+        if (r.la >= 0 && width == 1) {
             if (from < r.min) return -1;
             const void* hit = memrchr(s + r.min, r.la, static_cast<size_t>(from - r.min + 1));
             steps_ -= (from - r.min) >> 4;
             return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - s) : -1;
         }
         for (int n = from; n >= r.min; --n) {
-            if (s[static_cast<int64_t>(n) * width] == r.la) return n;
+            if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
             --steps_;
         }
         return -1;
@@ -1317,7 +1435,7 @@ bool TRegex::MatchAt(const unsigned char* start) {
             return m;
         }
         for (;;) {
-            if (r.la < 0 || s[static_cast<int64_t>(n) * width] == r.la) return n;
+            if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
             if (n >= r.max || !MatchOnce(r.opnd, s + static_cast<int64_t>(n) * width)) return -1;
             ++n;
             --steps_;
@@ -1331,7 +1449,7 @@ bool TRegex::MatchAt(const unsigned char* start) {
             case EEND:
                 startp_[0] = static_cast<int32_t>(start - in);
                 endp_[0] = static_cast<int32_t>(p - in);
-                stack_.clear();
+                top_ = 0;
                 return true;
             case BOL:
                 if (p != in) goto fail;
@@ -1453,7 +1571,7 @@ bool TRegex::MatchAt(const unsigned char* start) {
                 if (width != 0) steps_ -= count >> 4;
                 int n;
                 if (width == 0) {  // an empty back-reference: every count ends at p
-                    if (r.la >= 0 && *p != r.la) goto fail;
+                    if (!r.Accepts(*p)) goto fail;
                     n = 0;
                 } else {
                     n = greedyPick(r, p, count, width);
@@ -1476,7 +1594,7 @@ bool TRegex::MatchAt(const unsigned char* start) {
                 }
                 int n;
                 if (width == 0) {
-                    if (r.la >= 0 && *p != r.la) goto fail;
+                    if (!r.Accepts(*p)) goto fail;
                     n = 0;
                 } else {
                     n = lazyPick(r, p, r.min, width);
@@ -1551,9 +1669,8 @@ bool TRegex::MatchAt(const unsigned char* start) {
     fail:
         // Back up to the latest choice point, undoing what was done since.
         for (;;) {
-            if (stack_.empty()) return false;
-            const Frame f = stack_.back();
-            stack_.pop_back();
+            if (top_ == 0) return false;
+            const Frame f = stack_[--top_];
             switch (f.kind) {
                 case fUndoGroup:
                     if (f.a < NSUBEXP)

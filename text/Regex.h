@@ -2,6 +2,7 @@
 // The program's regular-expression object: a compiler from the pattern dialect
 // to a byte-coded node program, and a backtracking matcher over single-byte
 // code-page text. Positions seen by callers are 1-based.
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -117,6 +118,7 @@ private:
     void AddToSet(uint8_t* set, unsigned char c) const;
     void ComputeStartInfo(int parseFlags);
     void FillFirstCharSet();
+    void ComputeFollowSets();
 
     // Matching.
     void CheckProgram();
@@ -127,6 +129,8 @@ private:
     int RepeatWidth(const unsigned char* node) const;
     bool MatchOnce(const unsigned char* node, const unsigned char* p) const;
     void Push(int32_t kind, int32_t a, int32_t b, int32_t c);
+    void GrowStack();
+    void ReleaseStack();
     void ClearMatches();
 
     static int32_t ReadInt(const unsigned char* p);
@@ -153,6 +157,8 @@ private:
     int mustHave_ = -1;  // offset of the must-have text in the program, -1 = none
     int mustHaveLen_ = 0;
     uint8_t firstCharSet_[32] = {};
+    std::vector<int32_t> followIndex_;  // per program offset: index into followSets_, -1 = none
+    std::vector<std::array<uint8_t, 32>> followSets_;
     int scanCount_ = 0;  // members of FirstCharSet, counted up to 3
     unsigned char scanChars_[2] = {};
 
@@ -179,6 +185,7 @@ private:
     int32_t endp_[NSUBEXP];
     int32_t loopCount_[LoopMax + 1] = {};
     int loopDepth_ = 0;
-    std::vector<Frame> stack_;
+    std::vector<Frame> stack_;  // the backtrack stack: stack_[0 .. top_)
+    size_t top_ = 0;
     int64_t steps_ = 0;
 };
