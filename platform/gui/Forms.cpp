@@ -871,7 +871,11 @@ void TApplication::StopHintTimer() {
 void TApplication::HintTimerExpired() {
     int kind = hintTimerKind_;
     StopHintTimer();
-    if (kind == 1) ActivateHint(MessageScreenPos());
+    if (kind == 1) {
+        TPoint p;
+        GetCursorPos(&p);
+        ActivateHint(p);
+    }
     else if (kind == 2) HideHint();
 }
 

@@ -109,7 +109,10 @@ bool IsTopLevel(const TWndHandle* rec) { return (rec->Style & WS_CHILD) == 0; }
 Qt::WindowFlags TopLevelFlags(const TCreateParams& p) {
     Qt::WindowFlags f;
     bool caption = (p.Style & WS_CAPTION) == WS_CAPTION;
-    if (p.Style & WS_POPUP && !caption) {
+    if (p.Style & WS_POPUP && !caption && p.ExStyle & WS_EX_NOACTIVATE) {
+        // Hints and drop-downs: placed where asked, never activated.
+        f = Qt::ToolTip | Qt::FramelessWindowHint;
+    } else if (p.Style & WS_POPUP && !caption) {
         f = Qt::Tool | Qt::FramelessWindowHint;
     } else if (p.ExStyle & WS_EX_TOOLWINDOW) {
         f = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -293,6 +296,7 @@ void TrackMouseWindow(HWND wnd) {
 
 bool HandleMouse(HWND wnd, QWidget* widget, QMouseEvent* me) {
     TPoint screen(qRound(me->globalPosition().x()), qRound(me->globalPosition().y()));
+    TrackCursorPosition(screen);
     TrackInputModifiers(me->modifiers());
     Qt::MouseButtons buttons = me->buttons();
     TrackMouseButtons(buttons & Qt::LeftButton, buttons & Qt::RightButton, buttons & Qt::MiddleButton);
@@ -1446,7 +1450,9 @@ void NativeActivated(HWND TopLevel, bool FromUs) {
         BS().FocusGuard--;
         return;
     }
-    // The desktop activated one of our windows (a click, the task bar).
+    // The desktop activated one of our windows (a click, the task bar); a
+    // window that must not take the activation is left alone.
+    if (rec->ExStyle & WS_EX_NOACTIVATE || rec->Frame->testAttribute(Qt::WA_ShowWithoutActivating)) return;
     if (GetActiveWindow() != TopLevel && rec->Frame->isActiveWindow()) SetActiveWindow(TopLevel);
 }
 
@@ -1674,15 +1680,35 @@ HCURSOR SetCursor(HCURSOR Cursor) {
 
 HCURSOR GetCursor() { return BS().CurrentCursor; }
 
+namespace {
+// Without a real pointer (the offscreen platform) the cursor is where the last
+// mouse event put it.
+bool& PointerIsReal() {
+    static bool real = QGuiApplication::platformName() != QLatin1String("offscreen");
+    return real;
+}
+TPoint& TrackedCursor() {
+    static TPoint p;
+    return p;
+}
+}  // namespace
+
+void TrackCursorPosition(TPoint ScreenPos) { TrackedCursor() = ScreenPos; }
+
 BOOL GetCursorPos(TPoint* Point) {
     if (!Point) return 0;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || !PointerIsReal()) {
+        *Point = TrackedCursor();
+        return 1;
+    }
     QPoint p = QCursor::pos();
     *Point = TPoint(p.x(), p.y());
     return 1;
 }
 
 BOOL SetCursorPos(int X, int Y) {
-    QCursor::setPos(X, Y);
+    TrackedCursor() = TPoint(X, Y);
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QCursor::setPos(X, Y);
     return 1;
 }
 

@@ -105,6 +105,7 @@ void TrackModifiers(bool Shift, bool Control, bool Alt);
 void TrackMouseButtons(bool Left, bool Right, bool Middle);
 // Message time and position of the input being translated.
 void SetCurrentMessageInfo(DWORD Time, TPoint ScreenPos);
+void TrackCursorPosition(TPoint ScreenPos);
 // Runs the installed processor (Application) for an input or queued message.
 bool ProcessInputMessage(TMsg& Msg);
 // Applies the show state of a top-level window to its widget.
