@@ -800,6 +800,12 @@ void TControl::Loaded() {
     RequestAlign();
 }
 
+void TControl::SetParentComponent(TComponent* Value) {
+    if (auto* parent = dynamic_cast<TWinControl*>(Value)) SetParent(parent);
+}
+
+TComponent* TControl::GetParentComponent() const { return parent_; }
+
 TWinControl* TControl::TopParent() {
     TControl* c = this;
     while (c->parent_) c = c->parent_;
@@ -1211,7 +1217,7 @@ void TWinControl::SetParentWindow(HWND Value) {
     if (parent_ || parentWindow_ == Value) return;
     if (handle_ && parentWindow_ && Value) {
         parentWindow_ = Value;
-        SetParent(nullptr);
+        ::SetParent(handle_, Value);
     } else {
         DestroyHandle();
         parentWindow_ = Value;

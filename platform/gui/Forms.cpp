@@ -516,6 +516,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
         case WM_ACTIVATE: WMActivate(Message); break;
         case WM_CLOSE: WMClose(Message); break;
+        case WM_GETMINMAXINFO: WMGetMinMaxInfo(Message); break;
         case WM_SYSCOMMAND: WMSysCommand(Message); break;
         case CM_ACTIVATE: CMActivate(Message); break;
         case CM_DEACTIVATE: CMDeactivate(Message); break;
@@ -544,6 +545,18 @@ void TCustomForm::SetMenu(TComponent* Value) {
 void TCustomForm::WMActivate(TMessage& Message) { SetActive(LOWORD(Message.WParam) != WA_INACTIVE); }
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
+
+void TCustomForm::WMGetMinMaxInfo(TMessage& Message) {
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+    if (!mmi) return;
+    // The constraints are on the whole window, which here is the client size.
+    TSizeConstraints* c = Constraints();
+    if (c->MinWidth() > 0) mmi->ptMinTrackSize.X = c->MinWidth();
+    if (c->MinHeight() > 0) mmi->ptMinTrackSize.Y = c->MinHeight();
+    if (c->MaxWidth() > 0) mmi->ptMaxTrackSize.X = c->MaxWidth();
+    if (c->MaxHeight() > 0) mmi->ptMaxTrackSize.Y = c->MaxHeight();
+    DefaultHandler(Message);
+}
 
 void TCustomForm::WMSysCommand(TMessage& Message) {
     DefaultHandler(Message);
@@ -706,6 +719,8 @@ void TApplication::Run() {
             HandleException(this);
         }
     }
+    // Ready to run again (the program ends here; tests run more than once).
+    terminated_ = false;
 }
 
 void TApplication::ProcessMessages() {

@@ -114,7 +114,8 @@ public:
     bool AutoScroll() const { return autoScroll_; }
     void SetAutoScroll(bool Value) { autoScroll_ = Value; }
     TComponent* Menu() const { return menu_; }
-    void SetMenu(TComponent* Value) { menu_ = Value; }
+    // The main menu; its bar takes the top of the window above the client area.
+    void SetMenu(TComponent* Value);
     AnsiString HelpFile;
     bool OldCreateOrder = false;
 
@@ -133,6 +134,7 @@ public:
     void Dispatch(TMessage& Message) override;
     void WMActivate(TMessage& Message);
     void WMClose(TMessage& Message);
+    virtual void WMGetMinMaxInfo(TMessage& Message);
     void WMSysCommand(TMessage& Message);
     void CMActivate(TMessage& Message);
     void CMDeactivate(TMessage& Message);
@@ -140,6 +142,7 @@ public:
     void CMShowingChanged(TMessage& Message) override;
     void CMRelease(TMessage& Message);
     void WMPaint(TMessage& Message) override;
+    void WMNCCalcSize(TMessage& Message);
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -192,6 +195,14 @@ class TForm : public TCustomForm {
 public:
     explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
+
+// What the menu module provides for a form's main menu: PlaceBar puts the bar
+// along the top of the window's frame rectangle (frame coordinates) and answers
+// the height it takes from the client area (0 for none).
+struct TMainMenuHooks {
+    int (*PlaceBar)(TCustomForm* Form, const TRect& Frame) = nullptr;
+};
+void SetMainMenuHooks(const TMainMenuHooks& Hooks);
 
 // Creates a form and completes it (OnCreate) in one step.
 template <class T>

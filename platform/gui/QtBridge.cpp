@@ -723,7 +723,14 @@ HWND CreateWindowHandle(const TCreateParams& Params, TWndMethod Proc) {
         wnd->Parent = Params.WndParent;
         parentWidget = parent->Client ? parent->Client.data() : parent->Frame.data();
     }
-    auto* frame = new TFrameWidget(parentWidget, parentWidget ? Qt::Widget : TopLevelFlags(Params));
+    QWidget* ownerWidget = nullptr;
+    if (!parentWidget && (Params.Style & WS_POPUP)) {
+        // A popup stays above its owner's window.
+        if (TWndHandle* owner = HandleRecord(GetTopLevelWindow(Params.WndParent)))
+            if (owner->Frame && !owner->MessageOnly) ownerWidget = owner->Frame;
+    }
+    auto* frame = new TFrameWidget(parentWidget ? parentWidget : ownerWidget,
+                                   parentWidget ? Qt::Widget : TopLevelFlags(Params));
     frame->setAttribute(Qt::WA_NoSystemBackground);
     frame->setMouseTracking(true);
     auto* client = new TClientWidget(frame);
@@ -1147,6 +1154,9 @@ BOOL ShowWindow(HWND Wnd, int CmdShow) {
         if (!rec) return wasVisible;
     }
     if (IsTopLevel(rec)) {
+        if (!frame->isVisible()) UpdateMinMaxInfo(Wnd);
+        rec = HandleRecord(Wnd);
+        if (!rec) return wasVisible;
         if (CmdShow == SW_SHOWNOACTIVATE || CmdShow == SW_SHOWNA) frame->setAttribute(Qt::WA_ShowWithoutActivating, true);
         ApplyShowState(Wnd, CmdShow);
         if (!HandleRecord(Wnd)) return wasVisible;
@@ -1710,6 +1720,27 @@ BOOL SetCursorPos(int X, int Y) {
     TrackedCursor() = TPoint(X, Y);
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) QCursor::setPos(X, Y);
     return 1;
+}
+
+// ---------------------------------------------------------------- size limits
+
+void UpdateMinMaxInfo(HWND Wnd) {
+    TWndHandle* rec = HandleRecord(Wnd);
+    if (!rec || !rec->Frame || !IsTopLevel(rec)) return;
+    MINMAXINFO mmi;
+    TMonitorInfo m = GetMonitorInfoAt(MonitorIndexFromRect(rec->Bounds));
+    mmi.ptMaxSize = TPoint(m.WorkArea.Width(), m.WorkArea.Height());
+    mmi.ptMaxPosition = TPoint(m.WorkArea.Left, m.WorkArea.Top);
+    mmi.ptMinTrackSize = TPoint(rec->FixedSize ? rec->Bounds.Width() : 0, rec->FixedSize ? rec->Bounds.Height() : 0);
+    mmi.ptMaxTrackSize = TPoint(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (rec->FixedSize) mmi.ptMaxTrackSize = mmi.ptMinTrackSize;
+    SendMessage(Wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    rec = HandleRecord(Wnd);
+    if (!rec || !rec->Frame) return;
+    // The maximised size and position have no counterpart here.
+    rec->Frame->setMinimumSize(std::max(0, mmi.ptMinTrackSize.X), std::max(0, mmi.ptMinTrackSize.Y));
+    rec->Frame->setMaximumSize(std::clamp(mmi.ptMaxTrackSize.X, 0, QWIDGETSIZE_MAX),
+                               std::clamp(mmi.ptMaxTrackSize.Y, 0, QWIDGETSIZE_MAX));
 }
 
 // ---------------------------------------------------------------- placement

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/gui/Input.h"
 #include "platform/gui/WinApi_p.h"
 #include "platform/classes/Keys.h"
 
@@ -76,6 +77,7 @@ struct TWindowSystem {
     } LastPress;
     bool Quitting = false;
     int PumpDepth = 0;
+    std::deque<HWND> Graveyard;
 };
 
 TWindowSystem& WS() {
@@ -267,7 +269,16 @@ BOOL DestroyWindow(HWND Wnd) {
     }
     SendMessage(Wnd, WM_NCDESTROY, 0, 0);
     ws.Live.erase(Wnd);
-    delete Wnd;
+    // The record is kept a while so that its address (the handle) is not
+    // handed out again at once: a late message for the old window must not
+    // reach a new one.
+    *Wnd = TWndHandle();
+    Wnd->Destroyed = true;
+    ws.Graveyard.push_back(Wnd);
+    if (ws.Graveyard.size() > 4096) {
+        delete ws.Graveyard.front();
+        ws.Graveyard.pop_front();
+    }
     if (wasActive) {
         for (HWND h : ws.ActivationHistory)
             if (IsWindowVisible(h)) {
@@ -495,6 +506,24 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
             if (rec->Bars[SB_HORZ].Visible && c.Y >= cr.Bottom) return HTHSCROLL;
             return HTBORDER;
         }
+        case WM_PAINT: {
+            // Validates the window; BeginPaint lets the window erase its background.
+            PAINTSTRUCT ps;
+            BeginPaint(Wnd, &ps);
+            EndPaint(Wnd, &ps);
+            return 0;
+        }
+        case WM_IME_COMPOSITION:
+            // The composed text arrives as characters.
+            if (LParam & GCS_RESULTSTR) {
+                AnsiString text = ImmGetResultString();
+                for (unsigned char c : text) {
+                    if (!IsWindow(Wnd)) break;
+                    SendMessage(Wnd, WM_CHAR, c, 1);
+                }
+            }
+            return 0;
+        case WM_GETMINMAXINFO: return 0;
         case WM_SETTEXT: {
             const char* text = reinterpret_cast<const char*>(LParam);
             SetWindowText(Wnd, text ? text : "");
@@ -541,6 +570,11 @@ HWND SetFocus(HWND Wnd) {
 }
 
 HWND GetActiveWindow() { return WS().Active; }
+
+HWND GetDesktopWindow() {
+    static HWND desktop = AllocateHWnd(TWndMethod());
+    return desktop;
+}
 
 HWND SetActiveWindow(HWND Wnd) {
     HWND old = WS().Active;

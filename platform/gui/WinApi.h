@@ -91,7 +91,8 @@ struct TCreateParams {
 };
 
 // Creates a window backed by a plain native widget of our own. WndParent is the
-// parent window for WS_CHILD; a window without WS_CHILD is top level.
+// parent window for WS_CHILD; a window without WS_CHILD is top level, and a
+// popup (WS_POPUP) stays above the window WndParent names, when it has one.
 HWND CreateWindowHandle(const TCreateParams& Params, TWndMethod Proc);
 // A window without a native widget that only receives messages.
 HWND AllocateHWnd(TWndMethod Method);
@@ -206,6 +207,9 @@ bool IsZoomed(HWND Wnd);
 BOOL SetWindowText(HWND Wnd, const char* Text);
 // The window region: the window keeps only the pixels inside it (size grips).
 int SetWindowRgn(HWND Wnd, HRGN Rgn, BOOL Redraw);
+
+// The desktop: a parent window for popups that belong to no form.
+HWND GetDesktopWindow();
 
 // Activation of top-level windows.
 HWND GetActiveWindow();
@@ -421,6 +425,17 @@ struct WINDOWPLACEMENT {
 };
 BOOL GetWindowPlacement(HWND Wnd, WINDOWPLACEMENT* Placement);
 BOOL SetWindowPlacement(HWND Wnd, const WINDOWPLACEMENT* Placement);
+
+// The size limits of a top-level window, asked with WM_GETMINMAXINFO before it
+// is shown and whenever UpdateMinMaxInfo is called.
+struct MINMAXINFO {
+    TPoint ptReserved;
+    TPoint ptMaxSize;
+    TPoint ptMaxPosition;
+    TPoint ptMinTrackSize;
+    TPoint ptMaxTrackSize;
+};
+void UpdateMinMaxInfo(HWND Wnd);
 
 // MessageBeep kinds.
 enum : UINT {
