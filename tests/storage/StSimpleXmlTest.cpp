@@ -282,6 +282,17 @@ TEST(StSimpleXml, StreamIsLeftAfterWhatWasRead) {
         EXPECT_EQ(props.Count(), 2);
     }
     {
+        // A tag longer than what the reader keeps in memory is read again from the stream.
+        const AnsiString name(20000, 'n');
+        TStringStream stream("<r><" + name + " k='v'>x</" + name + "></r>!");
+        TStSimpleXML xml;
+        xml.LoadFromStream(&stream);
+        ASSERT_EQ(xml.Root()->Items()->Count(), 1);
+        EXPECT_EQ(xml.Root()->Items()->Item(0)->Name(), name);
+        EXPECT_EQ(xml.Root()->Items()->Item(0)->Value(), "x");
+        EXPECT_EQ(stream.Position(), stream.Size() - 1);
+    }
+    {
         TStringStream stream("<a><b/></a><c/>");
         TStSimpleXMLElemClassic a(nullptr);
         a.LoadFromStream(&stream);
