@@ -277,6 +277,9 @@ public:
     // Sets the control's size without asking the alignment (framework: ChangeScale at M = D is nothing).
     virtual void ChangeScale(int M, int D);
     void Loaded() override;
+    // A form definition encloses a control in its parent.
+    void SetParentComponent(TComponent* Value) override;
+    TComponent* GetParentComponent() const override;
     // The form (or the top-most parent) holding the control.
     TWinControl* TopParent();
     bool HasParent() const { return parent_ != nullptr; }
@@ -536,6 +539,8 @@ protected:
     void ShowControl(TControl* AControl);
     // The window procedure the handle was made with (TWinControl::MainWndProc).
     TWndMethod DefWndProc;
+    // For a CreateWindowHandle that makes its window itself (a wrapped native widget).
+    void SetWindowHandle(HWND Value) { handle_ = Value; }
 
 private:
     friend class TControl;
