@@ -105,7 +105,7 @@ std::string EnglishText(size_t size) {
 
 enum class Mode { First, All, Lines };
 
-struct Spec {
+struct PatternCase {
     std::string name;
     Mode mode;
     std::string tesk, teskModifiers;
@@ -126,7 +126,7 @@ struct Tally {
 
 class TeskEngine {
 public:
-    explicit TeskEngine(const Spec& s) {
+    explicit TeskEngine(const PatternCase& s) {
         r_.SetModifierStr(s.teskModifiers);
         if (s.cyrillicWords)
             r_.WordChars += "\xc0\xc1\xc2\xc3\xc4\xc5\xa8\xc6\xc7\xc8\xc9\xca\xcb\xcc\xcd\xce\xcf\xd0\xd1\xd2\xd3\xd4\xd5"
@@ -148,7 +148,7 @@ private:
 
 class PcreEngine {
 public:
-    explicit PcreEngine(const Spec& s) {
+    explicit PcreEngine(const PatternCase& s) {
         int error;
         PCRE2_SIZE offset;
         code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(s.pcre.c_str()), s.pcre.size(), s.pcreOptions, &error, &offset,
@@ -183,7 +183,7 @@ private:
 
 class StdEngine {
 public:
-    explicit StdEngine(const Spec& s) : re_(s.reference, s.referenceFlags) {}
+    explicit StdEngine(const PatternCase& s) : re_(s.reference, s.referenceFlags) {}
     void Run(const std::string& text, bool all, Tally& t) {
         auto from = text.begin();
         auto flags = std::regex_constants::match_default;
@@ -204,7 +204,7 @@ private:
 };
 
 template <typename Engine>
-Tally RunSpec(Engine& e, const Spec& s) {
+Tally RunCase(Engine& e, const PatternCase& s) {
     Tally t;
     if (s.mode == Mode::Lines) {
         for (const std::string& line : *s.lines) e.Run(line, false, t);
@@ -214,7 +214,7 @@ Tally RunSpec(Engine& e, const Spec& s) {
     return t;
 }
 
-size_t SpecBytes(const Spec& s) {
+size_t CaseBytes(const PatternCase& s) {
     if (s.mode != Mode::Lines) return s.text->size();
     size_t n = 0;
     for (const std::string& line : *s.lines) n += line.size();
@@ -222,15 +222,15 @@ size_t SpecBytes(const Spec& s) {
 }
 
 template <typename Engine>
-void Bench(benchmark::State& state, const Spec* s) {
+void Bench(benchmark::State& state, const PatternCase* s) {
     Engine e(*s);
     Tally t;
     for (auto _ : state) {
-        t = RunSpec(e, *s);
+        t = RunCase(e, *s);
         benchmark::DoNotOptimize(t);
     }
     state.counters["matches"] = static_cast<double>(t.matches);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * SpecBytes(*s)));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * CaseBytes(*s)));
 }
 
 // CPU time per benchmark, for the ratios printed at the end.
@@ -278,7 +278,7 @@ void* RunAll(void* arg) {
     const std::string cyrWord = "\\w\\xC0-\\xFF\\xA8\\xB8";
     const std::string ip = "(25[0-5]|2[0-4]\\d|1\\d\\d|[1-9]?\\d)";
     const std::string ipAll = ip + "\\." + ip + "\\." + ip + "\\." + ip;
-    static const std::vector<Spec> specs = {
+    static const std::vector<PatternCase> cases = {
         {"header", Mode::First, "Solar system (\\d+):(\\d+)", "igs", false, "Solar system (\\d+):(\\d+)",
          PCRE2_CASELESS | PCRE2_DOTALL, "Solar system (\\d+):(\\d+)", icase, &galaxy, nullptr},
         {"cells", Mode::All, "<TH.*>(.*)</TH>\\s+", "ris-g", false, "<TH.*>(.*)</TH>\\s+",
@@ -300,11 +300,11 @@ void* RunAll(void* arg) {
     };
 
     std::vector<std::string> names;
-    for (const Spec& s : specs) {
+    for (const PatternCase& s : cases) {
         TeskEngine t(s);
         PcreEngine p(s);
         StdEngine r(s);
-        const Tally a = RunSpec(t, s), b = RunSpec(p, s), c = RunSpec(r, s);
+        const Tally a = RunCase(t, s), b = RunCase(p, s), c = RunCase(r, s);
         if (!(a == b) || !(a == c)) {
             std::fprintf(stderr, "%s: the engines disagree: tesk %ld/%ld, pcre2 %ld/%ld, std %ld/%ld\n", s.name.c_str(),
                          a.matches, a.length, b.matches, b.length, c.matches, c.length);
