@@ -4,7 +4,14 @@
 #include <system_error>
 #include <vector>
 
+#include "data/uDeleteMasterRecord.h"
+#include "data/uExceptions.h"
+#include "platform/classes/IniFiles.h"
+#include "platform/classes/ProgramFolder.h"
+#include "platform/classes/Strings.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
@@ -12,12 +19,28 @@
 
 TdmMain* dmMain = nullptr;
 
+AnsiString SSNoobIndicator = "n";
+AnsiString SSStrongIndicator = "s";
+AnsiString SSBannedIndicator = "b";
+AnsiString SSInactiveIndicator = "i";
+AnsiString SSLongInactiveIndicator = "I";
+AnsiString SSVacationIndicator = "v";
+
 TESK_PUBLISHED(TdmMain) {
     Property("OnCreate", &T::OnCreate, &T::OnCreate);
     Property("OnDestroy", &T::OnDestroy, &T::OnDestroy);
     Handler("DataModuleCreate", &T::DataModuleCreate);
     Handler("DataModuleDestroy", &T::DataModuleDestroy);
     Handler("adoConnectionAfterDisconnect", &T::adoConnectionAfterDisconnect);
+    Handler("TableBeforePost", &T::TableBeforePost);
+    Handler("tblAllianceBeforeDelete", &T::tblAllianceBeforeDelete);
+    Handler("tblPlayerBeforeDelete", &T::tblPlayerBeforeDelete);
+    Handler("tblAllianceBeforeEdit", &T::tblAllianceBeforeEdit);
+    Handler("viewPlanetCalcFields", &T::viewPlanetCalcFields);
+    Handler("tblPlayerCalcFields", &T::tblPlayerCalcFields);
+    Handler("viewPlanetRatingExpandedGetText", &T::viewPlanetRatingExpandedGetText);
+    Handler("viewPlanetBeforeClose", &T::viewPlanetBeforeClose);
+    Handler("viewPlanetAfterOpen", &T::viewPlanetAfterOpen);
     Field("adoConnection", &T::adoConnection);
     Field("qryTmp", &T::qryTmp);
     Field("viewPlanet", &T::viewPlanet);
@@ -345,4 +368,484 @@ bool TdmMain::CompactDatabase() {
     } catch (const Exception&) {
         return false;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Finders
+
+namespace {
+
+const char* const kNoneAlliance = "<none>";
+const char* const kPlanetCondition =
+    "where ((GalaxyID=:GAL) AND (SolarsystemID=:SOL) AND (PlanetID=:PLAN) AND (IsMoon=:Moon))";
+
+AnsiString TimeStamp() { return DateTimeToStr(Now()); }
+
+// The data set shows a stored row whose field holds ID.
+bool ShowsRow(TDataSet* DataSet, const char* Field, int ID) {
+    if (!DataSet->Active() || DataSet->IsEmpty() || DataSet->State() == dsInsert) return false;
+    TField* f = DataSet->FieldByName(Field);
+    return !f->IsNull() && f->AsInteger() == ID;
+}
+
+bool IsTextField(const TField* Field) {
+    return Field->DataType() == ftString || Field->DataType() == ftWideString;
+}
+
+// A text as an SQL literal: in single quotes, each quote inside doubled.
+AnsiString QuotedValue(const TField* Field) {
+    AnsiString out = "'";
+    for (char c : Field->AsString()) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out + "'";
+}
+
+AnsiString NumberValue(const TField* Field) { return Field->IsNull() ? AnsiString("0") : Field->AsString(); }
+
+}  // namespace
+
+int TdmMain::OpenFinder(TADOQuery* Query, const char* Select, const char* Condition,
+                        std::initializer_list<Variant> Values) {
+    Query->Close();
+    Query->SQL()->Clear();
+    Query->SQL()->Add(Select);
+    Query->SQL()->Add(Condition);
+    int i = 0;
+    for (const Variant& v : Values) Query->Parameters()->Items(i++)->SetValue(v);
+    Query->Open();
+    Query->Last();
+    return Query->RecordCount();
+}
+
+bool TdmMain::FindPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem, const AnsiString& Position,
+                         const AnsiString& Moon) {
+    int count = OpenFinder(qryPlanet, "select * from tblPlanet", kPlanetCondition, {Galaxy, SolarSystem, Position, Moon});
+    if (count >= 2) throw Exception("2 planets found where only one was expected");
+    return count == 1;
+}
+
+bool TdmMain::FindPlanetByID(int PlanetID) {
+    if (ShowsRow(qryPlanet, "ID", PlanetID)) return true;
+    return OpenFinder(qryPlanet, "select * from tblPlanet", "where ID=:ID", {PlanetID}) == 1;
+}
+
+bool TdmMain::FindPlayerByName(const AnsiString& PlayerName) {
+    if (qryPlayer->Active() && !qryPlayer->IsEmpty() && qryPlayer->State() != dsInsert &&
+        qryPlayer->FieldByName("Name")->AsString() == PlayerName)
+        return true;
+    int count = OpenFinder(qryPlayer, "select * from tblPlayer", "where name=:NAME", {PlayerName});
+    if (count >= 2)
+        throw ETeskException(Format("%d players found when looking for \"%s\". There is supposed to be only one, "
+                                    "please delete the redundant players.",
+                                    {count, PlayerName}));
+    return count == 1;
+}
+
+bool TdmMain::FindPlayerByID(int PlayerID) {
+    if (ShowsRow(qryPlayer, "ID", PlayerID)) return true;
+    return OpenFinder(qryPlayer, "select * from tblPlayer", "where ID=:ID", {PlayerID}) == 1;
+}
+
+bool TdmMain::FindAllianceByID(int AllianceID) {
+    if (ShowsRow(qryAlliance, "ID", AllianceID)) return true;
+    return OpenFinder(qryAlliance, "select * from tblAlliance", "where ID=:ID", {AllianceID}) == 1;
+}
+
+bool TdmMain::FindAllianceByName(const AnsiString& AllianceName) {
+    return OpenFinder(qryAlliance, "select * from tblAlliance", "where name=:NAME", {AllianceName}) == 1;
+}
+
+bool TdmMain::FindCombatByID(int CombatID) {
+    return OpenFinder(qryCombat, "select * from tblCombat", "where ID=:ID", {CombatID}) == 1;
+}
+
+// ---------------------------------------------------------------------------
+// Rows
+
+int TdmMain::FindOrAppendAlliance(const AnsiString& AllianceName) {
+    if (FindAllianceByName(AllianceName)) return qryAlliance->FieldByName("ID")->AsInteger();
+    if (qryAlliance->RecordCount() > 1) {
+        // A file from before names were unique may hold the name more than
+        // once: take the oldest row rather than adding yet another.
+        TField* id = qryAlliance->FieldByName("ID");
+        int lowest = 0;
+        for (qryAlliance->First(); !qryAlliance->Eof(); qryAlliance->Next())
+            if (lowest == 0 || id->AsInteger() < lowest) lowest = id->AsInteger();
+        qryAlliance->Locate("ID", lowest, TLocateOptions());
+        return lowest;
+    }
+    qryAlliance->Append();
+    qryAlliance->FieldByName("Name")->SetAsString(AllianceName);
+    qryAlliance->Post();
+    return qryAlliance->FieldByName("ID")->AsInteger();
+}
+
+int TdmMain::GetNoneAllianceID() { return FindOrAppendAlliance(kNoneAlliance); }
+
+Variant TdmMain::GetAllianceID(const AnsiString& AllianceName) {
+    if (AllianceName.empty()) return GetNoneAllianceID();
+    return FindOrAppendAlliance(AllianceName);
+}
+
+int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName) {
+    adoConnection->BeginTrans();
+    if (FindPlayerByName(PlayerName)) {
+        qryPlayer->Edit();
+    } else {
+        qryPlayer->Append();
+        qryPlayer->FieldByName("Name")->SetAsString(PlayerName);
+    }
+    qryPlayer->FieldByName("AllianceID")->SetValue(GetAllianceID(AllianceName));
+    qryPlayer->Post();
+    int id = qryPlayer->FieldByName("ID")->AsInteger();
+    adoConnection->CommitTrans();
+    return id;
+}
+
+void TdmMain::SetPlayerAlliance(int PlayerID, const AnsiString& AllianceName) {
+    // Editing an empty result would append a nameless player instead.
+    if (!FindPlayerByID(PlayerID))
+        throw ETeskException(Format("Could not locate Player with ID: %d", {PlayerID}));
+    qryPlayer->Edit();
+    qryPlayer->FieldByName("AllianceID")->SetValue(GetAllianceID(AllianceName));
+    qryPlayer->Post();
+}
+
+void TdmMain::SetPlayerName(int PlayerID, const AnsiString& NewName) { RenamePlayer(PlayerID, NewName, true); }
+
+void TdmMain::RenamePlayer(int PlayerID, const AnsiString& NewName, bool MayMerge) {
+    if (!FindPlayerByID(PlayerID))
+        throw ETeskException(Format("RenamePlayer: Could not locate Player with ID: %d", {PlayerID}));
+    qryPlayer->Edit();
+    qryPlayer->FieldByName("Name")->SetAsString(NewName);
+    try {
+        qryPlayer->Post();
+        return;
+    } catch (const Exception& e) {
+        // Taken for a namesake holding the name.
+        qryPlayer->Cancel();
+        if (!MayMerge)
+            throw ETeskException(
+                Format("RenamePlayer: Could not rename Player %d to %s: %s", {PlayerID, NewName, e.Message()}));
+        if (!FindPlayerByName(NewName))
+            throw ETeskException(Format("RenamePlayer: Could not locate Player with name: %s", {NewName}));
+        int namesake = qryPlayer->FieldByName("ID")->AsInteger();
+        // The refusal had another cause when the name finds the player itself.
+        if (namesake == PlayerID)
+            throw ETeskException(
+                Format("RenamePlayer: Could not rename Player %d to %s: %s", {PlayerID, NewName, e.Message()}));
+        try {
+            ExecuteInTransaction({"UPDATE tblPlanet SET PlayerID=" + IntToStr(PlayerID) +
+                                      " WHERE PlayerID=" + IntToStr(namesake),
+                                  "DELETE FROM tblPlayer where ID=" + IntToStr(namesake)});
+        } catch (const Exception&) {
+            // The retry below meets the same refusal and reports it.
+        }
+    }
+    RenamePlayer(PlayerID, NewName, false);
+}
+
+void TdmMain::DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem,
+                                    const AnsiString& Position, const AnsiString& Moon) {
+    auto setStatement = [&](const char* First) {
+        qryTmp->Close();
+        qryTmp->SQL()->Clear();
+        qryTmp->SQL()->Add(First);
+        qryTmp->SQL()->Add(kPlanetCondition);
+        const AnsiString* values[] = {&Galaxy, &SolarSystem, &Position, &Moon};
+        for (int i = 0; i < 4; ++i) qryTmp->Parameters()->Items(i)->SetValue(*values[i]);
+    };
+    setStatement("select PlanetName from tblPlanet");
+    qryTmp->SetPrepared(true);
+    qryTmp->Open();
+    if (qryTmp->IsEmpty()) return;
+    if (Moon == "1")
+        DoLogMessage(
+            Format("%s - Warning: Moon [%s:%s:%s] has been destroyed", {TimeStamp(), Galaxy, SolarSystem, Position}));
+    else
+        DoLogMessage(Format("%s - Warning: Planet %s [%s:%s:%s] has been destroyed",
+                            {TimeStamp(), qryTmp->Fields()->Fields(0)->AsString(), Galaxy, SolarSystem, Position}));
+    adoConnection->BeginTrans();
+    setStatement("delete from tblPlanet");
+    qryTmp->ExecSQL();
+    adoConnection->CommitTrans();
+}
+
+void TdmMain::InitNewPlanetRecord() {
+    if (qryPlanet->State() != dsInsert) return;
+    for (int i = 0; i < qryPlanet->FieldCount(); ++i) {
+        TField* f = qryPlanet->Fields()->Fields(i);
+        if (f->FieldKind() == fkData && f->DataType() != ftAutoInc) f->Clear();
+    }
+    qryPlanet->FieldByName("LastScanned")->SetAsDateTime(Now());
+    qryPlanet->FieldByName("NumberOfAttacks")->SetAsInteger(0);
+}
+
+void TdmMain::DoLogMessage(const AnsiString& Msg) {
+    if (OnLogMessage) OnLogMessage(this, Msg);
+}
+
+bool TdmMain::LoadGroups(const AnsiString& Section) {
+    viewGroup->Close();
+    viewGroup->Open();
+    TIniFile ini(ProgramFolder() + "Tesk.ini");
+    TStringList keys;
+    ini.ReadSection(Section, &keys);
+    TField* name = viewGroup->FieldByName("GroupName");
+    TField* user = viewGroup->FieldByName("GroupUser");
+    TField* path = viewGroup->FieldByName("GroupPath");
+    for (int i = 1; keys.IndexOf("GroupName" + IntToStr(i)) >= 0; ++i) {
+        AnsiString group = ini.ReadString(Section, "GroupName" + IntToStr(i), "");
+        viewGroup->Append();
+        name->SetAsString(group);
+        user->SetAsString(ini.ReadString(Section, group + "_User", "Unknown"));
+        path->SetAsString(ini.ReadString(Section, group + "_Path", "Unknown"));
+        viewGroup->Post();
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Statements of the grids' handlers
+
+void TdmMain::SetTmpStatement(const AnsiString& Statement) {
+    qryTmp->Close();
+    qryTmp->SQL()->Clear();
+    qryTmp->SQL()->Add(Statement);
+}
+
+void TdmMain::ExecuteInTransaction(std::initializer_list<AnsiString> Statements) {
+    adoConnection->BeginTrans();
+    try {
+        for (const AnsiString& statement : Statements) {
+            SetTmpStatement(statement);
+            qryTmp->ExecSQL();
+        }
+        adoConnection->CommitTrans();
+    } catch (...) {
+        try {
+            adoConnection->RollbackTrans();
+        } catch (const Exception&) {
+        }
+        throw;
+    }
+}
+
+void TdmMain::AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E) {
+    DoLogMessage(Format("%s - Error processing %s: %s", {TimeStamp(), What, E.Message()}));
+    // The grid goes back to the row as the file holds it.
+    if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) DataSet->Cancel();
+    Abort();
+}
+
+void TdmMain::TableBeforePost(TDataSet* DataSet) {
+    AnsiString table = static_cast<TADOTable*>(DataSet)->TableName();
+    bool inserting = DataSet->State() == dsInsert;
+    std::vector<AnsiString> lines;
+    TField* key = nullptr;
+    AnsiString names, values;
+    for (int i = 0; i < DataSet->FieldCount(); ++i) {
+        TField* f = DataSet->Fields()->Fields(i);
+        if (f->FieldKind() != fkData) continue;
+        if (f->DataType() == ftAutoInc) {
+            key = f;
+            continue;
+        }
+        AnsiString value = IsTextField(f) ? QuotedValue(f) : NumberValue(f);
+        if (inserting) {
+            names += (names.empty() ? "" : ",") + f->FieldName();
+            values += (values.empty() ? "" : ",") + value;
+        } else {
+            lines.push_back(f->FieldName() + "=" + value + ",");
+        }
+    }
+    if (inserting) {
+        lines = {"INSERT INTO " + table, "(" + names + ")", "VALUES (" + values + ")"};
+    } else {
+        lines.insert(lines.begin(), "update " + table + " set");
+        lines.back().pop_back();
+        lines.push_back("WHERE ID=" + (key ? key->AsString() : AnsiString()));
+    }
+
+    bool began = false;
+    try {
+        adoConnection->BeginTrans();
+        began = true;
+        qryTmp->Close();
+        qryTmp->SQL()->Clear();
+        for (const AnsiString& line : lines) qryTmp->SQL()->Add(line);
+        qryTmp->ExecSQL();
+        if (inserting && key) {
+            // The row held by the grid gets the file's new ID, so that a
+            // later edit of it finds its row.
+            TADOQuery rowid(nullptr);
+            rowid.SetConnection(adoConnection);
+            rowid.SQL()->Add("select last_insert_rowid()");
+            rowid.Open();
+            key->SetAsInteger(rowid.Fields()->Fields(0)->AsInteger());
+        }
+        adoConnection->CommitTrans();
+    } catch (const Exception& e) {
+        if (began) {
+            try {
+                adoConnection->RollbackTrans();
+            } catch (const Exception&) {
+            }
+        }
+        AbortGridChange(DataSet, table, e);
+    }
+}
+
+int TdmMain::AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListStatement,
+                             const AnsiString& DeletedName, bool WithAlliance) {
+    std::unique_ptr<IMasterDeleteDialog> dialog = NewMasterDeleteDialog();
+    dialog->SetTargetID(-1);
+    dialog->SetPrompt(Prompt);
+    SetTmpStatement(ListStatement);
+    qryTmp->Open();
+    int duplicate = -1;
+    for (; !qryTmp->Eof(); qryTmp->Next()) {
+        TFields* f = qryTmp->Fields();
+        int id = f->Fields(0)->AsInteger();
+        AnsiString name = f->Fields(1)->AsString();
+        AnsiString text = WithAlliance ? name + " - " + f->Fields(2)->AsString() + "(" + IntToStr(id) + ")"
+                                       : name + " (" + IntToStr(id) + ")";
+        int index = dialog->Masters()->AddObject(text, MasterIDObject(id));
+        if (duplicate < 0 && name == DeletedName) duplicate = index;
+    }
+    qryTmp->Close();
+    dialog->SetItemIndex(duplicate);
+    if (dialog->ShowModal() != mrOk) Abort();
+    return dialog->TargetID();
+}
+
+int TdmMain::CountDependants(const AnsiString& Statement) {
+    SetTmpStatement(Statement);
+    qryTmp->Open();
+    int count = qryTmp->Fields()->Fields(0)->AsInteger();
+    qryTmp->Close();
+    return count;
+}
+
+void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
+    AnsiString name = DataSet->FieldByName("Name")->AsString();
+    if (name == kNoneAlliance) Abort();
+    AnsiString id = DataSet->FieldByName("ID")->AsString();
+    int players = CountDependants("SELECT Count(ID) FROM tblPlayer WHERE AllianceID=" + id);
+    if (players >= 1) {
+        int target = AskMasterDelete(
+            "The alliance you want to delete is linked to several players, do you want to delete the alliance or "
+            "redirect the linked players to a different alliance?",
+            "SELECT tblAlliance.ID, tblAlliance.Name FROM tblAlliance WHERE (tblAlliance.ID<>" + id +
+                ") ORDER BY tblAlliance.Name",
+            name, false);
+        bool began = false;
+        try {
+            adoConnection->BeginTrans();
+            began = true;
+            // Players of a deleted alliance join "<none>", so their planets
+            // stay in the planet view.
+            if (target == -1) target = GetNoneAllianceID();
+            SetTmpStatement("UPDATE tblPlayer SET AllianceID=" + IntToStr(target) + " WHERE AllianceID=" + id);
+            qryTmp->ExecSQL();
+            SetTmpStatement("DELETE FROM tblAlliance WHERE ID=" + id);
+            qryTmp->ExecSQL();
+            adoConnection->CommitTrans();
+        } catch (const Exception& e) {
+            if (began) {
+                try {
+                    adoConnection->RollbackTrans();
+                } catch (const Exception&) {
+                }
+            }
+            AbortGridChange(DataSet, "tblAlliance", e);
+        }
+        return;
+    }
+    if (MessageDlg("Are you sure you want to delete alliance " + name + "?", mtConfirmation, mbYesNo) != mrYes)
+        Abort();
+    try {
+        ExecuteInTransaction({"DELETE FROM tblAlliance WHERE ID=" + id});
+    } catch (const Exception& e) {
+        AbortGridChange(DataSet, "tblAlliance", e);
+    }
+}
+
+void TdmMain::tblPlayerBeforeDelete(TDataSet* DataSet) {
+    AnsiString name = DataSet->FieldByName("Name")->AsString();
+    AnsiString id = DataSet->FieldByName("ID")->AsString();
+    int planets = CountDependants("SELECT Count(ID) FROM tblPlanet WHERE PlayerID=" + id);
+    if (planets >= 1) {
+        int target = AskMasterDelete(
+            "The player you want to delete is linked to several planets, do you want to delete those planets or "
+            "redirect the ownership of those planets to a different player?",
+            "SELECT tblPlayer.ID, tblPlayer.Name, tblAlliance.Name FROM tblPlayer, tblAlliance WHERE "
+            "(tblPlayer.AllianceID =tblAlliance.ID) AND (tblPlayer.ID<>" +
+                id + ") ORDER BY tblPlayer.Name, tblPlayer.ID",
+            name, true);
+        try {
+            // Delete means the planets too, as the question says.
+            ExecuteInTransaction({target == -1 ? "DELETE FROM tblPlanet WHERE PlayerID=" + id
+                                               : "UPDATE tblPlanet SET PlayerID=" + IntToStr(target) +
+                                                     " WHERE PlayerID=" + id,
+                                  "DELETE FROM tblPlayer where ID=" + id});
+        } catch (const Exception& e) {
+            AbortGridChange(DataSet, "tblPlayer", e);
+        }
+        return;
+    }
+    if (MessageDlg("Are you sure you want to delete player " + name + "?", mtConfirmation, mbYesNo) != mrYes)
+        Abort();
+    try {
+        ExecuteInTransaction({"DELETE FROM tblPlayer where ID=" + id});
+    } catch (const Exception& e) {
+        AbortGridChange(DataSet, "tblPlayer", e);
+    }
+}
+
+void TdmMain::tblAllianceBeforeEdit(TDataSet* DataSet) {
+    if (DataSet->FieldByName("Name")->AsString() == kNoneAlliance) Abort();
+}
+
+// ---------------------------------------------------------------------------
+// Computed fields and the planet view's row
+
+namespace {
+
+void CalcStatus(TDataSet* DataSet) {
+    static const std::pair<const char*, const AnsiString*> flags[] = {
+        {"Noob", &SSNoobIndicator},         {"Strong", &SSStrongIndicator},
+        {"Banned", &SSBannedIndicator},     {"Inactive", &SSInactiveIndicator},
+        {"LongInactive", &SSLongInactiveIndicator}, {"Vacation", &SSVacationIndicator}};
+    AnsiString text;
+    for (const auto& [name, word] : flags) {
+        TField* f = DataSet->FieldByName(name);
+        if (!f->IsNull() && f->AsInteger() == 1) text += " " + *word;
+    }
+    if (!text.empty()) DataSet->FieldByName("Status")->SetAsString("(" + Trim(text) + ")");
+}
+
+}  // namespace
+
+void TdmMain::viewPlanetCalcFields(TDataSet* DataSet) { CalcStatus(DataSet); }
+
+void TdmMain::tblPlayerCalcFields(TDataSet* DataSet) { CalcStatus(DataSet); }
+
+void TdmMain::viewPlanetRatingExpandedGetText(TField* Sender, AnsiString& Text, bool) {
+    // Ratings 0..4 name Normal, Raidable, Friendly, Dangerous and Crashable.
+    static const int caption[] = {0, 1, 2, 4, 6};
+    TField* rating = Sender->DataSet()->FieldByName("Rating");
+    int value = rating->IsNull() ? 0 : rating->AsInteger();
+    Text = RatingCaptions[static_cast<size_t>(value >= 0 && value <= 4 ? caption[value] : 0)];
+}
+
+void TdmMain::viewPlanetBeforeClose(TDataSet* DataSet) {
+    SelectedPlanetID = DataSet->IsEmpty() ? 0 : DataSet->FieldByName("tblplanet.ID")->AsInteger();
+}
+
+void TdmMain::viewPlanetAfterOpen(TDataSet* DataSet) {
+    if (DataSet->Sort() != PlanetSort) DataSet->SetSort(PlanetSort);
+    if (SelectedPlanetID > 0) DataSet->Locate("tblplanet.ID", SelectedPlanetID, TLocateOptions());
 }

@@ -60,8 +60,10 @@ public:
     AnsiString CombatSort;
     AnsiString AllianceSort;
     AnsiString PlayerSort;
-    // Normal, Raidable, Friendly, Inactive, Dangerous, nOOb, Crashable, Blocked.
-    std::array<AnsiString, 8> RatingCaptions;
+    // Normal, Raidable, Friendly, Inactive, Dangerous, nOOb, Crashable,
+    // Blocked; the language load replaces these defaults.
+    std::array<AnsiString, 8> RatingCaptions = {"Normal",    "Raidable", "Friendly",  "Inactive",
+                                                "Dangerous", "nOOb",     "Crashable", "Blocked"};
     // Sums over the selected combats.
     double SumMetalRaided = 0;
     double SumCrystalRaided = 0;
@@ -104,15 +106,100 @@ public:
     // Compacts the file at DatabasePath in place; errors are dropped (False).
     bool CompactDatabase();
 
+    // ---- Finders ----
+    // Each answers True when exactly one row matched and leaves its data set
+    // open on whatever matched. Texts reach the database as parameters; names
+    // match as the database compares them (without regard to case).
+    //
+    // A planet or moon (Moon "0" or "1") in qryPlanet. Two or more rows raise
+    // a plain Exception, which the imports do not take for their own.
+    bool FindPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem, const AnsiString& Position,
+                    const AnsiString& Moon);
+    // The ones by ID answer at once when their data set already shows that row.
+    bool FindPlanetByID(int PlanetID);
+    // Answers at once when qryPlayer already shows exactly this name; two or
+    // more rows raise ETeskException.
+    bool FindPlayerByName(const AnsiString& PlayerName);
+    bool FindPlayerByID(int PlayerID);
+    bool FindAllianceByID(int AllianceID);
+    bool FindAllianceByName(const AnsiString& AllianceName);
+    bool FindCombatByID(int CombatID);
+
+    // ---- Rows ----
+    // The ID of the "<none>" alliance of players without one, made when missing.
+    int GetNoneAllianceID();
+    // The ID of the alliance of that name, made when missing; "" gives "<none>".
+    Variant GetAllianceID(const AnsiString& AllianceName);
+    // The player's ID, made when missing, moved to the alliance (to "<none>"
+    // for ""). Runs in a transaction of its own, which nests in the caller's;
+    // an error, and the open transaction, are left to the caller.
+    int FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName);
+    void SetPlayerAlliance(int PlayerID, const AnsiString& AllianceName);
+    // Renames a player. When a namesake refuses the name, the namesake's
+    // planets go to this player and the namesake is removed, then the rename
+    // is tried once more; a second refusal raises ETeskException.
+    void SetPlayerName(int PlayerID, const AnsiString& NewName);
+    // Removes the planet or moon at the position, with a warning line to the
+    // log; nothing when there is none.
+    void DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem, const AnsiString& Position,
+                               const AnsiString& Moon);
+    // A row being appended to qryPlanet: every value null, LastScanned now,
+    // NumberOfAttacks 0.
+    void InitNewPlanetRecord();
+    void DoLogMessage(const AnsiString& Msg);
+    void SetOnLogMessage(TLogMessage Value) { OnLogMessage = Value; }
+    // Reads the database groups of the section of "Tesk.ini" in the program
+    // folder into viewGroup. The result means nothing.
+    bool LoadGroups(const AnsiString& Section);
+
     // ---- Handlers of the definition ----
     void DataModuleCreate(TObject* Sender);
     void DataModuleDestroy(TObject* Sender);
     void adoConnectionAfterDisconnect(TObject* Sender);
+    // Writes a posted row of the alliance or player page to the file.
+    void TableBeforePost(TDataSet* DataSet);
+    // The delete guards of the two pages and the protection of "<none>".
+    void tblAllianceBeforeDelete(TDataSet* DataSet);
+    void tblPlayerBeforeDelete(TDataSet* DataSet);
+    void tblAllianceBeforeEdit(TDataSet* DataSet);
+    void viewPlanetCalcFields(TDataSet* DataSet);
+    void tblPlayerCalcFields(TDataSet* DataSet);
+    void viewPlanetRatingExpandedGetText(TField* Sender, AnsiString& Text, bool DisplayText);
+    void viewPlanetBeforeClose(TDataSet* DataSet);
+    void viewPlanetAfterOpen(TDataSet* DataSet);
 
 private:
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
+    // Closes qryTmp and gives it one statement.
+    void SetTmpStatement(const AnsiString& Statement);
+    // Runs the statements through qryTmp in one transaction; an error rolls
+    // back and is raised.
+    void ExecuteInTransaction(std::initializer_list<AnsiString> Statements);
+    // Gives a finder its two lines and parameters (by position), opens it, goes
+    // to the last row and answers the count.
+    int OpenFinder(TADOQuery* Query, const char* Select, const char* Condition, std::initializer_list<Variant> Values);
+    // The alliance's ID after FindAllianceByName, appending the row when missing.
+    int FindOrAppendAlliance(const AnsiString& AllianceName);
+    void RenamePlayer(int PlayerID, const AnsiString& NewName, bool MayMerge);
+    // The first column of the statement's first row, through qryTmp.
+    int CountDependants(const AnsiString& Statement);
+    // After a failed write of a grid's row or delete: a log line, the edit is
+    // cancelled and so is the grid's operation (EAbort).
+    [[noreturn]] void AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E);
+    // The dialog of a delete guard whose row has dependants: the target ID, -1
+    // for none; Abort when the user cancels.
+    int AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListStatement, const AnsiString& DeletedName,
+                        bool WithAlliance);
     bool destroyed_ = false;
 };
+
+// The status letters of the language file, in the player status column.
+extern AnsiString SSNoobIndicator;
+extern AnsiString SSStrongIndicator;
+extern AnsiString SSBannedIndicator;
+extern AnsiString SSInactiveIndicator;
+extern AnsiString SSLongInactiveIndicator;
+extern AnsiString SSVacationIndicator;
 
 extern TdmMain* dmMain;
 

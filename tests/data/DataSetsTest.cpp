@@ -246,7 +246,9 @@ TEST_F(DataSetsTest, DataSourcesAndTablePagesInBatchMode) {
         {dm->dsPlayer, dm->tblPlayer},  {dm->dsGroup, dm->viewGroup}};
     for (const auto& [source, ds] : sources) EXPECT_EQ(source->DataSet(), ds) << source->Name();
 
-    // The pages' tables hold their edits; only the data module's own statements write the file.
+    // The pages' tables hold their edits; only the data module's own statements
+    // (the before-post handler) write the file.
+    dm->tblAlliance->BeforePost = nullptr;
     dm->tblAlliance->Open();
     ASSERT_TRUE(dm->tblAlliance->Locate("Name", AnsiString("Evil"), {}));
     dm->tblAlliance->Edit();

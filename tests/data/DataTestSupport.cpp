@@ -155,6 +155,31 @@ void MakeDatabase(const std::string& file, const std::string& schemaVersion, con
     ExecSql(file, sql);
 }
 
+void MakeGameDatabase(const std::string& file, const std::string& extraSql) {
+    ExecSql(file, SchemaSql() +
+                      "INSERT INTO tblAlliance (ID, Name, AverageScore, Ranking, Members) VALUES "
+                      "(1, '<none>', NULL, NULL, NULL), (2, 'Evil', 500, 4, 2), (3, 'A''s', NULL, 9, 1);"
+                      "INSERT INTO tblPlayer (ID, Name, AllianceID) VALUES (1, 'Vega', 2), (2, 'Altair', 1), "
+                      "(3, 'Rigel', 2);"
+                      "INSERT INTO tblPlanet (ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, "
+                      "Rating, NumberOfAttacks) VALUES (1, 1, 2, 3, 0, 'Home', 1, 0, 0), (2, 1, 2, 3, 1, 'Moon', 1, 0, 0), "
+                      "(3, 2, 5, 7, 0, 'Far', 2, 0, 0), (4, 3, 3, 3, 0, 'Rig', 3, 0, 0);" +
+                      extraSql);
+}
+
+std::string RefuseSql(const std::string& table, const std::string& kind) {
+    return "CREATE TRIGGER refuse_" + table + "_" + kind + " BEFORE " + kind + " ON " + table +
+           " BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+}
+
+FixedClock::FixedClock() {
+    SetClock([] { return Time(); });
+}
+
+FixedClock::~FixedClock() { SetClock(nullptr); }
+
+TDateTime FixedClock::Time() { return EncodeDate(2024, 3, 8) + (14 * 3600 + 5 * 60 + 9) / 86400.0; }
+
 ScriptedDialogs::ScriptedDialogs() : service_(std::make_shared<TScriptedDialogService>()) {
     SetDialogService(service_);
 }

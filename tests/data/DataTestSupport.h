@@ -52,6 +52,32 @@ void MakeDatabase(const std::string& file, const std::string& schemaVersion, con
 // The connection-string format that the settings supply by default.
 inline const char* const kDefaultFormat = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False";
 
+// A database of the current schema holding a small game:
+//   alliances 1 "<none>", 2 "Evil", 3 "A's";
+//   players 1 Vega (Evil), 2 Altair (<none>), 3 Rigel (Evil);
+//   planets 1 Home [1:2:3] and moon 2 Moon [1:2:3] of Vega, 3 Far [2:5:7] of
+//   Altair, 4 Rig [3:3:3] of Rigel.
+// Extra statements run afterwards (to drop an index, add rows or a trigger).
+void MakeGameDatabase(const std::string& file, const std::string& extraSql = "");
+
+// A trigger that makes every statement of the kind (UPDATE, INSERT, DELETE) on
+// the table fail with the message "refused".
+std::string RefuseSql(const std::string& table, const std::string& kind);
+
+// The data module's log lines.
+struct LogLines {
+    void Receive(TObject*, const AnsiString& Msg) { lines.push_back(Msg); }
+    std::vector<std::string> lines;
+};
+
+// The clock stands still at 8 March 2024, 14:05:09, for the test's lifetime.
+class FixedClock {
+public:
+    FixedClock();
+    ~FixedClock();
+    static TDateTime Time();
+};
+
 // Installs a scripted dialog service for the test's lifetime.
 class ScriptedDialogs {
 public:
