@@ -9,18 +9,6 @@
 
 namespace {
 
-// Keeps BeginUpdate and EndUpdate paired when an operation raises.
-class UpdateScope {
-public:
-    explicit UpdateScope(TStrings* s) : s_(s) { s_->BeginUpdate(); }
-    ~UpdateScope() { s_->EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TStrings* s_;
-};
-
 constexpr int kFilerBufferSize = 16384;
 
 // Both multi-column forms fill a tab with tab characters up to the stop that
@@ -134,7 +122,7 @@ void TTeEditStringList::Put(int Index, const AnsiString& S) {
         return;
     }
     if (!ValidIndex(Index)) ListIndexOutOfBounds(Index);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     indexOfLongestLine_ = -1;
     TTeLineRecord& line = list_[static_cast<size_t>(Index)];
     line.Flags = static_cast<TTeLineFlags>((line.Flags | lfLengthUnknown) & ~(lfHasTabs | lfNoTabs));
@@ -144,7 +132,7 @@ void TTeEditStringList::Put(int Index, const AnsiString& S) {
 
 void TTeEditStringList::PutObject(int Index, TObject* AObject) {
     if (!ValidIndex(Index)) ListIndexOutOfBounds(Index);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     list_[static_cast<size_t>(Index)].Data = AObject;
 }
 
@@ -172,7 +160,7 @@ void TTeEditStringList::Grow() {
 }
 
 void TTeEditStringList::InsertRecord(int Index, const AnsiString& S) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     if (count_ == capacity_) Grow();
     TTeLineRecord* records = list_.get();
     if (Index < count_) std::move_backward(records + Index, records + count_, records + count_ + 1);
@@ -187,7 +175,7 @@ void TTeEditStringList::InsertRecord(int Index, const AnsiString& S) {
 }
 
 int TTeEditStringList::Add(const AnsiString& S) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     int index = count_;
     InsertRecord(index, S);
     if (OnLinesInserted) OnLinesInserted(this, index, 1);
@@ -196,7 +184,7 @@ int TTeEditStringList::Add(const AnsiString& S) {
 
 void TTeEditStringList::Insert(int Index, const AnsiString& S) {
     if (Index < 0 || Index > count_) ListIndexOutOfBounds(Index);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     InsertRecord(Index, S);
     if (OnLinesInserted) OnLinesInserted(this, Index, 1);
 }
@@ -205,7 +193,7 @@ void TTeEditStringList::AddStrings(TStrings* Strings) {
     int added = Strings->Count();
     if (added == 0) return;
     indexOfLongestLine_ = -1;
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     int first = count_;
     if (capacity_ < count_ + added) SetCapacity((count_ + added + 15) / 16 * 16);
     for (int i = 0; i < added; ++i) {
@@ -222,7 +210,7 @@ void TTeEditStringList::AddStrings(TStrings* Strings) {
 
 void TTeEditStringList::Clear() {
     if (count_ > 0) {
-        UpdateScope update(this);
+        TStringsUpdateScope update(this);
         list_.reset();
         count_ = 0;
         capacity_ = 0;
@@ -233,7 +221,7 @@ void TTeEditStringList::Clear() {
 
 void TTeEditStringList::Delete(int Index) {
     if (!ValidIndex(Index)) ListIndexOutOfBounds(Index);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     TTeLineRecord* records = list_.get();
     std::move(records + Index + 1, records + count_, records + Index);
     records[count_ - 1] = TTeLineRecord();
@@ -245,7 +233,7 @@ void TTeEditStringList::Delete(int Index) {
 void TTeEditStringList::InsertLines(int Index, int NumLines) {
     if (Index < 0 || Index > count_) ListIndexOutOfBounds(Index);
     if (NumLines <= 0) return;
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     SetCapacity(count_ + NumLines);
     TTeLineRecord* records = list_.get();
     if (Index < count_) std::move_backward(records + Index, records + count_, records + count_ + NumLines);
@@ -264,7 +252,7 @@ void TTeEditStringList::DeleteLines(int Index, int NumLines) {
     for (int i = Index; i < Index + NumLines; ++i) records[i] = TTeLineRecord();
     int following = count_ - (Index + NumLines);
     if (following > 0) {
-        UpdateScope update(this);
+        TStringsUpdateScope update(this);
         std::move(records + Index + NumLines, records + count_, records + Index);
         for (int i = count_ - NumLines; i < count_; ++i) records[i] = TTeLineRecord();
     }
@@ -277,7 +265,7 @@ void TTeEditStringList::DeleteLines(int Index, int NumLines) {
 void TTeEditStringList::Exchange(int Index1, int Index2) {
     if (!ValidIndex(Index1)) ListIndexOutOfBounds(Index1);
     if (!ValidIndex(Index2)) ListIndexOutOfBounds(Index2);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     std::swap(list_[static_cast<size_t>(Index1)], list_[static_cast<size_t>(Index2)]);
     if (indexOfLongestLine_ == Index1) indexOfLongestLine_ = Index2;
     else if (indexOfLongestLine_ == Index2) indexOfLongestLine_ = Index1;
@@ -333,7 +321,7 @@ int TTeEditStringList::GetRange(int Index) const {
 
 void TTeEditStringList::PutRange(int Index, int ARange) {
     if (!ValidIndex(Index)) ListIndexOutOfBounds(Index);
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     list_[static_cast<size_t>(Index)].Range = ARange;
 }
 
@@ -358,7 +346,7 @@ void TTeEditStringList::LoadFromStream(TStream* Stream) {
     bool sawCR = false;
     bool sawLF = false;
     {
-        UpdateScope update(this);
+        TStringsUpdateScope update(this);
         int64_t size = Stream->Size();
         AnsiString buffer(static_cast<size_t>(size > 0 ? size : 0), '\0');
         Stream->SetPosition(0);

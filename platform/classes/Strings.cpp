@@ -4,18 +4,6 @@
 
 namespace {
 
-// Keeps BeginUpdate/EndUpdate paired when an operation throws.
-class UpdateScope {
-public:
-    explicit UpdateScope(TStrings* s) : s_(s) { s_->BeginUpdate(); }
-    ~UpdateScope() { s_->EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TStrings* s_;
-};
-
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 AnsiString QuoteWith(const AnsiString& s, char quote) {
@@ -116,7 +104,7 @@ int TStrings::AddObject(const AnsiString& S, TObject* AObject) {
 }
 
 void TStrings::AddStrings(TStrings* Strings) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     int count = Strings->GetCount();
     for (int i = 0; i < count; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
@@ -124,7 +112,7 @@ void TStrings::AddStrings(TStrings* Strings) {
 void TStrings::Assign(TPersistent* Source) {
     if (auto* source = dynamic_cast<TStrings*>(Source)) {
         if (source == this) return;
-        UpdateScope update(this);
+        TStringsUpdateScope update(this);
         Clear();
         AddStrings(source);
         return;
@@ -144,7 +132,7 @@ void TStrings::EndUpdate() {
 }
 
 void TStrings::Exchange(int Index1, int Index2) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     TObject* tempObject = GetObject(Index1);
     AnsiString tempString = Get(Index1);
     Put(Index1, Get(Index2));
@@ -184,7 +172,7 @@ void TStrings::InsertObject(int Index, const AnsiString& S, TObject* AObject) {
 
 void TStrings::Move(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     AnsiString tempString = Get(CurIndex);
     TObject* tempObject = GetObject(CurIndex);
     Delete(CurIndex);
@@ -205,7 +193,7 @@ void TStrings::LoadFromFile(const AnsiString& FileName) {
 }
 
 void TStrings::LoadFromStream(TStream* Stream) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     int64_t size = Stream->Size() - Stream->Position();
     AnsiString s(static_cast<size_t>(size > 0 ? size : 0), '\0');
     int64_t got = s.empty() ? 0 : Stream->Read(&s[0], static_cast<int64_t>(s.size()));
@@ -226,14 +214,14 @@ void TStrings::SaveToStream(TStream* Stream) {
 AnsiString TStrings::CommaText() const { return JoinDelimited(*this, ',', '"'); }
 
 void TStrings::SetCommaText(const AnsiString& Value) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     SplitDelimited(*this, Value, ',', '"');
 }
 
 AnsiString TStrings::DelimitedText() const { return JoinDelimited(*this, delimiter_, quoteChar_); }
 
 void TStrings::SetDelimitedText(const AnsiString& Value) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     SplitDelimited(*this, Value, delimiter_, quoteChar_);
 }
 
@@ -304,7 +292,7 @@ AnsiString TStrings::GetTextStr() const {
 }
 
 void TStrings::SetTextStr(const AnsiString& Value) {
-    UpdateScope update(this);
+    TStringsUpdateScope update(this);
     Clear();
     const char* p = Value.c_str();
     while (*p) {

@@ -97,6 +97,18 @@ private:
     char quoteChar_ = '"';
 };
 
+// Keeps BeginUpdate and EndUpdate paired when an operation raises.
+class TStringsUpdateScope {
+public:
+    explicit TStringsUpdateScope(TStrings* s) : s_(s) { s_->BeginUpdate(); }
+    ~TStringsUpdateScope() { s_->EndUpdate(); }
+    TStringsUpdateScope(const TStringsUpdateScope&) = delete;
+    TStringsUpdateScope& operator=(const TStringsUpdateScope&) = delete;
+
+private:
+    TStrings* s_;
+};
+
 class TStringList;
 // Compares the items at two indexes of the list (negative, zero, positive).
 using TStringListSortCompare = int (*)(TStringList* List, int Index1, int Index2);

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/DateTime.h"
 
 namespace {
 
@@ -314,7 +315,7 @@ void TCustomADODataSet::Fetch(bool describe) {
                 double d = 0;
                 if (type == SQLITE_TEXT) {
                     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(h, src));
-                    null = !ParseDbDateTime(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(h, src))), d);
+                    null = !TrySqlTextToDateTime(std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(h, src))), d);
                 } else if (!null) {
                     d = sqlite3_column_double(h, src);
                 }

@@ -106,7 +106,7 @@ bool CellMatches(const TDbCell& cell, TDbKind kind, const TDbSearchKey& key, TLo
         } else if (s.size() != key.text.size()) {
             return false;
         }
-        if (options.Contains(loCaseInsensitive)) return DbCompareText(s, key.text) == 0;
+        if (options.Contains(loCaseInsensitive)) return AnsiCompareText(s, key.text) == 0;
         return s == std::string_view(key.text);
     }
     case TDbKind::Integer:

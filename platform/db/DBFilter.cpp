@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/DateTime.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
             month = a, day = b;
     }
     double date;
-    if (!DbEncodeDate(year, month, day, date)) return false;
+    if (!TryEncodeDate(year, month, day, date)) return false;
     double time = 0;
     while (pos < text.size() && IsSpace(text[pos])) ++pos;
     if (pos < text.size()) {
@@ -116,7 +117,7 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
             if (!ReadInt(text, pos, s, n)) return false;
         }
         while (pos < text.size() && IsSpace(text[pos])) ++pos;
-        if (pos != text.size() || !DbEncodeTime(h, mi, s, 0, time)) return false;
+        if (pos != text.size() || !TryEncodeTime(h, mi, s, 0, time)) return false;
     }
     value = date < 0 ? date - time : date + time;
     return true;
@@ -453,7 +454,7 @@ bool TDbFilter::Eval(int index, uint32_t row) const {
     switch (n.kind) {
     case TDbKind::Text:
         if (n.op == Node::Like) return LikeMatch(cell.s, n.sv);
-        c = DbCompareText(cell.s, n.sv);
+        c = AnsiCompareText(cell.s, n.sv);
         break;
     case TDbKind::Integer:
     case TDbKind::Boolean:

@@ -98,7 +98,7 @@ void SortRows(std::vector<uint32_t>& rows, const std::vector<TDbSortKey>& keys, 
                 c = x.null == y.null ? 0 : (x.null ? -1 : 1);
             } else {
                 switch (col.kind) {
-                case TDbKind::Text: c = DbCompareText(x.s, y.s); break;
+                case TDbKind::Text: c = AnsiCompareText(x.s, y.s); break;
                 case TDbKind::Integer:
                 case TDbKind::Boolean: c = Cmp(x.i, y.i); break;
                 default: c = Cmp(x.d, y.d); break;

@@ -1,6 +1,5 @@
 #pragma once
-// Typed cell values as the sort, filter and locate code reads them, and the
-// date text that dates are stored as in the database file.
+// Typed cell values as the sort, filter and locate code reads them.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,14 +26,3 @@ public:
     virtual int ResolveField(const AnsiString& name, TDbKind& kind) = 0;
     virtual void ReadCell(int field, uint32_t row, TDbCell& cell, std::string& scratch) = 0;
 };
-
-// "YYYY-MM-DD HH:MM:SS" (also "YYYY-MM-DD", a 'T' separator and fractional
-// seconds on reading) <-> days since 1899-12-30.
-bool ParseDbDateTime(std::string_view text, double& value);
-AnsiString FormatDbDateTime(double value);
-// Days since 1899-12-30 for a calendar date; false for an impossible date.
-bool DbEncodeDate(int year, int month, int day, double& value);
-bool DbEncodeTime(int hour, int minute, int second, int msec, double& value);
-
-// Case-insensitive comparison through the active code page (fold to upper, then bytes).
-int DbCompareText(std::string_view a, std::string_view b);

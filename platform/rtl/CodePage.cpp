@@ -82,7 +82,7 @@ AnsiString LowerCase(const AnsiString& s) {
     return r;
 }
 
-int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
+int AnsiCompareText(std::string_view a, std::string_view b) {
     const unsigned char* up = CodePage::Active().UpperTable();
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {

@@ -4,6 +4,7 @@
 // (TESK_CODEPAGE = 1250, 1251 or 1252; 1251 by default).
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using AnsiString = std::string;
 using WideString = std::u16string;
@@ -59,7 +60,7 @@ AnsiString AnsiLowerCase(const AnsiString& s);
 AnsiString UpperCase(const AnsiString& s);
 AnsiString LowerCase(const AnsiString& s);
 // <0, 0, >0 like strcmp; Text ignores letter case (fold, then compare bytes).
-int AnsiCompareText(const AnsiString& a, const AnsiString& b);
+int AnsiCompareText(std::string_view a, std::string_view b);
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
 bool AnsiSameText(const AnsiString& a, const AnsiString& b);
 bool AnsiSameStr(const AnsiString& a, const AnsiString& b);

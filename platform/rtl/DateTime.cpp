@@ -514,7 +514,7 @@ AnsiString DateTimeToSqlText(TDateTime value) {
     return buffer;
 }
 
-bool TrySqlTextToDateTime(const AnsiString& text, TDateTime& value) {
+bool TrySqlTextToDateTime(std::string_view text, TDateTime& value) {
     size_t i = 0;
     auto digits = [&](size_t count, int& out) {
         out = 0;

@@ -62,5 +62,5 @@ bool TryStrToDateTime(const AnsiString& s, TDateTime& value, const TFormatSettin
 // The database's text form, "YYYY-MM-DD HH:MM:SS", rounded to the second, and back
 // (a date alone, fractions of a second and a 'T' between date and time are read too).
 AnsiString DateTimeToSqlText(TDateTime value);
-bool TrySqlTextToDateTime(const AnsiString& text, TDateTime& value);
+bool TrySqlTextToDateTime(std::string_view text, TDateTime& value);
 TDateTime SqlTextToDateTime(const AnsiString& text);  // EConvertError when not a date
