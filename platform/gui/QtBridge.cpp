@@ -355,7 +355,7 @@ bool HandleMouse(HWND wnd, QWidget* widget, QMouseEvent* me) {
     return true;
 }
 
-bool HandleWheel(HWND wnd, QWheelEvent* we) {
+bool HandleWheel(HWND wnd, QWidget* widget, QWheelEvent* we) {
     TPoint screen(qRound(we->globalPosition().x()), qRound(we->globalPosition().y()));
     TrackInputModifiers(we->modifiers());
     DWORD time = GetTickCount();
@@ -369,7 +369,7 @@ bool HandleWheel(HWND wnd, QWheelEvent* we) {
     HWND target = focus && IsWindow(focus) ? focus : wnd;
     WPARAM keys = MouseKeyFlags(we->buttons(), we->modifiers());
     TWndHandle* rec = HandleRecord(target);
-    TContextScope scope(target, rec && rec->Wrapped ? FocusWidgetOf(target) : nullptr, we,
+    TContextScope scope(target, rec && rec->Wrapped ? (target == wnd ? widget : FocusWidgetOf(target)) : nullptr, we,
                         horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL);
     if (!scope.ctx.Target) scope.ctx.Msgs[0] = 0;
     TMsg m = MakeMsg(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL,
@@ -407,7 +407,12 @@ bool HandleKey(HWND wnd, QKeyEvent* ke) {
                                             GetKeyState(VK_SHIFT) < 0)
                             : AnsiString();
     TWndHandle* rec = HandleRecord(target);
-    QWidget* nativeTarget = rec && rec->Wrapped ? FocusWidgetOf(target) : nullptr;
+    QWidget* nativeTarget = nullptr;
+    if (rec && rec->Wrapped) {
+        // The inner part that has the native focus (the line edit of a combo box).
+        QWidget* focused = QApplication::focusWidget();
+        nativeTarget = focused && HandleFromWidget(focused) == target ? focused : FocusWidgetOf(target);
+    }
     UINT charMsg = sys ? WM_SYSCHAR : WM_CHAR;
     // A wrapped widget gets the key when the character (or, for a key without
     // one, the key message) reaches the default processing.
@@ -596,10 +601,14 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     bool isClient = widget == rec->Client.data();
     bool isFrame = widget == rec->Frame.data();
+    // An inner widget of a wrapped compound widget: its input is the window's,
+    // its painting its own.
+    bool isInner = rec->Wrapped && !isFrame;
     bool handled = false;
     ProtectedCall([&] {
         switch (event->type()) {
             case QEvent::Paint:
+                if (isInner) break;
                 if (isClient) {
                     PaintClient(wnd, widget, static_cast<QPaintEvent*>(event));
                     handled = true;
@@ -616,7 +625,7 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
                 else handled = true;  // the border takes no clicks
                 break;
             case QEvent::Wheel:
-                handled = HandleWheel(wnd, static_cast<QWheelEvent*>(event));
+                handled = HandleWheel(wnd, widget, static_cast<QWheelEvent*>(event));
                 break;
             case QEvent::KeyPress:
             case QEvent::KeyRelease:

@@ -429,7 +429,16 @@ DWORD GetMessagePos() {
 LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     TWndHandle* rec = HandleRecord(Wnd);
     if (!rec) return 0;
-    if (rec->Wrapped && PassToNativeWidget(Wnd, Msg)) return 0;
+    if (rec->Wrapped) {
+        // A native control takes the focus when clicked, before it sees the click.
+        bool press = Msg == WM_LBUTTONDOWN || Msg == WM_LBUTTONDBLCLK || Msg == WM_RBUTTONDOWN ||
+                     Msg == WM_MBUTTONDOWN;
+        if (press && rec->Frame && (rec->Frame->focusPolicy() & Qt::ClickFocus) && GetFocus() != Wnd &&
+            rec->Frame->isEnabled())
+            SetFocus(Wnd);
+        if (!HandleRecord(Wnd)) return 0;
+        if (PassToNativeWidget(Wnd, Msg)) return 0;
+    }
     switch (Msg) {
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
