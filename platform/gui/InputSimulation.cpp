@@ -284,6 +284,16 @@ COLORREF GetWindowPixel(HWND Wnd, int X, int Y) {
     return RGB(qRed(c), qGreen(c), qBlue(c));
 }
 
+COLORREF GetWindowImagePixel(HWND Wnd, int X, int Y) {
+    TWndHandle* rec = HandleRecord(Wnd);
+    if (!rec || !rec->Frame) return CLR_INVALID;
+    PaintWindowNow(Wnd);
+    QImage image = rec->Frame->grab().toImage();
+    if (!image.rect().contains(X, Y)) return CLR_INVALID;
+    QRgb c = image.pixel(X, Y);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
+
 bool SaveWindowImage(HWND Wnd, const AnsiString& FileName) {
     TWndHandle* rec = HandleRecord(Wnd);
     if (!rec || !rec->Frame) return false;

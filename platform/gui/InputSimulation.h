@@ -44,6 +44,9 @@ void ResetDoubleClick();
 // The window's client pixels after any pending paint (0x00BBGGRR), and a
 // picture of the whole window (children included) written as PNG.
 COLORREF GetWindowPixel(HWND Wnd, int X, int Y);
+// A pixel of the whole window as shown (border and scroll bars included), in
+// window coordinates.
+COLORREF GetWindowImagePixel(HWND Wnd, int X, int Y);
 bool SaveWindowImage(HWND Wnd, const AnsiString& FileName);
 // Runs the paint pass of a window (and its children) now, shown or not.
 void PaintWindowNow(HWND Wnd);

@@ -555,6 +555,12 @@ bool& DefaultNcPaint() {
     return flag;
 }
 
+}  // namespace
+
+void RequestDefaultFramePaint() { DefaultNcPaint() = true; }
+
+namespace {
+
 void PaintFrame(HWND wnd, QWidget* frame, QPaintEvent* pe) {
     TWndHandle* rec = HandleRecord(wnd);
     if (!rec) return;
@@ -571,22 +577,24 @@ void PaintFrame(HWND wnd, QWidget* frame, QPaintEvent* pe) {
     rec->FramePainter = nullptr;
     if (!drawDefault) return;
     QRect r = frame->rect();
+    auto sys = [](int index) { return ToQColorRef(GetSysColor(index)); };
     if (rec->Style & WS_CHILD) {
-        if (rec->ExStyle & WS_EX_CLIENTEDGE) {
-            DrawEdgeLines(painter, r, QColor(128, 128, 128), QColor(255, 255, 255));
-            DrawEdgeLines(painter, r.adjusted(1, 1, -1, -1), QColor(64, 64, 64), QColor(212, 208, 200));
-            r.adjust(2, 2, -2, -2);
-        }
+        // The plain border outside, the sunken edge inside it.
         if (rec->Style & WS_BORDER) {
-            painter.setPen(QColor(0, 0, 0));
+            painter.setPen(sys(COLOR_WINDOWFRAME));
             painter.drawRect(r.adjusted(0, 0, -1, -1));
+            r.adjust(1, 1, -1, -1);
+        }
+        if (rec->ExStyle & WS_EX_CLIENTEDGE) {
+            DrawEdgeLines(painter, r, sys(COLOR_BTNSHADOW), sys(COLOR_BTNHIGHLIGHT));
+            DrawEdgeLines(painter, r.adjusted(1, 1, -1, -1), sys(COLOR_3DDKSHADOW), sys(COLOR_3DLIGHT));
         }
     }
     // The box where both bars meet.
     if (rec->Bars[SB_VERT].Visible && rec->Bars[SB_HORZ].Visible) {
         const TRect& c = rec->ClientInFrame;
         painter.fillRect(QRect(c.Right, c.Bottom, GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)),
-                         QColor(212, 208, 200));
+                         sys(COLOR_BTNFACE));
     }
 }
 

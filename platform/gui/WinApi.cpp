@@ -533,6 +533,9 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
             }
             return 0;
         case WM_GETMINMAXINFO: return 0;
+        case WM_NCPAINT:
+            RequestDefaultFramePaint();
+            return 0;
         case WM_SETTEXT: {
             const char* text = reinterpret_cast<const char*>(LParam);
             SetWindowText(Wnd, text ? text : "");

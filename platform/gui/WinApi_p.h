@@ -90,6 +90,9 @@ void LayoutWindowFrame(HWND Wnd);
 void SyncScrollBarWidget(HWND Wnd, int Bar);
 void DrawCaretIfOwned(HWND Wnd, QPainter& Painter);
 void InvalidateCaret();
+// DefWindowProc's part of WM_NCPAINT: the border and the box between the bars
+// are drawn once the message returns.
+void RequestDefaultFramePaint();
 // Applies a cursor to the widget of a window.
 void ApplyCursor(HWND Wnd, HCURSOR Cursor);
 // Focus bookkeeping when the native focus moved by itself (a click on a wrapped

@@ -2,6 +2,7 @@
 // by the desktop's rules), dialog keys and Tab, double clicks, the wheel.
 #include <gtest/gtest.h>
 
+#include "platform/classes/ShortCuts.h"
 #include "platform/gui/Input_p.h"
 #include "tests/platform/gui/windows/WindowTestSupport.h"
 
@@ -222,6 +223,30 @@ TEST_F(InputTranslation, WheelRewrittenByOnMessageReachesTheFocusedControlAsAnAr
     EXPECT_EQ(edit1->KeyMessages[0].WParam, WPARAM(VK_DOWN));
     EXPECT_EQ(edit1->KeyMessages[1].WParam, WPARAM(VK_UP));
     EXPECT_TRUE(edit2->KeyMessages.empty());
+}
+
+TEST_F(InputTranslation, FormShortcutsComeBeforeTheFocusedControlsOwnKeys) {
+    struct TAction {
+        TShortCut Key;
+        int Fired = 0;
+        bool Handle(TMessage& m) {
+            if (ShortCut(static_cast<WORD>(m.WParam), KeyDataToShiftState(m.LParam)) != Key) return false;
+            ++Fired;
+            return true;
+        }
+    } paste{ShortCut('V', ssCtrl)};
+    auto handler = Delegate<bool(TMessage&)>(&paste, &TAction::Handle);
+    form->AddShortCutHandler(handler);
+    SimulateKey(edit1->Handle(), 'V', ssCtrl, "\x16");
+    EXPECT_EQ(paste.Fired, 1);
+    EXPECT_EQ(edit1->Chars(), "");  // neither the key nor its character reached the control
+    SimulateKey(edit1->Handle(), 'V', 0, "v");
+    EXPECT_EQ(paste.Fired, 1);
+    EXPECT_EQ(edit1->Chars(), "v");
+    form->RemoveShortCutHandler(handler);
+    SimulateKey(edit1->Handle(), 'V', ssCtrl, "\x16");
+    EXPECT_EQ(paste.Fired, 1);
+    EXPECT_EQ(edit1->Chars(), "v\x16");
 }
 
 TEST_F(InputTranslation, OnMessageSeesInputFirstAndCanSwallowIt) {

@@ -172,6 +172,11 @@ TEST_F(ScrollBars, BordersAndBarsComeOffTheClientArea) {
     EXPECT_EQ(origin, TPoint(window.Left + 3, window.Top + 3));
     EXPECT_EQ(SendMessage(bh, WM_NCHITTEST, 0, MAKELPARAM(window.Right - 5, window.Top + 20)), HTVSCROLL);
     EXPECT_EQ(SendMessage(bh, WM_NCHITTEST, 0, MAKELPARAM(window.Left + 10, window.Top + 10)), HTCLIENT);
+    // The border outside, the sunken edge inside it.
+    EXPECT_EQ(GetWindowImagePixel(bh, 0, 40), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(GetWindowImagePixel(bh, 1, 40), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(GetWindowImagePixel(bh, 2, 40), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(GetWindowImagePixel(bh, 99, 40), GetSysColor(COLOR_WINDOWFRAME));
 }
 
 }  // namespace
