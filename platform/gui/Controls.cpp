@@ -550,7 +550,6 @@ TPoint TControl::ScreenToClient(TPoint Point) {
 
 void TControl::SetAlign(TAlign Value) {
     if (align_ == Value) return;
-    TAlign old = align_;
     align_ = Value;
     anchors_ = akDefault;
     switch (Value) {
@@ -560,9 +559,6 @@ void TControl::SetAlign(TAlign Value) {
         case alRight: anchors_ = AnchorBit(akRight) | AnchorBit(akTop) | AnchorBit(akBottom); break;
         case alClient: anchors_ = AnchorBit(akLeft) | AnchorBit(akTop) | AnchorBit(akRight) | AnchorBit(akBottom); break;
         default: break;
-    }
-    if (!InState(csLoading) && old != alNone && Value == alNone && parent_) {
-        // Back to free placement: keep where alignment put it.
     }
     RequestAlign();
 }
@@ -1657,8 +1653,6 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone}) DoAlign(a, AControl, Rect);
 }
 
-void TWinControl::AnchorChildren() { Realign(); }
-
 void TWinControl::Loaded() {
     TControl::Loaded();
     for (TControl* c : controls_) c->UpdateAnchorRules();
@@ -2131,8 +2125,6 @@ void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC DC) {
     canvas_->Lock();
-    HDC saved = canvas_->HandleAllocated() ? canvas_->Handle() : nullptr;
-    (void)saved;
     canvas_->SetHandle(DC);
     try {
         static_cast<TControlCanvas*>(canvas_)->UpdateTextFlags();

@@ -536,7 +536,7 @@ protected:
     void SetZOrder(bool TopMost) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Loaded() override;
-    void ShowControl(TControl* AControl);
+    virtual void ShowControl(TControl* AControl);
     // The window procedure the handle was made with (TWinControl::MainWndProc).
     TWndMethod DefWndProc;
     // For a CreateWindowHandle that makes its window itself (a wrapped native widget).
@@ -548,7 +548,6 @@ private:
     void Insert(TControl* AControl);
     void Remove(TControl* AControl);
     void DoAlign(TAlign AAlign, TControl* AControl, TRect& Rect);
-    void AnchorChildren();
     HWND handle_ = nullptr;
     HWND parentWindow_ = nullptr;
     std::vector<TControl*> controls_;    // children in z-order: graphic controls

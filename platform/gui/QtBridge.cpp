@@ -532,6 +532,8 @@ void PaintClient(HWND wnd, QWidget* widget, QPaintEvent* pe) {
         PaintWrapped(wnd, widget, pe);
         return;
     }
+    // What was drawn through GetDC is finished before the pixels are shown.
+    EndWindowDCs(wnd);
     PaintPass(wnd);
     rec = HandleRecord(wnd);
     if (!rec) return;
