@@ -1,0 +1,2245 @@
+// The data-aware grid: construction, the data link's calls, the mapping of
+// records to rows, layout, the edit permissions, and the mouse where it
+// fires the grid's click events.
+#include "grid/DBGridGx.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "grid/DbUtilsGx.h"
+#include "grid/GxLibVCL.h"
+#include "platform/classes/ShortCuts.h"
+#include "platform/gui/Forms.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtti/Published.h"
+#include "platform/rtti/Streaming.h"
+
+namespace {
+
+constexpr int kIndicatorWidth = 11;
+
+int& UnitUsers() {
+    static int users = 0;
+    return users;
+}
+
+TDBGridGxUnitSettings& Settings() {
+    static TDBGridGxUnitSettings settings;
+    return settings;
+}
+
+TDBGridGxStyle*& SharedStyleRef() {
+    static TDBGridGxStyle* style = nullptr;
+    return style;
+}
+
+TColCellParamsGx*& SharedParamsRef() {
+    static TColCellParamsGx* params = nullptr;
+    return params;
+}
+
+TDBGridGxFilterRowHooks& FilterHooks() {
+    static TDBGridGxFilterRowHooks hooks;
+    return hooks;
+}
+
+// Registered cursor ids of the unit (Screen cursors above the standard ones).
+constexpr TCursor kDownCursorId = 101;
+constexpr TCursor kRightCursorId = 102;
+constexpr TCursor kLeftCursorId = 103;
+
+int TextHeightOf(HDC DC, TFont* Font, TEXTMETRIC* Metrics = nullptr) {
+    HGDIOBJ old = SelectObject(DC, Font->Handle());
+    TSize size;
+    GetTextExtentPoint32(DC, "Wg", 2, &size);
+    if (Metrics) GetTextMetrics(DC, Metrics);
+    SelectObject(DC, old);
+    return size.cy;
+}
+
+}  // namespace
+
+TShowGridFindDialogProc ShowGridFindDialogHook = nullptr;
+
+void SetDBGridGxFilterRowHooks(const TDBGridGxFilterRowHooks& Hooks) { FilterHooks() = Hooks; }
+const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks() { return FilterHooks(); }
+
+// ---------------------------------------------------------------------------
+// Unit start and end
+
+void DBGridGxInitialize() {
+    if (UnitUsers()++ > 0) return;
+    TDBGridGxUnitSettings& s = Settings();
+    // The property interceptors are registered by the interceptor unit when a
+    // property-storage component exists; none does here.
+    SharedStyleRef() = new TDBGridGxStyle;
+    const struct {
+        const char* Name;
+        TCursor Id;
+        TCursor* Slot;
+    } cursors[] = {{"DOWNCURGX", kDownCursorId, &s.DownCursor},
+                   {"RIGHTCURGX", kRightCursorId, &s.RightCursor},
+                   {"LEFTCURGX", kLeftCursorId, &s.LeftCursor}};
+    for (const auto& c : cursors) {
+        HCURSOR cursor = LoadCursor(nullptr, c.Name);
+        if (!cursor) {
+            --UnitUsers();
+            delete SharedStyleRef();
+            SharedStyleRef() = nullptr;
+            throw EOutOfResources("Cannot load cursor resource");
+        }
+        if (Screen) Screen->SetCursors(c.Id, cursor);
+        *c.Slot = c.Id;
+    }
+    s.IncSearchKey = ShortCut('F', ssCtrl);
+    s.IncSearchNextKey = ShortCut(VK_RETURN, ssCtrl);
+    s.IncSearchPriorKey = ShortCut(VK_RETURN, ssCtrl | ssShift);
+    s.CopyPriorValueKey = ShortCut(222, ssCtrl);
+    s.FindDialogKey = ShortCut('F', ssCtrl);
+    s.IncSearchTimeOut = 1500;
+    s.IncSearchColor = clYellow;
+    s.IncSearchTextColor = clBlack;
+    InitGridImages(s.IncSearchColor);
+    SharedParamsRef() = new TColCellParamsGx;
+    s.DisableBufferedPaint = false;
+}
+
+void DBGridGxFinalize() {
+    if (UnitUsers() == 0 || --UnitUsers() > 0) return;
+    delete SharedParamsRef();
+    SharedParamsRef() = nullptr;
+    delete SharedStyleRef();
+    SharedStyleRef() = nullptr;
+}
+
+const TDBGridGxUnitSettings& DBGridGxSettings() { return Settings(); }
+
+TColCellParamsGx* SharedColCellParams() { return SharedParamsRef(); }
+
+TDBGridGxStyle* SharedDBGridGxStyle() {
+    if (!SharedStyleRef()) SharedStyleRef() = new TDBGridGxStyle;
+    return SharedStyleRef();
+}
+
+// ---------------------------------------------------------------------------
+// Settings objects
+
+TESK_PUBLISHED(TDBGridGxSumList) {
+    Property("Active", &T::Active, &T::SetActive).Default(false);
+    Property("ExternalRecalc", &T::ExternalRecalc, &T::SetExternalRecalc).Default(false);
+    Property("OnAfterRecalcAll", &T::OnAfterRecalcAll, &T::OnAfterRecalcAll);
+    Property("OnRecalcAll", &T::OnRecalcAll, &T::OnRecalcAll);
+    Property("SumListChanged", &T::SumListChanged, &T::SumListChanged);
+    Property("VirtualRecords", &T::VirtualRecords, &T::SetVirtualRecords).Default(false);
+}
+
+TDBGridGxSumList::TDBGridGxSumList(TComponent* AOwner) : TDBSumListProducer(AOwner) {
+    SetDesignTimeWork(true);
+    SetActive(false);
+}
+
+TESK_PUBLISHED(TDBGridGxScrollBar) {
+    Property("ExtScrollBar", &T::ExtScrollBar, &T::SetExtScrollBar);
+    Property("Tracking", &T::Tracking, &T::SetTracking).Default(false);
+    Property("Visible", &T::Visible, &T::SetVisible).Default(true);
+}
+
+TESK_PUBLISHED(TVertDBGridGxScrollBar) {
+    Property("Visible", &T::Visible, &T::SetVisible).Stored(false);
+    Property("VisibleMode", &T::VisibleMode, &T::SetVisibleMode).Default(sbAutoShowGx);
+}
+
+TDBGridGxScrollBar::TDBGridGxScrollBar(TCustomDBGridGx* Grid, int Kind) : grid_(Grid), kind_(Kind) {}
+
+TDBGridGxScrollBar::~TDBGridGxScrollBar() = default;
+
+TPersistent* TDBGridGxScrollBar::GetOwner() { return grid_; }
+
+void TDBGridGxScrollBar::Assign(TPersistent* Source) {
+    auto* s = dynamic_cast<TDBGridGxScrollBar*>(Source);
+    if (!s) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    SetVisible(s->Visible());
+    tracking_ = s->tracking_;
+    SetExtScrollBar(s->extScrollBar_);
+}
+
+void TDBGridGxScrollBar::SetExtScrollBar(TComponent* Value) {
+    if (Value == extScrollBar_) return;
+    extScrollBar_ = Value;
+    if (Value && grid_) Value->FreeNotification(grid_);
+    if (grid_ && !grid_->IsDestroying()) {
+        if (kind_ == SB_VERT) grid_->UpdateScrollBar();
+        grid_->LayoutChanged();
+    }
+}
+
+void TDBGridGxScrollBar::SetVisible(bool Value) { SetVisibleMode(Value ? sbAutoShowGx : sbNeverShowGx); }
+
+void TDBGridGxScrollBar::SetVisibleMode(TScrollBarVisibleModeGx Value) {
+    if (Value == visibleMode_) return;
+    visibleMode_ = Value;
+    if (!grid_ || grid_->IsDestroying()) return;
+    if (kind_ == SB_VERT) grid_->UpdateScrollBar();
+    grid_->LayoutChanged();
+}
+
+bool TDBGridGxScrollBar::IsScrollBarShowing() {
+    if (extScrollBar_) {
+        auto* control = dynamic_cast<TControl*>(extScrollBar_);
+        return control && control->Visible();
+    }
+    if (!Visible() || !grid_ || !grid_->HandleAllocated()) return false;
+    return IsScrollBarVisible(grid_->Handle(), kind_);
+}
+
+TESK_PUBLISHED(TSTDBGridGxFilter) {
+    Property("Local", &T::Local, &T::SetLocal).Default(false);
+    Property("Visible", &T::Visible, &T::SetVisible).Default(false);
+}
+
+TPersistent* TSTDBGridGxFilter::GetOwner() { return grid_; }
+
+void TSTDBGridGxFilter::Assign(TPersistent* Source) {
+    auto* s = dynamic_cast<TSTDBGridGxFilter*>(Source);
+    if (!s) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    SetVisible(s->visible_);
+    local_ = s->local_;
+}
+
+void TSTDBGridGxFilter::SetVisible(bool Value) {
+    if (Value == visible_) return;
+    visible_ = Value;
+    if (!grid_ || grid_->IsDestroying()) return;
+    if (!Value && updateCount_ == 0 && FilterHooks().StopEdit) FilterHooks().StopEdit(grid_);
+    grid_->LayoutChanged();
+}
+
+// ---------------------------------------------------------------------------
+// Type information of the grid
+
+TESK_PUBLISHED(TCustomDBGridGx) {}
+
+TESK_PUBLISHED(TDBGridGx) {
+    Property("Align", &T::Align, &T::SetAlign).Default(alNone);
+    Property("AllowedOperations", &T::AllowedOperations, &T::SetAllowedOperations).Default(kAllAllowedOperationsGx);
+    Property("AllowedSelections", &T::AllowedSelections, &T::SetAllowedSelections).Default(kAllAllowedSelectionsGx);
+    Property("Anchors", &T::Anchors, &T::SetAnchors).Default(akDefault);
+    Property("AutoFitColWidths", &T::AutoFitColWidths, &T::SetAutoFitColWidths).Default(false);
+    Property("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
+    Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor).Default(clWindow);
+    Property("ColumnDefValues", &T::ColumnDefValues, &T::SetColumnDefValues);
+    Property("Columns", &T::Columns, &T::SetColumns).Stored(false);
+    Property("Constraints", &T::Constraints, &T::SetConstraints);
+    Property("Ctl3D", &T::Ctl3D, &T::SetCtl3D);
+    Property("DataSource", &T::DataSource, &T::SetDataSource);
+    Property("DefaultDrawing", &T::DefaultDrawing, &T::SetDefaultDrawing).Default(true);
+    Property("DrawMemoText", &T::DrawMemoText, &T::SetDrawMemoText).Default(false);
+    Property("EditActions", &T::EditActions, &T::SetEditActions).Default(TDBGridGxEditActions{});
+    Property("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+    Property("EvenRowColor", TypeInfoTColor(), &T::EvenRowColor, &T::SetEvenRowColor)
+        .Stored(&T::IsEvenRowColorStored);
+    Property("OddRowColor", TypeInfoTColor(), &T::OddRowColor, &T::SetOddRowColor).Stored(&T::IsOddRowColorStored);
+    Property("FixedColor", TypeInfoTColor(), &T::FixedColor, &T::SetFixedColor).Default(clBtnFace);
+    Property("Flat", &T::Flat, &T::SetFlat).Default(false);
+    Property("Font", &T::Font, &T::SetFont);
+    Property("FooterColor", TypeInfoTColor(), &T::FooterColor, &T::SetFooterColor).Default(clWindow);
+    Property("FooterFont", &T::FooterFont, &T::SetFooterFont);
+    Property("FooterRowCount", &T::FooterRowCount, &T::SetFooterRowCount).Default(0);
+    Property("FrozenCols", &T::FrozenCols, &T::SetFrozenCols).Default(0);
+    Property("HorzScrollBar", &T::HorzScrollBar, &T::SetHorzScrollBar);
+    Property("ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
+    Property("ImeName", TypeInfoTImeName(), &T::ImeName, &T::SetImeName);
+    Property("MinAutoFitWidth", &T::MinAutoFitWidth, &T::SetMinAutoFitWidth).Default(0);
+    Property("Options", &T::Options, &T::SetOptions).Default(kDefaultDBGridOptions);
+    Property("OptionsGx", &T::OptionsGx, &T::SetOptionsGx).Default(kDefaultDBGridGxOptions);
+    Property("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
+    Property("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D).Default(true);
+    Property("ParentFont", &T::ParentFont, &T::SetParentFont).Default(true);
+    Property("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).Default(true);
+    Property("ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);
+    Property("RowHeight", &T::RowHeight, &T::SetRowHeight).Default(0);
+    Property("RowLines", &T::RowLines, &T::SetRowLines).Default(0);
+    Property("RowSizingAllowed", &T::RowSizingAllowed, &T::SetRowSizingAllowed).Default(false);
+    Property("ShowHint", &T::ShowHint, &T::SetShowHint);
+    Property("SortLocal", &T::SortLocal, &T::SetSortLocal).Default(false);
+    Property("STFilter", &T::STFilter, &T::SetSTFilter);
+    Property("SumList", &T::SumList, &T::SetSumList);
+    Property("TabOrder", &T::TabOrder, &T::SetTabOrder);
+    Property("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
+    Property("TitleFont", &T::TitleFont, &T::SetTitleFont);
+    Property("TitleHeight", &T::TitleHeight, &T::SetTitleHeight).Default(0);
+    Property("TitleImages", &T::TitleImages, &T::SetTitleImages);
+    Property("TitleLines", &T::TitleLines, &T::SetTitleLines).Default(0);
+    Property("UseMultiTitle", &T::UseMultiTitle, &T::SetUseMultiTitle).Default(false);
+    Property("VertScrollBar", &T::VertScrollBar, &T::SetVertScrollBar);
+    Property("Visible", &T::Visible, &T::SetVisible).Default(true);
+    Property("VTitleMargin", &T::VTitleMargin, &T::SetVTitleMargin).Default(10);
+    Property("OnApplyFilter", &T::OnApplyFilter, &T::OnApplyFilter);
+    Property("OnCellClick", &T::OnCellClick, &T::OnCellClick);
+    Property("OnCheckButton", &T::OnCheckButton, &T::OnCheckButton);
+    Property("OnColEnter", &T::OnColEnter, &T::OnColEnter);
+    Property("OnColExit", &T::OnColExit, &T::OnColExit);
+    Property("OnColumnMoved", &T::OnColumnMoved, &T::OnColumnMoved);
+    Property("OnColWidthsChanged", &T::OnColWidthsChanged, &T::OnColWidthsChanged);
+    Property("OnDblClick", &T::OnDblClick, &T::OnDblClick);
+    Property("OnDrawColumnCell", &T::OnDrawColumnCell, &T::OnDrawColumnCell);
+    Property("OnDrawDataCell", &T::OnDrawDataCell, &T::OnDrawDataCell);
+    Property("OnDrawFooterCell", &T::OnDrawFooterCell, &T::OnDrawFooterCell);
+    Property("OnEditButtonClick", &T::OnEditButtonClick, &T::OnEditButtonClick);
+    Property("OnEnter", &T::OnEnter, &T::OnEnter);
+    Property("OnExit", &T::OnExit, &T::OnExit);
+    Property("OnGetBtnParams", &T::OnGetBtnParams, &T::OnGetBtnParams);
+    Property("OnGetCellParams", &T::OnGetCellParams, &T::OnGetCellParams);
+    Property("OnGetFooterParams", &T::OnGetFooterParams, &T::OnGetFooterParams);
+    Property("OnKeyDown", &T::OnKeyDown, &T::OnKeyDown);
+    Property("OnKeyPress", &T::OnKeyPress, &T::OnKeyPress);
+    Property("OnKeyUp", &T::OnKeyUp, &T::OnKeyUp);
+    Property("OnMouseDown", &T::OnMouseDown, &T::OnMouseDown);
+    Property("OnMouseMove", &T::OnMouseMove, &T::OnMouseMove);
+    Property("OnMouseUp", &T::OnMouseUp, &T::OnMouseUp);
+    Property("OnMoveRecords", &T::OnMoveRecords, &T::OnMoveRecords);
+    Property("OnSelectionChanged", &T::OnSelectionChanged, &T::OnSelectionChanged);
+    Property("OnSortMarkingChanged", &T::OnSortMarkingChanged, &T::OnSortMarkingChanged);
+    Property("OnSumListAfterRecalcAll", &T::OnSumListAfterRecalcAll, &T::OnSumListAfterRecalcAll);
+    Property("OnSumListRecalcAll", &T::OnSumListRecalcAll, &T::OnSumListRecalcAll);
+    Property("OnTitleBtnClick", &T::OnTitleBtnClick, &T::OnTitleBtnClick);
+    Property("OnTitleClick", &T::OnTitleClick, &T::OnTitleClick);
+}
+
+// ---------------------------------------------------------------------------
+// Construction and destruction
+
+TCustomDBGridGx::TCustomDBGridGx(TComponent* AOwner) : TCustomGrid(AOwner) {
+    DBGridGxInitialize();
+    style_ = SharedDBGridGxStyle();
+    style_->RegisterGrid(this);
+    indicatorOffset_ = 1;
+    dbOptions_ = kDefaultDBGridOptions;
+    titleOffset_ = 1;
+    AcquireGridDrawBitmap();
+    TCustomGrid::SetDefaultDrawing(false);
+    SetDesignOptionsBoost(TGridOptions{goColSizing});
+    SetVirtualView(true);
+    SetScrollBars(ssHorizontal);
+    TCustomGrid::SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing,
+                                         goColMoving, goEditing, goTabs});
+    columnDefValues_ = CreateColumnDefValues();
+    columns_ = CreateColumns();
+    visibleColumns_ = new TColumnsGxList;
+    SetRowCount(2);
+    SetColCount(2);
+    dataLink_ = new TGridDataLinkGx(this);
+    SetColor(clWindow);
+    footerColor_ = clWindow;
+    SetParentColor(false);
+    titleFont_ = new TFont;
+    titleFont_->Assign(Font());
+    titleFont_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::TitleFontChanged);
+    dbDefaultDrawing_ = true;
+    selectedRows_ = new TBookmarkListGx(this);
+    HideEditor();
+    vTitleMargin_ = 10;
+    useMultiTitle_ = false;
+    rowSizingAllowed_ = false;
+    sumList_ = new TDBGridGxSumList(this);
+    sumList_->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridGx::SumListRecalcAll);
+    sumList_->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridGx::SumListAfterRecalcAll);
+    sumList_->SumListChanged = TNotifyEvent(this, &TCustomDBGridGx::SumListChanged);
+    horzScrollBar_ = CreateScrollBar(SB_HORZ);
+    vertScrollBar_ = static_cast<TVertDBGridGxScrollBar*>(CreateScrollBar(SB_VERT));
+    optionsGx_ = kDefaultDBGridGxOptions;
+    sortMarkedColumns_ = new TColumnsGxList;
+    selection_ = new TDBGridGxSelection(this);
+    allowedOperations_ = kAllAllowedOperationsGx;
+    footerFont_ = new TFont;
+    footerFont_->Assign(Font());
+    footerFont_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::FooterFontChanged);
+    titleTextMargin_ = 4;
+    allowedSelections_ = kAllAllowedSelectionsGx;
+    colCellParams_ = new TColCellParamsGx;
+    recordAccessAllowed_ = true;
+    stFilter_ = new TSTDBGridGxFilter(this);
+    titleImageLink_ = new TChangeLink;
+    titleImageLink_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::TitleImagesChanged);
+    drawRecord_ = -1;
+    titleOffset_ = (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0);
+}
+
+void TCustomDBGridGx::BeforeDestruction() {
+    destroying_ = true;
+    TCustomGrid::BeforeDestruction();
+    inplaceEdit_ = nullptr;
+}
+
+TCustomDBGridGx::~TCustomDBGridGx() {
+    destroying_ = true;
+    if (style_) style_->UnregisterGrid(this);
+    style_ = nullptr;
+    delete colCellParams_;
+    colCellParams_ = nullptr;
+    delete columnDefValues_;
+    columnDefValues_ = nullptr;
+    TDBGridColumnsGx* columns = columns_;
+    columns_ = new TDBGridColumnsGx(nullptr, ItemClassOf<TDBGridColumnGx>);
+    delete columns;
+    delete visibleColumns_;
+    delete sortMarkedColumns_;
+    dataLink_->SetDataSource(nullptr);
+    delete dataLink_;
+    dataLink_ = nullptr;
+    delete horzScrollBar_;
+    delete vertScrollBar_;
+    delete titleFont_;
+    delete footerFont_;
+    delete selectedRows_;
+    selectedRows_ = nullptr;
+    if (titleImages_) titleImages_->UnRegisterChanges(titleImageLink_);
+    delete titleImageLink_;
+    ReleaseGridDrawBitmap();
+    delete sumList_;
+    delete selection_;
+    delete stFilter_;
+    delete columns_;
+    columns_ = nullptr;
+    DBGridGxFinalize();
+}
+
+TDBGridColumnsGx* TCustomDBGridGx::CreateColumns() { return new TDBGridColumnsGx(this, ItemClassOf<TDBGridColumnGx>); }
+
+TColumnDefValuesGx* TCustomDBGridGx::CreateColumnDefValues() { return new TDBGridGxColumnDefValuesGx(this); }
+
+TDBGridGxScrollBar* TCustomDBGridGx::CreateScrollBar(int Kind) {
+    if (Kind == SB_VERT) return new TVertDBGridGxScrollBar(this);
+    return new TDBGridGxScrollBar(this, SB_HORZ);
+}
+
+void TCustomDBGridGx::Loaded() {
+    TCustomGrid::Loaded();
+    if (columns_->Count() > 0) {
+        SetColCount(columns_->Count());
+        if (autoFitColWidths_ && !Designing()) {
+            columns_->BeginUpdate();
+            for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->initWidth_ = columns_->Items(i)->Width();
+            columns_->EndUpdate();
+            SetScrollBars(ssNone);
+        }
+        UpdateHorzScrollBar();
+    }
+    if (DataSource()) sumList_->Loaded();
+    LayoutChanged();
+    DeferLayout();
+}
+
+void TCustomDBGridGx::DefineProperties(TFiler& Filer) {
+    TCustomGrid::DefineProperties(Filer);
+    bool hasData = columns_->State() == csCustomized;
+    Filer.DefineProperty(
+        "Columns", [this](TReader& Reader) { ReadColumns(Reader); }, [this](TWriter& Writer) { WriteColumns(Writer); },
+        hasData);
+}
+
+void TCustomDBGridGx::ReadColumns(TReader& Reader) {
+    columns_->Clear();
+    Reader.ReadValue();
+    Reader.ReadCollection(columns_);
+}
+
+void TCustomDBGridGx::WriteColumns(TWriter& Writer) { Writer.WriteCollection(columns_); }
+
+// ---------------------------------------------------------------------------
+// Property setters
+
+TDataSource* TCustomDBGridGx::DataSource() const { return dataLink_ ? dataLink_->DataSource() : nullptr; }
+
+void TCustomDBGridGx::SetDataSource(TDataSource* Value) {
+    if (Value == dataLink_->DataSource()) return;
+    ClearSelection();
+    dataLink_->SetDataSource(Value);
+    if (Value) Value->FreeNotification(this);
+    LinkActive(dataLink_->Active());
+    sumList_->SetDataSet(Value ? Value->DataSet() : nullptr);
+}
+
+void TCustomDBGridGx::SetAllowedSelections(TDBGridGxAllowedSelections Value) {
+    allowedSelections_ = Value;
+    TDBGridGxSelectionType kind = selection_->SelectionType();
+    if (kind != gstNon && !Value.Contains(kind)) selection_->Clear();
+}
+
+void TCustomDBGridGx::SetAutoFitColWidths(bool Value) {
+    if (Value == autoFitColWidths_) return;
+    autoFitColWidths_ = Value;
+    if (!Designing()) {
+        if (Value) {
+            if (!Loading())
+                for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->initWidth_ = columns_->Items(i)->Width();
+            SetScrollBars(ssNone);
+        } else {
+            BeginLayout();
+            try {
+                for (int i = 0; i < columns_->Count(); ++i) {
+                    TColumnGx* c = columns_->Items(i);
+                    if (c->IsAssigned(TColumnGx::cvWidth)) c->SetWidth(c->initWidth_);
+                }
+            } catch (...) {
+                EndLayout();
+                throw;
+            }
+            EndLayout();
+            SetScrollBars(ssHorizontal);
+        }
+    }
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetDrawMemoText(bool Value) {
+    if (Value == drawMemoText_) return;
+    drawMemoText_ = Value;
+    Invalidate();
+}
+
+void TCustomDBGridGx::SetEvenRowColor(TColor Value) {
+    evenRowColorSet_ = true;
+    evenRowColor_ = Value;
+    Invalidate();
+}
+
+void TCustomDBGridGx::SetOddRowColor(TColor Value) {
+    oddRowColorSet_ = true;
+    oddRowColor_ = Value;
+    Invalidate();
+}
+
+void TCustomDBGridGx::SetFlat(bool Value) {
+    if (Value == flat_) return;
+    flat_ = Value;
+    if (HandleAllocated()) Perform(CM_RECREATEWND, 0, 0);
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetFooterColor(TColor Value) {
+    if (Value == footerColor_) return;
+    footerColor_ = Value;
+    if (!Loading()) SetParentColor(false);
+    if (footerRowCount_ > 0) InvalidateFooter();
+}
+
+void TCustomDBGridGx::SetFooterRowCount(int Value) {
+    if (Value < 0 || Value == footerRowCount_) return;
+    footerRowCount_ = Value;
+    QueryRecordAccess();
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetFrozenCols(int Value) {
+    if (Value == frozenCols_) return;
+    frozenCols_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetMinAutoFitWidth(int Value) {
+    if (Value == minAutoFitWidth_) return;
+    minAutoFitWidth_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetOptions(TDBGridOptions Value) {
+    if (Value == dbOptions_) return;
+    TGridOptions grid = TCustomGrid::Options();
+    auto map = [&grid](bool on, std::initializer_list<TGridOption> options) {
+        for (TGridOption o : options) {
+            if (on) grid.Include(o);
+            else grid.Exclude(o);
+        }
+    };
+    map(Value.Contains(dgColLines), {goFixedVertLine, goVertLine});
+    map(Value.Contains(dgRowLines), {goFixedHorzLine, goHorzLine});
+    map(Value.Contains(dgColumnResize), {goColSizing, goColMoving});
+    map(Value.Contains(dgTabs), {goTabs});
+    map(Value.Contains(dgRowSelect), {goRowSelect});
+    if (Value.Contains(dgRowSelect)) {
+        Value.Exclude(dgEditing);
+        Value.Exclude(dgAlwaysShowEditor);
+    }
+    map(Value.Contains(dgEditing), {goEditing});
+    map(Value.Contains(dgAlwaysShowEditor), {goAlwaysShowEditor});
+    map(rowSizingAllowed_, {goRowSizing});
+    TDBGridOptions old = dbOptions_;
+    dbOptions_ = Value;
+    TCustomGrid::SetOptions(grid);
+    if (old.Contains(dgMultiSelect) && !Value.Contains(dgMultiSelect)) ClearSelection();
+    TDBGridOptions layoutOptions{dgEditing, dgAlwaysShowEditor, dgTitles,   dgIndicator,
+                                 dgColLines, dgRowLines,        dgRowSelect, dgAlwaysShowSelection};
+    if (!((old * layoutOptions) == (Value * layoutOptions))) LayoutChanged();
+    if (EditorMode()) InvalidateEditor();
+}
+
+void TCustomDBGridGx::SetOptionsGx(TDBGridGxOptions Value) {
+    if (Value == optionsGx_) return;
+    if (optionsGx_.Contains(dghMultiSortMarking) && !Value.Contains(dghMultiSortMarking)) {
+        // Only the first sort-marked column keeps its marker.
+        std::vector<TColumnGx*> marked;
+        for (int i = 1; i < sortMarkedColumns_->Count(); ++i) marked.push_back(sortMarkedColumns_->Items(i));
+        for (TColumnGx* c : marked)
+            if (c) {
+                c->title_->sortMarker_ = smNoneGx;
+                c->title_->sortIndex_ = 0;
+            }
+        UpdateSortMarkedColumns();
+    }
+    optionsGx_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetReadOnly(bool Value) {
+    if (Value == readOnly_) return;
+    readOnly_ = Value;
+    Invalidate();
+    UpdateActive();
+}
+
+void TCustomDBGridGx::SetRowHeight(int Value) {
+    if (Value < 0) Value = 0;
+    if (Value == rowHeight_) return;
+    rowHeight_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetRowLines(int Value) {
+    if (Value < 0) Value = 0;
+    if (Value == rowLines_) return;
+    rowLines_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetRowSizingAllowed(bool Value) {
+    if (Value == rowSizingAllowed_) return;
+    rowSizingAllowed_ = Value;
+    TGridOptions grid = TCustomGrid::Options();
+    if (Value) grid.Include(goRowSizing);
+    else grid.Exclude(goRowSizing);
+    TCustomGrid::SetOptions(grid);
+}
+
+void TCustomDBGridGx::SetTitleFont(TFont* Value) { titleFont_->Assign(Value); }
+
+void TCustomDBGridGx::SetTitleHeight(int Value) {
+    if (Value == titleHeight_) return;
+    titleHeight_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetTitleLines(int Value) {
+    if (Value == titleLines_) return;
+    titleLines_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetTitleImages(TCustomImageList* Value) {
+    if (Value == titleImages_) return;
+    if (titleImages_) titleImages_->UnRegisterChanges(titleImageLink_);
+    titleImages_ = Value;
+    if (Value) {
+        Value->RegisterChanges(titleImageLink_);
+        Value->FreeNotification(this);
+    }
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetUseMultiTitle(bool Value) {
+    if (Value == useMultiTitle_) return;
+    useMultiTitle_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetVTitleMargin(int Value) {
+    if (Value == vTitleMargin_) return;
+    vTitleMargin_ = Value;
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::SetDefaultDrawing(bool Value) {
+    if (Value == dbDefaultDrawing_) return;
+    dbDefaultDrawing_ = Value;
+    Invalidate();
+}
+
+void TCustomDBGridGx::SetStyle(TDBGridGxStyle* Value) {
+    if (!Value) Value = SharedDBGridGxStyle();
+    if (Value == style_) return;
+    if (style_) style_->UnregisterGrid(this);
+    style_ = Value;
+    style_->RegisterGrid(this);
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::TitleFontChanged(TObject*) {
+    if (!Loading()) SetParentFont(false);
+    for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->title_->RefreshDefaultFont();
+    if (dbOptions_.Contains(dgTitles)) LayoutChanged();
+}
+
+void TCustomDBGridGx::FooterFontChanged(TObject*) {
+    if (!Loading()) SetParentFont(false);
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnGx* c = columns_->Items(i);
+        c->footer_->RefreshDefaultFont();
+        for (int k = 0; k < c->footers_->Count(); ++k) c->footers_->Items(k)->RefreshDefaultFont();
+    }
+    if (footerRowCount_ >= 1) LayoutChanged();
+}
+
+void TCustomDBGridGx::TitleImagesChanged(TObject*) {
+    if (HandleAllocated() && TitlesVisible()) {
+        TRect r = BoxRect(0, 0, ColCount() - 1, 0);
+        ::InvalidateRect(Handle(), &r, 0);
+    }
+}
+
+void TCustomDBGridGx::SumListRecalcAll(TObject*) {
+    if (OnSumListRecalcAll) OnSumListRecalcAll(this);
+}
+
+void TCustomDBGridGx::SumListAfterRecalcAll(TObject*) {
+    if (OnSumListAfterRecalcAll) OnSumListAfterRecalcAll(this);
+}
+
+void TCustomDBGridGx::SumListChanged(TObject*) { InvalidateFooter(); }
+
+// ---------------------------------------------------------------------------
+// Layout
+
+void TCustomDBGridGx::BeginLayout() {
+    BeginUpdate();
+    if (layoutLock_ == 0) columns_->BeginUpdate();
+    ++layoutLock_;
+}
+
+void TCustomDBGridGx::EndLayout() {
+    if (layoutLock_ == 1) {
+        try {
+            InternalLayout();
+        } catch (...) {
+            // The lock is given back whatever the layout met.
+            columns_->EndUpdate();
+            --layoutLock_;
+            EndUpdate();
+            throw;
+        }
+        columns_->EndUpdate();
+    }
+    --layoutLock_;
+    EndUpdate();
+}
+
+bool TCustomDBGridGx::AcquireLayoutLock() {
+    if (updateLock_ != 0 || layoutLock_ != 0) return false;
+    BeginLayout();
+    return true;
+}
+
+void TCustomDBGridGx::LayoutChanged() {
+    if (IsDestroying()) return;
+    if (AcquireLayoutLock()) EndLayout();
+}
+
+void TCustomDBGridGx::DeferLayout() {
+    if (!HandleAllocated() || IsDestroying()) return;
+    TMsg m;
+    if (!PeekMessage(&m, Handle(), WM_DEFERLAYOUTGX, WM_DEFERLAYOUTGX, PM_NOREMOVE))
+        PostMessage(Handle(), WM_DEFERLAYOUTGX, 0, 0);
+}
+
+void TCustomDBGridGx::WMDeferLayout(TMessage&) { LayoutChanged(); }
+
+void TCustomDBGridGx::DefineFieldMap() {
+    if (columns_->State() == csCustomized) {
+        dataLink_->SetSparseMap(true);
+        for (int i = 0; i < columns_->Count(); ++i) dataLink_->AddMapping(columns_->Items(i)->FieldName());
+    } else {
+        dataLink_->SetSparseMap(false);
+        TDataSet* ds = dataLink_->DataSet();
+        for (int i = 0; i < ds->FieldCount(); ++i) {
+            TField* f = ds->Fields()->Fields(i);
+            if (f->Visible()) dataLink_->AddMapping(f->FieldName());
+        }
+    }
+}
+
+void TCustomDBGridGx::GetDatasetFieldList(TList* List) {
+    TDataSet* ds = dataLink_->DataSet();
+    if (!ds) return;
+    for (int i = 0; i < ds->FieldCount(); ++i) List->Add(ds->Fields()->Fields(i));
+}
+
+int TCustomDBGridGx::FixedLineWidth() const {
+    return dbOptions_.Contains(dgRowLines) ? GridLineWidth() : 0;
+}
+
+HDC TCustomDBGridGx::MeasureDC(bool& Owned) {
+    // Text is measured alike on the screen and on the window.
+    Owned = true;
+    return CreateScreenDC();
+}
+
+void TCustomDBGridGx::InternalLayout() {
+    if (Loading() || IsDestroying()) return;
+    if (HandleAllocated()) KillMessage(Handle(), WM_DEFERLAYOUTGX);
+    layoutRunning_ = true;
+    struct TRunning {
+        bool& flag;
+        ~TRunning() { flag = false; }
+    } running{layoutRunning_};
+
+    // A customized column after a default one: the default ones go.
+    bool seenDefault = false, mixed = false;
+    for (int i = 0; i < columns_->Count(); ++i) {
+        if (columns_->Items(i)->IsDefaultColumn()) seenDefault = true;
+        else if (seenDefault) {
+            mixed = true;
+            break;
+        }
+    }
+    if (mixed)
+        for (int i = columns_->Count() - 1; i >= 0; --i)
+            if (columns_->Items(i)->IsDefaultColumn()) FreeObject(columns_->Items(i));
+
+    indicatorOffset_ = dbOptions_.Contains(dgIndicator) ? 1 : 0;
+    dataLink_->ClearMapping();
+    if (dataLink_->Active()) DefineFieldMap();
+
+    if (columns_->State() == csCustomized) {
+        // Fields bind again on first use.
+        for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetField(nullptr);
+    } else {
+        TDataSet* ds = dataLink_->DataSet();
+        if (!dataLink_->Active() && ds && ds->DefaultFields()) {
+            columns_->Clear();
+        } else {
+            for (int i = columns_->Count() - 1; i >= 0; --i) {
+                TColumnGx* c = columns_->Items(i);
+                bool mapped = false;
+                for (int k = 0; c->field_ && k < dataLink_->MappedCount(); ++k)
+                    if (dataLink_->GetMappedField(k) == c->field_) mapped = true;
+                if (!mapped) FreeObject(c);
+            }
+        }
+        int mapped = dataLink_->MappedCount();
+        for (int i = 0; i < mapped || (i == 0 && columns_->Count() == 0); ++i) {
+            TField* f = dataLink_->GetMappedField(i);
+            TColumnGx* found = nullptr;
+            for (int j = i; f && j < columns_->Count(); ++j)
+                if (columns_->Items(j)->field_ == f) {
+                    found = columns_->Items(j);
+                    break;
+                }
+            if (!found) {
+                found = columns_->AddDefaultColumn();
+                found->SetField(f);
+            }
+            // A plain move: the field order is what the columns follow here.
+            found->TCollectionItem::SetIndex(i);
+        }
+    }
+
+    visibleColumns_->Clear();
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->Visible()) visibleColumns_->Add(columns_->Items(i));
+    int hidden = 0, i = 0, count = columns_->Count();
+    for (; i < count && i < frozenCols_ + hidden; ++i)
+        if (!columns_->Items(i)->Visible()) ++hidden;
+    for (; i < count && !columns_->Items(i)->Visible(); ++i) ++hidden;
+    if (visibleColumns_->Count() == 0) --hidden;
+    if (hidden < 0) hidden = 0;
+    SetColCount(count + indicatorOffset_);
+    int fixed = indicatorOffset_ + hidden;
+    if (dataLink_->Active() || columns_->State() == csCustomized) fixed += frozenCols_;
+    SetFixedCols(std::min(fixed, ColCount() - 1));
+    titleOffset_ = (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0);
+
+    bool owned;
+    HDC dc = MeasureDC(owned);
+    struct TDCRelease {
+        HDC dc;
+        bool owned;
+        ~TDCRelease() {
+            if (owned) DeleteDC(dc);
+        }
+    } release{dc, owned};
+    TEXTMETRIC tm;
+    int h = TextHeightOf(dc, Font(), &tm);
+    int k = (flat_ ? 1 : 3) + FixedLineWidth();
+    int rowHeight;
+    if (rowHeight_ < 1 && rowLines_ < 1) rowHeight = h + k;
+    else rowHeight = (tm.tmHeight + tm.tmExternalLeading) * rowLines_ + rowHeight_;
+    if (optionsGx_.Contains(dghFitRowHeightToText) && h > 0) {
+        int q = (rowHeight - k) / h, r = (rowHeight - k) % h;
+        rowHeight = (r <= h / 2 && q > 0) ? q * h + k : (q + 1) * h + k;
+        rowLines_ = (rowHeight - k) / h;
+        rowHeight_ = k;
+    }
+    SetDefaultRowHeight(rowHeight);
+    multiLineRows_ = rowHeight > tm.tmHeight + tm.tmInternalLeading + tm.tmExternalLeading + 4;
+    editButtonHeight_ = rowHeight;
+    if (rowHeight > (editButtonWidth_ * 3 + 1) / 2) editButtonHeight_ = GetDefaultEditButtonHeight(editButtonWidth_, flat_);
+
+    if (dbOptions_.Contains(dgTitles) && !useMultiTitle_) {
+        int titleHeight = 0;
+        for (int c = 0; c < columns_->Count(); ++c)
+            titleHeight = std::max(titleHeight, TextHeightOf(dc, columns_->Items(c)->Title()->Font()) + titleTextMargin_);
+        if (columns_->Count() == 0) titleHeight = TextHeightOf(dc, titleFont_) + titleTextMargin_;
+        SetRowHeights(0, titleHeight);
+    }
+
+    SetColumnAttributes();
+    bool autoFitting = autoFitColWidths_ && !Designing();
+    bool wantHorz = horzScrollBar_->Visible() && !horzScrollBar_->ExtScrollBar() && !autoFitting;
+    TScrollStyle wanted = wantHorz ? ssHorizontal : ssNone;
+    if (wanted != ScrollBars()) {
+        SetScrollBars(wanted);
+        if (HandleAllocated()) {
+            HandleNeeded();
+            UpdateScrollBar();
+        }
+    }
+    if (autoFitting && HandleAllocated()) ApplyAutoFit();
+
+    if (dbOptions_.Contains(dgTitles) && (titleHeight_ != 0 || titleLines_ != 0)) {
+        TFont* font = titleFont_;
+        int best = -1;
+        for (int c = 0; c < columns_->Count(); ++c) {
+            TFont* f = columns_->Items(c)->Title()->Font();
+            int fh = TextHeightOf(dc, f);
+            if (fh > best) {
+                best = fh;
+                font = f;
+            }
+        }
+        TEXTMETRIC ttm;
+        TextHeightOf(dc, font, &ttm);
+        SetRowHeights(0, titleLines_ * ttm.tmHeight + ttm.tmExternalLeading + 2 + titleHeight_ +
+                             (dbOptions_.Contains(dgRowLines) ? 1 : 0));
+    }
+    if (dbOptions_.Contains(dgTitles) && useMultiTitle_) SetRowHeights(0, std::max(0, MeasureMultiTitleHeight(dc)));
+
+    SetColumnAttributes();
+    int leftCol = LeftCol();
+    UpdateRowCount();
+    if (dbOptions_.Contains(dgRowSelect) && leftCol != LeftCol() && leftCol < ColCount()) SetLeftCol(leftCol);
+    UpdateActive();
+    Invalidate();
+    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+}
+
+int TCustomDBGridGx::MeasureMultiTitleHeight(HDC DC) {
+    // One title level: each visible column's caption wrapped to its width.
+    int line = dbOptions_.Contains(dgColLines) ? GridLineWidth() : 0;
+    int tree = 0;
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnGx* c = columns_->Items(i);
+        if (!c->Visible()) continue;
+        int width = c->Width();
+        int h = 0;
+        if (width >= 1) {
+            TColumnTitleGx* title = c->Title();
+            AnsiString text = title->Caption();
+            const AnsiString caption = text.empty() ? AnsiString(1, ' ') : text;
+            HGDIOBJ old = SelectObject(DC, title->Font()->Handle());
+            if (title->Orientation() == tohVertical) {
+                TSize size;
+                GetTextExtentPoint32(DC, caption.c_str(), static_cast<int>(caption.size()), &size);
+                h = size.cx + 6;
+            } else {
+                TRect r(0, 0, std::max(0, width - 4 - line), 0);
+                h = DrawText(DC, caption.c_str(), static_cast<int>(caption.size()), &r,
+                             DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS) +
+                    vTitleMargin_;
+            }
+            SelectObject(DC, old);
+        }
+        tree = std::max(tree, h);
+    }
+    return tree - (optionsGx_.Contains(dghFixed3D) ? 1 : 3);
+}
+
+void TCustomDBGridGx::ApplyAutoFit() {
+    std::vector<TColumnGx*> visible;
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->Visible()) visible.push_back(columns_->Items(i));
+    std::vector<bool> held(visible.size(), false);
+    int handed = 0, target = 0;
+    bool any = false;
+    for (size_t pass = 0; pass < visible.size(); ++pass) {
+        UpdateScrollBar();
+        int s = 0, f = 0;
+        for (size_t i = 0; i < visible.size(); ++i) {
+            if (visible[i]->AutoFitColWidth() && !held[i]) s += visible[i]->initWidth_;
+            else f += visible[i]->Width();
+        }
+        int a = std::max(ClientWidth(), minAutoFitWidth_) - f;
+        if (a < 0) a = 0;
+        if (dbOptions_.Contains(dgIndicator)) a -= ColWidths(0);
+        if (dbOptions_.Contains(dgColLines)) a -= static_cast<int>(visible.size());
+        if (dbOptions_.Contains(dgIndicator) && dbOptions_.Contains(dgColLines)) a -= 1;
+        if (a < 0) a = 0;
+        // Nothing to share by when the initial widths add up to nothing.
+        if (s <= 0) return;
+        bool changed = false;
+        handed = 0;
+        target = a;
+        any = false;
+        for (size_t i = 0; i < visible.size(); ++i) {
+            if (!visible[i]->AutoFitColWidth() || held[i]) continue;
+            int w = MulDiv(visible[i]->initWidth_, a, s);
+            visible[i]->SetWidth(w);
+            if (visible[i]->Width() != w) {
+                held[i] = true;
+                changed = true;
+            }
+            handed += visible[i]->Width();
+            any = true;
+        }
+        if (!changed) break;
+    }
+    if (!any || handed == target) return;
+    for (size_t i = visible.size(); i-- > 0;) {
+        if (!visible[i]->AutoFitColWidth() || held[i]) continue;
+        int w = visible[i]->Width() + target - handed;
+        visible[i]->SetWidth(w < 0 ? 0 : w);
+        break;
+    }
+}
+
+void TCustomDBGridGx::SetColumnAttributes() {
+    bool active = dataLink_->Active();
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnGx* c = columns_->Items(i);
+        int raw = i + indicatorOffset_;
+        if (raw >= ColCount()) break;
+        TField* f = c->Field();
+        bool tab = c->Visible() && !c->ReadOnly() && active && f && !f->Calculated() && !f->ReadOnly();
+        if (tab && f->Lookup() && !f->KeyFields().empty()) {
+            std::vector<TField*> keys;
+            f->DataSet()->GetFieldList(keys, f->KeyFields());
+            bool allReadOnly = !keys.empty();
+            for (TField* k : keys)
+                if (!k->ReadOnly()) allReadOnly = false;
+            if (allReadOnly) tab = false;
+        }
+        SetTabStops(raw, tab);
+        SetColWidths(raw, c->Visible() ? c->Width() : (dbOptions_.Contains(dgColLines) ? -1 : 0));
+    }
+    if (dbOptions_.Contains(dgIndicator) && ColCount() > 0) {
+        SetColWidths(0, kIndicatorWidth);
+        SetTabStops(0, false);
+    }
+}
+
+void TCustomDBGridGx::UpdateRowCount() {
+    if (!dataLink_) return;
+    inUpdateRowCount_ = true;
+    struct TReset {
+        bool& flag;
+        ~TReset() { flag = false; }
+    } reset{inUpdateRowCount_};
+    int oldRowCount = RowCount();
+    auto setRowCount = [this](int n) {
+        // The current cell moves first when its row goes.
+        if (n <= Row()) MoveColRow(Col(), n - 1, false, false);
+        SetRowCount(n);
+    };
+    if (RowCount() <= titleOffset_) setRowCount(titleOffset_ + 1);
+    if (FixedRows() != titleOffset_) {
+        if (RowCount() <= titleOffset_) setRowCount(titleOffset_ + 1);
+        SetFixedRows(titleOffset_);
+    }
+    int line = FixedLineWidth();
+    int rowHeight = DefaultRowHeight();
+    int titleHeight = TitlesVisible() ? RowHeights(0) : 0;
+    int used = 0;
+    if (TitlesVisible()) used += titleHeight + line;
+    if (FilterRowVisible()) used += rowHeight + line;
+    if (footerRowCount_ > 0) used += footerRowCount_ * (rowHeight + line) + line;
+    SetDefaultRowHeight(rowHeight);
+    if (TitlesVisible()) SetRowHeights(0, titleHeight);
+    if (!DirectRecordAccess()) {
+        SetTopRow(FixedRows());
+        TDataSet* ds = dataLink_->DataSet();
+        int dataRows = 1;
+        if (dataLink_->Active() && HandleAllocated() && ds && !ds->IsEmpty()) {
+            int n = std::max(1, (ClientHeight() - used) / std::max(1, rowHeight + line));
+            dataLink_->SetBufferCount(n);
+            dataRows = dataLink_->RecordCount();
+        }
+        used += dataRows * (rowHeight + line);
+        if (footerRowCount_ >= 1) {
+            setRowCount(titleOffset_ + dataRows + 1 + footerRowCount_);
+            SetRowHeights(titleOffset_ + dataRows, std::max(0, ClientHeight() - used));
+        } else {
+            setRowCount(titleOffset_ + dataRows);
+        }
+        if (dataLink_->Active() && HandleAllocated() && ds && !ds->IsEmpty()) UpdateActive();
+    }
+    if (RowCount() != oldRowCount) Invalidate();
+}
+
+void TCustomDBGridGx::UpdateActive() {
+    if (DirectRecordAccess() || !dataLink_->Active() || !HandleAllocated() || Loading()) return;
+    int row = titleOffset_ + dataLink_->ActiveRecord();
+    if (row != Row() && row < RowCount()) {
+        if (!dbOptions_.Contains(dgAlwaysShowEditor)) HideEditor();
+        MoveColRow(Col(), row, false, false);
+        InvalidateEditor();
+    } else if (InplaceEditor() && InplaceEditor()->Visible() && dataLink_->Active()) {
+        TField* f = SelectedField();
+        if (f && f->Text() != InplaceEditor()->Text() && !dataLink_->IsModified()) InvalidateEditor();
+    }
+}
+
+void TCustomDBGridGx::UpdateScrollBar() {
+    if (!dataLink_ || !HandleAllocated() || DirectRecordAccess()) return;
+    TScrollBarVisibleModeGx mode = vertScrollBar_->VisibleMode();
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (mode == sbAlwaysShowGx) si.fMask |= SIF_DISABLENOSCROLL;
+    si.nMin = 0;
+    si.nMax = 1;
+    si.nPage = 2;
+    si.nPos = 0;
+    if (dataLink_->Active()) {
+        TDataSet* ds = dataLink_->DataSet();
+        if (sumList_->IsSequenced()) {
+            si.nMin = 1;
+            si.nPage = static_cast<UINT>(VisibleDataRowCount());
+            si.nMax = sumList_->GetRecordCount() + static_cast<int>(si.nPage) - 1;
+            if (ds->State() == dsEdit || ds->State() == dsInsert) {
+                SCROLLINFO cur;
+                cur.fMask = SIF_POS;
+                GetScrollInfo(Handle(), SB_VERT, &cur);
+                si.nPos = cur.nPos;
+            } else {
+                si.nPos = sumList_->GetRecNo();
+            }
+        } else {
+            si.nMin = 0;
+            si.nMax = 4;
+            si.nPage = 0;
+            si.nPos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
+        }
+    }
+    if (!vertScrollBar_->Visible() || vertScrollBar_->ExtScrollBar()) si.nMax = si.nMin;
+    if (scrollInfoSet_ && lastScrollInfo_.nMin == si.nMin && lastScrollInfo_.nMax == si.nMax &&
+        lastScrollInfo_.nPage == si.nPage && lastScrollInfo_.nPos == si.nPos && lastVisibleMode_ == mode)
+        return;
+    bool fits = si.nMax - si.nMin + 1 <= static_cast<int>(si.nPage) || si.nMax <= si.nMin;
+    if (mode == sbAlwaysShowGx && !vertScrollBar_->ExtScrollBar()) {
+        ShowScrollBar(Handle(), SB_VERT, 1);
+        EnableScrollBar(Handle(), SB_VERT, fits ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
+    } else if (lastVisibleMode_ != mode && fits) {
+        EnableScrollBar(Handle(), SB_VERT, ESB_ENABLE_BOTH);
+        ShowScrollBar(Handle(), SB_VERT, 0);
+    }
+    SetScrollInfo(Handle(), SB_VERT, &si, 1);
+    lastScrollInfo_ = si;
+    scrollInfoSet_ = true;
+    lastVisibleMode_ = mode;
+}
+
+void TCustomDBGridGx::UpdateHorzScrollBar() {
+    // Only an external horizontal bar is driven from here; its wiring comes with the scroll-bar unit.
+}
+
+// ---------------------------------------------------------------------------
+// The data link's calls
+
+bool TCustomDBGridGx::DataLinkActive() const { return dataLink_ && dataLink_->Active(); }
+
+void TCustomDBGridGx::LinkActive(bool Value) {
+    if (IsDestroying()) return;
+    if (!Value) HideEditor();
+    selection_->LinkActive(Value);
+    sumList_->SetDataSet(DataSource() ? DataSource()->DataSet() : nullptr);
+    if (DirectRecordAccess()) UpdateRowCount();
+    LayoutChanged();
+    if (Value && EditorAlwaysShown()) ShowEditor();
+    UpdateScrollBar();
+    QueryRecordAccess();
+    columns_->ReleaseFilterValueLists();
+}
+
+void TCustomDBGridGx::QueryRecordAccess() {
+    // No data set of ours offers the record-access interface, so rows always
+    // come from the data link's buffer.
+    void* before = recordAccess_;
+    recordAccess_ = nullptr;
+    if (before != recordAccess_) LayoutChanged();
+}
+
+void TCustomDBGridGx::DataChanged() {
+    if (!HandleAllocated() || sumListRecalcing_ || IsDestroying()) return;
+    if (Designing() && sumList_->Active()) {
+        sumListRecalcing_ = true;
+        try {
+            sumList_->RecalcAll();
+        } catch (...) {
+            sumListRecalcing_ = false;
+            throw;
+        }
+        sumListRecalcing_ = false;
+    }
+    UpdateRowCount();
+    bool wasShowing = vertScrollBar_->IsScrollBarShowing();
+    UpdateScrollBar();
+    if (wasShowing != vertScrollBar_->IsScrollBarShowing() && autoFitColWidths_ && !Designing()) DeferLayout();
+    UpdateActive();
+    InvalidateEditor();
+    ValidateRect(Handle(), nullptr);
+    Invalidate();
+}
+
+void TCustomDBGridGx::Scroll(int Distance) {
+    if (DirectRecordAccess() || !HandleAllocated() || IsDestroying()) return;
+    int oldRow = Row();
+    if (dataLink_->Active() && dataLink_->RecordCount() != DataRowCount()) UpdateRowCount();
+    bool wasShowing = vertScrollBar_->IsScrollBarShowing();
+    UpdateScrollBar();
+    if (wasShowing != vertScrollBar_->IsScrollBarShowing() && autoFitColWidths_ && !Designing()) DeferLayout();
+    UpdateActive();
+    InvalidateRow(oldRow);
+    if (Distance != 0) {
+        HideEditor();
+        // Moving the pixels gives the same picture as repainting the data rows.
+        if (std::abs(Distance) > VisibleDataRowCount()) {
+            Invalidate();
+        } else {
+            int last = RowCount() - 1 - (footerRowCount_ > 0 ? footerRowCount_ + 1 : 0);
+            TRect r = BoxRect(0, titleOffset_, ColCount() - 1, std::max(titleOffset_, last));
+            r.Left = 0;
+            r.Right = ClientWidth();
+            r.Bottom += GridLineWidth();
+            ::InvalidateRect(Handle(), &r, 0);
+        }
+        if (dbOptions_.Contains(dgAlwaysShowEditor)) ShowEditor();
+    }
+    InvalidateFooter();
+    if (layoutLock_ == 0) Update();
+}
+
+void TCustomDBGridGx::RecordChanged(TField* Field) {
+    if (!HandleAllocated() || IsDestroying()) return;
+    bool bound = Field == nullptr;
+    for (int i = 0; !bound && i < columns_->Count(); ++i)
+        if (columns_->Items(i)->field_ == Field) bound = true;
+    if (Field == nullptr) Invalidate();
+    else if (bound) InvalidateRow(Row());
+    TField* current = SelectedField();
+    if ((Field == nullptr || Field == current) && current && InplaceEditor()) {
+        AnsiString text = GetEditText(Col(), Row());
+        if (text != InplaceEditor()->Text()) {
+            InvalidateEditor();
+            if (InplaceEditor()) InplaceEditor()->SelectAll();
+        }
+    }
+}
+
+void TCustomDBGridGx::EditingChanged() {
+    if (dbOptions_.Contains(dgIndicator)) InvalidateCell(0, Row());
+}
+
+void TCustomDBGridGx::UpdateData() {
+    TColumnGx* column = SelectedIndex() >= 0 ? columns_->Items(SelectedIndex()) : nullptr;
+    if (!column) return;
+    TField* field = column->Field();
+    AnsiString text = editText_;
+    if (!field) {
+        column->UpdateDataValues(text, Variant(text), true);
+        return;
+    }
+    TColumnGxType kind = column->GetColumnType();
+    if (kind == ctPickList) {
+        if (column->OnNotInList && column->PickList()->IndexOf(text) < 0) {
+            bool recheck = false;
+            column->OnNotInList(column, text, recheck);
+        }
+        column->UpdateDataValues(text, Variant(text), true);
+    } else if (kind == ctKeyPickList) {
+        TStrings* pick = column->PickList();
+        TStrings* keys = column->KeyList();
+        int index = pick->IndexOf(text);
+        if (index >= 0 && index < keys->Count()) {
+            editKeyValue_ = Variant(keys->Strings(index));
+        } else if (column->OnNotInList && !text.empty()) {
+            bool recheck = false;
+            column->OnNotInList(column, text, recheck);
+            index = recheck ? pick->IndexOf(text) : -1;
+            editKeyValue_ = index >= 0 && index < keys->Count() ? Variant(keys->Strings(index)) : Null();
+        } else {
+            editKeyValue_ = Null();
+        }
+        column->UpdateDataValues(text, editKeyValue_, false);
+    } else if (field->Lookup() && !field->KeyFields().empty()) {
+        TDataSet* list = field->LookupDataSet();
+        if (VarIsNull(editKeyValue_) && !text.empty() && column->OnNotInList && list) {
+            TLocateOptions options{loCaseInsensitive};
+            bool found = list->Locate(field->LookupResultField(), Variant(text), options);
+            if (!found) {
+                bool recheck = false;
+                column->OnNotInList(column, text, recheck);
+                if (recheck) found = list->Locate(field->LookupResultField(), Variant(text), options);
+            }
+            if (found) editKeyValue_ = list->FieldValues(field->LookupKeyFields());
+        }
+        std::vector<TField*> keys;
+        field->DataSet()->GetFieldList(keys, field->KeyFields());
+        if (FieldsCanModify(keys)) {
+            field->DataSet()->Edit();
+            column->UpdateDataValues(text, editKeyValue_, false);
+        }
+        if (drawMemoText_ && (field->DataType() == ftMemo || field->DataType() == ftFmtMemo)) field->SetAsString(text);
+        else field->SetText(text);
+    } else {
+        column->UpdateDataValues(text, Variant(text), true);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Rows, cells and columns
+
+TCellTypeGx TCustomDBGridGx::GetCellType(int ACol, int ARow) {
+    TCellTypeGx t;
+    if (ACol < indicatorOffset_) {
+        t.Horz = ctIndicator;
+        t.DataCol = -1;
+    } else {
+        t.Horz = ctData;
+        t.DataCol = ACol - indicatorOffset_;
+    }
+    int row = ARow;
+    if (TitlesVisible()) {
+        if (row == 0) {
+            t.Vert = ctTitle;
+            return t;
+        }
+        --row;
+    }
+    if (FilterRowVisible()) {
+        if (row == 0) {
+            t.Vert = ctFilter;
+            return t;
+        }
+        --row;
+    }
+    int dataRows = DataRowCount();
+    if (row >= 0 && row < dataRows) {
+        t.Vert = ctData;
+        t.Index = row;
+        return t;
+    }
+    row -= dataRows;
+    if (row == 0 && footerRowCount_ > 0) {
+        t.Vert = ctFiller;
+        return t;
+    }
+    if (footerRowCount_ > 0 && row >= 1 && row <= footerRowCount_) {
+        t.Vert = ctFooter;
+        t.Index = row - 1;
+        return t;
+    }
+    throw EDBGridGxError("Algorithm error in TCustomDBGridGx.GetCellType");
+}
+
+int TCustomDBGridGx::DataRowCount() const {
+    int n = RowCount() - titleOffset_;
+    if (footerRowCount_ > 0) n -= footerRowCount_ + 1;
+    return n;
+}
+
+int TCustomDBGridGx::VisibleDataRowCount() {
+    int n = VisibleRowCount();
+    if (footerRowCount_ > 0) n -= footerRowCount_ + 1;
+    return std::max(1, n);
+}
+
+void TCustomDBGridGx::ActivateDrawRow(int Row) {
+    int record = Row - titleOffset_;
+    if (DirectRecordAccess() || !dataLink_->Active()) return;
+    if (drawRecord_ < 0) {
+        savedActiveRecord_ = dataLink_->ActiveRecord();
+    }
+    drawRecord_ = record;
+    dataLink_->SetActiveRecord(record);
+}
+
+void TCustomDBGridGx::RestoreDrawRow() {
+    if (drawRecord_ < 0) return;
+    drawRecord_ = -1;
+    if (dataLink_->Active() && savedActiveRecord_ >= 0) dataLink_->SetActiveRecord(savedActiveRecord_);
+    savedActiveRecord_ = -1;
+}
+
+int TCustomDBGridGx::SelectedIndex() const {
+    int index = Col() - indicatorOffset_;
+    return index >= 0 && index < columns_->Count() ? index : -1;
+}
+
+void TCustomDBGridGx::SetSelectedIndex(int Value) { MoveCol(DataToRawColumn(Value), 0, false); }
+
+TField* TCustomDBGridGx::SelectedField() {
+    int index = SelectedIndex();
+    return index >= 0 ? columns_->Items(index)->Field() : nullptr;
+}
+
+void TCustomDBGridGx::SetSelectedField(TField* Value) {
+    if (!Value) return;
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->Field() == Value) MoveCol(DataToRawColumn(i), 0, false);
+}
+
+void TCustomDBGridGx::MoveCol(int RawCol, int Direction, bool Select) {
+    (void)Select;  // extending a cell rectangle comes with the selection unit
+    dataLink_->NotifyUpdateData();
+    if (ColCount() <= indicatorOffset_) return;
+    RawCol = std::clamp(RawCol, indicatorOffset_, ColCount() - 1);
+    if (Direction != 0) {
+        while (RawCol >= indicatorOffset_ && RawCol < ColCount() && ColWidths(RawCol) <= 0) RawCol += Direction;
+        if (RawCol < indicatorOffset_ || RawCol >= ColCount()) return;
+    }
+    if (RawCol != Col()) {
+        if (!inColExit_) {
+            inColExit_ = true;
+            int before = Col();
+            try {
+                ColExit();
+            } catch (...) {
+                inColExit_ = false;
+                throw;
+            }
+            inColExit_ = false;
+            if (Col() != before) return;
+        }
+        if (!dbOptions_.Contains(dgAlwaysShowEditor)) HideEditor();
+        if (!dbOptions_.Contains(dgRowSelect)) {
+            if (RawCol < FixedCols()) MoveColRow(RawCol, Row(), true, false);
+            else FocusCell(RawCol, Row(), true);
+        }
+        if (dbOptions_.Contains(dgAlwaysShowEditor)) {
+            int data = RawToDataColumn(RawCol);
+            TColumnGxType kind = data >= 0 && data < columns_->Count() ? columns_->Items(data)->GetColumnType() : ctCommon;
+            bool filterEditing = FilterHooks().Editing && FilterHooks().Editing(this);
+            if (kind != ctCheckboxes && kind != ctKeyImageList && !filterEditing) ShowEditor();
+        }
+        ColEnter();
+    }
+}
+
+void TCustomDBGridGx::ClearSelection() { selection_->Clear(); }
+
+bool TCustomDBGridGx::CanSelectType(TDBGridGxSelectionType Type) const {
+    if (Type == gstNon) return true;
+    if (!dbOptions_.Contains(dgMultiSelect) || !allowedSelections_.Contains(Type)) return false;
+    if ((Type == gstRectangle || Type == gstColumns) && dbOptions_.Contains(dgRowSelect)) return false;
+    return true;
+}
+
+void TCustomDBGridGx::InvalidateEditor() {
+    TCustomGrid::InvalidateEditor();
+    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+}
+
+void TCustomDBGridGx::InvalidateCol(int ACol) { TCustomGrid::InvalidateCol(ACol); }
+
+void TCustomDBGridGx::InvalidateCell(int ACol, int ARow) {
+    TCustomGrid::InvalidateCell(ACol, ARow);
+    if (dbOptions_.Contains(dgRowLines) && HandleAllocated()) {
+        TRect r = CellRect(ACol, ARow);
+        if (!IsRectEmpty(r)) {
+            r.Top -= GridLineWidth();
+            r.Bottom = r.Top + GridLineWidth();
+            ::InvalidateRect(Handle(), &r, 0);
+        }
+    }
+}
+
+void TCustomDBGridGx::InvalidateFooter() {
+    if (!HandleAllocated() || footerRowCount_ <= 0 || IsDestroying()) return;
+    TRect r = BoxRect(0, RowCount() - footerRowCount_, ColCount() - 1, RowCount() - 1);
+    if (IsRectEmpty(r)) return;
+    r.Left = 0;
+    r.Right = ClientWidth();
+    ::InvalidateRect(Handle(), &r, 0);
+}
+
+void TCustomDBGridGx::InvalidateSelection() {
+    if (selection_->SelectionType() == gstAll) {
+        Invalidate();
+    } else {
+        InvalidateGridRect(selection_->GetGridRect());
+    }
+    InvalidateRow(Row());
+}
+
+void TCustomDBGridGx::UpdateSortMarkedColumns() {
+    sortMarkedColumns_->Clear();
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnGx* c = columns_->Items(i);
+        int index = c->Title()->SortIndex();
+        if (index <= 0) continue;
+        if (sortMarkedColumns_->Count() < index) sortMarkedColumns_->SetCount(index);
+        sortMarkedColumns_->SetItem(index - 1, c);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Editing permissions and the editor's text
+
+bool TCustomDBGridGx::CanEditByAllowedOperations() const {
+    if (!DataLinkActive()) return false;
+    TDataSet* ds = dataLink_->DataSet();
+    return (allowedOperations_.Contains(alopUpdateGx) || ds->State() == dsInsert) &&
+           (!ds->IsEmpty() || allowedOperations_.Contains(alopInsertGx) || allowedOperations_.Contains(alopAppendGx));
+}
+
+bool TCustomDBGridGx::InternalCanEditModify() {
+    if (readOnly_ || !dataLink_->Active() || dataLink_->ReadOnly()) return false;
+    int index = SelectedIndex();
+    if (index < 0) return false;
+    TColumnGx* column = columns_->Items(index);
+    if (column->ReadOnly()) return false;
+    TField* field = column->Field();
+    if (!field) return false;
+    if (field->Lookup()) {
+        std::vector<TField*> keys;
+        if (field->KeyFields().empty()) return false;
+        field->DataSet()->GetFieldList(keys, field->KeyFields());
+        if (keys.empty() || !FieldsCanModify(keys)) return false;
+    } else if (!field->CanModify()) {
+        return false;
+    }
+    bool memo = field->DataType() == ftMemo || field->DataType() == ftFmtMemo;
+    if (field->IsBlob() && !field->OnSetText && !(memo && drawMemoText_)) return false;
+    if (!column->CanModify(false)) return false;
+    dataLink_->Edit();
+    bool editing = dataLink_->Editing();
+    if (editing) dataLink_->Modified();
+    return editing;
+}
+
+bool TCustomDBGridGx::CanEditModify() {
+    int index = SelectedIndex();
+    if (index >= 0 && columns_->Items(index)->GetColumnType() == ctCheckboxes) return false;
+    return InternalCanEditModify();
+}
+
+bool TCustomDBGridGx::CanEditShow() {
+    if (layoutRunning_) return false;
+    bool result = TCustomGrid::CanEditShow();
+    int index = SelectedIndex();
+    if (result) {
+        if (index < 0) result = false;
+        else {
+            TColumnGxType kind = columns_->Items(index)->GetColumnType();
+            if (kind == ctKeyImageList || kind == ctCheckboxes) result = false;
+        }
+    }
+    if (result && selection_->SelectionType() != gstNon)
+        result = !optionsGx_.Contains(dghClearSelection) || !allowedSelections_.Contains(gstRectangle);
+    return result;
+}
+
+bool TCustomDBGridGx::ColumnEditable(int DataCol) {
+    if (DataCol < 0 || DataCol >= columns_->Count()) return false;
+    return columns_->Items(DataCol)->CanModify(false) && dbOptions_.Contains(dgEditing);
+}
+
+bool TCustomDBGridGx::EditorAlwaysShown() {
+    bool filterEditing = FilterHooks().Editing && FilterHooks().Editing(this);
+    return dbOptions_.Contains(dgAlwaysShowEditor) && !filterEditing;
+}
+
+void TCustomDBGridGx::ShowEditor() {
+    if (FilterHooks().StopEdit && FilterHooks().Editing && FilterHooks().Editing(this)) FilterHooks().StopEdit(this);
+    TCustomGrid::ShowEditor();
+}
+
+AnsiString TCustomDBGridGx::GetEditMask(int ACol, int) {
+    if (!dataLink_->Active()) return "";
+    int index = RawToDataColumn(ACol);
+    if (index < 0 || index >= columns_->Count()) return "";
+    TColumnGx* column = columns_->Items(index);
+    if (!column->EditMask().empty()) return column->EditMask();
+    if (column->KeyList()->Count() > 0) return "";
+    TField* field = column->Field();
+    return field ? field->EditMask() : AnsiString();
+}
+
+int TCustomDBGridGx::GetEditLimit() {
+    int index = SelectedIndex();
+    if (index < 0) return 0;
+    TColumnGx* column = columns_->Items(index);
+    if (column->KeyList()->Count() > 0) return 0;
+    TField* field = column->Field();
+    return field && field->DataType() == ftString ? field->Size() : 0;
+}
+
+AnsiString TCustomDBGridGx::GetEditText(int ACol, int) {
+    int index = RawToDataColumn(ACol);
+    if (!dataLink_->Active() || index < 0 || index >= columns_->Count()) return "";
+    TColumnGx* column = columns_->Items(index);
+    TField* field = column->Field();
+    if (!field) return "";
+    AnsiString text;
+    if (column->KeyList()->Count() > 0) {
+        int k = column->KeyList()->IndexOf(field->Text());
+        text = k >= 0 && k < column->PickList()->Count() ? column->PickList()->Strings(k) : AnsiString();
+    } else if (drawMemoText_ && (field->DataType() == ftMemo || field->DataType() == ftFmtMemo)) {
+        text = StringReplace(StringReplace(field->AsString(), "\r\n", "\n", rfReplaceAll), "\n", "\r\n", rfReplaceAll);
+    } else {
+        text = field->Text();
+    }
+    editKeyValue_ = field->Lookup() && !field->KeyFields().empty() ? field->DataSet()->FieldValues(field->KeyFields())
+                                                                    : Variant();
+    if (column->OnGetCellParams) {
+        TFont font;
+        font.Assign(column->Font());
+        TColCellParamsGx params;
+        params.Text = text;
+        params.Font = &font;
+        column->GetColCellParams(true, &params);
+        text = params.Text;
+    }
+    return text;
+}
+
+void TCustomDBGridGx::SetEditText(int, int, const AnsiString& Value) { editText_ = Value; }
+
+// ---------------------------------------------------------------------------
+// Focus, selection tests, frames
+
+bool TCustomDBGridGx::AcquireFocus() {
+    bool result = true;
+    if (acquireFocus_ && !Designing() && CanFocus()) {
+        HWND focus = GetFocus();
+        bool inside = HandleAllocated() && focus == Handle();
+        if (InplaceEditor() && InplaceEditor()->HandleAllocated() && focus == InplaceEditor()->Handle()) inside = true;
+        if (filterEditor_ && filterEditor_->HandleAllocated() && focus == filterEditor_->Handle()) inside = true;
+        if (!inside) SetFocus();
+        focus = GetFocus();
+        result = (HandleAllocated() && focus == Handle()) ||
+                 (InplaceEditor() && InplaceEditor()->HandleAllocated() && focus == InplaceEditor()->Handle()) ||
+                 (filterEditor_ && filterEditor_->HandleAllocated() && focus == filterEditor_->Handle());
+    }
+    return result;
+}
+
+bool TCustomDBGridGx::CanDrawRowFocusRect() {
+    return !Designing() && dbOptions_.Contains(dgRowSelect) && dbDefaultDrawing_ && Focused();
+}
+
+bool TCustomDBGridGx::FilterEditorAllowed() { return FilterRowVisible() && FilterHooks().CreateEditor != nullptr; }
+
+bool TCustomDBGridGx::FilterRowVisible() { return stFilter_ && stFilter_->Visible(); }
+
+bool TCustomDBGridGx::TitlesVisible() { return dbOptions_.Contains(dgTitles); }
+
+bool TCustomDBGridGx::GridOrEditorFocused() {
+    HWND focus = GetFocus();
+    if (!focus) return false;
+    if (HandleAllocated() && focus == Handle()) return true;
+    return InplaceEditor() && InplaceEditor()->HandleAllocated() && focus == InplaceEditor()->Handle();
+}
+
+bool TCustomDBGridGx::FocusInsideGrid() const {
+    if (!HandleAllocated()) return false;
+    HWND focus = GetFocus();
+    HWND self = const_cast<TCustomDBGridGx*>(this)->Handle();
+    for (HWND w = focus; w; w = GetParent(w))
+        if (w == self) return true;
+    return false;
+}
+
+bool TCustomDBGridGx::CellHas3DFrame(int, int, const TCellTypeGx& CellType) {
+    switch (CellType.Vert) {
+        case ctFilter: return false;
+        case ctTitle: return optionsGx_.Contains(dghFixed3D);
+        case ctFooter: return optionsGx_.Contains(dghFooter3D);
+        default: break;
+    }
+    if (CellType.Horz == ctIndicator) return optionsGx_.Contains(dghFixed3D);
+    if (CellType.Vert == ctData) {
+        bool frozen = CellType.DataCol + indicatorOffset_ < FixedCols();
+        return frozen ? optionsGx_.Contains(dghFrozen3D) : optionsGx_.Contains(dghData3D);
+    }
+    return false;
+}
+
+bool TCustomDBGridGx::IsSelectedCell(int, int ARow, const TCellTypeGx& CellType) {
+    TDBGridGxSelectionType kind = selection_->SelectionType();
+    if (kind == gstAll) return true;
+    if (kind == gstNon || !dataLink_->Active()) return false;
+    if (CellType.Vert == ctData) {
+        bool result = false;
+        ActivateDrawRow(ARow);
+        try {
+            TBookmarkStr mark = dataLink_->DataSet()->Bookmark();
+            result = CellType.Horz == ctIndicator ? kind == gstRecordBookmarks && selection_->DataCellSelected(-1, mark)
+                                                  : selection_->DataCellSelected(CellType.DataCol, mark);
+        } catch (...) {
+            RestoreDrawRow();
+            throw;
+        }
+        RestoreDrawRow();
+        return result;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+void TCustomDBGridGx::CellClick(TColumnGx* Column) {
+    if (OnCellClick) OnCellClick(Column);
+}
+
+void TCustomDBGridGx::TitleClick(TColumnGx* Column) {
+    if (OnTitleClick) OnTitleClick(Column);
+}
+
+void TCustomDBGridGx::TitleBtnClick(int ACol, TColumnGx* Column) {
+    if (OnTitleBtnClick) OnTitleBtnClick(this, ACol, Column);
+}
+
+void TCustomDBGridGx::CheckTitleButton(int ACol, bool& Enabled) {
+    int index = RawToDataColumn(ACol);
+    if (index >= 0 && index < columns_->Count()) {
+        if (OnCheckButton) OnCheckButton(this, ACol, columns_->Items(index), Enabled);
+    } else {
+        Enabled = false;
+    }
+}
+
+void TCustomDBGridGx::DrawColumnCell(const TRect& Rect, int DataCol, TColumnGx* Column, TGridDrawState State) {
+    if (OnDrawColumnCell) OnDrawColumnCell(this, Rect, DataCol, Column, State);
+}
+
+void TCustomDBGridGx::DrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State) {
+    if (OnDrawDataCell) OnDrawDataCell(this, Rect, Field, State);
+}
+
+void TCustomDBGridGx::EditButtonClick() {
+    if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
+void TCustomDBGridGx::ColEnter() {
+    if (OnColEnter) OnColEnter(this);
+}
+
+void TCustomDBGridGx::ColExit() {
+    if (OnColExit) OnColExit(this);
+}
+
+void TCustomDBGridGx::SortMarkingChanged() {
+    if (!optionsGx_.Contains(dghAutoSortMarking)) return;
+    if (OnSortMarkingChanged) OnSortMarkingChanged(this);
+}
+
+// ---------------------------------------------------------------------------
+// Framework overrides
+
+void TCustomDBGridGx::CreateWnd() {
+    BeginUpdate();
+    try {
+        TCustomGrid::CreateWnd();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    editButtonWidth_ = flat_ ? GetDefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+    editButtonHeight_ = GetDefaultEditButtonHeight(editButtonWidth_, flat_);
+    if (!autoFitColWidths_) {
+        UpdateRowCount();
+        UpdateActive();
+    } else {
+        LayoutChanged();
+    }
+    UpdateScrollBar();
+}
+
+void TCustomDBGridGx::ColWidthsChanged() {
+    TCustomGrid::ColWidthsChanged();
+    if (IsDestroying() || Loading()) return;
+    // Widths set by a layout are the columns' own already.
+    if (!AcquireLayoutLock()) return;
+    stFilter_->BeginUpdate();
+    try {
+        for (int raw = indicatorOffset_; raw < ColCount(); ++raw) {
+            int index = raw - indicatorOffset_;
+            if (index >= columns_->Count()) break;
+            TColumnGx* c = columns_->Items(index);
+            if (!c->Visible()) continue;
+            int oldWidth = c->Width();
+            int w = c->AllowableWidth(ColWidths(raw));
+            if (w != ColWidths(raw)) TCustomGrid::SetColWidths(raw, w);
+            if (!autoFitColWidths_ || Designing()) {
+                c->SetWidth(w);
+            } else if (w != oldWidth) {
+                // The resized column keeps its share; the auto-fit columns to its right give up the growth.
+                int oldInit = c->initWidth_;
+                if (oldWidth > 0) c->initWidth_ = MulDiv(w, c->initWidth_, oldWidth);
+                int growth = c->initWidth_ - oldInit;
+                int rightSum = 0;
+                for (int k = index + 1; k < columns_->Count(); ++k)
+                    if (columns_->Items(k)->Visible() && columns_->Items(k)->AutoFitColWidth())
+                        rightSum += columns_->Items(k)->initWidth_;
+                if (rightSum > 0)
+                    for (int k = index + 1; k < columns_->Count(); ++k) {
+                        TColumnGx* right = columns_->Items(k);
+                        if (!right->Visible() || !right->AutoFitColWidth()) continue;
+                        int cut = MulDiv(growth, right->initWidth_, rightSum);
+                        right->initWidth_ = std::max(1, right->initWidth_ - cut);
+                    }
+                c->SetWidth(w);
+            }
+        }
+    } catch (...) {
+        stFilter_->EndUpdate();
+        EndLayout();
+        throw;
+    }
+    stFilter_->EndUpdate();
+    EndLayout();
+    InvalidateEditor();
+    if (OnColWidthsChanged) OnColWidthsChanged(this);
+}
+
+void TCustomDBGridGx::RowHeightsChanged() {
+    TCustomGrid::RowHeightsChanged();
+    if (IsDestroying() || Loading() || layoutLock_ > 0 || inUpdateRowCount_ || !rowSizingAllowed_) return;
+    // Rows sized by the mouse: every data row takes the sized height.
+    for (int r = titleOffset_; r < RowCount(); ++r)
+        if (RowHeights(r) != DefaultRowHeight()) {
+            rowLines_ = 0;
+            rowHeight_ = RowHeights(r);
+            UpdateScrollBar();
+            LayoutChanged();
+            return;
+        }
+}
+
+void TCustomDBGridGx::ColumnMoved(int FromIndex, int ToIndex) {
+    TCustomGrid::ColumnMoved(FromIndex, ToIndex);
+    int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
+    if (from < 0 || to < 0 || from >= columns_->Count() || to >= columns_->Count()) return;
+    columns_->Items(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, FromIndex, ToIndex);
+}
+
+void TCustomDBGridGx::TopLeftChanged() {
+    TCustomGrid::TopLeftChanged();
+    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+}
+
+void TCustomDBGridGx::DoExit() {
+    try {
+        if (dataLink_->Active()) {
+            TDataSet* ds = dataLink_->DataSet();
+            if (dbOptions_.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified() &&
+                !dataLink_->IsModified())
+                ds->Cancel();
+            else
+                dataLink_->NotifyUpdateData();
+        }
+    } catch (...) {
+        SetFocus();
+        throw;
+    }
+    TCustomGrid::DoExit();
+}
+
+void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
+    // The grid's keys come with the keyboard unit; here only the owner hears them.
+    TWinControl::KeyDown(Key, Shift);
+}
+
+void TCustomDBGridGx::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomGrid::Notification(AComponent, Operation);
+    if (Operation != opRemove || IsDestroying()) return;
+    if (AComponent == inplaceEdit_) inplaceEdit_ = nullptr;
+    if (AComponent == filterEditor_) filterEditor_ = nullptr;
+    for (int i = 0; columns_ && i < columns_->Count(); ++i) {
+        TColumnGx* c = columns_->Items(i);
+        if (c->popupMenu_ == AComponent) c->popupMenu_ = nullptr;
+        if (c->imageList_ && c->imageList_ == AComponent) {
+            c->imageList_->UnRegisterChanges(c->imageLink_);
+            c->imageList_ = nullptr;
+        }
+        if (c->DropDownBox()->ListSource() == AComponent) c->DropDownBox()->SetListSource(nullptr);
+        if (c->STFilter()->ListSource() == AComponent) c->STFilter()->SetListSource(nullptr);
+    }
+    if (titleImages_ && AComponent == titleImages_) {
+        titleImages_->UnRegisterChanges(titleImageLink_);
+        titleImages_ = nullptr;
+        LayoutChanged();
+    }
+    for (TDBGridGxScrollBar* bar : {static_cast<TDBGridGxScrollBar*>(horzScrollBar_),
+                                    static_cast<TDBGridGxScrollBar*>(vertScrollBar_)})
+        if (bar && bar->ExtScrollBar() == AComponent) bar->SetExtScrollBar(nullptr);
+    if (auto* field = dynamic_cast<TField*>(AComponent)) RemoveField(field);
+    if (dynamic_cast<TDataSet*>(AComponent)) QueryRecordAccess();
+    if (dataLink_ && AComponent == dataLink_->DataSource()) SetDataSource(nullptr);
+}
+
+void TCustomDBGridGx::RemoveField(TField* Field) {
+    bool bound = false;
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->field_ == Field) bound = true;
+    if (!bound) return;
+    TDataSet* ds = dataLink_->DataSet();
+    bool now = !ds || !ds->ControlsDisabled();
+    BeginLayout();
+    try {
+        for (int i = 0; i < columns_->Count(); ++i)
+            if (columns_->Items(i)->field_ == Field) columns_->Items(i)->SetField(nullptr);
+    } catch (...) {
+        if (now) EndLayout();
+        else {
+            --layoutLock_;
+            if (layoutLock_ == 0) columns_->EndUpdate();
+            EndUpdate();
+        }
+        throw;
+    }
+    if (now) {
+        EndLayout();
+    } else {
+        // The data set is busy: lay out when the message loop comes back.
+        --layoutLock_;
+        if (layoutLock_ == 0) columns_->EndUpdate();
+        EndUpdate();
+        DeferLayout();
+    }
+}
+
+void TCustomDBGridGx::ChangeScale(int M, int D) {
+    if (M != D && D != 0) {
+        BeginLayout();
+        try {
+            if (!ParentFont()) {
+                titleFont_->SetSize(MulDiv(titleFont_->Size(), M, D));
+                footerFont_->SetSize(MulDiv(footerFont_->Size(), M, D));
+            }
+            for (int i = 0; i < columns_->Count(); ++i) {
+                TColumnGx* c = columns_->Items(i);
+                if (c->IsAssigned(TColumnGx::cvFont)) c->Font()->SetSize(MulDiv(c->Font()->Size(), M, D));
+                if (c->IsAssigned(TColumnGx::cvTitleFont))
+                    c->Title()->Font()->SetSize(MulDiv(c->Title()->Font()->Size(), M, D));
+                if (c->Footer()->IsFontStored()) c->Footer()->Font()->SetSize(MulDiv(c->Footer()->Font()->Size(), M, D));
+                for (int k = 0; k < c->Footers()->Count(); ++k) {
+                    TColumnFooterGx* f = c->Footers()->Items(k);
+                    if (f->IsFontStored()) f->Font()->SetSize(MulDiv(f->Font()->Size(), M, D));
+                }
+            }
+            // Widths scaled on running sums, so that rounding does not add up.
+            columns_->BeginUpdate();
+            int sum = 0, scaledBefore = 0;
+            for (int i = 0; i < columns_->Count(); ++i) {
+                TColumnGx* c = columns_->Items(i);
+                if (!c->IsAssigned(TColumnGx::cvWidth)) continue;
+                sum += c->width_;
+                int scaled = MulDiv(sum, M, D);
+                c->width_ = scaled - scaledBefore;
+                scaledBefore = scaled;
+            }
+            columns_->EndUpdate();
+        } catch (...) {
+            EndLayout();
+            throw;
+        }
+        EndLayout();
+    }
+    TCustomGrid::ChangeScale(M, D);
+}
+
+void TCustomDBGridGx::WMSize(TMessage& Message) {
+    TCustomGrid::WMSize(Message);
+    if (IsDestroying()) return;
+    if (layoutLock_ > 0) {
+        resizePending_ = true;
+    } else if (autoFitColWidths_ && !Designing()) {
+        LayoutChanged();
+        InvalidateEditor();
+    } else {
+        UpdateRowCount();
+        UpdateScrollBar();
+        if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+    }
+    UpdateHorzScrollBar();
+}
+
+void TCustomDBGridGx::WMVScroll(TMessage& Message) {
+    if (Message.LParam || !dataLink_->Active() || DirectRecordAccess()) {
+        TCustomGrid::WMVScroll(Message);
+        return;
+    }
+    TDataSet* ds = dataLink_->DataSet();
+    int code = LOWORD(Message.WParam);
+    int page = VisibleDataRowCount();
+    auto thumb = [&](int pos) {
+        if (sumList_->IsSequenced()) {
+            if (pos <= 1) ds->First();
+            else if (pos >= sumList_->GetRecordCount()) ds->Last();
+            else sumList_->SetRecNo(pos);
+        } else {
+            switch (pos) {
+                case 0: ds->First(); break;
+                case 1: dataLink_->MoveBy(-page); break;
+                case 3: dataLink_->MoveBy(page); break;
+                case 4: ds->Last(); break;
+                default: break;
+            }
+        }
+    };
+    switch (code) {
+        case SB_LINEUP: dataLink_->MoveBy(-dataLink_->ActiveRecord() - 1); break;
+        case SB_LINEDOWN: dataLink_->MoveBy(dataLink_->RecordCount() - dataLink_->ActiveRecord()); break;
+        case SB_PAGEUP: dataLink_->MoveBy(-page); break;
+        case SB_PAGEDOWN: dataLink_->MoveBy(page); break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: {
+            if (code == SB_THUMBTRACK && !vertScrollBar_->Tracking()) break;
+            SCROLLINFO si;
+            si.fMask = SIF_TRACKPOS | SIF_POS;
+            GetScrollInfo(Handle(), SB_VERT, &si);
+            thumb(code == SB_THUMBTRACK ? si.nTrackPos : static_cast<int16_t>(HIWORD(Message.WParam)));
+            break;
+        }
+        case SB_TOP: ds->First(); break;
+        case SB_BOTTOM: ds->Last(); break;
+        default: break;
+    }
+}
+
+void TCustomDBGridGx::CMFontChanged(TMessage& Message) {
+    TCustomGrid::CMFontChanged(Message);
+    if (IsDestroying() || !columns_) return;
+    for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->RefreshDefaultFont();
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::CMParentFontChanged(TMessage& Message) {
+    TCustomGrid::CMParentFontChanged(Message);
+    if (IsDestroying() || !ParentFont()) return;
+    titleFont_->OnChange = nullptr;
+    footerFont_->OnChange = nullptr;
+    titleFont_->Assign(Font());
+    footerFont_->Assign(Font());
+    titleFont_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::TitleFontChanged);
+    footerFont_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::FooterFontChanged);
+    for (int i = 0; columns_ && i < columns_->Count(); ++i) columns_->Items(i)->RefreshDefaultFont();
+    LayoutChanged();
+}
+
+void TCustomDBGridGx::CMParentColorChanged(TMessage& Message) {
+    TCustomGrid::CMParentColorChanged(Message);
+    if (IsDestroying() || !ParentColor()) return;
+    footerColor_ = Color();
+    InvalidateFooter();
+}
+
+void TCustomDBGridGx::Dispatch(TMessage& Message) {
+    if (Message.Msg == WM_DEFERLAYOUTGX) {
+        WMDeferLayout(Message);
+        return;
+    }
+    TCustomGrid::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// The mouse: presses move the current record and column; releases fire the
+// title and cell clicks. Selection by the mouse and dragging come with their own units.
+
+void TCustomDBGridGx::StopTracking() {
+    if (titlePressed_ && pressedCol_ >= 0) InvalidateCell(pressedCol_, 0);
+    titlePressed_ = false;
+    pressedCol_ = -1;
+    if (MouseCapture()) SetMouseCapture(false);
+}
+
+void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbRight) SetMouseCapture(true);
+    pressPoint_ = TPoint(X, Y);
+    if (!AcquireFocus()) return;
+    TGridCoord cell = MouseCoord(X, Y);
+    bool inData = cell.X >= indicatorOffset_ && cell.Y >= titleOffset_ && cell.Y < titleOffset_ + DataRowCount();
+    if (inData && FilterHooks().StopEdit && FilterHooks().Editing && FilterHooks().Editing(this))
+        FilterHooks().StopEdit(this);
+    if ((Shift & ssDouble) && Button == mbLeft) {
+        DblClick();
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (Button == mbLeft && Sizing(X, Y)) {
+        dataLink_->NotifyUpdateData();
+        TCustomGrid::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    bool titleRow = TitlesVisible() && cell.Y == 0;
+    if (titleRow && cell.X >= indicatorOffset_ && !Designing()) {
+        if (dbOptions_.Contains(dgColumnResize) && Button == mbRight) {
+            Button = mbLeft;
+            rightAsLeft_ = true;
+        }
+        TColumnGx* column = columns_->Items(cell.X - indicatorOffset_);
+        bool enabled = column->Title()->TitleButton();
+        if (Button == mbLeft && enabled) CheckTitleButton(cell.X, enabled);
+        if (Button == mbLeft && enabled) {
+            SetMouseCapture(true);
+            titlePressed_ = true;
+            pressedCol_ = cell.X;
+            InvalidateCell(cell.X, 0);
+            TCustomControl::MouseDown(Button, Shift, X, Y);
+            return;
+        }
+    }
+    if (cell.Y >= 0 && cell.Y < titleOffset_) {
+        if (dbOptions_.Contains(dgColumnResize)) {
+            dataLink_->NotifyUpdateData();
+            Canvas()->Pen()->SetColor(static_cast<TColor>(0xC0C0C0));
+            TCustomGrid::MouseDown(Button, Shift, X, Y);
+        } else {
+            TCustomControl::MouseDown(Button, Shift, X, Y);
+        }
+        return;
+    }
+    bool footer = footerRowCount_ >= 1 && cell.Y >= RowCount() - footerRowCount_ - 1;
+    if (cell.X < 0 || cell.Y < 0 || footer || !dataLink_->Active()) {
+        TCustomControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    int oldCol = Col(), oldRow = Row();
+    BeginUpdate();
+    try {
+        dataLink_->NotifyUpdateData();
+        HideEditor();
+        if (cell.Y != Row()) dataLink_->MoveBy(cell.Y - Row());
+        if (cell.X >= indicatorOffset_) MoveCol(cell.X, 0, false);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    bool wasCurrent = cell.X == oldCol && cell.Y == oldRow;
+    if (Button == mbLeft && cell.X >= indicatorOffset_ &&
+        (dbOptions_.Contains(dgAlwaysShowEditor) || wasCurrent))
+        ShowEditor();
+    if (Button == mbRight || cell.X < indicatorOffset_) InvalidateEditor();
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomDBGridGx::MouseMove(TShiftState Shift, int X, int Y) {
+    if (titlePressed_) {
+        if (std::abs(X - pressPoint_.X) > 3 && dbOptions_.Contains(dgColumnResize)) {
+            StopTracking();
+            if (Shift & ssLeft) SetMouseCapture(true);
+            Canvas()->Pen()->SetColor(static_cast<TColor>(0xC0C0C0));
+            TCustomGrid::MouseDown(mbLeft, Shift, pressPoint_.X, pressPoint_.Y);
+        } else {
+            TCustomControl::MouseMove(Shift, X, Y);
+            return;
+        }
+    }
+    TCustomGrid::MouseMove(Shift, X, Y);
+}
+
+void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    TGridState state = GridState();
+    if (titlePressed_ && pressedCol_ >= 0) {
+        TGridCoord cell = MouseCoord(X, Y);
+        bool counts = PtInRect(ClientRect(), TPoint(X, Y)) && TitlesVisible() && cell.Y == 0 && cell.X == pressedCol_;
+        int pressed = pressedCol_;
+        StopTracking();
+        if (counts) {
+            TColumnGx* column = columns_->Items(pressed - indicatorOffset_);
+            TitleBtnClick(pressed, column);
+            if (optionsGx_.Contains(dghAutoSortMarking)) {
+                column->Title()->SetNextSortMarker((Shift & ssCtrl) && optionsGx_.Contains(dghMultiSortMarking));
+                if (!(Shift & ssCtrl)) SortMarkingChanged();
+            }
+        }
+    } else if (rightAsLeft_) {
+        rightAsLeft_ = false;
+        Button = mbLeft;
+        if (MouseCapture()) SetMouseCapture(false);
+    }
+    TCustomGrid::MouseUp(Button, Shift, X, Y);
+    if (state == gsColSizing || state == gsRowSizing || Button != mbLeft) return;
+    TInplaceEdit* editor = InplaceEditor();
+    if (editor && editor->Visible() && PtInRect(editor->BoundsRect(), TPoint(X, Y))) return;
+    TGridCoord cell = MouseCoord(X, Y);
+    if (cell.X < indicatorOffset_ || cell.X >= ColCount() || cell.Y < 0) return;
+    TColumnGx* column = columns_->Items(cell.X - indicatorOffset_);
+    if (cell.Y >= titleOffset_ && cell.Y - titleOffset_ < VisibleDataRowCount()) CellClick(column);
+    else if (cell.Y < titleOffset_) TitleClick(column);
+}
+
+// ---------------------------------------------------------------------------
+// Painting: the cells' own painter comes with the painting unit; until then a
+// cell shows its text on its colour.
+
+void TCustomDBGridGx::Paint() { TCustomGrid::Paint(); }
+
+void TCustomDBGridGx::WriteCellText(TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int DY,
+                                    const AnsiString& Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,
+                                    bool EndEllipsis, int LeftMarg, int RightMarg, bool RightToLeft) {
+    // Right-to-left reading never applies on our locales, so no mirroring is needed.
+    ::WriteCellText(ACanvas, ARect, FillRect, DX, DY, Text, Alignment, Layout, MultiLine, EndEllipsis, LeftMarg,
+                    RightMarg, RightToLeft);
+}
+
+void TCustomDBGridGx::DefaultDrawColumnCell(const TRect& Rect, int, TColumnGx* Column, TGridDrawState) {
+    if (!Column) return;
+    WriteCellText(Canvas(), Rect, true, 2, 2, Column->GetDisplayText(), Column->Alignment(), Column->Layout(),
+                  Column->WordWrap() && multiLineRows_, Column->EndEllipsis(), 0, 0, false);
+}
+
+void TCustomDBGridGx::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
+    TCanvas* c = Canvas();
+    TCellTypeGx type = GetCellType(ACol, ARow);
+    c->Brush()->SetStyle(bsSolid);
+    if (type.Horz == ctIndicator || type.Vert == ctTitle || type.Vert == ctFilter) {
+        c->Brush()->SetColor(FixedColor());
+        c->FillRect(ARect);
+        if (type.Vert == ctTitle && type.Horz == ctData && type.DataCol < columns_->Count()) {
+            TColumnGx* column = columns_->Items(type.DataCol);
+            c->SetFont(column->Title()->Font());
+            WriteCellText(c, ARect, false, 2, 2, column->Title()->Caption(), column->Title()->Alignment(), tlTop,
+                          false, false, 0, 0, false);
+        }
+        return;
+    }
+    if (type.Vert != ctData || type.DataCol >= columns_->Count() || !dataLink_->Active()) {
+        c->Brush()->SetColor(type.Vert == ctFooter ? footerColor_ : Color());
+        c->FillRect(ARect);
+        return;
+    }
+    TColumnGx* column = columns_->Items(type.DataCol);
+    ActivateDrawRow(ARow);
+    try {
+        c->SetFont(column->Font());
+        c->Brush()->SetColor(column->Color());
+        if (dbDefaultDrawing_) DefaultDrawColumnCell(ARect, type.DataCol, column, AState);
+        DrawColumnCell(ARect, type.DataCol, column, AState);
+    } catch (...) {
+        RestoreDrawRow();
+        throw;
+    }
+    RestoreDrawRow();
+}
+
+TGridCoord TCustomDBGridGx::CalcCoordFromPoint(int X, int Y) { return MouseCoord(X, Y); }
