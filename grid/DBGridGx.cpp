@@ -1890,22 +1890,24 @@ void TCustomDBGridGx::Notification(TComponent* AComponent, TOperation Operation)
     for (TDBGridGxScrollBar* bar : {static_cast<TDBGridGxScrollBar*>(horzScrollBar_),
                                     static_cast<TDBGridGxScrollBar*>(vertScrollBar_)})
         if (bar && bar->ExtScrollBar() == AComponent) bar->SetExtScrollBar(nullptr);
-    if (auto* field = dynamic_cast<TField*>(AComponent)) RemoveField(field);
-    if (dynamic_cast<TDataSet*>(AComponent)) QueryRecordAccess();
+    // The component is no longer whole here: it is known by its address only.
+    RemoveField(AComponent);
+    if (dataLink_ && AComponent == static_cast<TComponent*>(dataLink_->DataSet())) QueryRecordAccess();
     if (dataLink_ && AComponent == dataLink_->DataSource()) SetDataSource(nullptr);
 }
 
-void TCustomDBGridGx::RemoveField(TField* Field) {
+void TCustomDBGridGx::RemoveField(TComponent* Field) {
     bool bound = false;
     for (int i = 0; i < columns_->Count(); ++i)
-        if (columns_->Items(i)->field_ == Field) bound = true;
+        if (columns_->Items(i)->field_ && static_cast<TComponent*>(columns_->Items(i)->field_) == Field) bound = true;
     if (!bound) return;
     TDataSet* ds = dataLink_->DataSet();
     bool now = !ds || !ds->ControlsDisabled();
     BeginLayout();
     try {
         for (int i = 0; i < columns_->Count(); ++i)
-            if (columns_->Items(i)->field_ == Field) columns_->Items(i)->SetField(nullptr);
+            if (columns_->Items(i)->field_ && static_cast<TComponent*>(columns_->Items(i)->field_) == Field)
+                columns_->Items(i)->SetField(nullptr);
     } catch (...) {
         if (now) EndLayout();
         else {

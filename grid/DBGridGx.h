@@ -16,6 +16,19 @@
 #include <vector>
 
 #include "data/DbClassInfo.h"
+#include "platform/gui/Grids.h"
+#if __has_include("platform/gui/StdCtrls.h")
+// The standard controls declare the text layout and check-box state types.
+#ifndef TESK_TTEXTLAYOUT_DEFINED
+#define TESK_TTEXTLAYOUT_DEFINED
+#endif
+#ifndef TESK_TTEXTLAYOUT_INFO_DEFINED
+#define TESK_TTEXTLAYOUT_INFO_DEFINED
+#endif
+#ifndef TESK_TCHECKBOXSTATE_DEFINED
+#define TESK_TCHECKBOXSTATE_DEFINED
+#endif
+#endif
 #include "grid/DBGridGxDrawing.h"
 #include "grid/DBSumLst.h"
 #include "grid/ToolCtrlsGx.h"
@@ -390,6 +403,9 @@ public:
     // A column's single Footer.
     static TColumnFooterGx* CreateCol(TColumnGx* Column);
     ~TColumnFooterGx() override;
+    void BeforeDestruction() override;
+    // Frees the footer's aggregate in the grid's sum list.
+    void ReleaseSum();
     void Assign(TPersistent* Source) override;
     TColumnGx* Column() const { return column_; }
 
@@ -558,6 +574,7 @@ public:
 
     explicit TColumnGx(TCollection* Collection);
     ~TColumnGx() override;
+    void BeforeDestruction() override;
     void Assign(TPersistent* Source) override;
     void SetIndex(int Value) override;
 
@@ -1387,7 +1404,7 @@ private:
     void WriteColumns(TWriter& Writer);
     void WMDeferLayout(TMessage& Message);
     void QueryRecordAccess();
-    void RemoveField(TField* Field);
+    void RemoveField(TComponent* Field);
     HDC MeasureDC(bool& Owned);
     void ApplyAutoFit();
     void CalcTitleHeight(HDC DC);

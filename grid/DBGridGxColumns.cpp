@@ -692,12 +692,20 @@ void TColumnFooterGx::Init() {
     if (TCustomDBGridGx* grid = Grid()) grid->InvalidateFooter();
 }
 
+void TColumnFooterGx::BeforeDestruction() {
+    ReleaseSum();
+    TCollectionItem::BeforeDestruction();
+}
+
+void TColumnFooterGx::ReleaseSum() {
+    if (!sumItem_) return;
+    TDBSum* sum = sumItem_;
+    sumItem_ = nullptr;
+    TCustomDBGridGx* grid = Grid();
+    if (grid && grid->SumList()) FreeObject(sum);
+}
+
 TColumnFooterGx::~TColumnFooterGx() {
-    if (sumItem_) {
-        TCustomDBGridGx* grid = Grid();
-        if (grid && grid->SumList()) FreeObject(sumItem_);
-        sumItem_ = nullptr;
-    }
     delete font_;
     if (TCustomDBGridGx* grid = Grid()) grid->InvalidateFooter();
 }
@@ -1011,6 +1019,13 @@ TColumnGx::TColumnGx(TCollection* Collection) : TCollectionItem(Collection) {
     if (grid) grid->EndLayout();
 }
 
+void TColumnGx::BeforeDestruction() {
+    // The footers' aggregates go while the column still knows its grid.
+    footer_->ReleaseSum();
+    for (int i = 0; i < footers_->Count(); ++i) footers_->Items(i)->ReleaseSum();
+    TCollectionItem::BeforeDestruction();
+}
+
 TColumnGx::~TColumnGx() {
     if (imageList_) imageList_->UnRegisterChanges(imageLink_);
     delete imageLink_;
@@ -1123,7 +1138,7 @@ void TColumnGx::SetFieldName(const AnsiString& Value) {
         TDataSet* ds = GridDataSet();
         if (ds && (ds->Active() || !ds->DefaultFields())) found = ds->FindField(Value);
     }
-    fieldName_ = Value;
+    fieldName_ = found ? found->FieldName() : Value;
     SetField(found);
     initWidth_ = Width();
     Changed(false);
@@ -2015,7 +2030,7 @@ void TDBGridColumnsGx::ReleaseFilterValueLists() {
 
 void TDBGridColumnsGx::Update(TCollectionItem* Item) {
     TCustomDBGridGx* grid = grid_;
-    if (!grid || grid->Loading()) return;
+    if (!grid || grid->Loading() || grid->IsDestroying()) return;
     if (auto* column = dynamic_cast<TColumnGx*>(Item)) {
         int raw = grid->DataToRawColumn(column->Index());
         grid->InvalidateCol(raw);

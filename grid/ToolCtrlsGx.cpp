@@ -1100,7 +1100,8 @@ TESK_PUBLISHED(TSpecRowGx) {
     Property("Font", &T::Font, &T::SetFont).Stored(&T::IsFontStored);
     Property("ShortCut", TypeInfoTShortCut(), &T::ShortCut, &T::SetShortCut).Default(32814);
     Property("ShowIfNotInKeyList", &T::ShowIfNotInKeyList, &T::SetShowIfNotInKeyList).Default(true);
-    Property("Value", &T::Value, &T::SetValue);
+    // Null, the default, is not written.
+    Property("Value", &T::Value, &T::SetValue).Stored([](const TSpecRowGx& Row) { return !VarIsNull(Row.Value()); });
     Property("Visible", &T::Visible, &T::SetVisible).Default(false);
 }
 

@@ -127,10 +127,21 @@ void TInplaceEdit::Change() {
 bool TInplaceEdit::EditCanModify() { return !readOnly_ && (!grid_ || grid_->CanEditModify()); }
 
 int TInplaceEdit::TextX(int Index) {
+    // Measured apart from the window, whose context is only taken while painting.
     TRect r = EditRect();
-    TCanvas* c = Canvas();
-    c->SetFont(Font());
-    return r.Left + 2 - scroll_ + c->TextWidth(text_.substr(0, static_cast<size_t>(std::clamp(Index, 0, static_cast<int>(text_.size())))));
+    AnsiString head = text_.substr(0, static_cast<size_t>(std::clamp(Index, 0, static_cast<int>(text_.size()))));
+    HDC dc = CreateScreenDC();
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    TSize size;
+    GetTextExtentPoint32(dc, head.c_str(), static_cast<int>(head.size()), &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return r.Left + 2 - scroll_ + size.cx;
+}
+
+void TInplaceEdit::DestroyWnd() {
+    if (auto* canvas = dynamic_cast<TControlCanvas*>(Canvas())) canvas->FreeHandle();
+    TCustomControl::DestroyWnd();
 }
 
 int TInplaceEdit::CharFromX(int X) {
@@ -503,6 +514,12 @@ void TCustomGrid::CreateParams(TCreateParams& Params) {
 void TCustomGrid::CreateWnd() {
     TCustomControl::CreateWnd();
     UpdateScrollRange();
+}
+
+void TCustomGrid::DestroyWnd() {
+    // A context taken for drawing outside a paint goes before its window.
+    if (auto* canvas = dynamic_cast<TControlCanvas*>(Canvas())) canvas->FreeHandle();
+    TCustomControl::DestroyWnd();
 }
 
 void TCustomGrid::Notification(TComponent* AComponent, TOperation Operation) {
@@ -1422,6 +1439,8 @@ void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo) {
     }
     c->Pen()->SetMode(oldMode);
     c->Pen()->SetStyle(psSolid);
+    // The window's context is not kept past the line.
+    if (auto* canvas = dynamic_cast<TControlCanvas*>(c)) canvas->FreeHandle();
 }
 
 void TCustomGrid::DrawMove() {

@@ -13,6 +13,10 @@
 #include <vector>
 
 #include "platform/gui/Controls.h"
+#if __has_include("platform/gui/StdCtrls.h")
+#include "platform/gui/StdCtrls.h"  // TScrollStyle
+#define TESK_TSCROLLSTYLE_DEFINED
+#endif
 
 // A small set of enumeration values, bit n standing for value n.
 template <class E>
@@ -83,7 +87,11 @@ enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = TEnumSet<TGridDrawStateItem>;
 
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
+#ifndef TESK_TSCROLLSTYLE_DEFINED
+#define TESK_TSCROLLSTYLE_DEFINED
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+TESK_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
+#endif
 enum TGridOption {
     goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected, goRowSizing,
     goColSizing, goRowMoving, goColMoving, goEditing, goTabs, goRowSelect, goAlwaysShowEditor, goThumbTracking
@@ -92,7 +100,6 @@ using TGridOptions = TEnumSet<TGridOption>;
 
 TESK_ENUM_INFO(TGridDrawStateItem, gdSelected, gdFocused, gdFixed)
 TESK_SET_INFO(TGridDrawState, TGridDrawStateItem)
-TESK_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
 TESK_ENUM_INFO(TGridOption, goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
                goDrawFocusSelected, goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing, goTabs,
                goRowSelect, goAlwaysShowEditor, goThumbTracking)
@@ -174,6 +181,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    void DestroyWnd() override;
     void Paint() override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
@@ -344,6 +352,7 @@ protected:
 
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    void DestroyWnd() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
