@@ -115,6 +115,44 @@ TEST_F(GridEvents, SelectedRowsAreDeletedFromTheLastToTheFirst) {
     EXPECT_FALSE(query->Locate("ID", Variant(3), {}));
 }
 
+TEST_F(GridEvents, AFailingDeleteLeavesTheDataSetsControlsEnabled) {
+    struct TRefuse {
+        int Calls = 0;
+        void BeforeDelete(TDataSet*) {
+            if (++Calls == 2) throw EDatabaseError("refused");
+        }
+    } refuse;
+    query->BeforeDelete = TDataSetNotifyEvent(&refuse, &TRefuse::BeforeDelete);
+    TBookmarkListGx* rows = grid->SelectedRows();
+    for (int id : {3, 7, 9}) {
+        ASSERT_TRUE(query->Locate("ID", Variant(id), {}));
+        rows->SetCurrentRowSelected(true);
+    }
+    EXPECT_THROW(rows->Delete(), EDatabaseError);
+    EXPECT_FALSE(query->ControlsDisabled());
+    EXPECT_EQ(rows->Count(), 2);  // the last one went, the refused one and the first stay
+    query->BeforeDelete = nullptr;
+}
+
+TEST_F(GridEvents, TextTypedIntoTheEditorReachesTheFieldWhenTheRecordIsPosted) {
+    grid->SetFocus();
+    TPoint p = CellCenter(grid, 1, grid->TitleOffset() + 1);
+    Click(grid, p.X, p.Y);
+    Click(grid, p.X, p.Y);  // a second click on the current cell edits it
+    TInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->Visible());
+    EXPECT_EQ(editor->Text(), "Planet 2");
+    editor->Perform(WM_KEYDOWN, VK_RIGHT, 0);
+    for (char ch : std::string(" b")) editor->Perform(WM_CHAR, static_cast<unsigned char>(ch), 0);
+    EXPECT_EQ(query->State(), dsEdit);
+    query->Post();
+    EXPECT_EQ(Current(), "Planet 2 b");
+    // A read-only grid does not edit.
+    grid->SetReadOnly(true);
+    EXPECT_FALSE(grid->CanEditModify());
+}
+
 // The database-group chooser: a flat, row-selecting grid whose columns share
 // the width, and whose current row is the data set's current record.
 TEST_F(GridEvents, TheChooserConfigurationWorksOnTheGrid) {
