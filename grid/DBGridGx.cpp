@@ -1867,6 +1867,18 @@ void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
     TWinControl::KeyDown(Key, Shift);
 }
 
+bool TCustomDBGridGx::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+    if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
+    if (dataLink_->Active() && !DirectRecordAccess()) dataLink_->MoveBy(1);
+    return true;
+}
+
+bool TCustomDBGridGx::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+    if (TCustomControl::DoMouseWheelUp(Shift, MousePos)) return true;
+    if (dataLink_->Active() && !DirectRecordAccess()) dataLink_->MoveBy(-1);
+    return true;
+}
+
 void TCustomDBGridGx::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomGrid::Notification(AComponent, Operation);
     if (Operation != opRemove || IsDestroying()) return;

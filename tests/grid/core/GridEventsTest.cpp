@@ -73,6 +73,15 @@ TEST_F(GridEvents, DoubleClicksFireOnDblClick) {
     EXPECT_EQ(Current(), "Planet 2");
 }
 
+TEST_F(GridEvents, TheWheelMovesTheRecordOneAtATime) {
+    grid->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
+    grid->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
+    EXPECT_EQ(Current(), "Planet 3");
+    EXPECT_EQ(grid->Row(), grid->TitleOffset() + 2);
+    grid->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(20, 20));
+    EXPECT_EQ(Current(), "Planet 2");
+}
+
 TEST_F(GridEvents, SelectedRowsKeepBookmarkOrder) {
     TBookmarkListGx* rows = grid->SelectedRows();
     EXPECT_EQ(rows->Count(), 0);
