@@ -376,6 +376,45 @@ TEST_F(GridLayout, DeferredLayoutIsPostedOnceAndRunsFromTheQueue) {
     EXPECT_EQ(queued(), 0);
 }
 
+TEST_F(GridLayout, TheVerticalBarShowsTheRecordNumber) {
+    TDBGridGx* g = MakeGrid();
+    g->SetDataSource(source);
+    auto bar = [&] {
+        SCROLLINFO si;
+        si.fMask = SIF_ALL;
+        GetScrollInfo(g->Handle(), SB_VERT, &si);
+        return si;
+    };
+    EXPECT_FALSE(IsScrollBarVisible(g->Handle(), SB_VERT));  // nothing to scroll while inactive
+    Open();
+    SCROLLINFO si = bar();
+    int page = g->VisibleDataRowCount();
+    EXPECT_EQ(si.nMin, 1);
+    EXPECT_EQ(static_cast<int>(si.nPage), page);
+    EXPECT_EQ(si.nMax, 40 + page - 1);
+    EXPECT_EQ(si.nPos, 1);
+    EXPECT_TRUE(IsScrollBarVisible(g->Handle(), SB_VERT));
+    query->MoveBy(9);
+    EXPECT_EQ(bar().nPos, 10);
+    // A line down lands on the record just below the last row.
+    int firstShown = 10 - g->DataLink()->ActiveRecord();
+    int below = firstShown + g->DataLink()->RecordCount();
+    g->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(Current(), "Planet " + std::to_string(below));
+    EXPECT_EQ(g->Row(), g->RowCount() - 1);
+    g->Perform(WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(Current(), "Planet 1");
+    g->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(Current(), "Planet 40");
+    // Hidden on request, shown disabled when everything fits.
+    g->VertScrollBar()->SetVisible(false);
+    EXPECT_FALSE(IsScrollBarVisible(g->Handle(), SB_VERT));
+    g->VertScrollBar()->SetVisibleMode(sbAlwaysShowGx);
+    query->Close();
+    EXPECT_TRUE(IsScrollBarVisible(g->Handle(), SB_VERT));
+    EXPECT_FALSE(IsScrollBarEnabled(g->Handle(), SB_VERT));
+}
+
 TEST_F(GridLayout, ClosingTheDataSetGoesBackToOneEmptyRow) {
     TDBGridGx* g = MakeGrid();
     g->SetDataSource(source);
