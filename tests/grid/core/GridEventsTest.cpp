@@ -1,5 +1,7 @@
 // What the grid's owners rely on: clicks on titles and cells, double clicks,
 // the selected rows, and the database-group chooser built on the grid.
+#include <set>
+
 #include "tests/grid/core/GridCoreSupport.h"
 
 using namespace gridtest;
@@ -71,6 +73,26 @@ TEST_F(GridEvents, DoubleClicksFireOnDblClick) {
     Release(grid, p.X, p.Y);
     EXPECT_EQ(std::count(log.begin(), log.end(), "double"), 1);
     EXPECT_EQ(Current(), "Planet 2");
+}
+
+TEST_F(GridEvents, PaintingVisitsEveryDataCellOnItsRecord) {
+    struct TSeen {
+        std::multiset<std::string> Cells;
+        TCustomDBGridGx* Grid = nullptr;
+        void Draw(TObject*, const TRect&, int DataCol, TColumnGx* Column, TGridDrawState) {
+            Cells.insert(std::to_string(DataCol) + ":" + std::string(Column->GetDisplayText()));
+        }
+    } seen;
+    grid->OnDrawColumnCell = TDrawColumnCellEventGx(&seen, &TSeen::Draw);
+    query->MoveBy(3);
+    Application->ProcessMessages();
+    seen.Cells.clear();
+    grid->Repaint();
+    int rows = grid->DataLink()->RecordCount();
+    EXPECT_EQ(seen.Cells.size(), static_cast<size_t>(3 * rows));
+    EXPECT_EQ(seen.Cells.count("0:Planet 1"), 1u);
+    EXPECT_EQ(seen.Cells.count("2:" + std::to_string(rows * 1000)), 1u);
+    EXPECT_EQ(Current(), "Planet 4");  // painting leaves the current record
 }
 
 TEST_F(GridEvents, TheWheelMovesTheRecordOneAtATime) {
