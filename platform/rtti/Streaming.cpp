@@ -633,7 +633,11 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
             TComponent* owner = Root->Owner();
             for (int i = 1; owner && owner->FindComponent(unique) && owner->FindComponent(unique) != Root; ++i)
                 unique = name + "_" + std::to_string(i);
-            Root->SetName(unique);
+            try {
+                Root->SetName(unique);
+            } catch (const Exception& e) {
+                Error(e.Message());  // a name the stream should not hold
+            }
         }
         loaded_.push_back(Root);
         ReadComponentData(Root);

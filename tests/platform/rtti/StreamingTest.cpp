@@ -238,6 +238,7 @@ TEST(Streaming, DamagedStreamsRaiseReadErrors) {
         {"unknown handler", col(Str("OnClick") + Ident("NoSuchHandler")), "NoSuchHandler"},
         {"unknown colour name", col(Str("Title.Font.Color") + Ident("clPlaid")), "clPlaid"},
         {"identifier for a plain integer", col(Str("Width") + Ident("clBlack")), "clBlack"},
+        {"root name that is no identifier", "TPF0" + Str("TTestWrapper") + Str("no name") + End + End, "no name"},
     };
     for (const Case& k : cases) {
         TTestWrapper w(nullptr);
