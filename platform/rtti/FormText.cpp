@@ -77,6 +77,8 @@ private:
             while (IsIdentChar(Peek()) || (Peek() == '.' && IsIdentStart(Peek(1)))) ++pos_;
             tok_.kind = Token::Ident;
             tok_.text = AnsiString(text_.substr(start, pos_ - start));
+            // The stream keeps names and identifiers in short strings.
+            if (tok_.text.size() > 255) Error("Identifier too long");
         } else if (IsDigit(c) || c == '$' || (c == '-' && (IsDigit(Peek(1)) || Peek(1) == '$'))) {
             LexNumber();
         } else if (c == '\'' || c == '#') {

@@ -132,6 +132,8 @@ TEST(FormText, FailuresNameTheCauseAndLine) {
         {"huge number", "object f: TTestForm\n  Tag = 99999999999999999999\nend", {"Number too large"}},
         {"text after end", "object f: TTestForm\nend\nend", {"(3)"}},
         {"deep nesting", "object f: TTestForm\n  Tag = " + std::string(100000, '(') + "\nend", {"nested too deep"}},
+        {"identifier too long", "object f: TTestForm\n  Caption = " + std::string(256, 'x') + "\nend",
+         {"Identifier too long", "(2)"}},
     };
     for (const Case& k : cases) {
         gLoadedLog.clear();
