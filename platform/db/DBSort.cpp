@@ -62,7 +62,9 @@ std::vector<TDbSortKey> ParseSortText(const AnsiString& text) {
 }
 
 void SortRows(std::vector<uint32_t>& rows, const std::vector<TDbSortKey>& keys, TDbRowSource& source) {
-    if (keys.empty() || rows.size() < 2) return;
+    // The names are checked even when there is nothing to order, so that a
+    // bad sort fails where it is set and not once rows arrive.
+    if (keys.empty()) return;
     struct Column {
         TDbKind kind;
         bool descending;
@@ -87,6 +89,7 @@ void SortRows(std::vector<uint32_t>& rows, const std::vector<TDbSortKey>& keys, 
         }
         columns.push_back(std::move(col));
     }
+    if (rows.size() < 2) return;
     std::vector<uint32_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {

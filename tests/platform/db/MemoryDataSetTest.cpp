@@ -123,4 +123,18 @@ TEST_F(MemoryDataSetTest, ReadOnlyFieldsAndValidationRefuseWrites) {
     EXPECT_EQ(name->AsString(), "good");
 }
 
+TEST_F(MemoryDataSetTest, SortNamingAnUnknownFieldFailsTheOpenAlsoWithoutRows) {
+    // An empty data set must not take the sort and fail only once rows arrive.
+    ds->Close();
+    ds->SetSort("GroupName, Nope");
+    EXPECT_THROW(ds->Open(), EDatabaseError);
+    EXPECT_FALSE(ds->Active());
+    ds->SetSort("GroupUser DESC");
+    ds->Open();
+    Add("Main", "a");
+    Add("Test", "b");
+    ds->Refresh();
+    EXPECT_EQ(Column(ds, "GroupName"), (std::vector<std::string>{"Test", "Main"}));
+}
+
 }  // namespace
