@@ -736,6 +736,10 @@ void TCustomDBGridGx::EndLayout() {
     }
     --layoutLock_;
     EndUpdate();
+    if (layoutLock_ == 0 && resizePending_) {
+        resizePending_ = false;
+        UpdateLayoutAfterResize();
+    }
 }
 
 bool TCustomDBGridGx::AcquireLayoutLock() {
@@ -1983,9 +1987,13 @@ void TCustomDBGridGx::ChangeScale(int M, int D) {
 void TCustomDBGridGx::WMSize(TMessage& Message) {
     TCustomGrid::WMSize(Message);
     if (IsDestroying()) return;
-    if (layoutLock_ > 0) {
-        resizePending_ = true;
-    } else if (autoFitColWidths_ && !Designing()) {
+    if (layoutLock_ > 0) resizePending_ = true;
+    else UpdateLayoutAfterResize();
+    UpdateHorzScrollBar();
+}
+
+void TCustomDBGridGx::UpdateLayoutAfterResize() {
+    if (autoFitColWidths_ && !Designing()) {
         LayoutChanged();
         InvalidateEditor();
     } else {
@@ -1993,7 +2001,6 @@ void TCustomDBGridGx::WMSize(TMessage& Message) {
         UpdateScrollBar();
         if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
     }
-    UpdateHorzScrollBar();
 }
 
 void TCustomDBGridGx::WMVScroll(TMessage& Message) {

@@ -1334,6 +1334,8 @@ public:
     virtual void SetColumnAttributes();
     void ShowEditor() override;
     virtual void UpdateActive();
+    // A resize that came during a layout, handled once the layout is done.
+    virtual void UpdateLayoutAfterResize();
     virtual void UpdateRowCount();
     virtual void UpdateScrollBar();
     virtual void UpdateHorzScrollBar();
@@ -1409,7 +1411,6 @@ private:
     void RemoveField(TComponent* Field);
     HDC MeasureDC(bool& Owned);
     void ApplyAutoFit();
-    void CalcTitleHeight(HDC DC);
     int FixedLineWidth() const;
 
     TDBGridGxAllowedOperations allowedOperations_ = kAllAllowedOperationsGx;
