@@ -2,6 +2,8 @@
 // footers, the grid-wide defaults, and the column collection.
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 #include "grid/DBGridGx.h"
 #include "platform/gui/Forms.h"
@@ -16,10 +18,18 @@ struct TFontMeasure {
     int ZeroWidth = 0;
 };
 
+// Widths are asked for often (every layout, every width check); the metrics of
+// a font description never change, so they are kept.
 TFontMeasure MeasureFont(TCustomDBGridGx* Grid, TFont* Font) {
+    (void)Grid;
+    static std::unordered_map<std::string, TFontMeasure> cache;
+    std::string key = std::string(Font->Name()) + "|" + std::to_string(Font->Height()) + "|" +
+                      std::to_string(Font->Style().Bits) + "|" + std::to_string(Font->Charset()) + "|" +
+                      std::to_string(Font->Pitch()) + "|" + std::to_string(Font->Orientation());
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
     TFontMeasure m;
     HDC dc = CreateScreenDC();
-    (void)Grid;
     HGDIOBJ old = SelectObject(dc, Font->Handle());
     GetTextMetrics(dc, &m.Metrics);
     TSize size;
@@ -27,6 +37,7 @@ TFontMeasure MeasureFont(TCustomDBGridGx* Grid, TFont* Font) {
     m.ZeroWidth = size.cx;
     SelectObject(dc, old);
     DeleteDC(dc);
+    cache.emplace(key, m);
     return m;
 }
 
