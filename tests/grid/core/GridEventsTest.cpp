@@ -95,6 +95,32 @@ TEST_F(GridEvents, PaintingVisitsEveryDataCellOnItsRecord) {
     EXPECT_EQ(Current(), "Planet 4");  // painting leaves the current record
 }
 
+TEST_F(GridEvents, SizingAndMovingTitlesChangeTheColumns) {
+    TColumnGx* name = grid->Columns()->Items(0);
+    int edge = grid->CellRect(1, 0).Right;
+    int width = name->Width();
+    Press(grid, edge, 5);
+    grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge + 25, 5));
+    Release(grid, edge + 25, 5);
+    EXPECT_EQ(name->Width(), width + 25);
+    EXPECT_TRUE(name->IsAssigned(TColumnGx::cvWidth));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "title Name"), 0);  // sizing is no click
+
+    struct TMoves {
+        std::vector<std::pair<int, int>> Seen;
+        void Moved(TObject*, int From, int To) { Seen.emplace_back(From, To); }
+    } moves;
+    grid->OnColumnMoved = TMovedEventGx(&moves, &TMoves::Moved);
+    TPoint from = CellCenter(grid, 1, 0), to = CellCenter(grid, 3, 0);
+    Press(grid, from.X, from.Y);
+    grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.X + 10, from.Y));
+    grid->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.X, to.Y));
+    Release(grid, to.X, to.Y);
+    EXPECT_EQ(ColumnNames(grid->Columns()), (std::vector<std::string>{"Galaxy", "Metal", "Name"}));
+    EXPECT_EQ(moves.Seen, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(grid->ColWidths(3), width + 25);
+}
+
 TEST_F(GridEvents, TheWheelMovesTheRecordOneAtATime) {
     grid->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
     grid->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
