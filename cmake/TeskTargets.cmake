@@ -127,6 +127,9 @@ function(tesk_fuzz_targets)
     if(n STREQUAL "xml")
       # The XML document needs no Qt: its units are compiled into the target.
       target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/storage/StSimpleXml.cpp ${CMAKE_SOURCE_DIR}/storage/StUtils.cpp)
+    elseif(n STREQUAL "component_stream")
+      # Streams are read into the streaming tests' class tree.
+      target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/tests/platform/rtti/StreamClasses.cpp)
     endif()
     target_link_libraries(fuzz_${n} PRIVATE tesk_text)
     target_link_options(fuzz_${n} PRIVATE -fsanitize=fuzzer)
