@@ -1457,6 +1457,8 @@ const QImage& PaintWindowPixels(HWND Wnd) {
 
 void SetWindowDCsReleaseHook(void (*Hook)(HWND Wnd)) { ReleaseDCsHook() = Hook; }
 
+void ReleaseWindowDCs(HWND Wnd) { EndWindowDCs(Wnd); }
+
 // ---------------------------------------------------------------- native focus
 
 void SetNativeFocus(HWND Wnd) {

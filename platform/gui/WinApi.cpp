@@ -246,6 +246,9 @@ BOOL DestroyWindow(HWND Wnd) {
         SendMessage(Wnd, WM_CAPTURECHANGED, 0, 0);
     }
     SendMessage(Wnd, WM_DESTROY, 0, 0);
+    // Canvases that still hold a context of this window give it back now,
+    // while the window's painter still exists.
+    ReleaseWindowDCs(Wnd);
     rec = HandleRecord(Wnd);
     if (!rec) return 1;
     rec->Destroyed = true;

@@ -119,6 +119,8 @@ UINT ClassifyButtonPress(HWND Wnd, int Button, TPoint ScreenPos, DWORD Time);
 void ResetDoubleClickTracking();
 // A repaint of the whole client area of a window and its children.
 void RepaintNow(HWND Wnd);
+// Gives back every context GetDC handed out for the window (canvases first).
+void ReleaseWindowDCs(HWND Wnd);
 void RegisterLiveHandle(HWND Wnd);
 void ChildWindows(HWND Parent, std::vector<HWND>& Out);
 HWND NextActivationCandidate(HWND Except);

@@ -134,3 +134,26 @@ TEST_F(Painting, ScrollingMovesThePixelsAndLeavesTheUncoveredStripToPaint) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control that draws outside a paint, so its canvas keeps a window context.
+class TOutsidePainter : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    void DrawNow() { Canvas()->FillRect(TRect(0, 0, 5, 5)); }
+    void DropHandle() { DestroyHandle(); }
+};
+
+using WindowContexts = WindowTest;
+
+TEST_F(WindowContexts, DestroyingTheWindowGivesBackACanvasContextHeldOutsidePaint) {
+    auto* c = Add<TOutsidePainter>("Outside", 0, 0, 20, 20);
+    c->DrawNow();
+    c->DropHandle();  // the window goes while the canvas still holds its context
+    EXPECT_FALSE(c->HandleAllocated());
+    c->DrawNow();     // a new window and a new context
+    FreeObject(c);    // and the canvas lets go of that one cleanly
+}
+
+}  // namespace
