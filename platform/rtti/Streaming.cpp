@@ -387,6 +387,12 @@ TValueType TReader::NextValue() {
     return t;
 }
 
+bool TReader::EndOfList() {
+    uint8_t b = ReadByte();
+    stream_->Seek(-1, soCurrent);
+    return b == vaNull;
+}
+
 void TReader::CheckValue(TValueType Value) {
     if (ReadValue() != Value) Error("Invalid property value");
 }
@@ -675,7 +681,8 @@ void TReader::ReadComponentData(TComponent* Component) {
 
 TComponent* TReader::ReadChildComponent(TComponent* Parent) {
     propertyStart_ = stream_->Position();
-    uint8_t prefix = static_cast<uint8_t>(NextValue());
+    uint8_t prefix = ReadByte();  // a flags byte, or the length of the class name
+    stream_->Seek(-1, soCurrent);
     if ((prefix & 0xF0) == 0xF0) {
         // Flags of inherited forms and child positions: read past them.
         ReadByte();

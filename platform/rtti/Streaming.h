@@ -125,7 +125,9 @@ public:
     TValueType ReadValue();
     TValueType NextValue();
     void CheckValue(TValueType Value);
-    bool EndOfList() { return NextValue() == vaNull; }
+    // Peeks at the next byte: a property or class name starts with its length,
+    // which is not a value tag.
+    bool EndOfList();
     void ReadListBegin() { CheckValue(vaList); }
     void ReadListEnd() { CheckValue(vaNull); }
     bool ReadBoolean();
