@@ -414,8 +414,12 @@ public:
     void RecreateWnd();
     bool Showing() const { return showing_; }
 
-    int ControlCount() const { return static_cast<int>(controls_.size()); }
-    TControl* Controls(int Index) const { return controls_.at(static_cast<size_t>(Index)); }
+    // Every child: the graphic controls first, then the windowed ones.
+    int ControlCount() const { return static_cast<int>(controls_.size() + winControls_.size()); }
+    TControl* Controls(int Index) const {
+        size_t i = static_cast<size_t>(Index);
+        return i < controls_.size() ? controls_.at(i) : winControls_.at(i - controls_.size());
+    }
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
     bool ContainsControl(TControl* Control);

@@ -210,6 +210,14 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
     TWinControl::CreateWnd();
+    // The client size a form was given is the area below its menu bar: the
+    // window grows by the bar.
+    if (menu_ && !IsIconic(Handle())) {
+        TRect client;
+        ::GetClientRect(Handle(), &client);
+        int bar = height_ - client.Bottom;
+        if (bar > 0) SetBounds(left_, top_, width_, height_ + bar);
+    }
     if (TWndHandle* rec = HandleRecord(Handle())) {
         bool sizeable = borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin;
         rec->FixedSize = !sizeable;
