@@ -1,0 +1,106 @@
+// Shortcuts before the focused control, dialog keys, and the page control
+// telling the user's page changes from the program's.
+#include "tests/platform/gui/controls/ControlsTestForm.h"
+
+namespace {
+
+TEST_F(ControlsFormTest, ShortcutsRunTheirActionBeforeTheFocusedEditSeesTheKey) {
+    form->edtName->SetFocus();
+    ASSERT_TRUE(form->edtName->Focused());
+    struct Case {
+        WORD key;
+        TShiftState shift;
+        bool clearEnabled;
+        const char* ran;  // nullptr: nothing ran
+    } cases[] = {
+        {'R', ssCtrl, true, "actRunExecute"},       // the action's shortcut
+        {'L', ssCtrl, true, "actClearExecute"},     // another action of the list
+        {VK_DELETE, ssCtrl, true, "actClearExecute"},  // a secondary shortcut
+        {VK_F1, 0, true, "mAboutClick"},            // a shortcut of a menu item alone
+        {'L', ssCtrl, false, nullptr},              // disabled: the key is taken, nothing runs
+    };
+    for (const Case& c : cases) {
+        form->Log.clear();
+        form->ClearEnabled = c.clearEnabled;
+        SimulateKey(form->edtName->Handle(), c.key, c.shift);
+        if (c.ran) {
+            ASSERT_EQ(form->Log.size(), 1u) << c.key;
+            EXPECT_EQ(form->Log[0], c.ran);
+        } else {
+            EXPECT_TRUE(form->Log.empty()) << form->Log[0];
+        }
+        // The edit never got the key: its text is untouched.
+        EXPECT_EQ(form->edtName->Text(), "Alpha Centauri");
+    }
+}
+
+TEST_F(ControlsFormTest, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
+    form->edtName->SetFocus();
+    SimulateKey(form->edtName->Handle(), VK_RETURN);
+    EXPECT_EQ(form->Count("actRunExecute"), 1);
+    SimulateKey(form->edtName->Handle(), VK_ESCAPE);
+    EXPECT_EQ(form->ModalResult(), mrCancel);
+    // With another button focused, Enter belongs to that one.
+    form->SetModalResult(mrNone);
+    form->btnClose->SetFocus();
+    SimulateKey(form->btnClose->Handle(), VK_RETURN);
+    EXPECT_EQ(form->Count("actRunExecute"), 1);
+}
+
+TEST_F(ControlsFormTest, PageControlChangeFiresForTheUserAndNotForCode) {
+    TPageControl* pc = form->pcMain;
+    form->Log.clear();
+
+    // A click on the second tab.
+    TRect tab = pc->TabRect(1);
+    ResetDoubleClick();
+    SimulateClick(pc->Handle(), (tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2);
+    EXPECT_EQ(pc->ActivePage(), form->tsDetails);
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"tsDetailsShow", "pcMainChange:tsDetails"}));
+
+    // The program goes back: the page shows, no change is reported.
+    form->Log.clear();
+    pc->SetActivePageIndex(0);
+    EXPECT_EQ(pc->ActivePage(), form->tsGeneral);
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"tsGeneralShow"}));
+    pc->SetActivePage(form->tsDetails);
+    EXPECT_EQ(form->Count("pcMainChange:tsDetails"), 0);
+
+    // Ctrl+Tab from a control on a page is the user's choice too.
+    pc->SetActivePage(form->tsGeneral);
+    form->edtName->SetFocus();
+    form->Log.clear();
+    SimulateKey(form->edtName->Handle(), VK_TAB, ssCtrl);
+    EXPECT_EQ(pc->ActivePage(), form->tsDetails);
+    EXPECT_EQ(form->Count("pcMainChange:tsDetails"), 1);
+
+    // OnChanging may refuse the user's choice.
+    struct TRefuse {
+        void Changing(TObject*, bool& Allow) { Allow = false; }
+    } refuse;
+    pc->OnChanging = MakeEvent(&refuse, &TRefuse::Changing);
+    form->Log.clear();
+    tab = pc->TabRect(0);
+    ResetDoubleClick();
+    SimulateClick(pc->Handle(), (tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2);
+    EXPECT_EQ(pc->ActivePage(), form->tsDetails);
+    EXPECT_TRUE(form->Log.empty());
+}
+
+TEST_F(ControlsFormTest, HiddenPageShowsWhenItsFormDoes) {
+    TfrmControlsTest* other = CreateForm<TfrmControlsTest>(nullptr);
+    other->pcMain->SetActivePage(other->tsDetails);
+    EXPECT_EQ(other->Count("tsDetailsShow"), 0);  // the form is not on the screen yet
+    other->Show();
+    EXPECT_EQ(other->Count("tsDetailsShow"), 1);
+    EXPECT_EQ(other->Count("tsGeneralShow"), 0);
+    FreeObject(other);
+}
+
+TEST_F(ControlsFormTest, AcceleratorOfALabelFocusesItsControl) {
+    form->memNotes->SetFocus();
+    SimulateKey(form->memNotes->Handle(), 'N', ssAlt);
+    EXPECT_TRUE(form->edtName->Focused());
+}
+
+}  // namespace
