@@ -4,14 +4,13 @@
 // those rows to another master, or cancel.
 //
 // The guards talk to the dialog through IMasterDeleteDialog, made by the
-// factory below; the program uses TfmMasterDelete, tests install a scripted
-// stand-in.
+// factory below: TfmMasterDelete unless a test installs a scripted stand-in.
 #include <functional>
 #include <memory>
 
-#include "platform/classes/Classes.h"
-
-class TStrings;
+#include "platform/gui/ActnList.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 
 class IMasterDeleteDialog {
 public:
@@ -39,3 +38,31 @@ void SetMasterDeleteDialogFactory(TMasterDeleteDialogFactory Factory);
 // An entry's ID as the list keeps it, and back.
 inline TObject* MasterIDObject(int ID) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(ID)); }
 inline int MasterIDOf(TObject* Object) { return static_cast<int>(reinterpret_cast<intptr_t>(Object)); }
+
+// "Delete or redirect ?": the explanation, the list of candidates and the
+// buttons Cancel, Delete and Redirect. Delete closes with OK and leaves
+// TargetID as the caller set it (-1); Redirect takes the selected entry's ID
+// into TargetID and closes with OK, and is enabled only while an entry is
+// selected.
+class TfmMasterDelete : public TForm {
+    TESK_CLASS(TfmMasterDelete, TForm)
+public:
+    explicit TfmMasterDelete(TComponent* AOwner);
+
+    int TargetID = -1;
+
+    TLabel* Label1 = nullptr;
+    TListBox* lstMasters = nullptr;
+    TButton* btnCancel = nullptr;
+    TButton* btnDelete = nullptr;
+    TButton* btnRedirect = nullptr;
+    TActionList* alMasterDelete = nullptr;
+    TAction* actCancel = nullptr;
+    TAction* actDeleteChildren = nullptr;
+    TAction* actRedirectChildren = nullptr;
+
+    void actCancelExecute(TObject* Sender);
+    void actDeleteChildrenExecute(TObject* Sender);
+    void actRedirectChildrenExecute(TObject* Sender);
+    void actRedirectChildrenUpdate(TObject* Sender);
+};

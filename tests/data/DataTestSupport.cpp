@@ -1,5 +1,7 @@
 #include "tests/data/DataTestSupport.h"
 
+#include "platform/gui/InputSimulation.h"
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -179,6 +181,10 @@ FixedClock::FixedClock() {
 FixedClock::~FixedClock() { SetClock(nullptr); }
 
 TDateTime FixedClock::Time() { return EncodeDate(2024, 3, 8) + (14 * 3600 + 5 * 60 + 9) / 86400.0; }
+
+void ClickCentre(TWinControl* Control) {
+    SimulateClick(Control->Handle(), Control->Width() / 2, Control->Height() / 2);
+}
 
 ScriptedDialogs::ScriptedDialogs() : service_(std::make_shared<TScriptedDialogService>()) {
     SetDialogService(service_);

@@ -4,12 +4,14 @@
 // through the C API, and the data module with a scripted dialog service.
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "data/uDatamodule.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 
 namespace datatest {
@@ -89,6 +91,40 @@ public:
 private:
     std::shared_ptr<TScriptedDialogService> service_;
 };
+
+// Drives a modal form of class Form from the application's idle time: one
+// step per idle pass; once the steps are used up a form still open is closed
+// with mrAbort, so a test never waits for a user.
+template <class Form>
+class ModalDriver {
+public:
+    using Step = std::function<void(Form*)>;
+    explicit ModalDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
+        Application->OnIdle = MakeEvent(this, &ModalDriver::Idle);
+    }
+    ~ModalDriver() { Application->OnIdle = nullptr; }
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    size_t StepsRun() const { return next_; }
+
+private:
+    void Idle(TObject*, bool& Done) {
+        Done = false;
+        Form* form = nullptr;
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* f = dynamic_cast<Form*>(Screen->Forms(i)); f && f->Modal()) form = f;
+        if (!form) return;
+        if (next_ < steps_.size())
+            steps_[next_++](form);
+        else
+            form->SetModalResult(mrAbort);
+    }
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+};
+
+// A left click in the middle of a control.
+void ClickCentre(TWinControl* Control);
 
 // The data module, freed the framework way.
 struct DataModuleDeleter {

@@ -1,0 +1,27 @@
+#pragma once
+// TfrmSelectDB: the database-group chooser. On show it reads the groups of
+// "Tesk.ini" into the data module's viewGroup and makes the active group the
+// current row (the last group stays current when the active one is not
+// listed); OK and Cancel close it. The caller reads GroupName, GroupUser and
+// GroupPath of viewGroup's current row after OK and closes viewGroup.
+//
+// The list itself, grdSelectDB (a TDBGridGx on dsGroup with the columns
+// GroupName 90, GroupUser 70 and GroupPath 150 wide), belongs in the free area
+// above the buttons of TfrmSelectDB.form; the grid library builds on this one,
+// so the definition names it only once the program links the two together.
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+
+class TfrmSelectDB : public TForm {
+    TESK_CLASS(TfrmSelectDB, TForm)
+public:
+    explicit TfrmSelectDB(TComponent* AOwner);
+
+    // The main window's active group, set by the caller before showing.
+    AnsiString ActiveGroup;
+
+    TButton* btnOk = nullptr;
+    TButton* btnCancel = nullptr;
+
+    void FormShow(TObject* Sender);
+};
