@@ -3,7 +3,8 @@
 // database file and the data sets that the windows bind to (all described by
 // its form definition, TdmMain.form), opens a file, checks and upgrades its
 // schema version, and compacts the file after every disconnect once a file
-// has been opened.
+// has been opened. It finds, creates and renames single rows for the imports,
+// writes the alliance and player pages' edits and guards their deletes.
 #include <array>
 
 #include "data/DbClassInfo.h"
