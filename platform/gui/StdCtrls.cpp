@@ -1656,6 +1656,11 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
 int TCustomComboBox::ItemIndex() { return static_cast<TComboNative*>(native_)->Combo()->currentIndex(); }
 
 void TCustomComboBox::SetItemIndex(int Value) {
+    if (InState(csLoading)) {
+        // A definition may name the choice before the items: it is made once all is read.
+        loadedIndex_ = Value;
+        return;
+    }
     QComboBox* combo = static_cast<TComboNative*>(native_)->Combo();
     if (Value < -1 || Value >= combo->count()) Value = -1;
     QSignalBlocker block(combo);
@@ -1761,6 +1766,12 @@ void TCustomComboBox::CloseUp() {
 }
 
 void TCustomComboBox::UpdateNativeLook() { TWidgetControl::UpdateNativeLook(); }
+
+void TCustomComboBox::Loaded() {
+    TWidgetControl::Loaded();
+    if (loadedIndex_ >= 0) SetItemIndex(loadedIndex_);
+    loadedIndex_ = -1;
+}
 
 void TCustomComboBox::Dispatch(TMessage& Message) { TWidgetControl::Dispatch(Message); }
 

@@ -476,6 +476,7 @@ public:
     TMeasureItemEvent OnMeasureItem;
 
     void Dispatch(TMessage& Message) override;
+    void Loaded() override;
 
 protected:
     virtual void Change();
@@ -496,6 +497,7 @@ private:
     int itemHeight_ = 16;
     TEditCharCase charCase_ = ecNormal;
     int maxLength_ = 0;
+    int loadedIndex_ = -1;  // an ItemIndex read before the items
 };
 
 class TComboBox : public TCustomComboBox {

@@ -130,6 +130,34 @@ TEST(Splitter, DraggingResizesTheControlBesideIt) {
     FreeObject(form);
 }
 
+TEST(Image, PictureIsPlacedAtItsSizeCentredOrScaled) {
+    auto* image = new TImage(nullptr);
+    image->SetBounds(0, 0, 100, 50);
+    TBitmap bitmap;
+    bitmap.SetSize(40, 20);
+    image->Picture()->SetGraphic(&bitmap);
+    struct Case {
+        bool center, stretch, proportional;
+        TRect dest;
+    } cases[] = {
+        {false, false, false, TRect(0, 0, 40, 20)},
+        {true, false, false, TRect(30, 15, 70, 35)},
+        {false, true, false, TRect(0, 0, 100, 50)},
+        {true, true, true, TRect(0, 0, 100, 50)},  // 2:1 fills 100 x 50 exactly
+    };
+    for (const Case& c : cases) {
+        image->SetCenter(c.center);
+        image->SetStretch(c.stretch);
+        image->SetProportional(c.proportional);
+        EXPECT_EQ(image->DestRect(), c.dest);
+    }
+    bitmap.SetSize(200, 50);
+    image->Picture()->SetGraphic(&bitmap);
+    image->SetStretch(false);
+    EXPECT_EQ(image->DestRect(), TRect(0, 12, 100, 37));  // shrunk to fit, centred
+    FreeObject(image);
+}
+
 class NavigatorTest : public ControlsFormTest {
 protected:
     void SetUp() override {

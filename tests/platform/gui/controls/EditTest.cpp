@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/gui/Clipboard.h"
+#include "platform/gui/Mask.h"
 #include "tests/platform/gui/controls/ControlsTestForm.h"
 
 namespace {
@@ -185,6 +186,27 @@ TEST_F(EditTest, TabLeavesTheMemoUnlessItWantsTabs) {
     SimulateKey(memo->Handle(), VK_TAB);
     EXPECT_TRUE(memo->Focused());
     EXPECT_EQ(memo->Lines()->Strings(0), "\tFirst line of the notes");
+}
+
+TEST_F(EditTest, FormattingRectangleLeavesRoomAndMaskEditResetsToTheTextItWasEnteredWith) {
+    // Room on the right for buttons drawn over the edit.
+    TRect rect(2, 1, edit->ClientWidth() - 20, edit->ClientHeight() - 1);
+    edit->Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&rect));
+    TRect back;
+    edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(back, rect);
+
+    auto* mask = new TMaskEdit(form);
+    mask->SetParent(form->tsGeneral);
+    mask->SetBounds(8, 300, 100, 21);
+    mask->SetEditText("100");
+    EXPECT_FALSE(mask->IsMasked());
+    mask->SetFocus();
+    SimulateTyping(mask->Handle(), "7");
+    EXPECT_EQ(mask->Text(), "7");  // entered with the keyboard: all selected, then replaced
+    mask->Reset();
+    EXPECT_EQ(mask->EditText(), "100");
+    EXPECT_FALSE(mask->Modified());
 }
 
 TEST_F(EditTest, EditMessagesWorkBeforeTheWindowExists) {

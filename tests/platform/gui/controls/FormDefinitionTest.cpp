@@ -45,6 +45,7 @@ TEST_F(ControlsFormTest, DefinitionBuildsTheTreeWithParentsAndBoundHandlers) {
     EXPECT_EQ(form->memNotes->PopupMenu(), form->popNotes);
     EXPECT_EQ(form->cmbKind->Items()->Count(), 3);
     EXPECT_EQ(form->cmbKind->Style(), csDropDownList);
+    EXPECT_EQ(form->cmbKind->Text(), "Planet");  // the choice was read before the items
     EXPECT_EQ(form->grpRating->ItemIndex(), 1);
     EXPECT_EQ(form->grpRating->ButtonCount(), 4);
     EXPECT_TRUE(form->cbxKeep->Checked());

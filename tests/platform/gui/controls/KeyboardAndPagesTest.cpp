@@ -97,10 +97,17 @@ TEST_F(ControlsFormTest, HiddenPageShowsWhenItsFormDoes) {
     FreeObject(other);
 }
 
-TEST_F(ControlsFormTest, AcceleratorOfALabelFocusesItsControl) {
+TEST_F(ControlsFormTest, AcceleratorsOfLabelsButtonsAndTabsAct) {
     form->memNotes->SetFocus();
     SimulateKey(form->memNotes->Handle(), 'N', ssAlt);
     EXPECT_TRUE(form->edtName->Focused());
+    form->Log.clear();
+    SimulateKey(form->edtName->Handle(), 'R', ssAlt);  // "&Run report"
+    EXPECT_EQ(form->Log, (std::vector<std::string>{"actRunExecute"}));
+    form->Log.clear();
+    SimulateKey(form->edtName->Handle(), 'D', ssAlt);  // the "&Details" tab
+    EXPECT_EQ(form->pcMain->ActivePage(), form->tsDetails);
+    EXPECT_EQ(form->Count("pcMainChange:tsDetails"), 1);
 }
 
 }  // namespace
