@@ -28,11 +28,6 @@ TDBGridGxUnitSettings& Settings() {
     return settings;
 }
 
-TDBGridGxStyle*& SharedStyleRef() {
-    static TDBGridGxStyle* style = nullptr;
-    return style;
-}
-
 TColCellParamsGx*& SharedParamsRef() {
     static TColCellParamsGx* params = nullptr;
     return params;
@@ -72,7 +67,7 @@ void DBGridGxInitialize() {
     TDBGridGxUnitSettings& s = Settings();
     // The property interceptors are registered by the interceptor unit when a
     // property-storage component exists; none does here.
-    SharedStyleRef() = new TDBGridGxStyle;
+    RecreateDBGridGxDefaultStyle();
     const struct {
         const char* Name;
         TCursor Id;
@@ -84,8 +79,7 @@ void DBGridGxInitialize() {
         HCURSOR cursor = LoadCursor(nullptr, c.Name);
         if (!cursor) {
             --UnitUsers();
-            delete SharedStyleRef();
-            SharedStyleRef() = nullptr;
+            FreeDBGridGxDefaultStyle();
             throw EOutOfResources("Cannot load cursor resource");
         }
         if (Screen) Screen->SetCursors(c.Id, cursor);
@@ -108,18 +102,12 @@ void DBGridGxFinalize() {
     if (UnitUsers() == 0 || --UnitUsers() > 0) return;
     delete SharedParamsRef();
     SharedParamsRef() = nullptr;
-    delete SharedStyleRef();
-    SharedStyleRef() = nullptr;
+    FreeDBGridGxDefaultStyle();
 }
 
 const TDBGridGxUnitSettings& DBGridGxSettings() { return Settings(); }
 
 TColCellParamsGx* SharedColCellParams() { return SharedParamsRef(); }
-
-TDBGridGxStyle* SharedDBGridGxStyle() {
-    if (!SharedStyleRef()) SharedStyleRef() = new TDBGridGxStyle;
-    return SharedStyleRef();
-}
 
 // ---------------------------------------------------------------------------
 // Settings objects
@@ -317,8 +305,8 @@ TESK_PUBLISHED(TDBGridGx) {
 
 TCustomDBGridGx::TCustomDBGridGx(TComponent* AOwner) : TCustomGrid(AOwner) {
     DBGridGxInitialize();
-    style_ = SharedDBGridGxStyle();
-    style_->RegisterGrid(this);
+    style_ = DBGridGxDefaultStyle();
+    if (style_) style_->AddGrid(this, TNotifyEvent(this, &TCustomDBGridGx::StyleFreed));
     indicatorOffset_ = 1;
     dbOptions_ = kDefaultDBGridOptions;
     titleOffset_ = 1;
@@ -344,6 +332,7 @@ TCustomDBGridGx::TCustomDBGridGx(TComponent* AOwner) : TCustomGrid(AOwner) {
     dbDefaultDrawing_ = true;
     selectedRows_ = new TBookmarkListGx(this);
     HideEditor();
+    titleRoot_ = new THeadTreeNode("Root", 10, 0);
     vTitleMargin_ = 10;
     useMultiTitle_ = false;
     rowSizingAllowed_ = false;
@@ -379,7 +368,7 @@ void TCustomDBGridGx::BeforeDestruction() {
 
 TCustomDBGridGx::~TCustomDBGridGx() {
     destroying_ = true;
-    if (style_) style_->UnregisterGrid(this);
+    if (style_) style_->RemoveGrid(this);
     style_ = nullptr;
     delete colCellParams_;
     colCellParams_ = nullptr;
@@ -671,13 +660,16 @@ void TCustomDBGridGx::SetDefaultDrawing(bool Value) {
 }
 
 void TCustomDBGridGx::SetStyle(TDBGridGxStyle* Value) {
-    if (!Value) Value = SharedDBGridGxStyle();
+    if (!Value) Value = DBGridGxDefaultStyle();
     if (Value == style_) return;
-    if (style_) style_->UnregisterGrid(this);
+    if (style_) style_->RemoveGrid(this);
     style_ = Value;
-    style_->RegisterGrid(this);
+    if (style_) style_->AddGrid(this, TNotifyEvent(this, &TCustomDBGridGx::StyleFreed));
     LayoutChanged();
 }
+
+// The style went away: the grid's own colour rules apply from now on.
+void TCustomDBGridGx::StyleFreed(TObject*) { style_ = nullptr; }
 
 void TCustomDBGridGx::TitleFontChanged(TObject*) {
     if (!Loading()) SetParentFont(false);
@@ -939,37 +931,6 @@ void TCustomDBGridGx::InternalLayout() {
     UpdateActive();
     Invalidate();
     if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
-}
-
-int TCustomDBGridGx::MeasureMultiTitleHeight(HDC DC) {
-    // One title level: each visible column's caption wrapped to its width.
-    int line = dbOptions_.Contains(dgColLines) ? GridLineWidth() : 0;
-    int tree = 0;
-    for (int i = 0; i < columns_->Count(); ++i) {
-        TColumnGx* c = columns_->Items(i);
-        if (!c->Visible()) continue;
-        int width = c->Width();
-        int h = 0;
-        if (width >= 1) {
-            TColumnTitleGx* title = c->Title();
-            AnsiString text = title->Caption();
-            const AnsiString caption = text.empty() ? AnsiString(1, ' ') : text;
-            HGDIOBJ old = SelectObject(DC, title->Font()->Handle());
-            if (title->Orientation() == tohVertical) {
-                TSize size;
-                GetTextExtentPoint32(DC, caption.c_str(), static_cast<int>(caption.size()), &size);
-                h = size.cx + 6;
-            } else {
-                TRect r(0, 0, std::max(0, width - 4 - line), 0);
-                h = DrawText(DC, caption.c_str(), static_cast<int>(caption.size()), &r,
-                             DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS) +
-                    vTitleMargin_;
-            }
-            SelectObject(DC, old);
-        }
-        tree = std::max(tree, h);
-    }
-    return tree - (optionsGx_.Contains(dghFixed3D) ? 1 : 3);
 }
 
 void TCustomDBGridGx::ApplyAutoFit() {
@@ -2207,60 +2168,6 @@ void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     TColumnGx* column = columns_->Items(cell.X - indicatorOffset_);
     if (cell.Y >= titleOffset_ && cell.Y - titleOffset_ < VisibleDataRowCount()) CellClick(column);
     else if (cell.Y < titleOffset_) TitleClick(column);
-}
-
-// ---------------------------------------------------------------------------
-// Painting: the cells' own painter comes with the painting unit; until then a
-// cell shows its text on its colour.
-
-void TCustomDBGridGx::Paint() { TCustomGrid::Paint(); }
-
-void TCustomDBGridGx::WriteCellText(TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int DY,
-                                    const AnsiString& Text, TAlignment Alignment, TTextLayout Layout, bool MultiLine,
-                                    bool EndEllipsis, int LeftMarg, int RightMarg, bool RightToLeft) {
-    // Right-to-left reading never applies on our locales, so no mirroring is needed.
-    ::WriteCellText(ACanvas, ARect, FillRect, DX, DY, Text, Alignment, Layout, MultiLine, EndEllipsis, LeftMarg,
-                    RightMarg, RightToLeft);
-}
-
-void TCustomDBGridGx::DefaultDrawColumnCell(const TRect& Rect, int, TColumnGx* Column, TGridDrawState) {
-    if (!Column) return;
-    WriteCellText(Canvas(), Rect, true, 2, 2, Column->GetDisplayText(), Column->Alignment(), Column->Layout(),
-                  Column->WordWrap() && multiLineRows_, Column->EndEllipsis(), 0, 0, false);
-}
-
-void TCustomDBGridGx::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
-    TCanvas* c = Canvas();
-    TCellTypeGx type = GetCellType(ACol, ARow);
-    c->Brush()->SetStyle(bsSolid);
-    if (type.Horz == ctIndicator || type.Vert == ctTitle || type.Vert == ctFilter) {
-        c->Brush()->SetColor(FixedColor());
-        c->FillRect(ARect);
-        if (type.Vert == ctTitle && type.Horz == ctData && type.DataCol < columns_->Count()) {
-            TColumnGx* column = columns_->Items(type.DataCol);
-            c->SetFont(column->Title()->Font());
-            WriteCellText(c, ARect, false, 2, 2, column->Title()->Caption(), column->Title()->Alignment(), tlTop,
-                          false, false, 0, 0, false);
-        }
-        return;
-    }
-    if (type.Vert != ctData || type.DataCol >= columns_->Count() || !dataLink_->Active()) {
-        c->Brush()->SetColor(type.Vert == ctFooter ? footerColor_ : Color());
-        c->FillRect(ARect);
-        return;
-    }
-    TColumnGx* column = columns_->Items(type.DataCol);
-    ActivateDrawRow(ARow);
-    try {
-        c->SetFont(column->Font());
-        c->Brush()->SetColor(column->Color());
-        if (dbDefaultDrawing_) DefaultDrawColumnCell(ARect, type.DataCol, column, AState);
-        DrawColumnCell(ARect, type.DataCol, column, AState);
-    } catch (...) {
-        RestoreDrawRow();
-        throw;
-    }
-    RestoreDrawRow();
 }
 
 TGridCoord TCustomDBGridGx::CalcCoordFromPoint(int X, int Y) { return MouseCoord(X, Y); }

@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/DbClassInfo.h"
+#include "platform/db/DbClassInfo.h"
 #include "platform/gui/Grids.h"
 #if __has_include("platform/gui/StdCtrls.h")
 // The standard controls declare the text layout and check-box state types.
@@ -30,6 +30,8 @@
 #endif
 #endif
 #include "grid/DBGridGxDrawing.h"
+#include "grid/DBGridGxStyle.h"
+#include "grid/DBGridGxTitles.h"
 #include "grid/DBSumLst.h"
 #include "grid/ToolCtrlsGx.h"
 #include "platform/classes/Strings.h"
@@ -995,26 +997,6 @@ const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks();
 using TShowGridFindDialogProc = void (*)(TCustomDBGridGx* Grid, const AnsiString& Text, TStrings* Columns, bool Modal);
 extern TShowGridFindDialogProc ShowGridFindDialogHook;
 
-// The look that grids share. Every grid registers with one style (the shared
-// one unless given another); a change of the style lays out its grids again.
-// The selection colours and focus drawing come with the painting unit.
-class TDBGridGxStyle : public TObject {
-public:
-    TDBGridGxStyle() = default;
-    ~TDBGridGxStyle() override;
-    const char* ClassName() const override { return "TDBGridGxStyle"; }
-    void RegisterGrid(TCustomDBGridGx* Grid);
-    void UnregisterGrid(TCustomDBGridGx* Grid);
-    int GridCount() const { return static_cast<int>(grids_.size()); }
-    TCustomDBGridGx* Grids(int Index) const { return grids_.at(static_cast<size_t>(Index)); }
-    // Tells every registered grid that the style changed.
-    virtual void Changed();
-
-private:
-    std::vector<TCustomDBGridGx*> grids_;
-};
-// The style every grid uses unless given another.
-TDBGridGxStyle* SharedDBGridGxStyle();
 
 // ---------------------------------------------------------------------------
 // Selected rows and the selection
@@ -1357,6 +1339,40 @@ public:
     virtual void SortMarkingChanged();
     void UpdateSortMarkedColumns();
 
+    // ---- painting
+    // The colours of a selected or highlighted data cell, and of other cells; true when highlighted.
+    virtual bool GetDataCellColors(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
+                                   const AnsiString& Text);
+    virtual bool GetHighlightColors(int ACol, int ARow, TFont* AFont, TColor& AColor, bool Selected,
+                                    TGridDrawState State, const TCellTypeGx& CellType);
+    virtual bool NeedsBufferedPaint();
+    // The flat grid's sunken window border.
+    virtual void DrawBorder();
+    virtual void DrawDataCellBackground(int DataCol, int DataRow, const TRect& ARect, TGridDrawState AState);
+    // Title-area cells that are not column captions: the indicator's and the filter row's.
+    virtual void DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState,
+                               const TCellTypeGx& CellType, bool& Highlighted);
+    // The text of footer row Row under Column.
+    virtual AnsiString GetFooterValue(int Row, TColumnGx* Column);
+    // Rows of a tree-shaped data set (none of ours offers them).
+    virtual bool TreeViewActive();
+    int GetTreeIndent();
+    // Fixed cells drawn with the desktop theme (never: themes are off).
+    bool ThemedFixedCells() const;
+    THeadTreeNode* TitleTreeRoot() const { return titleRoot_; }
+    // Column Index's leaf of the title tree, nullptr when the tree has none for it.
+    THeadTreeNode* TitleLeaf(int Index) const;
+    // While locked, Paint draws nothing.
+    void LockPaint() { ++paintLock_; }
+    void UnlockPaint() { --paintLock_; }
+    bool BufferedPaint() const { return bufferedPaint_; }
+    // The grid row whose indicator last showed the current record.
+    int IndicatorRow() const { return indicatorRow_; }
+    // The incremental search in progress, shown over the current cell.
+    bool IncSearchActive() const { return incSearching_; }
+    const AnsiString& IncSearchText() const { return incSearchText_; }
+    void SetIncSearch(bool Active, const AnsiString& Text);
+    void WMPaint(TMessage& Message) override;
     void Dispatch(TMessage& Message) override;
     void Paint() override;
     void ChangeScale(int M, int D) override;
@@ -1385,9 +1401,10 @@ protected:
     void CMParentFontChanged(TMessage& Message) override;
     void CMParentColorChanged(TMessage& Message) override;
     void InternalLayout();
-    // The title row's height for multi-level titles: the title painting unit's
-    // title tree replaces this measurement of one title level.
+    // Rebuilds the title tree from the captions and answers the title row's height.
     virtual int MeasureMultiTitleHeight(HDC DC);
+    // Fires OnGetCellParams.
+    virtual void GetCellParams(TColumnGx* Column, TFont* AFont, TColor& Background, TGridDrawState State);
     void StopTracking();
     bool InUpdateRowCount() const { return inUpdateRowCount_; }
 
@@ -1397,6 +1414,7 @@ private:
     friend class TDBGridColumnsGx;
     friend class TBookmarkListGx;
     friend class TDBGridGxSelection;
+    friend struct TDBGridGxPainter;
 
     void TitleFontChanged(TObject* Sender);
     void FooterFontChanged(TObject* Sender);
@@ -1404,6 +1422,7 @@ private:
     void SumListRecalcAll(TObject* Sender);
     void SumListAfterRecalcAll(TObject* Sender);
     void SumListChanged(TObject* Sender);
+    void StyleFreed(TObject* Sender);
     void ReadColumns(TReader& Reader);
     void WriteColumns(TWriter& Writer);
     void WMDeferLayout(TMessage& Message);
@@ -1488,6 +1507,13 @@ private:
     int lastVisibleMode_ = -1;
     SCROLLINFO lastScrollInfo_;
     bool scrollInfoSet_ = false;
+    THeadTreeNode* titleRoot_ = nullptr;
+    std::vector<THeadTreeNode*> titleLeaves_;
+    int paintLock_ = 0;
+    bool bufferedPaint_ = false;
+    int indicatorRow_ = -1;
+    bool incSearching_ = false;
+    AnsiString incSearchText_;
 };
 
 class TDBGridGx : public TCustomDBGridGx {

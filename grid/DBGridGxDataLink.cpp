@@ -335,20 +335,3 @@ void TDBGridGxSelection::SelectionChanged() {
     if (grid_->OnSelectionChanged) grid_->OnSelectionChanged(grid_);
 }
 
-// ---------------------------------------------------------------------------
-// TDBGridGxStyle
-
-TDBGridGxStyle::~TDBGridGxStyle() = default;
-
-void TDBGridGxStyle::RegisterGrid(TCustomDBGridGx* Grid) {
-    if (std::find(grids_.begin(), grids_.end(), Grid) == grids_.end()) grids_.push_back(Grid);
-}
-
-void TDBGridGxStyle::UnregisterGrid(TCustomDBGridGx* Grid) {
-    grids_.erase(std::remove(grids_.begin(), grids_.end(), Grid), grids_.end());
-}
-
-void TDBGridGxStyle::Changed() {
-    std::vector<TCustomDBGridGx*> grids = grids_;
-    for (TCustomDBGridGx* grid : grids) grid->LayoutChanged();
-}

@@ -41,8 +41,8 @@ bool DarkSelection(const THighlightCellInfoGx& Cell) {
     return Cell.IndicatorColumn ? !Cell.RowAfterData : Cell.TitleArea;
 }
 
-TDBGridGxColorStyle*& SharedStyle() {
-    static TDBGridGxColorStyle* style = nullptr;
+TDBGridGxStyle*& SharedStyle() {
+    static TDBGridGxStyle* style = nullptr;
     return style;
 }
 bool& SharedStyleFreed() {
@@ -90,14 +90,14 @@ bool DefaultHighlightColorsGx(const THighlightCellInfoGx& Cell, TFont* AFont, TC
 }
 
 // ---------------------------------------------------------------------------
-// TDBGridGxColorStyle
+// TDBGridGxStyle
 
-TDBGridGxColorStyle::TDBGridGxColorStyle() {
+TDBGridGxStyle::TDBGridGxStyle() {
     UpdateColorDepth();
-    handle_ = AllocateHWnd(TWndMethod(this, &TDBGridGxColorStyle::WndProc));
+    handle_ = AllocateHWnd(TWndMethod(this, &TDBGridGxStyle::WndProc));
 }
 
-TDBGridGxColorStyle::~TDBGridGxColorStyle() {
+TDBGridGxStyle::~TDBGridGxStyle() {
     // Grids left attached fall back on their own rules.
     std::vector<TAttached> grids;
     grids.swap(grids_);
@@ -106,21 +106,21 @@ TDBGridGxColorStyle::~TDBGridGxColorStyle() {
     if (handle_) DeallocateHWnd(handle_);
 }
 
-void TDBGridGxColorStyle::AddGrid(TCustomDBGridGx* Grid, TNotifyEvent Detached) {
+void TDBGridGxStyle::AddGrid(TCustomDBGridGx* Grid, TNotifyEvent Detached) {
     if (!Grid || HasGrid(Grid)) return;
     grids_.push_back({Grid, Detached});
 }
 
-void TDBGridGxColorStyle::RemoveGrid(TCustomDBGridGx* Grid) {
+void TDBGridGxStyle::RemoveGrid(TCustomDBGridGx* Grid) {
     grids_.erase(std::remove_if(grids_.begin(), grids_.end(), [&](const TAttached& a) { return a.Grid == Grid; }),
                  grids_.end());
 }
 
-bool TDBGridGxColorStyle::HasGrid(TCustomDBGridGx* Grid) const {
+bool TDBGridGxStyle::HasGrid(TCustomDBGridGx* Grid) const {
     return std::any_of(grids_.begin(), grids_.end(), [&](const TAttached& a) { return a.Grid == Grid; });
 }
 
-bool TDBGridGxColorStyle::GetCellColors(TCustomDBGridGx*, const TDataCellColorInfoGx& Cell, TFont* AFont,
+bool TDBGridGxStyle::GetCellColors(TCustomDBGridGx*, const TDataCellColorInfoGx& Cell, TFont* AFont,
                                    TColor& AColor) {
     bool focusHighlight = false;
     if (!DataCellHighlighted(Cell, focusHighlight)) return false;
@@ -142,7 +142,7 @@ bool TDBGridGxColorStyle::GetCellColors(TCustomDBGridGx*, const TDataCellColorIn
     return true;
 }
 
-bool TDBGridGxColorStyle::GetHighlightColors(TCustomDBGridGx*, const THighlightCellInfoGx& Cell, TFont* AFont,
+bool TDBGridGxStyle::GetHighlightColors(TCustomDBGridGx*, const THighlightCellInfoGx& Cell, TFont* AFont,
                                         TColor& AColor) {
     if (!Cell.Selected) return false;
     if (DarkSelection(Cell)) {
@@ -163,14 +163,14 @@ bool TDBGridGxColorStyle::GetHighlightColors(TCustomDBGridGx*, const THighlightC
     return true;
 }
 
-void TDBGridGxColorStyle::WndProc(TMessage& Message) {
+void TDBGridGxStyle::WndProc(TMessage& Message) {
     if (Message.Msg == WM_SYSCOLORCHANGE)
         UpdateColorDepth();
     else
         Message.Result = DefWindowProc(handle_, Message.Msg, Message.WParam, Message.LParam);
 }
 
-void TDBGridGxColorStyle::UpdateColorDepth() {
+void TDBGridGxStyle::UpdateColorDepth() {
     HDC dc = CreateScreenDC();
     colorCount_ = GetDeviceCaps(dc, NUMCOLORS);
     DeleteDC(dc);
@@ -179,13 +179,13 @@ void TDBGridGxColorStyle::UpdateColorDepth() {
 // ---------------------------------------------------------------------------
 // The shared style
 
-TDBGridGxColorStyle* DBGridGxDefaultStyle() {
-    if (!SharedStyle() && !SharedStyleFreed()) SharedStyle() = new TDBGridGxColorStyle();
+TDBGridGxStyle* DBGridGxDefaultStyle() {
+    if (!SharedStyle() && !SharedStyleFreed()) SharedStyle() = new TDBGridGxStyle();
     return SharedStyle();
 }
 
 void FreeDBGridGxDefaultStyle() {
-    TDBGridGxColorStyle* style = SharedStyle();
+    TDBGridGxStyle* style = SharedStyle();
     SharedStyle() = nullptr;
     SharedStyleFreed() = true;
     delete style;

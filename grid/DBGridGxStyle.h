@@ -59,11 +59,11 @@ struct THighlightCellInfoGx {
 bool DefaultDataCellColorsGx(const TDataCellColorInfoGx& Cell, TFont* AFont, TColor& AColor);
 bool DefaultHighlightColorsGx(const THighlightCellInfoGx& Cell, TFont* AFont, TColor& AColor);
 
-class TDBGridGxColorStyle : public TPersistent {
+class TDBGridGxStyle : public TPersistent {
 public:
-    TDBGridGxColorStyle();
-    ~TDBGridGxColorStyle() override;
-    const char* ClassName() const override { return "TDBGridGxColorStyle"; }
+    TDBGridGxStyle();
+    ~TDBGridGxStyle() override;
+    const char* ClassName() const override { return "TDBGridGxStyle"; }
 
     // Attaches a grid once; Detached is called when the style goes while the grid is attached.
     void AddGrid(TCustomDBGridGx* Grid, TNotifyEvent Detached = nullptr);
@@ -107,7 +107,7 @@ private:
 };
 
 // The style every grid attaches to; made on first use, nil once freed.
-TDBGridGxColorStyle* DBGridGxDefaultStyle();
+TDBGridGxStyle* DBGridGxDefaultStyle();
 // Frees the shared style (at the end of the program), detaching its grids.
 void FreeDBGridGxDefaultStyle();
 // Makes a new shared style after it was freed (tests).

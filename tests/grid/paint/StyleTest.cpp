@@ -82,7 +82,7 @@ protected:
         EXPECT_EQ(color, c.Color);
         EXPECT_EQ(font.Color(), c.FontColor);
     }
-    TDBGridGxColorStyle style;
+    TDBGridGxStyle style;
 };
 
 TEST_F(GridStyleRules, DataCells) {
@@ -178,7 +178,7 @@ TEST_F(GridStyleRules, OtherCells) {
 }
 
 TEST(GridStyleObject, ColourDepthFollowsSystemColourChanges) {
-    TDBGridGxColorStyle style;
+    TDBGridGxStyle style;
     EXPECT_TRUE(style.BlendColors());
     EXPECT_TRUE(style.DrawFocusRect());
     EXPECT_EQ(style.ColorCount(), -1);
@@ -199,7 +199,7 @@ TEST(GridStyleObject, GridsAttachOnceAndAreDetachedWhenTheStyleGoes) {
     FakeGrid a, b;
     auto* ga = reinterpret_cast<TCustomDBGridGx*>(&a);
     auto* gb = reinterpret_cast<TCustomDBGridGx*>(&b);
-    auto style = std::make_unique<TDBGridGxColorStyle>();
+    auto style = std::make_unique<TDBGridGxStyle>();
     style->AddGrid(ga, TNotifyEvent(&a, &FakeGrid::StyleGone));
     style->AddGrid(ga, TNotifyEvent(&a, &FakeGrid::StyleGone));
     style->AddGrid(gb, TNotifyEvent(&b, &FakeGrid::StyleGone));
@@ -212,7 +212,8 @@ TEST(GridStyleObject, GridsAttachOnceAndAreDetachedWhenTheStyleGoes) {
 }
 
 TEST(GridStyleObject, SharedStyleIsNilOnceFreed) {
-    TDBGridGxColorStyle* shared = DBGridGxDefaultStyle();
+    RecreateDBGridGxDefaultStyle();
+    TDBGridGxStyle* shared = DBGridGxDefaultStyle();
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(DBGridGxDefaultStyle(), shared);
     FreeDBGridGxDefaultStyle();
