@@ -1,0 +1,185 @@
+// Painting a full-screen grid (1920 x 1080, 30 columns) over 100,000 records,
+// then scrolling one page and painting again, against filling the same cells
+// with text through QPainter directly, in the same run. The ratio is printed
+// at the end.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "grid/DBGridGx.h"
+#include "platform/db/StMemoryDataset.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Platform.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kColumns = 30;
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+AnsiString CellText(int Record, int Column) {
+    if (Column % 3 == 1) return "Planet " + std::to_string(Record) + "-" + std::to_string(Column);
+    return std::to_string(Record * 37 + Column * 1001);
+}
+
+// Counts the data cells a frame paints.
+struct TCellCounter : TObject {
+    int Cells = 0;
+    void Drawn(TObject*, const TRect&, int, TColumnGx*, TGridDrawState) { ++Cells; }
+};
+
+// One form with the grid over the records, made once.
+struct TGridBench {
+    TForm* Form = nullptr;
+    TStMemoryData* Data = nullptr;
+    TDataSource* Source = nullptr;
+    TDBGridGx* Grid = nullptr;
+    TBitmap* Target = nullptr;
+
+    TGridBench() {
+        Form = CreateForm<TForm>(nullptr);
+        Form->SetBounds(0, 0, kWidth + 40, kHeight + 60);
+        Data = new TStMemoryData(Form);
+        for (int c = 0; c < kColumns; ++c)
+            Data->FieldDefs()->Add("F" + std::to_string(c), c % 3 == 1 ? ftString : ftInteger, 24);
+        Data->Open();
+        std::vector<TField*> fields;
+        for (int c = 0; c < kColumns; ++c) fields.push_back(Data->Fields()->Fields(c));
+        Data->DisableControls();
+        for (int r = 1; r <= kRows; ++r) {
+            Data->Append();
+            for (int c = 0; c < kColumns; ++c) {
+                if (c % 3 == 1)
+                    fields[static_cast<size_t>(c)]->SetAsString(CellText(r, c));
+                else
+                    fields[static_cast<size_t>(c)]->SetAsInteger(r * 37 + c * 1001);
+            }
+            Data->Post();
+        }
+        Data->First();
+        Data->EnableControls();
+        Source = new TDataSource(Form);
+        Source->SetDataSet(Data);
+        Grid = new TDBGridGx(Form);
+        Grid->SetParent(Form);
+        Grid->SetBorderStyle(bsNone);
+        Grid->SetBounds(0, 0, kWidth, kHeight);
+        Form->Show();
+        Grid->SetDataSource(Source);
+        // All 30 columns on the screen.
+        for (int c = 0; c < Grid->Columns()->Count(); ++c) Grid->Columns()->Items(c)->SetWidth(62);
+        Target = new TBitmap();
+        Target->SetSize(kWidth, kHeight);
+    }
+    void Frame() { Grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(Target->Canvas()->Handle()), 0); }
+    int PageRows() { return std::max(1, Grid->RowCount() - Grid->TitleOffset()); }
+};
+
+TGridBench& Bench() {
+    static TGridBench* bench = new TGridBench();
+    return *bench;
+}
+
+// Two frames per iteration: the view, then the view one page further on.
+void BM_GridFrames(benchmark::State& state) {
+    TGridBench& b = Bench();
+    for (auto _ : state) {
+        b.Frame();
+        if (b.Data->MoveBy(b.PageRows()) == 0) b.Data->First();
+        b.Frame();
+    }
+    state.counters["frames"] = benchmark::Counter(2.0 * static_cast<double>(state.iterations()));
+}
+
+// The same cells (sizes taken from the grid) filled and written with QPainter.
+void BM_QPainterFrames(benchmark::State& state) {
+    TGridBench& b = Bench();
+    std::vector<int> widths, heights;
+    for (int c = 0; c < b.Grid->ColCount(); ++c) widths.push_back(b.Grid->ColWidths(c));
+    for (int r = 0; r < b.Grid->RowCount(); ++r) heights.push_back(b.Grid->RowHeights(r));
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    QFont font("Liberation Sans");
+    font.setPixelSize(11);
+    int first = 1;
+    auto frame = [&] {
+        QPainter p(&image);
+        p.setFont(font);
+        int y = 0;
+        for (size_t r = 0; r < heights.size() && y < kHeight; ++r) {
+            int x = 0;
+            for (size_t c = 0; c < widths.size() && x < kWidth; ++c) {
+                QRect cell(x, y, widths[c], heights[r]);
+                p.fillRect(cell, r == 0 || c == 0 ? QColor(192, 192, 192) : QColor(255, 255, 255));
+                if (c > 0) {
+                    std::string text = r == 0 ? "F" + std::to_string(c - 1)
+                                              : CellText(first + static_cast<int>(r) - 1, static_cast<int>(c) - 1);
+                    p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop,
+                               QString::fromLatin1(text.data(), static_cast<int>(text.size())));
+                }
+                x += widths[c] + 1;
+            }
+            y += heights[r] + 1;
+        }
+    };
+    for (auto _ : state) {
+        frame();
+        first += static_cast<int>(heights.size()) - 1;
+        frame();
+    }
+}
+
+BENCHMARK(BM_QPainterFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridFrames)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's time per iteration for the ratio line.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!getenv("XDG_RUNTIME_DIR")) {
+        std::string runtime = "/tmp/tesk-bench-runtime-" + std::to_string(getuid());
+        mkdir(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
+    benchmark::Initialize(&argc, argv);
+    PlatformInitialize(argc, argv);
+    {
+        TGridBench& b = Bench();
+        TCellCounter counter;
+        b.Grid->OnDrawColumnCell = TDrawColumnCellEventGx(&counter, &TCellCounter::Drawn);
+        b.Frame();
+        b.Grid->OnDrawColumnCell = nullptr;
+        std::printf("Data cells per frame: %d (%d rows shown)\n", counter.Cells, b.PageRows());
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto grid = reporter.times.find("BM_GridFrames"), direct = reporter.times.find("BM_QPainterFrames");
+    if (grid != reporter.times.end() && direct != reporter.times.end() && direct->second > 0) {
+        std::printf("\nTime per frame (%d x %d, %d columns, %d records): grid %.2f ms, QPainter %.2f ms\n", kWidth,
+                    kHeight, kColumns, kRows, grid->second / 2, direct->second / 2);
+        std::printf("BM_GridFrames / BM_QPainterFrames = %5.2f   (goal: below 2)\n", grid->second / direct->second);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
