@@ -7,7 +7,7 @@
 // writes the alliance and player pages' edits and guards their deletes.
 #include <array>
 
-#include "data/DbClassInfo.h"
+#include "platform/db/DbClassInfo.h"
 #include "platform/classes/Classes.h"
 #include "platform/db/AdoDataSets.h"
 #include "platform/db/DB.h"

@@ -1,5 +1,5 @@
 // Type information of the data-access classes (see DbClassInfo.h).
-#include "data/DbClassInfo.h"
+#include "platform/db/DbClassInfo.h"
 
 #include "platform/rtti/Published.h"
 

@@ -1,6 +1,6 @@
 // A grid made by a form definition: its published properties, the stored
 // columns, the footers' sums, and the layout once the form is loaded.
-#include "data/DbClassInfo.h"
+#include "platform/db/DbClassInfo.h"
 #include "platform/rtti/FormText.h"
 #include "tests/grid/core/GridCoreSupport.h"
 
