@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid/DBGridGxStyle.h"
+#include "platform/gui/InputSimulation.h"
 #include "GridPaintSupport.h"
 
 using namespace gridpaint;
@@ -452,6 +453,149 @@ TEST_F(GridPainting, AFailingOwnerLeavesTheActiveRecordInPlace) {
     EXPECT_EQ(g->DataLink()->ActiveRecord(), active);
     EXPECT_EQ(data->RecNo(), 2);
     EXPECT_EQ(data->FieldByName("Name")->AsString(), "Planet 2");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridPainting, PressedTitleButtonSinksAndShiftsItsCaption) {
+    Fill();
+    TDBGridGx* g = MakeGrid();
+    TColumnGx* name = g->Columns()->Items(1);
+    name->Title()->SetTitleButton(true);
+    auto captionAndEdge = [&](int& left, int& top, UINT& edge) {
+        Paint(g);
+        TRect cell = g->CellRect(2, 0);
+        auto texts = TextsIn(cell);
+        ASSERT_EQ(texts.size(), 1u) << rec->Dump();
+        left = texts[0].Points.at(0).X;
+        top = texts[0].Points.at(0).Y;
+        auto edges = Calls(TGdiCallKind::DrawEdge);
+        auto e = std::find_if(edges.begin(), edges.end(), [&](const TGdiCall& c) { return c.Rect == cell; });
+        ASSERT_NE(e, edges.end());
+        edge = e->Flags;
+    };
+    int left = 0, top = 0, pressedLeft = 0, pressedTop = 0;
+    UINT edge = 0, pressedEdge = 0;
+    captionAndEdge(left, top, edge);
+    const TPoint at = TPoint((g->CellRect(2, 0).Left + g->CellRect(2, 0).Right) / 2, 5);
+    g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.X, at.Y));
+    captionAndEdge(pressedLeft, pressedTop, pressedEdge);
+    g->Perform(WM_LBUTTONUP, 0, MAKELPARAM(at.X, at.Y));
+    EXPECT_EQ(edge, static_cast<UINT>(BDR_RAISEDINNER));
+    EXPECT_EQ(pressedEdge, static_cast<UINT>(BDR_SUNKENINNER));
+    // A one-line title moves by one pixel each way.
+    EXPECT_EQ(pressedLeft, left + 1);
+    EXPECT_EQ(pressedTop, top + 1);
+}
+
+class TBufferedGrid : public TDBGridGx {
+public:
+    using TDBGridGx::TDBGridGx;
+    bool Buffer = true;
+    bool NeedsBufferedPaint() override { return Buffer; }
+};
+
+TEST_F(GridPainting, BufferedPaintingOnceNeededStaysOn) {
+    Fill();
+    auto* g = MakeGrid<TBufferedGrid>();
+    EXPECT_FALSE(g->BufferedPaint());
+    PaintWindowNow(form->Handle());
+    EXPECT_TRUE(g->BufferedPaint());
+    // What the buffer painted reached the window.
+    TRect title = g->CellRect(2, 0);
+    EXPECT_EQ(GetWindowPixel(g->Handle(), title.Left + 3, title.Top + 3), Rgb(clBtnFace));
+    TRect data = g->CellRect(2, 3);
+    EXPECT_EQ(GetWindowPixel(g->Handle(), data.Right - 2, data.Top + 1), Rgb(clWindow));
+    g->Buffer = false;
+    g->Invalidate();
+    PaintWindowNow(form->Handle());
+    EXPECT_TRUE(g->BufferedPaint());
+}
+
+TEST_F(GridPainting, DefaultContentByColumnKind) {
+    Fill();
+    TDBGridGx* g = MakeGrid();
+    TColumnGx* id = g->Columns()->Items(0);
+    TCanvas* canvas = g->Canvas();
+    canvas->SetHandle(dc);
+    canvas->Brush()->SetColor(clLime);
+    const TRect cell(10, 10, 90, 30);
+    struct {
+        const char* Name;
+        bool Footer3D, Checkboxes;
+        TRect Filled;
+    } cases[] = {
+        {"text: margins of 2", false, false, TRect(10, 10, 90, 30)},
+        {"text inside a 3D frame: margins of 1", true, false, TRect(11, 11, 89, 29)},
+        {"check box", false, true, TRect(10, 10, 90, 30)},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        g->SetOptionsGx(c.Footer3D ? g->OptionsGx() + dghFooter3D : g->OptionsGx() - dghFooter3D);
+        id->SetCheckboxes(c.Checkboxes);
+        rec->Clear();
+        g->DefaultDrawColumnCell(cell, 0, id, TGridDrawState());
+        if (c.Checkboxes) {
+            auto fills = Calls(TGdiCallKind::FillRect);
+            ASSERT_FALSE(fills.empty());
+            EXPECT_EQ(fills[0].Rect, c.Filled);
+            EXPECT_TRUE(TextsIn(cell).empty());
+            EXPECT_GT(rec->Calls().size(), 1u);  // the box itself
+        } else {
+            auto texts = TextsIn(cell);
+            ASSERT_EQ(texts.size(), 1u) << rec->Dump();
+            EXPECT_EQ(texts[0].Text, "1");
+            EXPECT_EQ(texts[0].SourceRect, c.Filled);
+            EXPECT_EQ(texts[0].BkColor, Rgb(clLime));
+        }
+    }
+    canvas->SetHandle(nullptr);
+}
+
+TEST_F(GridPainting, RequiredMarkAndHiddenDuplicates) {
+    data->FieldDefs()->Add("Owner", ftString, 20);
+    Fill(4);
+    for (int i = 1; i <= 4; ++i) {
+        data->SetRecNo(i);
+        data->Edit();
+        data->FieldByName("Owner")->SetAsString(i <= 2 ? "Ann" : "Bob");
+        data->Post();
+    }
+    data->First();
+    TDBGridGx* g = MakeGrid();
+    TColumnGx* owner = g->Columns()->Items(3);
+    owner->SetHideDuplicates(true);
+    owner->SetHighlightRequired(true);
+    Paint(g);
+    auto textOf = [&](int row) {
+        auto t = TextsIn(g->CellRect(4, row));
+        return t.empty() ? AnsiString("?") : t[0].Text;
+    };
+    EXPECT_EQ(textOf(1), "Ann");
+    EXPECT_EQ(textOf(2), "");
+    EXPECT_EQ(textOf(3), "Bob");
+    EXPECT_EQ(textOf(4), "");
+    // The row line above a hidden duplicate is painted over in the column's colour.
+    auto lines = Calls(TGdiCallKind::LineTo);
+    TRect second = g->CellRect(4, 2);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const TGdiCall& l) {
+        return l.Points.at(0) == TPoint(second.Left, second.Top - 1) && l.Pen.Color == Rgb(clWindow);
+    }));
+
+    // An empty required field of the record being edited is underlined in red dots.
+    data->FieldByName("Owner")->SetRequired(true);
+    data->Edit();
+    data->FieldByName("Owner")->Clear();
+    Paint(g);
+    lines = Calls(TGdiCallKind::LineTo);
+    TRect first = g->CellRect(4, 1);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const TGdiCall& l) {
+        return l.Pen.Color == 0x0000FFu && (l.Pen.Style & PS_STYLE_MASK) == PS_DOT &&
+               l.Points.at(0) == TPoint(first.Left + 2, first.Bottom - 1);
+    })) << rec->Dump();
+    data->Cancel();
 }
 
 }  // namespace
