@@ -5,12 +5,17 @@
 #include "platform/rtti/Resources.h"
 
 TESK_PUBLISHED(TfrmSelectDB) {
+    Field("grdSelectDB", &T::grdSelectDB);
     Field("btnOk", &T::btnOk);
     Field("btnCancel", &T::btnCancel);
     Handler("FormShow", &T::FormShow);
 }
 
-TfrmSelectDB::TfrmSelectDB(TComponent* AOwner) : TForm(AOwner) { ReadComponentResource(this); }
+TfrmSelectDB::TfrmSelectDB(TComponent* AOwner) : TForm(AOwner) {
+    ReadComponentResource(this);
+    // The groups live in the data module, which is created before any dialog.
+    if (dmMain) grdSelectDB->SetDataSource(dmMain->dsGroup);
+}
 
 void TfrmSelectDB::FormShow(TObject*) {
     dmMain->LoadGroups("DBGroup");

@@ -5,10 +5,8 @@
 // listed); OK and Cancel close it. The caller reads GroupName, GroupUser and
 // GroupPath of viewGroup's current row after OK and closes viewGroup.
 //
-// The list itself, grdSelectDB (a TDBGridGx on dsGroup with the columns
-// GroupName 90, GroupUser 70 and GroupPath 150 wide), belongs in the free area
-// above the buttons of TfrmSelectDB.form; the grid library builds on this one,
-// so the definition names it only once the program links the two together.
+// The list is grdSelectDB, a grid on the data module's dsGroup.
+#include "grid/DBGridGx.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 
@@ -20,6 +18,7 @@ public:
     // The main window's active group, set by the caller before showing.
     AnsiString ActiveGroup;
 
+    TDBGridGx* grdSelectDB = nullptr;
     TButton* btnOk = nullptr;
     TButton* btnCancel = nullptr;
 
