@@ -599,3 +599,48 @@ TEST_F(GridPainting, RequiredMarkAndHiddenDuplicates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridPainting, FooterTexts) {
+    Fill(3);
+    TDBGridGx* g = MakeGrid();
+    g->SetFooterRowCount(1);
+    g->SumList()->SetActive(true);
+    TColumnGx* metal = g->Columns()->Items(2);
+    TColumnFooterGx* footer = metal->Footer();
+    struct {
+        TColumnFooterValueTypeGx Type;
+        const char* Field;
+        const char* Format;
+        const char* Text;
+    } cases[] = {
+        {fvtSum, "", "", "600"},
+        {fvtSum, "", "#,##0.0", "600.0"},
+        {fvtAvg, "Metal", "", "200"},
+        {fvtCount, "", "", "3"},
+        {fvtFieldValue, "Name", "", "Planet 1"},
+        // A footer naming a missing field shows nothing rather than failing each paint.
+        {fvtFieldValue, "Nowhere", "", ""},
+        {fvtNon, "", "", ""},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        footer->SetValueType(c.Type);
+        footer->SetFieldName(c.Field);
+        footer->SetDisplayFormat(c.Format);
+        g->SumList()->RecalcAll();
+        EXPECT_EQ(g->GetFooterValue(0, metal), c.Text);
+    }
+    footer->SetValueType(fvtStaticText);
+    footer->SetValue("fixed");
+    EXPECT_EQ(g->GetFooterValue(0, metal), "fixed");
+    // A sum of a field the data set lacks reads 0 (the sum list, which refuses to count it, is off).
+    g->SumList()->SetActive(false);
+    footer->SetValueType(fvtSum);
+    footer->SetFieldName("Nowhere");
+    EXPECT_EQ(g->GetFooterValue(0, metal), "0");
+    EXPECT_NO_THROW(Paint(g));
+}
+
+}  // namespace
