@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/db/DbClassInfo.h"
 #include "platform/gui/ControlProps_p.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Graphics.h"
@@ -219,8 +220,6 @@ void TDBNavigator::BtnClick(TNavigateBtn Index) {
     if (OnClick) OnClick(this, Index);
 }
 
-// The data source is named as a component: its type information belongs to the
-// data-access layer's registration.
 TESK_PUBLISHED(TNavButton) {}
 
 TESK_PUBLISHED(TDBNavigator) {
@@ -234,7 +233,7 @@ TESK_PUBLISHED(TDBNavigator) {
     Property("Visible", &T::Visible, &T::SetVisible).Default(true);
     TESK_PUBLISH_WINCONTROL_COMMON();
     Property("ConfirmDelete", &T::ConfirmDelete, &T::SetConfirmDelete).Default(true);
-    Property("DataSource", ClassInfoOf<TComponent>()->TypeInfo(), &T::DataSource, &T::SetDataSource);
+    Property("DataSource", &T::DataSource, &T::SetDataSource);
     Property("Flat", &T::Flat, &T::SetFlat).Default(false);
     Property("Hints", &T::Hints, &T::SetHints);
     Property("VisibleButtons", &T::VisibleButtons, &T::SetVisibleButtons).Default(kAllNavButtons);

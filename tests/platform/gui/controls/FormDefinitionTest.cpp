@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/db/DbClassInfo.h"
+#include "platform/gui/DBCtrls.h"
 #include "platform/rtti/FormText.h"
 #include "platform/rtti/Published.h"
 #include "tests/platform/gui/controls/ControlsTestForm.h"
@@ -125,6 +127,26 @@ TEST(ControlsDefinition, HandlersBindByNameAndUnknownNamesFailTheLoad) {
         }
         FreeObject(form);
     }
+}
+
+TEST(ControlsDefinition, NavigatorTakesItsDataSourceAndHintsFromTheDefinition) {
+    RegisterDbClasses();
+    TfrmBare* form = CreateForm<TfrmBare>(nullptr);
+    ReadComponentDefinition(form,
+                            "object f: TfrmBare\n"
+                            "  object ds: TDataSource\n  end\n"
+                            "  object nav: TDBNavigator\n"
+                            "    DataSource = ds\n"
+                            "    Hints.Strings = ('Erste' 'Vorige')\n"
+                            "  end\n"
+                            "end\n",
+                            "bare.form");
+    auto* nav = dynamic_cast<TDBNavigator*>(form->FindComponent("nav"));
+    ASSERT_NE(nav, nullptr);
+    EXPECT_EQ(nav->DataSource(), form->FindComponent("ds"));
+    EXPECT_EQ(nav->Buttons(nbPrior)->Hint(), "Vorige");
+    EXPECT_EQ(nav->Buttons(nbLast)->Hint(), "Last record");
+    FreeObject(form);
 }
 
 TEST_F(ControlsFormTest, PictureOfTheFormIsWritten) {
