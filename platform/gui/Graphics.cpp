@@ -376,8 +376,10 @@ void TCanvas::RequiredState(int State) {
     state_ |= needed;
 }
 
+// Handing out the context selects the canvas's font, pen and brush into it,
+// so GDI calls made on the handle draw with what the canvas was given.
 HDC TCanvas::Handle() {
-    RequiredState(csHandleValid);
+    RequiredState(csHandleValid | csFontValid | csPenValid | csBrushValid);
     return handle_;
 }
 

@@ -262,6 +262,24 @@ TEST(Canvas, VerticalTextInksUpwardsFromItsStart) {
     DeleteObject(up);
 }
 
+TEST(Canvas, HandleCarriesTheCanvasFontAndBrushIntoGdiCalls) {
+    TBitmap b;
+    b.SetSize(40, 20);
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetColor(clYellow);
+    c->FillRect(TRect(0, 0, 40, 20));
+    c->Font()->SetColor(clRed);
+    c->Font()->SetHeight(-16);
+    TRect r(0, 0, 40, 20);
+    DrawText(c->Handle(), "WW", -1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    int red = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (c->Pixels(x, y) == clRed) ++red;
+    EXPECT_GT(red, 10);                    // drawn in the canvas's font colour
+    EXPECT_EQ(c->Pixels(39, 19), clYellow);  // on the canvas's brush, not white
+}
+
 TEST(Canvas, OnABitmap) {
     TBitmap b;
     b.SetSize(30, 20);
