@@ -7,14 +7,6 @@
 
 namespace {
 
-// Reaches the canvas's own realisation of its drawing objects.
-struct TCanvasAccess : TCanvas {
-    static void Realize(TCanvas* Canvas) {
-        void (TCanvas::*required)(int) = &TCanvasAccess::RequiredState;
-        (Canvas->*required)(csHandleValid | csFontValid | csPenValid | csBrushValid);
-    }
-};
-
 bool IsPureColor(TCanvas* ACanvas) {
     COLORREF rgb = static_cast<COLORREF>(ColorToRGB(ACanvas->Brush()->Color()));
     return rgb == GetNearestColor(CanvasDC(ACanvas), rgb);
@@ -83,10 +75,7 @@ void DrawMultiLineText(TCanvas* ACanvas, const TRect& B, int DX, int DY, const A
 
 }  // namespace
 
-HDC CanvasDC(TCanvas* ACanvas) {
-    TCanvasAccess::Realize(ACanvas);
-    return ACanvas->Handle();
-}
+HDC CanvasDC(TCanvas* ACanvas) { return ACanvas->Handle(); }
 
 // ---------------------------------------------------------------------------
 // Cell text

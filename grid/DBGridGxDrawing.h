@@ -8,19 +8,15 @@
 
 #include "platform/db/DB.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/StdCtrls.h"  // TTextLayout
 #include "platform/gui/WinApi.h"
-
-#ifndef TESK_TTEXTLAYOUT_DEFINED
-#define TESK_TTEXTLAYOUT_DEFINED
-enum TTextLayout { tlTop, tlCenter, tlBottom };
-#endif
 
 // DrawText flags of each alignment (tabs expanded, '&' shown as is).
 constexpr UINT kAlignFlagsGx[3] = {DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX, DT_RIGHT | DT_EXPANDTABS | DT_NOPREFIX,
                                    DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX};
 
 // The canvas's context with its font, pen and brush in force, for direct
-// drawing calls.
+// drawing calls (the canvas's own handle selects them).
 HDC CanvasDC(TCanvas* ACanvas);
 
 void WriteCellText(TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int DY, AnsiString Text,

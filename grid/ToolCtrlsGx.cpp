@@ -1069,6 +1069,483 @@ TStrings* TDatasetFieldValueListGx::Values() {
 }
 
 // ---------------------------------------------------------------------------
+// TEditButtonControlGx
+
+TEditButtonControlGx::TEditButtonControlGx(TComponent* AOwner) : TSpeedButton(AOwner) {}
+
+TEditButtonControlGx::~TEditButtonControlGx() { StopTimer(); }
+
+void TEditButtonControlGx::SetStyle(TEditButtonStyleGx Value) {
+    if (Value == style_) return;
+    style_ = Value;
+    Invalidate();
+}
+
+void TEditButtonControlGx::SetActive(bool Value) {
+    if (Value == active_) return;
+    active_ = Value;
+    Invalidate();
+}
+
+void TEditButtonControlGx::SetAlwaysDown(bool Value) {
+    alwaysDown_ = Value;
+    if (Value) {
+        SetGroupIndex(1);
+        SetDown(true);
+        SetAllowAllUp(false);
+        SetButtonNum(1);
+    } else {
+        SetAllowAllUp(true);
+        SetDown(false);
+        SetGroupIndex(0);
+        SetButtonNum(0);
+    }
+}
+
+bool TEditButtonControlGx::Pressed() const {
+    return (State() == bsDown || State() == bsExclusive) && !released_;
+}
+
+void TEditButtonControlGx::SetButtonNum(int Value) {
+    if (Value == buttonNum_) return;
+    buttonNum_ = Value;
+    Invalidate();
+}
+
+void TEditButtonControlGx::UpdateButtonNum(int Y) {
+    if (!Pressed()) {
+        SetButtonNum(0);
+    } else if (style_ == ebsUpDownGx) {
+        int half = Height() / 2;
+        SetButtonNum(Y < half ? 1 : (Y > Height() - half ? 2 : 0));
+    } else {
+        SetButtonNum(1);
+    }
+}
+
+void TEditButtonControlGx::DoButtonDown(bool TopButton, bool& AutoRepeat, bool& Handled) {
+    if (OnDown) OnDown(this, TopButton, AutoRepeat, Handled);
+}
+
+void TEditButtonControlGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    released_ = false;
+    noDoClick_ = false;
+    TSpeedButton::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    UpdateButtonNum(Y);
+    if (buttonNum_ == 0) return;
+    bool autoRepeat = style_ == ebsUpDownGx;
+    bool handled = false;
+    DoButtonDown(buttonNum_ == 1, autoRepeat, handled);
+    if (autoRepeat) {
+        if (!timer_) {
+            timer_ = new TTimer(this);
+            timer_->SetEnabled(false);
+            timer_->SetOnTimer(MakeEvent(this, &TEditButtonControlGx::TimerTick));
+        }
+        timer_->SetInterval(400);
+        timer_->SetEnabled(true);
+    }
+}
+
+void TEditButtonControlGx::TimerTick(TObject*) {
+    timer_->SetInterval(100);
+    if (!Pressed() || buttonNum_ == 0) return;
+    bool autoRepeat = style_ == ebsUpDownGx;
+    bool handled = false;
+    DoButtonDown(buttonNum_ == 1, autoRepeat, handled);
+    if (!autoRepeat) StopTimer();
+}
+
+void TEditButtonControlGx::StopTimer() {
+    if (timer_) timer_->SetEnabled(false);
+}
+
+void TEditButtonControlGx::MouseMove(TShiftState Shift, int X, int Y) {
+    TSpeedButton::MouseMove(Shift, X, Y);
+    if (style_ != ebsUpDownGx || !(Shift & ssLeft) || !Pressed()) return;
+    int half = Height() / 2;
+    // Leaving the pressed half lets the button go.
+    if ((buttonNum_ == 2 && Y < half) || (buttonNum_ == 1 && Y > Height() - half)) {
+        released_ = true;
+        SetButtonNum(0);
+        Invalidate();
+    }
+}
+
+void TEditButtonControlGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (style_ == ebsUpDownGx && !Pressed()) noDoClick_ = true;
+    TSpeedButton::MouseUp(Button, Shift, X, Y);
+    released_ = false;
+    UpdateButtonNum(Y);
+    StopTimer();
+}
+
+void TEditButtonControlGx::Click() {
+    if (noDoClick_) {
+        noDoClick_ = false;
+        return;
+    }
+    TSpeedButton::Click();
+}
+
+void TEditButtonControlGx::Paint() {
+    TColor parentColor = Parent() ? Parent()->Color() : clBtnFace;
+    if (style_ == ebsGlyphGx) {
+        TSpeedButton::Paint();
+        if (Flat()) {
+            TRect r = ClientRect();
+            HDC dc = CanvasDC(Canvas());
+            if (active_ && Pressed())
+                DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+            else if (active_)
+                DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+            else {
+                Canvas()->Brush()->SetColor(parentColor);
+                Canvas()->FrameRect(r);
+            }
+        }
+        return;
+    }
+    PaintButtonControlGx(CanvasDC(Canvas()), ClientRect(), parentColor, EditButtonStyleToPaintKind(style_),
+                         Pressed() ? buttonNum_ : 0, Flat(), active_, Enabled(), BST_UNCHECKED);
+}
+
+// ---------------------------------------------------------------------------
+// TPopupListboxGx
+
+TPopupListboxGx::TPopupListboxGx(TComponent* AOwner) : TCustomListBox(AOwner) {
+    SetVisible(false);
+    SetTabStop(false);
+    SetBorderStyle(bsNone);
+    SetStyle(lbOwnerDrawFixed);
+    SetItemHeight(GetTextHeight());
+    grip_ = new TSizeGripGx(this);
+    grip_->SetParent(this);
+    grip_->UpdatePosition();
+}
+
+TPopupListboxGx::~TPopupListboxGx() = default;
+
+void TPopupListboxGx::CreateParams(TCreateParams& Params) {
+    TCustomListBox::CreateParams(Params);
+    Params.Style = WS_POPUP | WS_CLIPCHILDREN;
+    if (!Ctl3D()) Params.Style |= WS_BORDER;
+    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    Params.ClassStyle |= CS_SAVEBITS;
+    Params.WndParent = nullptr;
+}
+
+void TPopupListboxGx::CreateWnd() {
+    TCustomListBox::CreateWnd();
+    if (grip_) grip_->UpdatePosition();
+}
+
+int TPopupListboxGx::GetTextHeight() {
+    // Measured off screen: the window need not exist yet.
+    HDC dc = CreateScreenDC();
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.Font()->Assign(Font());
+    int height = canvas.TextHeight("Wg");
+    canvas.SetHandle(nullptr);
+    DeleteDC(dc);
+    return height;
+}
+
+void TPopupListboxGx::CMFontChanged(TMessage& Message) {
+    TCustomListBox::CMFontChanged(Message);
+    SetItemHeight(GetTextHeight());
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+int TPopupListboxGx::RowCount() { return std::max(1, (Height() - 2 * BorderWidth()) / std::max(1, ItemHeight())); }
+
+void TPopupListboxGx::SetRowCount(int Value) {
+    SetHeight(std::max(1, Value) * ItemHeight() + 2 * BorderWidth());
+}
+
+void TPopupListboxGx::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    // Whole rows only.
+    int border = 2 * BorderWidth();
+    int rowHeight = std::max(1, ItemHeight());
+    int rows = std::max(1, (AHeight - border) / rowHeight);
+    TCustomListBox::SetBounds(ALeft, ATop, AWidth, rows * rowHeight + border);
+}
+
+void TPopupListboxGx::SetImageList(TCustomImageList* Value) {
+    if (Value == imageList_) return;
+    if (imageList_) imageList_->RemoveFreeNotification(this);
+    imageList_ = Value;
+    if (Value) Value->FreeNotification(this);
+    Invalidate();
+}
+
+void TPopupListboxGx::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomListBox::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == imageList_) imageList_ = nullptr;
+}
+
+void TPopupListboxGx::SetExternalItems(TStrings* Value) {
+    externalItems_ = Value;
+    if (Value) {
+        OnData = MakeEvent(this, &TPopupListboxGx::ExternalData);
+        SetStyle(lbVirtualOwnerDraw);
+        SetCount(Value->Count());
+    } else {
+        OnData = nullptr;
+        SetStyle(lbOwnerDrawFixed);
+    }
+    SetItemHeight(GetTextHeight());
+}
+
+void TPopupListboxGx::ExternalData(TWinControl*, int Index, AnsiString& Data) {
+    if (externalItems_ && Index >= 0 && Index < externalItems_->Count()) Data = externalItems_->Strings(Index);
+}
+
+void TPopupListboxGx::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+    TCanvas* canvas = Canvas();
+    canvas->FillRect(Rect);
+    int textLeft = Rect.Left + 2;
+    if (imageList_) {
+        int imageIndex = -1;
+        if (OnGetImageIndex) OnGetImageIndex(this, Index, imageIndex);
+        if (imageIndex >= 0)
+            imageList_->Draw(canvas, Rect.Left + 2, Rect.Top + (Rect.Height() - imageList_->Height()) / 2, imageIndex,
+                             Enabled());
+        textLeft = Rect.Left + imageList_->Width() + 4;
+    }
+    AnsiString text = ItemText(Index);
+    TRect r(textLeft, Rect.Top, Rect.Right, Rect.Bottom);
+    TBrushStyle old = canvas->Brush()->Style();
+    canvas->Brush()->SetStyle(bsClear);
+    DrawText(CanvasDC(canvas), text.c_str(), static_cast<int>(text.size()), &r,
+             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+    canvas->Brush()->SetStyle(old);
+    // The list never holds the keyboard focus, yet shows its item as focused.
+    if ((State & odSelected) && !(State & odFocused)) canvas->DrawFocusRect(Rect);
+}
+
+void TPopupListboxGx::MouseMove(TShiftState Shift, int X, int Y) {
+    if (!(Shift & (ssLeft | ssRight | ssMiddle)) && TPoint(X, Y) != lastHover_) {
+        lastHover_ = TPoint(X, Y);
+        int index = ItemAtPos(lastHover_, true);
+        if (index >= 0 && index != ItemIndex()) SetItemIndex(index);
+    }
+    TCustomListBox::MouseMove(Shift, X, Y);
+}
+
+void TPopupListboxGx::TypeAhead(unsigned char C) {
+    DWORD now = GetTickCount();
+    if (now - lastKeyTime_ > 2000) searchText_.clear();
+    lastKeyTime_ = now;
+    if (searchText_.size() < 32) searchText_ += static_cast<char>(C);
+    Perform(LB_SELECTSTRING, 0xFFFF, reinterpret_cast<LPARAM>(searchText_.c_str()));
+}
+
+void TPopupListboxGx::PaintBorder() {
+    if (!HandleAllocated()) return;
+    HDC dc = GetWindowDC(Handle());
+    if (!dc) return;
+    TRect r(0, 0, Width(), Height());
+    if (Ctl3D()) {
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+    } else {
+        HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_WINDOWFRAME));
+        FrameRect(dc, &r, b);
+        DeleteObject(b);
+    }
+    ReleaseDC(Handle(), dc);
+}
+
+void TPopupListboxGx::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_MOUSEACTIVATE: Message.Result = MA_NOACTIVATE; return;
+        case WM_GRIPSIDEGX:
+            if (grip_) grip_->ChangePosition(static_cast<int>(Message.WParam));
+            return;
+        case WM_NCCALCSIZE: {
+            if (auto* rects = reinterpret_cast<TRect*>(Message.LParam)) {
+                TCustomListBox::Dispatch(Message);
+                int b = BorderWidth();
+                InflateRect(&rects[0], -b, -b);
+                if (rects[0].Right < rects[0].Left) rects[0].Right = rects[0].Left;
+                if (rects[0].Bottom < rects[0].Top) rects[0].Bottom = rects[0].Top;
+            }
+            return;
+        }
+        case WM_NCPAINT: PaintBorder(); return;
+        case WM_CHAR: {
+            if (DoKeyPress(Message)) return;
+            auto c = static_cast<unsigned char>(Message.WParam & 0xFF);
+            if (c == VK_BACK || c == VK_ESCAPE)
+                searchText_.clear();
+            else if (c >= 32)
+                TypeAhead(c);
+            return;
+        }
+        case WM_MOUSEWHEEL: {
+            int delta = GET_WHEEL_DELTA_WPARAM(Message.WParam);
+            int index = ItemIndex() + (delta > 0 ? -1 : 1);
+            if (index >= 0 && index < Count()) SetItemIndex(index);
+            Message.Result = 1;
+            return;
+        }
+        case WM_SIZE:
+            TCustomListBox::Dispatch(Message);
+            if (grip_) grip_->UpdatePosition();
+            return;
+        default: break;
+    }
+    TCustomListBox::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// TMRUListboxGx
+
+TMRUListboxGx::TMRUListboxGx(TComponent* AOwner) : TPopupListboxGx(AOwner) {
+    scrollBar_ = new TScrollBar(this);
+    scrollBar_->SetKind(sbVertical);
+    scrollBar_->SetVisible(false);
+    scrollBar_->SetParent(this);
+    scrollBar_->OnScroll = MakeEvent(this, &TMRUListboxGx::BarScrolled);
+}
+
+void TMRUListboxGx::UpdateScrollBar() {
+    if (updating_ || !scrollBar_) return;
+    updating_ = true;
+    // The window's own bar gives way to ours.
+    if (HandleAllocated()) ShowScrollBar(Handle(), SB_VERT, 0);
+    TSizeGripGx* grip = SizeGrip();
+    bool gripRight = grip->Position() == sgpTopRight || grip->Position() == sgpBottomRight;
+    int rows = std::max(1, ClientHeight() / std::max(1, ItemHeight()));
+    int count = Count();
+    if (count > rows) {
+        int width = GetSystemMetrics(SM_CXVSCROLL);
+        int top = 0, height = ClientHeight();
+        if (gripRight && grip->Visible()) {
+            height -= grip->Height();
+            if (grip->Position() == sgpTopRight) top = grip->Height();
+        }
+        scrollBar_->SetBounds(ClientWidth() - width, top, width, std::max(0, height));
+        scrollBar_->SetParams(std::max(0, ItemIndex()), 0, count - 1);
+        scrollBar_->SetPageSize(rows);
+        scrollBar_->SetVisible(true);
+        if (gripRight) grip->SetTriangleWindow(false);
+    } else {
+        scrollBar_->SetVisible(false);
+        grip->SetTriangleWindow(true);
+    }
+    updating_ = false;
+}
+
+void TMRUListboxGx::ItemsChanged() {
+    TPopupListboxGx::ItemsChanged();
+    UpdateScrollBar();
+}
+
+void TMRUListboxGx::BarScrolled(TObject*, TScrollCode, int& ScrollPos) {
+    if (ScrollPos >= 0 && ScrollPos < Count()) SetItemIndex(ScrollPos);
+}
+
+void TMRUListboxGx::Dispatch(TMessage& Message) {
+    TPopupListboxGx::Dispatch(Message);
+    // Whatever the message moved, the bar follows.
+    switch (Message.Msg) {
+        case WM_SIZE:
+        case WM_GRIPSIDEGX:
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case LB_SETCURSEL:
+        case LB_SELECTSTRING: UpdateScrollBar(); break;
+        default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// TPopupMonthCalendarGx
+
+TPopupMonthCalendarGx::TPopupMonthCalendarGx(TComponent* AOwner) : TMonthCalendar(AOwner) {
+    SetVisible(false);
+    SetTabStop(false);
+    UpdateSize();
+}
+
+void TPopupMonthCalendarGx::CreateParams(TCreateParams& Params) {
+    TMonthCalendar::CreateParams(Params);
+    Params.Style = WS_POPUP | (Ctl3D() ? DWORD(0) : DWORD(WS_BORDER));
+    Params.ExStyle = WS_EX_TOOLWINDOW;
+    Params.ClassStyle |= CS_SAVEBITS;
+    Params.WndParent = nullptr;
+}
+
+void TPopupMonthCalendarGx::CreateWnd() {
+    TMonthCalendar::CreateWnd();
+    UpdateSize();
+}
+
+void TPopupMonthCalendarGx::UpdateSize() {
+    TRect r;
+    Perform(MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&r));
+    SetBounds(Left(), Top(), r.Width() + 2 * BorderWidth(), r.Height() + 2 * BorderWidth());
+}
+
+void TPopupMonthCalendarGx::CloseUp(bool Accept) {
+    if (auto* owner = dynamic_cast<IPopupOwnerGx*>(Owner())) owner->CloseUp(Accept);
+}
+
+void TPopupMonthCalendarGx::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_MOUSEACTIVATE: Message.Result = MA_NOACTIVATE; return;
+        case WM_KEYDOWN:
+            if (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE) {
+                CloseUp(Message.WParam == VK_RETURN);
+                return;
+            }
+            break;
+        case WM_MOUSEWHEEL: {
+            int delta = GET_WHEEL_DELTA_WPARAM(Message.WParam);
+            SetDate(Date() + (delta < 0 ? 1 : -1));
+            Message.Result = 1;
+            return;
+        }
+        case WM_LBUTTONDOWN: {
+            // The calendar takes the click first, so that a clicked date is chosen.
+            TMonthCalendar::WndProc(Message);
+            MCHITTESTINFO info;
+            info.pt = TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+            Perform(MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+            UINT hit = info.uHit;
+            if ((hit & MCHT_CALENDARDATE) != 0 && hit != MCHT_CALENDARDAY && hit != MCHT_TITLEBTNNEXT &&
+                hit != MCHT_TITLEBTNPREV) {
+                if (hit & MCHT_CALENDAR) SetDate(info.st);
+                CloseUp(true);
+            }
+            return;
+        }
+        case WM_LBUTTONUP: {
+            TMonthCalendar::WndProc(Message);
+            TPoint p(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+            if (!PtInRect(ClientRect(), p)) CloseUp(false);
+            return;
+        }
+        case WM_KILLFOCUS: {
+            HWND to = reinterpret_cast<HWND>(Message.WParam);
+            TMonthCalendar::WndProc(Message);
+            if (!HandleAllocated() || !to || (to != Handle() && !IsChild(Handle(), to)))
+                PostMessage(Handle(), WM_USER + 101, 0, 0);
+            return;
+        }
+        case WM_USER + 101: CloseUp(false); return;
+        default: break;
+    }
+    TMonthCalendar::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------
 // Published properties
 
 TESK_PUBLISHED(TSizeGripGx) {
@@ -1104,6 +1581,17 @@ TESK_PUBLISHED(TSpecRowGx) {
     Property("Value", &T::Value, &T::SetValue).Stored([](const TSpecRowGx& Row) { return !VarIsNull(Row.Value()); });
     Property("Visible", &T::Visible, &T::SetVisible).Default(false);
 }
+
+TESK_PUBLISHED(TEditButtonControlGx) {
+    Property("Style", &T::Style, &T::SetStyle).Default(ebsDropDownGx);
+    Property("Active", &T::Active, &T::SetActive).Default(false);
+}
+
+TESK_PUBLISHED(TPopupListboxGx) {}
+
+TESK_PUBLISHED(TMRUListboxGx) {}
+
+TESK_PUBLISHED(TPopupMonthCalendarGx) {}
 
 TESK_PUBLISHED(TMRUListGx) {
     Property("Active", &T::Active, &T::SetActive).Default(false);

@@ -13,8 +13,12 @@
 #include "platform/classes/ShortCuts.h"
 #include "platform/classes/Strings.h"
 #include "platform/db/DB.h"
+#include "platform/gui/Buttons.h"
+#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 #include "platform/rtti/TypInfo.h"
 
 // ---------------------------------------------------------------------------
@@ -388,4 +392,156 @@ private:
     std::unique_ptr<TDataLinkGx> link_;
     std::unique_ptr<TStringList> values_;
     bool dirty_ = true;
+};
+
+// ---------------------------------------------------------------------------
+// The edit-button control
+
+// A speed button drawn as an edit button. Pressed, it raises OnDown; an
+// up-down button repeats it after 400 ms and then every 100 ms while held.
+class TEditButtonControlGx : public TSpeedButton {
+    TESK_CLASS(TEditButtonControlGx, TSpeedButton)
+public:
+    explicit TEditButtonControlGx(TComponent* AOwner);
+    ~TEditButtonControlGx() override;
+
+    TEditButtonStyleGx Style() const { return style_; }
+    void SetStyle(TEditButtonStyleGx Value);
+    // Draws a flat button's border as hot.
+    bool Active() const { return active_; }
+    void SetActive(bool Value);
+    bool AlwaysDown() const { return alwaysDown_; }
+    // Keeps the button pressed (or lets it go).
+    void SetAlwaysDown(bool Value);
+    // 0 none, 1 the upper half (or the whole button), 2 the lower half.
+    int ButtonNum() const { return buttonNum_; }
+    bool NoDoClick() const { return noDoClick_; }
+    // Raises OnDown; an owning edit calls it to press the button from a key.
+    void DoButtonDown(bool TopButton, bool& AutoRepeat, bool& Handled);
+    // The repeat timer, once a press made one.
+    TTimer* RepeatTimer() const { return timer_; }
+    TButtonDownEventGx OnDown;
+
+    void Click() override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    bool Pressed() const;
+    void UpdateButtonNum(int Y);
+    void SetButtonNum(int Value);
+    void StopTimer();
+    void TimerTick(TObject* Sender);
+    TEditButtonStyleGx style_ = ebsDropDownGx;
+    bool active_ = false;
+    bool alwaysDown_ = false;
+    int buttonNum_ = 0;
+    bool noDoClick_ = false;
+    bool released_ = false;  // the mouse left the pressed half
+    TTimer* timer_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Drop-down windows
+
+// What a drop-down window calls when it closes.
+class IPopupOwnerGx {
+public:
+    virtual ~IPopupOwnerGx() = default;
+    virtual void CloseUp(bool Accept) = 0;
+};
+
+using TGetImageIndexEventGx = Delegate<void(TObject* Sender, int ItemIndex, int& ImageIndex)>;
+
+// A list that drops down under an edit: a top-level window that never takes
+// the activation, with a size grip, hover selection and type-ahead search.
+class TPopupListboxGx : public TCustomListBox {
+    TESK_CLASS(TPopupListboxGx, TCustomListBox)
+public:
+    explicit TPopupListboxGx(TComponent* AOwner);
+    ~TPopupListboxGx() override;
+
+    TCustomImageList* ImageList() const { return imageList_; }
+    void SetImageList(TCustomImageList* Value);
+    // A list shown instead of the box's own items.
+    TStrings* ExternalItems() const { return externalItems_; }
+    void SetExternalItems(TStrings* Value);
+    // Rows shown: the height is that many rows plus the borders.
+    int RowCount();
+    void SetRowCount(int Value);
+    // The height of a row: the font's text height.
+    int GetTextHeight();
+    int BorderWidth() const { return Ctl3D() ? 2 : 1; }
+    TSizeGripGx* SizeGrip() const { return grip_; }
+    // The text typed so far to find an item.
+    const AnsiString& SearchText() const { return searchText_; }
+    TGetImageIndexEventGx OnGetImageIndex;
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Dispatch(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void ExternalData(TWinControl* Control, int Index, AnsiString& Data);
+    void TypeAhead(unsigned char C);
+    void PaintBorder();
+    TCustomImageList* imageList_ = nullptr;
+    TStrings* externalItems_ = nullptr;
+    TSizeGripGx* grip_ = nullptr;
+    TPoint lastHover_{-1, -1};
+    AnsiString searchText_;
+    DWORD lastKeyTime_ = 0;
+};
+
+// The drop-down list of an MRU list, with a scroll bar of its own that leaves
+// room for the size grip.
+class TMRUListboxGx : public TPopupListboxGx {
+    TESK_CLASS(TMRUListboxGx, TPopupListboxGx)
+public:
+    explicit TMRUListboxGx(TComponent* AOwner);
+    TScrollBar* ScrollBar() const { return scrollBar_; }
+    // Places and sets the scroll bar and the grip's shape for the items now shown.
+    void UpdateScrollBar();
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    void ItemsChanged() override;
+
+private:
+    void BarScrolled(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
+    TScrollBar* scrollBar_ = nullptr;
+    bool updating_ = false;
+};
+
+// A month calendar that drops down under a date edit; its owner hears the close.
+class TPopupMonthCalendarGx : public TMonthCalendar {
+    TESK_CLASS(TPopupMonthCalendarGx, TMonthCalendar)
+public:
+    explicit TPopupMonthCalendarGx(TComponent* AOwner);
+    int BorderWidth() const { return Ctl3D() ? 2 : 1; }
+    // The size the calendar needs plus its borders.
+    void UpdateSize();
+    // Selects a date without telling anyone.
+    void SetDateQuietly(TDateTime Value) { SetDate(Value); }
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+
+private:
+    void CloseUp(bool Accept);
 };
