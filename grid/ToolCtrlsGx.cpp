@@ -1231,7 +1231,7 @@ void TPopupListboxGx::CreateParams(TCreateParams& Params) {
     TCustomListBox::CreateParams(Params);
     Params.Style = WS_POPUP | WS_CLIPCHILDREN;
     if (!Ctl3D()) Params.Style |= WS_BORDER;
-    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
     Params.ClassStyle |= CS_SAVEBITS;
     Params.WndParent = nullptr;
 }
@@ -1477,7 +1477,7 @@ TPopupMonthCalendarGx::TPopupMonthCalendarGx(TComponent* AOwner) : TMonthCalenda
 void TPopupMonthCalendarGx::CreateParams(TCreateParams& Params) {
     TMonthCalendar::CreateParams(Params);
     Params.Style = WS_POPUP | (Ctl3D() ? DWORD(0) : DWORD(WS_BORDER));
-    Params.ExStyle = WS_EX_TOOLWINDOW;
+    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     Params.ClassStyle |= CS_SAVEBITS;
     Params.WndParent = nullptr;
 }

@@ -5,6 +5,7 @@
 
 #include "grid/ToolCtrlsGx.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/InputSimulation.h"
 
 namespace {
 
@@ -288,6 +289,25 @@ TEST_F(PopupListTest, HeightsSnapToWholeRowsAndTheGripFollowsItsSide) {
     AlignDropDownWindowRect(Bounds(work.Left + 10, work.Bottom - 20, 100, 20), list.get(), daLeft);
     EXPECT_EQ(list->BoundsRect().Bottom, work.Bottom - 20);
     EXPECT_EQ(list->SizeGrip()->Position(), sgpTopRight);
+}
+
+TEST_F(PopupListTest, ShownItPaintsItsRowsInsideItsBorderWithoutTakingTheActivation) {
+    HWND before = GetActiveWindow();
+    int h = list->ItemHeight();
+    list->SetRowCount(4);
+    TRect work = GetMonitorInfoAt(0).WorkArea;
+    AlignDropDownWindowRect(Bounds(work.Left + 20, work.Top + 20, 100, 20), list.get(), daLeft);
+    list->SetItemIndex(1);
+    ShowWindow(list->Handle(), SW_SHOWNA);
+    EXPECT_EQ(GetActiveWindow(), before);
+    // The border takes its width on each side, the scroll bar for six items in four rows its
+    // own; the rows fill what is left.
+    EXPECT_EQ(list->ClientHeight(), 4 * h);
+    EXPECT_EQ(list->ClientWidth(), list->Width() - 2 * list->BorderWidth() - GetSystemMetrics(SM_CXVSCROLL));
+    PaintWindowNow(list->Handle());
+    EXPECT_EQ(GetWindowPixel(list->Handle(), 40, h + h / 2), static_cast<COLORREF>(ColorToRGB(clHighlight)));
+    EXPECT_EQ(GetWindowPixel(list->Handle(), 40, h / 2), static_cast<COLORREF>(ColorToRGB(clWindow)));
+    ShowWindow(list->Handle(), SW_HIDE);
 }
 
 TEST_F(PopupListTest, ExternalItemsAreShownInsteadOfItsOwn) {
