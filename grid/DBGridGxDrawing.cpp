@@ -410,6 +410,16 @@ bool FieldsCanModify(const std::vector<TField*>& Fields) {
     return true;
 }
 
+void MakeGridRect(TGridRect& Rect, int Left, int Top, int Right, int Bottom) {
+    Rect = TGridRect(Left, Top, Right, Bottom);
+}
+
+void RaiseGridError(const AnsiString& Message) { throw EInvalidGridOperation(Message); }
+
+void GridInvalidateRow(TCustomGrid* Grid, int Row) {
+    for (int col = 0; col < Grid->ColCount(); ++col) Grid->InvalidateCell(col, Row);
+}
+
 void KillMessage(HWND Wnd, UINT Msg) {
     TMsg m;
     m.message = 0;

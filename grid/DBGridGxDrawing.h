@@ -8,6 +8,7 @@
 
 #include "platform/db/DB.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/Grids.h"
 #include "platform/gui/StdCtrls.h"  // TTextLayout
 #include "platform/gui/WinApi.h"
 
@@ -80,6 +81,10 @@ int GridDrawBitmapUsers();
 // Small routines.
 
 bool FieldsCanModify(const std::vector<TField*>& Fields);
+void MakeGridRect(TGridRect& Rect, int Left, int Top, int Right, int Bottom);
+[[noreturn]] void RaiseGridError(const AnsiString& Message);
+// Invalidates every cell of one row.
+void GridInvalidateRow(TCustomGrid* Grid, int Row);
 // Takes one pending message of the kind for the window off the queue; a
 // WM_QUIT taken this way is posted again.
 void KillMessage(HWND Wnd, UINT Msg);

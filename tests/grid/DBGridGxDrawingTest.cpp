@@ -290,6 +290,22 @@ TEST(SmallRoutines, GeometryAndIntegers) {
     EXPECT_EQ(IntMax(-1, -5), -1);
     EXPECT_EQ(IntMin(-1, -5), -5);
     EXPECT_EQ(IfThenInt(false, 1, 2), 2);
+    TGridRect g;
+    MakeGridRect(g, 1, 2, 3, 4);
+    EXPECT_EQ(g, TGridRect(1, 2, 3, 4));
+    EXPECT_THROW(RaiseGridError("bad"), EInvalidGridOperation);
+}
+
+TEST(SmallRoutines, KillMessageTakesOnePendingMessage) {
+    HWND wnd = AllocateHWnd(TWndMethod());
+    int before = QueuedMessageCount();
+    PostMessage(wnd, WM_USER + 7, 0, 0);
+    PostMessage(wnd, WM_USER + 7, 1, 0);
+    KillMessage(wnd, WM_USER + 7);
+    EXPECT_EQ(QueuedMessageCount(), before + 1);
+    KillMessage(wnd, WM_USER + 7);
+    EXPECT_EQ(QueuedMessageCount(), before);
+    DeallocateHWnd(wnd);
 }
 
 TEST(SmallRoutines, SharedDrawBitmapIsCounted) {
