@@ -3,6 +3,8 @@
 // plain sqlite3 step loop that reads the same rows, in the same run. The ratios
 // are printed at the end.
 #include <benchmark/benchmark.h>
+
+#include "bench/BenchSupport.h"
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -173,17 +175,6 @@ BENCHMARK(BM_SortTwoColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Filter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Locate)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the ratio lines.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,10 +182,8 @@ int main(int argc, char** argv) {
     DatabasePath();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* a, const char* b, const char* goal) {
-        auto ia = reporter.times.find(a), ib = reporter.times.find(b);
-        if (ia == reporter.times.end() || ib == reporter.times.end() || ib->second <= 0) return;
-        std::printf("%-20s / %-16s = %5.2f   (%s)\n", a, b, ia->second / ib->second, goal);
+    auto ratio = [&](const std::string& a, const std::string& b, const char* goal) {
+        reporter.PrintRatio(a, b, goal, 20);
     };
     std::printf("\nRatios (time / reference time, %d rows of %d columns):\n", kRows, 9 + kIntColumns);
     ratio("BM_Open", "BM_RawStepLoop", "goal: at most 3");

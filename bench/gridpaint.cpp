@@ -3,6 +3,8 @@
 // with text through QPainter directly, in the same run. The ratio is printed
 // at the end.
 #include <benchmark/benchmark.h>
+
+#include "bench/BenchSupport.h"
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,17 +144,6 @@ void BM_QPainterFrames(benchmark::State& state) {
 BENCHMARK(BM_QPainterFrames)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridFrames)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the ratio line.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,7 +169,7 @@ int main(int argc, char** argv) {
     if (grid != reporter.times.end() && direct != reporter.times.end() && direct->second > 0) {
         std::printf("\nTime per frame (%d x %d, %d columns, %d records): grid %.2f ms, QPainter %.2f ms\n", kWidth,
                     kHeight, kColumns, kRows, grid->second / 2, direct->second / 2);
-        std::printf("BM_GridFrames / BM_QPainterFrames = %5.2f   (goal: below 2)\n", grid->second / direct->second);
+        reporter.PrintRatio("BM_GridFrames", "BM_QPainterFrames", "goal: below 2", 0);
     }
     benchmark::Shutdown();
     return 0;

@@ -2,6 +2,8 @@
 // same run; the ratios are printed at the end (below 1 means faster than the reference).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchSupport.h"
+
 #include <cstring>
 #include <map>
 #include <random>
@@ -137,17 +139,6 @@ BENCHMARK(BM_NaiveReplace);
 BENCHMARK(BM_FastReplaceNoCase);
 BENCHMARK(BM_NaiveReplaceNoCase);
 
-// Keeps each benchmark's time per iteration for the ratio lines.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,10 +146,8 @@ int main(int argc, char** argv) {
     GameText();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* a, const char* b, const char* goal) {
-        auto ia = reporter.times.find(a), ib = reporter.times.find(b);
-        if (ia == reporter.times.end() || ib == reporter.times.end() || ib->second <= 0) return;
-        std::printf("%-24s / %-24s = %5.2f   (%s)\n", a, b, ia->second / ib->second, goal);
+    auto ratio = [&](const std::string& a, const std::string& b, const char* goal) {
+        reporter.PrintRatio(a, b, goal, 24);
     };
     std::printf("\nRatios (time / reference time, %zu bytes of text):\n", GameText().size());
     for (const char* arg : {"/0", "/1"}) {

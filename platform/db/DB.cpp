@@ -483,7 +483,7 @@ void TDataSet::ReadStoreCell(const TField* Field, uint32_t Row, TDbCell& Cell) c
 int64_t TDataSet::CurrentRow() const {
     if (slots_.empty() || static_cast<size_t>(activeRecord_) >= slots_.size()) return -1;
     uint32_t row = slots_[static_cast<size_t>(activeRecord_)];
-    return row == kNewRow ? -1 : row;
+    return row == kNewRow ? int64_t(-1) : int64_t(row);  // int64 on both sides: -1 must not wrap
 }
 
 bool TDataSet::FieldModified(const TField* Field) const {
