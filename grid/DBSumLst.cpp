@@ -276,7 +276,7 @@ void TDBSumListProducer::UnhookDataSetEvents() {
 // ----- Counting -----
 
 TField* TDBSumListProducer::SumField(const TDBSum* Sum) const {
-    return Sum->fieldName_.empty() ? nullptr : dataSet_->FieldByName(Sum->fieldName_);
+    return Sum->fieldName_.empty() ? nullptr : dataSet_->FindField(Sum->fieldName_);
 }
 
 Currency TDBSumListProducer::Average(Currency Sum, int Count) {

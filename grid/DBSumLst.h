@@ -147,7 +147,11 @@ private:
     void Activate(bool Recalc);
     void Deactivate(bool Clear);
     bool VirtualMode() const;
-    bool Counts(const TDBSum* Sum) const { return Sum->groupOperation_ == goCount || !Sum->fieldName_.empty(); }
+    // A sum naming a field the data set does not have counts nothing (its footer stays empty).
+    bool Counts(const TDBSum* Sum) const {
+        if (Sum->fieldName_.empty()) return Sum->groupOperation_ == goCount;
+        return dataSet_ && dataSet_->FindField(Sum->fieldName_);
+    }
     // The sum's field on the data set; nullptr for a count without a field name.
     TField* SumField(const TDBSum* Sum) const;
     void RaiseChanged();
