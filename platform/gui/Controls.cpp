@@ -2124,18 +2124,9 @@ void TCustomControl::WMPaint(TMessage& Message) {
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC DC) {
-    canvas_->Lock();
-    canvas_->SetHandle(DC);
-    try {
-        static_cast<TControlCanvas*>(canvas_)->UpdateTextFlags();
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    TCanvasPaintScope scope(canvas_, DC);
+    static_cast<TControlCanvas*>(canvas_)->UpdateTextFlags();
+    Paint();
 }
 
 // ---------------------------------------------------------------- TGraphicControl
@@ -2159,17 +2150,8 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 void TGraphicControl::WMPaint(TMessage& Message) {
     HDC dc = reinterpret_cast<HDC>(Message.WParam);
     if (!dc) return;
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    TCanvasPaintScope scope(canvas_, dc);
+    Paint();
 }
 
 void TGraphicControl::Paint() {}

@@ -292,6 +292,25 @@ private:
     bool modified_ = false;
 };
 
+// Lends a device context to a locked canvas for the length of a paint; the
+// canvas lets go of it and is unlocked however the paint ends.
+class TCanvasPaintScope {
+public:
+    TCanvasPaintScope(TCanvas* Canvas, HDC DC) : canvas_(Canvas) {
+        canvas_->Lock();
+        canvas_->SetHandle(DC);
+    }
+    ~TCanvasPaintScope() {
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+    }
+    TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+    TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+    TCanvas* canvas_;
+};
+
 enum TTransparentMode { tmAuto, tmFixed };
 
 class TBitmap : public TGraphic {
