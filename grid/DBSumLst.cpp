@@ -189,16 +189,7 @@ void TDBSumListProducer::DataSetFreed(TComponent* AComponent) {
         hooked_ = false;
         masterDataSet_ = nullptr;
         masterPropInfo_ = nullptr;
-        savedAfterCancel_.Clear();
-        savedAfterClose_.Clear();
-        savedAfterEdit_.Clear();
-        savedAfterInsert_.Clear();
-        savedAfterOpen_.Clear();
-        savedAfterPost_.Clear();
-        savedAfterScroll_.Clear();
-        savedBeforeDelete_.Clear();
-        savedAfterDelete_.Clear();
-        savedMasterAfterScroll_.Clear();
+        ForgetSavedHandlers();
         bookmarks_->Clear();
         calculating_ = false;
     }
@@ -255,16 +246,7 @@ void TDBSumListProducer::UnhookDataSetEvents() {
             masterDataSet_->RemoveFreeNotification(watch_.get());
         }
     }
-    savedAfterCancel_.Clear();
-    savedAfterClose_.Clear();
-    savedAfterEdit_.Clear();
-    savedAfterInsert_.Clear();
-    savedAfterOpen_.Clear();
-    savedAfterPost_.Clear();
-    savedAfterScroll_.Clear();
-    savedBeforeDelete_.Clear();
-    savedAfterDelete_.Clear();
-    savedMasterAfterScroll_.Clear();
+    ForgetSavedHandlers();
     masterDataSet_ = nullptr;
     masterPropInfo_ = nullptr;
     hooked_ = false;
@@ -577,3 +559,10 @@ TESK_PUBLISHED(TDBSum) {
 TESK_PUBLISHED(TDBSumCollection) {}
 
 TESK_PUBLISHED(TDBSumListProducer) {}
+
+void TDBSumListProducer::ForgetSavedHandlers() {
+    for (TDataSetNotifyEvent* e : {&savedAfterCancel_, &savedAfterClose_, &savedAfterEdit_, &savedAfterInsert_,
+                                   &savedAfterOpen_, &savedAfterPost_, &savedAfterScroll_, &savedBeforeDelete_,
+                                   &savedAfterDelete_, &savedMasterAfterScroll_})
+        e->Clear();
+}

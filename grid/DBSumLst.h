@@ -123,6 +123,7 @@ public:
     virtual void DataSetAfterScroll(TDataSet* DataSet);
     virtual void DataSetBeforeDelete(TDataSet* DataSet);
     virtual void UnhookDataSetEvents();
+    void ForgetSavedHandlers();
     virtual bool IsSequenced();
     virtual int GetRecordCount();
     virtual void ClearSumValues();

@@ -367,6 +367,8 @@ public:
 
 protected:
     AnsiString GetText(bool DisplayText) const override;
+    // The text without a display format: date and time, date only or time only.
+    virtual AnsiString PlainText(double Value) const;
     int DefaultWidth() const override { return 18; }
 };
 
@@ -376,7 +378,7 @@ public:
     const char* ClassName() const override { return "TDateField"; }
 
 protected:
-    AnsiString GetText(bool DisplayText) const override;
+    AnsiString PlainText(double Value) const override;
     int DefaultWidth() const override { return 10; }
 };
 
@@ -386,7 +388,7 @@ public:
     const char* ClassName() const override { return "TTimeField"; }
 
 protected:
-    AnsiString GetText(bool DisplayText) const override;
+    AnsiString PlainText(double Value) const override;
     int DefaultWidth() const override { return 10; }
 };
 

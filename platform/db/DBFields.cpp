@@ -572,28 +572,18 @@ AnsiString TDateTimeField::GetText(bool DisplayText) const {
     std::string scratch;
     if (!GetCell(c, scratch)) return AnsiString();
     if (DisplayText && !displayFormat_.empty()) return FormatDateTime(displayFormat_, c.d);
-    return DateTimeToStr(c.d);
+    return PlainText(c.d);
 }
+
+AnsiString TDateTimeField::PlainText(double Value) const { return DateTimeToStr(Value); }
 
 TDateField::TDateField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftDate); }
 
-AnsiString TDateField::GetText(bool DisplayText) const {
-    TDbCell c;
-    std::string scratch;
-    if (!GetCell(c, scratch)) return AnsiString();
-    if (DisplayText && !displayFormat_.empty()) return FormatDateTime(displayFormat_, c.d);
-    return DateToStr(c.d);
-}
+AnsiString TDateField::PlainText(double Value) const { return DateToStr(Value); }
 
 TTimeField::TTimeField(TComponent* AOwner) : TDateTimeField(AOwner) { SetDataType(ftTime); }
 
-AnsiString TTimeField::GetText(bool DisplayText) const {
-    TDbCell c;
-    std::string scratch;
-    if (!GetCell(c, scratch)) return AnsiString();
-    if (DisplayText && !displayFormat_.empty()) return FormatDateTime(displayFormat_, c.d);
-    return TimeToStr(c.d);
-}
+AnsiString TTimeField::PlainText(double Value) const { return TimeToStr(Value); }
 
 TBlobField::TBlobField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBlob); }
 
