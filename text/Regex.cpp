@@ -202,6 +202,7 @@ AnsiString TRegex::ErrorMsg(int errorCode) {
         case 125: return "TRegex(comp): Unclosed (?#Comment)";
         case 127: return "TRegex(comp): Urecognized Modifier";
         case 128: return "TRegex(comp): LinePairedSeparator must countain two different chars or no chars at all";
+        case 129: return "TRegex(comp): Zero Hex Code After \\x";
         case 1000: return "TRegex(exec): RegRepeat Called Inappropriately";
         case 1001: return "TRegex(exec): MatchPrim Memory Corruption";
         case 1002: return "TRegex(exec): MatchPrim Corrupted Pointers";
@@ -712,8 +713,11 @@ unsigned char TRegex::UnQuoteChar() {
         case 'e': return 27;
         case 'x': {
             if (*regparse_ == '\0') Fail(111);
+            // Literals and sets in the program end at a zero byte, so a zero
+            // character cannot be written into them and is refused.
             if (*regparse_ == '{') {
                 ++regparse_;
+                if (*regparse_ == '}') Fail(111);
                 int value = 0;
                 while (*regparse_ != '}') {
                     if (*regparse_ == '\0') Fail(111);
@@ -723,6 +727,7 @@ unsigned char TRegex::UnQuoteChar() {
                     if (value > 255) Fail(112);
                     ++regparse_;
                 }
+                if (value == 0) Fail(129);
                 ++regparse_;
                 return static_cast<unsigned char>(value);
             }
@@ -732,6 +737,7 @@ unsigned char TRegex::UnQuoteChar() {
             if (*regparse_ == '\0') Fail(111);
             int d2 = HexValue(*regparse_);
             if (d2 < 0) Fail(108);
+            if (d1 == 0 && d2 == 0) Fail(129);
             ++regparse_;
             return static_cast<unsigned char>(d1 * 16 + d2);
         }
@@ -950,10 +956,6 @@ void TRegex::FillFirstCharSet() {
                 break;
             }
             if (kind == EXACTLY || kind == EXACTLYCI) {
-                if (prog[n + kHeader] == 0) {  // \x00: an empty literal
-                    n = next(n);
-                    continue;
-                }
                 addSimple(prog + n);
                 break;
             }

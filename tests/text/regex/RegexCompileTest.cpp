@@ -22,10 +22,12 @@ public:
         size_t i = 1;
         while (i < p.size()) {
             const unsigned char k = p[i];
-            const unsigned char* o = &p[i + 5];
-            int32_t a, b;
-            std::memcpy(&a, o, 4);
-            std::memcpy(&b, o + 4, 4);
+            const unsigned char* o = p.data() + i + 5;
+            int32_t a = 0, b = 0;
+            if (k == BRACES || k == BRACESNG || k == LOOP || k == LOOPNG) {
+                std::memcpy(&a, o, 4);
+                std::memcpy(&b, o + 4, 4);
+            }
             std::string item;
             size_t operand = 0;
             switch (k) {
@@ -109,16 +111,33 @@ std::string Groups(int n) {
 
 class RegexCompile : public testing::Test {
 protected:
-    void SetUp() override { CodePage::SetActive(1251); }
-};
-
-TEST_F(RegexCompile, ErrorsCarryCodeAndExactMessage) {
     struct Case {
         std::string pattern;
         const char* modifiers;
         int code;
         const char* message;
     };
+
+    void SetUp() override { CodePage::SetActive(1251); }
+
+    static void ExpectCompileError(const std::string& pattern, const char* modifiers, int code,
+                                   const char* message) {
+        SCOPED_TRACE(pattern);
+        TRegex r;
+        r.SetModifierStr(modifiers);
+        r.SetExpression(pattern);
+        try {
+            r.Exec("abc");
+            ADD_FAILURE() << "no error";
+        } catch (const ERegex& e) {
+            EXPECT_EQ(e.ErrorCode, code);
+            EXPECT_EQ(e.Message(), message);
+            EXPECT_EQ(r.CompilerErrorOffset(), 0);  // no compilation under way any more
+        }
+    }
+};
+
+TEST_F(RegexCompile, ErrorsCarryCodeAndExactMessage) {
     const Case cases[] = {
         {"a{2,1}", "", 124, "TRegex(comp): BRACE Min Param Greater then Max (pos 5)"},
         {"*a", "", 115, "TRegex(comp): ?+*{ Follows Nothing (pos 1)"},
@@ -149,20 +168,26 @@ TEST_F(RegexCompile, ErrorsCarryCodeAndExactMessage) {
         {"\\x1G", "", 108, "TRegex(comp): Bad Hex Digit (pos 3)"},
         {"a{123456789}", "", 122, "TRegex(comp): BRACES Argument Too Big (pos 11)"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pattern);
-        TRegex r;
-        r.SetModifierStr(c.modifiers);
-        r.SetExpression(c.pattern);
-        try {
-            r.Exec("abc");
-            ADD_FAILURE() << "no error";
-        } catch (const ERegex& e) {
-            EXPECT_EQ(e.ErrorCode, c.code);
-            EXPECT_EQ(e.Message(), c.message);
-            EXPECT_EQ(r.CompilerErrorOffset(), 0);  // no compilation under way any more
-        }
-    }
+    for (const Case& c : cases) ExpectCompileError(c.pattern, c.modifiers, c.code, c.message);
+}
+
+// A zero character cannot stand in a literal or a set, wherever the escape is.
+TEST_F(RegexCompile, ZeroCharacterEscapesAreRefused) {
+    const Case cases[] = {
+        {"\\x00", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 3)"},
+        {"a\\x00b", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+        {"\\x{0}", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+        {"\\x{000}", "i", 129, "TRegex(comp): Zero Hex Code After \\x (pos 6)"},
+        {"\\x{}", "", 111, "TRegex(comp): No Hex Code After \\x (pos 3)"},
+        {"a\\x{}*", "", 111, "TRegex(comp): No Hex Code After \\x (pos 4)"},
+        {"[\\x00]", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+        {"[a\\x{0}]", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 6)"},
+        {"[\\x00-\\x20]", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+        {"[\\x01-\\x{}]", "", 111, "TRegex(comp): No Hex Code After \\x (pos 9)"},
+        {"(\\x00|b)*c", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+        {"\\x{0}{2}", "", 129, "TRegex(comp): Zero Hex Code After \\x (pos 4)"},
+    };
+    for (const Case& c : cases) ExpectCompileError(c.pattern, c.modifiers, c.code, c.message);
 }
 
 TEST_F(RegexCompile, CompileErrorLeavesNoProgramAndRepeats) {
