@@ -10,6 +10,7 @@
 #include "platform/classes/ShortCuts.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/gui/Menus.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
 
@@ -136,51 +137,7 @@ TESK_PUBLISHED(TVertDBGridGxScrollBar) {
     Property("VisibleMode", &T::VisibleMode, &T::SetVisibleMode).Default(sbAutoShowGx);
 }
 
-TDBGridGxScrollBar::TDBGridGxScrollBar(TCustomDBGridGx* Grid, int Kind) : grid_(Grid), kind_(Kind) {}
 
-TDBGridGxScrollBar::~TDBGridGxScrollBar() = default;
-
-TPersistent* TDBGridGxScrollBar::GetOwner() { return grid_; }
-
-void TDBGridGxScrollBar::Assign(TPersistent* Source) {
-    auto* s = dynamic_cast<TDBGridGxScrollBar*>(Source);
-    if (!s) {
-        TPersistent::Assign(Source);
-        return;
-    }
-    SetVisible(s->Visible());
-    tracking_ = s->tracking_;
-    SetExtScrollBar(s->extScrollBar_);
-}
-
-void TDBGridGxScrollBar::SetExtScrollBar(TComponent* Value) {
-    if (Value == extScrollBar_) return;
-    extScrollBar_ = Value;
-    if (Value && grid_) Value->FreeNotification(grid_);
-    if (grid_ && !grid_->IsDestroying()) {
-        if (kind_ == SB_VERT) grid_->UpdateScrollBar();
-        grid_->LayoutChanged();
-    }
-}
-
-void TDBGridGxScrollBar::SetVisible(bool Value) { SetVisibleMode(Value ? sbAutoShowGx : sbNeverShowGx); }
-
-void TDBGridGxScrollBar::SetVisibleMode(TScrollBarVisibleModeGx Value) {
-    if (Value == visibleMode_) return;
-    visibleMode_ = Value;
-    if (!grid_ || grid_->IsDestroying()) return;
-    if (kind_ == SB_VERT) grid_->UpdateScrollBar();
-    grid_->LayoutChanged();
-}
-
-bool TDBGridGxScrollBar::IsScrollBarShowing() {
-    if (extScrollBar_) {
-        auto* control = dynamic_cast<TControl*>(extScrollBar_);
-        return control && control->Visible();
-    }
-    if (!Visible() || !grid_ || !grid_->HandleAllocated()) return false;
-    return IsScrollBarVisible(grid_->Handle(), kind_);
-}
 
 TESK_PUBLISHED(TSTDBGridGxFilter) {
     Property("Local", &T::Local, &T::SetLocal).Default(false);
@@ -218,6 +175,7 @@ TESK_PUBLISHED(TDBGridGx) {
     Property("AllowedSelections", &T::AllowedSelections, &T::SetAllowedSelections).Default(kAllAllowedSelectionsGx);
     Property("Anchors", &T::Anchors, &T::SetAnchors).Default(akDefault);
     Property("AutoFitColWidths", &T::AutoFitColWidths, &T::SetAutoFitColWidths).Default(false);
+    Property("BiDiMode", &T::BiDiMode, &T::SetBiDiMode).Default(bdLeftToRight);
     Property("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
     Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor).Default(clWindow);
     Property("ColumnDefValues", &T::ColumnDefValues, &T::SetColumnDefValues);
@@ -226,6 +184,8 @@ TESK_PUBLISHED(TDBGridGx) {
     Property("Ctl3D", &T::Ctl3D, &T::SetCtl3D);
     Property("DataSource", &T::DataSource, &T::SetDataSource);
     Property("DefaultDrawing", &T::DefaultDrawing, &T::SetDefaultDrawing).Default(true);
+    Property("DragCursor", TypeInfoTCursor(), &T::DragCursor, &T::SetDragCursor).Default(crDrag);
+    Property("DragMode", &T::DragMode, &T::SetDragMode).Default(dmManual);
     Property("DrawMemoText", &T::DrawMemoText, &T::SetDrawMemoText).Default(false);
     Property("EditActions", &T::EditActions, &T::SetEditActions).Default(TDBGridGxEditActions{});
     Property("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
@@ -245,10 +205,12 @@ TESK_PUBLISHED(TDBGridGx) {
     Property("MinAutoFitWidth", &T::MinAutoFitWidth, &T::SetMinAutoFitWidth).Default(0);
     Property("Options", &T::Options, &T::SetOptions).Default(kDefaultDBGridOptions);
     Property("OptionsGx", &T::OptionsGx, &T::SetOptionsGx).Default(kDefaultDBGridGxOptions);
+    Property("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).Default(true);
     Property("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
     Property("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D).Default(true);
     Property("ParentFont", &T::ParentFont, &T::SetParentFont).Default(true);
     Property("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).Default(true);
+    Property("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     Property("ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);
     Property("RowHeight", &T::RowHeight, &T::SetRowHeight).Default(0);
     Property("RowLines", &T::RowLines, &T::SetRowLines).Default(0);
@@ -274,11 +236,15 @@ TESK_PUBLISHED(TDBGridGx) {
     Property("OnColExit", &T::OnColExit, &T::OnColExit);
     Property("OnColumnMoved", &T::OnColumnMoved, &T::OnColumnMoved);
     Property("OnColWidthsChanged", &T::OnColWidthsChanged, &T::OnColWidthsChanged);
+    Property("OnContextPopup", &T::OnContextPopup, &T::OnContextPopup);
     Property("OnDblClick", &T::OnDblClick, &T::OnDblClick);
+    Property("OnDragDrop", &T::OnDragDrop, &T::OnDragDrop);
+    Property("OnDragOver", &T::OnDragOver, &T::OnDragOver);
     Property("OnDrawColumnCell", &T::OnDrawColumnCell, &T::OnDrawColumnCell);
     Property("OnDrawDataCell", &T::OnDrawDataCell, &T::OnDrawDataCell);
     Property("OnDrawFooterCell", &T::OnDrawFooterCell, &T::OnDrawFooterCell);
     Property("OnEditButtonClick", &T::OnEditButtonClick, &T::OnEditButtonClick);
+    Property("OnEndDrag", &T::OnEndDrag, &T::OnEndDrag);
     Property("OnEnter", &T::OnEnter, &T::OnEnter);
     Property("OnExit", &T::OnExit, &T::OnExit);
     Property("OnGetBtnParams", &T::OnGetBtnParams, &T::OnGetBtnParams);
@@ -1053,72 +1019,6 @@ void TCustomDBGridGx::UpdateRowCount() {
     if (RowCount() != oldRowCount) Invalidate();
 }
 
-void TCustomDBGridGx::UpdateActive() {
-    if (DirectRecordAccess() || !dataLink_->Active() || !HandleAllocated() || Loading()) return;
-    int row = titleOffset_ + dataLink_->ActiveRecord();
-    if (row != Row() && row < RowCount()) {
-        if (!dbOptions_.Contains(dgAlwaysShowEditor)) HideEditor();
-        MoveColRow(Col(), row, false, false);
-        InvalidateEditor();
-    } else if (InplaceEditor() && InplaceEditor()->Visible() && dataLink_->Active()) {
-        TField* f = SelectedField();
-        if (f && f->Text() != InplaceEditor()->Text() && !dataLink_->IsModified()) InvalidateEditor();
-    }
-}
-
-void TCustomDBGridGx::UpdateScrollBar() {
-    if (!dataLink_ || !HandleAllocated() || DirectRecordAccess()) return;
-    TScrollBarVisibleModeGx mode = vertScrollBar_->VisibleMode();
-    SCROLLINFO si;
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    if (mode == sbAlwaysShowGx) si.fMask |= SIF_DISABLENOSCROLL;
-    si.nMin = 0;
-    si.nMax = 1;
-    si.nPage = 2;
-    si.nPos = 0;
-    if (dataLink_->Active()) {
-        TDataSet* ds = dataLink_->DataSet();
-        if (sumList_->IsSequenced()) {
-            si.nMin = 1;
-            si.nPage = static_cast<UINT>(VisibleDataRowCount());
-            si.nMax = sumList_->GetRecordCount() + static_cast<int>(si.nPage) - 1;
-            if (ds->State() == dsEdit || ds->State() == dsInsert) {
-                SCROLLINFO cur;
-                cur.fMask = SIF_POS;
-                GetScrollInfo(Handle(), SB_VERT, &cur);
-                si.nPos = cur.nPos;
-            } else {
-                si.nPos = sumList_->GetRecNo();
-            }
-        } else {
-            si.nMin = 0;
-            si.nMax = 4;
-            si.nPage = 0;
-            si.nPos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
-        }
-    }
-    if (!vertScrollBar_->Visible() || vertScrollBar_->ExtScrollBar()) si.nMax = si.nMin;
-    if (scrollInfoSet_ && lastScrollInfo_.nMin == si.nMin && lastScrollInfo_.nMax == si.nMax &&
-        lastScrollInfo_.nPage == si.nPage && lastScrollInfo_.nPos == si.nPos && lastVisibleMode_ == mode)
-        return;
-    bool fits = si.nMax - si.nMin + 1 <= static_cast<int>(si.nPage) || si.nMax <= si.nMin;
-    if (mode == sbAlwaysShowGx && !vertScrollBar_->ExtScrollBar()) {
-        ShowScrollBar(Handle(), SB_VERT, 1);
-        EnableScrollBar(Handle(), SB_VERT, fits ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
-    } else if (lastVisibleMode_ != mode && fits) {
-        EnableScrollBar(Handle(), SB_VERT, ESB_ENABLE_BOTH);
-        ShowScrollBar(Handle(), SB_VERT, 0);
-    }
-    SetScrollInfo(Handle(), SB_VERT, &si, 1);
-    lastScrollInfo_ = si;
-    scrollInfoSet_ = true;
-    lastVisibleMode_ = mode;
-}
-
-void TCustomDBGridGx::UpdateHorzScrollBar() {
-    // Only an external horizontal bar is driven from here; its wiring comes with the scroll-bar unit.
-}
-
 // ---------------------------------------------------------------------------
 // The data link's calls
 
@@ -1146,6 +1046,8 @@ void TCustomDBGridGx::QueryRecordAccess() {
 }
 
 void TCustomDBGridGx::DataChanged() {
+    // A data set sorted anew orders the selected bookmarks differently.
+    if (!IsDestroying() && DataLinkActive()) selectedRows_->Resort();
     if (!HandleAllocated() || sumListRecalcing_ || IsDestroying()) return;
     if (Designing() && sumList_->Active()) {
         sumListRecalcing_ = true;
@@ -1165,34 +1067,6 @@ void TCustomDBGridGx::DataChanged() {
     InvalidateEditor();
     ValidateRect(Handle(), nullptr);
     Invalidate();
-}
-
-void TCustomDBGridGx::Scroll(int Distance) {
-    if (DirectRecordAccess() || !HandleAllocated() || IsDestroying()) return;
-    int oldRow = Row();
-    if (dataLink_->Active() && dataLink_->RecordCount() != DataRowCount()) UpdateRowCount();
-    bool wasShowing = vertScrollBar_->IsScrollBarShowing();
-    UpdateScrollBar();
-    if (wasShowing != vertScrollBar_->IsScrollBarShowing() && autoFitColWidths_ && !Designing()) DeferLayout();
-    UpdateActive();
-    InvalidateRow(oldRow);
-    if (Distance != 0) {
-        HideEditor();
-        // Moving the pixels gives the same picture as repainting the data rows.
-        if (std::abs(Distance) > VisibleDataRowCount()) {
-            Invalidate();
-        } else {
-            int last = RowCount() - 1 - (footerRowCount_ > 0 ? footerRowCount_ + 1 : 0);
-            TRect r = BoxRect(0, titleOffset_, ColCount() - 1, std::max(titleOffset_, last));
-            r.Left = 0;
-            r.Right = ClientWidth();
-            r.Bottom += GridLineWidth();
-            ::InvalidateRect(Handle(), &r, 0);
-        }
-        if (dbOptions_.Contains(dgAlwaysShowEditor)) ShowEditor();
-    }
-    InvalidateFooter();
-    if (layoutLock_ == 0) Update();
 }
 
 void TCustomDBGridGx::RecordChanged(TField* Field) {
@@ -1365,52 +1239,6 @@ void TCustomDBGridGx::SetSelectedField(TField* Value) {
         if (columns_->Items(i)->Field() == Value) MoveCol(DataToRawColumn(i), 0, false);
 }
 
-void TCustomDBGridGx::MoveCol(int RawCol, int Direction, bool Select) {
-    (void)Select;  // extending a cell rectangle comes with the selection unit
-    dataLink_->NotifyUpdateData();
-    if (ColCount() <= indicatorOffset_) return;
-    RawCol = std::clamp(RawCol, indicatorOffset_, ColCount() - 1);
-    if (Direction != 0) {
-        while (RawCol >= indicatorOffset_ && RawCol < ColCount() && ColWidths(RawCol) <= 0) RawCol += Direction;
-        if (RawCol < indicatorOffset_ || RawCol >= ColCount()) return;
-    }
-    if (RawCol != Col()) {
-        if (!inColExit_) {
-            inColExit_ = true;
-            int before = Col();
-            try {
-                ColExit();
-            } catch (...) {
-                inColExit_ = false;
-                throw;
-            }
-            inColExit_ = false;
-            if (Col() != before) return;
-        }
-        if (!dbOptions_.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (!dbOptions_.Contains(dgRowSelect)) {
-            if (RawCol < FixedCols()) MoveColRow(RawCol, Row(), true, false);
-            else FocusCell(RawCol, Row(), true);
-        }
-        if (dbOptions_.Contains(dgAlwaysShowEditor)) {
-            int data = RawToDataColumn(RawCol);
-            TColumnGxType kind = data >= 0 && data < columns_->Count() ? columns_->Items(data)->GetColumnType() : ctCommon;
-            bool filterEditing = FilterHooks().Editing && FilterHooks().Editing(this);
-            if (kind != ctCheckboxes && kind != ctKeyImageList && !filterEditing) ShowEditor();
-        }
-        ColEnter();
-    }
-}
-
-void TCustomDBGridGx::ClearSelection() { selection_->Clear(); }
-
-bool TCustomDBGridGx::CanSelectType(TDBGridGxSelectionType Type) const {
-    if (Type == gstNon) return true;
-    if (!dbOptions_.Contains(dgMultiSelect) || !allowedSelections_.Contains(Type)) return false;
-    if ((Type == gstRectangle || Type == gstColumns) && dbOptions_.Contains(dgRowSelect)) return false;
-    return true;
-}
-
 void TCustomDBGridGx::InvalidateEditor() {
     TCustomGrid::InvalidateEditor();
     if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
@@ -1471,6 +1299,8 @@ void TCustomDBGridGx::CreateWnd() {
         throw;
     }
     EndUpdate();
+    // A window made again (Flat changed) starts without a bar: set it up anew.
+    ResetScrollBarCache();
     editButtonWidth_ = flat_ ? GetDefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
     editButtonHeight_ = GetDefaultEditButtonHeight(editButtonWidth_, flat_);
     if (!autoFitColWidths_) {
@@ -1721,9 +1551,19 @@ void TCustomDBGridGx::CMParentColorChanged(TMessage& Message) {
 }
 
 void TCustomDBGridGx::Dispatch(TMessage& Message) {
-    if (Message.Msg == WM_DEFERLAYOUTGX) {
-        WMDeferLayout(Message);
-        return;
+    switch (Message.Msg) {
+        case WM_DEFERLAYOUTGX: WMDeferLayout(Message); return;
+        case CM_CANCELMODE: CMCancelMode(Message); return;
+        case CM_HINTSHOWPAUSE: CMHintShowPause(Message); return;
+        case WM_NCCALCSIZE:
+            TCustomGrid::Dispatch(Message);
+            WMNCCalcSize(Message);
+            return;
+        case WM_NCPAINT:
+            TCustomGrid::Dispatch(Message);
+            DrawBorder();
+            return;
+        default: break;
     }
     TCustomGrid::Dispatch(Message);
 }

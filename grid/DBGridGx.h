@@ -10,7 +10,8 @@
 // Pieces that hang on this unit and come with their own units: the cell
 // painting (Paint, DrawCell), the in-place cell editor, the filter row
 // (TDBGridGxFilterRowHooks), the lookup drop-down, the find dialog
-// (ShowGridFindDialogHook), keyboard navigation and most of the mouse.
+// (ShowGridFindDialogHook) and the clipboard routines (TDBGridGxClipboardHooks).
+// Keys, mouse, scrolling and selection have their own sources beside this one.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -38,7 +39,8 @@ public:
     TCustomDBGridGx* Grid() const { return grid_; }
     int Kind() const { return kind_; }  // SB_HORZ or SB_VERT
 
-    // An external scroll bar control; its scrolling is wired to the grid by the scroll-bar unit.
+    // An external scroll bar control (a TScrollBar) standing in for the window's bar;
+    // its scroll notifications reach the grid as the grid's own scroll messages.
     TComponent* ExtScrollBar() const { return extScrollBar_; }
     void SetExtScrollBar(TComponent* Value);
     bool Tracking() const { return tracking_; }
@@ -49,16 +51,24 @@ public:
     void SetVisibleMode(TScrollBarVisibleModeGx Value);
     // The window's bar of the kind (or the external bar) is on screen.
     bool IsScrollBarShowing();
+    // Range, page and positions of the window's bar of the kind, or of the external bar.
+    void GetScrollInfo(SCROLLINFO& Info);
+    // Sets the external bar: page 0 first, so that no step is refused on the way.
+    void SetExtParams(int Min, int Max, int Page, int Pos);
 
 protected:
     TPersistent* GetOwner() override;
 
 private:
+    void ExtScrollBarWndProc(TMessage& Message);
+    void DetachExtScrollBar();
     TCustomDBGridGx* grid_;
     int kind_;
     TComponent* extScrollBar_ = nullptr;
     bool tracking_ = false;
     TScrollBarVisibleModeGx visibleMode_ = sbAutoShowGx;
+    TWndMethod savedWindowProc_;
+    bool hooked_ = false;
 };
 
 class TVertDBGridGxScrollBar : public TDBGridGxScrollBar {
@@ -113,6 +123,18 @@ const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks();
 // objects; nullptr for the visible columns), modal).
 using TShowGridFindDialogProc = void (*)(TCustomDBGridGx* Grid, const AnsiString& Text, TStrings* Columns, bool Modal);
 extern TShowGridFindDialogProc ShowGridFindDialogHook;
+
+// The library's clipboard routines, stored by the clipboard unit when it
+// starts (ForWholeGrid: the whole grid instead of its selection). Until then
+// the grid's clipboard keys do nothing.
+struct TDBGridGxClipboardHooks {
+    void (*Copy)(TCustomDBGridGx* Grid, bool ForWholeGrid) = nullptr;
+    void (*Cut)(TCustomDBGridGx* Grid, bool ForWholeGrid) = nullptr;
+    void (*Paste)(TCustomDBGridGx* Grid, bool ForWholeGrid) = nullptr;
+    void (*DeleteSelection)(TCustomDBGridGx* Grid, bool ForWholeGrid) = nullptr;
+};
+void SetDBGridGxClipboardHooks(const TDBGridGxClipboardHooks& Hooks);
+const TDBGridGxClipboardHooks& DBGridGxClipboardHooks();
 
 
 
@@ -326,6 +348,43 @@ public:
     void MoveCol(int RawCol, int Direction, bool Select);
     void ClearSelection();
     bool CanSelectType(TDBGridGxSelectionType Type) const;
+    // Extends the rows (or, in a cell grid, the rectangle) while moving Direction
+    // records, or to the end that way with ToEnd.
+    void DoSelection(bool Select, int Direction, bool ToEnd, bool RowOnly);
+    // The data set's current record.
+    TBookmarkStr CurrentBookmark() const;
+    // A row extension (Shift with keys, a row drag with the mouse) is running.
+    bool Selecting() const { return selecting_; }
+    // 0 none, 1 rows, 2 columns, 3 rectangle, 6 frozen-column sizing, 7 record moving.
+    int GridDragState() const { return gridDragState_; }
+
+    // ---- keys
+    void NextRow(bool Select);
+    void PriorRow(bool Select);
+    void Tab(bool GoForward);
+    void IncrementalSearch(const AnsiString& Text, int TimeOut, int Kind);
+    void StopIncrementalSearch();
+    void CopyPriorValue();
+    bool CanCopyAction();
+    bool CanCutAction();
+    bool CanPasteAction();
+    bool CanDeleteAction();
+    bool CanSelectAllAction();
+    bool ExecuteAction(TBasicAction* Action);
+    bool UpdateAction(TBasicAction* Action);
+
+    // ---- mouse and scrolling
+    // The data cells' area (columns from the first data column, the data rows) in client pixels.
+    TRect DataBox();
+    int LastDataRow() const;
+    void OptimizeColsWidth(TColumnsGxList* ColumnsToOptimize);
+    void StartTimer(int Interval);
+    void StopTimer();
+    virtual void AutoScrollSelect();
+    // Keeps the record near the middle of the view and the current record's
+    // distance from it, so that RestoreBookmark shows the same place again.
+    void SaveBookmark();
+    void RestoreBookmark();
     void InvalidateEditor();
     void InvalidateCol(int ACol);
     void InvalidateCell(int ACol, int ARow);
@@ -445,6 +504,26 @@ protected:
     void TopLeftChanged() override;
     void DoExit() override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyUp(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void WMChar(TMessage& Message) override;
+    void WMHScroll(TMessage& Message) override;
+    void WMTimer(TMessage& Message) override;
+    void WMCancelMode(TMessage& Message) override;
+    void CMCancelMode(TMessage& Message);
+    void WMSetCursor(TMessage& Message) override;
+    void WMSetFocus(TMessage& Message) override;
+    void WMKillFocus(TMessage& Message) override;
+    void WMGetDlgCode(TMessage& Message) override;
+    void WMEraseBkgnd(TMessage& Message) override;
+    void WMContextMenu(TMessage& Message) override;
+    void CMHintShow(TMessage& Message) override;
+    void CMHintShowPause(TMessage& Message);
+    void WndProc(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
+    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                         TGridDrawInfo& FixedInfo) override;
+    void TimedScroll(int Direction) override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -470,6 +549,7 @@ private:
     friend class TDBGridColumnsGx;
     friend class TBookmarkListGx;
     friend class TDBGridGxSelection;
+    friend class TDBGridGxScrollBar;
     friend struct TDBGridGxPainter;
 
     void TitleFontChanged(TObject* Sender);
@@ -482,6 +562,8 @@ private:
     void ReadColumns(TReader& Reader);
     void WriteColumns(TWriter& Writer);
     void WMDeferLayout(TMessage& Message);
+    void WMNCCalcSize(TMessage& Message);
+    int FlatBorderWidth() const;
     void QueryRecordAccess();
     void RemoveField(TComponent* Field);
     HDC MeasureDC(bool& Owned);
@@ -561,8 +643,6 @@ private:
     bool resizePending_ = false;
     bool vertBarShowing_ = false;
     int lastVisibleMode_ = -1;
-    SCROLLINFO lastScrollInfo_;
-    bool scrollInfoSet_ = false;
     THeadTreeNode* titleRoot_ = nullptr;
     std::vector<THeadTreeNode*> titleLeaves_;
     int paintLock_ = 0;
@@ -570,6 +650,75 @@ private:
     int indicatorRow_ = -1;
     bool incSearching_ = false;
     AnsiString incSearchText_;
+
+    // Selection by keys and mouse.
+    bool selecting_ = false;
+    TBookmarkStr selectionAnchor_;
+    bool anchorPriorState_ = false;
+    bool invertMode_ = false;
+    // Keys.
+    int incSearchTimeOut_ = -1;
+    bool searchTimerRunning_ = false;
+    bool insideSearchPositioning_ = false;
+    AnsiString charText_;
+    bool sortChangePending_ = false;
+    // Mouse.
+    int gridDragState_ = 0;
+    bool rowDrag_ = false;
+    bool rectDrag_ = false;
+    bool pendingDrag_ = false;
+    bool autoDragGuard_ = false;
+    bool titlePressedInside_ = false;
+    TPoint lastMousePos_;
+    TShiftState lastMouseShift_ = 0;
+    TGridCoord lastMoveCell_{-1, -1};
+    TGridCoord pressedCheckCell_{-1, -1};
+    bool mouseTimerRunning_ = false;
+    int mouseTimerInterval_ = -1;
+    int frozenSizingCol_ = -1;
+    int frozenSizingPos_ = 0;
+    int frozenSizingOffset_ = 0;
+    // Scrolling.
+    bool skipThumbPosition_ = false;
+    bool extScrollMessage_ = false;
+    TBookmarkStr savedBookmark_;
+    int savedBookmarkOffset_ = 0;
+
+    static constexpr uintptr_t kMouseTimerId = 1;
+    static constexpr uintptr_t kSearchTimerId = 2;
+
+    // Keys.
+    void KeyDownWithCtrl(WORD& Key, TShiftState Shift);
+    void KeyDownPlain(WORD& Key, TShiftState Shift);
+    void DeleteByKey();
+    bool DeletePromptAgrees();
+    bool SearchEligible();
+    bool DataSetBrowsing();
+    bool InsertingAtEnd();
+    bool SearchMatches(const AnsiString& Text, AnsiString& Match);
+    void RestartSearchTimer();
+    enum TClipboardActionGx { caCopyGx, caCutGx, caPasteGx, caDeleteGx };
+    void ClipboardAction(TClipboardActionGx Action);
+    // Mouse.
+    bool InDataBox(const TGridCoord& Cell) const;
+    bool OverColumnSelectZone(int X, int Y);
+    bool OverRowSelectZone(int X, int Y);
+    bool CalcFrozenSizing(int X, int Y);
+    void DrawFrozenSizingLine();
+    int ColumnLeftEdge(int RawCol);
+    int LeftColOffset();
+    void SetRawColumnWidth(int RawCol, int Width);
+    void OptimizeOnDoubleClick(int X, int Y);
+    void DoubleClickPress(TShiftState Shift, int X, int Y);
+    bool RowSelectionPress(const TGridCoord& Cell);
+    void StartRowSelection(TMouseButton Button, TShiftState Shift, const TGridCoord& Cell, int OldRow);
+    void StartCellSelection(TMouseButton Button, TShiftState Shift, const TGridCoord& Cell, int OldCol,
+                            const TBookmarkStr& OldBookmark);
+    void EndDragStates();
+    bool CellToolTip(const TGridCoord& Cell, AnsiString& Text, TRect& CellBox, TAlignment& Alignment, TFont*& Font);
+    // Scrolling.
+    void ThumbToRecord(int Pos);
+    void ResetScrollBarCache();
 };
 
 class TDBGridGx : public TCustomDBGridGx {

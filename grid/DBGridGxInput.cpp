@@ -1,5 +1,5 @@
-// The data-aware grid: focus, the click events, keys, the wheel, the vertical
-// scroll bar and the mouse where it fires the grid's click events.
+// The data-aware grid: focus, the click events, and the window messages of
+// focus, frame and dragging that keys and mouse share.
 #include "grid/DBGridGx.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
 // Focus, selection tests, frames
@@ -91,6 +92,9 @@ bool TCustomDBGridGx::IsSelectedCell(int, int ARow, const TCellTypeGx& CellType)
         RestoreDrawRow();
         return result;
     }
+    // A selected column shows in its title too.
+    if (CellType.Vert == ctTitle && kind == gstColumns && CellType.Horz == ctData)
+        return selection_->DataCellSelected(CellType.DataCol, TBookmarkStr());
     return false;
 }
 
@@ -143,192 +147,76 @@ void TCustomDBGridGx::SortMarkingChanged() {
     if (OnSortMarkingChanged) OnSortMarkingChanged(this);
 }
 
-void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
-    // The grid's keys come with the keyboard unit; here only the owner hears them.
-    TWinControl::KeyDown(Key, Shift);
-}
-
-bool TCustomDBGridGx::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
-    if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
-    if (dataLink_->Active() && !DirectRecordAccess()) dataLink_->MoveBy(1);
-    return true;
-}
-
-bool TCustomDBGridGx::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
-    if (TCustomControl::DoMouseWheelUp(Shift, MousePos)) return true;
-    if (dataLink_->Active() && !DirectRecordAccess()) dataLink_->MoveBy(-1);
-    return true;
-}
-
-void TCustomDBGridGx::WMVScroll(TMessage& Message) {
-    if (Message.LParam || !dataLink_->Active() || DirectRecordAccess()) {
-        TCustomGrid::WMVScroll(Message);
-        return;
-    }
-    TDataSet* ds = dataLink_->DataSet();
-    int code = LOWORD(Message.WParam);
-    int page = VisibleDataRowCount();
-    auto thumb = [&](int pos) {
-        if (sumList_->IsSequenced()) {
-            if (pos <= 1) ds->First();
-            else if (pos >= sumList_->GetRecordCount()) ds->Last();
-            else sumList_->SetRecNo(pos);
-        } else {
-            switch (pos) {
-                case 0: ds->First(); break;
-                case 1: dataLink_->MoveBy(-page); break;
-                case 3: dataLink_->MoveBy(page); break;
-                case 4: ds->Last(); break;
-                default: break;
-            }
-        }
-    };
-    switch (code) {
-        case SB_LINEUP: dataLink_->MoveBy(-dataLink_->ActiveRecord() - 1); break;
-        case SB_LINEDOWN: dataLink_->MoveBy(dataLink_->RecordCount() - dataLink_->ActiveRecord()); break;
-        case SB_PAGEUP: dataLink_->MoveBy(-page); break;
-        case SB_PAGEDOWN: dataLink_->MoveBy(page); break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: {
-            if (code == SB_THUMBTRACK && !vertScrollBar_->Tracking()) break;
-            SCROLLINFO si;
-            si.fMask = SIF_TRACKPOS | SIF_POS;
-            GetScrollInfo(Handle(), SB_VERT, &si);
-            thumb(code == SB_THUMBTRACK ? si.nTrackPos : static_cast<int16_t>(HIWORD(Message.WParam)));
-            break;
-        }
-        case SB_TOP: ds->First(); break;
-        case SB_BOTTOM: ds->Last(); break;
-        default: break;
-    }
-}
-
 // ---------------------------------------------------------------------------
-// The mouse: presses move the current record and column; releases fire the
-// title and cell clicks. Selection by the mouse and dragging come with their own units.
-
-void TCustomDBGridGx::StopTracking() {
-    if (titlePressed_ && pressedCol_ >= 0) InvalidateCell(pressedCol_, 0);
-    titlePressed_ = false;
-    pressedCol_ = -1;
-    if (MouseCapture()) SetMouseCapture(false);
-}
-
-void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (Button == mbRight) SetMouseCapture(true);
-    pressPoint_ = TPoint(X, Y);
-    if (!AcquireFocus()) return;
-    TGridCoord cell = MouseCoord(X, Y);
-    bool inData = cell.X >= indicatorOffset_ && cell.Y >= titleOffset_ && cell.Y < titleOffset_ + DataRowCount();
-    if (inData && DBGridGxFilterRowHooks().StopEdit && DBGridGxFilterRowHooks().Editing && DBGridGxFilterRowHooks().Editing(this))
-        DBGridGxFilterRowHooks().StopEdit(this);
-    if ((Shift & ssDouble) && Button == mbLeft) {
-        DblClick();
-        TCustomControl::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    if (Button == mbLeft && Sizing(X, Y)) {
-        dataLink_->NotifyUpdateData();
-        TCustomGrid::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    bool titleRow = TitlesVisible() && cell.Y == 0;
-    if (titleRow && cell.X >= indicatorOffset_ && !Designing()) {
-        if (dbOptions_.Contains(dgColumnResize) && Button == mbRight) {
-            Button = mbLeft;
-            rightAsLeft_ = true;
-        }
-        TColumnGx* column = columns_->Items(cell.X - indicatorOffset_);
-        bool enabled = column->Title()->TitleButton();
-        if (Button == mbLeft && enabled) CheckTitleButton(cell.X, enabled);
-        if (Button == mbLeft && enabled) {
-            SetMouseCapture(true);
-            titlePressed_ = true;
-            pressedCol_ = cell.X;
-            InvalidateCell(cell.X, 0);
-            TCustomControl::MouseDown(Button, Shift, X, Y);
-            return;
-        }
-    }
-    if (cell.Y >= 0 && cell.Y < titleOffset_) {
-        if (dbOptions_.Contains(dgColumnResize)) {
-            dataLink_->NotifyUpdateData();
-            Canvas()->Pen()->SetColor(static_cast<TColor>(0xC0C0C0));
-            TCustomGrid::MouseDown(Button, Shift, X, Y);
-        } else {
-            TCustomControl::MouseDown(Button, Shift, X, Y);
-        }
-        return;
-    }
-    bool footer = footerRowCount_ >= 1 && cell.Y >= RowCount() - footerRowCount_ - 1;
-    if (cell.X < 0 || cell.Y < 0 || footer || !dataLink_->Active()) {
-        TCustomControl::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    int oldCol = Col(), oldRow = Row();
-    BeginUpdate();
-    try {
-        dataLink_->NotifyUpdateData();
-        HideEditor();
-        if (cell.Y != Row()) dataLink_->MoveBy(cell.Y - Row());
-        if (cell.X >= indicatorOffset_) MoveCol(cell.X, 0, false);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-    bool wasCurrent = cell.X == oldCol && cell.Y == oldRow;
-    if (Button == mbLeft && cell.X >= indicatorOffset_ &&
-        (dbOptions_.Contains(dgAlwaysShowEditor) || wasCurrent))
-        ShowEditor();
-    if (Button == mbRight || cell.X < indicatorOffset_) InvalidateEditor();
-    TCustomControl::MouseDown(Button, Shift, X, Y);
-}
-
-void TCustomDBGridGx::MouseMove(TShiftState Shift, int X, int Y) {
-    if (titlePressed_) {
-        if (std::abs(X - pressPoint_.X) > 3 && dbOptions_.Contains(dgColumnResize)) {
-            StopTracking();
-            if (Shift & ssLeft) SetMouseCapture(true);
-            Canvas()->Pen()->SetColor(static_cast<TColor>(0xC0C0C0));
-            TCustomGrid::MouseDown(mbLeft, Shift, pressPoint_.X, pressPoint_.Y);
-        } else {
-            TCustomControl::MouseMove(Shift, X, Y);
-            return;
-        }
-    }
-    TCustomGrid::MouseMove(Shift, X, Y);
-}
-
-void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    TGridState state = GridState();
-    if (titlePressed_ && pressedCol_ >= 0) {
-        TGridCoord cell = MouseCoord(X, Y);
-        bool counts = PtInRect(ClientRect(), TPoint(X, Y)) && TitlesVisible() && cell.Y == 0 && cell.X == pressedCol_;
-        int pressed = pressedCol_;
-        StopTracking();
-        if (counts) {
-            TColumnGx* column = columns_->Items(pressed - indicatorOffset_);
-            TitleBtnClick(pressed, column);
-            if (optionsGx_.Contains(dghAutoSortMarking)) {
-                column->Title()->SetNextSortMarker((Shift & ssCtrl) && optionsGx_.Contains(dghMultiSortMarking));
-                if (!(Shift & ssCtrl)) SortMarkingChanged();
-            }
-        }
-    } else if (rightAsLeft_) {
-        rightAsLeft_ = false;
-        Button = mbLeft;
-        if (MouseCapture()) SetMouseCapture(false);
-    }
-    TCustomGrid::MouseUp(Button, Shift, X, Y);
-    if (state == gsColSizing || state == gsRowSizing || Button != mbLeft) return;
-    TInplaceEdit* editor = InplaceEditor();
-    if (editor && editor->Visible() && PtInRect(editor->BoundsRect(), TPoint(X, Y))) return;
-    TGridCoord cell = MouseCoord(X, Y);
-    if (cell.X < indicatorOffset_ || cell.X >= ColCount() || cell.Y < 0) return;
-    TColumnGx* column = columns_->Items(cell.X - indicatorOffset_);
-    if (cell.Y >= titleOffset_ && cell.Y - titleOffset_ < VisibleDataRowCount()) CellClick(column);
-    else if (cell.Y < titleOffset_) TitleClick(column);
-}
+// Window messages of focus and frame
 
 TGridCoord TCustomDBGridGx::CalcCoordFromPoint(int X, int Y) { return MouseCoord(X, Y); }
+
+int TCustomDBGridGx::FlatBorderWidth() const { return flat_ && BorderStyle() == bsSingle && Ctl3D() ? 1 : 0; }
+
+void TCustomDBGridGx::CreateParams(TCreateParams& Params) {
+    TCustomGrid::CreateParams(Params);
+    if (flat_ && BorderStyle() == bsSingle) {
+        // The flat border is ours: drawn in WM_NCPAINT, made room for in WM_NCCALCSIZE.
+        Params.Style &= ~WS_BORDER;
+        Params.ExStyle &= ~WS_EX_CLIENTEDGE;
+    }
+    Params.Style |= WS_CLIPCHILDREN;
+}
+
+void TCustomDBGridGx::WMNCCalcSize(TMessage& Message) {
+    int border = FlatBorderWidth();
+    auto* rects = reinterpret_cast<TRect*>(Message.LParam);
+    if (border == 0 || !rects) return;
+    InflateRect(&rects[0], -border, -border);
+}
+
+void TCustomDBGridGx::WndProc(TMessage& Message) {
+    // With automatic dragging a press on a selected cell drags only once the
+    // pointer moves (MouseMove), so that a click still clears the selection.
+    bool guard = DragMode() == dmAutomatic && dbOptions_.Contains(dgMultiSelect) && !Designing() &&
+                 (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK);
+    if (!guard) {
+        TCustomGrid::WndProc(Message);
+        return;
+    }
+    SetDragMode(dmManual);
+    autoDragGuard_ = true;
+    auto restore = MakeScopeGuard([this] {
+        autoDragGuard_ = false;
+        SetDragMode(dmAutomatic);
+    });
+    TCustomGrid::WndProc(Message);
+}
+
+void TCustomDBGridGx::WMSetFocus(TMessage& Message) {
+    bool focusedBefore = GridOrEditorFocused();
+    if (dbOptions_.Contains(dgRowSelect)) InvalidateRow(Row());
+    TCustomGrid::WMSetFocus(Message);
+    HWND from = reinterpret_cast<HWND>(Message.WParam);
+    const TDBGridGxFilterRowHooks& filter = DBGridGxFilterRowHooks();
+    bool fromFilter = filterEditor_ && filterEditor_->HandleAllocated() && from == filterEditor_->Handle();
+    if (filter.Editing && filter.Editing(this) && filterEditor_ && !fromFilter && filterEditor_->CanFocus())
+        filterEditor_->SetFocus();
+    if (focusedBefore != GridOrEditorFocused()) InvalidateSelection();
+}
+
+void TCustomDBGridGx::WMKillFocus(TMessage& Message) {
+    bool focusedBefore = GridOrEditorFocused();
+    HWND to = reinterpret_cast<HWND>(Message.WParam);
+    bool toEditor = InplaceEditor() && InplaceEditor()->HandleAllocated() && to == InplaceEditor()->Handle();
+    if (sortChangePending_ && !toEditor) {
+        sortChangePending_ = false;
+        SortMarkingChanged();
+    }
+    if (dbOptions_.Contains(dgRowSelect)) InvalidateRow(Row());
+    TCustomGrid::WMKillFocus(Message);
+    if (focusedBefore != GridOrEditorFocused()) InvalidateSelection();
+}
+
+void TCustomDBGridGx::WMGetDlgCode(TMessage& Message) {
+    TCustomGrid::WMGetDlgCode(Message);
+    if (optionsGx_.Contains(dghPreferIncSearch)) Message.Result |= DLGC_WANTCHARS;
+}
+
+void TCustomDBGridGx::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }

@@ -1,0 +1,229 @@
+// The grid's mouse through simulated input: row selection with Shift and
+// Ctrl, drags that select and auto-scroll on the fake clock, title clicks and
+// buttons, sizing and moving columns, column and corner selection, and the
+// right-button popup menus.
+#include "platform/gui/Menus.h"
+#include "tests/grid/input/GridInputSupport.h"
+
+using namespace gridtest;
+
+namespace {
+
+class GridMouse : public GridInputTest {
+protected:
+    TPoint Cell(TCustomGrid* g, int ACol, int ARow) { return CellCenter(g, ACol, ARow); }
+    // A click of the left button, far enough in time from the last one not to make a double click.
+    void ClickAt(TWinControl* c, TPoint P, TShiftState Shift = 0) {
+        Wait(1000);
+        SimulateClick(c->Handle(), P.X, P.Y, Shift);
+    }
+    std::vector<std::string> log;
+    void HookClicks(TDBGridGx* g) {
+        g->OnTitleClick = TDBGridClickEventGx(this, &GridMouse::TitleClicked);
+        g->OnTitleBtnClick = TTitleButtonClickEventGx(this, &GridMouse::TitleButtonClicked);
+        g->OnCellClick = TDBGridClickEventGx(this, &GridMouse::CellClicked);
+    }
+    void TitleClicked(TColumnGx* Column) { log.push_back("title " + Column->FieldName()); }
+    void TitleButtonClicked(TObject*, int ACol, TColumnGx* Column) {
+        log.push_back("button " + std::to_string(ACol) + " " + Column->FieldName());
+    }
+    void CellClicked(TColumnGx* Column) { log.push_back("cell " + Column->FieldName() + " at " + Current()); }
+};
+
+TEST_F(GridMouse, RowsAreSelectedWithCtrlAndShiftClicks) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    int top = g->TitleOffset();
+    ClickAt(g, Cell(g, 1, top + 1));
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2}));
+    ClickAt(g, Cell(g, 1, top + 3), ssCtrl);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2, 4}));
+    ClickAt(g, Cell(g, 1, top + 5), ssShift);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2, 4, 5, 6}));
+    EXPECT_EQ(RecNo(), 6);
+    ClickAt(g, Cell(g, 2, top + 4), ssCtrl);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2, 4, 6}));
+    // The indicator selects rows as well.
+    ClickAt(g, Cell(g, 0, top + 7), ssCtrl);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2, 4, 6, 8}));
+    ClickAt(g, Cell(g, 1, top + 2));
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{3}));
+}
+
+TEST_F(GridMouse, SelectedRowsFollowBookmarksNotClicks) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    int top = g->TitleOffset();
+    for (int row : {6, 4, 1, 3}) ClickAt(g, Cell(g, 1, top + row), ssCtrl);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{2, 4, 5, 7}));
+    // Sorted anew, the list follows the new order and still finds its records.
+    query->SetSort("ID DESC");
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{7, 5, 4, 2}));
+    ASSERT_TRUE(query->Locate("ID", Variant(4), {}));
+    EXPECT_TRUE(g->SelectedRows()->CurrentRowSelected());
+    ASSERT_TRUE(query->Locate("ID", Variant(3), {}));
+    EXPECT_FALSE(g->SelectedRows()->CurrentRowSelected());
+    g->SelectedRows()->SetCurrentRowSelected(true);
+    EXPECT_EQ(SelectedRecNos(g), (std::vector<int>{7, 5, 4, 3, 2}));
+}
+
+TEST_F(GridMouse, DraggingBelowTheRowsSelectsAndScrollsOnTheTimer) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    int top = g->TitleOffset();
+    TPoint start = Cell(g, 1, top);
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, start.X, start.Y);
+    TRect box = g->DataBox();
+    // 30 pixels below the rows: 5 rows at once, then 5 more at every tick (interval 0).
+    SimulateMouseMove(g->Handle(), start.X, box.Bottom + 29, ssLeft);
+    EXPECT_EQ(RecNo(), 6);
+    EXPECT_EQ(g->SelectedRows()->Count(), 6);
+    Wait(10);
+    EXPECT_EQ(RecNo(), 11);
+    Wait(10);
+    EXPECT_EQ(RecNo(), 16);
+    EXPECT_EQ(g->SelectedRows()->Count(), 16);
+    // Back inside the rows the timer stops; the selection shrinks towards the pointer.
+    TPoint inside = Cell(g, 1, top + 2);
+    SimulateMouseMove(g->Handle(), inside.X, inside.Y, ssLeft);
+    int here = RecNo();
+    Wait(100);
+    EXPECT_EQ(RecNo(), here);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, inside.X, inside.Y);
+    EXPECT_EQ(g->SelectedRows()->Count(), here);
+    EXPECT_EQ(g->GridDragState(), 0);
+    EXPECT_FALSE(g->Selecting());
+}
+
+TEST_F(GridMouse, SixPixelsBelowScrollOneRowEvery110Milliseconds) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    TPoint start = Cell(g, 1, g->TitleOffset());
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, start.X, start.Y);
+    TRect box = g->DataBox();
+    SimulateMouseMove(g->Handle(), start.X, box.Bottom + 5, ssLeft);
+    EXPECT_EQ(RecNo(), 2);
+    Wait(100);
+    EXPECT_EQ(RecNo(), 2);
+    Wait(10);
+    EXPECT_EQ(RecNo(), 3);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, start.X, box.Bottom + 5);
+    Wait(500);
+    EXPECT_EQ(RecNo(), 3);
+}
+
+TEST_F(GridMouse, DraggingInACellGridSelectsARectangle) {
+    TDBGridGx* g = MakeInputGrid(CellMulti());
+    int top = g->TitleOffset();
+    TPoint a = Cell(g, 1, top + 1), b = Cell(g, 3, top + 3);
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, a.X, a.Y);
+    SimulateMouseMove(g->Handle(), (a.X + b.X) / 2, (a.Y + b.Y) / 2, ssLeft);
+    SimulateMouseMove(g->Handle(), b.X, b.Y, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, b.X, b.Y);
+    ASSERT_EQ(g->Selection()->SelectionType(), gstRectangle);
+    TDBGridGxSelectionRect* r = g->Selection()->Rect();
+    EXPECT_EQ(r->LeftCol(), 0);
+    EXPECT_EQ(r->RightCol(), 2);
+    EXPECT_EQ(g->Selection()->GetGridRect(), TGridRect(1, top + 1, 3, top + 3));
+    // Dragged back onto its anchor cell it is no selection.
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, a.X, a.Y);
+    SimulateMouseMove(g->Handle(), b.X, b.Y, ssLeft);
+    SimulateMouseMove(g->Handle(), a.X, a.Y, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, a.X, a.Y);
+    EXPECT_EQ(g->Selection()->SelectionType(), gstNon);
+}
+
+TEST_F(GridMouse, TitleReleasesFireTitleClickAndTitleButtonClick) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    HookClicks(g);
+    ClickAt(g, Cell(g, 2, 0));
+    EXPECT_EQ(log, (std::vector<std::string>{"title Galaxy"}));
+    log.clear();
+    g->Columns()->Items(2)->Title()->SetTitleButton(true);
+    ClickAt(g, Cell(g, 3, 0));
+    EXPECT_EQ(log, (std::vector<std::string>{"button 3 Metal", "title Metal"}));
+    log.clear();
+    ClickAt(g, Cell(g, 1, g->TitleOffset() + 2));
+    EXPECT_EQ(log, (std::vector<std::string>{"cell Name at Planet 3"}));
+    // A title button pressed and moved 4 pixels becomes a column move: no button click.
+    log.clear();
+    TPoint p = Cell(g, 3, 0);
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, p.X, p.Y);
+    SimulateMouseMove(g->Handle(), p.X + 3, p.Y, ssLeft);
+    EXPECT_TRUE(g->GridState() == gsNormal);
+    SimulateMouseMove(g->Handle(), p.X + 4, p.Y, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, p.X + 4, p.Y);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "button 3 Metal"), 0);
+}
+
+TEST_F(GridMouse, ColumnsAreSizedAndMovedByDragging) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    TColumnGx* name = g->Columns()->Items(0);
+    int width = name->Width();
+    int edge = g->CellRect(1, 0).Right;
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, edge, 5);
+    SimulateMouseMove(g->Handle(), edge + 30, 5, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, edge + 30, 5);
+    EXPECT_EQ(name->Width(), width + 30);
+    TPoint from = Cell(g, 1, 0), to = Cell(g, 3, 0);
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, from.X, from.Y);
+    SimulateMouseMove(g->Handle(), from.X + 10, from.Y, ssLeft);
+    SimulateMouseMove(g->Handle(), to.X, to.Y, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, to.X, to.Y);
+    EXPECT_EQ(ColumnNames(g->Columns()), (std::vector<std::string>{"Galaxy", "Metal", "Name", "Player"}));
+}
+
+TEST_F(GridMouse, TitleZoneSelectsColumnsAndTheCornerSelectsAll) {
+    TDBGridGx* g = MakeInputGrid(CellMulti());
+    TRect title = g->CellRect(2, 0);
+    int zoneY = title.Bottom - 2;
+    ClickAt(g, TPoint((title.Left + title.Right) / 2, zoneY));
+    ASSERT_EQ(g->Selection()->SelectionType(), gstColumns);
+    TRect last = g->CellRect(4, 0);
+    ClickAt(g, TPoint((last.Left + last.Right) / 2, zoneY), ssShift);
+    TDBGridGxSelectionCols* cols = g->Selection()->Columns();
+    ASSERT_EQ(cols->Count(), 3);
+    EXPECT_EQ(cols->Items(0)->FieldName(), "Galaxy");
+    EXPECT_EQ(cols->Items(2)->FieldName(), "Player");
+    ClickAt(g, TPoint((last.Left + last.Right) / 2, zoneY), ssCtrl);
+    EXPECT_EQ(cols->Count(), 2);
+    // Above the zone a title press is a title click, not a selection.
+    ClickAt(g, TPoint((title.Left + title.Right) / 2, title.Top + 2));
+    EXPECT_EQ(g->Selection()->SelectionType(), gstColumns);
+    // The corner: an existing selection is cleared, then everything is selected.
+    TPoint corner = Cell(g, 0, 0);
+    ClickAt(g, corner);
+    EXPECT_EQ(g->Selection()->SelectionType(), gstNon);
+    ClickAt(g, corner);
+    EXPECT_EQ(g->Selection()->SelectionType(), gstAll);
+}
+
+TEST_F(GridMouse, RightButtonShowsTheColumnsPopupOrTheGrids) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    auto* gridMenu = new TPopupMenu(form);
+    gridMenu->SetName("popPlanet");
+    auto* columnMenu = new TPopupMenu(form);
+    columnMenu->SetName("popColumn");
+    g->SetPopupMenu(gridMenu);
+    g->Columns()->Items(1)->SetPopupMenu(columnMenu);
+    std::vector<std::string> shown;
+    SetPopupMenuRunner([&](TPopupMenu* Menu, TPoint) -> TMenuItem* {
+        shown.push_back(Menu->Name());
+        return nullptr;
+    });
+    Wait(1000);
+    TPoint p = Cell(g, 2, g->TitleOffset() + 1);
+    SimulateClick(g->Handle(), p.X, p.Y, 0, TSimButton::Right);
+    Wait(1000);
+    p = Cell(g, 1, g->TitleOffset() + 1);
+    SimulateClick(g->Handle(), p.X, p.Y, 0, TSimButton::Right);
+    EXPECT_EQ(shown, (std::vector<std::string>{"popColumn", "popPlanet"}));
+    EXPECT_EQ(columnMenu->PopupComponent(), g);
+    EXPECT_FALSE(g->MouseCapture());
+    SetPopupMenuRunner(nullptr);
+}
+
+}  // namespace
