@@ -1,0 +1,51 @@
+#pragma once
+// Scanning of text copied from the game's pages. Positions are 1-based and a
+// scan moves a running position forward, so that one scan's end word can be
+// the next scan's start word. Words are found without regard to case.
+#include "platform/db/SqliteConnection.h"
+#include "platform/rtl/DateTime.h"
+
+// The text between StartTag (searched from Pos) and the next EndTag after it,
+// trimmed; "0" with Pos unchanged when StartTag is missing. Unless Peek, Pos
+// moves to EndTag. A missing EndTag raises EAssertionFailed
+// "Couldn't find <EndTag> in text starting from position <n> (uMain, line 938)".
+AnsiString ExtractBetween(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
+                          bool Peek);
+// ExtractBetween's text when it is an integer, else "0".
+AnsiString ExtractBetweenInt(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
+                             bool Peek);
+// Text when it is an integer, else Default.
+AnsiString IntTextOrDefault(const AnsiString& Text, const AnsiString& Default);
+int StrToIntOrDefault(const AnsiString& Text, int Default);
+
+// "mm-dd hh:nn:ss" (after trimming; anything after it is ignored) in the
+// current year, or the year before when that date lies more than a day ahead
+// of now (a December report read in January). EConvertError when it is no
+// such date.
+TDateTime ParseReportDateTime(const AnsiString& Text);
+
+// The three single passes that every pasted game text gets: TAB to a blank,
+// CR LF to CR LF and a blank, two blanks to one.
+AnsiString NormaliseGameText(const AnsiString& Text);
+
+// The start of every log line: now in the short date and long time format.
+AnsiString LogTimeStamp();
+
+// One level of the connection's nested transactions. Leaving the scope
+// without Commit rolls back to the level it opened, also when code inside
+// left deeper levels open; an error of the rollback itself is swallowed so
+// that the error that caused it is the one reported.
+class TTransactionScope {
+public:
+    explicit TTransactionScope(TADOConnection* Connection);
+    ~TTransactionScope();
+    TTransactionScope(const TTransactionScope&) = delete;
+    TTransactionScope& operator=(const TTransactionScope&) = delete;
+    void Commit();
+    void Rollback();
+
+private:
+    TADOConnection* connection_;
+    int level_;
+    bool open_ = true;
+};
