@@ -9,7 +9,7 @@
 #include "data/uDatamodule.h"
 
 // The controls of the "Paste Combat Reports" page that the import uses.
-class ICombatReportPage : public IImportHost {
+class ICombatReportPage : public virtual IImportHost {
 public:
     virtual AnsiString CombatText() const = 0;
     virtual void SetCombatText(const AnsiString& Text) = 0;

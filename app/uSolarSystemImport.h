@@ -7,7 +7,7 @@
 #include "app/uPlanet.h"
 
 // The controls of the "Paste Solar System" page that the import uses.
-class ISolarSystemPage : public IImportHost {
+class ISolarSystemPage : public virtual IImportHost {
 public:
     virtual AnsiString SolarSystemText() const = 0;
     virtual void SetSolarSystemText(const AnsiString& Text) = 0;

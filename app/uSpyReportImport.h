@@ -11,7 +11,7 @@
 TESK_DECLARE_EXCEPTION(ENoPlayerException, ETeskException);
 
 // The controls of the "Paste Spy Reports" page that the import reads and sets.
-class ISpyReportPage : public IImportHost {
+class ISpyReportPage : public virtual IImportHost {
 public:
     virtual AnsiString ReportText() const = 0;
     virtual void SetReportText(const AnsiString& Text) = 0;
