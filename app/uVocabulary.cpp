@@ -102,12 +102,7 @@ AnsiString SSInactive;
 AnsiString SSLongInactive;
 AnsiString SSVacation;
 AnsiString SSBanned;
-AnsiString SSNoobIndicator;
-AnsiString SSStrongIndicator;
-AnsiString SSInactiveIndicator;
-AnsiString SSLongInactiveIndicator;
-AnsiString SSVacationIndicator;
-AnsiString SSBannedIndicator;
+// The six status letters live in the data module, whose status column shows them.
 AnsiString SSPlanet;
 AnsiString SSDebris;
 AnsiString SSPlayerNameOnRank;
