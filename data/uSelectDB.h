@@ -5,10 +5,13 @@
 // listed); OK and Cancel close it. The caller reads GroupName, GroupUser and
 // GroupPath of viewGroup's current row after OK and closes viewGroup.
 //
-// The list is grdSelectDB, a grid on the data module's dsGroup.
+// The list is grdSelectDB, a grid on the data module's dsGroup. StFormStorage1
+// keeps the window's placement and the grid's columns in the main window's
+// settings file (when there is a main window).
 #include "grid/DBGridGx.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
+#include "storage/StFormStorage.h"
 
 class TfrmSelectDB : public TForm {
     TESK_CLASS(TfrmSelectDB, TForm)
@@ -21,6 +24,7 @@ public:
     TDBGridGx* grdSelectDB = nullptr;
     TButton* btnOk = nullptr;
     TButton* btnCancel = nullptr;
+    TStFormStorage* StFormStorage1 = nullptr;
 
     void FormShow(TObject* Sender);
 };

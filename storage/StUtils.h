@@ -9,6 +9,9 @@
 #include "platform/rtti/TypInfo.h"
 #include "text/UtStrings.h"
 
+// Errors of the storage, placement and hook components.
+TESK_DECLARE_EXCEPTION(EStkException, Exception);
+
 enum TStkAboutInfo { StkAbout };
 TESK_ENUM_INFO(TStkAboutInfo, StkAbout)
 

@@ -9,6 +9,7 @@
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"
 #include "platform/rtti/Published.h"
+#include "platform/rtti/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 
 TApplication* Application = nullptr;
@@ -1104,7 +1105,16 @@ void TScreen::SetActiveControl(TWinControl* Control) {
 
 void InitializeForms() {
     if (!Mouse) Mouse = new TMouse();
-    if (!Screen) Screen = new TScreen(nullptr);
+    if (!Screen) {
+        Screen = new TScreen(nullptr);
+        // A definition may name a component of another form: "frmMain.Storage1".
+        RegisterFindGlobalComponent([](const AnsiString& Name) -> TComponent* {
+            if (!Screen) return nullptr;
+            for (int i = 0; i < Screen->FormCount(); ++i)
+                if (SameText(Screen->Forms(i)->Name(), Name)) return Screen->Forms(i);
+            return nullptr;
+        });
+    }
     if (!Application) Application = new TApplication(nullptr);
 }
 

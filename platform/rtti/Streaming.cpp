@@ -900,7 +900,13 @@ void TReader::ResolveFixups() {
         TComponent* c = FindReference(f.name);
         propertyStart_ = f.position;
         if (!c) {
-            if (strictReferences_) throw EReadError(f.context + "Component '" + f.name + "' not found");
+            // A component of another form that does not exist (yet) stays nil,
+            // as the framework leaves such a reference waiting; a name that
+            // should be found here is an error.
+            const size_t dot = f.name.find('.');
+            const bool otherForm = dot != AnsiString::npos && !SameText(f.name.substr(0, dot), root_->Name()) &&
+                                   !FindGlobalComponent(f.name.substr(0, dot));
+            if (strictReferences_ && !otherForm) throw EReadError(f.context + "Component '" + f.name + "' not found");
             continue;
         }
         try {

@@ -1,0 +1,384 @@
+// The XML settings store: typed values through the file after a restart,
+// paths, lists, published objects, and damaged or read-only files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "platform/classes/ProgramFolder.h"
+#include "platform/gui/Forms.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtti/Published.h"
+#include "storage/StAppXMLStorage.h"
+
+namespace {
+
+enum TTint { tiPale, tiBright, tiDeep };
+using TTints = std::bitset<3>;
+
+}  // namespace
+
+TESK_ENUM_INFO(TTint, tiPale, tiBright, tiDeep)
+TESK_SET_INFO(TTints, TTint)
+
+namespace {
+
+class TTestLine : public TCollectionItem {
+    TESK_CLASS(TTestLine, TCollectionItem)
+public:
+    explicit TTestLine(TCollection* Collection) : TCollectionItem(Collection) {}
+    void Assign(TPersistent* Source) override {
+        if (auto* s = dynamic_cast<TTestLine*>(Source)) {
+            Caption = s->Caption;
+            Width = s->Width;
+            return;
+        }
+        TCollectionItem::Assign(Source);
+    }
+    AnsiString Caption;
+    int Width = 64;
+};
+
+class TTestFont : public TPersistent {
+    TESK_CLASS(TTestFont, TPersistent)
+public:
+    AnsiString Name = "Tahoma";
+    int Height = -11;
+};
+
+// One property of each kind the store handles.
+class TTestSettings : public TPersistent {
+    TESK_CLASS(TTestSettings, TPersistent)
+public:
+    TTestSettings() : Lines(ItemClassOf<TTestLine>) {}
+    int Count = 0;
+    TTint Tint = tiPale;
+    TTints Tints;
+    int Color = 0;  // published as TColor
+    long double Ratio = 0;
+    AnsiString Title;
+    bool Visible = false;
+    TStringList Words;
+    TCollection Lines;
+    TTestFont Font;
+    int Computed() const { return 42; }
+    TStrings* WordsProp() { return &Words; }
+    TCollection* LinesProp() { return &Lines; }
+    TTestFont* FontProp() { return &Font; }
+};
+
+}  // namespace
+
+TESK_PUBLISHED(TTestLine) {
+    Property("Caption", &T::Caption, &T::Caption);
+    Property("Width", &T::Width, &T::Width);
+}
+TESK_PUBLISHED(TTestFont) {
+    Property("Name", &T::Name, &T::Name);
+    Property("Height", &T::Height, &T::Height);
+}
+TESK_PUBLISHED(TTestSettings) {
+    Property("Count", &T::Count, &T::Count);
+    Property("Tint", &T::Tint, &T::Tint);
+    Property("Tints", &T::Tints, &T::Tints);
+    Property("Color", TypeInfoTColor(), &T::Color, &T::Color);
+    Property("Ratio", &T::Ratio, &T::Ratio);
+    Property("Title", &T::Title, &T::Title);
+    Property("Visible", &T::Visible, &T::Visible);
+    Property("Words", &T::WordsProp);
+    Property("Lines", &T::LinesProp);
+    Property("Font", &T::FontProp);
+    Property("Computed", &T::Computed);
+}
+
+namespace {
+
+AnsiString ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::filesystem::path& p, const AnsiString& text) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+class XmlStorageTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("tesk-xmlstore-" + std::to_string(getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        SetProgramFolderForTests(dir_.string());
+        reports_ = 0;
+        savedHandler_ = Application->OnException;
+        Application->OnException = TExceptionEvent(this, &XmlStorageTest::CountReport);
+    }
+    void TearDown() override {
+        Application->OnException = savedHandler_;
+        SetProgramFolderForTests("");
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+        std::filesystem::remove_all(dir_);
+    }
+    void CountReport(TObject*, Exception* E) {
+        ++reports_;
+        lastReport_ = E->Message();
+    }
+    // A store as the main window configures it, after its definition was read.
+    std::unique_ptr<TStAppXMLFileStorage> Open() {
+        auto s = std::make_unique<TStAppXMLFileStorage>(nullptr);
+        s->SetComponentStateBits(csLoading);
+        s->SetFileName("TeskSettings.xml");
+        s->SetRootNodeName("Configuration");
+        s->SetAutoFlush(true);
+        s->SetAutoReload(true);
+        s->StorageOptions()->SetBooleanStringTrueValues("TRUE, YES, Y");
+        s->StorageOptions()->SetBooleanStringFalseValues("FALSE, NO, N");
+        s->Loaded();
+        return s;
+    }
+    std::filesystem::path File() const { return dir_ / "TeskSettings.xml"; }
+
+    std::filesystem::path dir_;
+    int reports_ = 0;
+    AnsiString lastReport_;
+    TExceptionEvent savedHandler_;
+};
+
+TEST_F(XmlStorageTest, TypedValuesSurviveARestartOfTheStore) {
+    const AnsiString text = "a<b & \"c\" 'd' > \xC0\xE9\xFF";  // 8-bit letters of the code page
+    const TDateTime when = EncodeDate(2024, 2, 29) + EncodeTime(23, 59, 58, 0);
+    TTestSettings written;
+    written.Count = -7;
+    written.Tint = tiDeep;
+    written.Tints = TTints("101");  // tiPale and tiDeep
+    written.Color = 0x80000005;     // clWindow
+    written.Ratio = 0.1L;
+    written.Title = text;
+    written.Visible = true;
+    written.Words.SetCommaText("one,two,three");
+    static_cast<TTestLine*>(written.Lines.Add())->Caption = "first & <last>";
+    static_cast<TTestLine*>(written.Lines.Add())->Width = 120;
+    written.Font.Name = "Liberation Sans";
+    written.Font.Height = -13;
+    {
+        auto store = Open();
+        store->WriteInteger("Values\\Integer", -2147483647 - 1);
+        store->WriteFloat("Values\\Float", 1.0L / 3.0L);
+        store->WriteBoolean("Values\\Yes", true);
+        store->WriteBoolean("Values\\No", false);
+        store->WriteDateTime("Values\\Date", when);
+        store->WriteString("Values\\Text", text);
+        store->WriteString("Values\\Empty", "");
+        TStringList list;
+        list.SetCommaText("alpha,\"b e t a\",gamma");
+        store->WriteStringList("Values\\List", &list);
+        const TTint tint = tiBright;
+        store->WriteEnumeration("Values\\Tint", TypeInfoOf<TTint>(), &tint);
+        store->WriteSet("Values\\Tints", TypeInfoOf<TTints>(), TSetTraits<TTints>::ToBits(TTints("110")));
+        store->WritePersistent("Object", &written);
+    }
+    const AnsiString file = ReadFile(File());
+    EXPECT_EQ(file.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<Configuration>\r\n", 0), 0u) << file;
+    EXPECT_NE(file.find("<Yes>TRUE</Yes>"), AnsiString::npos);
+    EXPECT_NE(file.find("<Tint>tiBright</Tint>"), AnsiString::npos);
+    EXPECT_NE(file.find("<Color>clWindow</Color>"), AnsiString::npos);
+    EXPECT_NE(file.find("<tiDeep>TRUE</tiDeep>"), AnsiString::npos);
+    EXPECT_NE(file.find("<Empty/>"), AnsiString::npos);
+    EXPECT_NE(file.find("a&lt;b &amp; "), AnsiString::npos);
+
+    auto store = Open();
+    EXPECT_EQ(store->ReadInteger("Values\\Integer", 0), -2147483647 - 1);
+    EXPECT_EQ(store->ReadFloat("Values\\Float", 0), 1.0L / 3.0L);
+    EXPECT_TRUE(store->ReadBoolean("values\\YES", false));  // names ignore letter case
+    EXPECT_FALSE(store->ReadBoolean("Values\\No", true));
+    EXPECT_EQ(store->ReadDateTime("Values\\Date", 0), when);
+    EXPECT_EQ(store->ReadString("Values\\Text"), text);
+    EXPECT_EQ(store->ReadString("Values\\Empty", "x"), "");
+    TStringList list;
+    list.Add("stale");
+    EXPECT_EQ(store->ReadStringList("Values\\List", &list), 3);
+    EXPECT_EQ(list.CommaText(), "alpha,\"b e t a\",gamma");
+    TTint tint = tiPale;
+    const TTint def = tiPale;
+    store->ReadEnumeration("Values\\Tint", TypeInfoOf<TTint>(), &def, &tint);
+    EXPECT_EQ(tint, tiBright);
+    EXPECT_EQ(TSetTraits<TTints>::FromBits(store->ReadSet("Values\\Tints", TypeInfoOf<TTints>(), {})), TTints("110"));
+
+    TTestSettings read;
+    read.Lines.Add();
+    read.Lines.Add();
+    read.Lines.Add();
+    store->ReadPersistent("Object", &read);
+    EXPECT_EQ(read.Count, -7);
+    EXPECT_EQ(read.Tint, tiDeep);
+    EXPECT_EQ(read.Tints, TTints("101"));
+    EXPECT_EQ(read.Color, int(0x80000005));
+    EXPECT_EQ(read.Ratio, 0.1L);
+    EXPECT_EQ(read.Title, text);
+    EXPECT_TRUE(read.Visible);
+    EXPECT_EQ(read.Words.CommaText(), "one,two,three");
+    ASSERT_EQ(read.Lines.Count(), 2);
+    EXPECT_EQ(static_cast<TTestLine*>(read.Lines.Items(0))->Caption, "first & <last>");
+    EXPECT_EQ(static_cast<TTestLine*>(read.Lines.Items(1))->Width, 120);
+    EXPECT_EQ(read.Font.Name, "Liberation Sans");
+    EXPECT_EQ(read.Font.Height, -13);
+}
+
+TEST_F(XmlStorageTest, AnExternalEditIsSeenAndAShorterListDropsItsSurplus) {
+    auto store = Open();
+    TStringList five;
+    five.SetCommaText("a,b,c,d,e");
+    store->WriteStringList("L", &five);
+    TStringList two;
+    two.SetCommaText("x,y");
+    store->WriteStringList("L", &two);
+    const AnsiString file = ReadFile(File());
+    EXPECT_NE(file.find("<Count>2</Count>"), AnsiString::npos);
+    EXPECT_NE(file.find("<Item1>y</Item1>"), AnsiString::npos);
+    EXPECT_EQ(file.find("Item2"), AnsiString::npos) << file;
+
+    AnsiString edited = file;
+    edited.replace(edited.find("<Item1>y</Item1>"), 16, "<Item1>z</Item1>");
+    WriteFile(File(), edited);
+    EXPECT_EQ(store->ReadString("L\\Item1"), "z");
+
+    // Deleting what is not there leaves the file alone.
+    const auto before = std::filesystem::last_write_time(File());
+    std::filesystem::last_write_time(File(), before - std::chrono::hours(1));
+    store->DeleteValue("L\\Item7");
+    store->DeleteSubTree("Nowhere\\Deep");
+    EXPECT_EQ(std::filesystem::last_write_time(File()), before - std::chrono::hours(1));
+}
+
+TEST_F(XmlStorageTest, PathsJoinAndNamesBecomeElementNames) {
+    struct {
+        std::vector<AnsiString> pieces;
+        const char* joined;
+    } joins[] = {
+        {{"A", "..", "B"}, "B"},      {{"A\\\\\\B"}, "A\\B"},   {{"A\\.\\B"}, "A\\B"},
+        {{"A", "\\B", "C"}, "B\\C"},  {{"A\\B\\C", "..."}, "A"}, {{"\\A\\", ""}, "A"},
+        {{"A", "..", "..", "B"}, "B"},
+    };
+    for (const auto& j : joins) EXPECT_EQ(TStCustomAppStorage::ConcatPaths(j.pieces), j.joined) << j.joined;
+
+    auto store = Open();
+    EXPECT_EQ(store->GetValidNodeName("NormPos(1280x1024)"), "NormPos_1280x1024_");
+    EXPECT_EQ(store->GetValidNodeName("a.b-c:d_e"), "a.b-c:d_e");
+    EXPECT_THROW(store->GetValidNodeName("two words"), EStkException);
+    store->XMLStorageOptions()->SetWhiteSpaceReplacement("_");
+    EXPECT_EQ(store->GetValidNodeName("two words"), "two_words");
+    EXPECT_THROW(store->XMLStorageOptions()->SetInvalidCharReplacement("<"), EStkException);
+    EXPECT_THROW(store->XMLStorageOptions()->SetWhiteSpaceReplacement(" "), EStkException);
+
+    store->WriteInteger("A\\B\\C", 5);
+    EXPECT_EQ(store->ReadInteger("a\\b\\c", 0), 5);
+    EXPECT_TRUE(store->IsFolder("A\\B"));
+    EXPECT_FALSE(store->ValueStored("A\\B\\D"));
+    store->StorageOptions()->DefaultIfValueNotExists = false;
+    EXPECT_THROW(store->ReadInteger("A\\B\\D", 0), EStkException);
+}
+
+TEST_F(XmlStorageTest, FloatsAreTwentyHexDigitsAndOtherLengthsGiveTheDefault) {
+    auto store = Open();
+    store->WriteFloat("F", 1.5L);
+    EXPECT_NE(ReadFile(File()).find("<F>00000000000000C0FF3F</F>"), AnsiString::npos) << ReadFile(File());
+    store->WriteString("F", "0000000000000080FF3F");
+    EXPECT_EQ(store->ReadFloat("F", 9), 1.0L);
+    store->WriteString("F", "000000000000080FF3F");  // 19 digits: a leading 0
+    EXPECT_EQ(store->ReadFloat("F", 9), 1.0L);
+    store->WriteString("F", "00000000000080FF3F");  // 9 bytes
+    EXPECT_EQ(store->ReadFloat("F", 9), 9);
+    store->WriteString("F", "zz00000000000080FF3F");
+    EXPECT_EQ(store->ReadFloat("F", 9), 9);
+}
+
+// A file damaged by hand or by a crash: the read answers, nothing is raised,
+// and a file that does not parse is set aside once.
+TEST_F(XmlStorageTest, DamagedFilesGiveDefaultsAndAreSetAsideOnce) {
+    const AnsiString head = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n";
+    struct Case {
+        const char* what;
+        AnsiString text;
+        int integer;      // frmMain\X with default 7
+        TTint tint;       // frmMain\T with default tiBright
+        TTints tints;     // frmMain\S with default {tiPale}
+        bool setAside;
+    } cases[] = {
+        {"not XML", "this is no settings file", 7, tiBright, TTints("001"), true},
+        {"truncated", head + "<Configuration>\r\n  <frmMain>\r\n    <X>5</X>\r\n    <T>tiDe", 7, tiBright, TTints("001"), true},
+        {"raw markup in a value", head + "<Configuration><frmMain><X>1 < 2</X></frmMain></Configuration>", 7, tiBright,
+         TTints("001"), true},
+        {"wrong root", head + "<Other><frmMain><X>5</X></frmMain></Other>", 7, tiBright, TTints("001"), false},
+        {"not a number", head + "<Configuration><frmMain><X>12abc</X></frmMain></Configuration>", 7, tiBright,
+         TTints("001"), false},
+        {"unknown name, ordinal out of range",
+         head + "<Configuration><frmMain><X>-3</X><T>tiNeon</T><S>[tiPale, tiUltra]</S></frmMain></Configuration>", -3,
+         tiBright, TTints("001"), false},
+        {"ordinal out of range", head + "<Configuration><frmMain><T>17</T><S>[9]</S></frmMain></Configuration>", 7,
+         tiBright, TTints("001"), false},
+        {"good values", head + "<Configuration><frmMain><X>5</X><T>tiDeep</T><S>[tiBright]</S></frmMain></Configuration>",
+         5, tiDeep, TTints("010"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(File().string() + ".bad");
+        WriteFile(File(), c.text);
+        reports_ = 0;
+        std::unique_ptr<TStAppXMLFileStorage> store;
+        ASSERT_NO_THROW(store = Open());
+        int x = 0;
+        TTint tint = tiPale;
+        TSetBits set{};
+        const TTint def = tiBright;
+        ASSERT_NO_THROW({
+            x = store->ReadInteger("frmMain\\X", 7);
+            store->ReadEnumeration("frmMain\\T", TypeInfoOf<TTint>(), &def, &tint);
+            set = store->ReadSet("frmMain\\S", TypeInfoOf<TTints>(), TSetTraits<TTints>::ToBits(TTints("001")));
+            store->ReadInteger("frmMain\\X", 7);  // reloads again: still one report
+        });
+        EXPECT_EQ(x, c.integer);
+        EXPECT_EQ(tint, c.tint);
+        EXPECT_EQ(TSetTraits<TTints>::FromBits(set), c.tints);
+        EXPECT_EQ(std::filesystem::exists(File().string() + ".bad"), c.setAside);
+        EXPECT_EQ(reports_, c.setAside ? 1 : 0) << lastReport_;
+        if (c.setAside) {
+            EXPECT_EQ(ReadFile(File().string() + ".bad"), c.text);
+            EXPECT_FALSE(std::filesystem::exists(File()));
+            // The store goes on empty and writes a sound file.
+            store->WriteInteger("frmMain\\X", 9);
+            EXPECT_EQ(Open()->ReadInteger("frmMain\\X", 0), 9);
+        }
+    }
+}
+
+TEST_F(XmlStorageTest, AReadOnlyFileIsNeverWritten) {
+    const AnsiString good =
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<Configuration><frmMain><X>5</X></frmMain></Configuration>";
+    const AnsiString damaged = "<Configuration><frmMain><X>5</X>";
+    for (const AnsiString& text : {good, damaged}) {
+        std::filesystem::remove(File());
+        WriteFile(File(), text);
+        chmod(File().c_str(), 0444);
+        {
+            auto store = Open();
+            EXPECT_TRUE(store->ReadOnly());
+            EXPECT_EQ(store->ReadInteger("frmMain\\X", 7), text == good ? 5 : 7);
+            store->WriteInteger("frmMain\\X", 6);
+            store->DeleteSubTree("frmMain");
+            store->Flush();
+        }
+        EXPECT_EQ(ReadFile(File()), text);
+        EXPECT_FALSE(std::filesystem::exists(File().string() + ".bad"));
+        chmod(File().c_str(), 0644);
+    }
+}
+
+}  // namespace
