@@ -191,11 +191,12 @@ void TdmMain::CloseDatabase() {
 }
 
 bool TdmMain::CheckDatabaseVersion() {
-    // This disconnect compacts nothing; every later one does.
+    // This disconnect compacts nothing; every later one does, once the file
+    // is accepted: a refused file (empty, not a database, another version)
+    // is left byte for byte as it was.
     adoConnection->AfterDisconnect = nullptr;
     adoConnection->BeforeConnect = nullptr;
     adoConnection->Close();
-    adoConnection->AfterDisconnect = MakeEvent(this, &TdmMain::adoConnectionAfterDisconnect);
     adoConnection->Open();
 
     ProgramVersion = ReadProgramVersion();
@@ -214,6 +215,7 @@ bool TdmMain::CheckDatabaseVersion() {
                    mtWarning, MsgDlgButtons({mbOK}));
         return false;
     }
+    adoConnection->AfterDisconnect = MakeEvent(this, &TdmMain::adoConnectionAfterDisconnect);
     return true;
 }
 

@@ -7,11 +7,8 @@ AnsiString TMyIniFile::ReadFilled(const AnsiString& Section, const AnsiString& I
     AnsiString value = TIniFile::ReadString(Section, Ident, "");
     Missing = value.empty();
     if (!Missing) return value;
-    try {
-        WriteString(Section, Ident, Default);
-    } catch (const EIniFileException&) {
-        // Filling the file in is a courtesy; the read itself still answers.
-    }
+    // A file that cannot take the key back (a full disk) is an error the caller hears of.
+    WriteString(Section, Ident, Default);
     return Default;
 }
 

@@ -4,7 +4,7 @@
 // key it should hold, and is listed, so that one warning can name them all.
 // The typed reads (integer, Boolean, float) ask ReadString with an empty
 // default: a missing number is written back empty, listed, and the caller's
-// default is used.
+// default is used. A write-back that fails raises EIniFileException.
 #include <memory>
 
 #include "platform/classes/IniFiles.h"

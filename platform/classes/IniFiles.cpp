@@ -1,9 +1,11 @@
 #include "platform/classes/IniFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "platform/classes/ProgramFolder.h"
@@ -63,8 +65,10 @@ std::vector<Line> Parse(const AnsiString& b) {
                     line.name = TrimBlanks(b, first + 1, close);
                 }
             } else {
-                size_t eq = b.find('=', first);
-                if (eq != AnsiString::npos && eq < line.end) {
+                // Only within the line: a search to the end of the file made reading quadratic.
+                const void* found = std::memchr(b.data() + first, '=', line.end - first);
+                if (found) {
+                    const size_t eq = static_cast<size_t>(static_cast<const char*>(found) - b.data());
                     line.name = TrimBlanks(b, first, eq);
                     if (!line.name.empty()) {
                         line.kind = Line::Key;
@@ -144,23 +148,34 @@ AnsiString TIniFile::Load() const {
 }
 
 void TIniFile::Save(const AnsiString& bytes) {
-    try {
-        WriteFileAtomically(fileName_, bytes);
-        return;
-    } catch (const EStreamError&) {
-        // A writable file in a folder we may not create files in: write it in place.
+    // A full disk or an I/O error leaves the old file untouched, and so it stays.
+    const TAtomicWrite whole = TryWriteFileAtomically(fileName_, bytes);
+    if (!whole.Error) return;
+    if (!whole.PermissionRefused)
+        throw EIniFileException("Unable to write to " + fileName_ + ". " + std::strerror(whole.Error));
+    // A writable file in a folder we may not create files in: write it in
+    // place, but only once the room for the new text is reserved, so that a
+    // full disk fails before a byte of the old text is overwritten.
+    int error = 0;
+    int fd = ::open(fileName_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) error = errno;
+    struct stat st {};
+    if (!error && ::fstat(fd, &st) != 0) error = errno;
+    if (!error && static_cast<off_t>(bytes.size()) > st.st_size) {
+        int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) error = reserved;
     }
-    int fd = ::open(fileName_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    bool ok = fd >= 0;
     size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (!error && done < bytes.size()) {
+        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
+        if (n <= 0) error = n < 0 ? errno : EIO;
         else done += static_cast<size_t>(n);
     }
-    if (fd >= 0 && ::close(fd) != 0) ok = false;
-    if (!ok) throw EIniFileException("Unable to write to " + fileName_);
+    if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && !error) error = errno;
+    if (error) throw EIniFileException("Unable to write to " + fileName_ + ". " + std::strerror(error));
 }
 
 AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) {

@@ -23,7 +23,8 @@ public:
     virtual AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default);
     // Rewrites the first occurrence of the key in place, or adds the key at the
     // end of its section, or the section at the end of the file. Raises
-    // EIniFileException "Unable to write to <file>" when the file cannot be written.
+    // EIniFileException "Unable to write to <file>. <reason>" when the file cannot
+    // be written; the file is then as it was.
     virtual void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);
     // The typed reads ask ReadString (with an empty default) for the text.
     // ReadInteger takes decimal, "$hex" or "0xhex"; anything else gives Default.

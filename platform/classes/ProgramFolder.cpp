@@ -34,6 +34,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
         if (n <= 0) return false;
         data += n;
         size -= static_cast<size_t>(n);
@@ -72,6 +73,9 @@ AnsiString ResolveProgramFolder(const AnsiString& ExeFolder, bool ExeFolderWrita
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::create_directories(DataFolder, ec);
+    if (ec || !fs::is_directory(DataFolder, ec))
+        throw EOSError("Cannot create the program folder " + DataFolder + ". " +
+                       (ec ? ec.message() : std::strerror(ENOTDIR)) + " (" + ExeFolder + " is not writable)");
     for (const auto& entry : fs::directory_iterator(ExeFolder, ec)) {
         std::error_code entryError;
         if (!entry.is_regular_file(entryError)) continue;
@@ -101,6 +105,12 @@ void SetProgramFolderForTests(const AnsiString& Folder) {
 }
 
 void WriteFileAtomically(const AnsiString& FileName, const AnsiString& Bytes) {
+    TAtomicWrite result = TryWriteFileAtomically(FileName, Bytes);
+    if (result.Error) CreateFailed(FileName, result.Error);
+}
+
+TAtomicWrite TryWriteFileAtomically(const AnsiString& FileName, const AnsiString& Bytes) {
+    TAtomicWrite result;
     // Replace the file a link points at, not the link.
     AnsiString target = FileName;
     struct stat st {};
@@ -110,7 +120,10 @@ void WriteFileAtomically(const AnsiString& FileName, const AnsiString& Bytes) {
         if (::realpath(FileName.c_str(), resolved)) target = resolved;
     }
     if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) CreateFailed(FileName, EISDIR);
+        if (S_ISDIR(st.st_mode)) {
+            result.Error = EISDIR;
+            return result;
+        }
         existed = true;
     }
 
@@ -127,18 +140,24 @@ void WriteFileAtomically(const AnsiString& FileName, const AnsiString& Bytes) {
         temp = folder + "." + base + suffix + ".tmp";
         // Mode 0666 lets the umask decide, as for any new file.
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) CreateFailed(FileName, errno);
+        if (fd < 0 && errno != EEXIST) {
+            result.Error = errno;
+            result.PermissionRefused = errno == EACCES || errno == EPERM;
+            return result;
+        }
     }
-    if (fd < 0) CreateFailed(FileName, EEXIST);
+    if (fd < 0) {
+        result.Error = EEXIST;
+        return result;
+    }
 
     int error = 0;
-    if (!WriteAll(fd, Bytes.data(), Bytes.size())) error = errno ? errno : EIO;
+    if (!WriteAll(fd, Bytes.data(), Bytes.size())) error = errno;
     if (!error && existed && ::fchmod(fd, st.st_mode & 07777) != 0) error = errno;
     if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
     if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temp.c_str());
-        CreateFailed(FileName, error);
-    }
+    if (error) ::unlink(temp.c_str());
+    result.Error = error;
+    return result;
 }

@@ -1,6 +1,10 @@
-// Compaction after every disconnect, once a file has been opened.
+// Compaction after every disconnect, once the version check has accepted the file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "tests/data/DataTestSupport.h"
 
@@ -17,6 +21,11 @@ void MakeFragmentedDatabase(const std::string& file) {
                       "INSERT INTO tblPlanet (GalaxyID, SolarsystemID, PlanetID, IsMoon, PlayerID, Report) "
                       "SELECT 1, i, 1, 0, 1, hex(randomblob(1500)) FROM n;"
                       "DELETE FROM tblPlanet WHERE ID > 20;");
+}
+
+std::string ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 int FreePages(const std::string& file) { return std::stoi(QuerySql(file, "PRAGMA freelist_count")); }
@@ -68,26 +77,37 @@ TEST(Compaction, EachDisconnectCompactsTheFileItLeavesInPlace) {
     EXPECT_TRUE(dialogs->Messages.empty());
 }
 
-TEST(Compaction, RefusedFilesAreCompactedTooAndFailuresStaySilent) {
+TEST(Compaction, RefusedFilesAreLeftAsTheyWereAndFailuresStaySilent) {
     TempFolder folder;
     const std::string refused = folder.File("refused.mdb"), gone = folder.File("gone.mdb");
+    const std::string empty = folder.File("empty.mdb"), garbage = folder.File("garbage.mdb");
     MakeFragmentedDatabase(refused);
     ExecSql(refused, "UPDATE tblRegistry SET RegValue='9.9.9.9';");
     MakeFragmentedDatabase(gone);
+    std::ofstream(empty, std::ios::binary).flush();
+    std::ofstream(garbage, std::ios::binary) << std::string(3000, '\x5A') << "not a database";
+    std::map<std::string, std::string> before;
+    for (const std::string& file : {refused, empty, garbage}) before[file] = ReadBytes(file);
 
     ScriptedDialogs dialogs;
     auto dm = MakeDataModule();
-    EXPECT_FALSE(dm->OpenDatabase(refused, kDefaultFormat));
-    // The version check leaves the connection open and compaction bound.
-    ASSERT_TRUE(dm->OpenDatabase(gone, kDefaultFormat));
-    EXPECT_EQ(FreePages(refused), 0);
-    EXPECT_EQ(QuerySql(refused, "SELECT RegValue FROM tblRegistry"), "9.9.9.9");
+    // Each refused file is closed by the next open and once more at the end.
+    for (const std::string& file : {refused, empty, garbage, refused}) {
+        SCOPED_TRACE(file);
+        EXPECT_FALSE(dm->OpenDatabase(file, kDefaultFormat));
+        EXPECT_EQ(ReadBytes(file), before[file]);
+    }
+    dm.reset();
+    for (const std::string& file : {refused, empty, garbage}) EXPECT_EQ(ReadBytes(file), before[file]) << file;
+    EXPECT_GT(FreePages(refused), 0);
 
     // A file that went away meanwhile: compaction fails without a word and creates nothing.
+    dm = MakeDataModule();
+    ASSERT_TRUE(dm->OpenDatabase(gone, kDefaultFormat));
     std::remove(gone.c_str());
     dialogs->Messages.clear();
     EXPECT_FALSE(dm->CompactDatabase());
     dm.reset();
     EXPECT_TRUE(dialogs->Messages.empty());
-    EXPECT_EQ(folder.Files(), std::vector<std::string>{"refused.mdb"});
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"empty.mdb", "garbage.mdb", "refused.mdb"}));
 }

@@ -73,14 +73,20 @@ TEST(MyIniFileTest, MissingNumbersAreWrittenBackEmptyAndListedOnEveryRun) {
     }
 }
 
-TEST(MyIniFileTest, AFileThatCannotBeWrittenStillAnswersTheDefault) {
+TEST(MyIniFileTest, AWriteBackThatFailsReachesTheCaller) {
     TempFolder folder;
     // A folder where the file should be: nothing can be written there.
     const std::string name = folder.File("Tesk.ini");
     std::filesystem::create_directory(name);
     TMyIniFile ini(name);
-    EXPECT_EQ(ini.ReadString("General", "Sort", "Name"), "Name");
-    EXPECT_EQ(ini.GetMissingCount(), 3);
+    try {
+        ini.ReadString("General", "Sort", "Name");
+        ADD_FAILURE() << "the failed write-back went unreported";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + name + ". Is a directory");
+    }
+    EXPECT_THROW(ini.ReadOptionalString("General", "Sort", "Name"), EIniFileException);
+    EXPECT_TRUE(std::filesystem::is_directory(name));
 }
 
 TEST(LoadGroupsTest, GroupsAreNumberedFromOneUntilTheFirstGap) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/Strings.h"
+#include "tests/platform/classes/SmallDisk.h"
 #include "tests/platform/classes/TempFolder.h"
 
 namespace {
@@ -140,8 +144,92 @@ TEST(TIniFile, CreatesFilesAndEndsAnUnfinishedLastLine) {
         nowhere.WriteString("a", "b", "c");
         FAIL() << "wrote into a missing folder";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.Message(), "Unable to write to " + folder.File("no/such/folder.ini"));
+        EXPECT_EQ(e.Message(), "Unable to write to " + folder.File("no/such/folder.ini") + ". No such file or directory");
     }
+}
+
+namespace {
+
+// Writes that must fail: the message names the file and the reason, and the
+// file and its folder are byte for byte as they were.
+void ExpectFailedWritesChangeNothing(const std::string& file, const std::string& reason) {
+    const std::string before = TempFolder::Read(file);
+    const std::string folder = std::filesystem::path(file).parent_path().string();
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    TIniFile ini(file);
+    const std::string big(16384, 'v');
+    const std::function<void()> writes[] = {
+        [&] { ini.WriteString("Main", "Language", big); },
+        [&] { ini.WriteString("New", "Key", big); },
+        [&] { ini.WriteString("dbgroup", "GroupName2", big); },
+    };
+    for (const auto& write : writes) {
+        try {
+            write();
+            ADD_FAILURE() << "the write went through";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(e.Message(), "Unable to write to " + file + ". " + reason);
+        }
+        EXPECT_EQ(TempFolder::Read(file), before);
+    }
+    std::vector<std::string> after;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) after.push_back(e.path().filename().string());
+    EXPECT_EQ(after.size(), names.size()) << "a temporary file was left behind";
+}
+
+}  // namespace
+
+TEST(TIniFile, AFullDiskLeavesTheFileAsItWasAndRaises) {
+    SmallDisk disk(64 * 1024);
+    if (!disk.Available()) GTEST_SKIP() << "no tmpfs can be mounted here; the file size limit test stands in";
+    const std::string file = disk.File("Tesk.ini");
+    TempFolder::Write(file, kSettings);
+    disk.Fill();
+    {
+        SCOPED_TRACE("whole-file write");
+        ExpectFailedWritesChangeNothing(file, "No space left on device");
+    }
+    // A folder that refuses new files: the text is written in place, but only
+    // once the disk has room for all of it.
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    AsOtherUser other;
+    ASSERT_TRUE(other.Ok());
+    SCOPED_TRACE("in-place write");
+    ExpectFailedWritesChangeNothing(file, "No space left on device");
+}
+
+TEST(TIniFile, AnIoErrorLeavesTheFileAsItWasAndRaises) {
+    TempFolder folder;
+    const std::string file = folder.File("Tesk.ini");
+    TempFolder::Write(file, kSettings);
+    FileSizeLimit limit(8192);
+    ExpectFailedWritesChangeNothing(file, "File too large");
+}
+
+TEST(TIniFile, AFolderThatRefusesNewFilesIsWrittenInPlace) {
+    TempFolder folder;
+    const std::string file = folder.File("Tesk.ini");
+    TempFolder::Write(file, kSettings);
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.Path().c_str(), ::geteuid() == 0 ? 0755 : 0555), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    TIniFile ini(file);
+    {
+        AsOtherUser other;
+        ASSERT_TRUE(other.Ok());
+        if (::eaccess(folder.Path().c_str(), W_OK) == 0) GTEST_SKIP() << "the folder cannot be made read-only here";
+        ini.WriteString("Main", "Language", "Deutsch");
+        EXPECT_EQ(TempFolder::Read(file), Replace(kSettings, "Language = English", "Language=Deutsch"));
+        ini.EraseSection("Main");
+        ini.EraseSection("Main");
+        ini.EraseSection("dbgroup");
+        EXPECT_EQ(TempFolder::Read(file), "; settings written by hand\r\n");
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, not a new one
 }
 
 TEST(TIniFile, TwoObjectsOnOneFileSeeEachOthersWrites) {

@@ -78,6 +78,20 @@ TEST(ProgramFolder, ReadOnlyExecutableFolderFallsBackToTheFilledDataFolder) {
     EXPECT_EQ(TempFolder::Read(data + "/English.lng"), "language");
 }
 
+TEST(ProgramFolder, ADataFolderThatCannotBeCreatedIsReportedWithItsReason) {
+    TempFolder exe, home;
+    TempFolder::Write(home.File("share"), "a file where a folder should be");
+    const std::string data = home.File("share/Tesk");
+    try {
+        ResolveProgramFolder(exe.Path(), false, data);
+        FAIL() << "no error";
+    } catch (const EOSError& e) {
+        EXPECT_EQ(e.Message(), "Cannot create the program folder " + data + ". Not a directory (" + exe.Path() +
+                                   " is not writable)");
+    }
+    EXPECT_TRUE(fs::is_regular_file(home.File("share")));
+}
+
 TEST(ProgramFolder, UserDataFolderFollowsXdg) {
     {
         EnvGuard xdg("XDG_DATA_HOME", "/srv/data");
