@@ -1,12 +1,26 @@
-# Writes a C++ source holding every file of FOLDER as a byte array, with a
-# lookup table by relative file name.
+# Writes a C++ source holding every file of FOLDER (and the files of EXTRA,
+# "|"-separated, by their own names) as byte arrays, with a lookup table by
+# relative file name.
 file(GLOB_RECURSE files RELATIVE ${FOLDER} ${FOLDER}/*)
 list(SORT files)
 set(body "// Generated at build time from resources; do not edit.\n#include <cstddef>\n#include <cstring>\n#include <string_view>\n\nnamespace {\n")
 set(table "")
 set(i 0)
+set(paths)
 foreach(f ${files})
-  file(READ ${FOLDER}/${f} hex HEX)
+  list(APPEND paths ${FOLDER}/${f})
+endforeach()
+if(EXTRA)
+  string(REPLACE "|" ";" extra "${EXTRA}")
+  foreach(p ${extra})
+    get_filename_component(n ${p} NAME)
+    list(APPEND files ${n})
+    list(APPEND paths ${p})
+  endforeach()
+endif()
+foreach(f ${files})
+  list(GET paths ${i} path)
+  file(READ ${path} hex HEX)
   string(LENGTH "${hex}" hexlen)
   math(EXPR size "${hexlen} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")

@@ -25,16 +25,22 @@ function(tesk_library name folder)
   endif()
 endfunction()
 
-# Embeds every file of a folder into an object library; platform code finds it
-# by file name through EmbeddedResource().
+# Embeds every file of a folder, and any further files named after it, into an
+# object library; platform code finds each by file name through
+# EmbeddedResource().
 function(tesk_embed_resources name folder)
   file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*)
+  set(extra)
+  foreach(f ${ARGN})
+    list(APPEND extra ${CMAKE_SOURCE_DIR}/${f})
+  endforeach()
+  string(REPLACE ";" "|" extra_arg "${extra}")
   set(out ${CMAKE_BINARY_DIR}/generated/EmbeddedResources.cpp)
   add_custom_command(
     OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DFOLDER=${CMAKE_SOURCE_DIR}/${folder}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DFOLDER=${CMAKE_SOURCE_DIR}/${folder} "-DEXTRA=${extra_arg}"
             -P ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
-    DEPENDS ${files} ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
+    DEPENDS ${files} ${extra} ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
     COMMENT "Embedding ${folder}")
   add_library(${name} OBJECT ${out})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})

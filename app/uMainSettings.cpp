@@ -1,0 +1,336 @@
+// Start-up and shutdown of the main window: "Tesk.ini" read at the first show
+// and written at close, the grid layouts, the log file, the database of the
+// active group, the caption and status text, the date display format, the
+// wheel hook and the application's exception event.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/uKeyValueList.h"
+#include "app/uLanguage.h"
+#include "app/uMain.h"
+#include "data/uDatamodule.h"
+#include "data/uIniFiles.h"
+#include "data/uSelectDB.h"
+#include "platform/classes/Keys.h"
+#include "platform/classes/ProgramFolder.h"
+#include "platform/gui/ClipboardWatch.h"
+#include "text/uHtmlClipbrd.h"
+
+AnsiString ActiveGroup;
+AnsiString GroupUser;
+AnsiString GroupPath;
+AnsiString ConnectionString;
+AnsiString LogFileName;
+
+namespace {
+
+constexpr const char* SettingsFile = "Tesk.ini";
+constexpr const char* DefaultConnectionString =
+    "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False";
+constexpr const char* DefaultPrimaryOrderBy = "GalaxyID, SolarSystemID, PlanetID";
+constexpr const char* MonthFirstDateFormat = "m\"/\"d\"/\"yyyy";
+// The log file keeps the newest lines only.
+constexpr int MaxLogLines = 10000;
+
+AnsiString SettingsPath() { return ProgramFolder() + SettingsFile; }
+
+AnsiString WithExtension(const AnsiString& Path, const char* Extension) {
+    return std::filesystem::path(Path.c_str()).replace_extension(Extension).string();
+}
+
+bool FileThere(const AnsiString& Path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(Path.c_str(), ec);
+}
+
+// Every threshold edit with its key, in the order the file keeps them.
+struct TTextKey {
+    const char* Key;
+    const char* Default;
+    TEdit* TfrmMain::*Edit;
+};
+const TTextKey ThresholdKeys[] = {
+    {"Metal", "100000", &TfrmMain::edtMetal},        {"Crystal", "60000", &TfrmMain::edtCrystal},
+    {"Deuterium", "40000", &TfrmMain::edtDeut},      {"Energy", "3100", &TfrmMain::edtEnergy},
+    {"TotalRes", "200000", &TfrmMain::edtTotalRes},  {"LightFighter", "150", &TfrmMain::edtLF},
+    {"HeavyFighter", "90", &TfrmMain::edtHF},        {"Cruiser", "70", &TfrmMain::edtCR},
+    {"BattleShip", "50", &TfrmMain::edtBS},          {"Bomber", "20", &TfrmMain::edtBmbr},
+    {"Destroyer", "5", &TfrmMain::edtDest},          {"DeathStar", "1", &TfrmMain::edtDS},
+    {"MissileLauncher", "150", &TfrmMain::edtML},    {"SmallLaser", "100", &TfrmMain::edtSL},
+    {"HeavyLaser", "20", &TfrmMain::edtHL},          {"IonCannon", "20", &TfrmMain::edtIC},
+    {"GaussCannon", "10", &TfrmMain::edtGC},         {"PlasmaCannon", "1", &TfrmMain::edtPC}};
+const TTextKey PowerKeys[] = {
+    {"LightFighter", "0", &TfrmMain::edtoLF},     {"HeavyFighter", "0", &TfrmMain::edtoHF},
+    {"Cruiser", "0", &TfrmMain::edtoCR},          {"BattleShip", "0", &TfrmMain::edtoBS},
+    {"Destroyer", "0", &TfrmMain::edtoDest},      {"Bomber", "0", &TfrmMain::edtoBmbr},
+    {"DeathStar", "0", &TfrmMain::edtoDS},        {"MissileLauncher", "0", &TfrmMain::edtoML},
+    {"SmallLaser", "0", &TfrmMain::edtoSL},       {"HeavyLaser", "0", &TfrmMain::edtoHL},
+    {"GaussCannon", "0", &TfrmMain::edtoGC},      {"IonCannon", "0", &TfrmMain::edtoIC},
+    {"PlasmaCannon", "0", &TfrmMain::edtoPC},     {"SmallShieldDome", "0", &TfrmMain::edtoSSD},
+    {"LargeShieldDome", "0", &TfrmMain::edtoLSD}};
+struct TCheckKey {
+    const char* Section;
+    const char* Key;
+    TCheckBox* TfrmMain::*Box;
+};
+const TCheckKey CheckKeys[] = {
+    {"ProcessSolarSystem", "DeleteNonExistingPlanets", &TfrmMain::cbxDeletePlanets},
+    {"ProcessSpyReport", "KeepOldTech", &TfrmMain::cbxKeepTech},
+    {"ProcessSpyReport", "KeepOldDefs", &TfrmMain::cbxKeepDefs},
+    {"ProcessSpyReport", "KeepOldBuildings", &TfrmMain::cbxKeepBuilds},
+    {"ProcessCombatReport", "SubstractRaidedRes", &TfrmMain::cbxSubstractResources},
+    {"ProcessCombatReport", "SubstractDestroyedDef", &TfrmMain::cbxSubstractDefences},
+    {"ProcessCombatReport", "SubstractDestroyedFleet", &TfrmMain::cbxSubstractFleet}};
+
+// Reads a layout file when there is one. A damaged file is logged and set
+// aside; the grid keeps the columns it was designed with.
+// LAYOUT-FILES: the grid's column collection cannot read or write its files yet.
+void LoadLayout(TfrmMain*, TDBGridGx*, const char*) {}
+void SaveLayout(TDBGridGx*, const char*) {}
+
+void LoadLog(TMemo* Log, const AnsiString& FileName) {
+    if (FileThere(FileName)) Log->Lines()->LoadFromFile(FileName);
+}
+
+// The file is replaced whole, so a failed write leaves the old log.
+void SaveLog(TMemo* Log, const AnsiString& FileName, bool Cut) {
+    TStrings* lines = Log->Lines();
+    TStringList kept;
+    int first = Cut ? std::max(0, lines->Count() - MaxLogLines) : 0;
+    for (int i = first; i < lines->Count(); ++i) kept.Add(lines->Strings(i));
+    AnsiString temporary = FileName + ".tmp";
+    kept.SaveToFile(temporary);
+    std::filesystem::rename(temporary.c_str(), FileName.c_str());
+}
+
+void LoadFilters(TMyIniFile& Ini, const char* Section, TKeyValueList* List) {
+    TStringList names;
+    Ini.ReadSection(Section, &names);
+    for (int i = 0; i < names.Count(); ++i)
+        List->AddKeyValue(names.Strings(i), Ini.ReadString(Section, names.Strings(i), ""));
+}
+
+void SaveFilters(TIniFile& Ini, const char* Section, TKeyValueList* List) {
+    Ini.EraseSection(Section);
+    for (int i = 0; i < List->Count(); ++i) Ini.WriteString(Section, List->Strings(i), List->GetValueByIndex(i));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- window events
+void TfrmMain::FormCreate(TObject*) {
+    Shown = false;
+    ErrorRecorded = false;
+    if (!dmMain) dmMain = new TdmMain(this);
+    dmMain->OnUpdateCaption = TNotifyEvent(this, &TfrmMain::UpdateCaption);
+    Clipboard = std::make_unique<THtmlClipboard>();
+    AddClipboardListener(TClipboardChangeEvent(this, &TfrmMain::ClipboardNotice));
+    OnAddAlliance = TEntityAddedEvent(this, &TfrmMain::AddAlliance);
+    OnAddPlayer = TEntityAddedEvent(this, &TfrmMain::AddPlayer);
+    PlanetFilters = std::make_unique<TKeyValueList>();
+    PlanetFilters->SetCombobox(cmbPlanetFilter);
+    CombatFilters = std::make_unique<TKeyValueList>();
+    CombatFilters->SetCombobox(cmbCombatFilter);
+}
+
+void TfrmMain::FormShow(TObject*) {
+    actLoadSettings->Execute();
+    srand(GetTickCount());
+    FillAllianceCombo();
+    FillPlayerCombo();
+    cmbPlayer->SetItemIndex(-1);
+    cmbAlliance->SetItemIndex(-1);
+    grpRating->SetItemIndex(-1);
+    actPopulateCombatReports->Execute();
+    actPopulateEspionageReports->Execute();
+    dmMain->OnLogMessage = TLogMessage(this, &TfrmMain::DataModuleLogMessage);
+    Shown = true;
+}
+
+void TfrmMain::FormClose(TObject*, TCloseAction&) {
+    if (Shown || !ErrorRecorded) actSaveSettings->Execute();
+    try {
+        PlanetFilters.reset();
+        CombatFilters.reset();
+    } catch (...) {
+    }
+}
+
+void TfrmMain::FormDestroy(TObject*) {
+    Clipboard.reset();
+    RemoveClipboardListener(TClipboardChangeEvent(this, &TfrmMain::ClipboardNotice));
+}
+
+void TfrmMain::ClipboardNotice(bool OwnChange) {
+    if (!OwnChange && OnClipboardChanged) OnClipboardChanged(this);
+}
+
+void TfrmMain::FormResize(TObject*) {
+    int width = Width();
+    if (sbMain->Panels()->Count() > 0) sbMain->Panels()->Items(0)->SetWidth(width - width / 4);
+    for (TCheckBox* box : {cbxKeepTech, cbxKeepDefs, cbxKeepBuilds}) box->SetWidth(width - box->Left() - 5);
+    edtCombatFilter->SetWidth(width - edtCombatFilter->Left() - 25);
+}
+
+void TfrmMain::ApplicationEvents1Exception(TObject*, Exception*) { ErrorRecorded = true; }
+
+// A wheel notch becomes an Up or Down key for the same window, so grids and
+// memos move one row per notch.
+void TfrmMain::AppMessage(TMsg& Msg, bool& Handled) {
+    if (Msg.message != WM_MOUSEWHEEL) return;
+    Msg.message = WM_KEYDOWN;
+    Msg.wParam = static_cast<int32_t>(Msg.wParam) > 0 ? VK_UP : VK_DOWN;
+    Handled = false;
+}
+
+// ---------------------------------------------------------------- settings
+void TfrmMain::actLoadSettingsExecute(TObject*) {
+    TMyIniFile ini(SettingsPath());
+    ActiveGroup = ini.ReadString("DataBase", "ActiveGroup", "");
+    GroupUser = ini.ReadString("DBGroup", ActiveGroup + "_User", "");
+    GroupPath = ini.ReadString("DBGroup", ActiveGroup + "_Path", ProgramFolder() + "Tesk.mdb");
+    ConnectionString = ini.ReadString("DataBase", "ConnectionString", DefaultConnectionString);
+
+    SetActiveLanguage(ini.ReadString("General", "ActiveLanguage", ""));
+
+    SetShowHint(ini.ReadBool("General", "ShowHints", true));
+    mnuHints->SetChecked(ShowHint());
+    AccessDateFormat = ini.ReadString("General", "AccessDateFormat", MonthFirstDateFormat);
+    if (SameText(AccessDateFormat, MonthFirstDateFormat))
+        mnummddyyyy->SetChecked(true);
+    else
+        mnuddmmyyyy->SetChecked(true);
+    AutoCopyReportToClipboard = ini.ReadBool("General", "AutoCopyReportToClipboard", true);
+    mnuWatchClipboard->SetChecked(ini.ReadBool("General", "WatchClipboard", true));
+    mnuPlaySounds->SetChecked(ini.ReadBool("General", "PlaySounds", true));
+
+    VeryOldReport = ini.ReadInteger("ViewPlanets", "VeryOldReport", 10);
+    OldReport = ini.ReadInteger("ViewPlanets", "OldReport", 5);
+    AgingReport = ini.ReadInteger("ViewPlanets", "AgingReport", 3);
+    NewReport = ini.ReadInteger("ViewPlanets", "NewReport", 1);
+    FreshReport = ini.ReadInteger("ViewPlanets", "FreshReport", 0);
+    for (const TTextKey& k : ThresholdKeys) (this->*k.Edit)->SetText(ini.ReadString("ViewPlanets", k.Key, k.Default));
+    PrimaryOrderBy = ini.ReadString("ViewPlanets", "PrimaryOrderBy", DefaultPrimaryOrderBy);
+    if (PrimaryOrderBy.empty()) PrimaryOrderBy = DefaultPrimaryOrderBy;
+    PrimarySortOrder = ini.ReadString("ViewPlanets", "PrimarySortOrder", "ASC");
+    SecondaryOrderBy = ini.ReadString("ViewPlanets", "SecondaryOrderBy", "");
+    SecondarySortOrder = ini.ReadString("ViewPlanets", "SecondarySortOrder", "ASC");
+    dmMain->PlanetSort = ini.ReadString("ViewPlanets", "Sort", "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC");
+    LoadLayout(this, grdPlanet, "Planet.grd");
+    dmMain->SelectedPlanetID = ini.ReadInteger("ViewPlanets", "SelectedPlanetID", -1);
+
+    for (const TCheckKey& k : CheckKeys) (this->*k.Box)->SetChecked(ini.ReadBool(k.Section, k.Key, true));
+    edtPlayerName->SetText(GroupUser);
+    dmMain->CombatSort = ini.ReadString("ViewCombats", "CombatSort", "DateTime DESC");
+    LoadLayout(this, grdCombat, "Combat.grd");
+    dmMain->AllianceSort = ini.ReadString("ViewAlliances", "AllianceSort", "AverageScore DESC");
+    LoadLayout(this, grdAlliance, "Alliance.grd");
+    for (const TTextKey& k : PowerKeys) (this->*k.Edit)->SetText(ini.ReadString("Power", k.Key, k.Default));
+
+    // Saved filters of older versions move into "Filter".
+    try {
+        for (int n = 0;; ++n) {
+            AnsiString caption = ini.ReadString("CustomFilter", "Caption" + std::to_string(n), "");
+            if (caption.empty()) break;
+            ini.WriteString("Filter", caption, ini.ReadString("CustomFilter", "Filter" + std::to_string(n), ""));
+        }
+    } catch (const Exception&) {
+    }
+    ini.EraseSection("CustomFilter");
+    LoadFilters(ini, "Filter", PlanetFilters.get());
+    LoadFilters(ini, "CombatFilter", CombatFilters.get());
+
+    dmMain->PlayerSort = ini.ReadString("ViewPlayers", "PlayerSort", "Name");
+    LoadLayout(this, grdPlayer, "Player.grd");
+
+    LogFileName = WithExtension(GroupPath, ".log");
+    LoadLog(memLog, LogFileName);
+
+    dmMain->OpenDatabase(GroupPath, ConnectionString);
+
+    int page = ini.ReadInteger("General", "ActivePageIndex", tsViewSpyReports->PageIndex());
+    if (page >= 0 && page < pcMain->PageCount()) pcMain->SetActivePageIndex(page);
+    UpdateDateDisplayFormat();
+}
+
+void TfrmMain::actSaveSettingsExecute(TObject*) {
+    TIniFile ini(SettingsPath());
+    ini.WriteString("DataBase", "ActiveGroup", ActiveGroup);
+    ini.WriteBool("General", "ShowHints", ShowHint());
+    ini.WriteInteger("General", "ActivePageIndex", pcMain->ActivePageIndex());
+    ini.WriteString("General", "ActiveLanguage", activeLanguage_);
+    ini.WriteString("General", "AccessDateFormat", AccessDateFormat);
+    ini.WriteBool("General", "AutoCopyReportToClipboard", AutoCopyReportToClipboard);
+    ini.WriteBool("General", "WatchClipboard", mnuWatchClipboard->Checked());
+    ini.WriteBool("General", "PlaySounds", mnuPlaySounds->Checked());
+
+    ini.WriteInteger("ViewPlanets", "VeryOldReport", VeryOldReport);
+    ini.WriteInteger("ViewPlanets", "OldReport", OldReport);
+    ini.WriteInteger("ViewPlanets", "AgingReport", AgingReport);
+    ini.WriteInteger("ViewPlanets", "NewReport", NewReport);
+    ini.WriteInteger("ViewPlanets", "FreshReport", FreshReport);
+    for (const TTextKey& k : ThresholdKeys) ini.WriteString("ViewPlanets", k.Key, (this->*k.Edit)->Text());
+    ini.WriteString("ViewPlanets", "PrimaryOrderBy", PrimaryOrderBy);
+    ini.WriteString("ViewPlanets", "PrimarySortOrder", PrimarySortOrder);
+    ini.WriteString("ViewPlanets", "SecondaryOrderBy", SecondaryOrderBy);
+    ini.WriteString("ViewPlanets", "SecondarySortOrder", SecondarySortOrder);
+    ini.WriteString("ViewPlanets", "Sort", dmMain->PlanetSort);
+    ini.WriteInteger("ViewPlanets", "SelectedPlanetID", dmMain->SelectedPlanetID);
+    SaveLayout(grdPlanet, "Planet.grd");
+
+    for (const TCheckKey& k : CheckKeys) ini.WriteBool(k.Section, k.Key, (this->*k.Box)->Checked());
+    ini.WriteString("ViewCombats", "CombatSort", dmMain->CombatSort);
+    SaveLayout(grdCombat, "Combat.grd");
+    ini.WriteString("ViewAlliances", "AllianceSort", dmMain->AllianceSort);
+    SaveLayout(grdAlliance, "Alliance.grd");
+    for (const TTextKey& k : PowerKeys) ini.WriteString("Power", k.Key, (this->*k.Edit)->Text());
+    SaveFilters(ini, "Filter", PlanetFilters.get());
+    SaveFilters(ini, "CombatFilter", CombatFilters.get());
+    ini.WriteString("ViewPlayers", "PlayerSort", dmMain->PlayerSort);
+    SaveLayout(grdPlayer, "Player.grd");
+
+    SaveLog(memLog, LogFileName, true);
+}
+
+// ---------------------------------------------------------------- group switch
+void TfrmMain::actSelectUserExecute(TObject*) {
+    std::unique_ptr<TfrmSelectDB> dialog(new TfrmSelectDB(this));
+    ApplyLanguageToSelectDBForm(dialog.get(), activeLanguage_);
+    dialog->ActiveGroup = ActiveGroup;
+    if (dialog->ShowModal() != mrOk) return;
+
+    SaveLog(memLog, LogFileName, false);
+    memLog->Lines()->Clear();
+
+    TDataSet* groups = dmMain->viewGroup;
+    ActiveGroup = groups->FieldByName("GroupName")->AsString();
+    GroupUser = groups->FieldByName("GroupUser")->AsString();
+    GroupPath = groups->FieldByName("GroupPath")->AsString();
+    groups->Close();
+
+    LogFileName = WithExtension(GroupPath, ".log");
+    edtPlayerName->SetText(GroupUser);
+    dmMain->OpenDatabase(GroupPath, ConnectionString);
+    pcMainChange(pcMain);
+    LoadLog(memLog, LogFileName);
+}
+
+// ---------------------------------------------------------------- caption and status
+void TfrmMain::UpdateCaption(TObject*) {
+    static const AnsiString format = FromUtf8Literal("Tesk v%sr (%s) [База: %s]");
+    SetCaption(Format(format, {dmMain->ProgramVersion, activeLanguage_, ActiveGroup}));
+}
+
+void TfrmMain::SetStatusText(const AnsiString& Text, int Count) {
+    if (sbMain->Panels()->Count() < 2) return;
+    sbMain->Panels()->Items(1)->SetText(Text + " " + (Count == 0 ? AnsiString() : std::to_string(Count)));
+}
+
+void TfrmMain::UpdateDateDisplayFormat() {
+    AnsiString format = mnuddmmyyyy->Checked() ? "dd.mm.yyyy" : "mm.dd.yyyy";
+    for (TField* f : {dmMain->viewCombat->FindField("DateTime"), dmMain->viewPlanet->FindField("SolarSystemScan"),
+                      dmMain->viewPlanet->FindField("LastScanned"), dmMain->viewPlanet->FindField("LastAttacked")})
+        if (auto* d = dynamic_cast<TDateTimeField*>(f)) d->SetDisplayFormat(format);
+    pcMainChange(pcMain);
+}

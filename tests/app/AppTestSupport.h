@@ -1,0 +1,58 @@
+#pragma once
+// Fixtures of the main window's tests: a temporary program folder holding the
+// shipped language file and an empty database made from the shipped schema,
+// the data module and the main window built from their definitions, and a
+// scripted dialog service and recording system service.
+#include <memory>
+#include <string>
+
+#include "app/uMain.h"
+#include "data/uDatamodule.h"
+#include "platform/gui/Services.h"
+
+namespace apptest {
+
+// A fresh folder for one test, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+// The shipped files of resources/.
+std::string ShippedFile(const std::string& relative);
+// A database file made from the shipped schema.
+void MakeEmptyDatabase(const std::string& path);
+// Statements run through the C API; the first column of the first row as text.
+void ExecSql(const std::string& file, const std::string& sql);
+std::string QuerySql(const std::string& file, const std::string& sql);
+
+// A program folder with "English.lng" and "Tesk.mdb", the data module on
+// that file, and the services replaced by fakes. The window is made by Open.
+class MainWindowFixture {
+public:
+    MainWindowFixture();
+    ~MainWindowFixture();
+    // Builds the main window (its FormCreate runs) without showing it.
+    TfrmMain* Open();
+    // Frees the window (without closing it) and the data module.
+    void Free();
+
+    TempFolder folder;
+    std::shared_ptr<TScriptedDialogService> dialogs;
+    std::shared_ptr<TRecordingSystemService> system;
+    TfrmMain* form = nullptr;
+};
+
+// Ends a requested application end, so that the next test starts afresh.
+bool TakeTermination();
+
+}  // namespace apptest
