@@ -1,8 +1,14 @@
-// The program's entry.
+// The program's entry. An exception that escapes the start-up or the message
+// loop ends the process without a message.
+#include "app/uProgram.h"
 #include "platform/gui/Platform.h"
 
 int main(int argc, char** argv) {
-    PlatformInitialize(argc, argv);
-    PlatformUseNativeServices();
-    return RunPlaceholderMainWindow("Tesk");
+    try {
+        PlatformInitialize(argc, argv);
+        PlatformUseNativeServices();
+        return RunProgram();
+    } catch (...) {
+        return 1;
+    }
 }

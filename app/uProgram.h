@@ -1,0 +1,12 @@
+#pragma once
+// The program's life: the start-up work that other parts ask for (run once,
+// before the first form), the data module and the main window, the wheel
+// hook, and the message loop until the main window closes.
+
+// Drag cursors, the grids' shared style and the editor's command names.
+// Later calls do nothing.
+void PrepareProgram();
+
+// Creates the data module and the main window, runs the message loop and
+// frees everything; the platform must be initialised. Answers the exit code.
+int RunProgram();
