@@ -2,19 +2,6 @@
 
 #include "app/uMain.h"
 #include "data/uDatamodule.h"
-#include "editor/TeEditKeyCmds.h"
-#include "grid/DBGridGxStyle.h"
-#include "storage/UtSysInfo.h"
-
-void PrepareProgram() {
-    static const bool done = [] {
-        RegisterDragCursors();
-        DBGridGxDefaultStyle();
-        TypeInfoTTeEditorCommand();
-        return true;
-    }();
-    (void)done;
-}
 
 int RunProgram() {
     Application->Initialize();
@@ -26,5 +13,6 @@ int RunProgram() {
     Application->Run();
     Application->OnMessage = nullptr;
     DoneApplication();
+    dmMain = nullptr;
     return 0;
 }
