@@ -9,6 +9,7 @@
 #include "platform/gui/Services.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
+#include "storage/StRegistration.h"
 #include "text/uHtmlClipbrd.h"
 
 TfrmMain* frmMain = nullptr;
@@ -30,6 +31,7 @@ void OpenPage(const char* Url) { ShellExecute(0, "open", Url, nullptr, nullptr, 
 }  // namespace
 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
+    RegisterStorageClasses();
     ReadComponentResource(this);
     DisablePendingActions();
 }
@@ -295,6 +297,8 @@ TESK_PUBLISHED(TfrmMain) {
     Field("memLog", &T::memLog);
     Field("sbMain", &T::sbMain);
     Field("ApplicationEvents1", &T::ApplicationEvents1);
+    Field("StAppXMLFileStorage1", &T::StAppXMLFileStorage1);
+    Field("StFormStorage1", &T::StFormStorage1);
     Field("foImport", &T::foImport);
     Field("fsaExport", &T::fsaExport);
     Field("alMain", &T::alMain);

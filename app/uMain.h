@@ -20,6 +20,8 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/StdCtrls.h"
+#include "storage/StAppXMLStorage.h"
+#include "storage/StFormStorage.h"
 
 class TMyIniFile;
 class THtmlClipboard;
@@ -188,6 +190,8 @@ public:
     TMemo* memLog = nullptr;
     TStatusBar* sbMain = nullptr;
     TApplicationEvents* ApplicationEvents1 = nullptr;
+    TStAppXMLFileStorage* StAppXMLFileStorage1 = nullptr;
+    TStFormStorage* StFormStorage1 = nullptr;
     TOpenDialog* foImport = nullptr;
     TSaveDialog* fsaExport = nullptr;
 
