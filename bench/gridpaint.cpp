@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "grid/DBGridGx.h"
+#include "grid/GridRegistration.h"
 #include "platform/db/StMemoryDataset.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Platform.h"
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
     }
     benchmark::Initialize(&argc, argv);
     PlatformInitialize(argc, argv);
+    RegisterGridLibrary();
     {
         TGridBench& b = Bench();
         TCellCounter counter;

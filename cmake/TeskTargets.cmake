@@ -97,11 +97,27 @@ function(tesk_tests)
     if(NOT TARGET ${lib})
       set(lib tesk_app)
     endif()
+    # The test main calls the registration of the library the test links; the
+    # app's tests start the way the program does.
+    set(register TESK_REGISTER_LIBRARY=RegisterGuiLibrary)
+    foreach(pair grid:RegisterGridLibrary data:RegisterDataLibrary storage:RegisterStorageLibrary
+                 editor:RegisterEditorLibrary)
+      string(REPLACE ":" ";" pair "${pair}")
+      list(GET pair 0 area_lib)
+      if(lib STREQUAL "tesk_${area_lib}")
+        list(GET pair 1 fn)
+        set(register TESK_REGISTER_LIBRARY=${fn})
+      endif()
+    endforeach()
+    if(lib STREQUAL "tesk_app")
+      set(register TESK_TEST_STARTS_PROGRAM)
+    endif()
     file(GLOB srcs CONFIGURE_DEPENDS ${d}/*.cpp)
     add_executable(${tname} ${srcs} ${support})
     target_link_libraries(${tname} PRIVATE ${lib} tesk_platform_gui tesk_resources GTest::gtest GTest::gmock)
     target_compile_definitions(${tname} PRIVATE
-      TESK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TESK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
+      TESK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TESK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures"
+      ${register})
     set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${tname} COMMAND ${tname} --gtest_brief=1)
     set_tests_properties(${tname} PROPERTIES

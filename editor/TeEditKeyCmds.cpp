@@ -207,9 +207,6 @@ const TDefaultBinding DefaultKeyMap[] = {
 };
 static_assert(std::size(DefaultKeyMap) == 82);
 
-// The command names are known from the start of the program.
-[[maybe_unused]] const bool editorCommandsRegistered = TypeInfoTTeEditorCommand() != nullptr;
-
 // Clears a re-entry flag however the chain is left.
 class ReentryGuard {
 public:

@@ -55,6 +55,11 @@ void CheckRoundTrip(TComponent* root) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    RegisterStreamTestClasses();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const bool text = data[0] & 1;

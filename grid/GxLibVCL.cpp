@@ -245,14 +245,6 @@ TESK_PUBLISHED(TFormStoragePropertyInterceptor) {
     Property("WindowState", &T::WindowState, &T::SetWindowState);
 }
 
-namespace {
-// Every form's placement can be stored through the interceptor.
-const bool formInterceptorRegistered = [] {
-    RegisterPropertyInterceptor(ClassInfoOf<TCustomForm>(), InterceptorClassOf<TFormStoragePropertyInterceptor>());
-    return true;
-}();
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Messages
 

@@ -199,7 +199,9 @@ void PopupShow(TPopupMenu* Menu, TControl* Component, int X, int Y) {
 }
 TComponent* PopupAsComponent(TPopupMenu* Menu) { return Menu; }
 
-[[maybe_unused]] const bool kHooksInstalled = [] {
+}  // namespace
+
+void InstallMenuHooks() {
     TPopupMenuHooks popup;
     popup.IsShortCut = &PopupIsShortCut;
     popup.AutoPopup = &PopupAutoPopup;
@@ -209,10 +211,7 @@ TComponent* PopupAsComponent(TPopupMenu* Menu) { return Menu; }
     TMainMenuHooks main;
     main.PlaceBar = &PlaceMenuBar;
     SetMainMenuHooks(main);
-    return true;
-}();
-
-}  // namespace
+}
 
 // ---------------------------------------------------------------- helpers
 

@@ -247,6 +247,9 @@ TESK_DECLARE_EXCEPTION(EMenuError, Exception);
 // runner that answers the item "chosen" (nullptr: the menu was dismissed).
 using TPopupMenuRunner = std::function<TMenuItem*(TPopupMenu* Menu, TPoint ScreenPos)>;
 void SetPopupMenuRunner(TPopupMenuRunner Runner);
+// Tells the controls and forms how to ask a popup menu for its shortcuts and
+// how to place a main menu's bar; RegisterGuiLibrary calls it.
+void InstallMenuHooks();
 
 // Items made in code.
 TMenuItem* NewItem(const AnsiString& ACaption, TShortCut AShortCut, bool AChecked, bool AEnabled,

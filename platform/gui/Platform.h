@@ -8,9 +8,9 @@
 // script and the clipboard lives in memory.
 void PlatformInitialize(int& argc, char** argv);
 
+// Makes the classes of the windowing and data-access libraries known to
+// FindClass and installs the menus' hooks; calling it again does nothing.
+void RegisterGuiLibrary();
+
 // Installs the desktop's message boxes, file dialogs, beep, browser and clipboard.
 void PlatformUseNativeServices();
-
-// Shows an empty main form with the given caption and runs the message loop
-// until it is closed; frees the application afterwards.
-int RunPlaceholderMainWindow(const AnsiString& title);

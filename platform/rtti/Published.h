@@ -26,7 +26,9 @@
 //   Handler("btnOKClick", &T::btnOKClick);   // names a definition may bind
 //   Field("btnOK", &T::btnOK);               // filled when btnOK is created
 // A property published again under an inherited name replaces the inherited
-// one in place. The class becomes known to FindClass at start-up.
+// one in place. FindClass knows the class once its library's registration
+// call (RegisterGuiLibrary, RegisterGridLibrary, ...) lists it: a static
+// object would register it only when the linker happened to keep its file.
 #include <cmath>
 #include <type_traits>
 #include <utility>
@@ -40,10 +42,6 @@ TPropInfo* AddPropInfo(TClassInfo* info, const char* name, const TTypeInfo* type
 // Raises EPropertyError when the type kind does not fit the C++ value.
 enum class TPropValueCategory { Ordinal, Float, String, Object, Method, Set, Variant };
 void CheckPropCategory(const TPropInfo* prop, TPropValueCategory category);
-
-struct TClassRegistration {
-    explicit TClassRegistration(const TClassInfo* info) { RegisterClass(info); }
-};
 
 template <class Cls>
 class TClassBuilder {
@@ -269,9 +267,6 @@ private:
     TClassInfo* info_;
 };
 
-#define TESK_PP_CAT2(a, b) a##b
-#define TESK_PP_CAT(a, b) TESK_PP_CAT2(a, b)
-
 // Defines the class information of a TESK_CLASS class; the block that follows
 // declares its properties, handlers and fields (T names the class).
 #define TESK_PUBLISHED(ClassT)                                                                        \
@@ -284,6 +279,5 @@ private:
             TClassBuilder<ClassT>::Make(#ClassT, ClassInfoOf<ClassT::TeskParentClass>(), __FILE__);   \
         return info;                                                                                  \
     }                                                                                                 \
-    static const TClassRegistration TESK_PP_CAT(teskClassRegistration, __LINE__){ClassT::StaticClassInfo()}; \
     template <>                                                                                       \
     void TClassBuilder<ClassT>::Build()

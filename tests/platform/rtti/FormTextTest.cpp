@@ -51,6 +51,7 @@ end
 }  // namespace
 
 TEST(FormText, DefinitionBuildsTheComponentTree) {
+    RegisterStreamTestClasses();
     gLoadedLog.clear();
     TTestForm form(nullptr);
     ReadComponentDefinition(&form, kForm, "test.form");
@@ -107,6 +108,7 @@ TEST(FormText, DefinitionBuildsTheComponentTree) {
 }
 
 TEST(FormText, FailuresNameTheCauseAndLine) {
+    RegisterStreamTestClasses();
     struct Case {
         const char* what;
         std::string text;
@@ -156,6 +158,7 @@ TEST(FormText, FailuresNameTheCauseAndLine) {
 }
 
 TEST(FormText, TextAndBinaryFormsAgree) {
+    RegisterStreamTestClasses();
     // The text converter writes the same stream the writer does for the same objects.
     TTestWrapper w(nullptr);
     TTestColumn* c = w.AddColumn();
@@ -187,6 +190,7 @@ TEST(FormText, TextAndBinaryFormsAgree) {
 }
 
 TEST(FormText, MissingResource) {
+    RegisterStreamTestClasses();
     TTestForm form(nullptr);
     EXPECT_EQ(FormResourceName(&form), "TTestForm.form");
     EXPECT_TRUE(EmbeddedResource("no such file").empty());

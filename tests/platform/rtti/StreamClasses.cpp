@@ -98,3 +98,9 @@ TESK_PUBLISHED(TTestForm) {
     Field("Panel1", &T::Panel1);
     Field("Grid1", &T::Grid1);
 }
+
+void RegisterStreamTestClasses() {
+    RegisterClasses({TTestFont::StaticClassInfo(), TTestTitle::StaticClassInfo(), TTestFooter::StaticClassInfo(),
+                     TTestColumn::StaticClassInfo(), TTestWrapper::StaticClassInfo(), TTestControl::StaticClassInfo(),
+                     TTestGridControl::StaticClassInfo(), TTestForm::StaticClassInfo()});
+}

@@ -172,3 +172,6 @@ public:
     void FormCreate(TObject*) { clicks.push_back("FormCreate"); }
     void Loaded() override;
 };
+
+// Makes the classes above known to FindClass; calling it again does nothing.
+void RegisterStreamTestClasses();

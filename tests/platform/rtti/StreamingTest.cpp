@@ -66,6 +66,7 @@ const std::string kGolden =
 }  // namespace
 
 TEST(Streaming, WriterProducesTheGoldenBytes) {
+    RegisterStreamTestClasses();
     TTestWrapper w(nullptr);
     FillGoldenColumn(w);
     EXPECT_EQ(Write(&w), kGolden);
@@ -77,6 +78,7 @@ TEST(Streaming, WriterProducesTheGoldenBytes) {
 }
 
 TEST(Streaming, GoldenStreamReadsBackToTheObjects) {
+    RegisterStreamTestClasses();
     TTestWrapper w(nullptr);
     w.AddColumn()->FieldName = "stale";  // replaced, not merged
     Read(kGolden, &w);
@@ -97,6 +99,7 @@ TEST(Streaming, GoldenStreamReadsBackToTheObjects) {
 }
 
 TEST(Streaming, RoundTripOfEveryKind) {
+    RegisterStreamTestClasses();
     TTestWrapper w(nullptr);
     auto* images = new TComponent(&w);  // a child component of the root
     images->SetName("Images1");
@@ -152,6 +155,7 @@ TEST(Streaming, RoundTripOfEveryKind) {
 }
 
 TEST(Streaming, ReferencesResolveThroughTheRootAndGlobalFinders) {
+    RegisterStreamTestClasses();
     TComponent form(nullptr);
     form.SetName("frmHost");
     auto* images = new TComponent(&form);
@@ -174,6 +178,7 @@ TEST(Streaming, ReferencesResolveThroughTheRootAndGlobalFinders) {
 }
 
 TEST(Streaming, AlternativeEncodingsAreAccepted) {
+    RegisterStreamTestClasses();
     auto stream = [](const std::string& prop, const std::string& value) {
         return "TPF0" + Str("TTestWrapper") + Str("") + Str("Columns") + Tag(vaCollection) + Tag(vaList) +
                Str(prop) + value + End + End + End + End;
@@ -216,6 +221,7 @@ TEST(Streaming, AlternativeEncodingsAreAccepted) {
 }
 
 TEST(Streaming, DamagedStreamsRaiseReadErrors) {
+    RegisterStreamTestClasses();
     auto col = [](const std::string& props) {
         return "TPF0" + Str("TTestWrapper") + Str("") + Str("Columns") + Tag(vaCollection) + Tag(vaList) + props +
                End + End + End + End;

@@ -274,6 +274,9 @@ TEST(TypInfo, EventsCopyCompareAndNameThroughTheHandlerTable) {
 }
 
 TEST(TypInfo, ClassRegistry) {
+    // Type information alone makes no class known by name: registration does.
+    EXPECT_EQ(GetClass("TBird"), nullptr);
+    RegisterClasses({TAnimal::StaticClassInfo(), TBird::StaticClassInfo(), TRoot::StaticClassInfo()});
     EXPECT_EQ(FindClass("tbird"), TBird::StaticClassInfo());
     EXPECT_EQ(GetClass("TNoSuchThing"), nullptr);
     EXPECT_THROW(FindClass("TNoSuchThing"), EClassNotFound);

@@ -1,11 +1,27 @@
 #include "tests/platform/gui/controls/ControlsTestForm.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
+#include "platform/rtti/FormText.h"
 #include "platform/rtti/Published.h"
-#include "platform/rtti/Resources.h"
 
-TfrmControlsTest::TfrmControlsTest(TComponent* AOwner) : TForm(AOwner) { ReadComponentResource(this); }
+namespace {
+
+// The definition is a test fixture, not a shipped resource.
+std::string ControlsTestDefinition() {
+    std::ifstream in(std::string(TESK_FIXTURES_DIR) + "/forms/TfrmControlsTest.form", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TfrmControlsTest::TfrmControlsTest(TComponent* AOwner) : TForm(AOwner) {
+    ReadComponentDefinition(this, ControlsTestDefinition(), "TfrmControlsTest.form");
+}
 
 int TfrmControlsTest::Count(const std::string& entry) const {
     return static_cast<int>(std::count(Log.begin(), Log.end(), entry));

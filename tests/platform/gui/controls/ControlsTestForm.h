@@ -1,5 +1,5 @@
 #pragma once
-// The form the control tests build from resources/forms/TfrmControlsTest.form,
+// The form the control tests build from tests/fixtures/forms/TfrmControlsTest.form,
 // writing down which of its handlers ran.
 #include <gtest/gtest.h>
 

@@ -1,0 +1,40 @@
+// Every class of the grid library that a form or layout may name by class.
+#include "grid/GridRegistration.h"
+
+#include "grid/DBGridGx.h"
+#include "grid/DBSumLst.h"
+#include "grid/GxLibVCL.h"
+#include "grid/ToolCtrlsGx.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Platform.h"
+
+// A new class of this library is registered by adding ClassInfoOf<TNewClass>()
+// to the list below (its TESK_PUBLISHED alone makes it known to nobody).
+void RegisterGridLibrary() {
+    static const bool done = [] {
+        RegisterGuiLibrary();
+        RegisterClasses({
+            // The data-aware grid, its columns and settings
+            ClassInfoOf<TCustomDBGridGx>(), ClassInfoOf<TDBGridGx>(), ClassInfoOf<TDBGridGxSumList>(),
+            ClassInfoOf<TDBGridGxScrollBar>(), ClassInfoOf<TVertDBGridGxScrollBar>(), ClassInfoOf<TSTDBGridGxFilter>(),
+            ClassInfoOf<TColumnTitleDefValuesGx>(), ClassInfoOf<TColumnFooterDefValuesGx>(),
+            ClassInfoOf<TColumnDefValuesGx>(), ClassInfoOf<TDBGridGxColumnDefValuesGx>(), ClassInfoOf<TColumnTitleGx>(),
+            ClassInfoOf<TColumnFooterGx>(), ClassInfoOf<TColumnFootersGx>(), ClassInfoOf<TColumnDropDownBoxGx>(),
+            ClassInfoOf<TSTColumnFilterGx>(), ClassInfoOf<TColumnGx>(), ClassInfoOf<TDBGridColumnGx>(),
+            ClassInfoOf<TDBGridColumnsGx>(),
+            // Sums
+            ClassInfoOf<TDBSum>(), ClassInfoOf<TDBSumCollection>(), ClassInfoOf<TDBSumListProducer>(),
+            // Layout storage
+            ClassInfoOf<TStoragePropertyInterceptor>(), ClassInfoOf<TFormStoragePropertyInterceptor>(),
+            // Edit buttons, drop-downs, size grip
+            ClassInfoOf<TSizeGripGx>(), ClassInfoOf<TEditButtonGx>(), ClassInfoOf<TVisibleEditButtonGx>(),
+            ClassInfoOf<TEditButtonsGx>(), ClassInfoOf<TSpecRowGx>(), ClassInfoOf<TEditButtonControlGx>(),
+            ClassInfoOf<TPopupListboxGx>(), ClassInfoOf<TMRUListboxGx>(), ClassInfoOf<TPopupMonthCalendarGx>(),
+            ClassInfoOf<TMRUListGx>(),
+        });
+        // Every form's placement can be stored through the interceptor.
+        RegisterPropertyInterceptor(ClassInfoOf<TCustomForm>(), InterceptorClassOf<TFormStoragePropertyInterceptor>());
+        return true;
+    }();
+    (void)done;
+}
