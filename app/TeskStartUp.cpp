@@ -3,7 +3,7 @@
 #include "data/DataRegistration.h"
 #include "editor/EditorRegistration.h"
 #include "platform/gui/Platform.h"
-#include "storage/StorageRegistration.h"
+#include "storage/StRegistration.h"
 
 // Each library registers the libraries it builds on; the app names every
 // library it links so that none is left out.
@@ -11,7 +11,7 @@ void RegisterAppLibrary() {
     static const bool done = [] {
         RegisterGuiLibrary();
         RegisterDataLibrary();
-        RegisterStorageLibrary();
+        RegisterStorageClasses();
         RegisterEditorLibrary();
         return true;
     }();

@@ -100,7 +100,7 @@ function(tesk_tests)
     # The test main calls the registration of the library the test links; the
     # app's tests start the way the program does.
     set(register TESK_REGISTER_LIBRARY=RegisterGuiLibrary)
-    foreach(pair grid:RegisterGridLibrary data:RegisterDataLibrary storage:RegisterStorageLibrary
+    foreach(pair grid:RegisterGridLibrary data:RegisterDataLibrary storage:RegisterStorageClasses
                  editor:RegisterEditorLibrary)
       string(REPLACE ":" ";" pair "${pair}")
       list(GET pair 0 area_lib)
@@ -124,6 +124,8 @@ function(tesk_tests)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESK_CODEPAGE=1251"
       TIMEOUT 900)
   endforeach()
+  # The layering of the folders and Qt's place, checked on the sources.
+  add_test(NAME include_graph COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check_includes.sh ${CMAKE_SOURCE_DIR})
 endfunction()
 
 # bench/<name>.cpp -> bench_<name>, with Google Benchmark and PCRE2 as a reference.

@@ -1,4 +1,5 @@
 #pragma once
-// Makes the storage, placement and hook components known to the form
-// definitions (FindClass). Call it before reading a definition that holds one.
+// The storage library's one registration call: makes the storage, placement
+// and hook components known to the form definitions (FindClass), after the
+// windowing library's. Called once at start-up; calling it again does nothing.
 void RegisterStorageClasses();
