@@ -11,7 +11,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 FUZZ_SECONDS="${TESK_FUZZ_SECONDS:-15}"
 
 PACKAGES=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
   fonts-dejavu-core fonts-liberation
@@ -34,6 +34,9 @@ install_missing() {
 
 configure_and_build() {
   install_missing "${PACKAGES[@]}"
+  # The build uses ccache when it is there. Paths under the checkout count
+  # relative to it, so that another clone of the tree hits the same cache.
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   fi
