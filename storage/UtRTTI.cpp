@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/classes/Lists.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "storage/StUtils.h"
 #include "text/UtStrings.h"
@@ -217,31 +218,25 @@ void TUtSetTypeInfo::SetToStrings(const TSetBits& Value, bool WantRanges, TStrin
         return enumeration ? enumeration->Names(v) : IntToStr(static_cast<long long>(v));
     };
     const SetSpan span = SpanOf(*element);
-    Strings->BeginUpdate();
-    try {
-        auto emit = [&](int64_t a, int64_t b) {
-            if (WantRanges && b > a) Strings->Add(text(a) + " .. " + text(b));
-            else
-                for (int64_t v = a; v <= b; ++v) Strings->Add(text(v));
-        };
-        int64_t runStart = 0;
-        bool inRun = false;
-        for (int64_t v = span.min; v <= span.max; ++v) {
-            const bool set = TestBitBuffer(Value.data(), static_cast<int>(v - span.base));
-            if (set && !inRun) {
-                runStart = v;
-                inRun = true;
-            } else if (!set && inRun) {
-                emit(runStart, v - 1);
-                inRun = false;
-            }
+    TUpdateLock lock(Strings);
+    auto emit = [&](int64_t a, int64_t b) {
+        if (WantRanges && b > a) Strings->Add(text(a) + " .. " + text(b));
+        else
+            for (int64_t v = a; v <= b; ++v) Strings->Add(text(v));
+    };
+    int64_t runStart = 0;
+    bool inRun = false;
+    for (int64_t v = span.min; v <= span.max; ++v) {
+        const bool set = TestBitBuffer(Value.data(), static_cast<int>(v - span.base));
+        if (set && !inRun) {
+            runStart = v;
+            inRun = true;
+        } else if (!set && inRun) {
+            emit(runStart, v - 1);
+            inRun = false;
         }
-        if (inRun) emit(runStart, span.max);
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
     }
-    Strings->EndUpdate();
+    if (inRun) emit(runStart, span.max);
 }
 
 void TUtSetTypeInfo::StringsToSet(TSetBits& SetVar, TStrings* Strings) const {

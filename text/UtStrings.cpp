@@ -4,6 +4,7 @@
 
 #include "platform/classes/Streams.h"
 #include "platform/classes/Strings.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -114,20 +115,14 @@ void StrResetLength(AnsiString& S) {
 
 void StrToStrings(const AnsiString& S, const AnsiString& Sep, TStrings* List, bool AllowEmpty) {
     AssertAt(List != nullptr, "UtStrings", 3653);
-    List->BeginUpdate();
-    try {
-        List->Clear();
-        size_t from = 0;
-        // An empty separator occurs nowhere.
-        for (size_t at; !Sep.empty() && (at = S.find(Sep, from)) != AnsiString::npos; from = at + Sep.size()) {
-            if (at > from || AllowEmpty) List->Add(S.substr(from, at - from));
-        }
-        if (from < S.size()) List->Add(S.substr(from));
-    } catch (...) {
-        List->EndUpdate();
-        throw;
+    TUpdateLock lock(List);
+    List->Clear();
+    size_t from = 0;
+    // An empty separator occurs nowhere.
+    for (size_t at; !Sep.empty() && (at = S.find(Sep, from)) != AnsiString::npos; from = at + Sep.size()) {
+        if (at > from || AllowEmpty) List->Add(S.substr(from, at - from));
     }
-    List->EndUpdate();
+    if (from < S.size()) List->Add(S.substr(from));
 }
 
 AnsiString FileToString(const AnsiString& FileName) {

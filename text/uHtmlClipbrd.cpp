@@ -1,6 +1,7 @@
 #include "text/uHtmlClipbrd.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeGuard.h"
 
 THtmlClipboard::THtmlClipboard() : HTMLFormat_(RegisterClipboardFormat("HTML Format")) {}
 
@@ -8,14 +9,11 @@ AnsiString THtmlClipboard::AsHTML() {
     if (HTMLFormat_ == 0) throw Exception("Cannot get HTML if the HTML format is not set");
     AnsiString result;
     Open();
-    try {
+    {
+        TScopeGuard close([&] { Close(); });
         std::string data;
         if (GetBuffer(HTMLFormat_, data)) result = data.substr(0, data.find('\0'));
-    } catch (...) {
-        Close();
-        throw;
     }
-    Close();
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/classes/Lists.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // --- TCollectionItem ---
 
@@ -118,14 +119,8 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
     if (items_.empty()) return;
-    BeginUpdate();
-    try {
-        while (!items_.empty()) FreeObject(items_.back());
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateLock lock(this);
+    while (!items_.empty()) FreeObject(items_.back());
 }
 
 void TCollection::Assign(TPersistent* Source) {
@@ -135,15 +130,9 @@ void TCollection::Assign(TPersistent* Source) {
         return;
     }
     if (source == this) return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (int i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateLock lock(this);
+    Clear();
+    for (int i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
 }
 
 void TCollection::BeginUpdate() { ++updateCount_; }

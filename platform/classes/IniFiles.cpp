@@ -10,6 +10,7 @@
 
 #include "platform/classes/ProgramFolder.h"
 #include "platform/classes/Strings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -118,15 +119,9 @@ void AddUnique(std::vector<AnsiString>& names, const AnsiString& name) {
 }
 
 void FillStrings(TStrings* strings, const std::vector<AnsiString>& names) {
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        for (const auto& n : names) strings->Add(n);
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateLock lock(strings);
+    strings->Clear();
+    for (const auto& n : names) strings->Add(n);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/classes/Strings.h"
 #include "platform/db/DBFilter.h"
 #include "platform/db/DBSort.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -545,20 +546,10 @@ bool TDataSet::RowPassesFilter(uint32_t row) {
         CalculateFields(ref, calc);
         ref.calc = &calc;
     }
-    const RecordRef* savedRef = tempRef_;
-    TDataSetState savedState = state_;
-    tempRef_ = &ref;
-    state_ = dsFilter;
+    TValueRestorer refScope(tempRef_, &ref);
+    TValueRestorer stateScope(state_, dsFilter);
     bool accept = true;
-    try {
-        OnFilterRecord(this, accept);
-    } catch (...) {
-        tempRef_ = savedRef;
-        state_ = savedState;
-        throw;
-    }
-    tempRef_ = savedRef;
-    state_ = savedState;
+    OnFilterRecord(this, accept);
     return accept;
 }
 
@@ -1231,23 +1222,10 @@ void TDataSet::CalculateFields(const RecordRef& ref, std::vector<TDbValue>& buff
     if (!OnCalcFields) return;
     RecordRef r = ref;
     r.calc = &buffer;
-    const RecordRef* savedRef = tempRef_;
-    std::vector<TDbValue>* savedOut = tempCalcOut_;
-    TDataSetState savedState = state_;
-    tempRef_ = &r;
-    tempCalcOut_ = &buffer;
-    state_ = dsCalcFields;
-    try {
-        OnCalcFields(this);
-    } catch (...) {
-        tempRef_ = savedRef;
-        tempCalcOut_ = savedOut;
-        state_ = savedState;
-        throw;
-    }
-    tempRef_ = savedRef;
-    tempCalcOut_ = savedOut;
-    state_ = savedState;
+    TValueRestorer refScope(tempRef_, &r);
+    TValueRestorer outScope(tempCalcOut_, &buffer);
+    TValueRestorer stateScope(state_, dsCalcFields);
+    OnCalcFields(this);
 }
 
 void TDataSet::WriteField(TField* field, const TDbValue& value) {

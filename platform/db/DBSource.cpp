@@ -3,6 +3,8 @@
 
 #include "platform/db/DB.h"
 
+#include "platform/rtl/ScopeGuard.h"
+
 // ---------------------------------------------------------------------------
 // TDataSource
 
@@ -168,13 +170,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
     updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    TScopeGuard done([this] { updating_ = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int Distance) {

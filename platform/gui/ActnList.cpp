@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 
 // ---------------------------------------------------------------- links
@@ -21,12 +22,8 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 bool TBasicActionLink::Execute(TComponent* AComponent) {
     if (!action_) return false;
     action_->SetActionComponent(AComponent);
-    struct TReset {
-        TBasicAction* a;
-        ~TReset() { a->SetActionComponent(nullptr); }
-    };
     TBasicAction* action = action_;
-    TReset reset{action};
+    TScopeGuard reset([action] { action->SetActionComponent(nullptr); });
     return action->Execute();
 }
 
@@ -176,10 +173,7 @@ void TCustomAction::SetCaption(const AnsiString& Value) {
 void TCustomAction::SetChecked(bool Value) {
     if (checked_ == Value || checking_) return;
     checking_ = true;
-    struct TDone {
-        bool& b;
-        ~TDone() { b = false; }
-    } done{checking_};
+    TScopeGuard done([this] { checking_ = false; });
     ForLinks(clients_, [&](TActionLink* l) { l->SetChecked(Value); });
     checked_ = Value;
     if (Value && groupIndex_ > 0 && ActionList()) {

@@ -1,5 +1,7 @@
 #include "platform/gui/Clipboard.h"
 
+#include "platform/rtl/ScopeGuard.h"
+
 #include <cctype>
 #include <vector>
 
@@ -118,13 +120,8 @@ void TClipboard::Close() {
     formats.swap(pending_);
     const bool emptied = emptied_;
     emptied_ = false;
-    try {
-        if (emptied) backend->SetData(formats);
-    } catch (...) {
-        backend->Close();
-        throw;
-    }
-    backend->Close();
+    TScopeGuard close([&backend] { backend->Close(); });
+    if (emptied) backend->SetData(formats);
 }
 
 void TClipboard::Adding() {
@@ -157,13 +154,8 @@ bool TClipboard::GetBuffer(TClipboardFormat Format, std::string& Data) {
         if (found) raw = it->second;
     } else {
         Open();
-        try {
-            found = backend_->GetData(mime, raw);
-        } catch (...) {
-            Close();
-            throw;
-        }
-        Close();
+        TScopeGuard close([this] { Close(); });
+        found = backend_->GetData(mime, raw);
     }
     if (!found) return false;
     Data = Format == CF_TEXT ? TextFromSystem(raw) : raw;

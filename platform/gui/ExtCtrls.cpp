@@ -5,6 +5,7 @@
 #include "platform/gui/ControlProps_p.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Widgets_p.h"
+#include "platform/rtl/ScopeGuard.h"
 
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
     Canvas->Pen()->SetWidth(1);
@@ -421,10 +422,7 @@ public:
     void Click() override {
         if (inClick_) return;
         inClick_ = true;
-        struct TDone {
-            bool& b;
-            ~TDone() { b = false; }
-        } done{inClick_};
+        TScopeGuard done([this] { inClick_ = false; });
         if (group_->CanModify()) TRadioButton::Click();
     }
     void KeyPress(char& Key) override {

@@ -8,6 +8,7 @@
 #include "platform/gui/QtGraphics.h"
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
 #include "platform/rtl/SysUtils.h"
@@ -324,46 +325,37 @@ int TCustomForm::ShowModal() {
     if (TWndHandle* rec = HandleRecord(Handle()))
         if (rec->Frame) rec->Frame->setWindowModality(Qt::ApplicationModal);
     int result = mrNone;
-    try {
+    TScopeGuard notModal([this] { modal_ = false; });
+    {
+        TScopeGuard restore([&] {
+            if (TWndHandle* rec = HandleRecord(Handle()))
+                if (rec->Frame) rec->Frame->setWindowModality(Qt::NonModal);
+            if (Screen) Screen->SetCursor(savedCursor);
+        });
         Show();
-        try {
-            SendMessage(Handle(), CM_ACTIVATE, 0, 0);
-            modalResult_ = mrNone;
-            while (true) {
-                if (Application->Terminated()) modalResult_ = mrCancel;
-                else if (modalResult_ != mrNone) {
-                    // Closing may be refused; then the loop goes on.
-                    TCloseAction action = caNone;
-                    if (CloseQuery()) {
-                        action = caHide;
-                        DoClose(action);
-                    }
-                    if (action == caNone) modalResult_ = mrNone;
-                    else if (action == caFree) Release();
+        TScopeGuard hide([this] { Hide(); });
+        SendMessage(Handle(), CM_ACTIVATE, 0, 0);
+        modalResult_ = mrNone;
+        while (true) {
+            if (Application->Terminated()) modalResult_ = mrCancel;
+            else if (modalResult_ != mrNone) {
+                // Closing may be refused; then the loop goes on.
+                TCloseAction action = caNone;
+                if (CloseQuery()) {
+                    action = caHide;
+                    DoClose(action);
                 }
-                if (modalResult_ != mrNone) break;
-                Application->HandleMessage();
+                if (action == caNone) modalResult_ = mrNone;
+                else if (action == caFree) Release();
             }
-            result = modalResult_;
-            if (HandleAllocated()) SendMessage(Handle(), CM_DEACTIVATE, 0, 0);
-            if (GetActiveWindow() != Handle()) activeWindow = nullptr;
-        } catch (...) {
-            Hide();
-            throw;
+            if (modalResult_ != mrNone) break;
+            Application->HandleMessage();
         }
-        Hide();
-    } catch (...) {
-        modal_ = false;
-        if (TWndHandle* rec = HandleRecord(Handle()))
-            if (rec->Frame) rec->Frame->setWindowModality(Qt::NonModal);
-        if (Screen) Screen->SetCursor(savedCursor);
-        throw;
+        result = modalResult_;
+        if (HandleAllocated()) SendMessage(Handle(), CM_DEACTIVATE, 0, 0);
+        if (GetActiveWindow() != Handle()) activeWindow = nullptr;
     }
-    if (TWndHandle* rec = HandleRecord(Handle()))
-        if (rec->Frame) rec->Frame->setWindowModality(Qt::NonModal);
-    if (Screen) Screen->SetCursor(savedCursor);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-    modal_ = false;
     return result;
 }
 
@@ -437,10 +429,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     }
     if (Control->controlState_ & csFocusing) return false;
     Control->controlState_ |= csFocusing;
-    struct TClear {
-        TWinControl* c;
-        ~TClear() { c->controlState_ &= ~csFocusing; }
-    } clear{Control};
+    TScopeGuard clear([Control] { Control->controlState_ &= ~csFocusing; });
     if (Screen && Screen->focusedForm_ != this) {
         if (TCustomForm* old = Screen->focusedForm_) {
             Screen->focusedForm_ = nullptr;
@@ -733,10 +722,7 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
     ++handleMessageDepth_;
-    struct TDepth {
-        int& d;
-        ~TDepth() { --d; }
-    } depth{handleMessageDepth_};
+    TScopeGuard depth([this] { --handleMessageDepth_; });
     if (!PumpMessages(false)) {
         Idle();
         if (!terminated_) PumpMessages(true);

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/gui/GdiInternal.h"
 #include "platform/gui/QtGraphics.h"
@@ -752,14 +753,9 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
     size_t dot = FileName.find_last_of('.');
     AnsiString ext = dot == AnsiString::npos ? AnsiString() : LowerCase(FileName.substr(dot));
     if (ext != ".jpg" && ext != ".jpeg") throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
-    auto* jpeg = new TJPEGImage;
-    try {
-        jpeg->LoadFromFile(FileName);
-    } catch (...) {
-        delete jpeg;
-        throw;
-    }
-    Take(jpeg);
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->LoadFromFile(FileName);
+    Take(jpeg.release());
 }
 
 void TPicture::Assign(TPersistent* Source) {

@@ -6,6 +6,7 @@
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 
 namespace {
@@ -1198,15 +1199,11 @@ void TCustomGrid::ShowEditor() {
 void TCustomGrid::HideEditor() {
     editorMode_ = false;
     if (!inplaceEdit_) return;
-    try {
-        UpdateText();
-    } catch (...) {
+    TScopeGuard hide([this] {
         inplaceCol_ = inplaceRow_ = -1;
         inplaceEdit_->Hide();
-        throw;
-    }
-    inplaceCol_ = inplaceRow_ = -1;
-    inplaceEdit_->Hide();
+    });
+    UpdateText();
 }
 
 void TCustomGrid::ShowEditorChar(char Ch) {
@@ -1241,14 +1238,11 @@ void TCustomGrid::UpdateEdit() {
     if (current_.X != inplaceCol_ || current_.Y != inplaceRow_) {
         inplaceCol_ = current_.X;
         inplaceRow_ = current_.Y;
-        ++editUpdate_;
-        try {
+        {
+            ++editUpdate_;
+            TScopeGuard updated([this] { --editUpdate_; });
             inplaceEdit_->UpdateContents();
-        } catch (...) {
-            --editUpdate_;
-            throw;
         }
-        --editUpdate_;
         canEditModify_ = true;
     }
     TRect r = CellRect(current_.X, current_.Y);

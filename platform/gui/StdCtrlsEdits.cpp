@@ -25,6 +25,7 @@
 #include "platform/gui/QtGraphics.h"
 #include "platform/gui/WinApi_p.h"
 #include "platform/gui/Widgets_p.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
 // ---------------------------------------------------------------- edits
@@ -438,10 +439,7 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
         case WM_GETTEXTLENGTH: Message.Result = native->Length(); return;
         case WM_SETTEXT: {
             native->SettingText = true;
-            struct TDone {
-                TEditNative* n;
-                ~TDone() { n->SettingText = false; }
-            } done{native};
+            TScopeGuard done([native] { native->SettingText = false; });
             native->SetText(TextIn(Message));
             native->Modified = false;
             native->ClearUndo();

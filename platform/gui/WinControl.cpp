@@ -6,6 +6,7 @@
 
 #include "platform/gui/Controls_p.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
 // ---------------------------------------------------------------- TWinControl
@@ -219,14 +220,11 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 
 void TWinControl::CreateHandle() {
     if (handle_) return;
-    controlState_ |= csCreating;
-    try {
+    {
+        controlState_ |= csCreating;
+        TScopeGuard created([this] { controlState_ &= ~csCreating; });
         CreateWnd();
-    } catch (...) {
-        controlState_ &= ~csCreating;
-        throw;
     }
-    controlState_ &= ~csCreating;
     UpdateBounds();
     // Children keep their place in the tab and z order.
     for (TControl* c : controls_) c->UpdateAnchorRules();
@@ -240,18 +238,13 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::DestroyWindowHandle() {
     controlState_ |= csDestroyingHandle;
+    TScopeGuard destroyed([this] { controlState_ &= ~csDestroyingHandle; });
     HWND h = handle_;
-    try {
-        if (h) DestroyWindow(h);
-    } catch (...) {
-        controlState_ &= ~csDestroyingHandle;
-        throw;
-    }
+    if (h) DestroyWindow(h);
     auto& list = HandleControls();
     list.erase(std::remove_if(list.begin(), list.end(), [&](auto& e) { return e.first == h; }), list.end());
     handle_ = nullptr;
     showing_ = false;
-    controlState_ &= ~csDestroyingHandle;
 }
 
 void TWinControl::DestroyHandle() {

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/classes/Strings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Extended.h"
 
 namespace {
@@ -17,20 +18,6 @@ bool IsDateType(const TTypeInfo* t) {
 }
 
 bool IsIntegerTag(TValueType t) { return t == vaInt8 || t == vaInt16 || t == vaInt32 || t == vaInt64; }
-
-// Restores a value when the scope ends, whatever way it ends.
-template <class T>
-class TRestore {
-public:
-    TRestore(T& ref, T value) : ref_(ref), old_(ref) { ref_ = std::move(value); }
-    ~TRestore() { ref_ = std::move(old_); }
-    TRestore(const TRestore&) = delete;
-    TRestore& operator=(const TRestore&) = delete;
-
-private:
-    T& ref_;
-    T old_;
-};
 
 }  // namespace
 
@@ -183,22 +170,19 @@ void TWriter::WriteRootComponent(TComponent* Root) {
 void TWriter::WriteComponent(TComponent* Component) {
     const bool wasWriting = Component->InState(csWriting);
     Component->SetComponentStateBits(csWriting);
-    try {
-        WriteStr(Component->ClassName());
-        WriteStr(Component->Name());
-        {
-            TRestore<AnsiString> path(propPath_, AnsiString());
-            WriteProperties(Component);
-        }
-        WriteListEnd();
-        if (Component == root_)
-            for (int i = 0; i < Component->ComponentCount(); ++i) WriteComponent(Component->Components(i));
-        WriteListEnd();
-    } catch (...) {
+    TScopeGuard written([&] {
         if (!wasWriting) Component->ClearComponentStateBits(csWriting);
-        throw;
+    });
+    WriteStr(Component->ClassName());
+    WriteStr(Component->Name());
+    {
+        TValueRestorer<AnsiString> path(propPath_, AnsiString());
+        WriteProperties(Component);
     }
-    if (!wasWriting) Component->ClearComponentStateBits(csWriting);
+    WriteListEnd();
+    if (Component == root_)
+        for (int i = 0; i < Component->ComponentCount(); ++i) WriteComponent(Component->Components(i));
+    WriteListEnd();
 }
 
 void TWriter::WriteProperties(TPersistent* Instance) {
@@ -303,7 +287,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* p) {
             WritePropName(p->Name);
             WriteCollection(collection);
         } else if (auto* persistent = dynamic_cast<TPersistent*>(obj)) {
-            TRestore<AnsiString> path(propPath_, propPath_ + p->Name + ".");
+            TValueRestorer<AnsiString> path(propPath_, propPath_ + p->Name + ".");
             WriteProperties(persistent);
         }
         return;
@@ -323,7 +307,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* p) {
 
 void TWriter::WriteCollection(TCollection* Value) {
     WriteValue(vaCollection);
-    TRestore<AnsiString> path(propPath_, AnsiString());
+    TValueRestorer<AnsiString> path(propPath_, AnsiString());
     for (int i = 0; i < Value->Count(); ++i) {
         WriteListBegin();
         WriteProperties(Value->Items(i));
@@ -671,10 +655,10 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
 
 void TReader::ReadComponentData(TComponent* Component) {
     TDepth depth(depth_, this);
-    TRestore<TComponent*> current(current_, Component);
+    TValueRestorer<TComponent*> current(current_, Component);
     while (!EndOfList()) ReadProperty(Component);
     ReadListEnd();
-    TRestore<TComponent*> parent(parent_, Component);
+    TValueRestorer<TComponent*> parent(parent_, Component);
     while (!EndOfList()) ReadChildComponent(Component);
     ReadListEnd();
 }
@@ -713,10 +697,7 @@ void TReader::ReadProperty(TPersistent* Instance) {
     propertyStart_ = stream_->Position();
     const AnsiString path = ReadStr();
     pathStack_.push_back(path);
-    struct Pop {
-        std::vector<AnsiString>& s;
-        ~Pop() { s.pop_back(); }
-    } pop{pathStack_};
+    TScopeGuard pop([this] { pathStack_.pop_back(); });
     try {
         TPersistent* obj = Instance;
         size_t start = 0;
@@ -751,16 +732,10 @@ void TReader::ReadProperty(TPersistent* Instance) {
 
 void TReader::ReadStringsData(TStrings* Strings) {
     ReadListBegin();
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        while (!EndOfList()) Strings->Add(ReadString());
-        ReadListEnd();
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
-    }
-    Strings->EndUpdate();
+    TUpdateLock lock(Strings);
+    Strings->Clear();
+    while (!EndOfList()) Strings->Add(ReadString());
+    ReadListEnd();
 }
 
 void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* p) {
@@ -842,22 +817,16 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* p) {
 
 void TReader::ReadCollection(TCollection* Collection) {
     TDepth depth(depth_, this);
-    Collection->BeginUpdate();
-    try {
-        Collection->Clear();
-        while (!EndOfList()) {
-            if (IsIntegerTag(NextValue())) ReadInt64();  // an item's position, which order already gives
-            TCollectionItem* item = Collection->Add();
-            ReadListBegin();
-            while (!EndOfList()) ReadProperty(item);
-            ReadListEnd();
-        }
+    TUpdateLock lock(Collection);
+    Collection->Clear();
+    while (!EndOfList()) {
+        if (IsIntegerTag(NextValue())) ReadInt64();  // an item's position, which order already gives
+        TCollectionItem* item = Collection->Add();
+        ReadListBegin();
+        while (!EndOfList()) ReadProperty(item);
         ReadListEnd();
-    } catch (...) {
-        Collection->EndUpdate();
-        throw;
     }
-    Collection->EndUpdate();
+    ReadListEnd();
 }
 
 void TReader::DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc, bool) {
