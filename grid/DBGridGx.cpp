@@ -9,6 +9,7 @@
 #include "grid/GxLibVCL.h"
 #include "platform/classes/ShortCuts.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/gui/Menus.h"
 #include "platform/rtti/Published.h"
@@ -436,16 +437,13 @@ void TCustomDBGridGx::SetAutoFitColWidths(bool Value) {
             SetScrollBars(ssNone);
         } else {
             BeginLayout();
-            try {
+            {
+                TScopeGuard endLayout([&] { EndLayout(); });
                 for (int i = 0; i < columns_->Count(); ++i) {
                     TColumnGx* c = columns_->Items(i);
                     if (c->IsAssigned(TColumnGx::cvWidth)) c->SetWidth(c->initWidth_);
                 }
-            } catch (...) {
-                EndLayout();
-                throw;
             }
-            EndLayout();
             SetScrollBars(ssHorizontal);
         }
     }
@@ -679,20 +677,16 @@ void TCustomDBGridGx::BeginLayout() {
 }
 
 void TCustomDBGridGx::EndLayout() {
-    if (layoutLock_ == 1) {
-        try {
-            InternalLayout();
-        } catch (...) {
-            // The lock is given back whatever the layout met.
-            columns_->EndUpdate();
+    {
+        const bool last = layoutLock_ == 1;
+        // The lock is given back whatever the layout met.
+        TScopeGuard unlock([&] {
+            if (last) columns_->EndUpdate();
             --layoutLock_;
             EndUpdate();
-            throw;
-        }
-        columns_->EndUpdate();
+        });
+        if (last) InternalLayout();
     }
-    --layoutLock_;
-    EndUpdate();
     if (layoutLock_ == 0 && resizePending_) {
         resizePending_ = false;
         UpdateLayoutAfterResize();
@@ -753,10 +747,7 @@ void TCustomDBGridGx::InternalLayout() {
     if (Loading() || IsDestroying()) return;
     if (HandleAllocated()) KillMessage(Handle(), WM_DEFERLAYOUTGX);
     layoutRunning_ = true;
-    struct TRunning {
-        bool& flag;
-        ~TRunning() { flag = false; }
-    } running{layoutRunning_};
+    TScopeGuard running([this] { layoutRunning_ = false; });
 
     // A customized column after a default one: the default ones go.
     bool seenDefault = false, mixed = false;
@@ -826,13 +817,9 @@ void TCustomDBGridGx::InternalLayout() {
 
     bool owned;
     HDC dc = MeasureDC(owned);
-    struct TDCRelease {
-        HDC dc;
-        bool owned;
-        ~TDCRelease() {
-            if (owned) DeleteDC(dc);
-        }
-    } release{dc, owned};
+    TScopeGuard release([dc, owned] {
+        if (owned) DeleteDC(dc);
+    });
     TEXTMETRIC tm;
     int h = TextHeightOf(dc, Font(), &tm);
     int k = (flat_ ? 1 : 3) + FixedLineWidth();
@@ -974,10 +961,7 @@ void TCustomDBGridGx::SetColumnAttributes() {
 void TCustomDBGridGx::UpdateRowCount() {
     if (!dataLink_) return;
     inUpdateRowCount_ = true;
-    struct TReset {
-        bool& flag;
-        ~TReset() { flag = false; }
-    } reset{inUpdateRowCount_};
+    TScopeGuard reset([this] { inUpdateRowCount_ = false; });
     int oldRowCount = RowCount();
     auto setRowCount = [this](int n) {
         // The current cell moves first when its row goes.
@@ -1051,13 +1035,10 @@ void TCustomDBGridGx::DataChanged() {
     if (!HandleAllocated() || sumListRecalcing_ || IsDestroying()) return;
     if (Designing() && sumList_->Active()) {
         sumListRecalcing_ = true;
-        try {
+        {
+            TScopeGuard reset([&] { sumListRecalcing_ = false; });
             sumList_->RecalcAll();
-        } catch (...) {
-            sumListRecalcing_ = false;
-            throw;
         }
-        sumListRecalcing_ = false;
     }
     UpdateRowCount();
     bool wasShowing = vertScrollBar_->IsScrollBarShowing();
@@ -1291,14 +1272,10 @@ void TCustomDBGridGx::UpdateSortMarkedColumns() {
 // Framework overrides
 
 void TCustomDBGridGx::CreateWnd() {
-    BeginUpdate();
-    try {
+    {
+        TUpdateLock lock(this);
         TCustomGrid::CreateWnd();
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     // A window made again (Flat changed) starts without a bar: set it up anew.
     ResetScrollBarCache();
     editButtonWidth_ = flat_ ? GetDefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
@@ -1318,7 +1295,11 @@ void TCustomDBGridGx::ColWidthsChanged() {
     // Widths set by a layout are the columns' own already.
     if (!AcquireLayoutLock()) return;
     stFilter_->BeginUpdate();
-    try {
+    {
+        TScopeGuard endUpdate([&] {
+            stFilter_->EndUpdate();
+            EndLayout();
+        });
         for (int raw = indicatorOffset_; raw < ColCount(); ++raw) {
             int index = raw - indicatorOffset_;
             if (index >= columns_->Count()) break;
@@ -1348,13 +1329,7 @@ void TCustomDBGridGx::ColWidthsChanged() {
                 c->SetWidth(w);
             }
         }
-    } catch (...) {
-        stFilter_->EndUpdate();
-        EndLayout();
-        throw;
     }
-    stFilter_->EndUpdate();
-    EndLayout();
     InvalidateEditor();
     if (OnColWidthsChanged) OnColWidthsChanged(this);
 }
@@ -1440,34 +1415,29 @@ void TCustomDBGridGx::RemoveField(TComponent* Field) {
     TDataSet* ds = dataLink_->DataSet();
     bool now = !ds || !ds->ControlsDisabled();
     BeginLayout();
-    try {
+    {
+        TScopeGuard endLayout([&] {
+            if (now) {
+                EndLayout();
+            } else {
+                --layoutLock_;
+                if (layoutLock_ == 0) columns_->EndUpdate();
+                EndUpdate();
+            }
+        });
         for (int i = 0; i < columns_->Count(); ++i)
             if (columns_->Items(i)->field_ && static_cast<TComponent*>(columns_->Items(i)->field_) == Field)
                 columns_->Items(i)->SetField(nullptr);
-    } catch (...) {
-        if (now) EndLayout();
-        else {
-            --layoutLock_;
-            if (layoutLock_ == 0) columns_->EndUpdate();
-            EndUpdate();
-        }
-        throw;
     }
-    if (now) {
-        EndLayout();
-    } else {
-        // The data set is busy: lay out when the message loop comes back.
-        --layoutLock_;
-        if (layoutLock_ == 0) columns_->EndUpdate();
-        EndUpdate();
-        DeferLayout();
-    }
+    // The data set is busy: lay out when the message loop comes back.
+    if (!now) DeferLayout();
 }
 
 void TCustomDBGridGx::ChangeScale(int M, int D) {
     if (M != D && D != 0) {
         BeginLayout();
-        try {
+        {
+            TScopeGuard endLayout([&] { EndLayout(); });
             if (!ParentFont()) {
                 titleFont_->SetSize(MulDiv(titleFont_->Size(), M, D));
                 footerFont_->SetSize(MulDiv(footerFont_->Size(), M, D));
@@ -1495,11 +1465,7 @@ void TCustomDBGridGx::ChangeScale(int M, int D) {
                 scaledBefore = scaled;
             }
             columns_->EndUpdate();
-        } catch (...) {
-            EndLayout();
-            throw;
         }
-        EndLayout();
     }
     TCustomGrid::ChangeScale(M, D);
 }

@@ -7,6 +7,7 @@
 
 #include "grid/DBGridGx.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 
@@ -891,15 +892,11 @@ void TColumnFooterGx::EnsureSumValue() {
         }
     } else if (wanted) {
         TDBSumCollection* sums = grid->SumList()->SumCollection();
-        sums->BeginUpdate();
-        try {
+        {
+            TUpdateLock lock(sums);
             sumItem_ = sums->Add();
             configure(sumItem_);
-        } catch (...) {
-            sums->EndUpdate();
-            throw;
         }
-        sums->EndUpdate();
     }
 }
 
@@ -994,7 +991,10 @@ TColumnGx::TColumnGx(TCollection* Collection) : TCollectionItem(Collection) {
     // out once at its end instead.
     TCustomDBGridGx* grid = Collection && Collection->UpdateCount() == 0 ? GetGrid() : nullptr;
     if (grid) grid->BeginLayout();
-    try {
+    {
+        TScopeGuard endLayout([&] {
+            if (grid) grid->EndLayout();
+        });
         dropDownRows_ = 7;
         buttonStyle_ = cbsAuto;
         font_ = new TFont;
@@ -1023,11 +1023,7 @@ TColumnGx::TColumnGx(TCollection* Collection) : TCollectionItem(Collection) {
         imageLink_ = new TChangeLink;
         imageLink_->OnChange = TNotifyEvent(this, &TColumnGx::ImageListChanged);
         constructing_ = false;
-    } catch (...) {
-        if (grid) grid->EndLayout();
-        throw;
     }
-    if (grid) grid->EndLayout();
 }
 
 void TColumnGx::BeforeDestruction() {
@@ -1681,7 +1677,10 @@ void TColumnGx::Assign(TPersistent* Source) {
     }
     TCollection* owner = Collection();
     if (owner) owner->BeginUpdate();
-    try {
+    {
+        TScopeGuard endUpdate([&] {
+            if (owner) owner->EndUpdate();
+        });
         RestoreDefaults();
         SetFieldName(s->FieldName());
         if (s->IsAssigned(cvColor)) SetColor(s->color_);
@@ -1742,11 +1741,7 @@ void TColumnGx::Assign(TPersistent* Source) {
         if (s->IsAssigned(cvLayout)) SetLayout(s->layout_);
         if (s->IsAssigned(cvHighlightRequired)) SetHighlightRequired(s->highlightRequired_);
         if (s->IsAssigned(cvBiDiMode)) SetBiDiMode(s->biDiMode_);
-    } catch (...) {
-        if (owner) owner->EndUpdate();
-        throw;
     }
-    if (owner) owner->EndUpdate();
 }
 
 // ---- what a column shows and edits
@@ -1989,24 +1984,17 @@ int TColumnGx::OptimizeWidth() {
     int titleMargin = sortWidth > 2 ? margin + sortWidth - 2 : margin;
     int best = textWidth(title_->Font(), title_->Caption()) + titleMargin;
     TDataSet* ds = grid->DataLinkActive() ? grid->DataLink()->DataSet() : nullptr;
+    TScopeGuard deleteDC([&] { DeleteDC(dc); });
     if (ds) {
-        ds->DisableControls();
-        try {
-            TBookmarkStr mark = ds->Bookmark();
-            ds->First();
-            while (!ds->Eof()) {
-                best = std::max(best, textWidth(Font(), GetDisplayText()) + margin);
-                ds->Next();
-            }
-            if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
-        } catch (...) {
-            ds->EnableControls();
-            DeleteDC(dc);
-            throw;
+        TControlsDisabled controlsDisabled(ds);
+        TBookmarkStr mark = ds->Bookmark();
+        ds->First();
+        while (!ds->Eof()) {
+            best = std::max(best, textWidth(Font(), GetDisplayText()) + margin);
+            ds->Next();
         }
-        ds->EnableControls();
+        if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
     }
-    DeleteDC(dc);
     return best;
 }
 

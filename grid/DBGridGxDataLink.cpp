@@ -5,6 +5,7 @@
 
 #include "grid/DBGridGx.h"
 #include "grid/DbUtilsGx.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -99,13 +100,10 @@ void TGridDataLinkGx::LayoutChanged() {
     if (grid_->IsDestroying()) return;
     bool saved = grid_->layoutFromDataLink_;
     grid_->layoutFromDataLink_ = true;
-    try {
+    {
+        TScopeGuard restore([&] { grid_->layoutFromDataLink_ = saved; });
         grid_->LayoutChanged();
-    } catch (...) {
-        grid_->layoutFromDataLink_ = saved;
-        throw;
     }
-    grid_->layoutFromDataLink_ = saved;
     TDataLink::LayoutChanged();
 }
 
@@ -130,13 +128,10 @@ void TGridDataLinkGx::RecordChanged(TField* Field) {
 void TGridDataLinkGx::UpdateData() {
     if (inUpdateData_) return;
     inUpdateData_ = true;
-    try {
+    {
+        TScopeGuard reset([&] { inUpdateData_ = false; });
         if (modified_) grid_->UpdateData();
         modified_ = false;
-    } catch (...) {
-        inUpdateData_ = false;
-        throw;
     }
-    inUpdateData_ = false;
 }
 

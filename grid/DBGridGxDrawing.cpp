@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "grid/GxLibVCL.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -202,7 +203,8 @@ int WriteVerticalText(TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int 
     TFont* font = ACanvas->Font();
     font->SetHandle(CreateRotatedFont(font));
     int extent = 0;
-    try {
+    {
+        TScopeGuard restoreFont([&] { font->SetHeight(font->Height()); });
         HDC dc = CanvasDC(ACanvas);
         TEXTMETRIC tm;
         GetTextMetrics(dc, &tm);
@@ -250,11 +252,7 @@ int WriteVerticalText(TCanvas* ACanvas, TRect ARect, bool FillRect, int DX, int 
                 canvas->Font()->SetHeight(canvas->Font()->Height());
             }
         }
-    } catch (...) {
-        font->SetHeight(font->Height());
-        throw;
     }
-    font->SetHeight(font->Height());
     return extent;
 }
 
@@ -292,15 +290,13 @@ void DrawClipped(TCustomImageList* ImageList, TGraphic* Graphic, TCanvas* ACanva
     HRGN cell = CreateRectRgnIndirect(&device);
     ExtSelectClipRgn(dc, cell, RGN_AND);
     DeleteObject(cell);
-    try {
+    {
+        TScopeGuard restoreClip([&] {
+            SelectClipRgn(dc, hadClip ? saved : nullptr);
+            DeleteObject(saved);
+        });
         draw();
-    } catch (...) {
-        SelectClipRgn(dc, hadClip ? saved : nullptr);
-        DeleteObject(saved);
-        throw;
     }
-    SelectClipRgn(dc, hadClip ? saved : nullptr);
-    DeleteObject(saved);
 }
 
 TColor LightenColor(TColor AColor, double Factor) {

@@ -9,10 +9,10 @@
 #include "grid/GxLibVCL.h"
 #include "platform/classes/ShortCuts.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
-#include "platform/rtl/ScopeGuard.h"
 
 // ---------------------------------------------------------------------------
 // Focus, selection tests, frames
@@ -81,15 +81,12 @@ bool TCustomDBGridGx::IsSelectedCell(int, int ARow, const TCellTypeGx& CellType)
     if (CellType.Vert == ctData) {
         bool result = false;
         ActivateDrawRow(ARow);
-        try {
+        {
+            TScopeGuard restoreDrawRow([&] { RestoreDrawRow(); });
             TBookmarkStr mark = dataLink_->DataSet()->Bookmark();
             result = CellType.Horz == ctIndicator ? kind == gstRecordBookmarks && selection_->DataCellSelected(-1, mark)
                                                   : selection_->DataCellSelected(CellType.DataCol, mark);
-        } catch (...) {
-            RestoreDrawRow();
-            throw;
         }
-        RestoreDrawRow();
         return result;
     }
     // A selected column shows in its title too.

@@ -10,6 +10,7 @@
 #include "grid/DBGridGxStyle.h"
 #include "grid/DBGridGxTitles.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -147,22 +148,17 @@ void TCustomDBGridGx::WMPaint(TMessage& Message) {
         SelectClipRgn(memory, region);
         DeleteObject(region);
         Message.WParam = reinterpret_cast<WPARAM>(memory);
-        try {
-            WMPaint(Message);
-        } catch (...) {
-            Message.WParam = 0;
+        TScopeGuard releaseBuffer([&] {
             EndPaint(Handle(), &ps);
             SelectObject(memory, oldBitmap);
             DeleteDC(memory);
             DeleteObject(bitmap);
-            throw;
+        });
+        {
+            TScopeGuard clearDC([&] { Message.WParam = 0; });
+            WMPaint(Message);
         }
-        Message.WParam = 0;
         BitBlt(dc, 0, 0, ClientWidth(), ClientHeight(), memory, 0, 0, SRCCOPY);
-        EndPaint(Handle(), &ps);
-        SelectObject(memory, oldBitmap);
-        DeleteDC(memory);
-        DeleteObject(bitmap);
         return;
     }
     TCustomGrid::WMPaint(Message);
@@ -490,13 +486,10 @@ void TDBGridGxPainter::Indicator(TCustomDBGridGx* G, int ACol, int ARow, TRect R
     const bool dataRowShown = CellType.Vert == ctData && dataRow >= 0 && dataRow < G->DataLink()->RecordCount();
     if (dataRowShown && G->Options().Contains(dgMultiSelect)) {
         G->ActivateDrawRow(ARow);
-        try {
+        {
+            TScopeGuard restoreDrawRow([&] { G->RestoreDrawRow(); });
             selected = G->SelectedRows()->CurrentRowSelected();
-        } catch (...) {
-            G->RestoreDrawRow();
-            throw;
         }
-        G->RestoreDrawRow();
     }
     if (selected) {
         G->GetHighlightColors(ACol, ARow, canvas->Font(), color, true, AState, CellType);
@@ -681,7 +674,8 @@ void TDBGridGxPainter::DataCell(TCustomDBGridGx* G, TColumnGx* Column, int ACol,
     const int dataRow = ARow - G->TitleOffset();
     TDataSet* dataSet = G->DataLink()->DataSet();
     G->ActivateDrawRow(ARow);
-    try {
+    {
+        TScopeGuard restoreDrawRow([&] { G->RestoreDrawRow(); });
         // Row colours stripe only columns without a colour of their own, and need record numbers.
         TColor background = Column->Color();
         TDBGridGxSumList* sums = G->SumList();
@@ -794,11 +788,7 @@ void TDBGridGxPainter::DataCell(TCustomDBGridGx* G, TColumnGx* Column, int ACol,
             pen->SetColor(color);
         }
         if (Column->AlwaysShowEditButton() && G->Flat()) R.Right = fullR.Right;
-    } catch (...) {
-        G->RestoreDrawRow();
-        throw;
     }
-    G->RestoreDrawRow();
 }
 
 bool TDBGridGxPainter::DuplicateOfPrevious(TCustomDBGridGx* G, TColumnGx* Column, int ARow, const AnsiString& Text) {
@@ -809,7 +799,9 @@ bool TDBGridGxPainter::DuplicateOfPrevious(TCustomDBGridGx* G, TColumnGx* Column
     TFont font;
     font.Assign(Column->Font());
     link->SetActiveRecord(dataRow - 1);
-    try {
+    TScopeGuard releaseFont([&] { shared->Font = nullptr; });
+    {
+        TScopeGuard restoreRecord([&] { link->SetActiveRecord(dataRow); });
         shared->Col = G->DataToRawColumn(Column->Index());
         shared->Row = ARow - 1;
         shared->Font = &font;
@@ -821,15 +813,8 @@ bool TDBGridGxPainter::DuplicateOfPrevious(TCustomDBGridGx* G, TColumnGx* Column
         shared->State = TGridDrawState();
         G->GetCellParams(Column, shared->Font, shared->Background, shared->State);
         Column->GetColCellParams(false, shared);
-    } catch (...) {
-        link->SetActiveRecord(dataRow);
-        shared->Font = nullptr;
-        throw;
     }
-    link->SetActiveRecord(dataRow);
-    const bool same = shared->Text == Text;
-    shared->Font = nullptr;
-    return same;
+    return shared->Text == Text;
 }
 
 void TDBGridGxPainter::IncSearchText(TCustomDBGridGx* G, TColumnGx* Column, const TRect& R, int XFrameOffs,
@@ -983,14 +968,11 @@ void TCustomDBGridGx::WriteCellText(TCanvas* ACanvas, TRect ARect, bool FillRect
         Alignment = taRightJustify;
     else if (Alignment == taRightJustify)
         Alignment = taLeftJustify;
-    try {
+    {
+        TScopeGuard restoreDC([&] { RestoreDC(dc, saved); });
         ::WriteCellText(ACanvas, ARect, FillRect, DX, DY, Text, Alignment, Layout, MultiLine, EndEllipsis, LeftMarg,
                         RightMarg, RightToLeft);
-    } catch (...) {
-        RestoreDC(dc, saved);
-        throw;
     }
-    RestoreDC(dc, saved);
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "grid/DbUtilsGx.h"
 #include "grid/GxLibVCL.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 
 namespace {
@@ -294,7 +295,9 @@ void TDBSumListProducer::RecalcAll() {
         if (walk) {
             bool keepBookmarks = !dataSet_->IsSequenced() && virtualRecords_;
             dataSet_->DisableControls();
-            try {
+            {
+                TScopeGuard enableControls([&] { dataSet_->EnableControls(); });
+                TScopeGuard stopOnFailure([&] { calculating_ = false; });
                 bookmarks_->Clear();
                 calculating_ = true;
                 dataSet_->First();
@@ -327,12 +330,8 @@ void TDBSumListProducer::RecalcAll() {
                     TDBSum* sum = sumCollection_->Items(i);
                     if (sum->groupOperation_ == goAvg) sum->sumValue_ = Average(sum->avgSum_, sum->avgCount_);
                 }
-            } catch (...) {
-                calculating_ = false;
-                dataSet_->EnableControls();
-                throw;
+                stopOnFailure.Dismiss();
             }
-            dataSet_->EnableControls();
             if (OnAfterRecalcAll) OnAfterRecalcAll(this);
         }
     }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "grid/GxLibVCL.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 
 namespace {
@@ -621,13 +622,10 @@ void TSizeGripGx::MouseMove(TShiftState Shift, int X, int Y) {
     TWinControl* parent = Parent();
     TRect oldClient = parent->ClientRect();
     moving_ = true;
-    try {
+    {
+        TScopeGuard reset([&] { moving_ = false; });
         parent->SetBoundsRect(r);
-    } catch (...) {
-        moving_ = false;
-        throw;
     }
-    moving_ = false;
     if (parent->ClientRect() != oldClient) {
         if (OnParentResized) OnParentResized(this);
         UpdatePosition();
@@ -1054,15 +1052,11 @@ TStrings* TDatasetFieldValueListGx::Values() {
     if (field) {
         // Reading the values leaves the user on the record where they were.
         TBookmarkStr here = ds->Bookmark();
-        ds->DisableControls();
-        try {
+        {
+            TControlsDisabled controlsDisabled(ds);
             for (ds->First(); !ds->Eof(); ds->Next()) values_->Add(field->Text());
             if (!here.empty() && ds->BookmarkValid(here)) ds->GotoBookmark(here);
-        } catch (...) {
-            ds->EnableControls();
-            throw;
         }
-        ds->EnableControls();
     }
     dirty_ = false;
     return values_.get();

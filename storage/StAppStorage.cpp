@@ -6,6 +6,7 @@
 
 #include "platform/classes/IntegerIdents.h"
 #include "platform/classes/ProgramFolder.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 #include "storage/UtMime.h"
 #include "storage/UtRTTI.h"
@@ -811,17 +812,13 @@ void DeleteItems(TStCustomAppStorage* Sender, const AnsiString& Path, TObject*, 
 int TStCustomAppStorage::ReadStringList(const AnsiString& Path, TStrings* SL, bool ClearFirst,
                                         const AnsiString& ItemName) {
     if (!ListStored(Path) && storageOptions_->DefaultIfValueNotExists) return SL->Count();
-    SL->BeginUpdate();
-    try {
+    {
+        TUpdateLock lock(SL);
         if (ClearFirst) SL->Clear();
         ReadList(Path, SL, [SL](TStCustomAppStorage* Sender, const AnsiString& P, TObject*, int Index,
                                 const AnsiString& Name) { SL->Add(Sender->ReadString(ItemPath(P, Name, Index))); },
                  ItemName);
-    } catch (...) {
-        SL->EndUpdate();
-        throw;
     }
-    SL->EndUpdate();
     return SL->Count();
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/gui/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Extended.h"
 #include "platform/rtti/Published.h"
 #include "text/UtFileUtils.h"
@@ -188,13 +189,10 @@ TStSimpleXMLElem* TStCustomAppXMLStorage::CreateAndSetNode(const AnsiString& Pat
     const TStSimpleXMLOptions saved = xml_->Options();
     xml_->SetOptions(TStSimpleXMLOptions::FromBits(saved.Bits | (1u << sxoAutoCreate)));
     TStSimpleXMLElem* node = nullptr;
-    try {
+    {
+        TScopeGuard restoreOptions([&] { xml_->SetOptions(saved); });
         node = GetNodeFromPath(Path);
-    } catch (...) {
-        xml_->SetOptions(saved);
-        throw;
     }
-    xml_->SetOptions(saved);
     return node;
 }
 

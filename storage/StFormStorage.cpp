@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gui/WinApi.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 
 TESK_PUBLISHED(TStWinMinMaxInfo) {
@@ -58,13 +59,12 @@ void ChangeFormPosition(TCustomForm* Form, TPosition Position) {
     // Only the value changes: the window stays where the placement puts it.
     const bool designing = Form->InState(csDesigning);
     Form->SetComponentStateBits(csDesigning);
-    try {
+    {
+        TScopeGuard notDesigning([&] {
+            if (!designing) Form->ClearComponentStateBits(csDesigning);
+        });
         Form->SetPosition(Position);
-    } catch (...) {
-        if (!designing) Form->ClearComponentStateBits(csDesigning);
-        throw;
     }
-    if (!designing) Form->ClearComponentStateBits(csDesigning);
 }
 
 int PosWord(const AnsiString& S, int N, int Default) {
