@@ -123,12 +123,9 @@ const TStSystemInfo& StSystemInfo() {
 
 void RegisterDragCursors() {
     if (!Screen) return;
-    try {
-        // The slots share the handles: the screen never destroys a cursor it is given.
-        Screen->SetCursors(100, Screen->Cursors(crMultiDrag));
-        Screen->SetCursors(101, Screen->Cursors(crDrag));
-        Screen->SetCursors(102, Screen->Cursors(crMultiDrag));
-        Screen->SetCursors(103, Screen->Cursors(crMultiDrag));
-    } catch (...) {
-    }
+    // The slots share the handles: the screen never destroys a cursor it is given.
+    Screen->SetCursors(100, Screen->Cursors(crMultiDrag));
+    Screen->SetCursors(101, Screen->Cursors(crDrag));
+    Screen->SetCursors(102, Screen->Cursors(crMultiDrag));
+    Screen->SetCursors(103, Screen->Cursors(crMultiDrag));
 }

@@ -1199,6 +1199,8 @@ void TDataSet::ReadRef(const TField* field, const RecordRef& ref, TDbCell& cell,
             }
             cell.null = false;
         } catch (const EVariantError&) {
+            // A result this field cannot hold reads as no match: the cell is
+            // read while painting and sorting, where raising would stop both.
         }
         return;
     }
