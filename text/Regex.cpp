@@ -1372,374 +1372,398 @@ bool TRegex::MatchOnce(const unsigned char* node, const unsigned char* p) const 
     }
 }
 
-bool TRegex::MatchAt(const unsigned char* start) {
+// The steps below are forced inline: MatchAt runs them once per node and a
+// call per node would cost the matcher its speed.
+
+// A repetition node (STAR, PLUS, BRACES, greedy or lazy) read once.
+struct TRegex::TRepeat {
+    int32_t min, max;
+    const unsigned char* opnd;
+    const unsigned char* next;
+    int la;  // look-ahead character of a following EXACTLY, -1 = none
+    const uint8_t* follow;  // else the characters the rest can start with, nullptr = any
+    bool Accepts(unsigned char c) const { return la >= 0 ? c == la : follow == nullptr || InSet(follow, c); }
+};
+
+[[gnu::always_inline]] inline TRegex::TRepeat TRegex::DecodeRepeat(const unsigned char* node) const {
+    const unsigned char* const prog = program_.data();
+    TRepeat r;
+    switch (*node) {
+        case STAR:
+        case STARNG:
+            r.min = 0, r.max = kStarInf, r.opnd = node + kHeader;
+            break;
+        case PLUS:
+        case PLUSNG:
+            r.min = 1, r.max = kStarInf, r.opnd = node + kHeader;
+            break;
+        default:
+            r.min = ReadInt(node + kHeader), r.max = ReadInt(node + kHeader + 4), r.opnd = node + kHeader + 8;
+            break;
+    }
+    r.next = NextNode(node);
+    r.la = (*r.next == EXACTLY && r.next[kHeader] != 0) ? r.next[kHeader] : -1;
+    const int32_t f = r.la < 0 ? followIndex_[static_cast<size_t>(node - prog)] : -1;
+    r.follow = f >= 0 ? followSets_[static_cast<size_t>(f)].data() : nullptr;
+    return r;
+}
+
+// Greedy: the largest n <= from (and >= min) whose end meets the look-ahead, -1 = none.
+[[gnu::always_inline]] inline int TRegex::GreedyCount(const TRepeat& r, const unsigned char* s, int from, int width) {
+    if (r.la < 0 && r.follow == nullptr) return from >= r.min ? from : -1;
+    if (r.la >= 0 && width == 1) {
+        if (from < r.min) return -1;
+        const void* hit = memrchr(s + r.min, r.la, static_cast<size_t>(from - r.min + 1));
+        steps_ -= (from - r.min) >> 4;
+        return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - s) : -1;
+    }
+    for (int n = from; n >= r.min; --n) {
+        if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
+        --steps_;
+    }
+    return -1;
+}
+
+// Lazy: the smallest n >= from that still repeats the node and meets the look-ahead, -1 = none.
+[[gnu::always_inline]] inline int TRegex::LazyCount(const TRepeat& r, const unsigned char* s, int from, int width) {
+    int n = from;
+    if (r.la >= 0 && width == 1 && *r.opnd == ANY) {
+        const int64_t room = std::min<int64_t>(r.max, inEnd_ - s);
+        if (n > room) return -1;
+        const void* hit = std::memchr(s + n, r.la, static_cast<size_t>(room - n + 1));
+        if (!hit) return -1;
+        int m = static_cast<int>(static_cast<const unsigned char*>(hit) - s);
+        steps_ -= (m - n) >> 4;
+        return m;
+    }
+    for (;;) {
+        if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
+        if (n >= r.max || !MatchOnce(r.opnd, s + static_cast<int64_t>(n) * width)) return -1;
+        ++n;
+        --steps_;
+    }
+}
+
+// One node of the program tried at p: on to the next node, failed, or the
+// whole pattern matched from start.
+[[gnu::always_inline]] inline TRegex::TNodeResult TRegex::MatchNode(const unsigned char*& scan, const unsigned char*& p, const unsigned char* start) {
     const unsigned char* const prog = program_.data();
     const unsigned char* const in = in_;
-    const unsigned char* p = start;
-    const unsigned char* scan = prog + 1;
-    top_ = 0;
-
-    // Decodes a STAR/PLUS/BRACES node (greedy or lazy).
-    struct Repeat {
-        int32_t min, max;
-        const unsigned char* opnd;
-        const unsigned char* next;
-        int la;  // look-ahead character of a following EXACTLY, -1 = none
-        const uint8_t* follow;  // else the characters the rest can start with, nullptr = any
-        bool Accepts(unsigned char c) const { return la >= 0 ? c == la : follow == nullptr || InSet(follow, c); }
-    };
-    auto decode = [&](const unsigned char* node) {
-        Repeat r;
-        switch (*node) {
-            case STAR:
-            case STARNG:
-                r.min = 0, r.max = kStarInf, r.opnd = node + kHeader;
-                break;
-            case PLUS:
-            case PLUSNG:
-                r.min = 1, r.max = kStarInf, r.opnd = node + kHeader;
-                break;
-            default:
-                r.min = ReadInt(node + kHeader), r.max = ReadInt(node + kHeader + 4), r.opnd = node + kHeader + 8;
-                break;
-        }
-        r.next = NextNode(node);
-        r.la = (*r.next == EXACTLY && r.next[kHeader] != 0) ? r.next[kHeader] : -1;
-        const int32_t f = r.la < 0 ? followIndex_[static_cast<size_t>(node - prog)] : -1;
-        r.follow = f >= 0 ? followSets_[static_cast<size_t>(f)].data() : nullptr;
-        return r;
-    };
-    // Greedy: the largest n <= from (and >= min) whose end meets the look-ahead, -1 = none.
-    auto greedyPick = [&](const Repeat& r, const unsigned char* s, int from, int width) -> int {
-        if (r.la < 0 && r.follow == nullptr) return from >= r.min ? from : -1;
-        if (r.la >= 0 && width == 1) {
-            if (from < r.min) return -1;
-            const void* hit = memrchr(s + r.min, r.la, static_cast<size_t>(from - r.min + 1));
-            steps_ -= (from - r.min) >> 4;
-            return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - s) : -1;
-        }
-        for (int n = from; n >= r.min; --n) {
-            if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
-            --steps_;
-        }
-        return -1;
-    };
-    // Lazy: the smallest n >= from that still repeats the node and meets the look-ahead, -1 = none.
-    auto lazyPick = [&](const Repeat& r, const unsigned char* s, int from, int width) -> int {
-        int n = from;
-        if (r.la >= 0 && width == 1 && *r.opnd == ANY) {
-            const int64_t room = std::min<int64_t>(r.max, inEnd_ - s);
-            if (n > room) return -1;
-            const void* hit = std::memchr(s + n, r.la, static_cast<size_t>(room - n + 1));
-            if (!hit) return -1;
-            int m = static_cast<int>(static_cast<const unsigned char*>(hit) - s);
-            steps_ -= (m - n) >> 4;
-            return m;
-        }
-        for (;;) {
-            if (r.Accepts(s[static_cast<int64_t>(n) * width])) return n;
-            if (n >= r.max || !MatchOnce(r.opnd, s + static_cast<int64_t>(n) * width)) return -1;
-            ++n;
-            --steps_;
-        }
-    };
-
-    for (;;) {
-        if (--steps_ < 0) Fail(reeStepLimitExceeded);
-        const unsigned char op = *scan;
-        switch (op) {
-            case EEND:
-                startp_[0] = static_cast<int32_t>(start - in);
-                endp_[0] = static_cast<int32_t>(p - in);
-                top_ = 0;
-                return true;
-            case BOL:
-                if (p != in) goto fail;
-                scan = NextNode(scan);
-                continue;
-            case EOL:
-                if (*p != 0) goto fail;
-                scan = NextNode(scan);
-                continue;
-            case BOLML:
-                if (p != in) {
-                    const unsigned char prev = p[-1];
-                    bool ok;
-                    if (pairedAssigned_ && prev == pairedTail_ && p - 1 > in && p[-2] == pairedHead_)
-                        ok = true;
-                    else if (pairedAssigned_ && prev == pairedHead_ && *p == pairedTail_)
-                        ok = false;  // no line start between the two halves of a pair
-                    else
-                        ok = InSet(lineSepSet_, prev);
-                    if (!ok) goto fail;
-                }
-                scan = NextNode(scan);
-                continue;
-            case EOLML:
-                if (*p != 0) {
-                    const unsigned char c = *p;
-                    bool ok;
-                    if (pairedAssigned_ && c == pairedHead_ && p[1] == pairedTail_)
-                        ok = true;
-                    else if (pairedAssigned_ && c == pairedTail_ && p > in && p[-1] == pairedHead_)
-                        ok = false;
-                    else
-                        ok = InSet(lineSepSet_, c);
-                    if (!ok) goto fail;
-                }
-                scan = NextNode(scan);
-                continue;
-            case ANY:
-                if (*p == 0) goto fail;
-                ++p;
-                scan = NextNode(scan);
-                continue;
-            case ANYML: {
+    const unsigned char op = *scan;
+    switch (op) {
+        case EEND:
+            startp_[0] = static_cast<int32_t>(start - in);
+            endp_[0] = static_cast<int32_t>(p - in);
+            top_ = 0;
+            return kNodeMatched;
+        case BOL:
+            if (p != in) return kNodeFailed;
+            scan = NextNode(scan);
+            return kNodeNext;
+        case EOL:
+            if (*p != 0) return kNodeFailed;
+            scan = NextNode(scan);
+            return kNodeNext;
+        case BOLML:
+            if (p != in) {
+                const unsigned char prev = p[-1];
+                bool ok;
+                if (pairedAssigned_ && prev == pairedTail_ && p - 1 > in && p[-2] == pairedHead_)
+                    ok = true;
+                else if (pairedAssigned_ && prev == pairedHead_ && *p == pairedTail_)
+                    ok = false;  // no line start between the two halves of a pair
+                else
+                    ok = InSet(lineSepSet_, prev);
+                if (!ok) return kNodeFailed;
+            }
+            scan = NextNode(scan);
+            return kNodeNext;
+        case EOLML:
+            if (*p != 0) {
                 const unsigned char c = *p;
-                if (c == 0 || (pairedAssigned_ && c == pairedHead_ && p[1] == pairedTail_) || InSet(lineSepSet_, c))
-                    goto fail;
-                ++p;
-                scan = NextNode(scan);
-                continue;
+                bool ok;
+                if (pairedAssigned_ && c == pairedHead_ && p[1] == pairedTail_)
+                    ok = true;
+                else if (pairedAssigned_ && c == pairedTail_ && p > in && p[-1] == pairedHead_)
+                    ok = false;
+                else
+                    ok = InSet(lineSepSet_, c);
+                if (!ok) return kNodeFailed;
             }
-            case BOUND:
-            case NOTBOUND: {
-                const bool before = p > in && InSet(wordSet_, p[-1]);
-                const bool after = *p != 0 && InSet(wordSet_, *p);
-                if ((before != after) != (op == BOUND)) goto fail;
-                scan = NextNode(scan);
-                continue;
+            scan = NextNode(scan);
+            return kNodeNext;
+        case ANY:
+            if (*p == 0) return kNodeFailed;
+            ++p;
+            scan = NextNode(scan);
+            return kNodeNext;
+        case ANYML: {
+            const unsigned char c = *p;
+            if (c == 0 || (pairedAssigned_ && c == pairedHead_ && p[1] == pairedTail_) || InSet(lineSepSet_, c))
+                return kNodeFailed;
+            ++p;
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case BOUND:
+        case NOTBOUND: {
+            const bool before = p > in && InSet(wordSet_, p[-1]);
+            const bool after = *p != 0 && InSet(wordSet_, *p);
+            if ((before != after) != (op == BOUND)) return kNodeFailed;
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case EXACTLY: {
+            const unsigned char* o = scan + kHeader;
+            while (*o != 0) {
+                if (*p != *o) return kNodeFailed;
+                ++p, ++o;
             }
-            case EXACTLY: {
-                const unsigned char* o = scan + kHeader;
-                while (*o != 0) {
-                    if (*p != *o) goto fail;
-                    ++p, ++o;
-                }
-                scan = NextNode(scan);
-                continue;
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case EXACTLYCI: {
+            const unsigned char* o = scan + kHeader;
+            while (*o != 0) {
+                if (*p == 0 || (*p != *o && *p != invTable_[*o])) return kNodeFailed;
+                ++p, ++o;
             }
-            case EXACTLYCI: {
-                const unsigned char* o = scan + kHeader;
-                while (*o != 0) {
-                    if (*p == 0 || (*p != *o && *p != invTable_[*o])) goto fail;
-                    ++p, ++o;
-                }
-                scan = NextNode(scan);
-                continue;
-            }
-            case ANYDIGIT:
-            case NOTDIGIT:
-            case ANYOFTINYSET:
-            case ANYBUTTINYSET:
-            case ANYOFFULLSET:
-                if (!MatchOnce(scan, p)) goto fail;
-                ++p;
-                scan = NextNode(scan);
-                continue;
-            case BSUBEXP:
-            case BSUBEXPCI: {
-                const int g = scan[kHeader];
-                if (g < 1 || g > kMaxGroups) Fail(1001);
-                if (startp_[g] < 0 || endp_[g] < 0) goto fail;
-                const int len = std::max(0, endp_[g] - startp_[g]);
-                if (len > 0) {
-                    int width;
-                    if (RegRepeat(scan, 1, p, width) != 1) goto fail;
-                    p += len;
-                    steps_ -= len >> 4;
-                }
-                scan = NextNode(scan);
-                continue;
-            }
-            case BRANCH: {
-                const unsigned char* next = NextNode(scan);
-                if (*next == BRANCH) Push(fBranch, static_cast<int32_t>(next - prog), static_cast<int32_t>(p - in), 0);
-                scan += kHeader;
-                continue;
-            }
-            case BACK:
-            case NOTHING:
-            case COMMENT:
-                scan = NextNode(scan);
-                continue;
-            case STAR:
-            case PLUS:
-            case BRACES: {
-                const Repeat r = decode(scan);
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case ANYDIGIT:
+        case NOTDIGIT:
+        case ANYOFTINYSET:
+        case ANYBUTTINYSET:
+        case ANYOFFULLSET:
+            if (!MatchOnce(scan, p)) return kNodeFailed;
+            ++p;
+            scan = NextNode(scan);
+            return kNodeNext;
+        case BSUBEXP:
+        case BSUBEXPCI: {
+            const int g = scan[kHeader];
+            if (g < 1 || g > kMaxGroups) Fail(1001);
+            if (startp_[g] < 0 || endp_[g] < 0) return kNodeFailed;
+            const int len = std::max(0, endp_[g] - startp_[g]);
+            if (len > 0) {
                 int width;
-                const int count = RegRepeat(r.opnd, r.max, p, width);
-                if (count < r.min) goto fail;
-                if (width != 0) steps_ -= count >> 4;
-                int n;
-                if (width == 0) {  // an empty back-reference: every count ends at p
-                    if (!r.Accepts(*p)) goto fail;
-                    n = 0;
-                } else {
-                    n = greedyPick(r, p, count, width);
-                    if (n < 0) goto fail;
-                    if (n > r.min)
-                        Push(fStarGreedy, static_cast<int32_t>(scan - prog), static_cast<int32_t>(p - in), n);
-                }
-                p += static_cast<int64_t>(n) * width;
-                scan = r.next;
-                continue;
+                if (RegRepeat(scan, 1, p, width) != 1) return kNodeFailed;
+                p += len;
+                steps_ -= len >> 4;
             }
-            case STARNG:
-            case PLUSNG:
-            case BRACESNG: {
-                const Repeat r = decode(scan);
-                const int width = RepeatWidth(r.opnd);
-                if (r.min > 0) {
-                    int w;
-                    if (RegRepeat(r.opnd, r.min, p, w) < r.min) goto fail;
-                }
-                int n;
-                if (width == 0) {
-                    if (!r.Accepts(*p)) goto fail;
-                    n = 0;
-                } else {
-                    n = lazyPick(r, p, r.min, width);
-                    if (n < 0) goto fail;
-                    Push(fStarLazy, static_cast<int32_t>(scan - prog), static_cast<int32_t>(p - in), n);
-                }
-                p += static_cast<int64_t>(n) * width;
-                scan = r.next;
-                continue;
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case BRANCH: {
+            const unsigned char* next = NextNode(scan);
+            if (*next == BRANCH) Push(fBranch, static_cast<int32_t>(next - prog), static_cast<int32_t>(p - in), 0);
+            scan += kHeader;
+            return kNodeNext;
+        }
+        case BACK:
+        case NOTHING:
+        case COMMENT:
+            scan = NextNode(scan);
+            return kNodeNext;
+        case STAR:
+        case PLUS:
+        case BRACES: {
+            const TRepeat r = DecodeRepeat(scan);
+            int width;
+            const int count = RegRepeat(r.opnd, r.max, p, width);
+            if (count < r.min) return kNodeFailed;
+            if (width != 0) steps_ -= count >> 4;
+            int n;
+            if (width == 0) {  // an empty back-reference: every count ends at p
+                if (!r.Accepts(*p)) return kNodeFailed;
+                n = 0;
+            } else {
+                n = GreedyCount(r, p, count, width);
+                if (n < 0) return kNodeFailed;
+                if (n > r.min)
+                    Push(fStarGreedy, static_cast<int32_t>(scan - prog), static_cast<int32_t>(p - in), n);
             }
-            case LOOPENTRY: {
-                const int d = loopDepth_ + 1;
-                if (d > LoopMax) Fail(1014);
-                Push(fUndoLoop, loopDepth_, d, loopCount_[d]);
-                loopDepth_ = d;
-                loopCount_[d] = 0;
-                scan = NextNode(scan);
-                continue;
+            p += static_cast<int64_t>(n) * width;
+            scan = r.next;
+            return kNodeNext;
+        }
+        case STARNG:
+        case PLUSNG:
+        case BRACESNG: {
+            const TRepeat r = DecodeRepeat(scan);
+            const int width = RepeatWidth(r.opnd);
+            if (r.min > 0) {
+                int w;
+                if (RegRepeat(r.opnd, r.min, p, w) < r.min) return kNodeFailed;
             }
-            case LOOP:
-            case LOOPNG: {
-                if (loopDepth_ <= 0) Fail(1015);
-                const int32_t bmin = ReadInt(scan + kHeader), bmax = ReadInt(scan + kHeader + 4);
-                const unsigned char* body = scan + ReadInt(scan + kHeader + 8);
-                const int d = loopDepth_;
-                const int32_t c = loopCount_[d];
-                if (c < bmin) {
+            int n;
+            if (width == 0) {
+                if (!r.Accepts(*p)) return kNodeFailed;
+                n = 0;
+            } else {
+                n = LazyCount(r, p, r.min, width);
+                if (n < 0) return kNodeFailed;
+                Push(fStarLazy, static_cast<int32_t>(scan - prog), static_cast<int32_t>(p - in), n);
+            }
+            p += static_cast<int64_t>(n) * width;
+            scan = r.next;
+            return kNodeNext;
+        }
+        case LOOPENTRY: {
+            const int d = loopDepth_ + 1;
+            if (d > LoopMax) Fail(1014);
+            Push(fUndoLoop, loopDepth_, d, loopCount_[d]);
+            loopDepth_ = d;
+            loopCount_[d] = 0;
+            scan = NextNode(scan);
+            return kNodeNext;
+        }
+        case LOOP:
+        case LOOPNG: {
+            if (loopDepth_ <= 0) Fail(1015);
+            const int32_t bmin = ReadInt(scan + kHeader), bmax = ReadInt(scan + kHeader + 4);
+            const unsigned char* body = scan + ReadInt(scan + kHeader + 8);
+            const int d = loopDepth_;
+            const int32_t c = loopCount_[d];
+            if (c < bmin) {
+                Push(fUndoLoop, d, d, c);
+                loopCount_[d] = c + 1;
+                scan = body;
+                return kNodeNext;
+            }
+            const int32_t at = static_cast<int32_t>(scan - prog);
+            if (op == LOOP) {
+                if (c < bmax) {
+                    Push(fLoopExit, at, static_cast<int32_t>(p - in), 0);
                     Push(fUndoLoop, d, d, c);
                     loopCount_[d] = c + 1;
                     scan = body;
-                    continue;
-                }
-                const int32_t at = static_cast<int32_t>(scan - prog);
-                if (op == LOOP) {
-                    if (c < bmax) {
-                        Push(fLoopExit, at, static_cast<int32_t>(p - in), 0);
-                        Push(fUndoLoop, d, d, c);
-                        loopCount_[d] = c + 1;
-                        scan = body;
-                    } else {
-                        Push(fUndoLoop, d, d, c);
-                        loopDepth_ = d - 1;
-                        scan = NextNode(scan);
-                    }
                 } else {
-                    // Lazy: leave the loop first, one more turn of the body when that fails.
-                    Push(fLoopBody, at, static_cast<int32_t>(p - in), 0);
                     Push(fUndoLoop, d, d, c);
                     loopDepth_ = d - 1;
                     scan = NextNode(scan);
                 }
-                continue;
+            } else {
+                // Lazy: leave the loop first, one more turn of the body when that fails.
+                Push(fLoopBody, at, static_cast<int32_t>(p - in), 0);
+                Push(fUndoLoop, d, d, c);
+                loopDepth_ = d - 1;
+                scan = NextNode(scan);
             }
-            default:
-                if (op > OPEN && op <= OPEN + kMaxGroups) {
-                    const int g = op - OPEN;
-                    Push(fUndoGroup, g, startp_[g], 0);
-                    startp_[g] = static_cast<int32_t>(p - in);
-                    scan = NextNode(scan);
-                    continue;
-                }
-                if (op > CLOSE && op <= CLOSE + kMaxGroups) {
-                    const int g = op - CLOSE;
-                    Push(fUndoGroup, NSUBEXP + g, endp_[g], 0);
-                    endp_[g] = static_cast<int32_t>(p - in);
-                    scan = NextNode(scan);
-                    continue;
-                }
-                Fail(1001);
+            return kNodeNext;
         }
-
-    fail:
-        // Back up to the latest choice point, undoing what was done since.
-        for (;;) {
-            if (top_ == 0) return false;
-            const Frame f = stack_[--top_];
-            switch (f.kind) {
-                case fUndoGroup:
-                    if (f.a < NSUBEXP)
-                        startp_[f.a] = f.b;
-                    else
-                        endp_[f.a - NSUBEXP] = f.b;
-                    continue;
-                case fUndoLoop:
-                    loopDepth_ = f.a;
-                    loopCount_[f.b] = f.c;
-                    continue;
-                case fBranch: {
-                    const unsigned char* b = prog + f.a;
-                    p = in + f.b;
-                    const unsigned char* next = NextNode(b);
-                    if (*next == BRANCH) Push(fBranch, static_cast<int32_t>(next - prog), f.b, 0);
-                    scan = b + kHeader;
-                    break;
-                }
-                case fStarGreedy: {
-                    const unsigned char* node = prog + f.a;
-                    const Repeat r = decode(node);
-                    const unsigned char* s = in + f.b;
-                    const int width = RepeatWidth(r.opnd);
-                    const int n = greedyPick(r, s, f.c - 1, width);
-                    if (n < 0) continue;
-                    if (n > r.min) Push(fStarGreedy, f.a, f.b, n);
-                    p = s + static_cast<int64_t>(n) * width;
-                    scan = r.next;
-                    break;
-                }
-                case fStarLazy: {
-                    const unsigned char* node = prog + f.a;
-                    const Repeat r = decode(node);
-                    const unsigned char* s = in + f.b;
-                    const int width = RepeatWidth(r.opnd);
-                    if (f.c >= r.max || !MatchOnce(r.opnd, s + static_cast<int64_t>(f.c) * width)) continue;
-                    const int n = lazyPick(r, s, f.c + 1, width);
-                    if (n < 0) continue;
-                    Push(fStarLazy, f.a, f.b, n);
-                    p = s + static_cast<int64_t>(n) * width;
-                    scan = r.next;
-                    break;
-                }
-                case fLoopExit: {
-                    const unsigned char* node = prog + f.a;
-                    p = in + f.b;
-                    const int d = loopDepth_;
-                    Push(fUndoLoop, d, d, loopCount_[d]);
-                    loopDepth_ = d - 1;
-                    scan = NextNode(node);
-                    break;
-                }
-                case fLoopBody: {
-                    const unsigned char* node = prog + f.a;
-                    p = in + f.b;
-                    const int d = loopDepth_;
-                    const int32_t c = loopCount_[d];
-                    if (c >= ReadInt(node + kHeader + 4)) continue;
-                    Push(fUndoLoop, d, d, c);
-                    loopCount_[d] = c + 1;
-                    scan = node + ReadInt(node + kHeader + 8);
-                    break;
-                }
-                default: Fail(1001);
+        default:
+            if (op > OPEN && op <= OPEN + kMaxGroups) {
+                const int g = op - OPEN;
+                Push(fUndoGroup, g, startp_[g], 0);
+                startp_[g] = static_cast<int32_t>(p - in);
+                scan = NextNode(scan);
+                return kNodeNext;
             }
-            break;
+            if (op > CLOSE && op <= CLOSE + kMaxGroups) {
+                const int g = op - CLOSE;
+                Push(fUndoGroup, NSUBEXP + g, endp_[g], 0);
+                endp_[g] = static_cast<int32_t>(p - in);
+                scan = NextNode(scan);
+                return kNodeNext;
+            }
+            Fail(1001);
+    }
+}
+
+// Backs up to the latest choice point, undoing what was done since; false
+// when no choice is left.
+[[gnu::always_inline]] inline bool TRegex::Backtrack(const unsigned char*& scan, const unsigned char*& p) {
+    const unsigned char* const prog = program_.data();
+    const unsigned char* const in = in_;
+    for (;;) {
+        if (top_ == 0) return false;
+        const Frame f = stack_[--top_];
+        switch (f.kind) {
+            case fUndoGroup:
+                if (f.a < NSUBEXP)
+                    startp_[f.a] = f.b;
+                else
+                    endp_[f.a - NSUBEXP] = f.b;
+                continue;
+            case fUndoLoop:
+                loopDepth_ = f.a;
+                loopCount_[f.b] = f.c;
+                continue;
+            case fBranch: {
+                const unsigned char* b = prog + f.a;
+                p = in + f.b;
+                const unsigned char* next = NextNode(b);
+                if (*next == BRANCH) Push(fBranch, static_cast<int32_t>(next - prog), f.b, 0);
+                scan = b + kHeader;
+                break;
+            }
+            case fStarGreedy: {
+                const unsigned char* node = prog + f.a;
+                const TRepeat r = DecodeRepeat(node);
+                const unsigned char* s = in + f.b;
+                const int width = RepeatWidth(r.opnd);
+                const int n = GreedyCount(r, s, f.c - 1, width);
+                if (n < 0) continue;
+                if (n > r.min) Push(fStarGreedy, f.a, f.b, n);
+                p = s + static_cast<int64_t>(n) * width;
+                scan = r.next;
+                break;
+            }
+            case fStarLazy: {
+                const unsigned char* node = prog + f.a;
+                const TRepeat r = DecodeRepeat(node);
+                const unsigned char* s = in + f.b;
+                const int width = RepeatWidth(r.opnd);
+                if (f.c >= r.max || !MatchOnce(r.opnd, s + static_cast<int64_t>(f.c) * width)) continue;
+                const int n = LazyCount(r, s, f.c + 1, width);
+                if (n < 0) continue;
+                Push(fStarLazy, f.a, f.b, n);
+                p = s + static_cast<int64_t>(n) * width;
+                scan = r.next;
+                break;
+            }
+            case fLoopExit: {
+                const unsigned char* node = prog + f.a;
+                p = in + f.b;
+                const int d = loopDepth_;
+                Push(fUndoLoop, d, d, loopCount_[d]);
+                loopDepth_ = d - 1;
+                scan = NextNode(node);
+                break;
+            }
+            case fLoopBody: {
+                const unsigned char* node = prog + f.a;
+                p = in + f.b;
+                const int d = loopDepth_;
+                const int32_t c = loopCount_[d];
+                if (c >= ReadInt(node + kHeader + 4)) continue;
+                Push(fUndoLoop, d, d, c);
+                loopCount_[d] = c + 1;
+                scan = node + ReadInt(node + kHeader + 8);
+                break;
+            }
+            default: Fail(1001);
+        }
+        return true;
+    }
+}
+
+// Tries the program at start: node after node, backing up to the latest
+// choice point whenever a node fails, until the end node or no choice is left.
+bool TRegex::MatchAt(const unsigned char* start) {
+    const unsigned char* p = start;
+    const unsigned char* scan = program_.data() + 1;
+    top_ = 0;
+    for (;;) {
+        if (--steps_ < 0) Fail(reeStepLimitExceeded);
+        switch (MatchNode(scan, p, start)) {
+            case kNodeNext: break;
+            case kNodeMatched: return true;
+            case kNodeFailed:
+                if (!Backtrack(scan, p)) return false;
+                break;
         }
     }
 }

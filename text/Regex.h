@@ -125,6 +125,16 @@ private:
     void PrepareTables();
     bool ExecPrim(int offset);
     bool MatchAt(const unsigned char* start);
+    // The steps of MatchAt: a repetition node read once, the count a greedy or
+    // lazy repetition tries first (-1: none), one node tried at p, and backing
+    // up to the latest choice point.
+    struct TRepeat;
+    enum TNodeResult { kNodeNext, kNodeFailed, kNodeMatched };
+    TRepeat DecodeRepeat(const unsigned char* node) const;
+    int GreedyCount(const TRepeat& r, const unsigned char* s, int from, int width);
+    int LazyCount(const TRepeat& r, const unsigned char* s, int from, int width);
+    TNodeResult MatchNode(const unsigned char*& scan, const unsigned char*& p, const unsigned char* start);
+    bool Backtrack(const unsigned char*& scan, const unsigned char*& p);
     int RegRepeat(const unsigned char* node, int max, const unsigned char* p, int& width) const;
     int RepeatWidth(const unsigned char* node) const;
     bool MatchOnce(const unsigned char* node, const unsigned char* p) const;
