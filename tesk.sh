@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Tesk's one set-up script.
 #   ./tesk.sh run    installs what is missing, builds and starts Tesk
-#   ./tesk.sh test   installs what is missing, builds and runs every test
+#   ./tesk.sh test   installs what is missing, builds and runs every test, and
+#                    runs the fuzz targets briefly
+# With TESK_SANITIZED_TESTS=1 the clang build of the fuzz targets builds every
+# test too and runs it under AddressSanitizer and UndefinedBehaviorSanitizer
+# (a leak fails the test). In CI (CI=true) the benchmarks are not built.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -9,9 +13,13 @@ BUILD="${TESK_BUILD_DIR:-$ROOT/build}"
 FUZZ_BUILD="${TESK_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 FUZZ_SECONDS="${TESK_FUZZ_SECONDS:-15}"
+SANITIZED_TESTS=OFF
+[ "${TESK_SANITIZED_TESTS:-0}" = "1" ] && SANITIZED_TESTS=ON
+BENCH=ON
+[ "${CI:-}" = "true" ] && BENCH=OFF
 
 PACKAGES=(
-  g++ cmake ninja-build pkg-config ccache
+  g++ clang cmake ninja-build pkg-config ccache
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
   fonts-dejavu-core fonts-liberation
@@ -38,20 +46,21 @@ configure_and_build() {
   # relative to it, so that another clone of the tree hits the same cache.
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_BUILD_BENCH="$BENCH"
   fi
   cmake --build "$BUILD" -j "$JOBS"
 }
 
-# libFuzzer targets run briefly when clang can build them.
-run_fuzzers() {
+# The clang build under the sanitizers, when clang can build it: the libFuzzer
+# targets run briefly, and on request the tests too. One build folder serves both.
+run_sanitized() {
   local clangxx
   clangxx="$(command -v clang++ || true)"
   if ! ls "$ROOT"/fuzz/*.cpp >/dev/null 2>&1; then
     return 0
   fi
   if [ -z "$clangxx" ]; then
-    echo "fuzz: clang++ not present, fuzz targets skipped"
+    echo "sanitizers: clang++ not present, sanitizer tests and fuzz targets skipped"
     return 0
   fi
   local probe
@@ -62,16 +71,20 @@ run_fuzzers() {
     major="$("$clangxx" -dumpversion | cut -d. -f1)"
     install_missing "libclang-rt-$major-dev" || true
     if ! "$clangxx" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
-      echo "fuzz: libFuzzer not available for $clangxx, fuzz targets skipped"
+      echo "sanitizers: libFuzzer not available for $clangxx, sanitizer tests and fuzz targets skipped"
       rm -rf "$probe"
       return 0
     fi
   fi
   rm -rf "$probe"
-  if [ ! -f "$FUZZ_BUILD/CMakeCache.txt" ]; then
-    CXX="$clangxx" cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON
-  fi
+  # Configured each time: the choice of tests may have changed.
+  CXX="$clangxx" cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON \
+    -DTESK_BUILD_TESTS="$SANITIZED_TESTS" -DTESK_BUILD_BENCH=OFF >/dev/null
   cmake --build "$FUZZ_BUILD" -j "$JOBS"
+  if [ "$SANITIZED_TESTS" = ON ]; then
+    echo "sanitizers: running the tests"
+    (cd "$FUZZ_BUILD" && ctest --output-on-failure -j "$JOBS")
+  fi
   local f
   for f in "$FUZZ_BUILD"/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
@@ -98,7 +111,7 @@ case "$cmd" in
     ;;
   test)
     configure_and_build
-    run_fuzzers
+    run_sanitized
     # ctest last, so that its summary closes the output.
     (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
     ;;

@@ -120,9 +120,14 @@ function(tesk_tests)
       ${register})
     set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${tname} COMMAND ${tname} --gtest_brief=1)
-    set_tests_properties(${tname} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESK_CODEPAGE=1251"
-      TIMEOUT 900)
+    set(env "QT_QPA_PLATFORM=offscreen;TESK_CODEPAGE=1251")
+    if(TESK_FUZZ)
+      # Leaks count as failures; the system libraries' own are listed in the suppressions.
+      list(APPEND env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1"
+                      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+                      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    endif()
+    set_tests_properties(${tname} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
   endforeach()
   # The layering of the folders and Qt's place, checked on the sources.
   add_test(NAME include_graph COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check_includes.sh ${CMAKE_SOURCE_DIR})
@@ -144,6 +149,12 @@ endfunction()
 
 # fuzz/<name>.cpp -> fuzz_<name> with libFuzzer, linked against the text library.
 function(tesk_fuzz_targets)
+  if(NOT TESK_FUZZ_ONLY)
+    # Coverage for libFuzzer only in what the targets reach.
+    foreach(lib tesk_platform_rtl tesk_platform_classes tesk_platform_rtti tesk_platform_db tesk_text)
+      target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
+    endforeach()
+  endif()
   file(GLOB targets CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
   foreach(t ${targets})
     get_filename_component(n ${t} NAME_WE)
@@ -156,6 +167,9 @@ function(tesk_fuzz_targets)
       target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/tests/platform/rtti/StreamClasses.cpp)
     endif()
     target_link_libraries(fuzz_${n} PRIVATE tesk_text)
+    if(NOT TESK_FUZZ_ONLY)
+      target_compile_options(fuzz_${n} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
     target_link_options(fuzz_${n} PRIVATE -fsanitize=fuzzer)
     set_target_properties(fuzz_${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   endforeach()

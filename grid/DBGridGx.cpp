@@ -362,6 +362,9 @@ TCustomDBGridGx::~TCustomDBGridGx() {
     delete stFilter_;
     delete columns_;
     columns_ = nullptr;
+    titleLeaves_.clear();
+    delete titleRoot_;  // the root frees the whole title tree
+    titleRoot_ = nullptr;
     DBGridGxFinalize();
 }
 
