@@ -2,17 +2,9 @@
 #include "app/uMain.h"
 
 // Imports and the clipboard.
-void TfrmMain::actProcessSpyReportExecute(TObject*) {}
-void TfrmMain::memSpyExit(TObject*) {}
-void TfrmMain::actProcessCombatReportExecute(TObject*) {}
+// The solar-system import and Paste wait for the page's editor.
 void TfrmMain::actProcessSolarSystemExecute(TObject*) {}
-void TfrmMain::actProcessAlliancesExecute(TObject*) {}
 void TfrmMain::actPasteExecute(TObject*) {}
-void TfrmMain::memSpyKeyUp(TObject*, WORD&, TShiftState) {}
-void TfrmMain::memCombatKeyUp(TObject*, WORD&, TShiftState) {}
-void TfrmMain::memSolarSystemKeyUp(TObject*, WORD&, TShiftState) {}
-void TfrmMain::memAllianceKeyUp(TObject*, WORD&, TShiftState) {}
-void TfrmMain::ClipboardChanged(TObject*) {}
 
 // Views, sorting, ratings, power.
 void TfrmMain::pcMainChange(TObject*) {}
@@ -81,7 +73,7 @@ void TfrmMain::fsaExportSaveDialogCanClose(TObject*, bool&) {}
 void TfrmMain::actReprocessPlanetsExecute(TObject*) {}
 
 void TfrmMain::DisablePendingActions() {
-    for (TAction* a : {actProcessSpyReport, actProcessCombatReport, actProcessSolarSystem, actProcessAlliances, actPaste,
+    for (TAction* a : {actProcessSolarSystem, actPaste,
                        actRefreshPlanetGrid, actDeletePlanet, actDeleteCombat, actSelectAll,
                        actRateRaidable, actRateNormal, actRateFriendly, actRateDangerous, actRateCrashable,
                        actRatePlayerRaidable, actRatePlayerNormal, actRatePlayerFriendly, actRatePlayerDangerous,

@@ -1,0 +1,185 @@
+// The import commands of the main window: each paste page's controls handed
+// to its importer, the Enter key and the Paste command of the paste pages,
+// and the clipboard watcher. While an import runs the window's commands are
+// disabled and clipboard notices are ignored: a modal question inside the
+// import's transaction pumps the message loop, and a second import must not
+// start inside the first.
+#include <vector>
+
+#include "app/uClipboardImport.h"
+#include "app/uCombatReportImport.h"
+#include "app/uMain.h"
+#include "app/uSpyReportImport.h"
+#include "data/uDatamodule.h"
+#include "platform/gui/Messages.h"
+#include "text/uHtmlClipbrd.h"
+
+namespace {
+
+bool importRunning = false;
+
+// Disables the enabled commands and shows the hourglass for one import.
+class ImportGuard {
+public:
+    explicit ImportGuard(TfrmMain* Form) {
+        importRunning = true;
+        for (int i = 0; i < Form->alMain->ActionCount(); ++i)
+            if (auto* a = dynamic_cast<TCustomAction*>(Form->alMain->Actions(i)); a && a->Enabled()) {
+                a->SetEnabled(false);
+                disabled_.push_back(a);
+            }
+        Screen->SetCursor(crHourGlass);
+    }
+    ~ImportGuard() {
+        Screen->SetCursor(crDefault);
+        for (TCustomAction* a : disabled_) a->SetEnabled(true);
+        importRunning = false;
+    }
+    ImportGuard(const ImportGuard&) = delete;
+    ImportGuard& operator=(const ImportGuard&) = delete;
+
+private:
+    std::vector<TCustomAction*> disabled_;
+};
+
+// The log pane and the sounds of the window.
+class WindowHost : public virtual IImportHost {
+public:
+    explicit WindowHost(TfrmMain* Form) : form_(Form) {}
+    void AddToLog(const AnsiString& Line) override { form_->AddToLog(Line); }
+    void Beep(UINT SoundType) override { form_->Beep(SoundType); }
+
+protected:
+    TfrmMain* form_;
+};
+
+int IndexOfName(TComboBox* Box, const AnsiString& Name) {
+    for (int i = 0; i < Box->Items()->Count(); ++i)
+        if (AnsiSameText(Box->Items()->Strings(i), Name)) return i;
+    return -1;
+}
+
+void Choose(TComboBox* Box, const AnsiString& Name, bool AddWhenMissing) {
+    int i = IndexOfName(Box, Name);
+    if (i < 0 && AddWhenMissing) i = Box->Items()->Add(Name);
+    Box->SetItemIndex(i);
+    if (i < 0) Box->SetText("");
+}
+
+class SpyPage : public ISpyReportPage, public WindowHost {
+public:
+    using WindowHost::WindowHost;
+    AnsiString ReportText() const override { return form_->memSpy->Text(); }
+    void SetReportText(const AnsiString& Text) override { form_->memSpy->SetText(Text); }
+    AnsiString PlayerText() const override { return form_->cmbPlayer->Text(); }
+    AnsiString AllianceText() const override { return form_->cmbAlliance->Text(); }
+    void SelectPlayer(const AnsiString& Name, bool AddWhenMissing) override {
+        Choose(form_->cmbPlayer, Name, AddWhenMissing);
+    }
+    void SelectAlliance(const AnsiString& Name) override { Choose(form_->cmbAlliance, Name, false); }
+    void ClearOwnerSelection() override {
+        Choose(form_->cmbPlayer, "", false);
+        Choose(form_->cmbAlliance, "", false);
+    }
+    int Rating() const override { return form_->grpRating->ItemIndex(); }
+    void SetRating(int Index) override { form_->grpRating->SetItemIndex(Index); }
+    bool KeepTech() const override { return form_->cbxKeepTech->Checked(); }
+    bool KeepDefences() const override { return form_->cbxKeepDefs->Checked(); }
+    bool KeepBuildings() const override { return form_->cbxKeepBuilds->Checked(); }
+    void ShowPlanetFound(bool Found) override {
+        TLabel* l = form_->lblPlanetFound;
+        l->SetTop(Found ? 25 : 18);
+        l->Font()->SetSize(Found ? 8 : 14);
+        l->Font()->SetColor(Found ? clWindowText : clRed);
+        l->SetCaption(Found ? "found" : "not found");
+    }
+};
+
+class CombatPage : public ICombatReportPage, public WindowHost {
+public:
+    using WindowHost::WindowHost;
+    AnsiString CombatText() const override { return form_->memCombat->Text(); }
+    void SetCombatText(const AnsiString& Text) override { form_->memCombat->SetText(Text); }
+    AnsiString PlayerName() const override { return form_->edtPlayerName->Text(); }
+    bool SubtractResources() const override { return form_->cbxSubstractResources->Checked(); }
+    bool SubtractDefences() const override { return form_->cbxSubstractDefences->Checked(); }
+    bool SubtractFleet() const override { return form_->cbxSubstractFleet->Checked(); }
+};
+
+class AlliancePage : public IAlliancePage, public WindowHost {
+public:
+    using WindowHost::WindowHost;
+    AnsiString AllianceText() const override { return form_->memAlliance->Text(); }
+    void SetAllianceText(const AnsiString& Text) override { form_->memAlliance->SetText(Text); }
+    void RefillAlliances() override { form_->FillAllianceCombo(); }
+};
+
+class Watcher : public IClipboardWindow, public WindowHost {
+public:
+    using WindowHost::WindowHost;
+    bool WatchClipboard() const override { return form_->mnuWatchClipboard->Checked(); }
+    bool Busy() const override { return importRunning; }
+    void StartSpyReport(const AnsiString& Text) override {
+        form_->pcMain->SetActivePage(form_->tsProcessSpyReports);
+        form_->memSpy->Clear();
+        form_->memSpy->SetText(Text);
+        form_->actProcessSpyReport->Execute();
+    }
+    // The solar-system page's editor is not on the page yet: the view is
+    // shown, and its import waits for the editor.
+    void StartSolarSystem(const AnsiString&) override { form_->pcMain->SetActivePage(form_->tsSolarSystem); }
+    void StartCombatReport(const AnsiString& Text) override {
+        form_->pcMain->SetActivePage(form_->tsProcessCombatReports);
+        form_->memCombat->Clear();
+        form_->memCombat->SetText(Text);
+        form_->actProcessCombatReport->Execute();
+    }
+};
+
+}  // namespace
+
+void TfrmMain::actProcessSpyReportExecute(TObject*) {
+    if (importRunning) return;
+    ImportGuard guard(this);
+    SpyPage page(this);
+    ProcessSpyReports(dmMain, page);
+}
+
+void TfrmMain::memSpyExit(TObject*) {
+    if (importRunning) return;
+    SpyPage page(this);
+    PreviewSpyReportOwner(dmMain, page);
+}
+
+void TfrmMain::actProcessCombatReportExecute(TObject*) {
+    if (importRunning) return;
+    ImportGuard guard(this);
+    CombatPage page(this);
+    ProcessCombatReport(dmMain, page);
+}
+
+void TfrmMain::actProcessAlliancesExecute(TObject*) {
+    if (importRunning) return;
+    ImportGuard guard(this);
+    AlliancePage page(this);
+    ProcessAlliances(dmMain, page);
+}
+
+void TfrmMain::memSpyKeyUp(TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN) actProcessSpyReport->Execute();
+}
+void TfrmMain::memCombatKeyUp(TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN) actProcessCombatReport->Execute();
+}
+void TfrmMain::memSolarSystemKeyUp(TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN) actProcessSolarSystem->Execute();
+}
+void TfrmMain::memAllianceKeyUp(TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN) actProcessAlliances->Execute();
+}
+
+void TfrmMain::ClipboardChanged(TObject*) {
+    if (!Clipboard) return;
+    Watcher watcher(this);
+    ::ClipboardChanged(watcher, Clipboard->AsHTML(), Clipboard->AsText());
+}
