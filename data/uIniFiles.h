@@ -2,9 +2,10 @@
 // TMyIniFile: the settings and language files' reader. A key that is missing
 // or empty is written back with the caller's default, so the file shows every
 // key it should hold, and is listed, so that one warning can name them all.
-// The typed reads (integer, Boolean, float) ask ReadString with an empty
-// default: a missing number is written back empty, listed, and the caller's
-// default is used. A write-back that fails raises EIniFileException.
+// The typed reads (integer, Boolean, float, date and time) ask ReadString
+// with an empty default: a missing number or date is written back empty,
+// listed, and the caller's default is used. A write-back that fails raises
+// EIniFileException.
 #include <memory>
 
 #include "platform/classes/IniFiles.h"

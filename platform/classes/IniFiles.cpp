@@ -229,6 +229,41 @@ void TIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ident, do
     WriteString(Section, Ident, FloatToStr(Value));
 }
 
+namespace {
+
+using TDateReader = bool (*)(const AnsiString&, TDateTime&, const TFormatSettings&);
+
+TDateTime ReadDateText(const AnsiString& Text, TDateReader Reader, TDateTime Default) {
+    TDateTime value;
+    return !Text.empty() && Reader(Text, value, FormatSettings) ? value : Default;
+}
+
+}  // namespace
+
+TDateTime TIniFile::ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
+    return ReadDateText(ReadString(Section, Ident, AnsiString()), &TryStrToDate, Default);
+}
+
+TDateTime TIniFile::ReadDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
+    return ReadDateText(ReadString(Section, Ident, AnsiString()), &TryStrToDateTime, Default);
+}
+
+TDateTime TIniFile::ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
+    return ReadDateText(ReadString(Section, Ident, AnsiString()), &TryStrToTime, Default);
+}
+
+void TIniFile::WriteDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Value) {
+    WriteString(Section, Ident, DateToStr(Value));
+}
+
+void TIniFile::WriteDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value) {
+    WriteString(Section, Ident, DateTimeToStr(Value));
+}
+
+void TIniFile::WriteTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value) {
+    WriteString(Section, Ident, TimeToStr(Value));
+}
+
 void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
     auto lines = Parse(Load());
     SectionRange r = FindSection(lines, Section);

@@ -7,6 +7,7 @@
 // reads the file afresh and every write reaches the file at once, so two
 // objects on one file see each other's changes.
 #include "platform/classes/Classes.h"
+#include "platform/rtl/DateTime.h"
 
 class TStrings;
 
@@ -35,6 +36,14 @@ public:
     virtual void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);
     virtual double ReadFloat(const AnsiString& Section, const AnsiString& Ident, double Default);
     virtual void WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value);
+    // Dates and times in the short date and long time formats; a text that is
+    // no such value gives Default.
+    virtual TDateTime ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+    virtual TDateTime ReadDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+    virtual TDateTime ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+    virtual void WriteDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
+    virtual void WriteDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
+    virtual void WriteTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
 
     // Key names of the section in file order, each once.
     virtual void ReadSection(const AnsiString& Section, TStrings* Strings);

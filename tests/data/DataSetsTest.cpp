@@ -99,7 +99,12 @@ TEST_F(DataSetsTest, EachDataSetExposesExactlyItsFieldsWithTheColumnsTypesAndSiz
         {dm->tblAlliance, kAllianceColumns},
         {dm->tblPlayer,
          Join({{"ID", "Name", "AllianceID", "TimesAttacked", "Alliance", "Status"}, kResearch, kFlagsAndRank})},
+        // The rows of another file: the planet view's columns, without its computed ones.
+        {dm->qryImport,
+         Join({{"tblplanet.ID"}, kPlanetColumns, {"tblplayer.Name"}, kResearch, kFlagsAndRank,
+               {"tblalliance.ID", "tblalliance.Name", "AverageScore", "Ranking", "Members"}})},
     };
+    dm->ImportConnection->SetConnectionString("Data Source=" + file);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ds->Name());
         EXPECT_FALSE(c.ds->DefaultFields());

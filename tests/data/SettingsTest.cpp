@@ -73,6 +73,31 @@ TEST(MyIniFileTest, MissingNumbersAreWrittenBackEmptyAndListedOnEveryRun) {
     }
 }
 
+TEST(MyIniFileTest, DatesAndTimesAreReadThroughTheSameFillingRead) {
+    TempFolder folder;
+    const std::string name = folder.File("Tesk.ini");
+    WriteFile(name, "[General]\r\nBadDate=tomorrow\r\n");
+    TMyIniFile ini(name);
+    const TDateTime day = EncodeDate(2024, 3, 8);
+    const TDateTime time = (14 * 3600 + 5 * 60 + 9) / 86400.0;
+    ini.WriteDate("General", "Day", day);
+    ini.WriteDateTime("General", "Moment", day + time);
+    ini.WriteTime("General", "Time", time);
+    EXPECT_EQ(ini.ReadDate("General", "Day", 0), day);
+    EXPECT_NEAR(ini.ReadDateTime("General", "Moment", 0), day + time, 1e-6);
+    EXPECT_NEAR(ini.ReadTime("General", "Time", 0), time, 1e-6);
+    EXPECT_EQ(ini.GetMissingCount(), 0);
+
+    // A text that is no date gives the default; a missing one is written
+    // back empty and listed, like a missing number.
+    EXPECT_EQ(ini.ReadDateTime("General", "BadDate", day), day);
+    EXPECT_EQ(ini.ReadDate("General", "Missing", day), day);
+    EXPECT_EQ(ini.ReadTime("General", "MissingTime", time), time);
+    EXPECT_EQ(ListOf(ini.GetMissingList()),
+              (std::vector<std::string>{kHeader, "", "[General] Missing", "[General] MissingTime"}));
+    EXPECT_NE(ReadFile(name).find("\r\nMissing=\r\nMissingTime=\r\n"), std::string::npos) << ReadFile(name);
+}
+
 TEST(MyIniFileTest, AWriteBackThatFailsReachesTheCaller) {
     TempFolder folder;
     // A folder where the file should be: nothing can be written there.
