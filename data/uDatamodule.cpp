@@ -9,6 +9,7 @@
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/ProgramFolder.h"
 #include "platform/classes/Strings.h"
+#include "platform/db/SqliteCollation.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 #include "platform/rtl/DateTime.h"
@@ -126,28 +127,24 @@ TdmMain::TdmMain(TComponent* AOwner) : TComponent(AOwner) {
     if (OnCreate) OnCreate(this);
 }
 
-TdmMain::~TdmMain() {
-    // Deleted without FreeObject: the components are still there, so the
-    // destruction event can disconnect (and compact) now.
-    if (!destroyed_) {
-        destroyed_ = true;
-        try {
-            if (OnDestroy) OnDestroy(this);
-        } catch (const Exception&) {
-        }
-    }
-}
+// Deleted without FreeObject the components are still there, so the
+// destruction event can disconnect (and compact) from the destructor too.
+TdmMain::~TdmMain() { RunDestroyEvent(); }
 
 void TdmMain::BeforeDestruction() {
-    if (!destroyed_) {
-        destroyed_ = true;
-        try {
-            if (OnDestroy) OnDestroy(this);
-        } catch (const Exception&) {
-            // Destruction goes on; the disconnect's own compaction drops its errors too.
-        }
-    }
+    RunDestroyEvent();
     TComponent::BeforeDestruction();
+}
+
+void TdmMain::RunDestroyEvent() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    try {
+        if (OnDestroy) OnDestroy(this);
+    } catch (const Exception&) {
+        // Nobody is left to tell: the window that showed the log is gone, and
+        // destruction must go on.
+    }
 }
 
 void TdmMain::DataModuleCreate(TObject*) {
@@ -209,7 +206,12 @@ bool TdmMain::CheckDatabaseVersion() {
         qryTmp->Open();
         if (qryTmp->IsEmpty()) throw Exception("Your database doesn't contain the correct regvalue in tblPlanet");
         AnsiString stored = qryTmp->Fields()->Fields(0)->AsString();
-        if (!UpgradeDatabase(stored)) throw Exception(Format("Database version %s isn't supported", {stored}));
+        qryTmp->Close();
+        // A refused file is left as it is; an accepted one gets its name
+        // indexes in the code page's order before anything writes to it.
+        if (!IsAcceptedVersion(stored)) throw Exception(Format("Database version %s isn't supported", {stored}));
+        ReindexNames();
+        UpgradeDatabase(stored);
     } catch (const Exception& e) {
         MessageDlg(e.Message() + "\r\rPlease be warned the database might not be compatible with this version of Tesk",
                    mtWarning, MsgDlgButtons({mbOK}));
@@ -222,13 +224,16 @@ bool TdmMain::CheckDatabaseVersion() {
 // ---------------------------------------------------------------------------
 // Upgrade
 
-bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
-    using TStep = bool (TdmMain::*)();
-    struct TRoute {
-        const char* version;
-        std::vector<TStep> steps;
-    };
-    static const TRoute routes[] = {
+namespace {
+
+using TStep = bool (TdmMain::*)();
+struct TRoute {
+    const char* version;
+    std::vector<TStep> steps;
+};
+
+const std::vector<TRoute>& UpgradeRoutes() {
+    static const std::vector<TRoute> routes = {
         {"0.9.0.133", {&TdmMain::UpgradeStepA, &TdmMain::UpgradeStepB, &TdmMain::UpgradeStepC,
                        &TdmMain::UpgradeStepD, &TdmMain::UpgradeStepE}},
         {"1.0.0.0", {&TdmMain::UpgradeStepB, &TdmMain::UpgradeStepC, &TdmMain::UpgradeStepD, &TdmMain::UpgradeStepE}},
@@ -239,7 +244,19 @@ bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
         {"1.1.1.0", {}},
         {"1.1.2.1", {}},
     };
-    for (const TRoute& route : routes) {
+    return routes;
+}
+
+}  // namespace
+
+bool TdmMain::IsAcceptedVersion(const AnsiString& Version) {
+    for (const TRoute& route : UpgradeRoutes())
+        if (Version == route.version) return true;
+    return false;
+}
+
+bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
+    for (const TRoute& route : UpgradeRoutes()) {
         if (Version != route.version) continue;
         for (TStep step : route.steps) (this->*step)();
         return true;
@@ -247,37 +264,69 @@ bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
     return false;
 }
 
+void TdmMain::ReindexNames() {
+    const int mark = CodePageCollationMark();
+    SetTmpStatement("PRAGMA user_version");
+    qryTmp->Open();
+    const int stored = qryTmp->Fields()->Fields(0)->AsInteger();
+    std::vector<std::pair<AnsiString, AnsiString>> indexes;  // name, statement
+    if (stored != mark) {
+        SetTmpStatement("SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL");
+        for (qryTmp->Open(); !qryTmp->Eof(); qryTmp->Next())
+            indexes.emplace_back(qryTmp->Fields()->Fields(0)->AsString(), qryTmp->Fields()->Fields(1)->AsString());
+    }
+    qryTmp->Close();
+    if (stored == mark) return;
+
+    TTransactionScope transaction(*adoConnection);
+    for (const auto& [name, statement] : indexes) {
+        const AnsiString quoted = "\"" + StringReplace(name, "\"", "\"\"", {rfReplaceAll}) + "\"";
+        TTransactionScope attempt(*adoConnection);
+        try {
+            adoConnection->Execute("REINDEX " + quoted);
+            attempt.Commit();
+        } catch (const EDatabaseError& e) {
+            // Names that only the new fold makes equal were stored twice
+            // under a unique index. Nothing is dropped: the index stops
+            // being unique and the finders report the namesakes.
+            const AnsiString unique = "CREATE UNIQUE INDEX";
+            if (Pos("UNIQUE", UpperCase(e.Message())) == 0 ||
+                UpperCase(statement.substr(0, unique.size())) != unique)
+                throw;
+            adoConnection->Execute("DROP INDEX " + quoted);
+            adoConnection->Execute("CREATE INDEX" + statement.substr(unique.size()));
+            attempt.Commit();
+            DoLogMessage(Format("%s - Warning: index %s holds names that differ only in case; it is no longer unique",
+                                {DateTimeToStr(Now()), name}));
+        }
+    }
+    adoConnection->Execute("PRAGMA user_version=" + IntToStr(mark));
+    transaction.Commit();
+}
+
 bool TdmMain::RunUpgradeStatements(std::initializer_list<AnsiString> Statements) {
-    adoConnection->BeginTrans();
+    // Anything but an existing column leaves the file as the step found it.
+    TTransactionScope transaction(*adoConnection);
     bool versionWritten = false;
-    auto clearQuery = [this] {
-        qryTmp->Close();
-        qryTmp->SQL()->Clear();
-    };
-    try {
-        size_t index = 0;
-        for (const AnsiString& statement : Statements) {
-            ++index;
-            try {
+    size_t index = 0;
+    for (const AnsiString& statement : Statements) {
+        ++index;
+        try {
+            qryTmp->SQL()->Clear();
+            qryTmp->SQL()->Add(statement);
+            qryTmp->ExecSQL();
+            if (index == Statements.size()) versionWritten = true;
+        } catch (const Exception& e) {
+            if (!IsDuplicateColumn(e)) {
+                qryTmp->Close();
                 qryTmp->SQL()->Clear();
-                qryTmp->SQL()->Add(statement);
-                qryTmp->ExecSQL();
-                if (index == Statements.size()) versionWritten = true;
-            } catch (const Exception& e) {
-                if (!IsDuplicateColumn(e)) throw;
+                throw;
             }
         }
-    } catch (...) {
-        // Anything but an existing column leaves the file as the step found it.
-        clearQuery();
-        try {
-            adoConnection->RollbackTrans();
-        } catch (const Exception&) {
-        }
-        throw;
     }
-    clearQuery();
-    adoConnection->CommitTrans();
+    qryTmp->Close();
+    qryTmp->SQL()->Clear();
+    transaction.Commit();
     return versionWritten;
 }
 
@@ -428,14 +477,35 @@ bool TdmMain::FindPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem
     return count == 1;
 }
 
+void TdmMain::ForgetFinderRows() {
+    for (TADOQuery* finder : {qryPlanet, qryPlayer, qryAlliance, qryCombat})
+        if (finder->State() == dsBrowse) finder->Close();
+}
+
+void TdmMain::CancelFinderEdits() {
+    for (TADOQuery* finder : {qryPlanet, qryPlayer, qryAlliance, qryCombat})
+        if (finder->State() == dsEdit || finder->State() == dsInsert) finder->Cancel();
+}
+
+bool TdmMain::RowInFile(const char* Table, int ID) {
+    // Its own query: qryTmp may be in the middle of a caller's work.
+    TADOQuery probe(nullptr);
+    probe.SetConnection(adoConnection);
+    probe.SQL()->Add(AnsiString("select Count(*) from ") + Table + " where ID=:ID");
+    probe.Parameters()->Items(0)->SetValue(ID);
+    probe.Open();
+    return probe.Fields()->Fields(0)->AsInteger() > 0;
+}
+
 bool TdmMain::FindPlanetByID(int PlanetID) {
-    if (ShowsRow(qryPlanet, "ID", PlanetID)) return true;
+    if (ShowsRow(qryPlanet, "ID", PlanetID) && RowInFile("tblPlanet", PlanetID)) return true;
     return OpenFinder(qryPlanet, "select * from tblPlanet", "where ID=:ID", {PlanetID}) == 1;
 }
 
 bool TdmMain::FindPlayerByName(const AnsiString& PlayerName) {
     if (qryPlayer->Active() && !qryPlayer->IsEmpty() && qryPlayer->State() != dsInsert &&
-        qryPlayer->FieldByName("Name")->AsString() == PlayerName)
+        qryPlayer->FieldByName("Name")->AsString() == PlayerName &&
+        RowInFile("tblPlayer", qryPlayer->FieldByName("ID")->AsInteger()))
         return true;
     int count = OpenFinder(qryPlayer, "select * from tblPlayer", "where name=:NAME", {PlayerName});
     if (count >= 2)
@@ -446,12 +516,12 @@ bool TdmMain::FindPlayerByName(const AnsiString& PlayerName) {
 }
 
 bool TdmMain::FindPlayerByID(int PlayerID) {
-    if (ShowsRow(qryPlayer, "ID", PlayerID)) return true;
+    if (ShowsRow(qryPlayer, "ID", PlayerID) && RowInFile("tblPlayer", PlayerID)) return true;
     return OpenFinder(qryPlayer, "select * from tblPlayer", "where ID=:ID", {PlayerID}) == 1;
 }
 
 bool TdmMain::FindAllianceByID(int AllianceID) {
-    if (ShowsRow(qryAlliance, "ID", AllianceID)) return true;
+    if (ShowsRow(qryAlliance, "ID", AllianceID) && RowInFile("tblAlliance", AllianceID)) return true;
     return OpenFinder(qryAlliance, "select * from tblAlliance", "where ID=:ID", {AllianceID}) == 1;
 }
 
@@ -492,18 +562,25 @@ Variant TdmMain::GetAllianceID(const AnsiString& AllianceName) {
 }
 
 int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName) {
-    adoConnection->BeginTrans();
-    if (FindPlayerByName(PlayerName)) {
-        qryPlayer->Edit();
-    } else {
-        qryPlayer->Append();
-        qryPlayer->FieldByName("Name")->SetAsString(PlayerName);
+    TTransactionScope transaction(*adoConnection);
+    try {
+        if (FindPlayerByName(PlayerName)) {
+            qryPlayer->Edit();
+        } else {
+            qryPlayer->Append();
+            qryPlayer->FieldByName("Name")->SetAsString(PlayerName);
+        }
+        qryPlayer->FieldByName("AllianceID")->SetValue(GetAllianceID(AllianceName));
+        qryPlayer->Post();
+        int id = qryPlayer->FieldByName("ID")->AsInteger();
+        transaction.Commit();
+        return id;
+    } catch (...) {
+        // Rows posted inside the rolled-back level are gone from the file.
+        CancelFinderEdits();
+        ForgetFinderRows();
+        throw;
     }
-    qryPlayer->FieldByName("AllianceID")->SetValue(GetAllianceID(AllianceName));
-    qryPlayer->Post();
-    int id = qryPlayer->FieldByName("ID")->AsInteger();
-    adoConnection->CommitTrans();
-    return id;
 }
 
 void TdmMain::SetPlayerAlliance(int PlayerID, const AnsiString& AllianceName) {
@@ -542,8 +619,11 @@ void TdmMain::RenamePlayer(int PlayerID, const AnsiString& NewName, bool MayMerg
             ExecuteInTransaction({"UPDATE tblPlanet SET PlayerID=" + IntToStr(PlayerID) +
                                       " WHERE PlayerID=" + IntToStr(namesake),
                                   "DELETE FROM tblPlayer where ID=" + IntToStr(namesake)});
-        } catch (const Exception&) {
-            // The retry below meets the same refusal and reports it.
+        } catch (const Exception& merge) {
+            // Rolled back; a retry would only meet the namesake again.
+            DoLogMessage(Format("%s - Error processing %s: %s", {TimeStamp(), "tblPlayer", merge.Message()}));
+            throw ETeskException(Format("RenamePlayer: Could not merge Player %d into Player %d: %s",
+                                        {namesake, PlayerID, merge.Message()}));
         }
     }
     RenamePlayer(PlayerID, NewName, false);
@@ -569,10 +649,11 @@ void TdmMain::DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& 
     else
         DoLogMessage(Format("%s - Warning: Planet %s [%s:%s:%s] has been destroyed",
                             {TimeStamp(), qryTmp->Fields()->Fields(0)->AsString(), Galaxy, SolarSystem, Position}));
-    adoConnection->BeginTrans();
+    TTransactionScope transaction(*adoConnection);
     setStatement("delete from tblPlanet");
     qryTmp->ExecSQL();
-    adoConnection->CommitTrans();
+    transaction.Commit();
+    ForgetFinderRows();
 }
 
 void TdmMain::InitNewPlanetRecord() {
@@ -619,20 +700,13 @@ void TdmMain::SetTmpStatement(const AnsiString& Statement) {
 }
 
 void TdmMain::ExecuteInTransaction(std::initializer_list<AnsiString> Statements) {
-    adoConnection->BeginTrans();
-    try {
-        for (const AnsiString& statement : Statements) {
-            SetTmpStatement(statement);
-            qryTmp->ExecSQL();
-        }
-        adoConnection->CommitTrans();
-    } catch (...) {
-        try {
-            adoConnection->RollbackTrans();
-        } catch (const Exception&) {
-        }
-        throw;
+    TTransactionScope transaction(*adoConnection);
+    for (const AnsiString& statement : Statements) {
+        SetTmpStatement(statement);
+        qryTmp->ExecSQL();
     }
+    transaction.Commit();
+    ForgetFinderRows();
 }
 
 void TdmMain::AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E) {
@@ -671,10 +745,8 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
         lines.push_back("WHERE ID=" + (key ? key->AsString() : AnsiString()));
     }
 
-    bool began = false;
     try {
-        adoConnection->BeginTrans();
-        began = true;
+        TTransactionScope transaction(*adoConnection);
         qryTmp->Close();
         qryTmp->SQL()->Clear();
         for (const AnsiString& line : lines) qryTmp->SQL()->Add(line);
@@ -688,14 +760,9 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
             rowid.Open();
             key->SetAsInteger(rowid.Fields()->Fields(0)->AsInteger());
         }
-        adoConnection->CommitTrans();
+        transaction.Commit();
+        ForgetFinderRows();
     } catch (const Exception& e) {
-        if (began) {
-            try {
-                adoConnection->RollbackTrans();
-            } catch (const Exception&) {
-            }
-        }
         AbortGridChange(DataSet, table, e);
     }
 }
@@ -743,10 +810,8 @@ void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
             "SELECT tblAlliance.ID, tblAlliance.Name FROM tblAlliance WHERE (tblAlliance.ID<>" + id +
                 ") ORDER BY tblAlliance.Name",
             name, false);
-        bool began = false;
         try {
-            adoConnection->BeginTrans();
-            began = true;
+            TTransactionScope transaction(*adoConnection);
             // Players of a deleted alliance join "<none>", so their planets
             // stay in the planet view.
             if (target == -1) target = GetNoneAllianceID();
@@ -754,14 +819,9 @@ void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
             qryTmp->ExecSQL();
             SetTmpStatement("DELETE FROM tblAlliance WHERE ID=" + id);
             qryTmp->ExecSQL();
-            adoConnection->CommitTrans();
+            transaction.Commit();
+            ForgetFinderRows();
         } catch (const Exception& e) {
-            if (began) {
-                try {
-                    adoConnection->RollbackTrans();
-                } catch (const Exception&) {
-                }
-            }
             AbortGridChange(DataSet, "tblAlliance", e);
         }
         return;

@@ -95,6 +95,8 @@ public:
     // Runs the steps that bring Version up to date; False for a version that is
     // not accepted (nothing runs). A failing step raises its error.
     bool UpgradeDatabase(const AnsiString& Version);
+    // Whether a stored version is one UpgradeDatabase takes.
+    static bool IsAcceptedVersion(const AnsiString& Version);
     // The upgrade steps. Each runs in a transaction of its own and answers
     // True when its version statement ran; an error other than a column that
     // already exists rolls the step back and is raised.
@@ -170,6 +172,18 @@ public:
     void viewPlanetAfterOpen(TDataSet* DataSet);
 
 private:
+    void RunDestroyEvent();
+    // Rebuilds every index of a file whose indexes were not built with the
+    // code page's fold (PRAGMA user_version), in one transaction, and marks
+    // the file. A unique index that the fold finds duplicates in becomes a
+    // plain one, so the check never locks the user out of stored rows.
+    void ReindexNames();
+    // Closes the finder data sets after a write that bypassed them.
+    void ForgetFinderRows();
+    // Whether the file still holds the row of the table with that ID.
+    bool RowInFile(const char* Table, int ID);
+    // Leaves the finders' pending edits after a failed write.
+    void CancelFinderEdits();
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
     // Closes qryTmp and gives it one statement.
     void SetTmpStatement(const AnsiString& Statement);

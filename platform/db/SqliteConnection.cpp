@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/db/AdoDataSets.h"
+#include "platform/db/SqliteCollation.h"
 
 namespace {
 
@@ -89,6 +90,13 @@ void TADOConnection::Open() {
         sqlite3_close(db);
         throw EDatabaseError("Cannot open the database \"" + path + "\": " + message);
     }
+    // Name indexes are built with the code page's fold; the engine's own
+    // NOCASE must never touch them.
+    if (!InstallCodePageCollation(db)) {
+        AnsiString message = Utf8ToAnsi(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        throw EDatabaseError("Cannot open the database \"" + path + "\": " + message);
+    }
     db_ = db;
     level_ = 0;
     sqlite3_extended_result_codes(db_, 1);
@@ -150,6 +158,23 @@ void TADOConnection::RollbackTrans() {
     AnsiString sql = level == 1 ? AnsiString("ROLLBACK")
                                 : "ROLLBACK TO t" + std::to_string(level) + "; RELEASE t" + std::to_string(level);
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
+}
+
+TTransactionScope::TTransactionScope(TADOConnection& Connection)
+    : connection_(Connection), level_(Connection.BeginTrans()) {}
+
+TTransactionScope::~TTransactionScope() {
+    if (committed_) return;
+    try {
+        while (connection_.Connected() && connection_.TransactionLevel() >= level_) connection_.RollbackTrans();
+    } catch (const Exception&) {
+        // The error that ended the scope is the one worth reporting.
+    }
+}
+
+void TTransactionScope::Commit() {
+    connection_.CommitTrans();
+    committed_ = true;
 }
 
 int TADOConnection::Execute(const AnsiString& CommandText) {

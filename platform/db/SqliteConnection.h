@@ -3,7 +3,8 @@
 // connection the program was written against. The connection string is read
 // for its "Data Source" only; the file must exist (it is never created).
 // Transactions nest: the outermost BeginTrans is BEGIN, inner ones SAVEPOINTs,
-// so an inner commit becomes final only with the outermost one.
+// so an inner commit becomes final only with the outermost one. Every
+// connection compares names with the code page's fold (SqliteCollation.h).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,6 +83,24 @@ private:
     sqlite3* db_ = nullptr;
     int level_ = 0;
     std::vector<TCustomADODataSet*> dataSets_;
+};
+
+// One transaction level of a routine: begun at construction, rolled back
+// (with any level opened inside it and left open) when the scope ends
+// without Commit, so an error on its way out never leaves the level open
+// for later writes to join.
+class TTransactionScope {
+public:
+    explicit TTransactionScope(TADOConnection& Connection);
+    ~TTransactionScope();
+    TTransactionScope(const TTransactionScope&) = delete;
+    TTransactionScope& operator=(const TTransactionScope&) = delete;
+    void Commit();
+
+private:
+    TADOConnection& connection_;
+    int level_;
+    bool committed_ = false;
 };
 
 // A prepared statement that is finalised when it goes out of scope.

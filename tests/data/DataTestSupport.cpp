@@ -1,5 +1,6 @@
 #include "tests/data/DataTestSupport.h"
 
+#include "platform/db/SqliteCollation.h"
 #include "platform/gui/InputSimulation.h"
 
 #include <stdlib.h>
@@ -45,9 +46,12 @@ const std::string& SchemaSql() {
 
 namespace {
 
+// A raw connection; names compare as the program compares them unless the
+// engine's own collation is asked for.
 struct Db {
-    explicit Db(const std::string& file) {
+    explicit Db(const std::string& file, bool plainCollation = false) {
         if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot open " + file);
+        if (!plainCollation) InstallCodePageCollation(db);
     }
     ~Db() { sqlite3_close(db); }
     sqlite3* db = nullptr;
@@ -55,8 +59,8 @@ struct Db {
 
 }  // namespace
 
-void ExecSql(const std::string& file, const std::string& sql) {
-    Db d(file);
+void ExecSql(const std::string& file, const std::string& sql, bool plainCollation) {
+    Db d(file, plainCollation);
     char* error = nullptr;
     if (sqlite3_exec(d.db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         std::string message = error ? error : "?";
@@ -153,7 +157,8 @@ void MakeDatabase(const std::string& file, const std::string& schemaVersion, con
            "INSERT INTO tblPlayer (ID, Name, AllianceID) VALUES (1, 'Vega', 1);\n"
            "INSERT INTO tblPlanet (GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, Rating, "
            "NumberOfAttacks) VALUES (1, 2, 3, 0, 'Home', 1, 3, 0), (1, 2, 3, 1, 'Moon', 1, 3, 0);\n"
-           "UPDATE tblRegistry SET RegValue='" + stored + "' WHERE RegKey='ZentaraVersion';\n";
+           "UPDATE tblRegistry SET RegValue='" + stored + "' WHERE RegKey='ZentaraVersion';\n" +
+           MarkIndexedSql();
     ExecSql(file, sql);
 }
 
@@ -166,8 +171,10 @@ void MakeGameDatabase(const std::string& file, const std::string& extraSql) {
                       "INSERT INTO tblPlanet (ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, "
                       "Rating, NumberOfAttacks) VALUES (1, 1, 2, 3, 0, 'Home', 1, 0, 0), (2, 1, 2, 3, 1, 'Moon', 1, 0, 0), "
                       "(3, 2, 5, 7, 0, 'Far', 2, 0, 0), (4, 3, 3, 3, 0, 'Rig', 3, 0, 0);" +
-                      extraSql);
+                      MarkIndexedSql() + extraSql);
 }
+
+std::string MarkIndexedSql() { return "PRAGMA user_version=" + std::to_string(CodePageCollationMark()) + ";"; }
 
 std::string RefuseSql(const std::string& table, const std::string& kind) {
     return "CREATE TRIGGER refuse_" + table + "_" + kind + " BEFORE " + kind + " ON " + table +

@@ -34,8 +34,13 @@ private:
 // The shipped schema script.
 const std::string& SchemaSql();
 
-// Creates (or opens) a file and runs statements on it through the C API.
-void ExecSql(const std::string& file, const std::string& sql);
+// Creates (or opens) a file and runs statements on it through the C API, with
+// the program's name collation, or with the engine's own (ASCII-only) NOCASE
+// as files of earlier builds were written.
+void ExecSql(const std::string& file, const std::string& sql, bool plainCollation = false);
+// Marks a file as indexed with the program's name collation, as the build's
+// schema writer does.
+std::string MarkIndexedSql();
 // The first column of the first row as text; "<null>" for NULL, "<none>" without a row.
 std::string QuerySql(const std::string& file, const std::string& sql);
 // The column names of a table, upper-cased so that comparisons ignore case.
@@ -48,7 +53,8 @@ uint32_t ChangeCounter(const std::string& file);
 const std::vector<std::string>& StoredVersions();
 // A database file as a program of the given schema version left it (the
 // columns that later versions added are missing), holding the text Stored as
-// its version: an alliance, a player and two planets rated 3.
+// its version: an alliance, a player and two planets rated 3. Its indexes are
+// marked as built with the program's name collation.
 void MakeDatabase(const std::string& file, const std::string& schemaVersion, const std::string& stored);
 
 // The connection-string format that the settings supply by default.
