@@ -118,10 +118,11 @@ public:
     // a plain Exception, which the imports do not take for their own.
     bool FindPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem, const AnsiString& Position,
                     const AnsiString& Moon);
-    // The ones by ID answer at once when their data set already shows that row.
+    // The ones by ID answer without a new query when their data set already
+    // shows that row and the file still holds it.
     bool FindPlanetByID(int PlanetID);
-    // Answers at once when qryPlayer already shows exactly this name; two or
-    // more rows raise ETeskException.
+    // Likewise when qryPlayer already shows exactly this name; two or more
+    // rows raise ETeskException.
     bool FindPlayerByName(const AnsiString& PlayerName);
     bool FindPlayerByID(int PlayerID);
     bool FindAllianceByID(int AllianceID);
@@ -135,7 +136,8 @@ public:
     Variant GetAllianceID(const AnsiString& AllianceName);
     // The player's ID, made when missing, moved to the alliance (to "<none>"
     // for ""). Runs in a transaction of its own, which nests in the caller's;
-    // an error, and the open transaction, are left to the caller.
+    // an error rolls that level back and is raised, the caller's level is
+    // left to the caller.
     int FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName);
     void SetPlayerAlliance(int PlayerID, const AnsiString& AllianceName);
     // Renames a player. When a namesake refuses the name, the namesake's
