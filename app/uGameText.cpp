@@ -63,24 +63,3 @@ AnsiString NormaliseGameText(const AnsiString& Text) {
 }
 
 AnsiString LogTimeStamp() { return DateTimeToStr(Now()); }
-
-TTransactionScope::TTransactionScope(TADOConnection* Connection)
-    : connection_(Connection), level_(Connection->BeginTrans()) {}
-
-TTransactionScope::~TTransactionScope() {
-    if (!open_) return;
-    try {
-        Rollback();
-    } catch (...) {
-    }
-}
-
-void TTransactionScope::Commit() {
-    open_ = false;
-    connection_->CommitTrans();
-}
-
-void TTransactionScope::Rollback() {
-    open_ = false;
-    while (connection_->Connected() && connection_->TransactionLevel() >= level_) connection_->RollbackTrans();
-}

@@ -30,22 +30,3 @@ AnsiString NormaliseGameText(const AnsiString& Text);
 
 // The start of every log line: now in the short date and long time format.
 AnsiString LogTimeStamp();
-
-// One level of the connection's nested transactions. Leaving the scope
-// without Commit rolls back to the level it opened, also when code inside
-// left deeper levels open; an error of the rollback itself is swallowed so
-// that the error that caused it is the one reported.
-class TTransactionScope {
-public:
-    explicit TTransactionScope(TADOConnection* Connection);
-    ~TTransactionScope();
-    TTransactionScope(const TTransactionScope&) = delete;
-    TTransactionScope& operator=(const TTransactionScope&) = delete;
-    void Commit();
-    void Rollback();
-
-private:
-    TADOConnection* connection_;
-    int level_;
-    bool open_ = true;
-};

@@ -278,10 +278,10 @@ void TdmMain::ReindexNames() {
     qryTmp->Close();
     if (stored == mark) return;
 
-    TTransactionScope transaction(*adoConnection);
+    TTransactionScope transaction(adoConnection);
     for (const auto& [name, statement] : indexes) {
         const AnsiString quoted = "\"" + StringReplace(name, "\"", "\"\"", {rfReplaceAll}) + "\"";
-        TTransactionScope attempt(*adoConnection);
+        TTransactionScope attempt(adoConnection);
         try {
             adoConnection->Execute("REINDEX " + quoted);
             attempt.Commit();
@@ -306,7 +306,7 @@ void TdmMain::ReindexNames() {
 
 bool TdmMain::RunUpgradeStatements(std::initializer_list<AnsiString> Statements) {
     // Anything but an existing column leaves the file as the step found it.
-    TTransactionScope transaction(*adoConnection);
+    TTransactionScope transaction(adoConnection);
     bool versionWritten = false;
     size_t index = 0;
     for (const AnsiString& statement : Statements) {
@@ -482,11 +482,6 @@ void TdmMain::ForgetFinderRows() {
         if (finder->State() == dsBrowse) finder->Close();
 }
 
-void TdmMain::CancelFinderEdits() {
-    for (TADOQuery* finder : {qryPlanet, qryPlayer, qryAlliance, qryCombat})
-        if (finder->State() == dsEdit || finder->State() == dsInsert) finder->Cancel();
-}
-
 bool TdmMain::RowInFile(const char* Table, int ID) {
     // Its own query: qryTmp may be in the middle of a caller's work.
     TADOQuery probe(nullptr);
@@ -562,7 +557,7 @@ Variant TdmMain::GetAllianceID(const AnsiString& AllianceName) {
 }
 
 int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName) {
-    TTransactionScope transaction(*adoConnection);
+    TTransactionScope transaction(adoConnection);
     try {
         if (FindPlayerByName(PlayerName)) {
             qryPlayer->Edit();
@@ -576,9 +571,12 @@ int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& 
         transaction.Commit();
         return id;
     } catch (...) {
-        // Rows posted inside the rolled-back level are gone from the file.
-        CancelFinderEdits();
-        ForgetFinderRows();
+        // Rows posted inside the rolled-back level are gone from the file;
+        // the caller's own finders (a planet being edited) stay as they are.
+        for (TADOQuery* finder : {qryPlayer, qryAlliance}) {
+            if (finder->State() == dsEdit || finder->State() == dsInsert) finder->Cancel();
+            finder->Close();
+        }
         throw;
     }
 }
@@ -649,11 +647,11 @@ void TdmMain::DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& 
     else
         DoLogMessage(Format("%s - Warning: Planet %s [%s:%s:%s] has been destroyed",
                             {TimeStamp(), qryTmp->Fields()->Fields(0)->AsString(), Galaxy, SolarSystem, Position}));
-    TTransactionScope transaction(*adoConnection);
+    TTransactionScope transaction(adoConnection);
     setStatement("delete from tblPlanet");
     qryTmp->ExecSQL();
+    // The planet finder may still show the row: its shortcut asks the file.
     transaction.Commit();
-    ForgetFinderRows();
 }
 
 void TdmMain::InitNewPlanetRecord() {
@@ -700,13 +698,12 @@ void TdmMain::SetTmpStatement(const AnsiString& Statement) {
 }
 
 void TdmMain::ExecuteInTransaction(std::initializer_list<AnsiString> Statements) {
-    TTransactionScope transaction(*adoConnection);
+    TTransactionScope transaction(adoConnection);
     for (const AnsiString& statement : Statements) {
         SetTmpStatement(statement);
         qryTmp->ExecSQL();
     }
     transaction.Commit();
-    ForgetFinderRows();
 }
 
 void TdmMain::AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E) {
@@ -746,7 +743,7 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
     }
 
     try {
-        TTransactionScope transaction(*adoConnection);
+        TTransactionScope transaction(adoConnection);
         qryTmp->Close();
         qryTmp->SQL()->Clear();
         for (const AnsiString& line : lines) qryTmp->SQL()->Add(line);
@@ -811,7 +808,7 @@ void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
                 ") ORDER BY tblAlliance.Name",
             name, false);
         try {
-            TTransactionScope transaction(*adoConnection);
+            TTransactionScope transaction(adoConnection);
             // Players of a deleted alliance join "<none>", so their planets
             // stay in the planet view.
             if (target == -1) target = GetNoneAllianceID();
@@ -830,6 +827,7 @@ void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
         Abort();
     try {
         ExecuteInTransaction({"DELETE FROM tblAlliance WHERE ID=" + id});
+        ForgetFinderRows();
     } catch (const Exception& e) {
         AbortGridChange(DataSet, "tblAlliance", e);
     }
@@ -853,6 +851,7 @@ void TdmMain::tblPlayerBeforeDelete(TDataSet* DataSet) {
                                                : "UPDATE tblPlanet SET PlayerID=" + IntToStr(target) +
                                                      " WHERE PlayerID=" + id,
                                   "DELETE FROM tblPlayer where ID=" + id});
+            ForgetFinderRows();
         } catch (const Exception& e) {
             AbortGridChange(DataSet, "tblPlayer", e);
         }
@@ -862,6 +861,7 @@ void TdmMain::tblPlayerBeforeDelete(TDataSet* DataSet) {
         Abort();
     try {
         ExecuteInTransaction({"DELETE FROM tblPlayer where ID=" + id});
+        ForgetFinderRows();
     } catch (const Exception& e) {
         AbortGridChange(DataSet, "tblPlayer", e);
     }

@@ -180,12 +180,11 @@ private:
     // the file. A unique index that the fold finds duplicates in becomes a
     // plain one, so the check never locks the user out of stored rows.
     void ReindexNames();
-    // Closes the finder data sets after a write that bypassed them.
+    // Closes the finder data sets that show rows (not those being edited)
+    // after a grid's write bypassed them.
     void ForgetFinderRows();
     // Whether the file still holds the row of the table with that ID.
     bool RowInFile(const char* Table, int ID);
-    // Leaves the finders' pending edits after a failed write.
-    void CancelFinderEdits();
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
     // Closes qryTmp and gives it one statement.
     void SetTmpStatement(const AnsiString& Statement);

@@ -160,21 +160,26 @@ void TADOConnection::RollbackTrans() {
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
 }
 
-TTransactionScope::TTransactionScope(TADOConnection& Connection)
-    : connection_(Connection), level_(Connection.BeginTrans()) {}
+TTransactionScope::TTransactionScope(TADOConnection* Connection)
+    : connection_(Connection), level_(Connection->BeginTrans()) {}
 
 TTransactionScope::~TTransactionScope() {
-    if (committed_) return;
+    if (!open_) return;
     try {
-        while (connection_.Connected() && connection_.TransactionLevel() >= level_) connection_.RollbackTrans();
+        Rollback();
     } catch (const Exception&) {
         // The error that ended the scope is the one worth reporting.
     }
 }
 
 void TTransactionScope::Commit() {
-    connection_.CommitTrans();
-    committed_ = true;
+    connection_->CommitTrans();
+    open_ = false;
+}
+
+void TTransactionScope::Rollback() {
+    open_ = false;
+    while (connection_->Connected() && connection_->TransactionLevel() >= level_) connection_->RollbackTrans();
 }
 
 int TADOConnection::Execute(const AnsiString& CommandText) {

@@ -88,19 +88,21 @@ private:
 // One transaction level of a routine: begun at construction, rolled back
 // (with any level opened inside it and left open) when the scope ends
 // without Commit, so an error on its way out never leaves the level open
-// for later writes to join.
+// for later writes to join. A commit that fails rolls the level back too.
 class TTransactionScope {
 public:
-    explicit TTransactionScope(TADOConnection& Connection);
+    explicit TTransactionScope(TADOConnection* Connection);
     ~TTransactionScope();
     TTransactionScope(const TTransactionScope&) = delete;
     TTransactionScope& operator=(const TTransactionScope&) = delete;
     void Commit();
+    // Rolls back at once, before the scope ends.
+    void Rollback();
 
 private:
-    TADOConnection& connection_;
+    TADOConnection* connection_;
     int level_;
-    bool committed_ = false;
+    bool open_ = true;
 };
 
 // A prepared statement that is finalised when it goes out of scope.
