@@ -1,5 +1,7 @@
 #include "platform/db/StMemoryDataset.h"
 
+#include "platform/rtl/ScopeGuard.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -204,63 +206,50 @@ void TStMemoryData::LoadRows(TDataSet* Source) {
             if (StoreField(c) == statusField_) return c;
         return -1;
     }() : -1;
-    Source->DisableControls();
+    TControlsDisabled<TDataSet> quiet(Source);
     TBookmarkStr back = Source->Bookmark();
-    try {
-        for (Source->First(); !Source->Eof(); Source->Next()) {
-            uint32_t row = AddRow();
-            live_.push_back(1);
-            for (const auto& [c, theirs] : columns) {
-                if (theirs->IsNull()) continue;
-                switch (StoreColumn(c).kind) {
-                case TDbKind::Integer:
-                case TDbKind::Boolean: SetCellInt(c, row, theirs->Value().AsInt64()); break;
-                case TDbKind::Float:
-                case TDbKind::DateTime: SetCellFloat(c, row, theirs->AsFloat()); break;
-                case TDbKind::Text: SetCellText(c, row, theirs->AsString()); break;
-                }
+    for (Source->First(); !Source->Eof(); Source->Next()) {
+        uint32_t row = AddRow();
+        live_.push_back(1);
+        for (const auto& [c, theirs] : columns) {
+            if (theirs->IsNull()) continue;
+            switch (StoreColumn(c).kind) {
+            case TDbKind::Integer:
+            case TDbKind::Boolean: SetCellInt(c, row, theirs->Value().AsInt64()); break;
+            case TDbKind::Float:
+            case TDbKind::DateTime: SetCellFloat(c, row, theirs->AsFloat()); break;
+            case TDbKind::Text: SetCellText(c, row, theirs->AsString()); break;
             }
-            if (status >= 0) SetCellInt(status, row, rsUnchanged);
         }
-    } catch (...) {
-        Source->EnableControls();
-        throw;
+        if (status >= 0) SetCellInt(status, row, rsUnchanged);
     }
     if (!back.empty() && Source->BookmarkValid(back)) Source->GotoBookmark(back);
-    Source->EnableControls();
 }
 
 void TStMemoryData::LoadFromDataSet(TDataSet* Source) {
     if (!Active()) Open();
     CheckBrowseMode();
     if (!Source->Active()) Source->Open();
-    loading_ = true;
-    DisableControls();
-    Source->DisableControls();
-    TBookmarkStr back = Source->Bookmark();
-    try {
-        for (Source->First(); !Source->Eof(); Source->Next()) {
-            Append();
-            for (int i = 0; i < Source->FieldCount(); ++i) {
-                TField* theirs = Source->Fields()->Fields(i);
-                if (theirs->FieldKind() != fkData) continue;
-                TField* mine = Counterpart(this, theirs);
-                if (mine && mine != statusField_ && !mine->ReadOnly() && mine->DataType() != ftAutoInc)
-                    mine->SetValue(theirs->Value());
-            }
-            Post();
-        }
-    } catch (...) {
+    TValueRestorer<bool> loading(loading_, true);
+    TControlsDisabled<TDataSet> quiet(this);
+    TControlsDisabled<TDataSet> quietSource(Source);
+    auto cancel = MakeScopeGuard([this] {
         if (Editing(this)) Cancel();
-        loading_ = false;
-        Source->EnableControls();
-        EnableControls();
-        throw;
+    });
+    TBookmarkStr back = Source->Bookmark();
+    for (Source->First(); !Source->Eof(); Source->Next()) {
+        Append();
+        for (int i = 0; i < Source->FieldCount(); ++i) {
+            TField* theirs = Source->Fields()->Fields(i);
+            if (theirs->FieldKind() != fkData) continue;
+            TField* mine = Counterpart(this, theirs);
+            if (mine && mine != statusField_ && !mine->ReadOnly() && mine->DataType() != ftAutoInc)
+                mine->SetValue(theirs->Value());
+        }
+        Post();
     }
-    loading_ = false;
+    cancel.Dismiss();
     if (!back.empty() && Source->BookmarkValid(back)) Source->GotoBookmark(back);
-    Source->EnableControls();
-    EnableControls();
 }
 
 void TStMemoryData::SaveToDataSet(TDataSet* Dest) {
@@ -269,13 +258,12 @@ void TStMemoryData::SaveToDataSet(TDataSet* Dest) {
     for (uint32_t row = 0; row < StoreRows(); ++row) {
         if (!RowLive(row)) continue;
         Dest->Append();
-        try {
-            CopyRowTo(row, Dest);
-            Dest->Post();
-        } catch (...) {
+        auto cancel = MakeScopeGuard([Dest] {
             if (Editing(Dest)) Dest->Cancel();
-            throw;
-        }
+        });
+        CopyRowTo(row, Dest);
+        Dest->Post();
+        cancel.Dismiss();
     }
 }
 
@@ -362,8 +350,8 @@ void TStMemoryData::ApplyChanges() {
         return ArrayOf(values);
     };
 
-    source_->DisableControls();
-    try {
+    {
+        TControlsDisabled<TDataSet> quiet(source_);
         if (applyMode_ == amMerge) {
             for (const Variant& key : deletedKeys_)
                 if (find(key)) source_->Delete();
@@ -380,19 +368,14 @@ void TStMemoryData::ApplyChanges() {
             } else {
                 continue;
             }
-            try {
-                CopyRowTo(row, source_);
-                source_->Post();
-            } catch (...) {
+            auto cancel = MakeScopeGuard([this] {
                 if (Editing(source_)) source_->Cancel();
-                throw;
-            }
+            });
+            CopyRowTo(row, source_);
+            source_->Post();
+            cancel.Dismiss();
         }
-    } catch (...) {
-        source_->EnableControls();
-        throw;
     }
-    source_->EnableControls();
 
     for (uint32_t row = 0; row < StoreRows(); ++row)
         if (RowLive(row)) SetRowStatus(row, rsUnchanged);
@@ -502,9 +485,11 @@ void TStMemoryRecord::SetIndex(int Value) {
     }
     owner_->CheckBrowseMode();
     owner_->GotoBookmark(BookmarkOf(id_));
-    const bool wasLoading = owner_->loading_;
-    owner_->loading_ = true;  // a move is no change to track
-    try {
+    {
+        TValueRestorer<bool> loading(owner_->loading_, true);  // a move is no change to track
+        auto cancel = MakeScopeGuard([this] {
+            if (Editing(owner_)) owner_->Cancel();
+        });
         owner_->Delete();
         if (Value < 0 || Value >= owner_->RecordCount()) {
             owner_->Append();
@@ -520,12 +505,8 @@ void TStMemoryRecord::SetIndex(int Value) {
                 f->SetValue(v);
         }
         owner_->Post();
-    } catch (...) {
-        if (Editing(owner_)) owner_->Cancel();
-        owner_->loading_ = wasLoading;
-        throw;
+        cancel.Dismiss();
     }
-    owner_->loading_ = wasLoading;
     id_ = static_cast<int>(kFirstID + owner_->CurrentRow());
 }
 
