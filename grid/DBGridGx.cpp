@@ -884,6 +884,8 @@ void TCustomDBGridGx::InternalLayout() {
     UpdateRowCount();
     if (dbOptions_.Contains(dgRowSelect) && leftCol != LeftCol() && leftCol < ColCount()) SetLeftCol(leftCol);
     UpdateActive();
+    // The bar's page is the rows that now fit.
+    UpdateScrollBar();
     Invalidate();
     if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
 }

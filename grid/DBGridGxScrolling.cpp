@@ -45,6 +45,11 @@ void TDBGridGxScrollBar::ExtScrollBarWndProc(TMessage& Message) {
         grid_->Perform(kind_ == SB_VERT ? WM_VSCROLL : WM_HSCROLL, Message.WParam, 0);
     }
     if (savedWindowProc_) savedWindowProc_(Message);
+    // The bar shows the grid's position, not the one it moved its thumb to.
+    if (grid_ && !grid_->IsDestroying() && (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL)) {
+        if (kind_ == SB_VERT) grid_->UpdateScrollBar();
+        else grid_->UpdateHorzScrollBar();
+    }
 }
 
 void TDBGridGxScrollBar::SetExtScrollBar(TComponent* Value) {
@@ -222,11 +227,15 @@ void TCustomDBGridGx::WMVScroll(TMessage& Message) {
                 skipThumbPosition_ = false;
                 break;
             }
-            SCROLLINFO si;
-            si.fMask = SIF_TRACKPOS | SIF_POS;
-            vertScrollBar_->GetScrollInfo(si);
-            int pos = extScrollMessage_ ? static_cast<int16_t>(HIWORD(Message.WParam)) : si.nTrackPos;
-            if (code == SB_THUMBPOSITION && !extScrollMessage_) pos = static_cast<int16_t>(HIWORD(Message.WParam));
+            // The message holds 16 bits of the position; the bar's track
+            // position has all of them (more than 65535 records).
+            int pos = HIWORD(Message.WParam);
+            if (!extScrollMessage_) {
+                SCROLLINFO si;
+                si.fMask = SIF_TRACKPOS;
+                vertScrollBar_->GetScrollInfo(si);
+                if ((si.nTrackPos & 0xFFFF) == pos) pos = si.nTrackPos;
+            }
             ThumbToRecord(pos);
             break;
         }

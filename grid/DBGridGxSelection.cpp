@@ -253,7 +253,9 @@ void TDBGridGxSelectionRect::Select(int DataCol, const TBookmarkStr& Bookmark, b
     TDBGridGxSelection* selection = grid_->Selection();
     if (selection->SelectionType() != gstRectangle) selection->Clear();
     bool hadWindow = grid_->HandleAllocated();
-    TGridRect oldRect = hadWindow ? GetGridRect() : kNoGridRect;
+    // A one-cell rectangle was painted as no selection.
+    bool wasShown = hadWindow && selection->SelectionType() == gstRectangle;
+    TGridRect oldRect = wasShown ? GetGridRect() : kNoGridRect;
     if (anchorCol_ < 0 || !KeepAnchor) {
         anchorCol_ = DataCol;
         anchorBookmark_ = Bookmark;

@@ -220,8 +220,12 @@ void ScrollBarReleased(HWND wnd, int bar) {
     if (!rec) return;
     TScrollBarData& d = rec->Bars[bar];
     if (d.Tracking) {
-        d.Tracking = false;
+        // The track position stays readable while SB_THUMBPOSITION is handled:
+        // the message carries only its low 16 bits.
         SendScroll(wnd, bar, SB_THUMBPOSITION, d.TrackPos);
+        if (!HandleRecord(wnd)) return;
+        rec = HandleRecord(wnd);
+        rec->Bars[bar].Tracking = false;
     }
     if (HandleRecord(wnd)) SendScroll(wnd, bar, SB_ENDSCROLL, 0);
     if (HandleRecord(wnd)) SyncScrollBarWidget(wnd, bar);

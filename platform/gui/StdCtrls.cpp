@@ -309,8 +309,10 @@ TScrollBar::TScrollBar(TComponent* AOwner) : TWidgetControl(AOwner, new TScrollB
                      [this](int action) { FromWidget([this, action] { UserAction(action); }); });
     QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [this] {
         FromWidget([this] {
-            int pos = position_;
-            Scroll(scEndScroll, pos);
+            UINT message = kind_ == sbVertical ? CN_VSCROLL : CN_HSCROLL;
+            QScrollBar* native = static_cast<TScrollBarNative*>(native_)->Bar();
+            Perform(message, MAKEWPARAM(scPosition, static_cast<uint16_t>(native->sliderPosition())), 0);
+            Perform(message, MAKEWPARAM(scEndScroll, static_cast<uint16_t>(position_)), 0);
         });
     });
     SetBounds(0, 0, 121, GetSystemMetrics(SM_CYHSCROLL));
@@ -368,9 +370,21 @@ void TScrollBar::UserAction(int Action) {
         default: return;
     }
     pos = std::clamp(pos, min_, max_);
+    // As the window's notification reflected to the bar, so that whoever
+    // replaced the bar's WindowProc hears it first.
+    Perform(kind_ == sbVertical ? CN_VSCROLL : CN_HSCROLL, MAKEWPARAM(code, static_cast<uint16_t>(pos)), 0);
+    bar->setSliderPosition(position_);
+}
+
+void TScrollBar::Dispatch(TMessage& Message) {
+    if (Message.Msg != CN_HSCROLL && Message.Msg != CN_VSCROLL) {
+        TWidgetControl::Dispatch(Message);
+        return;
+    }
+    auto code = static_cast<TScrollCode>(LOWORD(Message.WParam));
+    int pos = std::clamp(static_cast<int>(static_cast<int16_t>(HIWORD(Message.WParam))), min_, max_);
     Scroll(code, pos);
     SetPosition(pos);
-    bar->setSliderPosition(position_);
 }
 
 void TScrollBar::Change() {

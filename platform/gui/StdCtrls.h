@@ -624,6 +624,8 @@ public:
     TNotifyEvent OnChange;
     TScrollEvent OnScroll;
 
+    void Dispatch(TMessage& Message) override;
+
 protected:
     virtual void Change();
     virtual void Scroll(TScrollCode ScrollCode, int& ScrollPos);
