@@ -227,3 +227,70 @@ TEST_F(GridMouse, RightButtonShowsTheColumnsPopupOrTheGrids) {
 }
 
 }  // namespace
+
+namespace {
+
+class GridMouseMore : public GridInputTest {};
+
+TEST_F(GridMouseMore, AFrozenColumnIsSizedByItsTitleEdge) {
+    TDBGridGx* g = MakeInputGrid(CellMulti());
+    g->SetFrozenCols(1);
+    Application->ProcessMessages();
+    ASSERT_EQ(g->FixedCols(), 2);
+    TColumnGx* name = g->Columns()->Items(0);
+    int width = name->Width();
+    int edge = g->CellRect(1, 0).Right;
+    tick += 1000;
+    SimulateMouseDown(g->Handle(), TSimButton::Left, edge, 5);
+    EXPECT_EQ(g->GridDragState(), 6);
+    SimulateMouseMove(g->Handle(), edge + 20, 5, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, edge + 20, 5);
+    EXPECT_EQ(name->Width(), width + 20);
+    EXPECT_EQ(g->GridDragState(), 0);
+}
+
+TEST_F(GridMouseMore, CutTextsGetATooltipAndTextsThatFitDoNot) {
+    TDBGridGx* g = MakeInputGrid(CellMulti());
+    TColumnGx* name = g->Columns()->Items(0);
+    name->SetToolTips(true);
+    name->SetWidth(30);
+    g->Columns()->Items(1)->SetToolTips(true);
+    Application->ProcessMessages();
+    auto hint = [&](int ACol, int ARow) {
+        THintInfo info;
+        TRect r = g->CellRect(ACol, ARow);
+        info.CursorPos = TPoint(r.Left + 2, r.Top + 2);
+        info.HintStr = "grid hint";
+        g->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+        return info;
+    };
+    int top = g->TitleOffset();
+    THintInfo cut = hint(1, top + 2);
+    EXPECT_EQ(cut.HintStr, "Planet 3");
+    EXPECT_EQ(cut.CursorRect, g->CellRect(1, top + 2));
+    EXPECT_EQ(cut.HintPos, g->ClientToScreen(TPoint(g->CellRect(1, top + 2).Left - 1, g->CellRect(1, top + 2).Top)));
+    EXPECT_EQ(hint(2, top + 2).HintStr, "");  // "1" fits its cell
+    // A title's own hint: its short part over the title cell.
+    name->Title()->SetHint("Planet name|The name the game shows");
+    EXPECT_EQ(hint(1, 0).HintStr, "Planet name");
+    int pause = -1;
+    TRect r = g->CellRect(1, top + 2);
+    Mouse->SetCursorPos(g->ClientToScreen(TPoint(r.Left + 2, r.Top + 2)));
+    g->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+    EXPECT_EQ(pause, 0);
+}
+
+TEST_F(GridMouseMore, DoubleClickOnAnEdgeFitsTheColumnToItsWidestText) {
+    TDBGridGx* g = MakeInputGrid(CellMulti());
+    g->SetOptionsGx(g->OptionsGx() + dghDblClickOptimizeColWidth);
+    TColumnGx* name = g->Columns()->Items(0);
+    name->SetWidth(20);
+    Application->ProcessMessages();
+    int edge = g->CellRect(1, 0).Right;
+    tick += 1000;
+    SimulateDoubleClick(g->Handle(), edge, 5);
+    EXPECT_EQ(name->Width(), name->OptimizeWidth());
+    EXPECT_GT(name->Width(), 40);
+}
+
+}  // namespace
