@@ -168,6 +168,11 @@ function(tesk_fuzz_targets)
     if(n STREQUAL "xml")
       # The XML document needs no Qt: its units are compiled into the target.
       target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/storage/StSimpleXml.cpp ${CMAKE_SOURCE_DIR}/storage/StUtils.cpp)
+    elseif(n STREQUAL "settings")
+      # The settings store without the window system.
+      foreach(unit StSimpleXml StUtils UtRTTI UtMime UtSysFolders StAppStorage StAppXMLStorage)
+        target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/storage/${unit}.cpp)
+      endforeach()
     elseif(n STREQUAL "component_stream")
       # Streams are read into the streaming tests' class tree.
       target_sources(fuzz_${n} PRIVATE ${CMAKE_SOURCE_DIR}/tests/platform/rtti/StreamClasses.cpp)

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/classes/IntegerIdents.h"
@@ -97,7 +98,27 @@ TSetElements SetElementsOf(const TTypeInfo* SetType) {
 
 const char* const kNotKnown = " #!@not known@!# ";
 
+TStStorageErrorReporter& ErrorReporter() {
+    static TStStorageErrorReporter reporter = nullptr;
+    return reporter;
+}
+
 }  // namespace
+
+void SetStorageErrorReporter(TStStorageErrorReporter Reporter) { ErrorReporter() = Reporter; }
+
+void ReportStorageError(TObject* Sender) {
+    if (ErrorReporter()) {
+        ErrorReporter()(Sender);
+        return;
+    }
+    try {
+        throw;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.Message().c_str());
+    } catch (...) {
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Options

@@ -22,6 +22,14 @@ TESK_DECLARE_EXCEPTION(EStkAppStorageError, EStkException);
 
 class TStCustomAppStorage;
 
+// Where a store reports a settings file it had to set aside. The reporter is
+// called inside the catch block of an exception that says what happened;
+// RegisterStorageClasses hands such reports to the application. Without a
+// reporter the message goes to the error output.
+using TStStorageErrorReporter = void (*)(TObject* Sender);
+void SetStorageErrorReporter(TStStorageErrorReporter Reporter);
+void ReportStorageError(TObject* Sender);
+
 using TStAppStoragePropTranslateEvent =
     Delegate<void(TStCustomAppStorage* Sender, TPersistent* Instance, AnsiString& Name, bool Reading)>;
 using TStAppStorageCryptEvent = Delegate<void(AnsiString& Value)>;

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/gui/Forms.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Extended.h"
 #include "platform/rtti/Published.h"
@@ -408,7 +407,7 @@ void TStAppXMLFileStorage::FileDamaged(const AnsiString& FileName, const Excepti
     try {
         throw EStkException(message);
     } catch (...) {
-        if (Application) Application->HandleException(this);
+        ReportStorageError(this);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "storage/StRegistration.h"
 
+#include "platform/gui/Forms.h"
 #include "platform/gui/Platform.h"
 #include "storage/StAppStorage.h"
 #include "storage/StAppXMLStorage.h"
@@ -7,6 +8,14 @@
 #include "storage/StSimpleXml.h"
 #include "storage/StUtils.h"
 #include "storage/StWindowHook.h"
+
+namespace {
+
+void ReportToApplication(TObject* Sender) {
+    if (Application) Application->HandleException(Sender);
+}
+
+}  // namespace
 
 // A new class of this library is registered by adding ClassInfoOf<TNewClass>()
 // to the list below (its TESK_PUBLISHED alone makes it known to nobody).
@@ -24,6 +33,8 @@ void RegisterStorageClasses() {
             ClassInfoOf<TStWinMinMaxInfo>(), ClassInfoOf<TStFormPlacement>(), ClassInfoOf<TStStoredValue>(),
             ClassInfoOf<TStStoredValues>(), ClassInfoOf<TStFormStorage>(), ClassInfoOf<TStWindowHook>(),
         });
+        // A settings file set aside is reported to the user once.
+        SetStorageErrorReporter(ReportToApplication);
         return true;
     }();
     (void)done;

@@ -13,6 +13,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtti/Published.h"
 #include "storage/StAppXMLStorage.h"
+#include "storage/StRegistration.h"
 
 namespace {
 
@@ -117,6 +118,7 @@ protected:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         SetProgramFolderForTests(dir_.string());
+        RegisterStorageClasses();
         reports_ = 0;
         savedHandler_ = Application->OnException;
         Application->OnException = TExceptionEvent(this, &XmlStorageTest::CountReport);
