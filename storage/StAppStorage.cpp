@@ -338,6 +338,16 @@ void TStCustomAppStorage::EndUpdate() {
     if (updateCount_ > 0) --updateCount_;
 }
 
+void TStCustomAppStorage::BeginBatch() {
+    if (ReloadNeeded()) Reload();
+    BeginUpdate();
+}
+
+void TStCustomAppStorage::EndBatch(bool Written) {
+    EndUpdate();
+    if (Written && FlushNeeded()) Flush();
+}
+
 AnsiString TStCustomAppStorage::ConcatPaths(std::initializer_list<AnsiString> Paths) {
     return ConcatPaths(std::vector<AnsiString>(Paths));
 }

@@ -254,6 +254,11 @@ public:
     virtual void Reload() {}
     void BeginUpdate();
     void EndUpdate();
+    // Many values at once: one reload first and, when Written, one flush at
+    // the end, instead of one per value (a form's placement and its grid's
+    // columns are hundreds of values).
+    void BeginBatch();
+    void EndBatch(bool Written);
     bool IsUpdating() const { return updateCount_ > 0; }
 
     // ---- properties ----

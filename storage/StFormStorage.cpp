@@ -403,14 +403,36 @@ void TStFormPlacement::Restore() {
 
 void TStFormPlacement::SaveFormPlacement() {
     if (!appStorage_) return;
-    WriteInteger("FormVersion", version_);
-    Save();
-    SavePlacement();
+    TStCustomAppStorage* store = appStorage_;
+    store->BeginBatch();
+    try {
+        WriteInteger("FormVersion", version_);
+        Save();
+        SavePlacement();
+    } catch (...) {
+        store->EndBatch(true);
+        throw;
+    }
+    store->EndBatch(true);
     saved_ = true;
 }
 
 void TStFormPlacement::RestoreFormPlacement() {
-    if (appStorage_) {
+    if (TStCustomAppStorage* store = appStorage_) {
+        store->BeginBatch();
+        try {
+            RestoreFromStore();
+        } catch (...) {
+            store->EndBatch(false);
+            throw;
+        }
+        store->EndBatch(false);
+    }
+    UpdatePlacement();
+}
+
+void TStFormPlacement::RestoreFromStore() {
+    {
         saved_ = false;
         const int stored = ReadInteger("FormVersion", 0);
         const bool pass = versionCheck_ == fpvcNocheck ||
@@ -430,7 +452,6 @@ void TStFormPlacement::RestoreFormPlacement() {
         }
         restored_ = true;
     }
-    UpdatePlacement();
 }
 
 void TStFormPlacement::SavePlacement() {

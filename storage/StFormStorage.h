@@ -139,6 +139,7 @@ protected:
 private:
     void SetEvents();
     void RestoreEvents();
+    void RestoreFromStore();
     void FormShow(TObject* Sender);
     void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormDestroy(TObject* Sender);

@@ -34,13 +34,20 @@ public:
     void Assign(TPersistent* Source) override {
         if (auto* s = dynamic_cast<TTestLine*>(Source)) {
             Caption = s->Caption;
-            Width = s->Width;
+            width_ = s->width_;
             return;
         }
         TCollectionItem::Assign(Source);
     }
     AnsiString Caption;
-    int Width = 64;
+    int Width() const { return width_; }
+    void SetWidth(int Value) {
+        if (Value < 0) throw EConvertError("A width cannot be negative");
+        width_ = Value;
+    }
+
+private:
+    int width_ = 64;
 };
 
 class TTestFont : public TPersistent {
@@ -75,7 +82,7 @@ public:
 
 TESK_PUBLISHED(TTestLine) {
     Property("Caption", &T::Caption, &T::Caption);
-    Property("Width", &T::Width, &T::Width);
+    Property("Width", &T::Width, &T::SetWidth);
 }
 TESK_PUBLISHED(TTestFont) {
     Property("Name", &T::Name, &T::Name);
@@ -167,7 +174,7 @@ TEST_F(XmlStorageTest, TypedValuesSurviveARestartOfTheStore) {
     written.Visible = true;
     written.Words.SetCommaText("one,two,three");
     static_cast<TTestLine*>(written.Lines.Add())->Caption = "first & <last>";
-    static_cast<TTestLine*>(written.Lines.Add())->Width = 120;
+    static_cast<TTestLine*>(written.Lines.Add())->SetWidth(120);
     written.Font.Name = "Liberation Sans";
     written.Font.Height = -13;
     {
@@ -229,7 +236,7 @@ TEST_F(XmlStorageTest, TypedValuesSurviveARestartOfTheStore) {
     EXPECT_EQ(read.Words.CommaText(), "one,two,three");
     ASSERT_EQ(read.Lines.Count(), 2);
     EXPECT_EQ(static_cast<TTestLine*>(read.Lines.Items(0))->Caption, "first & <last>");
-    EXPECT_EQ(static_cast<TTestLine*>(read.Lines.Items(1))->Width, 120);
+    EXPECT_EQ(static_cast<TTestLine*>(read.Lines.Items(1))->Width(), 120);
     EXPECT_EQ(read.Font.Name, "Liberation Sans");
     EXPECT_EQ(read.Font.Height, -13);
 }
@@ -258,6 +265,28 @@ TEST_F(XmlStorageTest, AnExternalEditIsSeenAndAShorterListDropsItsSurplus) {
     store->DeleteValue("L\\Item7");
     store->DeleteSubTree("Nowhere\\Deep");
     EXPECT_EQ(std::filesystem::last_write_time(File()), before - std::chrono::hours(1));
+}
+
+// Columns are read into a copy: an item that cannot be read leaves the designed ones.
+TEST_F(XmlStorageTest, AnItemThatCannotBeReadLeavesTheCollectionAsItWas) {
+    auto store = Open();
+    TCollection stored(ItemClassOf<TTestLine>);
+    for (const char* caption : {"x", "y", "z"}) static_cast<TTestLine*>(stored.Add())->Caption = caption;
+    store->WriteCollection("Columns", &stored);
+    static_cast<TTestLine*>(stored.Items(1))->SetWidth(7);
+    store->WriteString("Columns\\Item1\\Width", "-5");
+
+    TCollection designed(ItemClassOf<TTestLine>);
+    static_cast<TTestLine*>(designed.Add())->Caption = "a";
+    static_cast<TTestLine*>(designed.Add())->Caption = "b";
+    EXPECT_THROW(store->ReadCollection("Columns", &designed), EConvertError);
+    ASSERT_EQ(designed.Count(), 2);
+    EXPECT_EQ(static_cast<TTestLine*>(designed.Items(1))->Caption, "b");
+
+    store->WriteString("Columns\\Item1\\Width", "30");
+    EXPECT_EQ(store->ReadCollection("Columns", &designed), 3);
+    EXPECT_EQ(static_cast<TTestLine*>(designed.Items(1))->Caption, "y");
+    EXPECT_EQ(static_cast<TTestLine*>(designed.Items(1))->Width(), 30);
 }
 
 TEST_F(XmlStorageTest, PathsJoinAndNamesBecomeElementNames) {
