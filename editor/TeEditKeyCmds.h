@@ -122,8 +122,14 @@ inline constexpr TTeEditorCommand ecBlockUnindent = 611;
 inline constexpr TTeEditorCommand ecTab = 612;
 inline constexpr TTeEditorCommand ecShiftTab = 613;
 
+// These two names are also the edit controls' letter-case values: in a
+// namespace of their own they do not clash where both are declared (a unit
+// that sees both names them TeEditCaseCommands::ecUpperCase).
+namespace TeEditCaseCommands {
 inline constexpr TTeEditorCommand ecUpperCase = 620;
 inline constexpr TTeEditorCommand ecLowerCase = 621;
+}  // namespace TeEditCaseCommands
+using namespace TeEditCaseCommands;
 inline constexpr TTeEditorCommand ecToggleCase = 622;
 inline constexpr TTeEditorCommand ecTitleCase = 623;
 inline constexpr TTeEditorCommand ecUpperCaseBlock = 625;

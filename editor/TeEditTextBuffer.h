@@ -243,6 +243,8 @@ public:
     int ItemCount() const { return items_.Count(); }
     TTeEditUndoItem* Items(int Index) const { return static_cast<TTeEditUndoItem*>(items_.Items(Index)); }
     int BlockChangeNumber() const { return blockChangeNumber_; }
+    // Items added while it is not 0 take this number (undo and redo moving a step).
+    void SetBlockChangeNumber(int Value) { blockChangeNumber_ = Value; }
     int BlockCount() const { return blockCount_; }
     bool FullUndoImpossible() const { return fullUndoImpossible_; }
     int LockCount() const { return lockCount_; }
