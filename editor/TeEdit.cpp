@@ -455,7 +455,7 @@ void TCustomTeEdit::LinesChanged(TObject*) {
         activeSelectionMode_ = mode;
         if (!IsRectEmpty(invalidateRect_)) InvalidateRect(invalidateRect_, false);
         invalidateRect_ = TRect();
-        if (gutter_->ShowLineNumbers() && gutter_->AutoSize()) gutter_->AutoSizeDigitCount(lines_->Count());
+        gutter_->AutoSizeDigitCount(lines_->Count());
         if (!options_.Contains(eoScrollPastEof)) SetTopLine(topLine_);
     }
 }

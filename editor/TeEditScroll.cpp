@@ -426,7 +426,7 @@ void TCustomTeEdit::DoOnGutterClick(TMouseButton Button, int X, int Y) {
     TTeEditMark* marks[TTeEditMarkList::kMaxMarksPerLine];
     marks_->GetMarksForLine(line, marks);
     TTeEditMark* clicked = nullptr;
-    int offset = bookMarkOpt_->LeftMargin();
+    int offset = 0;
     for (TTeEditMark* m : marks) {
         if (!m) break;
         offset += bookMarkOpt_->Xoffset();

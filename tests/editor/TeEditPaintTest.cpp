@@ -45,6 +45,7 @@ protected:
     }
     HDC dc = nullptr;
     TRecordingDevice* dev = nullptr;
+    DWORD tick = 1000000;
 };
 
 }  // namespace
@@ -221,6 +222,7 @@ TEST_F(PaintTest, WordWrapAtTheWindowWidthEndsAndRoundTrips) {
 }
 
 TEST_F(PaintTest, MouseClicksDragsWheelAndDoubleClick) {
+    SetTickSource([this] { return tick; });
     AnsiString text;
     for (int i = 1; i <= 100; ++i) text += "word" + std::to_string(i) + " other text\r\n";
     memo->SetText(text);
@@ -253,7 +255,15 @@ TEST_F(PaintTest, MouseClicksDragsWheelAndDoubleClick) {
     SimulateMouseMove(memo->Handle(), cellX(4), memo->ClientHeight() + lh, ssLeft);
     EXPECT_TRUE(memo->ScrollTimer()->Enabled());
     int top = memo->TopLine();
-    memo->ScrollTimerHandler(nullptr);
+    tick += 50;
+    Application->ProcessMessages();
+    EXPECT_EQ(memo->TopLine(), top);  // the timer's 100 ms have not passed
+    tick += 60;
+    Application->ProcessMessages();
+    EXPECT_GT(memo->TopLine(), top);
+    top = memo->TopLine();
+    tick += 100;
+    Application->ProcessMessages();
     EXPECT_GT(memo->TopLine(), top);
     SimulateMouseUp(memo->Handle(), TSimButton::Left, cellX(4), memo->ClientHeight() + lh);
     EXPECT_FALSE(memo->ScrollTimer()->Enabled());
@@ -268,6 +278,7 @@ TEST_F(PaintTest, MouseClicksDragsWheelAndDoubleClick) {
     EXPECT_EQ(memo->TopLine(), 10 + Mouse->WheelScrollLines());
     memo->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
     EXPECT_EQ(memo->TopLine(), 10);
+    SetTickSource(nullptr);
 }
 
 TEST_F(PaintTest, Screenshots) {
