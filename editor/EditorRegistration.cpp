@@ -2,6 +2,7 @@
 // names of the editor commands (a key stroke stores its command by name).
 #include "editor/EditorRegistration.h"
 
+#include "editor/TeEdit.h"
 #include "editor/TeEditKeyCmds.h"
 #include "platform/gui/Platform.h"
 
@@ -11,7 +12,11 @@ void RegisterEditorLibrary() {
     static const bool done = [] {
         RegisterGuiLibrary();
         TypeInfoTTeEditorCommand();
-        RegisterClasses({ClassInfoOf<TTeEditKeyStroke>(), ClassInfoOf<TTeEditKeyStrokes>()});
+        RegisterClasses({ClassInfoOf<TTeEditKeyStroke>(), ClassInfoOf<TTeEditKeyStrokes>(),
+                         ClassInfoOf<TCustomTeEdit>(), ClassInfoOf<TTeEdit>(), ClassInfoOf<TTeMemo>(),
+                         ClassInfoOf<TTeGutter>(), ClassInfoOf<TTeSelectedColor>(), ClassInfoOf<TTeBookMarkOpt>(),
+                         ClassInfoOf<TTeGlyph>(), ClassInfoOf<TTeHighlighterAttributes>(),
+                         ClassInfoOf<TTeCustomHighlighter>(), ClassInfoOf<TTeEditSearchCustom>()});
         return true;
     }();
     (void)done;

@@ -127,13 +127,6 @@ TESK_PUBLISHED(TTeEdit) {
 
 TESK_PUBLISHED(TTeMemo) {}
 
-void RegisterEditorClasses() {
-    static const bool done = [] {
-        RegisterClasses({ClassInfoOf<TCustomTeEdit>(), ClassInfoOf<TTeEdit>(), ClassInfoOf<TTeMemo>()});
-        return true;
-    }();
-    (void)done;
-}
 
 // ---------------------------------------------------------------------------
 // Plug-ins

@@ -652,5 +652,3 @@ private:
 void KeystrokesDifference(const TTeEditKeyStrokes* Map, const TTeEditKeyStrokes* Base, TTeEditKeyStrokes* Removed,
                           TTeEditKeyStrokes* Added);
 
-// Makes the editor classes known to form definitions.
-void RegisterEditorClasses();

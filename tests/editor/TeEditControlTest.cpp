@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "editor/EditorRegistration.h"
 #include "platform/rtti/FormText.h"
 #include "tests/editor/EditorTestSupport.h"
 
@@ -302,7 +303,7 @@ TEST_F(MemoTest, KeysTypeMoveAndLeaveTabToTheForm) {
 }
 
 TEST(MemoDefinition, TheSolarSystemMemoReadsFromAFormDefinition) {
-    RegisterEditorClasses();
+    RegisterEditorLibrary();  // as the test main does; again does nothing
     const char* const definition = R"(object frmMain: TForm
   Left = 10
   Top = 10
