@@ -37,6 +37,9 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TfrmMain::~TfrmMain() {
+    // The combo boxes may be gone already: the lists must not touch them.
+    for (TKeyValueList* list : {PlanetFilters.get(), CombatFilters.get()})
+        if (list) list->SetCombobox(nullptr);
     if (frmMain == this) frmMain = nullptr;
 }
 
@@ -123,7 +126,7 @@ void TfrmMain::actClearDBExecute(TObject*) {
 void TfrmMain::actExitExecute(TObject*) { Close(); }
 
 void TfrmMain::actAboutExecute(TObject*) {
-    std::unique_ptr<TfrmAbout> about(new TfrmAbout(this));
+    std::unique_ptr<TfrmAbout, TFormFree> about(CreateForm<TfrmAbout>(this));
     about->ShowModal();
 }
 

@@ -27,6 +27,11 @@ class TMyIniFile;
 class THtmlClipboard;
 class TKeyValueList;
 
+// Frees a dialog the framework way when it goes out of scope.
+struct TFormFree {
+    void operator()(TObject* Form) const { FreeObject(Form); }
+};
+
 // Raised by a find-or-create when it adds a name (see OnAddAlliance).
 using TEntityAddedEvent = Delegate<void(TObject* Sender, const AnsiString& AEntity)>;
 
@@ -388,6 +393,9 @@ public:
     void actLoadSettingsExecute(TObject* Sender);
     void actSaveSettingsExecute(TObject* Sender);
     void actSelectUserExecute(TObject* Sender);
+    // After the group dialog's OK: the log written, the group of the group
+    // list's current row taken, its database and log opened.
+    void SwitchToSelectedGroup();
     void UpdateCaption(TObject* Sender = nullptr);
     void SetStatusText(const AnsiString& Text, int Count);
     void UpdateDateDisplayFormat();
@@ -474,6 +482,7 @@ public:
     void actReprocessPlanetsExecute(TObject* Sender);
 
 private:
+    void FirstShow();
     // Handlers whose work lands later: their actions are switched off.
     void DisablePendingActions();
     AnsiString activeLanguage_;

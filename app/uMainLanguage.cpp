@@ -39,7 +39,7 @@ void TfrmMain::actLoadLanguageExecute(TObject*) {
 
 void TfrmMain::actSelectLanguageExecute(TObject*) {
     AnsiString previous = activeLanguage_;
-    std::unique_ptr<TfrmLanguage> dialog(new TfrmLanguage(this));
+    std::unique_ptr<TfrmLanguage, TFormFree> dialog(CreateForm<TfrmLanguage>(this));
     ApplyLanguageToLanguageForm(dialog.get(), activeLanguage_);
     ListLanguages(dialog->cmbLanguage->Items());
     if (dialog->ShowModal() == mrOk)

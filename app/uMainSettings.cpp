@@ -134,7 +134,17 @@ void TfrmMain::FormCreate(TObject*) {
     CombatFilters->SetCombobox(cmbCombatFilter);
 }
 
+// A failure ends the first show where it happened; the window stays up with
+// the error recorded, so that closing it saves nothing.
 void TfrmMain::FormShow(TObject*) {
+    try {
+        FirstShow();
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+void TfrmMain::FirstShow() {
     actLoadSettings->Execute();
     srand(GetTickCount());
     FillAllianceCombo();
@@ -158,6 +168,8 @@ void TfrmMain::FormClose(TObject*, TCloseAction&) {
 }
 
 void TfrmMain::FormDestroy(TObject*) {
+    PlanetFilters.reset();
+    CombatFilters.reset();
     Clipboard.reset();
     RemoveClipboardListener(TClipboardChangeEvent(this, &TfrmMain::ClipboardNotice));
 }
@@ -295,11 +307,14 @@ void TfrmMain::actSaveSettingsExecute(TObject*) {
 
 // ---------------------------------------------------------------- group switch
 void TfrmMain::actSelectUserExecute(TObject*) {
-    std::unique_ptr<TfrmSelectDB> dialog(new TfrmSelectDB(this));
+    std::unique_ptr<TfrmSelectDB, TFormFree> dialog(CreateForm<TfrmSelectDB>(this));
     ApplyLanguageToSelectDBForm(dialog.get(), activeLanguage_);
     dialog->ActiveGroup = ActiveGroup;
     if (dialog->ShowModal() != mrOk) return;
+    SwitchToSelectedGroup();
+}
 
+void TfrmMain::SwitchToSelectedGroup() {
     SaveLog(memLog, LogFileName, false);
     memLog->Lines()->Clear();
 

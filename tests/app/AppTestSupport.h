@@ -3,11 +3,15 @@
 // shipped language file and an empty database made from the shipped schema,
 // the data module and the main window built from their definitions, and a
 // scripted dialog service and recording system service.
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/uMain.h"
 #include "data/uDatamodule.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 
 namespace apptest {
@@ -50,6 +54,44 @@ public:
     std::shared_ptr<TScriptedDialogService> dialogs;
     std::shared_ptr<TRecordingSystemService> system;
     TfrmMain* form = nullptr;
+};
+
+// Drives a modal form of class Form from the application's idle time, one
+// step per idle pass; a form still open once the steps are used up is closed
+// with mrAbort, so a test never waits for a user.
+template <class Form>
+class ModalDriver {
+public:
+    using Step = std::function<void(Form*)>;
+    // The idle handler list, not OnIdle, which the window's application-events
+    // component takes over.
+    explicit ModalDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
+        Application->IdleHandlers.push_back(Delegate<void()>(this, &ModalDriver::Idle));
+    }
+    ~ModalDriver() {
+        auto& handlers = Application->IdleHandlers;
+        handlers.erase(std::remove(handlers.begin(), handlers.end(), Delegate<void()>(this, &ModalDriver::Idle)),
+                       handlers.end());
+    }
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    size_t StepsRun() const { return next_; }
+
+private:
+    void Idle() {
+        Form* form = nullptr;
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* f = dynamic_cast<Form*>(Screen->Forms(i)); f && f->Modal()) form = f;
+        if (!form) return;
+        if (next_ < steps_.size())
+            steps_[next_++](form);
+        else
+            form->SetModalResult(mrAbort);
+        // Wake the modal loop, which waits for the next message.
+        PostMessage(form->Handle(), WM_NULL, 0, 0);
+    }
+    std::vector<Step> steps_;
+    size_t next_ = 0;
 };
 
 // Ends a requested application end, so that the next test starts afresh.

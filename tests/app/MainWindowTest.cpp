@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, ChooserListsLanguageFilesAndCancelWithoutLanguageEnds) {
     EXPECT_EQ(names.CommaText(), "English,a,b");  // byte order
     TfrmMain* w = f.Open();
     // No modal driver: the dialog ends with its cancel result at once.
-    auto* dialog = new TfrmLanguage(nullptr);
+    auto* dialog = CreateForm<TfrmLanguage>(nullptr);
     ApplyLanguageToLanguageForm(dialog, "");
     EXPECT_EQ(dialog->Caption(), "Select your language");
     dialog->actOk->Execute();  // nothing selected: stays open

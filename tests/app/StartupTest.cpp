@@ -1,0 +1,291 @@
+// Start-up and shutdown of the main window on a temporary program folder:
+// the settings file read at the first show and written at close, the log
+// file, bad database files and settings, the group switch, the wheel hook.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/uKeyValueList.h"
+#include "app/uLanguage.h"
+#include "app/uProgram.h"
+#include "data/uSelectDB.h"
+#include "platform/classes/Keys.h"
+#include "platform/gui/InputSimulation.h"
+#include "platform/gui/Messages.h"
+#include "platform/rtl/CodePage.h"
+#include "tests/app/AppTestSupport.h"
+
+using namespace apptest;
+
+namespace {
+
+// "[Section] Key" for every key line of an INI text, in file order.
+std::vector<std::string> KeysInOrder(const std::string& ini) {
+    std::vector<std::string> keys;
+    std::istringstream in(ini);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            section = line;
+            continue;
+        }
+        keys.push_back(section + " " + line.substr(0, line.find('=')));
+    }
+    return keys;
+}
+
+std::string Value(const std::string& ini, const std::string& section, const std::string& key) {
+    std::istringstream in(ini);
+    std::string line, current;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') current = line;
+        else if (current == "[" + section + "]" && line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+    }
+    return "<missing>";
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { PrepareProgram(); }
+    // A fresh data module and window on the same folder, shown (the first show
+    // reads the settings and opens the database).
+    TfrmMain* Start() {
+        if (f.form) f.Free();
+        if (!dmMain) dmMain = new TdmMain(nullptr);
+        TfrmMain* w = f.Open();
+        w->Show();
+        return w;
+    }
+    void Stop() {
+        f.form->Close();
+        f.Free();
+    }
+    std::string Ini() { return ReadFile(f.folder.File("Tesk.ini")); }
+
+    MainWindowFixture f;
+};
+
+}  // namespace
+
+TEST_F(StartupTest, CloseWritesEveryKeyInOrderAndTheNextStartRestoresThem) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n"
+                                         "[CustomFilter]\r\nCaption0=Rich\r\nFilter0=Metal > 100000\r\n"
+                                         "Caption1=Near\r\nFilter1=GalaxyID = 1\r\nCaption2=\r\nFilter2=ignored\r\n");
+    TfrmMain* w = Start();
+    ASSERT_TRUE(w->Shown);
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+    // Older saved filters moved into "Filter", their section gone.
+    EXPECT_EQ(w->PlanetFilters->GetValueByKey("rich"), "Metal > 100000");
+    EXPECT_EQ(w->cmbPlanetFilter->Items()->CommaText(), "Near,Rich");
+    EXPECT_EQ(Value(Ini(), "CustomFilter", "Caption0"), "<missing>");
+    EXPECT_EQ(w->pcMain->ActivePage(), w->tsViewSpyReports);
+
+    // The user's choices.
+    w->pcMain->SetActivePageIndex(3);
+    dmMain->PlanetSort = "Metal DESC, Crystal ASC";
+    w->PrimaryOrderBy = "Metal";
+    w->PrimarySortOrder = "DESC";
+    w->SecondaryOrderBy = "Crystal";
+    dmMain->CombatSort = "MetalRaided ASC";
+    w->edtMetal->SetText("123456");
+    w->edtoBS->SetText("7");
+    w->cbxKeepDefs->SetChecked(false);
+    w->CombatFilters->AddKeyValue("Won", "BattleResult = 'Won'");
+    w->mnuddmmyyyyClick(nullptr);
+    w->mnuddmmyyyy->SetChecked(true);
+
+    // Written at close in the order of the save.
+    std::filesystem::remove(f.folder.File("Tesk.ini"));
+    Stop();
+    const std::vector<std::string> expected = {
+        "[DataBase] ActiveGroup", "[General] ShowHints", "[General] ActivePageIndex", "[General] ActiveLanguage",
+        "[General] AccessDateFormat", "[General] AutoCopyReportToClipboard", "[General] WatchClipboard",
+        "[General] PlaySounds", "[ViewPlanets] VeryOldReport", "[ViewPlanets] OldReport",
+        "[ViewPlanets] AgingReport", "[ViewPlanets] NewReport", "[ViewPlanets] FreshReport", "[ViewPlanets] Metal",
+        "[ViewPlanets] Crystal", "[ViewPlanets] Deuterium", "[ViewPlanets] Energy", "[ViewPlanets] TotalRes",
+        "[ViewPlanets] LightFighter", "[ViewPlanets] HeavyFighter", "[ViewPlanets] Cruiser",
+        "[ViewPlanets] BattleShip", "[ViewPlanets] Bomber", "[ViewPlanets] Destroyer", "[ViewPlanets] DeathStar",
+        "[ViewPlanets] MissileLauncher", "[ViewPlanets] SmallLaser", "[ViewPlanets] HeavyLaser",
+        "[ViewPlanets] IonCannon", "[ViewPlanets] GaussCannon", "[ViewPlanets] PlasmaCannon",
+        "[ViewPlanets] PrimaryOrderBy", "[ViewPlanets] PrimarySortOrder", "[ViewPlanets] SecondaryOrderBy",
+        "[ViewPlanets] SecondarySortOrder", "[ViewPlanets] Sort", "[ViewPlanets] SelectedPlanetID",
+        "[ProcessSolarSystem] DeleteNonExistingPlanets", "[ProcessSpyReport] KeepOldTech",
+        "[ProcessSpyReport] KeepOldDefs", "[ProcessSpyReport] KeepOldBuildings",
+        "[ProcessCombatReport] SubstractRaidedRes", "[ProcessCombatReport] SubstractDestroyedDef",
+        "[ProcessCombatReport] SubstractDestroyedFleet", "[ViewCombats] CombatSort", "[ViewAlliances] AllianceSort",
+        "[Power] LightFighter", "[Power] HeavyFighter", "[Power] Cruiser", "[Power] BattleShip", "[Power] Destroyer",
+        "[Power] Bomber", "[Power] DeathStar", "[Power] MissileLauncher", "[Power] SmallLaser", "[Power] HeavyLaser",
+        "[Power] GaussCannon", "[Power] IonCannon", "[Power] PlasmaCannon", "[Power] SmallShieldDome",
+        "[Power] LargeShieldDome", "[Filter] Near", "[Filter] Rich", "[CombatFilter] Won", "[ViewPlayers] PlayerSort"};
+    EXPECT_EQ(KeysInOrder(Ini()), expected);
+    EXPECT_EQ(Value(Ini(), "General", "AccessDateFormat"), "d\"/\"m\"/\"yyyy");
+    EXPECT_EQ(Value(Ini(), "ProcessSpyReport", "KeepOldDefs"), "0");
+
+    // The next start comes back as it was left.
+    w = Start();
+    EXPECT_EQ(w->pcMain->ActivePageIndex(), 3);
+    EXPECT_EQ(dmMain->PlanetSort, "Metal DESC, Crystal ASC");
+    EXPECT_EQ(w->PrimaryOrderBy, "Metal");
+    EXPECT_EQ(w->PrimarySortOrder, "DESC");
+    EXPECT_EQ(w->SecondaryOrderBy, "Crystal");
+    EXPECT_EQ(dmMain->CombatSort, "MetalRaided ASC");
+    EXPECT_EQ(w->edtMetal->Text(), "123456");
+    EXPECT_EQ(w->edtoBS->Text(), "7");
+    EXPECT_FALSE(w->cbxKeepDefs->Checked());
+    EXPECT_TRUE(w->mnuddmmyyyy->Checked());
+    EXPECT_EQ(w->PlanetFilters->Count(), 2);
+    EXPECT_EQ(w->CombatFilters->GetValueByKey("Won"), "BattleResult = 'Won'");
+    EXPECT_EQ(w->cmbCombatFilter->Items()->CommaText(), "Won");
+}
+
+// The log file keeps the newest lines.
+TEST_F(StartupTest, TheLogKeepsItsNewestTenThousandLines) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    std::string old;
+    for (int i = 1; i <= 10003; ++i) old += "line " + std::to_string(i) + "\r\n";
+    WriteFile(f.folder.File("Tesk.log"), old);
+    TfrmMain* w = Start();
+    EXPECT_EQ(w->memLog->Lines()->Count(), 10003);
+    w->AddToLog("line 10004");
+    Stop();
+    TStringList saved;
+    saved.LoadFromFile(f.folder.File("Tesk.log"));
+    ASSERT_EQ(saved.Count(), 10000);
+    EXPECT_EQ(saved.Strings(0), "line 5");
+    EXPECT_EQ(saved.Strings(9999), "line 10004");
+}
+
+// Bad files beside the program: a clear message, no crash, nothing written
+// into a database file that was refused, and a settings file never
+// overwritten by a start that failed.
+TEST_F(StartupTest, BadProgramFolders) {
+    const std::string db = f.folder.File("Tesk.mdb");
+    std::string random(4096, '\0');
+    for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919 + 13) % 251);
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        const char* message;  // start of the box's text; nullptr: no box
+        bool shown;           // the first show finished
+        bool dbUnchanged;
+    } const cases[] = {
+        {"database missing", [&] { std::filesystem::remove(db); }, "Tesk cannot function without a database", false,
+         true},
+        {"zero bytes", [&] { WriteFile(db, ""); }, "no such table: tblRegistry", false, true},
+        {"random bytes", [&] { WriteFile(db, random); }, "file is not a database", false, true},
+        {"another schema", [&] { std::filesystem::remove(db); ExecSql(db, "CREATE TABLE other (a);"); },
+         "no such table: tblRegistry", false, true},
+        {"old version upgrades", [&] { ExecSql(db, "UPDATE tblRegistry SET RegValue = '1.0.0.3';"); }, nullptr,
+         true, false},
+        {"newer version", [&] { ExecSql(db, "UPDATE tblRegistry SET RegValue = '9.9.9.9';"); },
+         "Database version 9.9.9.9 isn't supported", true, true},
+        {"settings of binary junk",
+         [&] { WriteFile(f.folder.File("Tesk.ini"), random + "\r\n[General]\r\nActiveLanguage=English\r\n"); },
+         nullptr, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (f.form) f.Free();
+        std::filesystem::remove(db);
+        MakeEmptyDatabase(db);
+        WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+        c.prepare();
+        const std::string dbBefore = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
+        f.dialogs->Messages.clear();
+        TfrmMain* w = Start();
+        if (c.message) {
+            ASSERT_FALSE(f.dialogs->Messages.empty());
+            EXPECT_NE(f.dialogs->Messages[0].Text.find(c.message), std::string::npos) << f.dialogs->Messages[0].Text;
+        } else {
+            EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+        }
+        EXPECT_EQ(w->Shown, c.shown);
+        const std::string iniBefore = Ini();
+        Stop();
+        if (!c.shown) {
+            EXPECT_EQ(Ini(), iniBefore);  // nothing saved after a failed start
+        }
+        const std::string dbAfter = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
+        if (c.dbUnchanged) EXPECT_TRUE(dbAfter == dbBefore);
+    }
+    EXPECT_EQ(QuerySql(db, "SELECT RegValue FROM tblRegistry WHERE RegKey = 'ZentaraVersion'"), "1.1.1.0");
+}
+
+TEST_F(StartupTest, GroupSwitchWritesTheLogAndOpensTheOtherDatabase) {
+    MakeEmptyDatabase(f.folder.File("side.mdb"));
+    WriteFile(f.folder.File("side.log"), "side line\r\n");
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n[DBGroup]\r\nGroupName1=Side\r\n"
+                                         "Side_User=Bob\r\nSide_Path=" + f.folder.File("side.mdb") + "\r\n");
+    TfrmMain* w = Start();
+    w->AddToLog("main line");
+    // What the group dialog leaves behind on OK.
+    dmMain->LoadGroups("DBGroup");
+    ASSERT_TRUE(dmMain->viewGroup->Locate("GroupName", AnsiString("Side"), TLocateOptions()));
+    w->SwitchToSelectedGroup();
+    EXPECT_EQ(ReadFile(f.folder.File("Tesk.log")), "main line\r\n");
+    EXPECT_EQ(ActiveGroup, "Side");
+    EXPECT_EQ(GroupUser, "Bob");
+    EXPECT_EQ(w->edtPlayerName->Text(), "Bob");
+    EXPECT_EQ(dmMain->DatabasePath, f.folder.File("side.mdb"));
+    EXPECT_EQ(w->memLog->Lines()->Text(), "side line\r\n");
+    EXPECT_EQ(w->Caption(), FromUtf8Literal("Tesk v1.2.0.0r (English) [База: Side]"));
+    Stop();
+    EXPECT_EQ(Value(Ini(), "DataBase", "ActiveGroup"), "Side");
+}
+
+TEST_F(StartupTest, AnEndAskedForDuringTheFirstShowSavesNothing) {
+    // A language file without the game's words ends the program after the show.
+    WriteFile(f.folder.File("Empty.lng"), "");
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=Empty\r\n");
+    TfrmMain* w = Start();
+    const std::string before = Ini();
+    EXPECT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_TRUE(TakeTermination());
+    // The loop ends without closing the window: no settings are written.
+    f.Free();
+    EXPECT_EQ(Ini(), before);
+    (void)w;
+}
+
+TEST_F(StartupTest, TheWheelBecomesUpAndDownKeys) {
+    TfrmMain* w = f.Open();
+    struct {
+        int delta;
+        WPARAM key;
+    } const cases[] = {{120, VK_UP}, {-120, VK_DOWN}, {240, VK_UP}};
+    for (const auto& c : cases) {
+        TMsg msg;
+        msg.message = WM_MOUSEWHEEL;
+        msg.wParam = static_cast<WPARAM>(static_cast<uint32_t>(c.delta << 16));
+        msg.lParam = 77;
+        bool handled = true;
+        w->AppMessage(msg, handled);
+        EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+        EXPECT_EQ(msg.wParam, c.key);
+        EXPECT_EQ(msg.lParam, 77);
+        EXPECT_FALSE(handled);
+    }
+    TMsg other;
+    other.message = WM_KEYUP;
+    other.wParam = 5;
+    bool handled = false;
+    w->AppMessage(other, handled);
+    EXPECT_EQ(other.wParam, 5u);
+}
+
+TEST_F(StartupTest, StatusTextAndResize) {
+    TfrmMain* w = f.Open();
+    w->SetStatusText("Records:", 12);
+    EXPECT_EQ(w->sbMain->Panels()->Items(1)->Text(), "Records: 12");
+    w->SetStatusText("Records:", 0);
+    EXPECT_EQ(w->sbMain->Panels()->Items(1)->Text(), "Records: ");
+    w->SetBounds(0, 0, 1000, 700);
+    w->FormResize(nullptr);
+    EXPECT_EQ(w->sbMain->Panels()->Items(0)->Width(), 750);
+    EXPECT_EQ(w->edtCombatFilter->Left() + w->edtCombatFilter->Width(), 1000 - 25);
+}
