@@ -152,16 +152,17 @@ endfunction()
 function(tesk_fuzz_targets)
   if(NOT TESK_FUZZ_ONLY)
     # Coverage for libFuzzer only in what the targets reach.
-    foreach(lib tesk_platform_rtl tesk_platform_classes tesk_platform_rtti tesk_platform_db tesk_text)
+    foreach(lib tesk_platform_rtl tesk_platform_classes tesk_platform_rtti tesk_platform_db tesk_text tesk_grid)
       target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
     endforeach()
   endif()
   file(GLOB targets CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
   foreach(t ${targets})
     get_filename_component(n ${t} NAME_WE)
-    # The import targets run whole imports on a database file: they need the
-    # window layer and the subsystems, which a fuzz-only build leaves out.
-    if(n MATCHES "^import_" AND TESK_FUZZ_ONLY)
+    # The import targets run whole imports on a database file and the grid
+    # targets paste into a grid: they need the window layer and the
+    # subsystems, which a fuzz-only build leaves out.
+    if(n MATCHES "^(import|grid)_" AND TESK_FUZZ_ONLY)
       continue()
     endif()
     add_executable(fuzz_${n} ${t})
@@ -180,6 +181,8 @@ function(tesk_fuzz_targets)
     if(n MATCHES "^import_")
       target_link_libraries(fuzz_${n} PRIVATE tesk_app tesk_resources)
       target_compile_definitions(fuzz_${n} PRIVATE TESK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    elseif(n MATCHES "^grid_")
+      target_link_libraries(fuzz_${n} PRIVATE tesk_grid tesk_resources)
     else()
       target_link_libraries(fuzz_${n} PRIVATE tesk_text)
     endif()

@@ -730,6 +730,9 @@ public:
 // The window message that runs a deferred layout.
 inline constexpr UINT WM_DEFERLAYOUTGX = WM_USER + 100;
 
+// A footer's sum or average as the field's type shows it on screen.
+AnsiString FooterAggregateTextGx(TColumnFooterGx* Footer, TField* Field, Currency Value);
+
 // The in-place editor's style for a column; also whether a data cell shows a drop-down button.
 TEditStyleGx GetColumnEditStyle(TColumnGx* Column);
 

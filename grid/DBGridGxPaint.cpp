@@ -1121,10 +1121,7 @@ void TCustomDBGridGx::SetIncSearch(bool Active, const AnsiString& Text) {
 // ---------------------------------------------------------------------------
 // Footer texts
 
-namespace {
-
-// A sum or an average as the field's type shows it.
-AnsiString FooterAggregateText(TColumnFooterGx* Footer, TField* Field, Currency Value) {
+AnsiString FooterAggregateTextGx(TColumnFooterGx* Footer, TField* Field, Currency Value) {
     const double v = Value.ToDouble();
     const AnsiString& own = Footer->DisplayFormat();
     AnsiString fieldFormat;
@@ -1157,8 +1154,6 @@ AnsiString FooterAggregateText(TColumnFooterGx* Footer, TField* Field, Currency 
     }
 }
 
-}  // namespace
-
 AnsiString TCustomDBGridGx::GetFooterValue(int Row, TColumnGx* Column) {
     TColumnFooterGx* footer = Column ? Column->UsedFooter(Row) : nullptr;
     if (!footer) return AnsiString();
@@ -1171,7 +1166,7 @@ AnsiString TCustomDBGridGx::GetFooterValue(int Row, TColumnGx* Column) {
             TField* field = dataSet ? dataSet->FindField(name) : nullptr;
             if (!field) return "0";
             TDBSum* sum = sums->FindSum(footer->ValueType() == fvtSum ? goSum : goAvg, name);
-            return FooterAggregateText(footer, field, sum ? sum->SumValue() : Currency());
+            return FooterAggregateTextGx(footer, field, sum ? sum->SumValue() : Currency());
         }
         case fvtCount: {
             TDBSum* sum = sums->FindSum(goCount, "");

@@ -2,6 +2,7 @@
 #include "grid/GridRegistration.h"
 
 #include "grid/DBGridGx.h"
+#include "grid/DBGridGxImpExp.h"
 #include "grid/DBSumLst.h"
 #include "grid/GxLibVCL.h"
 #include "grid/ToolCtrlsGx.h"
@@ -32,6 +33,8 @@ void RegisterGridLibrary() {
             ClassInfoOf<TPopupListboxGx>(), ClassInfoOf<TMRUListboxGx>(), ClassInfoOf<TPopupMonthCalendarGx>(),
             ClassInfoOf<TMRUListGx>(),
         });
+        // The grid's clipboard keys reach the copy and paste routines.
+        RegisterGridClipboardRoutines();
         // Every form's placement can be stored through the interceptor.
         RegisterPropertyInterceptor(ClassInfoOf<TCustomForm>(), InterceptorClassOf<TFormStoragePropertyInterceptor>());
         return true;

@@ -1,0 +1,506 @@
+// The walks that writers and readers share: which records and columns a
+// selection covers, the footer sums gathered on the way, the insert and
+// append loops of a paste; and the clipboard operations over them.
+#include "grid/DBGridGxImpExp.h"
+
+#include <cmath>
+
+#include "grid/GxLibVCL.h"
+#include "platform/classes/ProgramFolder.h"
+#include "platform/gui/Services.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+
+// The visible columns among Columns[From..To].
+void VisibleColumnsBetween(TCustomDBGridGx* Grid, int From, int To, TColumnsGxList& List) {
+    TDBGridColumnsGx* columns = Grid->Columns();
+    for (int i = std::max(0, From); i <= To && i < columns->Count(); ++i)
+        if (columns->Items(i)->Visible()) List.Add(columns->Items(i));
+}
+
+void CopyColumns(TColumnsGxList* From, TColumnsGxList& To) {
+    for (int i = 0; i < From->Count(); ++i) To.Add(From->Items(i));
+}
+
+// The columns a selection kind covers.
+void SelectionColumns(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind, TColumnsGxList& List) {
+    switch (Kind) {
+        case gstRectangle: {
+            TDBGridGxSelectionRect* rect = Grid->Selection()->Rect();
+            VisibleColumnsBetween(Grid, rect->LeftCol(), rect->RightCol(), List);
+            break;
+        }
+        case gstColumns: CopyColumns(Grid->Selection()->Columns(), List); break;
+        default: CopyColumns(Grid->VisibleColumns(), List); break;
+    }
+}
+
+bool IsRectangleEnd(TDataSet* DataSet, const TBookmarkStr& BottomRow) {
+    return DataSet->CompareBookmarks(DataSet->Bookmark(), BottomRow) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Writers
+
+TDBGridGxExport::TDBGridGxExport() : ColCellParams(new TColCellParamsGx()) {}
+
+TDBGridGxExport::~TDBGridGxExport() { delete ColCellParams; }
+
+void TDBGridGxExport::Write(const AnsiString& Text) {
+    if (!Text.empty()) Stream->WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+}
+
+void TDBGridGxExport::ExportToStream(TStream* AStream, bool IsExportAll) {
+    Stream = AStream;
+    if (!DBGrid || !DBGrid->DataLinkActive()) return;
+    const TDBGridGxSelectionType kind = IsExportAll ? gstAll : DBGrid->Selection()->SelectionType();
+    if (kind == gstNon) return;
+    TDataSet* ds = DBGrid->DataLink()->DataSet();
+    TColumnsGxList columns;
+    {
+        TControlsDisabled<TDataSet> disabled(ds);
+        DBGrid->SaveBookmark();
+        auto restore = MakeScopeGuard([this] { DBGrid->RestoreBookmark(); });
+        SelectionColumns(DBGrid, kind, columns);
+        ExpCols = &columns;
+        const int footerRows = std::max(0, DBGrid->FooterRowCount());
+        FooterValues.assign(static_cast<size_t>(footerRows * columns.Count()), 0);
+        WritePrefix();
+        if (DBGrid->Options().Contains(dgTitles)) WriteTitle(ExpCols);
+        WriteRecords(kind, ds);
+        for (int footerNo = 0; footerNo < footerRows; ++footerNo) WriteFooter(ExpCols, footerNo);
+    }
+    WriteSuffix();
+    ExpCols = nullptr;
+}
+
+void TDBGridGxExport::WriteRecords(TDBGridGxSelectionType Kind, TDataSet* DataSet) {
+    auto writeOne = [&] {
+        AccumulateFooters();
+        WriteRecord(ExpCols);
+    };
+    switch (Kind) {
+        case gstRecordBookmarks: {
+            TBookmarkListGx* rows = DBGrid->SelectedRows();
+            for (int i = 0; i < rows->Count(); ++i) {
+                DataSet->GotoBookmark(rows->Items(i));
+                writeOne();
+            }
+            break;
+        }
+        case gstRectangle: {
+            TDBGridGxSelectionRect* rect = DBGrid->Selection()->Rect();
+            const TBookmarkStr bottom = rect->BottomRow();
+            DataSet->GotoBookmark(rect->TopRow());
+            while (!DataSet->Eof()) {
+                writeOne();
+                if (IsRectangleEnd(DataSet, bottom)) break;
+                DataSet->Next();
+            }
+            break;
+        }
+        default:
+            DataSet->First();
+            while (!DataSet->Eof()) {
+                writeOne();
+                DataSet->Next();
+            }
+            break;
+    }
+}
+
+void TDBGridGxExport::AccumulateFooters() {
+    TDataSet* ds = DBGrid->DataLink()->DataSet();
+    const int count = ExpCols->Count();
+    const int footerRows = static_cast<int>(FooterValues.size()) / std::max(1, count);
+    for (int row = 0; row < footerRows; ++row) {
+        for (int i = 0; i < count; ++i) {
+            TColumnGx* column = ExpCols->Items(i);
+            TColumnFooterGx* footer = column->UsedFooter(row);
+            if (!footer) continue;
+            const AnsiString& name = footer->FieldName().empty() ? column->FieldName() : footer->FieldName();
+            TField* field = ds->FindField(name);
+            if (!field) continue;
+            int64_t& entry = FooterValues[static_cast<size_t>(i + row * count)];
+            if (footer->ValueType() == fvtSum && !field->IsNull())
+                entry += std::llround(field->AsFloat() * 10000.0);
+            else if (footer->ValueType() == fvtCount)
+                entry += 10000;
+        }
+    }
+}
+
+void TDBGridGxExport::WriteRecord(TColumnsGxList* ColumnsList) {
+    for (int i = 0; i < ColumnsList->Count(); ++i) {
+        TColumnGx* column = ColumnsList->Items(i);
+        TFont font;
+        font.Assign(column->Font());
+        TColCellParamsGx* p = ColCellParams;
+        p->Row = -1;
+        p->Col = -1;
+        p->State = TGridDrawState();
+        p->Font = &font;
+        p->Background = column->Color();
+        p->Alignment = column->Alignment();
+        p->ImageIndex = column->GetImageIndex();
+        p->CheckboxState = column->GetCheckboxState();
+        p->Text = column->GetDisplayText();
+        if (DBGrid->OnGetCellParams) DBGrid->OnGetCellParams(DBGrid, column, &font, p->Background, TGridDrawState());
+        const TColor background = p->Background;
+        column->GetColCellParams(false, p);
+        p->Background = background;
+        WriteDataCell(column, p);
+        p->Font = nullptr;
+    }
+}
+
+AnsiString TDBGridGxExport::FooterText(TColumnGx* Column, int ColumnPos, int FooterNo) {
+    TColumnFooterGx* footer = Column->UsedFooter(FooterNo);
+    if (!footer) return AnsiString();
+    const int64_t value = FooterValues[static_cast<size_t>(ColumnPos + FooterNo * ExpCols->Count())];
+    if (footer->ValueType() == fvtCount) {
+        const double count = static_cast<double>(value) / 10000.0;
+        return footer->DisplayFormat().empty() ? FloatToStr(count) : FormatFloat(footer->DisplayFormat(), count);
+    }
+    if (footer->ValueType() == fvtSum) {
+        const AnsiString& name = footer->FieldName().empty() ? Column->FieldName() : footer->FieldName();
+        TField* field = DBGrid->DataLink()->DataSet()->FindField(name);
+        if (!field) return "0";
+        return FooterAggregateTextGx(footer, field, Currency::FromScaled(value));
+    }
+    return DBGrid->GetFooterValue(FooterNo, Column);
+}
+
+void TDBGridGxExport::WriteFooter(TColumnsGxList* ColumnsList, int FooterNo) {
+    for (int i = 0; i < ColumnsList->Count(); ++i) {
+        TColumnGx* column = ColumnsList->Items(i);
+        TColumnFooterGx* footer = column->UsedFooter(FooterNo);
+        TFont font;
+        font.Assign(footer ? footer->Font() : DBGrid->FooterFont());
+        TColor background = footer ? footer->Color() : DBGrid->FooterColor();
+        TAlignment alignment = footer ? footer->Alignment() : taLeftJustify;
+        AnsiString text = FooterText(column, i, FooterNo);
+        if (DBGrid->OnGetFooterParams)
+            DBGrid->OnGetFooterParams(DBGrid, column->Index(), FooterNo, column, &font, background, alignment,
+                                      TGridDrawState(), text);
+        WriteFooterCell(i, FooterNo, column, &font, background, alignment, text);
+    }
+}
+
+void TDBGridGxExport::ExportToFile(const AnsiString& FileName, bool IsExportAll) {
+    TMemoryStream bytes;
+    ExportToStream(&bytes, IsExportAll);
+    WriteFileAtomically(FileName, AnsiString(static_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size())));
+}
+
+// ---------------------------------------------------------------------------
+// Readers
+
+void TDBGridGxImport::ReadRecord(TColumnsGxList* ColumnsList) {
+    for (int i = 0; i < ColumnsList->Count(); ++i) ReadDataCell(ColumnsList->Items(i));
+}
+
+TField* TDBGridGxImport::EditTarget(TColumnGx* Column) {
+    if (!Column || !Column->CanModify(false)) return nullptr;
+    TField* field = Column->Field();
+    TDataSet* ds = DBGrid->DataLink()->DataSet();
+    if (field && field->Lookup()) field = field->KeyFields().empty() ? nullptr : ds->FindField(field->KeyFields());
+    if (!field || !ds->CanModify()) return nullptr;
+    ds->Edit();
+    return ds->State() == dsEdit || ds->State() == dsInsert ? field : nullptr;
+}
+
+void TDBGridGxImport::InsertRecords(bool AppendMode) {
+    TDataSet* ds = DBGrid->DataLink()->DataSet();
+    while (!Eof) {
+        const int64_t before = Stream->Position();
+        if (AppendMode) ds->Append();
+        else ds->Insert();
+        ReadRecord(ImpCols);
+        if (Stream->Position() == before) {
+            // Input that gives no record would append empty ones for ever.
+            ds->Cancel();
+            break;
+        }
+        ds->Post();
+        if (!AppendMode) ds->Next();
+    }
+}
+
+void TDBGridGxImport::ImportFromStream(TStream* AStream, bool IsImportAll) {
+    Stream = AStream;
+    Eof = false;
+    if (!DBGrid || !DBGrid->DataLinkActive()) return;
+    TDataSet* ds = DBGrid->DataLink()->DataSet();
+    if (IsImportAll) {
+        DBGrid->Selection()->Clear();
+        ds->First();
+        TColumnsGxList* visible = DBGrid->VisibleColumns();
+        if (visible->Count() > 0) DBGrid->SetSelectedIndex(visible->Items(0)->Index());
+    }
+    bool appendMode = ds->Eof();
+    bool insertMode = ds->State() == dsInsert;
+    if (!insertMode) DBGrid->SaveBookmark();
+    TColumnsGxList columns;
+    ImpCols = &columns;
+    {
+        TControlsDisabled<TDataSet> disabled(ds);
+        auto restore = MakeScopeGuard([&] {
+            if (!insertMode) DBGrid->RestoreBookmark();
+        });
+        const TDBGridGxSelectionType kind = DBGrid->Selection()->SelectionType();
+        if (kind == gstNon) {
+            const int selected = DBGrid->SelectedIndex();
+            VisibleColumnsBetween(DBGrid, selected, DBGrid->Columns()->Count() - 1, columns);
+        } else {
+            SelectionColumns(DBGrid, kind, columns);
+        }
+        ReadPrefix();
+        if (insertMode) {
+            InsertRecords(appendMode);
+        } else {
+            switch (kind) {
+                case gstRecordBookmarks: {
+                    TBookmarkListGx* rows = DBGrid->SelectedRows();
+                    for (int i = 0; i < rows->Count() && !Eof; ++i) {
+                        ds->GotoBookmark(rows->Items(i));
+                        ReadRecord(ImpCols);
+                    }
+                    break;
+                }
+                case gstRectangle: {
+                    TDBGridGxSelectionRect* rect = DBGrid->Selection()->Rect();
+                    const TBookmarkStr bottom = rect->BottomRow();
+                    ds->GotoBookmark(rect->TopRow());
+                    while (!ds->Eof() && !Eof) {
+                        ReadRecord(ImpCols);
+                        if (IsRectangleEnd(ds, bottom)) break;
+                        ds->Next();
+                    }
+                    break;
+                }
+                case gstColumns:
+                case gstAll:
+                    ds->First();
+                    while (!ds->Eof() && !Eof) {
+                        ReadRecord(ImpCols);
+                        ds->Next();
+                    }
+                    break;
+                case gstNon:
+                    DBGrid->RestoreBookmark();
+                    while (!ds->Eof() && !Eof) {
+                        ReadRecord(ImpCols);
+                        ds->Next();
+                    }
+                    if (DBGrid->AllowedOperations().Contains(alopAppendGx)) {
+                        insertMode = true;
+                        appendMode = true;
+                        InsertRecords(true);
+                    }
+                    break;
+            }
+        }
+    }
+    ReadSuffix();
+    ImpCols = nullptr;
+}
+
+void TDBGridGxImport::ImportFromFile(const AnsiString& FileName, bool IsImportAll) {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    ImportFromStream(&file, IsImportAll);
+}
+
+// ---------------------------------------------------------------------------
+// Routines
+
+void WriteGridToExportStream(TDBGridGxExportClass ExportClass, TCustomDBGridGx* Grid, TStream* Stream,
+                             bool IsExportAll) {
+    std::unique_ptr<TDBGridGxExport> exporter = ExportClass();
+    exporter->DBGrid = Grid;
+    exporter->ExportToStream(Stream, IsExportAll);
+}
+
+void ReadGridFromImportStream(TDBGridGxImportClass ImportClass, TCustomDBGridGx* Grid, TStream* Stream,
+                              bool IsImportAll) {
+    std::unique_ptr<TDBGridGxImport> importer = ImportClass();
+    importer->DBGrid = Grid;
+    importer->ImportFromStream(Stream, IsImportAll);
+}
+
+namespace {
+
+struct TGridFormats {
+    TClipboardFormat Binary, Csv, Rtf;
+};
+
+const TGridFormats& GridFormats() {
+    static const TGridFormats formats = [] {
+        TGridFormats f;
+        f.Binary = RegisterClipboardFormat("VCLDBIF");
+        f.Csv = RegisterClipboardFormat("Csv");
+        f.Rtf = RegisterClipboardFormat("Rich Text Format");
+        return f;
+    }();
+    return formats;
+}
+
+TDataSet* GridDataSet(TCustomDBGridGx* Grid) {
+    TDataSource* source = Grid->DataSource();
+    return source ? source->DataSet() : nullptr;
+}
+
+void PutExportOnClipboard(TDBGridGxExportClass ExportClass, TCustomDBGridGx* Grid, bool IsWholeGrid,
+                          TClipboardFormat Format, bool ZeroEnded, TMemoryStreamGx& Stream) {
+    Stream.Clear();
+    WriteGridToExportStream(ExportClass, Grid, &Stream, IsWholeGrid);
+    if (ZeroEnded) {
+        const char zero = 0;
+        Stream.WriteBuffer(&zero, 1);
+    }
+    Clipboard()->SetBuffer(Format, Stream.Memory(), static_cast<size_t>(Stream.Size()));
+}
+
+bool ConfirmGridDelete(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind) {
+    if (!Grid->Options().Contains(dgConfirmDelete)) return true;
+    AnsiString question;
+    switch (Kind) {
+        case gstRecordBookmarks:
+            question = Grid->SelectedRows()->Count() >= 2 ? "Delete all selected records?" : "Delete record?";
+            break;
+        case gstRectangle: question = SClearSelectedCellsGx(); break;
+        // Every record goes: as grave as deleting selected ones.
+        case gstAll: question = "Delete all selected records?"; break;
+        default: return true;
+    }
+    return MessageDlg(question, mtConfirmation, MsgDlgButtons({mbOK, mbCancel})) != mrCancel;
+}
+
+void ClearRecordColumns(TDataSet* DataSet, TColumnsGxList& Columns) {
+    for (int i = 0; i < Columns.Count(); ++i) {
+        TColumnGx* column = Columns.Items(i);
+        if (!column->CanModify(false)) continue;
+        TField* field = column->Field();
+        if (field && field->Lookup())
+            field = field->KeyFields().empty() ? nullptr : DataSet->FindField(field->KeyFields());
+        if (!field || !DataSet->CanModify()) continue;
+        DataSet->Edit();
+        if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) field->Clear();
+    }
+}
+
+}  // namespace
+
+TClipboardFormat CF_VCLDBIF() { return GridFormats().Binary; }
+TClipboardFormat CF_CSV() { return GridFormats().Csv; }
+TClipboardFormat CF_RTF() { return GridFormats().Rtf; }
+
+void GridCopyToClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid) {
+    const TGridFormats& formats = GridFormats();
+    TClipboard* clipboard = Clipboard();
+    clipboard->Open();
+    auto close = MakeScopeGuard([clipboard] { clipboard->Close(); });
+    TDataSet* ds = GridDataSet(Grid);
+    std::unique_ptr<TControlsDisabled<TDataSet>> disabled;
+    if (ds) disabled = std::make_unique<TControlsDisabled<TDataSet>>(ds);
+    TMemoryStreamGx stream;
+    stream.SetCapacityStep(65536);
+    PutExportOnClipboard(ExportClassOf<TDBGridGxExportAsText>(), Grid, IsWholeGrid, CF_TEXT, true, stream);
+    PutExportOnClipboard(ExportClassOf<TDBGridGxExportAsCSV>(), Grid, IsWholeGrid, formats.Csv, true, stream);
+    PutExportOnClipboard(ExportClassOf<TDBGridGxExportAsRTF>(), Grid, IsWholeGrid, formats.Rtf, true, stream);
+    PutExportOnClipboard(ExportClassOf<TDBGridGxExportAsVCLDBIF>(), Grid, IsWholeGrid, formats.Binary, false,
+                         stream);
+}
+
+void GridPasteFromClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid) {
+    const TGridFormats& formats = GridFormats();
+    TClipboard* clipboard = Clipboard();
+    clipboard->Open();
+    auto close = MakeScopeGuard([clipboard] { clipboard->Close(); });
+    TDBGridGxImportClass reader = nullptr;
+    std::string block;
+    if (clipboard->HasFormat(formats.Binary) && clipboard->GetBuffer(formats.Binary, block))
+        reader = ImportClassOf<TDBGridGxImportAsVCLDBIF>();
+    else if (clipboard->HasFormat(CF_TEXT) && clipboard->GetBuffer(CF_TEXT, block))
+        reader = ImportClassOf<TDBGridGxImportAsText>();
+    if (!reader) return;
+    TMemoryStream stream;
+    stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+    stream.SetPosition(0);
+    ReadGridFromImportStream(reader, Grid, &stream, IsWholeGrid);
+}
+
+void GridCutToClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid) {
+    GridCopyToClipboard(Grid, IsWholeGrid);
+    GridDeleteSelection(Grid, IsWholeGrid);
+}
+
+void GridDeleteSelection(TCustomDBGridGx* Grid, bool IsWholeGrid) {
+    TDataSet* ds = GridDataSet(Grid);
+    if (!ds || !Grid->DataLinkActive()) return;
+    const TDBGridGxSelectionType kind = IsWholeGrid ? gstAll : Grid->Selection()->SelectionType();
+    if (kind == gstNon || !ConfirmGridDelete(Grid, kind)) return;
+    Grid->SaveBookmark();
+    TControlsDisabled<TDataSet> disabled(ds);
+    switch (kind) {
+        case gstRecordBookmarks: {
+            // Copied first: the list follows the data set's deletes.
+            std::vector<TBookmarkStr> rows;
+            for (int i = 0; i < Grid->SelectedRows()->Count(); ++i) rows.push_back(Grid->SelectedRows()->Items(i));
+            for (const TBookmarkStr& row : rows) {
+                if (!ds->BookmarkValid(row)) continue;
+                ds->GotoBookmark(row);
+                ds->Delete();
+            }
+            Grid->Selection()->Clear();
+            break;
+        }
+        case gstRectangle: {
+            auto restore = MakeScopeGuard([Grid] { Grid->RestoreBookmark(); });
+            TColumnsGxList columns;
+            SelectionColumns(Grid, kind, columns);
+            TDBGridGxSelectionRect* rect = Grid->Selection()->Rect();
+            const TBookmarkStr bottom = rect->BottomRow();
+            ds->GotoBookmark(rect->TopRow());
+            while (!ds->Eof()) {
+                ClearRecordColumns(ds, columns);
+                if (IsRectangleEnd(ds, bottom)) break;
+                ds->Next();
+            }
+            break;
+        }
+        case gstColumns: {
+            auto restore = MakeScopeGuard([Grid] { Grid->RestoreBookmark(); });
+            TColumnsGxList columns;
+            SelectionColumns(Grid, kind, columns);
+            ds->First();
+            while (!ds->Eof()) {
+                ClearRecordColumns(ds, columns);
+                ds->Next();
+            }
+            break;
+        }
+        case gstAll:
+            ds->First();
+            while (!ds->Eof() && !ds->IsEmpty()) {
+                const int before = ds->RecordCount();
+                ds->Delete();
+                if (ds->RecordCount() >= before) break;
+            }
+            break;
+        default: break;
+    }
+}
+
+void RegisterGridClipboardRoutines() {
+    GridFormats();
+    TDBGridGxClipboardHooks hooks;
+    hooks.Copy = GridCopyToClipboard;
+    hooks.Cut = GridCutToClipboard;
+    hooks.Paste = GridPasteFromClipboard;
+    hooks.DeleteSelection = GridDeleteSelection;
+    SetDBGridGxClipboardHooks(hooks);
+}
