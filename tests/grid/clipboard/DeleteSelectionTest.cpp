@@ -26,7 +26,7 @@ TEST_F(DeleteSelection, AsksPerKindAndDoesWhatItSays) {
         {"one record refused", kOneRow, true, mrCancel, "Delete record?", all},
         {"records unasked", kRows, false, mrCancel, nullptr, {all[1], all[3]}},
         {"rectangle", kRectangle, true, mrOk, "cells",
-         {all[0], {"<null>", "<null>", "<null>"}, {"<null>", "<null>", "2.25"}, all[3]}},
+         {all[0], {"<null>", "<null>", "<null>"}, {"<null>", "<null>", "<null>"}, all[3]}},
         {"rectangle refused", kRectangle, true, mrCancel, "cells", all},
         {"columns never asked", kColumns, true, mrCancel, nullptr,
          {{"alpha", "10", "<null>"}, {"b;eta \"q\"", "20", "<null>"}, {"gam{m}a\\", "-30", "<null>"}, {"delta", "40", "<null>"}}},

@@ -201,11 +201,12 @@ TEST_F(ExportFormats, MultiLevelTitlesAreMergedThroughBorders) {
 }
 
 TEST_F(ExportFormats, BinaryFormatBytes) {
+    // Text columns are wide-string fields here: tag 6 with the text.
     SelectRectangle(0, 1, 2, 2);
     const std::string expected = std::string("VCLDBIF\x01\x03\0\0\0", 12) + std::string("\x01\0\x01\0\x01\0", 6) +
-                                 std::string("\x05\x05\0\0\0alpha", 10) + std::string("\x03\x0A\0\0\0", 5) +
+                                 std::string("\x06\x05\0\0\0alpha", 10) + std::string("\x03\x0A\0\0\0", 5) +
                                  std::string("\x04\0\0\0\0\0\0\xF8\x3F", 9) +                  // 1.5
-                                 std::string("\x05\x09\0\0\0b;eta \"q\"", 14) + std::string("\x03\x14\0\0\0", 5) +
+                                 std::string("\x06\x09\0\0\0b;eta \"q\"", 14) + std::string("\x03\x14\0\0\0", 5) +
                                  std::string("\x02", 1) +                                       // null
                                  std::string(1, '\0');
     EXPECT_EQ(Export<TDBGridGxExportAsVCLDBIF>(), expected);
