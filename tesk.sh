@@ -23,6 +23,7 @@ PACKAGES=(
   qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
   fonts-dejavu-core fonts-liberation
+  xvfb xclip xdotool
 )
 
 as_root() {
