@@ -6,6 +6,7 @@
 #include "app/uAbout.h"
 #include "app/uKeyValueList.h"
 #include "data/uDatamodule.h"
+#include "editor/TeEdit.h"
 #include "platform/gui/Services.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
@@ -211,6 +212,7 @@ TESK_PUBLISHED(TfrmMain) {
     Field("lblSort", &T::lblSort);
     Field("grdPlanet", &T::grdPlanet);
     Field("tsSolarSystem", &T::tsSolarSystem);
+    Field("memSolarSystem", &T::memSolarSystem);
     Field("cbxDeletePlanets", &T::cbxDeletePlanets);
     Field("btnProcessSolarSystem", &T::btnProcessSolarSystem);
     Field("tsProcessSpyReports", &T::tsProcessSpyReports);

@@ -26,6 +26,7 @@
 class TMyIniFile;
 class THtmlClipboard;
 class TKeyValueList;
+class TTeMemo;
 
 // Frees a dialog the framework way when it goes out of scope.
 struct TFormFree {
@@ -98,6 +99,7 @@ public:
     TDBGridGx* grdPlanet = nullptr;
     // Solar-system paste.
     TTabSheet* tsSolarSystem = nullptr;
+    TTeMemo* memSolarSystem = nullptr;
     TCheckBox* cbxDeletePlanets = nullptr;
     TButton* btnProcessSolarSystem = nullptr;
     // Spy paste.

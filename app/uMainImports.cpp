@@ -9,8 +9,10 @@
 #include "app/uClipboardImport.h"
 #include "app/uCombatReportImport.h"
 #include "app/uMain.h"
+#include "app/uSolarSystemImport.h"
 #include "app/uSpyReportImport.h"
 #include "data/uDatamodule.h"
+#include "editor/TeEdit.h"
 #include "platform/gui/Messages.h"
 #include "text/uHtmlClipbrd.h"
 
@@ -106,6 +108,14 @@ public:
     bool SubtractFleet() const override { return form_->cbxSubstractFleet->Checked(); }
 };
 
+class SolarSystemPage : public ISolarSystemPage, public WindowHost {
+public:
+    using WindowHost::WindowHost;
+    AnsiString SolarSystemText() const override { return form_->memSolarSystem->GetText(); }
+    void SetSolarSystemText(const AnsiString& Text) override { form_->memSolarSystem->SetText(Text); }
+    bool DeletePlanets() const override { return form_->cbxDeletePlanets->Checked(); }
+};
+
 class AlliancePage : public IAlliancePage, public WindowHost {
 public:
     using WindowHost::WindowHost;
@@ -125,9 +135,12 @@ public:
         form_->memSpy->SetText(Text);
         form_->actProcessSpyReport->Execute();
     }
-    // The solar-system page's editor is not on the page yet: the view is
-    // shown, and its import waits for the editor.
-    void StartSolarSystem(const AnsiString&) override { form_->pcMain->SetActivePage(form_->tsSolarSystem); }
+    void StartSolarSystem(const AnsiString& Text) override {
+        form_->pcMain->SetActivePage(form_->tsSolarSystem);
+        form_->memSolarSystem->Clear();
+        form_->memSolarSystem->SetText(Text);
+        form_->actProcessSolarSystem->Execute();
+    }
     void StartCombatReport(const AnsiString& Text) override {
         form_->pcMain->SetActivePage(form_->tsProcessCombatReports);
         form_->memCombat->Clear();
@@ -158,6 +171,13 @@ void TfrmMain::actProcessCombatReportExecute(TObject*) {
     ProcessCombatReport(dmMain, page);
 }
 
+void TfrmMain::actProcessSolarSystemExecute(TObject*) {
+    if (importRunning) return;
+    ImportGuard guard(this);
+    SolarSystemPage page(this);
+    ProcessSolarSystem(dmMain, page);
+}
+
 void TfrmMain::actProcessAlliancesExecute(TObject*) {
     if (importRunning) return;
     ImportGuard guard(this);
@@ -176,6 +196,25 @@ void TfrmMain::memSolarSystemKeyUp(TObject*, WORD& Key, TShiftState) {
 }
 void TfrmMain::memAllianceKeyUp(TObject*, WORD& Key, TShiftState) {
     if (Key == VK_RETURN) actProcessAlliances->Execute();
+}
+
+// Into the solar-system editor goes the whole HTML form, header included, so
+// that the import finds the table; an edit control pastes as it always does.
+void TfrmMain::actPasteExecute(TObject*) {
+    TWinControl* active = ActiveControl();
+    if (!active) return;
+    if (active == memSolarSystem) {
+        if (!Clipboard) return;
+        AnsiString page = Clipboard->AsHTML();
+        if (IsValidUtf8(page)) page = Utf8ToAnsi(page);
+        // A copy without an HTML form still holds the page as text, which the
+        // import reads too; replacing the editor's text by nothing would only
+        // lose what was there.
+        if (page.empty()) page = Clipboard->AsText();
+        if (!page.empty()) memSolarSystem->SetText(page);
+    } else if (dynamic_cast<TCustomEdit*>(active)) {
+        SendMessage(active->Handle(), WM_PASTE, 0, 0);
+    }
 }
 
 void TfrmMain::ClipboardChanged(TObject*) {

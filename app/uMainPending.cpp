@@ -1,11 +1,6 @@
 // Handlers whose work lands later; their actions stay disabled.
 #include "app/uMain.h"
 
-// Imports and the clipboard.
-// The solar-system import and Paste wait for the page's editor.
-void TfrmMain::actProcessSolarSystemExecute(TObject*) {}
-void TfrmMain::actPasteExecute(TObject*) {}
-
 // Views, sorting, ratings, power.
 void TfrmMain::pcMainChange(TObject*) {}
 void TfrmMain::grdPlanetTitleClick(TColumnGx*) {}
@@ -73,8 +68,7 @@ void TfrmMain::fsaExportSaveDialogCanClose(TObject*, bool&) {}
 void TfrmMain::actReprocessPlanetsExecute(TObject*) {}
 
 void TfrmMain::DisablePendingActions() {
-    for (TAction* a : {actProcessSolarSystem, actPaste,
-                       actRefreshPlanetGrid, actDeletePlanet, actDeleteCombat, actSelectAll,
+    for (TAction* a : {actRefreshPlanetGrid, actDeletePlanet, actDeleteCombat, actSelectAll,
                        actRateRaidable, actRateNormal, actRateFriendly, actRateDangerous, actRateCrashable,
                        actRatePlayerRaidable, actRatePlayerNormal, actRatePlayerFriendly, actRatePlayerDangerous,
                        actRatePlayerCrashable, actRateAllianceRaidable, actRateAllianceNormal, actRateAllianceFriendly,
