@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, LogPaneSoundsAndWebPages) {
     EXPECT_EQ(f.system->Urls.size(), 6u);
 
     // Commands whose work lands later are there but switched off.
-    EXPECT_FALSE(w->actProcessSolarSystem->Enabled());
+    EXPECT_FALSE(w->actReprocessPlanets->Enabled());
     EXPECT_TRUE(w->actClearDB->Enabled());
 }
 
