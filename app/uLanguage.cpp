@@ -66,7 +66,9 @@ void ListLanguages(TStrings* Names) {
     for (const auto& entry : std::filesystem::directory_iterator(ProgramFolder().c_str(), ec)) {
         if (!entry.is_regular_file(ec)) continue;
         AnsiString name = entry.path().filename().string();
-        if (name.size() >= 4 && Lower(name.substr(name.size() - 4)) == ".lng")
+        // ".lng" alone is where the chooser's own words go while no language
+        // is chosen; it names no language.
+        if (name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".lng")
             found.push_back(name.substr(0, name.size() - 4));
     }
     // The folder's own order differs between file systems; name order is stable.

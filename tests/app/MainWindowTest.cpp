@@ -161,6 +161,7 @@ TEST_F(MainWindowTest, ChooserListsLanguageFilesAndCancelWithoutLanguageEnds) {
     WriteFile(f.folder.File("b.lng"), "");
     WriteFile(f.folder.File("a.LNG"), "");
     WriteFile(f.folder.File("c.txt"), "");
+    WriteFile(f.folder.File(".lng"), "");  // the chooser's own words, no language
     TStringList names;
     ListLanguages(&names);
     EXPECT_EQ(names.CommaText(), "English,a,b");  // byte order
