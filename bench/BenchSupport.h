@@ -3,17 +3,36 @@
 // iteration, so that a run can print its ratios against the reference it ran with.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // A benchmark's time is the median of its repetitions: the reported median
+    // aggregate when there is one (also when only aggregates are reported),
+    // else the median of the repetitions seen so far.
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) {
+            if (r.error_occurred) continue;
+            const std::string name = NameOf(r);
+            if (r.run_type == Run::RT_Aggregate) {
+                if (r.aggregate_name != "median") continue;
+                times[name] = r.GetAdjustedRealTime();
+                fromAggregate_.insert(name);
+            } else if (!fromAggregate_.count(name)) {
+                std::vector<double>& s = samples_[name];
+                s.push_back(r.GetAdjustedRealTime());
+                std::vector<double> sorted = s;
+                std::sort(sorted.begin(), sorted.end());
+                const size_t n = sorted.size();
+                times[name] = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+            }
+        }
     }
 
     // Prints "a / b = ratio   (goal)" when both ran; answers the ratio, or -1.
@@ -26,4 +45,17 @@ public:
     }
 
     std::map<std::string, double> times;
+
+private:
+    // The name without its repetition count and time settings, so that every
+    // run of a benchmark has one key: its function and arguments.
+    static std::string NameOf(const Run& r) {
+        benchmark::BenchmarkName name = r.run_name;
+        name.repetitions.clear();
+        name.min_time.clear();
+        name.min_warmup_time.clear();
+        return name.str();
+    }
+    std::map<std::string, std::vector<double>> samples_;
+    std::set<std::string> fromAggregate_;
 };

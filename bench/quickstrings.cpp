@@ -1,5 +1,6 @@
-// Search and replace on a 1 MB game-like text, each against a reference in the
-// same run; the ratios are printed at the end (below 1 means faster than the reference).
+// Search on game-like texts from 64 bytes to 16 MB and replacement on 1 MB,
+// each against references in the same run; the ratios are printed at the end
+// (below 1 means faster than the reference).
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSupport.h"
@@ -8,6 +9,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "platform/rtl/CodePage.h"
 #include "text/uQuickStrings.h"
@@ -16,78 +18,100 @@ namespace {
 
 AnsiString Cp(const char* utf8) { return FromUtf8Literal(utf8); }
 
-// Spy and combat report lines with varying numbers and names, Cyrillic and Latin.
-const AnsiString& GameText() {
-    static const AnsiString text = [] {
-        CodePage::SetActive(1251);
-        const AnsiString names[] = {Cp("Альфа"), Cp("Бета Центавра"), Cp("Колония"), "Nova", Cp("Ёлкин"),
-                                    "Homeworld"};
-        const AnsiString ships[] = {Cp("Малый транспорт"), Cp("Большой транспорт"), Cp("Лёгкий истребитель"),
-                                    Cp("Крейсер"), Cp("Линкор"), Cp("Шпионский зонд"), "Recycler"};
-        std::mt19937 rng(7);
-        AnsiString t;
-        t.reserve(1 << 20);
-        while (t.size() < (1u << 20) - 200) {
-            const AnsiString& name = names[rng() % 6];
-            t += Cp("Сырьё на ") + name + " [" + std::to_string(1 + rng() % 9) + ":" + std::to_string(rng() % 500) +
-                 ":" + std::to_string(1 + rng() % 15) + Cp("] на 05-21 12:") + std::to_string(10 + rng() % 50) +
-                 "\r\n";
-            t += Cp("Металл: ") + std::to_string(rng() % 900000) + Cp("  Кристалл: ") +
-                 std::to_string(rng() % 500000) + Cp("\r\nДейтерий: ") + std::to_string(rng() % 200000) +
-                 Cp("  Энергия: ") + std::to_string(rng() % 9000) + "\r\n";
-            t += Cp("Флоты\r\n");
-            for (int i = 0; i < 3; ++i)
-                t += ships[rng() % 7] + "\t" + std::to_string(rng() % 3000) + (i == 2 ? "\r\n" : "  ");
-            t += Cp("Шанс на защиту от шпионажа: ") + std::to_string(rng() % 100) + "%\r\n\r\n";
-        }
-        t += Cp("ОБОРОНА ОТРАЖЕНА защита отражена");
-        return t;
-    }();
-    return text;
+// Spy and combat report lines with varying numbers and names, Cyrillic and
+// Latin, Size bytes in all; the words searched for stand only at the very end,
+// so every search scans the whole text.
+AnsiString MakeGameText(size_t Size) {
+    CodePage::SetActive(1251);
+    const AnsiString names[] = {Cp("Альфа"), Cp("Бета Центавра"), Cp("Колония"), "Nova", Cp("Ёлкин"), "Homeworld"};
+    const AnsiString ships[] = {Cp("Малый транспорт"), Cp("Большой транспорт"), Cp("Лёгкий истребитель"),
+                                Cp("Крейсер"), Cp("Линкор"), Cp("Шпионский зонд"), "Recycler"};
+    const AnsiString tail = Cp("ОБОРОНА ОТРАЖЕНА защита отражена Лёгкий лазер");
+    std::mt19937 rng(7);
+    AnsiString t;
+    t.reserve(Size + 400);
+    while (t.size() + tail.size() < Size) {
+        const AnsiString& name = names[rng() % 6];
+        t += Cp("Сырьё на ") + name + " [" + std::to_string(1 + rng() % 9) + ":" + std::to_string(rng() % 500) +
+             ":" + std::to_string(1 + rng() % 15) + Cp("] на 05-21 12:") + std::to_string(10 + rng() % 50) + "\r\n";
+        t += Cp("Металл: ") + std::to_string(rng() % 900000) + Cp("  Кристалл: ") + std::to_string(rng() % 500000) +
+             Cp("\r\nДейтерий: ") + std::to_string(rng() % 200000) + Cp("  Энергия: ") +
+             std::to_string(rng() % 9000) + "\r\n";
+        t += Cp("Флоты\r\n");
+        for (int i = 0; i < 3; ++i) t += ships[rng() % 7] + "\t" + std::to_string(rng() % 3000) + (i == 2 ? "\r\n" : "  ");
+        t += Cp("Шанс на защиту от шпионажа: ") + std::to_string(rng() % 100) + "%\r\n\r\n";
+    }
+    t.resize(Size > tail.size() ? Size - tail.size() : 0);
+    return t + tail;
 }
 
-// Found only at the very end, so every search scans the whole megabyte: one
-// pattern of rare capitals, one of the text's most common small letters.
+// Haystacks from 64 bytes (a line) over a spy report's few kilobytes to 16 MB.
+constexpr int64_t kSizes[] = {64, 2048, 64 << 10, 1 << 20, 16 << 20};
+
+const AnsiString& GameText(int64_t Size = 1 << 20) {
+    static std::map<int64_t, AnsiString> texts;
+    auto it = texts.find(Size);
+    if (it == texts.end()) it = texts.emplace(Size, MakeGameText(static_cast<size_t>(Size))).first;
+    return it->second;
+}
+// The same text in lower case, for the references of the case-insensitive search.
+const AnsiString& LowerGameText(int64_t Size) {
+    static std::map<int64_t, AnsiString> texts;
+    auto it = texts.find(Size);
+    if (it == texts.end()) it = texts.emplace(Size, AnsiLowerCase(GameText(Size))).first;
+    return it->second;
+}
+
+// Rare capitals, the text's most common small letters, and a word of a spy report.
 const AnsiString& Pattern(int which) {
-    static const AnsiString p[] = {Cp("ОБОРОНА ОТРАЖЕНА"), Cp("защита отражена")};
+    static const AnsiString p[] = {Cp("ОБОРОНА ОТРАЖЕНА"), Cp("защита отражена"), Cp("Лёгкий лазер")};
     return p[which];
 }
-// The same words in the other case, for the case-insensitive searches.
+// The same words in another case, for the case-insensitive searches.
 const AnsiString& PatternOtherCase(int which) {
-    static const AnsiString p[] = {Cp("оборона отражена"), Cp("ЗАЩИТА ОТРАЖЕНА")};
+    static const AnsiString p[] = {Cp("оборона отражена"), Cp("ЗАЩИТА ОТРАЖЕНА"), Cp("лЁГКИЙ ЛАЗЕР")};
     return p[which];
 }
+constexpr int kPatterns = 3;
 
 int Len(const AnsiString& s) { return static_cast<int>(s.size()); }
 
 void BM_FastPos(benchmark::State& state) {
-    const AnsiString& t = GameText();
-    const AnsiString& p = Pattern(static_cast<int>(state.range(0)));
+    const AnsiString& t = GameText(state.range(0));
+    const AnsiString& p = Pattern(static_cast<int>(state.range(1)));
     for (auto _ : state) benchmark::DoNotOptimize(FastPos(t, p, Len(t), Len(p), 1));
 }
 void BM_StdFind(benchmark::State& state) {
-    const AnsiString& t = GameText();
-    const AnsiString& p = Pattern(static_cast<int>(state.range(0)));
+    const std::string_view t = GameText(state.range(0));
+    const std::string_view p = Pattern(static_cast<int>(state.range(1)));
     for (auto _ : state) benchmark::DoNotOptimize(t.find(p));
 }
 void BM_Memmem(benchmark::State& state) {
-    const AnsiString& t = GameText();
-    const AnsiString& p = Pattern(static_cast<int>(state.range(0)));
+    const AnsiString& t = GameText(state.range(0));
+    const AnsiString& p = Pattern(static_cast<int>(state.range(1)));
     for (auto _ : state) benchmark::DoNotOptimize(memmem(t.data(), t.size(), p.data(), p.size()));
 }
 void BM_FastPosNoCase(benchmark::State& state) {
-    const AnsiString& t = GameText();
-    const AnsiString& p = PatternOtherCase(static_cast<int>(state.range(0)));
+    const AnsiString& t = GameText(state.range(0));
+    const AnsiString& p = PatternOtherCase(static_cast<int>(state.range(1)));
     for (auto _ : state) benchmark::DoNotOptimize(FastPosNoCase(t, p, Len(t), Len(p), 1));
 }
-void BM_LowerThenMemmem(benchmark::State& state) {
-    const AnsiString& t = GameText();
-    const AnsiString& p = PatternOtherCase(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        const AnsiString lower = AnsiLowerCase(t);
-        const AnsiString pattern = AnsiLowerCase(p);
-        benchmark::DoNotOptimize(memmem(lower.data(), lower.size(), pattern.data(), pattern.size()));
-    }
+// The references of the case-insensitive search run on the text and word already in lower case.
+void BM_LowerStdFind(benchmark::State& state) {
+    const std::string_view t = LowerGameText(state.range(0));
+    const AnsiString p = AnsiLowerCase(Pattern(static_cast<int>(state.range(1))));
+    for (auto _ : state) benchmark::DoNotOptimize(t.find(p));
+}
+void BM_LowerMemmem(benchmark::State& state) {
+    const AnsiString& t = LowerGameText(state.range(0));
+    const AnsiString p = AnsiLowerCase(Pattern(static_cast<int>(state.range(1))));
+    for (auto _ : state) benchmark::DoNotOptimize(memmem(t.data(), t.size(), p.data(), p.size()));
+}
+
+void SearchArgs(benchmark::internal::Benchmark* b) {
+    for (int64_t size : kSizes)
+        for (int p = 0; p < kPatterns; ++p) b->Args({size, p});
+    b->MinTime(0.1);
 }
 
 // Cleaning a copied page: line breaks to blanks, then double blanks to one.
@@ -129,11 +153,12 @@ void BM_NaiveReplaceNoCase(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(NaiveReplaceNoCase(GameText(), find, "Metal:"));
 }
 
-BENCHMARK(BM_FastPos)->Arg(0)->Arg(1);
-BENCHMARK(BM_StdFind)->Arg(0)->Arg(1);
-BENCHMARK(BM_Memmem)->Arg(0)->Arg(1);
-BENCHMARK(BM_FastPosNoCase)->Arg(0)->Arg(1);
-BENCHMARK(BM_LowerThenMemmem)->Arg(0)->Arg(1);
+BENCHMARK(BM_FastPos)->Apply(SearchArgs);
+BENCHMARK(BM_StdFind)->Apply(SearchArgs);
+BENCHMARK(BM_Memmem)->Apply(SearchArgs);
+BENCHMARK(BM_FastPosNoCase)->Apply(SearchArgs);
+BENCHMARK(BM_LowerStdFind)->Apply(SearchArgs);
+BENCHMARK(BM_LowerMemmem)->Apply(SearchArgs);
 BENCHMARK(BM_FastReplace);
 BENCHMARK(BM_NaiveReplace);
 BENCHMARK(BM_FastReplaceNoCase);
@@ -143,21 +168,27 @@ BENCHMARK(BM_NaiveReplaceNoCase);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    GameText();
+    for (int64_t size : kSizes) LowerGameText(size);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const std::string& a, const std::string& b, const char* goal) {
-        reporter.PrintRatio(a, b, goal, 24);
+    // Against the faster of the two references of each size and word.
+    auto vsFaster = [&](const std::string& ours, const std::string& ref1, const std::string& ref2, double goal) {
+        auto a = reporter.times.find(ours), b = reporter.times.find(ref1), c = reporter.times.find(ref2);
+        if (a == reporter.times.end() || b == reporter.times.end() || c == reporter.times.end()) return;
+        const bool first = b->second <= c->second;
+        const double ratio = a->second / (first ? b->second : c->second);
+        std::printf("%-30s / %-30s = %5.2f   (goal: at most %.1f%s)\n", ours.c_str(),
+                    (first ? ref1 : ref2).c_str(), ratio, goal, ratio <= goal ? "" : ", MISSED");
     };
-    std::printf("\nRatios (time / reference time, %zu bytes of text):\n", GameText().size());
-    for (const char* arg : {"/0", "/1"}) {
-        auto name = [&](const char* base) { return std::string(base) + arg; };
-        ratio(name("BM_FastPos").c_str(), name("BM_Memmem").c_str(), "goal: at most 1.5");
-        ratio(name("BM_FastPos").c_str(), name("BM_StdFind").c_str(), "for comparison");
-        ratio(name("BM_FastPosNoCase").c_str(), name("BM_LowerThenMemmem").c_str(), "goal: at most 0.33");
-    }
-    ratio("BM_FastReplace", "BM_NaiveReplace", "for comparison");
-    ratio("BM_FastReplaceNoCase", "BM_NaiveReplaceNoCase", "for comparison");
+    std::printf("\nRatios (time / the faster reference's time; medians of the repetitions):\n");
+    for (int64_t size : kSizes)
+        for (int p = 0; p < kPatterns; ++p) {
+            const std::string arg = "/" + std::to_string(size) + "/" + std::to_string(p);
+            vsFaster("BM_FastPos" + arg, "BM_Memmem" + arg, "BM_StdFind" + arg, 1.2);
+            vsFaster("BM_FastPosNoCase" + arg, "BM_LowerMemmem" + arg, "BM_LowerStdFind" + arg, 1.5);
+        }
+    reporter.PrintRatio("BM_FastReplace", "BM_NaiveReplace", "for comparison", 30);
+    reporter.PrintRatio("BM_FastReplaceNoCase", "BM_NaiveReplaceNoCase", "for comparison", 30);
     benchmark::Shutdown();
     return 0;
 }
