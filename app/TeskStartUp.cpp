@@ -3,6 +3,7 @@
 #include "app/uAbout.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "app/uShowReport.h"
 #include "data/DataRegistration.h"
 #include "editor/EditorRegistration.h"
 #include "platform/gui/Platform.h"
@@ -17,7 +18,8 @@ void RegisterAppLibrary() {
         RegisterDataLibrary();
         RegisterStorageClasses();
         RegisterEditorLibrary();
-        RegisterClasses({ClassInfoOf<TfrmMain>(), ClassInfoOf<TfrmAbout>(), ClassInfoOf<TfrmLanguage>()});
+        RegisterClasses({ClassInfoOf<TfrmMain>(), ClassInfoOf<TfrmAbout>(), ClassInfoOf<TfrmLanguage>(),
+                         ClassInfoOf<TfrmShowReport>()});
         return true;
     }();
     (void)done;

@@ -34,6 +34,7 @@ void OpenPage(const char* Url) { ShellExecute(0, "open", Url, nullptr, nullptr, 
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
     RegisterStorageClasses();
     ReadComponentResource(this);
+    BindViewsToData();
     DisablePendingActions();
 }
 

@@ -10,6 +10,8 @@
 // actions stay disabled.
 #include <memory>
 
+#include "app/uPlanetHighlight.h"
+#include "app/uViewOrder.h"
 #include "grid/DBGridGx.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/AppEvnts.h"
@@ -452,6 +454,31 @@ public:
     void actRateAllianceFriendlyExecute(TObject* Sender);
     void actRateAllianceDangerousExecute(TObject* Sender);
     void actRateAllianceCrashableExecute(TObject* Sender);
+    // The four grids on the data module's sources (made before the window).
+    void BindViewsToData();
+    // The limits of the planet view from its edits, the derived two shown.
+    void UpdateHighlightThresholds();
+    // Ratings 0..4 of the selected planets, of the one selected planet's
+    // player, or of its alliance's players' planets.
+    void RateSelectedPlanets(BYTE Rating);
+    void RatePlayerOfSelectedPlanet(BYTE Rating);
+    void RateAllianceOfSelectedPlanet(BYTE Rating);
+    // Arrows into a title cell whose right edge and top are the rectangle's.
+    static void DrawSortArrowAsc(TCanvas* Canvas, const TRect& Rect);
+    static void DrawSortArrowDesc(TCanvas* Canvas, const TRect& Rect);
+    // Whether the key is held now, from the keyboard state.
+    static bool IsControlKeyDown();
+    static bool IsShiftKeyDown();
+    // The planet grid's order captions (its order fields are above) and the
+    // combat grid's order; the limits the planet grid's drawing compares with.
+    AnsiString PrimaryCaption, SecondaryCaption;
+    TViewOrder CombatOrder;
+    THighlightLimits HighlightLimits{};
+    // The report window with Text; afterwards its copy choice is remembered
+    // and, when ticked, the text goes to the clipboard.
+    void ShowReportWindow(const AnsiString& Text, const AnsiString& Caption);
+    // Our own text on the clipboard, which the watcher leaves alone.
+    void CopyToClipboard(const AnsiString& Text);
 
     // ---- Reports ----
     void actShowGeneratedEspionageReportExecute(TObject* Sender);
@@ -485,6 +512,8 @@ public:
 
 private:
     void FirstShow();
+    // The planet view's fields that its cell drawing reads, found once.
+    std::shared_ptr<struct TPlanetDrawFields> planetDrawFields_;
     // Handlers whose work lands later: their actions are switched off.
     void DisablePendingActions();
     AnsiString activeLanguage_;

@@ -1,0 +1,263 @@
+// The four view pages: only the shown page's data set is open, each view keeps
+// its order in the data module's sort texts, title clicks sort, the planet and
+// combat grids draw their colours and sort arrows, and the refresh, the double
+// clicks and Select All.
+#include <cmath>
+
+#include "app/uMain.h"
+#include "app/uShowReport.h"
+#include "data/uDatamodule.h"
+#include "editor/TeEdit.h"
+#include "platform/gui/Clipboard.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "text/uHtmlClipbrd.h"
+
+namespace {
+
+// The first data row under a one-line title starts here; the title's arrows
+// are drawn while that row is painted.
+constexpr int FirstDataRowTop = 18;
+
+bool IsCoordinateColumn(const AnsiString& FieldName, std::initializer_list<const char*> Names) {
+    for (const char* n : Names)
+        if (SameText(FieldName, n)) return true;
+    return false;
+}
+
+AnsiString DisplayName(TField* Field) { return Field->DisplayLabel().empty() ? Field->FieldName() : Field->DisplayLabel(); }
+
+bool KeyHeld(int VirtKey) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    return (state[VirtKey] & 0x80) != 0;
+}
+
+}  // namespace
+
+bool TfrmMain::IsControlKeyDown() { return KeyHeld(VK_CONTROL); }
+bool TfrmMain::IsShiftKeyDown() { return KeyHeld(VK_SHIFT); }
+
+// ---------------------------------------------------------------- pages
+void TfrmMain::BindViewsToData() {
+    if (!dmMain) return;
+    grdPlanet->SetDataSource(dmMain->dsPlanet);
+    grdCombat->SetDataSource(dmMain->dsCombat);
+    grdAlliance->SetDataSource(dmMain->dsAlliance);
+    grdPlayer->SetDataSource(dmMain->dsPlayer);
+}
+
+void TfrmMain::pcMainChange(TObject*) {
+    struct TView {
+        TDataSet* DataSet;
+        AnsiString& Sort;
+    };
+    const TView views[] = {{dmMain->viewCombat, dmMain->CombatSort},
+                           {dmMain->tblAlliance, dmMain->AllianceSort},
+                           {dmMain->tblPlayer, dmMain->PlayerSort},
+                           {dmMain->viewPlanet, dmMain->PlanetSort}};
+    for (const TView& v : views)
+        if (v.DataSet->Active()) {
+            SetStatusText("", 0);
+            v.Sort = v.DataSet->Sort();
+            v.DataSet->Close();
+        }
+
+    TTabSheet* page = pcMain->ActivePage();
+    if (page == tsViewSpyReports) {
+        actRefreshPlanetGrid->Execute();
+        SetStatusText(iRecord, dmMain->viewPlanet->RecordCount());
+        return;
+    }
+    for (const TView& v : views) {
+        const bool shown = (page == tsViewCombatReports && v.DataSet == dmMain->viewCombat) ||
+                           (page == tsViewAlliance && v.DataSet == dmMain->tblAlliance) ||
+                           (page == tsViewPlayer && v.DataSet == dmMain->tblPlayer);
+        if (!shown) continue;
+        if (!v.DataSet->Active()) v.DataSet->Open();
+        SetStatusText(iRecord, v.DataSet->RecordCount());
+        if (v.DataSet->Sort() != v.Sort) v.DataSet->SetSort(v.Sort);
+    }
+}
+
+// ---------------------------------------------------------------- sorting
+void TfrmMain::grdPlanetTitleClick(TColumnGx* Column) {
+    TField* field = Column->Field();
+    if (!field) return;
+    AnsiString orderBy = Column->FieldName(), caption = DisplayName(field);
+    if (IsCoordinateColumn(orderBy, {"GalaxyID", "SolarsystemID", "PlanetID"})) {
+        orderBy = CoordinateOrderBy;
+        caption = iCoordinates;
+    } else if (SameText(orderBy, "RatingExpanded")) {
+        orderBy = "Rating";
+    }
+    TViewOrder order{PrimaryOrderBy,   PrimaryCaption,   PrimarySortOrder,
+                     SecondaryOrderBy, SecondaryCaption, SecondarySortOrder};
+    order.TitleClick(orderBy, caption, IsControlKeyDown());
+    PrimaryOrderBy = order.PrimaryOrderBy;
+    PrimaryCaption = order.PrimaryCaption;
+    PrimarySortOrder = order.PrimarySortOrder;
+    SecondaryOrderBy = order.SecondaryOrderBy;
+    SecondaryCaption = order.SecondaryCaption;
+    SecondarySortOrder = order.SecondarySortOrder;
+    dmMain->PlanetSort = order.SortText();
+    lblSort->SetCaption(order.Label());
+    field->DataSet()->SetSort(dmMain->PlanetSort);
+}
+
+void TfrmMain::grdCombatTitleClick(TColumnGx* Column) {
+    TField* field = Column->Field();
+    if (!field) return;
+    AnsiString orderBy = Column->FieldName(), caption = DisplayName(field);
+    if (IsCoordinateColumn(orderBy, {"Galaxy", "SolarSystem", "Planet"})) {
+        orderBy = CoordinateOrderBy;
+        caption = iCoordinates;
+    }
+    CombatOrder.TitleClick(orderBy, caption, IsControlKeyDown());
+    dmMain->CombatSort = CombatOrder.SortText();
+    lblCombatSort->SetCaption(CombatOrder.Label());
+    dmMain->viewCombat->SetSort(dmMain->CombatSort);
+}
+
+void TfrmMain::grdPlayerTitleClick(TColumnGx* Column) {
+    TField* field = Column->Field();
+    if (!field) return;
+    dmMain->PlayerSort = PlayerSortAfterClick(dmMain->PlayerSort, Column->FieldName());
+    field->DataSet()->SetSort(dmMain->PlayerSort);
+}
+
+// ---------------------------------------------------------------- drawing
+void TfrmMain::DrawSortArrowAsc(TCanvas* Canvas, const TRect& Rect) {
+    TPen* pen = Canvas->Pen();
+    const TColor keep = pen->Color();
+    const int R = Rect.Right, T = Rect.Top;
+    pen->SetColor(0x808080);
+    Canvas->MoveTo(R - 10, T + 11);
+    Canvas->LineTo(R - 7, T + 5);
+    pen->SetColor(0xFFFFFF);
+    Canvas->MoveTo(R - 6, T + 5);
+    Canvas->LineTo(R - 3, T + 11);
+    Canvas->LineTo(R - 10, T + 11);
+    pen->SetColor(keep);
+}
+
+void TfrmMain::DrawSortArrowDesc(TCanvas* Canvas, const TRect& Rect) {
+    TPen* pen = Canvas->Pen();
+    const TColor keep = pen->Color();
+    const int R = Rect.Right, T = Rect.Top;
+    pen->SetColor(0x808080);
+    Canvas->Polyline({TPoint(R - 3, T + 5), TPoint(R - 10, T + 5), TPoint(R - 7, T + 11)});
+    pen->SetColor(0xFFFFFF);
+    Canvas->MoveTo(R - 6, T + 11);
+    Canvas->LineTo(R - 3, T + 5);
+    pen->SetColor(keep);
+}
+
+// The fields a planet cell's rules read: the view's fields are made with the
+// data module and live as long as it does.
+struct TPlanetDrawFields {
+    TDataSet* View;
+    TField* Rating;
+    TField* LastScanned;
+    std::array<TField*, psCount> Status;
+    explicit TPlanetDrawFields(TDataSet* View)
+        : View(View),
+          Rating(View->FieldByName("Rating")),
+          LastScanned(View->FieldByName("LastScanned")),
+          Status{View->FieldByName("Banned"),   View->FieldByName("Vacation"), View->FieldByName("Inactive"),
+                 View->FieldByName("LongInactive"), View->FieldByName("Strong"), View->FieldByName("Noob")} {}
+};
+
+void TfrmMain::grdPlanetDrawColumnCell(TObject*, const TRect& Rect, int DataCol, TColumnGx* Column,
+                                       TGridDrawState State) {
+    TField* field = Column->Field();
+    TCanvas* canvas = grdPlanet->Canvas();
+    if (field && field->DataSet() == dmMain->viewPlanet) {
+        if (!planetDrawFields_ || planetDrawFields_->View != dmMain->viewPlanet)
+            planetDrawFields_ = std::make_shared<TPlanetDrawFields>(dmMain->viewPlanet);
+        const TPlanetDrawFields* fields = planetDrawFields_.get();
+        TPlanetCell cell;
+        cell.Selected = grdPlanet->SelectedRows()->CurrentRowSelected();
+        cell.Rating = fields->Rating->AsInteger();
+        for (int s = 0; s < psCount; ++s) cell.Status[s] = fields->Status[s]->AsInteger() == 1;
+        cell.Limit = LimitOfColumn(Column->FieldName());
+        if (cell.Limit) cell.Value = field->AsInteger();
+        if (field == fields->LastScanned) {
+            cell.IsLastScanned = true;
+            if (!field->IsNull()) cell.AgeDays = static_cast<int>(std::fabs(Now() - field->AsDateTime()));
+        }
+        TCellLook look{canvas->Brush()->Color(), canvas->Font()->Color(), false};
+        const TReportAgeBands bands{FreshReport, NewReport, AgingReport, OldReport, VeryOldReport};
+        look = PlanetCellLook(cell, HighlightLimits, bands, look);
+        canvas->Brush()->SetColor(look.Brush);
+        canvas->Font()->SetColor(look.FontColor);
+        if (look.Bold) {
+            TFontStyles style = canvas->Font()->Style();
+            canvas->Font()->SetStyle(style.Include(fsBold));
+        }
+        if (look.MayDrawArrow && Rect.Top == FirstDataRowTop && Column->FieldName() == PrimaryOrderBy) {
+            const TRect title(Rect.Left, 0, Rect.Right, 17);
+            if (PrimarySortOrder == "ASC")
+                DrawSortArrowAsc(canvas, title);
+            else
+                DrawSortArrowDesc(canvas, title);
+        }
+    }
+    grdPlanet->DefaultDrawColumnCell(Rect, DataCol, Column, State);
+}
+
+void TfrmMain::grdCombatDrawColumnCell(TObject*, const TRect& Rect, int, TColumnGx* Column, TGridDrawState) {
+    if (Rect.Top != FirstDataRowTop) return;
+    const AnsiString& sort = dmMain->CombatSort;
+    if (Column->FieldName().empty() || sort.find(Column->FieldName()) == AnsiString::npos) return;
+    const TRect title(Rect.Left, 0, Rect.Right, 17);
+    if (sort.find("ASC") == AnsiString::npos)
+        DrawSortArrowAsc(grdCombat->Canvas(), title);
+    else
+        DrawSortArrowDesc(grdCombat->Canvas(), title);
+}
+
+// ---------------------------------------------------------------- commands
+void TfrmMain::actRefreshPlanetGridExecute(TObject*) {
+    UpdateHighlightThresholds();
+    TADOQuery* view = dmMain->viewPlanet;
+    view->Close();
+    view->Open();
+    lblSort->SetCaption(view->Sort());
+}
+
+void TfrmMain::grdPlanetDblClick(TObject*) {
+    if (IsShiftKeyDown())
+        actShowOriginalEspionageReport->Execute();
+    else
+        actShowGeneratedEspionageReport->Execute();
+}
+
+void TfrmMain::grdCombatDblClick(TObject*) {
+    TBookmarkListGx* selected = grdCombat->SelectedRows();
+    if (selected->Count() == 0) return;
+    TADOQuery* view = dmMain->viewCombat;
+    view->GotoBookmark(selected->Items(0));
+    ShowReportWindow(view->FieldByName("tblCombat.Report")->AsString(),
+                     ifrmShowReportAttak + " " + view->FieldByName("Galaxy")->AsString() + ":" +
+                         view->FieldByName("SolarSystem")->AsString() + ":" + view->FieldByName("Planet")->AsString());
+}
+
+void TfrmMain::actSelectAllExecute(TObject*) {
+    TWinControl* control = ActiveControl();
+    if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
+        edit->SelectAll();
+    } else if (auto* editor = dynamic_cast<TCustomTeEdit*>(control)) {
+        editor->SelectAll();
+    } else if (auto* grid = dynamic_cast<TDBGridGx*>(control)) {
+        TDataSet* data = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
+        if (!data || !data->Active()) return;
+        data->DisableControls();
+        {
+            TScopeGuard enable([&] { data->EnableControls(); });
+            TBookmarkListGx* rows = grid->SelectedRows();
+            for (data->First(); !data->Eof(); data->Next()) rows->SetCurrentRowSelected(true);
+            data->Last();
+        }
+        if (grid->OnCellClick) grid->OnCellClick(nullptr);
+    }
+}
