@@ -1,7 +1,6 @@
 // Handlers whose work lands later; their actions stay disabled.
 #include "app/uMain.h"
 
-
 // Filters and find.
 void TfrmMain::actApplyFilterExecute(TObject*) {}
 void TfrmMain::actClearFilterExecute(TObject*) {}
@@ -22,10 +21,7 @@ void TfrmMain::fsaExportSaveDialogCanClose(TObject*, bool&) {}
 void TfrmMain::actReprocessPlanetsExecute(TObject*) {}
 
 void TfrmMain::DisablePendingActions() {
-    for (TAction* a : {actShowGeneratedEspionageReport, actShowOriginalEspionageReport, actCopyReportPlainText,
-                       actCopyReportEnhanced, actGenerateCombatSummary, actPopulateCombatReports,
-                       actPopulateEspionageReports,
-                       actApplyFilter, actClearFilter, actEditFilters, actFilterByAlliance, actFilterByPlayer, actFind,
+    for (TAction* a : {actApplyFilter, actClearFilter, actEditFilters, actFilterByAlliance, actFilterByPlayer, actFind,
                        actImportData, actExportData, actReprocessPlanets})
         a->SetEnabled(false);
 }

@@ -1,10 +1,99 @@
 // Reports rendered through the user's template files, the combat summary and
 // the sums of the selected combats.
-#include "app/uMain.h"
+#include <memory>
 
-void TfrmMain::grdCombatCellClick(TColumnGx*) {}
-void TfrmMain::actGenerateCombatSummaryExecute(TObject*) {}
-void TfrmMain::actPopulateCombatReportsExecute(TObject*) {}
-void TfrmMain::actPopulateEspionageReportsExecute(TObject*) {}
-void TfrmMain::CombatTemplateClick(TObject*) {}
-void TfrmMain::EspionageTemplateClick(TObject*) {}
+#include "app/uGameText.h"
+#include "app/uMain.h"
+#include "app/uReportTemplates.h"
+#include "data/uDatamodule.h"
+#include "platform/classes/ProgramFolder.h"
+#include "text/UtFileUtils.h"
+#include "text/UtStrings.h"
+#include "text/uQuickStrings.h"
+
+namespace {
+
+// The three files of a combat template; a missing one is an error, which is
+// logged and raised before anything reaches the clipboard.
+std::array<AnsiString, 3> ReadCombatFiles(TfrmMain* Form, const std::array<AnsiString, 3>& Names) {
+    std::array<AnsiString, 3> texts;
+    try {
+        for (size_t i = 0; i < Names.size(); ++i) texts[i] = FileToString(Names[i]);
+    } catch (const Exception& e) {
+        Form->AddToLog(Format("%s - Error: %s", {LogTimeStamp(), AnsiString(e.what())}));
+        throw;
+    }
+    return texts;
+}
+
+// The template's name: the menu item's caption without the hot-key marks.
+AnsiString TemplateBase(TObject* Sender) {
+    auto* item = dynamic_cast<TMenuItem*>(Sender);
+    return item ? FastReplace(item->Caption(), "&", "", true) : AnsiString();
+}
+
+}  // namespace
+
+void TfrmMain::grdCombatCellClick(TColumnGx*) {
+    TdmMain* dm = dmMain;
+    TBookmarkListGx* selected = grdCombat->SelectedRows();
+    dm->SelectionCount = selected->Count();
+    dm->SumMetalRaided = dm->SumCrystalRaided = dm->SumDeuteriumRaided = 0;
+    dm->SumMetalDebris = dm->SumCrystalDebris = 0;
+    TEdit* boxes[] = {edtMetalRaided, edtCrystalRaided, edtDeutRaided, edtMetalDebris, edtCrystalDebris};
+    if (selected->Count() == 0) {
+        for (TEdit* box : boxes) box->SetText("");
+        return;
+    }
+    TADOQuery* view = dm->viewCombat;
+    TField* fields[] = {view->FieldByName("MetalRaided"), view->FieldByName("CrystalRaided"),
+                        view->FieldByName("DeuteriumRaided"), view->FieldByName("tblCombat.MetalDebris"),
+                        view->FieldByName("tblCombat.CrystalDebris")};
+    double* sums[] = {&dm->SumMetalRaided, &dm->SumCrystalRaided, &dm->SumDeuteriumRaided, &dm->SumMetalDebris,
+                      &dm->SumCrystalDebris};
+    for (int i = 0; i < selected->Count(); ++i) {
+        view->GotoBookmark(selected->Items(i));
+        for (size_t k = 0; k < std::size(fields); ++k) *sums[k] += fields[k]->AsInteger();
+    }
+    for (size_t k = 0; k < std::size(boxes); ++k) boxes[k]->SetText(Format("%.0n", {*sums[k]}));
+}
+
+void TfrmMain::actGenerateCombatSummaryExecute(TObject*) {
+    const AnsiString base = ProgramFolder() + "combatsummary1";
+    auto texts = ReadCombatFiles(this, {base + "header.ot", base + "body.ot", base + "footer.ot"});
+    CopyToClipboard(
+        RenderTemplate(texts[0], texts[1], texts[2], grdCombat, dmMain->viewCombat, ResolveCombatTag, dmMain));
+}
+
+void TfrmMain::CombatTemplateClick(TObject* Sender) {
+    if (!dynamic_cast<TMenuItem*>(Sender)) return;
+    const AnsiString base = ProgramFolder() + TemplateBase(Sender);
+    auto texts = ReadCombatFiles(this, {base + ".crh", base + ".crb", base + ".crf"});
+    CopyToClipboard(
+        RenderTemplate(texts[0], texts[1], texts[2], grdCombat, dmMain->viewCombat, ResolveCombatTag, dmMain));
+}
+
+// A missing spy-report template file counts as empty.
+void TfrmMain::EspionageTemplateClick(TObject* Sender) {
+    if (!dynamic_cast<TMenuItem*>(Sender)) return;
+    const AnsiString base = ProgramFolder() + TemplateBase(Sender);
+    AnsiString texts[3];
+    const char* extensions[] = {".erh", ".erb", ".erf"};
+    for (int i = 0; i < 3; ++i)
+        if (FileExists(base + extensions[i])) texts[i] = FileToString(base + extensions[i]);
+    CopyToClipboard(
+        RenderTemplate(texts[0], texts[1], texts[2], grdPlanet, dmMain->viewPlanet, ResolveEspionageTag, dmMain));
+}
+
+void TfrmMain::actPopulateCombatReportsExecute(TObject*) {
+    std::unique_ptr<TStringList> files(new TStringList());
+    ListTemplateFiles(ProgramFolder(), "crh", files.get());
+    FillTemplateMenu(files.get(), popCombat->Items(), nullptr, TNotifyEvent(this, &TfrmMain::CombatTemplateClick));
+}
+
+void TfrmMain::actPopulateEspionageReportsExecute(TObject*) {
+    std::unique_ptr<TStringList> files(new TStringList());
+    ListTemplateFiles(ProgramFolder(), "erb", files.get());
+    FillTemplateMenu(files.get(), popPlanet->Items(), pmOriginalEspReport,
+                     TNotifyEvent(this, &TfrmMain::EspionageTemplateClick));
+}

@@ -1,0 +1,367 @@
+// The view pages of the main window on a database file: the shown page's data
+// set alone open, title-click orders against SQLite's own ORDER BY, the
+// planet grid's colours on the recording device, ratings and deletes, and the
+// power page.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/gui/InputSimulation.h"
+#include "platform/gui/RecordingDevice.h"
+#include "tests/app/AppTestSupport.h"
+
+using namespace apptest;
+
+namespace {
+
+// Three alliances ("<none>" among them), four players and eight planets whose
+// sort keys are all different, and two combats.
+const char* const kViewRows = R"sql(
+INSERT INTO tblAlliance(ID, Name) VALUES (1, '<none>'), (2, 'Evil'), (3, 'Good');
+INSERT INTO tblPlayer(ID, Name, AllianceID, Banned, Vacation, Inactive, LongInactive, Strong, Noob) VALUES
+  (1, 'Vega', 2, 0, 0, 0, 0, 0, 0), (2, 'Altair', 2, 0, 0, 1, 0, 0, 0),
+  (3, 'Lone', 1, 1, 0, 1, 0, 0, 0), (4, 'Deneb', 3, 0, 0, 0, 0, 0, 1);
+INSERT INTO tblPlanet(ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, Metal, Crystal,
+                      Energy, LightFighter, Rating, AssaultPower, LastScanned) VALUES
+  (1, 1, 200, 4, 0, 'Home',   1, 5000,  700, 10, 0,    0, 0,      datetime('now', 'localtime', '-2 hours')),
+  (2, 1, 100, 9, 0, 'Forge',  1, 90000, 300, 20, 0,    1, 0,      datetime('now', 'localtime', '-2 days')),
+  (3, 2, 5,   1, 0, 'abyss',  2, 1200,  800, 30, 9000, 0, 450000, datetime('now', 'localtime', '-4 days')),
+  (4, 1, 100, 3, 0, 'Colony', 3, NULL,  100, 40, 0,    4, 0,      datetime('now', 'localtime', '-8 days')),
+  (5, 3, 1,   1, 0, 'Zenith', 4, 700,   900, 50, 0,    2, 0,      datetime('now', 'localtime', '-30 days')),
+  (6, 1, 100, 3, 1, 'Moon',   3, 300,   200, 60, 0,    3, 0,      NULL),
+  (7, 2, 5,   7, 0, 'Bravo',  2, 2500,  600, 70, 0,    0, 0,      datetime('now', 'localtime', '-1 days')),
+  (8, 3, 9,   2, 0, 'Delta',  4, 60,    500, 80, 0,    0, 0,      datetime('now', 'localtime', '-12 days'));
+INSERT INTO tblCombat(ID, DefenderPlanetID, AttackerPlanetID, DateTime, MetalRaided, CrystalRaided, Report) VALUES
+  (1, 2, 1, '2026-07-24 10:00:00', 1000, 50, 'first battle'),
+  (2, 7, 1, '2026-07-25 11:00:00', 2500, 10, 'second battle');
+)sql";
+
+void HoldControl(bool Down) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = Down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+TColumnGx* ColumnOf(TDBGridGx* Grid, const char* FieldName) {
+    for (int i = 0; i < Grid->Columns()->Count(); ++i)
+        if (SameText(Grid->Columns()->Items(i)->FieldName(), FieldName)) return Grid->Columns()->Items(i);
+    ADD_FAILURE() << "no column " << FieldName;
+    return nullptr;
+}
+
+// The IDs of the data set's rows in its order, joined by commas.
+std::string Order(TDataSet* Data, const char* IDField) {
+    std::string ids;
+    for (Data->First(); !Data->Eof(); Data->Next()) ids += (ids.empty() ? "" : ",") + Data->FieldByName(IDField)->AsString();
+    return ids;
+}
+
+class ViewsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        db = f.folder.File("Tesk.mdb");
+        ExecSql(db, kViewRows);
+        WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+        w = f.Open();
+        w->SetBounds(0, 0, 1100, 700);
+        w->Show();
+        ASSERT_TRUE(w->Shown);
+        Show(w->tsViewSpyReports);
+    }
+    void TearDown() override {
+        HoldControl(false);
+        w->Hide();
+    }
+    void Show(TTabSheet* Page) {
+        w->pcMain->SetActivePage(Page);
+        w->pcMainChange(w->pcMain);
+        Application->ProcessMessages();
+    }
+    // SQLite's own order of the same rows.
+    std::string FileOrder(const std::string& From, const std::string& OrderBy) {
+        return QuerySql(db, "SELECT group_concat(ID, ',') FROM (SELECT tblPlanet.ID AS ID FROM " + From +
+                                " ORDER BY " + OrderBy + ")");
+    }
+    std::string PlanetOrderInFile(const std::string& OrderBy) {
+        return FileOrder("tblPlanet, tblPlayer, tblAlliance WHERE tblPlanet.PlayerID = tblPlayer.ID AND "
+                         "tblPlayer.AllianceID = tblAlliance.ID", OrderBy);
+    }
+    MainWindowFixture f;
+    std::string db;
+    TfrmMain* w = nullptr;
+};
+
+TEST_F(ViewsTest, OnlyTheShownPagesViewIsOpenAndEachKeepsItsOrder) {
+    EXPECT_TRUE(dmMain->viewPlanet->Active());
+    EXPECT_EQ(w->sbMain->Panels()->Items(1)->Text(), "Records: 8");
+    Show(w->tsViewPlayer);
+    EXPECT_FALSE(dmMain->viewPlanet->Active());
+    EXPECT_TRUE(dmMain->tblPlayer->Active());
+    w->grdPlayerTitleClick(ColumnOf(w->grdPlayer, "Name"));
+    w->grdPlayerTitleClick(ColumnOf(w->grdPlayer, "Name"));
+    EXPECT_EQ(dmMain->PlayerSort, "Name DESC");
+    EXPECT_EQ(Order(dmMain->tblPlayer, "ID"), "1,3,4,2");
+
+    Show(w->tsCalculatePower);
+    for (TDataSet* d : {static_cast<TDataSet*>(dmMain->viewPlanet), static_cast<TDataSet*>(dmMain->viewCombat),
+                        static_cast<TDataSet*>(dmMain->tblAlliance), static_cast<TDataSet*>(dmMain->tblPlayer)})
+        EXPECT_FALSE(d->Active()) << d->Name();
+    Show(w->tsViewPlayer);
+    EXPECT_EQ(dmMain->tblPlayer->Sort(), "Name DESC");
+    EXPECT_EQ(Order(dmMain->tblPlayer, "ID"), "1,3,4,2");
+    Show(w->tsViewCombatReports);
+    EXPECT_EQ(w->sbMain->Panels()->Items(1)->Text(), "Records: 2");
+    EXPECT_FALSE(dmMain->tblPlayer->Active());
+}
+
+TEST_F(ViewsTest, TitleClicksSortTheViewsAsTheFileWould) {
+    TADOQuery* view = dmMain->viewPlanet;
+    struct {
+        const char* Field;
+        bool Ctrl;
+        const char* Label;
+        const char* FileOrderBy;
+    } const clicks[] = {
+        {"Metal", false, "Metal asc", "Metal ASC"},
+        {"Metal", false, "Metal desc", "Metal DESC"},
+        {"PlanetName", false, "Planet asc", "PlanetName COLLATE NOCASE ASC"},  // text ignores case
+        {"SolarsystemID", false, "Coordinates asc", "GalaxyID, SolarsystemID, PlanetID, IsMoon"},
+        {"Crystal", true, "Coordinates asc && Crystal asc", "GalaxyID, SolarsystemID, PlanetID, Crystal"},
+        {"Crystal", true, "Coordinates asc && Crystal desc", "GalaxyID, SolarsystemID, PlanetID, Crystal DESC"},
+        {"RatingExpanded", false, "Rating asc", "Rating, tblPlanet.ID"},
+    };
+    for (const auto& c : clicks) {
+        HoldControl(c.Ctrl);
+        w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, c.Field));
+        EXPECT_EQ(w->lblSort->Caption(), c.Label) << c.Field;
+        EXPECT_EQ(Order(view, "tblplanet.ID"), PlanetOrderInFile(c.FileOrderBy)) << c.Field;
+    }
+    EXPECT_EQ(dmMain->PlanetSort, "Rating ASC");
+    EXPECT_EQ(w->PrimaryOrderBy, "Rating");
+    EXPECT_EQ(w->SecondaryOrderBy, "");
+
+    // The order survives a page change and the refresh.
+    HoldControl(false);
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "Crystal"));
+    Show(w->tsViewCombatReports);
+    Show(w->tsViewSpyReports);
+    EXPECT_EQ(view->Sort(), "Crystal ASC");
+    EXPECT_EQ(Order(view, "tblplanet.ID"), PlanetOrderInFile("Crystal"));
+
+    // The combat grid: its coordinate titles give the coordinate order, Ctrl adds a second one.
+    Show(w->tsViewCombatReports);
+    EXPECT_EQ(dmMain->viewCombat->FieldByName("Galaxy")->AsString(), "2");  // "DateTime DESC"
+    w->grdCombatTitleClick(ColumnOf(w->grdCombat, "Planet"));
+    EXPECT_EQ(dmMain->CombatSort, "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC");
+    EXPECT_EQ(Order(dmMain->viewCombat, "tblCombat.ID"), "1,2");
+    HoldControl(true);
+    w->grdCombatTitleClick(ColumnOf(w->grdCombat, "MetalRaided"));
+    w->grdCombatTitleClick(ColumnOf(w->grdCombat, "MetalRaided"));
+    EXPECT_EQ(dmMain->CombatSort, "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC,MetalRaided DESC");
+    TField* raided = dmMain->viewCombat->FieldByName("MetalRaided");
+    const AnsiString caption = raided->DisplayLabel().empty() ? raided->FieldName() : raided->DisplayLabel();
+    EXPECT_EQ(w->lblCombatSort->Caption(), "Coordinates asc && " + caption + " desc");
+    HoldControl(false);
+    w->grdCombatTitleClick(ColumnOf(w->grdCombat, "MetalRaided"));
+    EXPECT_EQ(Order(dmMain->viewCombat, "tblCombat.ID"), "1,2");
+    w->grdCombatTitleClick(ColumnOf(w->grdCombat, "MetalRaided"));
+    EXPECT_EQ(Order(dmMain->viewCombat, "tblCombat.ID"), "2,1");
+}
+
+// One painted row of the planet grid per rule, read back from the recording
+// device: the cell's fill and the colour and weight of its text.
+TEST_F(ViewsTest, PlanetRowsAreDrawnByTheirRules) {
+    w->edtMetal->SetText("10000");
+    w->edtLF->SetText("5000");
+    w->actRefreshPlanetGrid->Execute();
+    HoldControl(false);
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
+    ASSERT_EQ(Order(dmMain->viewPlanet, "tblplanet.ID"), "1,2,3,4,5,6,7,8");
+    dmMain->viewPlanet->First();
+
+    // Only the columns the rules are read from stay on the screen.
+    TDBGridGx* g = w->grdPlanet;
+    for (int i = 0; i < g->Columns()->Count(); ++i) {
+        TColumnGx* c = g->Columns()->Items(i);
+        bool keep = false;
+        for (const char* name : {"PlanetName", "Metal", "LightFighter", "AssaultPower", "LastScanned"})
+            keep = keep || SameText(c->FieldName(), name);
+        c->SetVisible(keep);
+    }
+    TRecordingDevice* rec = nullptr;
+    HDC dc = CreateRecordingDC(&rec, TSize(1100, 600));
+    g->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    auto look = [&](int Record, const char* Field) {
+        TRect cell = g->CellRect(ColumnOf(g, Field)->Index() + 1, Record);  // after the indicator and the title
+        struct {
+            COLORREF Fill = 0xFFFFFFFF, Text = 0xFFFFFFFF;
+            int Weight = 0;
+        } out;
+        for (const TGdiCall& c : rec->Calls()) {
+            if (c.Depth != 0 || c.Rect.Left < cell.Left || c.Rect.Top < cell.Top || c.Rect.Right > cell.Right ||
+                c.Rect.Bottom > cell.Bottom)
+                continue;
+            // The cell's text comes with its background as one opaque call.
+            if (c.Kind == TGdiCallKind::ExtTextOut || c.Kind == TGdiCallKind::DrawText) {
+                out.Fill = c.BkColor;
+                out.Text = c.Color;
+                out.Weight = c.Font.lfWeight;
+            }
+        }
+        return out;
+    };
+    // Limits: Forge's metal 90000 > 10000 (rating brush lost), abyss's fighters and assault power.
+    EXPECT_EQ(look(2, "Metal").Fill, 0xC0DCC0u);
+    EXPECT_EQ(look(3, "LightFighter").Text, 0x0000FFu);
+    EXPECT_EQ(look(3, "AssaultPower").Text, 0x0000FFu);
+    EXPECT_GE(look(3, "AssaultPower").Weight, 700);
+    EXPECT_LT(look(3, "LightFighter").Weight, 700);
+    // Rating: Forge raidable on its other cells, Colony crashable, Moon dangerous, Zenith friendly.
+    EXPECT_EQ(look(2, "PlanetName").Fill, 0xAACD66u);
+    EXPECT_EQ(look(4, "PlanetName").Fill, 0xF0CAA6u);
+    EXPECT_EQ(look(6, "PlanetName").Fill, 0x7F7FFFu);
+    EXPECT_EQ(look(5, "PlanetName").Text, 0xCFD1CFu);
+    // Status: abyss's owner inactive, Colony's banned before inactive, Delta's noob.
+    EXPECT_EQ(look(3, "PlanetName").Text, 0x13458Bu);
+    EXPECT_EQ(look(4, "PlanetName").Text, 0xFF0000u);
+    EXPECT_EQ(look(8, "PlanetName").Text, 0x008000u);
+    // Report age: hours, two days, four, eight, thirty (friendly too), never scanned.
+    const std::pair<int, COLORREF> ages[] = {{1, 0x70B2FC}, {2, 0x9EF4A4}, {3, 0xB3F7C0}, {4, 0xE1FDE5},
+                                             {5, 0xE0E0E0}, {6, 0xE0E0E0}, {7, 0x6FED6F}};
+    for (auto [row, fill] : ages) EXPECT_EQ(look(row, "LastScanned").Fill, fill) << row;
+    DeleteDC(dc);
+}
+
+TEST_F(ViewsTest, RatingsWriteInOneTransactionAndRollBackOnFailure) {
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
+    TADOQuery* view = dmMain->viewPlanet;
+    auto select = [&](std::initializer_list<int> IDs) {
+        w->grdPlanet->SelectedRows()->Clear();
+        for (int id : IDs) {
+            ASSERT_TRUE(view->Locate("tblplanet.ID", id, TLocateOptions()));
+            w->grdPlanet->SelectedRows()->SetCurrentRowSelected(true);
+        }
+    };
+    auto ratings = [&] { return QuerySql(db, "SELECT group_concat(Rating, '') FROM (SELECT Rating FROM tblPlanet ORDER BY ID)"); };
+    ASSERT_EQ(ratings(), "01042300");
+
+    // Planets: one transaction each; a row that fails is rolled back and the others are rated.
+    ExecSql(db, "CREATE TRIGGER refuse BEFORE UPDATE OF Rating ON tblPlanet WHEN NEW.ID = 7 "
+                "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    select({1, 7, 8});
+    w->actRateDangerous->Execute();
+    EXPECT_EQ(ratings(), "31042303");
+    EXPECT_FALSE(dmMain->adoConnection->InTransaction());
+
+    // A player: exactly one row must be selected.
+    select({1, 3});
+    w->actRatePlayerCrashable->Execute();
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(f.dialogs->Messages.back().Text, "To rate a player make sure you select one planet");
+    EXPECT_EQ(ratings(), "31042303");
+    select({3});  // Altair: abyss and Bravo, Bravo refuses: neither changes
+    EXPECT_THROW(w->actRatePlayerCrashable->Execute(), Exception);
+    EXPECT_FALSE(dmMain->adoConnection->InTransaction());
+    EXPECT_EQ(ratings(), "31042303");
+    select({8});  // Deneb: Zenith and Delta
+    w->actRatePlayerRaidable->Execute();
+    EXPECT_EQ(ratings(), "31041301");
+
+    // An alliance: all its players' planets in one transaction; Evil holds Bravo, which refuses.
+    select({1});
+    EXPECT_THROW(w->actRateAllianceNormal->Execute(), Exception);
+    EXPECT_FALSE(dmMain->adoConnection->InTransaction());
+    EXPECT_EQ(ratings(), "31041301");
+    ExecSql(db, "DROP TRIGGER refuse");
+    w->actRateAllianceNormal->Execute();
+    EXPECT_EQ(ratings(), "00041301");
+    // The "<none>" alliance is refused with a warning, not spread over every lone player.
+    select({4});
+    w->actRateAllianceFriendly->Execute();
+    EXPECT_EQ(f.dialogs->Messages.back().Type, mtWarning);
+    EXPECT_EQ(ratings(), "00041301");
+    // The view shows what the file holds.
+    ASSERT_TRUE(view->Locate("tblplanet.ID", 5, TLocateOptions()));
+    EXPECT_EQ(view->FieldByName("Rating")->AsInteger(), 1);
+}
+
+TEST_F(ViewsTest, DeletesAskAndRemoveTheSelectedRows) {
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
+    TADOQuery* view = dmMain->viewPlanet;
+    for (int id : {2, 5}) {
+        ASSERT_TRUE(view->Locate("tblplanet.ID", id, TLocateOptions()));
+        w->grdPlanet->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    f.dialogs->QueueAnswer(mrNo);
+    w->actDeletePlanet->Execute();
+    EXPECT_EQ(f.dialogs->Messages.back().Text, "Sure you want to delete 2 selected planet(s)?");
+    EXPECT_EQ(QuerySql(db, "SELECT count(*) FROM tblPlanet"), "8");
+    f.dialogs->QueueAnswer(mrYes);
+    w->actDeletePlanet->Execute();
+    EXPECT_EQ(QuerySql(db, "SELECT group_concat(ID, ',') FROM (SELECT ID FROM tblPlanet ORDER BY ID)"), "1,3,4,6,7,8");
+    EXPECT_EQ(view->RecordCount(), 6);
+
+    // The combat command acts on its own page only.
+    w->actDeleteCombat->Execute();
+    Show(w->tsViewCombatReports);
+    dmMain->viewCombat->First();
+    w->grdCombat->SelectedRows()->SetCurrentRowSelected(true);
+    f.dialogs->QueueAnswer(mrYes);
+    w->actDeleteCombat->Execute();
+    EXPECT_EQ(f.dialogs->Messages.back().Text, "Sure you want to delete 1 selected combatreport(s)?");
+    EXPECT_EQ(QuerySql(db, "SELECT count(*) FROM tblCombat"), "1");
+    // Forge, the other combat's defender, went above: the view shows none.
+    EXPECT_EQ(dmMain->viewCombat->RecordCount(), 0);
+}
+
+TEST_F(ViewsTest, PowerPageAndSelectAll) {
+    Show(w->tsCalculatePower);
+    struct {
+        TEdit* TfrmMain::*Box;
+        const char* Text;
+        const char* Assault;
+    } const fleet[] = {
+        {&TfrmMain::edtoLF, "10", "500"},
+        {&TfrmMain::edtoLF, "0", "0"},
+        {&TfrmMain::edtoBmbr, "1", "1000"},  // as the stored figure weighs them
+        {&TfrmMain::edtoDest, "1", "3000"},
+        {&TfrmMain::edtoDS, "x", "3000"},  // not a number: the result stays
+        {&TfrmMain::edtoDS, "1", "13000"},
+    };
+    for (const auto& c : fleet) {
+        (w->*c.Box)->SetText(c.Text);
+        EXPECT_EQ(w->edtoAssault->Text(), c.Assault) << c.Text;
+    }
+    w->edtoGC->SetText("1");
+    w->edtoSSD->SetText("2");
+    EXPECT_EQ(w->edtoDefence->Text(), "1102");
+
+    // Select All on the combat grid selects every row and sums them.
+    Show(w->tsViewCombatReports);
+    w->SetActiveControl(w->grdCombat);
+    w->actSelectAll->Execute();
+    EXPECT_EQ(w->grdCombat->SelectedRows()->Count(), 2);
+    EXPECT_TRUE(dmMain->viewCombat->Eof() || dmMain->viewCombat->RecNo() == 2);
+}
+
+// Screenshots of the four views with their rows (looked at by hand).
+TEST_F(ViewsTest, ScreenshotsOfTheFourViews) {
+    w->edtMetal->SetText("10000");
+    w->edtLF->SetText("5000");
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "Metal"));
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "Metal"));
+    dmMain->viewPlanet->Last();
+    w->grdPlanet->SelectedRows()->SetCurrentRowSelected(true);
+    for (TTabSheet* page : {w->tsViewSpyReports, w->tsViewCombatReports, w->tsViewAlliance, w->tsViewPlayer}) {
+        Show(page);
+        if (page == w->tsViewCombatReports) {
+            w->grdCombatTitleClick(ColumnOf(w->grdCombat, "MetalRaided"));
+            w->grdCombat->Repaint();
+        }
+        Application->ProcessMessages();
+        EXPECT_TRUE(SaveWindowImage(w->Handle(), ("/tmp/tesk-view-" + std::string(page->Name()) + ".png").c_str()));
+    }
+}
+
+}  // namespace
