@@ -88,6 +88,9 @@ TEST_F(StartupTest, CloseWritesEveryKeyInOrderAndTheNextStartRestoresThem) {
     // The user's choices.
     w->pcMain->SetActivePageIndex(3);
     dmMain->PlanetSort = "Metal DESC, Crystal ASC";
+    // As title clicks leave it: the open planet view in the same order, which
+    // a page change keeps.
+    if (dmMain->viewPlanet->Active()) dmMain->viewPlanet->SetSort(dmMain->PlanetSort);
     w->PrimaryOrderBy = "Metal";
     w->PrimarySortOrder = "DESC";
     w->SecondaryOrderBy = "Crystal";
