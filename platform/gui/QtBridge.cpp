@@ -618,6 +618,17 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
     // An inner widget of a wrapped compound widget: its input is the window's,
     // its painting its own.
     bool isInner = rec->Wrapped && !isFrame;
+    // A window of its own inside a compound control (a combo box's drop-down
+    // list) takes its input itself, or it could never be chosen from. The
+    // press that opened it left the control holding the mouse: its release
+    // comes here, so the hold ends here too.
+    if (isInner && rec->Frame && widget->window() != rec->Frame->window()) {
+        const QEvent::Type t = event->type();
+        if ((t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseMove) &&
+            GetCapture() == wnd)
+            ReleaseCapture();
+        return false;
+    }
     bool handled = false;
     ProtectedCall([&] {
         switch (event->type()) {
