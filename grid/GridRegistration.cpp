@@ -1,6 +1,10 @@
 // Every class of the grid library that a form or layout may name by class.
 #include "grid/GridRegistration.h"
 
+#include "grid/CalcGx.h"
+#include "grid/DBCtrlsGx.h"
+#include "grid/DBCtrlsGxCheck.h"
+#include "grid/DBCtrlsGxCombo.h"
 #include "grid/DBGridGx.h"
 #include "grid/DBGridGxImpExp.h"
 #include "grid/DBSumLst.h"
@@ -31,7 +35,12 @@ void RegisterGridLibrary() {
             ClassInfoOf<TSizeGripGx>(), ClassInfoOf<TEditButtonGx>(), ClassInfoOf<TVisibleEditButtonGx>(),
             ClassInfoOf<TEditButtonsGx>(), ClassInfoOf<TSpecRowGx>(), ClassInfoOf<TEditButtonControlGx>(),
             ClassInfoOf<TPopupListboxGx>(), ClassInfoOf<TMRUListboxGx>(), ClassInfoOf<TPopupMonthCalendarGx>(),
-            ClassInfoOf<TMRUListGx>(),
+            ClassInfoOf<TMRUListGx>(), ClassInfoOf<TSpeedButtonGx>(),
+            // Data-aware edits, combo and check boxes, the calculator
+            ClassInfoOf<TEditImageGx>(), ClassInfoOf<TToolTipsWindow>(), ClassInfoOf<TCustomDBEditGx>(),
+            ClassInfoOf<TDropDownBoxGx>(), ClassInfoOf<TCustomDBComboBoxGx>(), ClassInfoOf<TDBComboBoxGx>(),
+            ClassInfoOf<TCustomDBCheckBoxGx>(), ClassInfoOf<TDBCheckBoxGx>(), ClassInfoOf<TCalculatorGx>(),
+            ClassInfoOf<TPopupCalculatorGx>(),
         });
         // The grid's clipboard keys reach the copy and paste routines.
         RegisterGridClipboardRoutines();

@@ -1,6 +1,8 @@
 #include "platform/gui/InputSimulation.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -300,4 +302,25 @@ bool SaveWindowImage(HWND Wnd, const AnsiString& FileName) {
     PaintWindowNow(Wnd);
     QPixmap picture = rec->Frame->grab();
     return picture.save(QString::fromStdString(AnsiToUtf8(FileName)), "PNG");
+}
+
+bool SaveWindowsImage(const std::vector<HWND>& Windows, const AnsiString& FileName) {
+    // Each window where it stands on the screen, later ones on top.
+    QRect area;
+    std::vector<std::pair<QRect, QPixmap>> shots;
+    for (HWND wnd : Windows) {
+        TWndHandle* rec = HandleRecord(wnd);
+        if (!rec || !rec->Frame) return false;
+        PaintWindowNow(wnd);
+        QRect place(rec->Frame->mapToGlobal(QPoint(0, 0)), rec->Frame->size());
+        shots.emplace_back(place, rec->Frame->grab());
+        area = area.united(place);
+    }
+    if (area.isEmpty()) return false;
+    QImage image(area.size(), QImage::Format_RGB32);
+    image.fill(QColor(128, 128, 128));
+    QPainter painter(&image);
+    for (auto& [place, pixmap] : shots) painter.drawPixmap(place.topLeft() - area.topLeft(), pixmap);
+    painter.end();
+    return image.save(QString::fromStdString(AnsiToUtf8(FileName)), "PNG");
 }

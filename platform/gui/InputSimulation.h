@@ -3,6 +3,8 @@
 // and sends it through the same translation as real input (OnMessage, dialog
 // keys, WM_KEYDOWN then WM_CHAR, double clicks by time and distance, the wheel
 // to the focused window). Coordinates are client coordinates of the window.
+#include <vector>
+
 #include "platform/classes/Keys.h"
 #include "platform/gui/WinApi.h"
 #include "platform/rtl/CodePage.h"
@@ -48,5 +50,7 @@ COLORREF GetWindowPixel(HWND Wnd, int X, int Y);
 // window coordinates.
 COLORREF GetWindowImagePixel(HWND Wnd, int X, int Y);
 bool SaveWindowImage(HWND Wnd, const AnsiString& FileName);
+// Several windows (a form and its drop-down, say) as they stand on the screen, in one PNG.
+bool SaveWindowsImage(const std::vector<HWND>& Windows, const AnsiString& FileName);
 // Runs the paint pass of a window (and its children) now, shown or not.
 void PaintWindowNow(HWND Wnd);

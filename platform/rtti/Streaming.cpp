@@ -604,7 +604,8 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
         if (!cls->InheritsFrom(ClassInfoOf<TComponent>())) throw EReadError(className + " is not a component class");
         Root = dynamic_cast<TComponent*>(cls->Create(nullptr));
         createdRoot = true;
-    } else if (!SameText(className, Root->ClassName())) {
+    } else if (!ClassInfoOf(Root)->InheritsFrom(className)) {
+        // Only the class itself, or a descendant built from its ancestor's definition.
         throw EReadError("Invalid stream format: a " + className + " where a " + AnsiString(Root->ClassName()) +
                          " was expected");
     }
