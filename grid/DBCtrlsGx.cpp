@@ -647,7 +647,7 @@ void TCustomDBEditGx::Dispatch(TMessage& Message) {
                 Message.Result = 1;
                 return;
             }
-            if (key == VK_ESCAPE && dataLink_->Modified()) {
+            if (key == VK_ESCAPE && Modified()) {
                 Message.Result = 1;
                 return;
             }
@@ -978,13 +978,16 @@ void TCustomDBEditGx::UpdateImageIndex() {
 
 void TCustomDBEditGx::WMPaint(TMessage& Message) {
     TCustomMaskEdit::WMPaint(Message);
+    const bool selfPainted = !focused_ && (Alignment() != taLeftJustify || wordWrap_);
+    const bool image = editImage_->Visible() && editImage_->Images() && editImage_->ImageIndex() >= 0;
+    // Drawing over the native edit only when there is something of ours to draw.
+    if (!selfPainted && !image && !highlightRequired_ && !OnCheckDrawRequiredState) return;
     HDC dc = GetDC(Handle());
     if (!dc) return;
     TCanvas canvas;
     canvas.SetHandle(dc);
-    bool selfPainted = !focused_ && (Alignment() != taLeftJustify || wordWrap_);
     if (selfPainted) PaintUnfocused(dc);
-    if (editImage_->Visible() && editImage_->Images() && editImage_->ImageIndex() >= 0) {
+    if (image) {
         TRect r(0, 0, imageWidth_, ClientHeight());
         InflateRect(&r, -2, -1);
         DrawClippedImage(dc, r, editImage_->Images(), editImage_->ImageIndex(), false);

@@ -65,7 +65,8 @@ void TCustomDBComboBoxGx::ItemsChanged(TObject*) {
     } else {
         InternalSetItemIndex(index);
     }
-    DataChanged();
+    // An unbound text holds its own value: typing is not lost to a refresh.
+    if (keyBased_ || !DataLink()->DataIndependent()) DataChanged();
 }
 
 void TCustomDBComboBoxGx::KeyItemsChanged(TObject* Sender) {

@@ -323,7 +323,7 @@ TCustomDBGridGx::TCustomDBGridGx(TComponent* AOwner) : TCustomGrid(AOwner) {
     titleImageLink_ = new TChangeLink;
     titleImageLink_->OnChange = TNotifyEvent(this, &TCustomDBGridGx::TitleImagesChanged);
     drawRecord_ = -1;
-    titleOffset_ = (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0);
+    titleOffset_ = (TitlesVisible() ? 1 : 0) + ExtraTitleRows();
 }
 
 void TCustomDBGridGx::BeforeDestruction() {
@@ -816,7 +816,7 @@ void TCustomDBGridGx::InternalLayout() {
     int fixed = indicatorOffset_ + hidden;
     if (dataLink_->Active() || columns_->State() == csCustomized) fixed += frozenCols_;
     SetFixedCols(std::min(fixed, ColCount() - 1));
-    titleOffset_ = (TitlesVisible() ? 1 : 0) + (FilterRowVisible() ? 1 : 0);
+    titleOffset_ = (TitlesVisible() ? 1 : 0) + ExtraTitleRows();
 
     bool owned;
     HDC dc = MeasureDC(owned);
@@ -983,7 +983,7 @@ void TCustomDBGridGx::UpdateRowCount() {
     int titleHeight = TitlesVisible() ? RowHeights(0) : 0;
     int used = 0;
     if (TitlesVisible()) used += titleHeight + line;
-    if (FilterRowVisible()) used += rowHeight + line;
+    used += ExtraTitleRows() * (rowHeight + line);
     if (footerRowCount_ > 0) used += footerRowCount_ * (rowHeight + line) + line;
     SetDefaultRowHeight(rowHeight);
     if (TitlesVisible()) SetRowHeights(0, titleHeight);

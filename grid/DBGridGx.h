@@ -420,6 +420,9 @@ public:
     virtual bool CellHas3DFrame(int ACol, int ARow, const TCellTypeGx& CellType);
     virtual bool IsSelectedCell(int ACol, int ARow, const TCellTypeGx& CellType);
     virtual bool FilterRowVisible();
+    // Rows under the titles and above the data: the filter row, and a
+    // descendant's own (a lookup list's special row).
+    virtual int ExtraTitleRows();
     virtual bool TitlesVisible();
     virtual bool GridOrEditorFocused();
     virtual void DataChanged();

@@ -41,6 +41,8 @@ bool TCustomDBGridGx::FilterEditorAllowed() { return FilterRowVisible() && DBGri
 
 bool TCustomDBGridGx::FilterRowVisible() { return stFilter_ && stFilter_->Visible(); }
 
+int TCustomDBGridGx::ExtraTitleRows() { return FilterRowVisible() ? 1 : 0; }
+
 bool TCustomDBGridGx::TitlesVisible() { return dbOptions_.Contains(dgTitles); }
 
 bool TCustomDBGridGx::GridOrEditorFocused() {

@@ -7,6 +7,8 @@
 #include "grid/DBCtrlsGxCombo.h"
 #include "grid/DBGridGx.h"
 #include "grid/DBGridGxImpExp.h"
+#include "grid/DBGridGxFindDlg.h"
+#include "grid/DBLookupGridsGx.h"
 #include "grid/DBSumLst.h"
 #include "grid/GxLibVCL.h"
 #include "grid/ToolCtrlsGx.h"
@@ -41,9 +43,13 @@ void RegisterGridLibrary() {
             ClassInfoOf<TDropDownBoxGx>(), ClassInfoOf<TCustomDBComboBoxGx>(), ClassInfoOf<TDBComboBoxGx>(),
             ClassInfoOf<TCustomDBCheckBoxGx>(), ClassInfoOf<TDBCheckBoxGx>(), ClassInfoOf<TCalculatorGx>(),
             ClassInfoOf<TPopupCalculatorGx>(),
+            // The find dialog, the lookup list and its drop-down
+            ClassInfoOf<TDBGridGxFindDlg>(), ClassInfoOf<TDBLookupGridGx>(), ClassInfoOf<TPopupDataGridGx>(),
         });
         // The grid's clipboard keys reach the copy and paste routines.
         RegisterGridClipboardRoutines();
+        // Ctrl+F in a grid opens the find dialog.
+        RegisterGridFindDialog();
         // Every form's placement can be stored through the interceptor.
         RegisterPropertyInterceptor(ClassInfoOf<TCustomForm>(), InterceptorClassOf<TFormStoragePropertyInterceptor>());
         return true;

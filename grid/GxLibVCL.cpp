@@ -260,3 +260,19 @@ AnsiString SFilterClearGx() { return FromUtf8Literal("(Очистить филь
 AnsiString SFilterSortDescendingGx() { return FromUtf8Literal("(Сортировка по убыванию)"); }
 AnsiString SFilterSortAscendingGx() { return FromUtf8Literal("(Сортировка по возрастанию)"); }
 AnsiString SClearSelectedCellsGx() { return FromUtf8Literal("Очистить выделенные ячейки?"); }
+AnsiString SFindDialogCaptionGx() { return FromUtf8Literal("Поиск"); }
+AnsiString SFindTextLabelGx() { return FromUtf8Literal("&Образец:"); }
+AnsiString SFindInLabelGx() { return FromUtf8Literal("&Поиск в:"); }
+AnsiString SFindMatchingLabelGx() { return FromUtf8Literal("&Совпадение:"); }
+AnsiString SFindDirectionLabelGx() { return FromUtf8Literal("Прос&мотр:"); }
+AnsiString SFindMatchAnyPartGx() { return FromUtf8Literal("С любой части поля"); }
+AnsiString SFindMatchWholeGx() { return FromUtf8Literal("Поля целиком"); }
+AnsiString SFindMatchFromStartGx() { return FromUtf8Literal("С начала поля"); }
+AnsiString SFindDirectionUpGx() { return FromUtf8Literal("Вверх"); }
+AnsiString SFindDirectionDownGx() { return FromUtf8Literal("Вниз"); }
+AnsiString SFindDirectionAllGx() { return FromUtf8Literal("Все"); }
+AnsiString SFindCharCaseGx() { return FromUtf8Literal("С учетом ре&гистра"); }
+AnsiString SFindUseFormatGx() { return FromUtf8Literal("С у&четом формата"); }
+AnsiString SFindNextGx() { return FromUtf8Literal("На&йти далее"); }
+AnsiString SFindCloseGx() { return FromUtf8Literal("Закрыть"); }
+AnsiString SFindAllColumnsGx() { return "<All>"; }

@@ -179,3 +179,20 @@ AnsiString SFilterClearGx();
 AnsiString SFilterSortDescendingGx();
 AnsiString SFilterSortAscendingGx();
 AnsiString SClearSelectedCellsGx();         // asked before clearing cells
+// The grid's find dialog.
+AnsiString SFindDialogCaptionGx();
+AnsiString SFindTextLabelGx();
+AnsiString SFindInLabelGx();
+AnsiString SFindMatchingLabelGx();
+AnsiString SFindDirectionLabelGx();
+AnsiString SFindMatchAnyPartGx();
+AnsiString SFindMatchWholeGx();
+AnsiString SFindMatchFromStartGx();
+AnsiString SFindDirectionUpGx();
+AnsiString SFindDirectionDownGx();
+AnsiString SFindDirectionAllGx();
+AnsiString SFindCharCaseGx();
+AnsiString SFindUseFormatGx();
+AnsiString SFindNextGx();
+AnsiString SFindCloseGx();
+AnsiString SFindAllColumnsGx();

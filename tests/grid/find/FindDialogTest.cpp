@@ -1,0 +1,213 @@
+// The grid's find dialog driven as a user drives it: typing the pattern,
+// choosing the options and clicking "find next" (Ctrl held to reverse), on a
+// grid over a SQLite table; and opened by Ctrl+F as a modal dialog.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "grid/DBGridGxFindDlg.h"
+#include "grid/GxLibVCL.h"
+#include "tests/grid/edits/EditTestSupport.h"
+
+using namespace edittest;
+
+namespace {
+
+// Name / Owner / Size of the five rows searched.
+const char* kRows =
+    "CREATE TABLE Star (ID INTEGER PRIMARY KEY, Name VARCHAR(20), Owner VARCHAR(20), Size INTEGER);"
+    "INSERT INTO Star VALUES (1, 'Alpha', 'ab', 10);"
+    "INSERT INTO Star VALUES (2, 'Cab', 'Xy', 20);"
+    "INSERT INTO Star VALUES (3, 'ABC', 'zz', 30);"
+    "INSERT INTO Star VALUES (4, 'Beta', 'AB', 40);"
+    "INSERT INTO Star VALUES (5, 'Gamma', 'cab', 50);";
+
+class FindDialog : public EditTest {
+protected:
+    void SetUp() override {
+        EditTest::SetUp();
+        db.Exec(kRows);
+        query->SQL()->SetText("SELECT * FROM Star ORDER BY ID");
+        grid = new TDBGridGx(form);
+        grid->SetName("grdStars");
+        grid->SetParent(form);
+        grid->SetBounds(8, 8, 380, 200);
+        for (const char* f : {"Name", "Owner", "Size"}) {
+            TColumnGx* c = grid->Columns()->Add();
+            c->SetFieldName(f);
+            c->Title()->SetCaption(AnsiString("T") + f);
+        }
+        grid->SetDataSource(source);
+        query->Open();
+        form->Show();
+        grid->SetFocus();
+    }
+    void TearDown() override {
+        if (TDBGridGxFindDlg* d = DBGridGxFindDlg()) d->Hide();
+        EditTest::TearDown();
+    }
+    // Opens the dialog on the grid (not modal, so that the test drives it) with the options given.
+    TDBGridGxFindDlg* Open(const char* Pattern, const AnsiString& Match, const AnsiString& Direction, bool CaseOn,
+                           const char* FindIn = nullptr, bool UseFormat = true) {
+        ShowGridFindDialog(grid, "", nullptr, false);
+        TDBGridGxFindDlg* d = DBGridGxFindDlg();
+        d->cbMatchinType->SetValue(Variant(Match));
+        d->cbFindDirection->SetValue(Variant(Direction));
+        d->cbCharCase->SetStateProp(CaseOn ? cbChecked : cbUnchecked);
+        d->cbUseFormat->SetStateProp(UseFormat ? cbChecked : cbUnchecked);
+        d->cbFindIn->SetValue(Variant(FindIn ? AnsiString(FindIn) : SFindAllColumnsGx()));
+        d->cbText->SelectAll();
+        EXPECT_TRUE(d->Visible());
+        Type(d->cbText, Pattern);
+        return d;
+    }
+    // Clicks "find next" and answers where the grid stands: "<name>.<column caption>".
+    std::string Next(TDBGridGxFindDlg* d, TShiftState Shift = 0) {
+        TRect r = d->bFind->ClientRect();
+        SimulateClick(d->bFind->Handle(), r.Width() / 2, r.Height() / 2, Shift);
+        int col = grid->SelectedIndex();
+        return std::string(query->FieldByName("Name")->AsString()) + "." +
+               std::string(col >= 0 ? grid->Columns()->Items(col)->Title()->Caption() : AnsiString("?"));
+    }
+    TDBGridGx* grid = nullptr;
+};
+
+TEST_F(FindDialog, OptionsAndTheHitsEachClickFinds) {
+    const AnsiString any = SFindMatchAnyPartGx(), whole = SFindMatchWholeGx(), start = SFindMatchFromStartGx();
+    const AnsiString all = SFindDirectionAllGx(), down = SFindDirectionDownGx(), up = SFindDirectionUpGx();
+    struct {
+        const char* Name;
+        const char* Pattern;
+        AnsiString Match, Direction;
+        bool CaseOn;
+        const char* FindIn;
+        int StartRecNo;
+        std::vector<std::string> Hits;  // then "not found"
+    } cases[] = {
+        {"any part, all columns", "ab", any, all, false, nullptr, 3,
+         {"Alpha.TOwner", "Cab.TName", "ABC.TName", "Beta.TOwner", "Gamma.TOwner"}},
+        {"from the start", "ab", start, all, false, nullptr, 1, {"Alpha.TOwner", "ABC.TName", "Beta.TOwner"}},
+        {"whole cell", "ab", whole, all, false, nullptr, 1, {"Alpha.TOwner", "Beta.TOwner"}},
+        {"case on (the column follows)", "ab", any, all, true, nullptr, 1, {"Alpha.TOwner", "Cab.TName", "Gamma.TOwner"}},
+        {"one column", "ab", any, all, false, "TName", 1, {"Cab.TName", "ABC.TName"}},
+        {"down from the current record", "ab", any, down, false, nullptr, 3,
+         {"ABC.TName", "Beta.TOwner", "Gamma.TOwner"}},
+        {"up from the current record", "ab", any, up, false, nullptr, 4, {"Beta.TOwner", "ABC.TName", "Cab.TName", "Alpha.TOwner"}},
+        {"formatted sizes", "0 km", any, all, false, "TSize", 1, {"Alpha.TSize", "Cab.TSize", "ABC.TSize", "Beta.TSize", "Gamma.TSize"}},
+    };
+    static_cast<TNumericField*>(query->FieldByName("Size"))->SetDisplayFormat("0 km");
+    for (auto& c : cases) {
+        query->SetRecNo(c.StartRecNo);
+        dialogs->Messages.clear();
+        TDBGridGxFindDlg* d = Open(c.Pattern, c.Match, c.Direction, c.CaseOn, c.FindIn);
+        ASSERT_EQ(d->cbText->Text(), c.Pattern);
+        ASSERT_EQ(d->cbFindDirection->Text(), c.Direction);
+        for (const std::string& hit : c.Hits) {
+            EXPECT_EQ(Next(d), hit) << c.Name;
+            EXPECT_TRUE(dialogs->Messages.empty()) << c.Name;
+        }
+        // One more: nothing after the last hit; the grid stays on it.
+        const std::string last = c.Hits.back();
+        EXPECT_EQ(Next(d), last) << c.Name;
+        ASSERT_EQ(dialogs->Messages.size(), 1u) << c.Name;
+        EXPECT_EQ(dialogs->Messages[0].Text, Format(STextNotFoundGx(), {AnsiString(c.Pattern)})) << c.Name;
+        EXPECT_FALSE(query->ControlsDisabled()) << c.Name;
+    }
+}
+
+TEST_F(FindDialog, CtrlReversesTheDirectionAndNotFoundRestoresThePlace) {
+    query->SetRecNo(3);
+    TDBGridGxFindDlg* d = Open("ab", SFindMatchAnyPartGx(), SFindDirectionUpGx(), false);
+    // "Up" with Ctrl held searches downward (from the last column, where an upward search starts).
+    EXPECT_EQ(Next(d, ssCtrl), "Beta.TOwner");
+    EXPECT_EQ(Next(d, ssCtrl), "Gamma.TOwner");
+    EXPECT_EQ(Next(d), "Beta.TOwner");
+    // A pattern nowhere: the message, and the grid where it was.
+    d->cbText->SelectAll();
+    Type(d->cbText, "nowhere");
+    query->SetRecNo(2);
+    grid->SetSelectedIndex(2);
+    EXPECT_EQ(Next(d), "Cab.TSize");
+    ASSERT_EQ(dialogs->Messages.size(), 1u);
+    EXPECT_EQ(dialogs->Messages[0].Text, FromUtf8Literal("Строка \"nowhere\" не найдена."));
+    // Each searched text joins the list of texts.
+    EXPECT_GE(d->cbText->Items()->IndexOf("nowhere"), 0);
+    EXPECT_GE(d->cbText->Items()->IndexOf("ab"), 0);
+}
+
+TEST_F(FindDialog, PlainTextOfTheFieldWithoutTheFormat) {
+    static_cast<TNumericField*>(query->FieldByName("Size"))->SetDisplayFormat("0 km");
+    TDBGridGxFindDlg* d = Open("40", SFindMatchWholeGx(), SFindDirectionAllGx(), false, "TSize", false);
+    EXPECT_EQ(Next(d), "Beta.TSize");
+    d->cbUseFormat->SetStateProp(cbChecked);
+    d->cbText->SelectAll();
+    Type(d->cbText, "40 km");
+    EXPECT_EQ(Next(d), "Beta.TSize");
+}
+
+TEST_F(FindDialog, AWalkThatFailsPutsTheGridBackAndEnablesTheControls) {
+    // The third record's name cannot be shown.
+    struct TFailing {
+        bool armed = false;
+        void GetText(TField* Sender, AnsiString& Text, bool) {
+            if (armed && Sender->DataSet()->RecNo() == 3) throw Exception("cannot show this name");
+            Text = Sender->AsString();
+        }
+    } failing;
+    query->FieldByName("Name")->OnGetText = MakeEvent(&failing, &TFailing::GetText);
+    query->SetRecNo(2);
+    TDBGridGxFindDlg* d = Open("Gamma", SFindMatchAnyPartGx(), SFindDirectionDownGx(), false, "TName");
+    failing.armed = true;
+    EXPECT_THROW(d->FindNext(), Exception);
+    failing.armed = false;
+    EXPECT_EQ(query->RecNo(), 2);
+    EXPECT_FALSE(query->ControlsDisabled());
+    EXPECT_TRUE(dialogs->Messages.empty());
+}
+
+TEST_F(FindDialog, StartsWithItsDesignedOptions) {
+    TDBGridGxFindDlg* d = CreateForm<TDBGridGxFindDlg>(nullptr);
+    EXPECT_EQ(d->cbMatchinType->Text(), SFindMatchAnyPartGx());
+    EXPECT_EQ(d->cbMatchinType->ItemsCount(), 3);
+    EXPECT_EQ(d->cbFindDirection->Text(), SFindDirectionAllGx());
+    EXPECT_EQ(d->cbFindDirection->KeyItems()->Text(), d->cbFindDirection->Items()->Text());
+    EXPECT_FALSE(d->cbCharCase->Checked());
+    EXPECT_TRUE(d->cbUseFormat->Checked());
+    EXPECT_EQ(d->cbCharCase->Caption(), FromUtf8Literal("С учетом ре&гистра"));
+    EXPECT_EQ(d->bCancel->ModalResult(), 2);
+    EXPECT_TRUE(d->KeyPreview());
+    FreeObject(d);
+}
+
+TEST_F(FindDialog, OpensOnTheGridsColumnAndEnterSearches) {
+    query->SetRecNo(1);
+    grid->SetSelectedIndex(1);
+    ShowGridFindDialog(grid, "", nullptr, false);
+    TDBGridGxFindDlg* d = DBGridGxFindDlg();
+    ASSERT_TRUE(d->Visible());
+    EXPECT_EQ(d->Caption(), FromUtf8Literal("Поиск"));
+    EXPECT_EQ(d->ClientWidth(), 622);
+    EXPECT_EQ(d->ClientHeight(), 153);
+    EXPECT_EQ(d->cbFindIn->Text(), "TOwner");  // the grid's current column
+    EXPECT_EQ(d->cbFindIn->ItemsCount(), 4);
+    EXPECT_EQ(d->bFind->Caption(), FromUtf8Literal("На&йти далее"));
+    EXPECT_EQ(d->ActiveControl(), d->cbText);
+    d->cbMatchinType->SetValue(Variant(SFindMatchAnyPartGx()));
+    d->cbFindDirection->SetValue(Variant(SFindDirectionAllGx()));
+    d->cbCharCase->SetStateProp(cbUnchecked);
+    Type(d->cbText, "AB");
+    const std::string shot = (std::filesystem::temp_directory_path() / "tesk-find-dialog.png").string();
+    ASSERT_TRUE(SaveWindowImage(d->Handle(), shot));
+    std::printf("find dialog screenshot: %s\n", shot.c_str());
+    // Enter searches (the form sees the key first), Escape closes.
+    d->cbText->SetFocus();
+    SimulateKey(d->cbText->Handle(), VK_RETURN);
+    EXPECT_EQ(query->FieldByName("Name")->AsString(), "Alpha");
+    SimulateKey(d->cbText->Handle(), VK_RETURN);
+    EXPECT_EQ(query->FieldByName("Name")->AsString(), "Beta");
+    SimulateKey(d->cbText->Handle(), VK_ESCAPE);
+    EXPECT_FALSE(d->Visible());
+}
+
+}  // namespace
