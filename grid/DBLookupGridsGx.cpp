@@ -428,6 +428,7 @@ void TDBLookupGridGx::ProcessSearchKey(char Key) {
 }
 
 void TDBLookupGridGx::KeyPress(char& Key) {
+    if (Key == 8 || Key == 27) searchText_.clear();
     TCustomDBGridGx::KeyPress(Key);
     if (Key == 0) return;
     ProcessSearchKey(Key);
@@ -457,7 +458,7 @@ void TDBLookupGridGx::KeyDown(WORD& Key, TShiftState Shift) {
     searchText_.clear();
     TDataSet* list = DataLink()->DataSet();
     const bool special = specRow_->Visible();
-    if (special && (delta < 0 || home) && (specRowSelected_ || list->RecNo() <= 1 || home)) {
+    if (special && delta < 0 && (specRowSelected_ || list->RecNo() <= 1)) {
         // Up from the first record: the special row.
         if (!VarEquals(keyValue_, specRow_->Value())) SelectKeyValue(specRow_->Value());
         SetSpecRowSelected(true);

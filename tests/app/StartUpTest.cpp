@@ -52,7 +52,8 @@ std::set<std::string> PublishedClassNames() {
 // buttons, drop-down windows and grips), never a form definition.
 const std::set<std::string> kMadeByTheirHolder = {
     "TInplaceEdit",   "TNavButton",    "THintWindow",     "TSizeGripGx",
-    "TEditButtonControlGx", "TPopupListboxGx", "TMRUListboxGx", "TPopupMonthCalendarGx"};
+    "TEditButtonControlGx", "TPopupListboxGx", "TMRUListboxGx", "TPopupMonthCalendarGx",
+    "TToolTipsWindow", "TPopupCalculatorGx", "TPopupDataGridGx"};
 
 // A class a form definition may name as a control: it makes instances, is a
 // control, is no form, is not a base for others and is not made by its holder.
