@@ -178,6 +178,7 @@ void TDBLookupGridGx::UpdateListFields() {
     }
     if (listActive_) KeyValueChanged();
     else UpdateListPosition();
+    if (listActive_) LayoutChanged();  // the columns follow the list fields
 }
 
 void TDBLookupGridGx::GetDatasetFieldList(TList* List) {
@@ -186,6 +187,16 @@ void TDBLookupGridGx::GetDatasetFieldList(TList* List) {
         return;
     }
     for (TField* f : listFields_) List->Add(f);
+}
+
+// Without columns of its own the grid shows the list fields.
+void TDBLookupGridGx::DefineFieldMap() {
+    if (Columns()->State() == csCustomized || !listActive_) {
+        TCustomDBGridGx::DefineFieldMap();
+        return;
+    }
+    DataLink()->SetSparseMap(false);
+    for (TField* f : listFields_) DataLink()->AddMapping(f->FieldName());
 }
 
 void TDBLookupGridGx::LinkActive(bool Value) {

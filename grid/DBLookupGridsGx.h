@@ -106,6 +106,7 @@ public:
 protected:
     bool CanDrawRowFocusRect() override;
     void GetDatasetFieldList(TList* List) override;
+    void DefineFieldMap() override;
     bool GetDataCellColors(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
                            const AnsiString& CellText) override;
     void DataChanged() override;

@@ -58,6 +58,9 @@ TEST_F(LookupGrid, LocatesItsKeyAndShowsTheSpecialRowForOthers) {
     auto* g = MakeList();
     ShowForm();
     ASSERT_TRUE(g->ListActive());
+    // Without columns of its own it shows the list field alone.
+    ASSERT_EQ(g->Columns()->Count(), 1);
+    EXPECT_EQ(g->Columns()->Items(0)->FieldName(), "Name");
     g->SetKeyValue(Variant(3));
     EXPECT_EQ(owners->FieldByName("ID")->AsInteger(), 3);
     EXPECT_EQ(g->Text(), "Bob");
