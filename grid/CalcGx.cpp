@@ -275,6 +275,8 @@ TPopupCalculatorGx::TPopupCalculatorGx(TComponent* AOwner) : TCalculatorGx(AOwne
     SetTabStop(false);
     SetCtl3D(true);
     SetParentCtl3D(false);
+    // The 3-D border lies outside the calculator's client area.
+    SetBounds(Left(), Top(), Width() + 2 * BorderWidth(), Height() + 2 * BorderWidth());
 }
 
 void TPopupCalculatorGx::CreateParams(TCreateParams& Params) {

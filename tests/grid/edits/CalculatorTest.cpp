@@ -156,6 +156,10 @@ TEST(Calculator, PopupClosesThroughItsOwner) {
     EXPECT_EQ(intf->GetValue().AsDouble(), 42);
     EXPECT_EQ(popup->Perform(CM_WANTSPECIALKEY, VK_RETURN, 0), 1);
     EXPECT_FALSE(popup->TabStop());
+    // The 3-D border is outside the client area, which keeps the calculator's size.
+    popup->HandleNeeded();
+    EXPECT_EQ(popup->ClientWidth(), 184);
+    EXPECT_EQ(popup->ClientHeight(), 127);
 }
 
 }  // namespace
