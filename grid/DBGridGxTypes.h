@@ -7,18 +7,6 @@
 
 #include "platform/db/DbClassInfo.h"
 #include "platform/gui/Grids.h"
-#if __has_include("platform/gui/StdCtrls.h")
-// The standard controls declare the text layout and check-box state types.
-#ifndef TESK_TTEXTLAYOUT_DEFINED
-#define TESK_TTEXTLAYOUT_DEFINED
-#endif
-#ifndef TESK_TTEXTLAYOUT_INFO_DEFINED
-#define TESK_TTEXTLAYOUT_INFO_DEFINED
-#endif
-#ifndef TESK_TCHECKBOXSTATE_DEFINED
-#define TESK_TCHECKBOXSTATE_DEFINED
-#endif
-#endif
 #include "grid/DBGridGxDrawing.h"
 #include "grid/DBGridGxStyle.h"
 #include "grid/DBGridGxTitles.h"
@@ -29,20 +17,7 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Grids.h"
-
-#ifndef TESK_TALIGNMENT_INFO_DEFINED
-#define TESK_TALIGNMENT_INFO_DEFINED
-TESK_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
-#endif
-#ifndef TESK_TTEXTLAYOUT_INFO_DEFINED
-#define TESK_TTEXTLAYOUT_INFO_DEFINED
-TESK_ENUM_INFO(TTextLayout, tlTop, tlCenter, tlBottom)
-#endif
-#ifndef TESK_TCHECKBOXSTATE_DEFINED
-#define TESK_TCHECKBOXSTATE_DEFINED
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-TESK_ENUM_INFO(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
-#endif
+#include "platform/gui/StdCtrls.h"  // TAlignment, TTextLayout and TCheckBoxState with their type information
 
 class TCustomDBGridGx;
 class TColumnGx;

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/classes/Alignment.h"
 #include "platform/classes/Classes.h"
 #include "platform/classes/Lists.h"
 #include "platform/db/DBValue.h"
@@ -51,11 +52,6 @@ enum TDataEvent {
     deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl, deParentScroll,
     deConnectChange, deReconcileError, deDisabledStateChange
 };
-
-#ifndef TESK_TALIGNMENT_DEFINED
-#define TESK_TALIGNMENT_DEFINED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
 
 enum TLocateOption { loCaseInsensitive, loPartialKey };
 

@@ -13,10 +13,7 @@
 #include <vector>
 
 #include "platform/gui/Controls.h"
-#if __has_include("platform/gui/StdCtrls.h")
 #include "platform/gui/StdCtrls.h"  // TScrollStyle
-#define TESK_TSCROLLSTYLE_DEFINED
-#endif
 
 // A small set of enumeration values, bit n standing for value n.
 template <class E>
@@ -87,11 +84,6 @@ enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = TEnumSet<TGridDrawStateItem>;
 
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
-#ifndef TESK_TSCROLLSTYLE_DEFINED
-#define TESK_TSCROLLSTYLE_DEFINED
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-TESK_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
-#endif
 enum TGridOption {
     goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected, goRowSizing,
     goColSizing, goRowMoving, goColMoving, goEditing, goTabs, goRowSelect, goAlwaysShowEditor, goThumbTracking

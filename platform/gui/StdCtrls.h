@@ -10,24 +10,15 @@
 // ours. Strings are bytes of the active code page; the widgets get Unicode.
 #include <cstdint>
 
+#include "platform/classes/Alignment.h"
 #include "platform/classes/Strings.h"
 #include "platform/gui/ActnList.h"
 #include "platform/gui/Controls.h"
 
-#ifndef TESK_TALIGNMENT_DEFINED
-#define TESK_TALIGNMENT_DEFINED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
-#ifndef TESK_TALIGNMENT_INFO_DEFINED
-#define TESK_TALIGNMENT_INFO_DEFINED
 TESK_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
-#endif
 
-#ifndef TESK_TSCROLLSTYLE_DEFINED
-#define TESK_TSCROLLSTYLE_DEFINED
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 TESK_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
-#endif
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
