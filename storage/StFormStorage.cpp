@@ -828,19 +828,19 @@ TStPropertyStorage* TStPropertyStorage::CreateStorage() {
     return s;
 }
 
+AnsiString TStPropertyStorage::PropertyPath(const TPropInfo* PropInfo, bool Reading) {
+    return TStCustomAppStorage::ConcatPaths(
+        {Section, AppStorage->TranslatePropertyName(object_, GetItemName(PropInfo->Name), Reading)});
+}
+
 void TStPropertyStorage::StoreAnyProperty(const TPropInfo* PropInfo) {
     if (!AppStorage) return;
-    const AnsiString item = GetItemName(PropInfo->Name);
-    const AnsiString path =
-        TStCustomAppStorage::ConcatPaths({Section, AppStorage->TranslatePropertyName(object_, item, false)});
-    AppStorage->WriteProperty(path, object_, PropInfo->Name, true);
+    AppStorage->WriteProperty(PropertyPath(PropInfo, false), object_, PropInfo->Name, true);
 }
 
 void TStPropertyStorage::LoadAnyProperty(const TPropInfo* PropInfo) {
     if (!AppStorage) return;
-    const AnsiString item = GetItemName(PropInfo->Name);
-    const AnsiString path =
-        TStCustomAppStorage::ConcatPaths({Section, AppStorage->TranslatePropertyName(object_, item, true)});
+    const AnsiString path = PropertyPath(PropInfo, true);
     if (AppStorage->ValueStored(path) || AppStorage->IsFolder(path, false))
         AppStorage->ReadProperty(path, object_, PropInfo->Name, true, true);
 }
@@ -863,9 +863,8 @@ TInfoLists CreateInfoLists(TComponent* AOwner, TStrings* AList) {
 
 }  // namespace
 
-void TStPropertyStorage::StoreObjectsProps(TComponent* AOwner, TStrings* AList) {
+void TStPropertyStorage::ForEachStoredProperty(TComponent* AOwner, TStrings* AList, TPropertyAction Action) {
     TInfoLists lists = CreateInfoLists(AOwner, AList);
-    owner_ = AOwner;
     for (int i = 0; i < AList->Count(); ++i) {
         AnsiString comp, prop;
         if (!ParseStoredItem(AList->Strings(i), comp, prop)) continue;
@@ -876,27 +875,16 @@ void TStPropertyStorage::StoreObjectsProps(TComponent* AOwner, TStrings* AList) 
         auto it = lists.find(AnsiUpperCase(Prefix));
         if (it == lists.end()) continue;
         Prefix += "_";
-        if (const TPropInfo* info = it->second->FindPropInfo(prop)) StoreAnyProperty(info);
+        if (const TPropInfo* info = it->second->FindPropInfo(prop)) (this->*Action)(info);
     }
-    owner_ = nullptr;
+}
+
+void TStPropertyStorage::StoreObjectsProps(TComponent* AOwner, TStrings* AList) {
+    ForEachStoredProperty(AOwner, AList, &TStPropertyStorage::StoreAnyProperty);
 }
 
 void TStPropertyStorage::LoadObjectsProps(TComponent* AOwner, TStrings* AList) {
-    TInfoLists lists = CreateInfoLists(AOwner, AList);
-    owner_ = AOwner;
-    for (int i = 0; i < AList->Count(); ++i) {
-        AnsiString comp, prop;
-        if (!ParseStoredItem(AList->Strings(i), comp, prop)) continue;
-        auto* c = dynamic_cast<TComponent*>(AList->Objects(i));
-        if (!c) continue;
-        object_ = c;
-        Prefix = c->Name();
-        auto it = lists.find(AnsiUpperCase(Prefix));
-        if (it == lists.end()) continue;
-        Prefix += "_";
-        if (const TPropInfo* info = it->second->FindPropInfo(prop)) LoadAnyProperty(info);
-    }
-    owner_ = nullptr;
+    ForEachStoredProperty(AOwner, AList, &TStPropertyStorage::LoadAnyProperty);
 }
 
 bool ParseStoredItem(const AnsiString& Item, AnsiString& CompName, AnsiString& PropName) {

@@ -279,10 +279,13 @@ public:
     AnsiString Section;
 
 private:
+    using TPropertyAction = void (TStPropertyStorage::*)(const TPropInfo*);
+    // Runs Action on each line's property, with object_ and Prefix set to its component.
+    void ForEachStoredProperty(TComponent* AOwner, TStrings* AList, TPropertyAction Action);
+    AnsiString PropertyPath(const TPropInfo* PropInfo, bool Reading);
     void StoreAnyProperty(const TPropInfo* PropInfo);
     void LoadAnyProperty(const TPropInfo* PropInfo);
     TPersistent* object_ = nullptr;
-    TComponent* owner_ = nullptr;
 };
 
 // "Comp.Prop" split at the first "."; both halves trimmed and non-empty.
