@@ -72,27 +72,26 @@ bool IsBooleanLike(const TTypeInfo* TypeInfo) {
     return TypeInfo->Kind == tkEnumeration && GetTypeData(TypeInfo)->MinValue < 0;
 }
 
-// The elements of a set's base type, by the names the store gives them.
+// The elements of a set's base type.
 struct TSetElements {
     const TTypeInfo* base = nullptr;
     int min = 0, max = -1;
-    enum { Enum, Char, Int } kind = Enum;
 };
 
 TSetElements SetElementsOf(const TTypeInfo* SetType) {
     TSetElements e;
     const TTypeInfo* comp = GetTypeData(SetType)->CompType;
     if (!comp) throw EStkAppStorageError("Unknown base type for given set");
+    switch (comp->Kind) {
+        case tkEnumeration:
+        case tkChar:
+        case tkWChar:
+        case tkInteger: break;
+        default: throw EStkAppStorageError("Unknown base type for given set");
+    }
     e.base = comp;
     e.min = GetTypeData(comp)->MinValue;
     e.max = GetTypeData(comp)->MaxValue;
-    switch (comp->Kind) {
-        case tkEnumeration: e.kind = TSetElements::Enum; break;
-        case tkChar:
-        case tkWChar: e.kind = TSetElements::Char; break;
-        case tkInteger: e.kind = TSetElements::Int; break;
-        default: throw EStkAppStorageError("Unknown base type for given set");
-    }
     return e;
 }
 
@@ -435,6 +434,15 @@ AnsiString TStCustomAppStorage::GetCharName(int Ch) {
 
 AnsiString TStCustomAppStorage::GetIntName(int Value) { return "Int_" + std::to_string(Value); }
 
+AnsiString TStCustomAppStorage::SetElementName(const TTypeInfo* BaseType, int Value) {
+    switch (BaseType->Kind) {
+        case tkEnumeration: return GetEnumName(BaseType, Value);
+        case tkChar:
+        case tkWChar: return GetCharName(Value);
+        default: return GetIntName(Value);
+    }
+}
+
 AnsiString TStCustomAppStorage::EncryptPropertyValue(const AnsiString& Value) {
     if (!IsPropertyValueCryptEnabled() || !OnEncryptPropertyValue) return Value;
     AnsiString s = Value;
@@ -609,12 +617,9 @@ TSetBits TStCustomAppStorage::ReadSetInt(const AnsiString& Path, const TTypeInfo
     const TSetElements e = SetElementsOf(TypeInfo);
     if (IsFolderInt(Path, true)) {
         TSetBits bits{};
-        for (int v = e.min; v <= e.max; ++v) {
-            AnsiString name = e.kind == TSetElements::Enum   ? GetEnumName(e.base, v)
-                              : e.kind == TSetElements::Char ? GetCharName(v)
-                                                             : GetIntName(v);
-            if (ReadBooleanInt(SubPath(Path, name), false)) IncludeSetBit(bits, SetBitOfValue(TypeInfo, v));
-        }
+        for (int v = e.min; v <= e.max; ++v)
+            if (ReadBooleanInt(SubPath(Path, SetElementName(e.base, v)), false))
+                IncludeSetBit(bits, SetBitOfValue(TypeInfo, v));
         return bits;
     }
     const AnsiString text = ReadStringInt(Path, UtSetToStr(TypeInfo, Default, true, false));
@@ -634,12 +639,8 @@ void TStCustomAppStorage::WriteSetInt(const AnsiString& Path, const TTypeInfo* T
         return;
     }
     const TSetElements e = SetElementsOf(TypeInfo);
-    for (int v = e.min; v <= e.max; ++v) {
-        AnsiString name = e.kind == TSetElements::Enum   ? GetEnumName(e.base, v)
-                          : e.kind == TSetElements::Char ? GetCharName(v)
-                                                         : GetIntName(v);
-        WriteBooleanInt(SubPath(Path, name), TestSetBit(Value, SetBitOfValue(TypeInfo, v)));
-    }
+    for (int v = e.min; v <= e.max; ++v)
+        WriteBooleanInt(SubPath(Path, SetElementName(e.base, v)), TestSetBit(Value, SetBitOfValue(TypeInfo, v)));
 }
 
 // ---------------------------------------------------------------------------

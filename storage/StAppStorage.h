@@ -347,6 +347,8 @@ protected:
     // "Char_x" for codes 33..122, else "Char#n"; "Int_n".
     static AnsiString GetCharName(int Ch);
     static AnsiString GetIntName(int Value);
+    // A set element's name as a folder's value: by the base type's kind.
+    static AnsiString SetElementName(const TTypeInfo* BaseType, int Value);
     AnsiString EncryptPropertyValue(const AnsiString& Value);
     AnsiString DecryptPropertyValue(const AnsiString& Value);
 
