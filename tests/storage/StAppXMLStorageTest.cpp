@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "platform/classes/ProgramFolder.h"
 #include "platform/gui/Forms.h"
@@ -14,6 +12,7 @@
 #include "platform/rtti/Published.h"
 #include "storage/StAppXMLStorage.h"
 #include "storage/StRegistration.h"
+#include "tests/platform/classes/TempFolder.h"
 
 namespace {
 
@@ -104,27 +103,10 @@ TESK_PUBLISHED(TTestSettings) {
 
 namespace {
 
-AnsiString ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::filesystem::path& p, const AnsiString& text) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
 class XmlStorageTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tesk-xmlstore-" + std::to_string(getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        SetProgramFolderForTests(dir_.string());
+        SetProgramFolderForTests(folder_.Path());
         RegisterStorageClasses();
         reports_ = 0;
         savedHandler_ = Application->OnException;
@@ -133,8 +115,6 @@ protected:
     void TearDown() override {
         Application->OnException = savedHandler_;
         SetProgramFolderForTests("");
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
-        std::filesystem::remove_all(dir_);
     }
     void CountReport(TObject*, Exception* E) {
         ++reports_;
@@ -153,9 +133,9 @@ protected:
         s->Loaded();
         return s;
     }
-    std::filesystem::path File() const { return dir_ / "TeskSettings.xml"; }
+    std::filesystem::path File() const { return folder_.File("TeskSettings.xml"); }
 
-    std::filesystem::path dir_;
+    TempFolder folder_;
     int reports_ = 0;
     AnsiString lastReport_;
     TExceptionEvent savedHandler_;
@@ -194,7 +174,7 @@ TEST_F(XmlStorageTest, TypedValuesSurviveARestartOfTheStore) {
         store->WriteSet("Values\\Tints", TypeInfoOf<TTints>(), TSetTraits<TTints>::ToBits(TTints("110")));
         store->WritePersistent("Object", &written);
     }
-    const AnsiString file = ReadFile(File());
+    const AnsiString file = TempFolder::Read(File());
     EXPECT_EQ(file.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<Configuration>\r\n", 0), 0u) << file;
     EXPECT_NE(file.find("<Yes>TRUE</Yes>"), AnsiString::npos);
     EXPECT_NE(file.find("<Tint>tiBright</Tint>"), AnsiString::npos);
@@ -249,14 +229,14 @@ TEST_F(XmlStorageTest, AnExternalEditIsSeenAndAShorterListDropsItsSurplus) {
     TStringList two;
     two.SetCommaText("x,y");
     store->WriteStringList("L", &two);
-    const AnsiString file = ReadFile(File());
+    const AnsiString file = TempFolder::Read(File());
     EXPECT_NE(file.find("<Count>2</Count>"), AnsiString::npos);
     EXPECT_NE(file.find("<Item1>y</Item1>"), AnsiString::npos);
     EXPECT_EQ(file.find("Item2"), AnsiString::npos) << file;
 
     AnsiString edited = file;
     edited.replace(edited.find("<Item1>y</Item1>"), 16, "<Item1>z</Item1>");
-    WriteFile(File(), edited);
+    TempFolder::Write(File(), edited);
     EXPECT_EQ(store->ReadString("L\\Item1"), "z");
 
     // Deleting what is not there leaves the file alone.
@@ -320,7 +300,7 @@ TEST_F(XmlStorageTest, PathsJoinAndNamesBecomeElementNames) {
 TEST_F(XmlStorageTest, FloatsAreTwentyHexDigitsAndOtherLengthsGiveTheDefault) {
     auto store = Open();
     store->WriteFloat("F", 1.5L);
-    EXPECT_NE(ReadFile(File()).find("<F>00000000000000C0FF3F</F>"), AnsiString::npos) << ReadFile(File());
+    EXPECT_NE(TempFolder::Read(File()).find("<F>00000000000000C0FF3F</F>"), AnsiString::npos) << TempFolder::Read(File());
     store->WriteString("F", "0000000000000080FF3F");
     EXPECT_EQ(store->ReadFloat("F", 9), 1.0L);
     store->WriteString("F", "000000000000080FF3F");  // 19 digits: a leading 0
@@ -361,7 +341,7 @@ TEST_F(XmlStorageTest, DamagedFilesGiveDefaultsAndAreSetAsideOnce) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove(File().string() + ".bad");
-        WriteFile(File(), c.text);
+        TempFolder::Write(File(), c.text);
         reports_ = 0;
         std::unique_ptr<TStAppXMLFileStorage> store;
         ASSERT_NO_THROW(store = Open());
@@ -381,7 +361,7 @@ TEST_F(XmlStorageTest, DamagedFilesGiveDefaultsAndAreSetAsideOnce) {
         EXPECT_EQ(std::filesystem::exists(File().string() + ".bad"), c.setAside);
         EXPECT_EQ(reports_, c.setAside ? 1 : 0) << lastReport_;
         if (c.setAside) {
-            EXPECT_EQ(ReadFile(File().string() + ".bad"), c.text);
+            EXPECT_EQ(TempFolder::Read(File().string() + ".bad"), c.text);
             EXPECT_FALSE(std::filesystem::exists(File()));
             // The store goes on empty and writes a sound file.
             store->WriteInteger("frmMain\\X", 9);
@@ -396,7 +376,7 @@ TEST_F(XmlStorageTest, AReadOnlyFileIsNeverWritten) {
     const AnsiString damaged = "<Configuration><frmMain><X>5</X>";
     for (const AnsiString& text : {good, damaged}) {
         std::filesystem::remove(File());
-        WriteFile(File(), text);
+        TempFolder::Write(File(), text);
         chmod(File().c_str(), 0444);
         {
             auto store = Open();
@@ -406,7 +386,7 @@ TEST_F(XmlStorageTest, AReadOnlyFileIsNeverWritten) {
             store->DeleteSubTree("frmMain");
             store->Flush();
         }
-        EXPECT_EQ(ReadFile(File()), text);
+        EXPECT_EQ(TempFolder::Read(File()), text);
         EXPECT_FALSE(std::filesystem::exists(File().string() + ".bad"));
         chmod(File().c_str(), 0644);
     }

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/classes/ProgramFolder.h"
 #include "platform/gui/Forms.h"
@@ -17,6 +15,7 @@
 #include "storage/StAppXMLStorage.h"
 #include "storage/StFormStorage.h"
 #include "storage/StRegistration.h"
+#include "tests/platform/classes/TempFolder.h"
 
 namespace {
 
@@ -116,28 +115,13 @@ const char* const kDialogDefinition = R"(object frmStoreDialog: TfrmStoreDialog
 end
 )";
 
-AnsiString ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class FormStorageTest : public testing::Test {
 protected:
     void SetUp() override {
         RegisterStorageClasses();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tesk-formstore-" + std::to_string(getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        SetProgramFolderForTests(dir_.string());
+        SetProgramFolderForTests(folder_.Path());
     }
-    void TearDown() override {
-        SetProgramFolderForTests("");
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { SetProgramFolderForTests(""); }
     TfrmStoreMain* NewMain() {
         auto* f = new TfrmStoreMain(nullptr);
         ReadComponentDefinition(f, kMainDefinition, "TfrmStoreMain.form");
@@ -150,8 +134,8 @@ protected:
         f->AfterConstruction();
         return f;
     }
-    std::filesystem::path File() const { return dir_ / "TeskSettings.xml"; }
-    std::filesystem::path dir_;
+    std::filesystem::path File() const { return folder_.File("TeskSettings.xml"); }
+    TempFolder folder_;
 };
 
 TEST_F(FormStorageTest, ThePlacementComesBackAfterCloseAndReopen) {
@@ -166,7 +150,7 @@ TEST_F(FormStorageTest, ThePlacementComesBackAfterCloseAndReopen) {
     EXPECT_TRUE(form->StFormStorage1->SavedSinceRestore());
     FreeObject(form);
 
-    const AnsiString file = ReadFile(File());
+    const AnsiString file = TempFolder::Read(File());
     const AnsiString suffix = "NormPos_" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                               std::to_string(GetSystemMetrics(SM_CYSCREEN)) + "_";
     EXPECT_NE(file.find("  <frmStoreMain>\r\n    <FormVersion>0</FormVersion>\r\n    <ShowCmd>1</ShowCmd>\r\n"),
@@ -186,7 +170,7 @@ TEST_F(FormStorageTest, ThePlacementComesBackAfterCloseAndReopen) {
     EXPECT_FALSE(form->StFormStorage1->SavedSinceRestore());
     form->allowClose = true;
     FreeObject(form);  // destroyed without a save since the restore: it saves now
-    EXPECT_NE(ReadFile(File()).find("<NormPos>10,10,310,210</NormPos>"), AnsiString::npos);
+    EXPECT_NE(TempFolder::Read(File()).find("<NormPos>10,10,310,210</NormPos>"), AnsiString::npos);
 }
 
 TEST_F(FormStorageTest, AMaximisedWindowReopensMaximised) {
@@ -196,7 +180,7 @@ TEST_F(FormStorageTest, AMaximisedWindowReopensMaximised) {
     form->SetWindowState(wsMaximized);
     form->Close();
     FreeObject(form);
-    EXPECT_NE(ReadFile(File()).find("<ShowCmd>3</ShowCmd>"), AnsiString::npos);
+    EXPECT_NE(TempFolder::Read(File()).find("<ShowCmd>3</ShowCmd>"), AnsiString::npos);
     form = NewMain();
     form->Show();
     EXPECT_EQ(form->WindowState(), wsMaximized);
@@ -254,8 +238,8 @@ TEST_F(FormStorageTest, StoredPropertiesOfASecondFormGoToTheMainStore) {
     dialog->edtName->SetText("Tesk & <Co>");
     dialog->Close();
     FreeObject(dialog);
-    EXPECT_NE(ReadFile(File()).find("<edtName_Text>Tesk &amp; &lt;Co&gt;</edtName_Text>"), AnsiString::npos)
-        << ReadFile(File());
+    EXPECT_NE(TempFolder::Read(File()).find("<edtName_Text>Tesk &amp; &lt;Co&gt;</edtName_Text>"), AnsiString::npos)
+        << TempFolder::Read(File());
 
     dialog = NewDialog();
     EXPECT_EQ(dialog->edtName->Text(), "designed");
