@@ -15,6 +15,7 @@
 #include "platform/gui/Menus.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
+#include "platform/rtl/ScopeGuard.h"
 
 TTeEditorCommand TranslateKeyCode(const TTeEditKeyStrokes* Keystrokes, WORD& LastKey, TShiftState& LastShift,
                                   WORD Code, TShiftState Shift, void*& Data) {
@@ -1480,13 +1481,10 @@ void TCustomTeEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Lock
     Canvas()->Font()->Assign(Font());
     Canvas()->Brush()->SetColor(Color());
     if (Lock) IncPaintLock();
-    try {
-        OnPaintTransient(this, Canvas(), TransientType);
-    } catch (...) {
+    TScopeGuard unlock([this, Lock] {
         if (Lock) DecPaintLock();
-        throw;
-    }
-    if (Lock) DecPaintLock();
+    });
+    OnPaintTransient(this, Canvas(), TransientType);
 }
 
 void TCustomTeEdit::DoOnPaintTransient(TTransientType TransientType) { DoOnPaintTransientEx(TransientType, false); }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "editor/TeEdit.h"
+#include "editor/TeEditGuards.h"
 #include "editor/TeEditWordWrap.h"
 #include "platform/gui/Clipboard.h"
 
@@ -36,47 +37,6 @@ std::vector<AnsiString> SplitLines(const AnsiString& s) {
     out.push_back(s.substr(start));
     return out;
 }
-
-// Undo blocks opened by a command are closed on every path.
-class TUndoBlock {
-public:
-    explicit TUndoBlock(TCustomTeEdit* e) : e_(e) { e_->BeginUndoBlock(); }
-    ~TUndoBlock() { e_->EndUndoBlock(); }
-    TUndoBlock(const TUndoBlock&) = delete;
-    TUndoBlock& operator=(const TUndoBlock&) = delete;
-
-private:
-    TCustomTeEdit* e_;
-};
-
-class TPaintLock {
-public:
-    explicit TPaintLock(TCustomTeEdit* e) : e_(e) { e_->IncPaintLock(); }
-    ~TPaintLock() { e_->DecPaintLock(); }
-    TPaintLock(const TPaintLock&) = delete;
-    TPaintLock& operator=(const TPaintLock&) = delete;
-
-private:
-    TCustomTeEdit* e_;
-};
-
-// Switches an option on for the life of the guard and back when it was off.
-class TOptionOn {
-public:
-    TOptionOn(TCustomTeEdit* e, TTeEditorOption o) : e_(e), o_(o), was_(e->Options().Contains(o)) {
-        if (!was_) e_->SetOptions(TTeEditorOptions(e_->Options()).Include(o_));
-    }
-    ~TOptionOn() {
-        if (!was_) e_->SetOptions(TTeEditorOptions(e_->Options()).Exclude(o_));
-    }
-    TOptionOn(const TOptionOn&) = delete;
-    TOptionOn& operator=(const TOptionOn&) = delete;
-
-private:
-    TCustomTeEdit* e_;
-    TTeEditorOption o_;
-    bool was_;
-};
 }  // namespace
 
 void TCustomTeEdit::BeginUndoBlock() { undoList_->BeginBlock(); }
@@ -161,7 +121,7 @@ AnsiString TCustomTeEdit::SelText() {
 }
 
 void TCustomTeEdit::SetSelText(const AnsiString& Value) {
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     if (SelAvail()) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
     else activeSelectionMode_ = selectionMode_;
     TBufferCoord start = BlockBegin();
@@ -317,43 +277,37 @@ int TCustomTeEdit::InsertColumn(const AnsiString& Value, TBufferCoord& Caret, bo
 }
 
 void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char* Value, bool AddToUndoList) {
-    TPaintLock lock(this);
-    lines_->BeginUpdate();
-    try {
-        TBufferCoord bb = BlockBegin(), be = BlockEnd();
-        if (SelAvail()) {
-            DeleteSelection(bb, be);
-            InternalSetCaretXY(bb);
-        }
-        blockBegin_ = blockEnd_ = CaretXY();
-        AnsiString text = Value ? Value : "";
-        if (!text.empty()) {
-            TBufferCoord caret = CaretXY();
-            int startLine = caret.Line;
-            bool afterColumnOne = caret.Char > 1;
-            int added = 0;
-            switch (PasteMode) {
-                case smNormal: added = InsertNormal(text, caret); break;
-                case smLine: added = InsertLine(text, caret); break;
-                case smColumn: added = InsertColumn(text, caret, AddToUndoList); break;
-            }
-            caretX_ = caret.Char;
-            caretY_ = caret.Line;
-            if (added > 0) {
-                DoLinesInserted(startLine + (PasteMode == smNormal && afterColumnOne ? 1 : 0), added);
-            }
-            {
-                TOptionOn pastEol(this, eoScrollPastEol);
-                InternalSetCaretXY(caret);
-            }
-        }
-        if (caretY_ < 1) InternalSetCaretXY(BufferCoord(caretX_, 1));
-        blockBegin_ = blockEnd_ = CaretXY();
-    } catch (...) {
-        lines_->EndUpdate();
-        throw;
+    TTePaintLock lock(this);
+    TUpdateLock update(lines_);
+    TBufferCoord bb = BlockBegin(), be = BlockEnd();
+    if (SelAvail()) {
+        DeleteSelection(bb, be);
+        InternalSetCaretXY(bb);
     }
-    lines_->EndUpdate();
+    blockBegin_ = blockEnd_ = CaretXY();
+    AnsiString text = Value ? Value : "";
+    if (!text.empty()) {
+        TBufferCoord caret = CaretXY();
+        int startLine = caret.Line;
+        bool afterColumnOne = caret.Char > 1;
+        int added = 0;
+        switch (PasteMode) {
+            case smNormal: added = InsertNormal(text, caret); break;
+            case smLine: added = InsertLine(text, caret); break;
+            case smColumn: added = InsertColumn(text, caret, AddToUndoList); break;
+        }
+        caretX_ = caret.Char;
+        caretY_ = caret.Line;
+        if (added > 0) {
+            DoLinesInserted(startLine + (PasteMode == smNormal && afterColumnOne ? 1 : 0), added);
+        }
+        {
+            TTeOptionOn pastEol(this, eoScrollPastEol);
+            InternalSetCaretXY(caret);
+        }
+    }
+    if (caretY_ < 1) InternalSetCaretXY(BufferCoord(caretX_, 1));
+    blockBegin_ = blockEnd_ = CaretXY();
 }
 
 void TCustomTeEdit::DoLinesInserted(int FirstLine, int Count) {
@@ -389,7 +343,7 @@ void TCustomTeEdit::CommandProcessor(TTeEditorCommand Command, char AChar, void*
 void TCustomTeEdit::MoveCaretAndSelection(const TBufferCoord& ptBefore, const TBufferCoord& ptAfter,
                                           bool SelectionCommand) {
     if (options_.Contains(eoGroupUndo) && undoList_->CanUndo()) undoList_->AddGroupBreak();
-    TPaintLock lock(this);
+    TTePaintLock lock(this);
     if (SelectionCommand) {
         if (!SelAvail()) SetBlockBegin(ptBefore);
         SetBlockEnd(ptAfter);
@@ -422,7 +376,7 @@ void TCustomTeEdit::MoveCaretVert(int DY, bool SelectionCommand) {
     if (options_.Contains(eoKeepCaretX) && ptDst.Row != ptO.Row) ptDst.Column = lastCaretX_;
     TBufferCoord vDst = DisplayToBufferPos(ptDst);
     TBufferCoord vSrc = CaretXY();
-    TPaintLock lock(this);
+    TTePaintLock lock(this);
     MoveCaretAndSelection(vSrc, vDst, SelectionCommand);
     lastCaretX_ = saveLastCaretX;
 }
@@ -467,7 +421,7 @@ void TCustomTeEdit::DoScrollLine(int Delta) {
 }
 
 void TCustomTeEdit::ExecuteCommand(TTeEditorCommand Command, char AChar, void* Data) {
-    TPaintLock lock(this);
+    TTePaintLock lock(this);
     bool sel = Command >= ecSelection + ecLeft && Command <= ecSelection + ecGotoXY;
     TTeEditorCommand base = sel ? static_cast<TTeEditorCommand>(Command - ecSelection) : Command;
     bool ro = ReadOnly();
@@ -637,14 +591,14 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
     unsigned char u = static_cast<unsigned char>(AChar);
     if (u < 32 || u == 127) return;
     if (SelAvail()) {
-        TUndoBlock block(this);
+        TTeUndoBlock block(this);
         undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
         if (activeSelectionMode_ == smLine) start.Char = 1;
         SetSelTextPrimitive(AnsiString(1, AChar));
         if (activeSelectionMode_ != smColumn) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
     } else {
-        TOptionOn pastEol(this, eoScrollPastEol);
+        TTeOptionOn pastEol(this, eoScrollPastEol);
         if (lines_->Count() == 0) lines_->Add("");
         if (caretY_ > lines_->Count()) caretY_ = lines_->Count();
         AnsiString line = LineText();
@@ -673,7 +627,7 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
             if (pad == 0) {
                 undoList_->AddChange(urInsert, start, CaretXY(), "", smNormal);
             } else {
-                TUndoBlock block(this);
+                TTeUndoBlock block(this);
                 undoList_->AddChange(urSpacesAdded, BufferCoord(start.Char - pad, start.Line),
                                      BufferCoord(start.Char - 1, start.Line), "", smNormal);
                 undoList_->AddChange(urInsert, start, CaretXY(), "", smNormal);
@@ -698,7 +652,7 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
 
 void TCustomTeEdit::DoImeString(const AnsiString& S) {
     if (SelAvail()) {
-        TUndoBlock block(this);
+        TTeUndoBlock block(this);
         undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
         SetSelTextPrimitive(S);
@@ -707,7 +661,7 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
         return;
     }
     if (lines_->Count() == 0) lines_->Add("");
-    TOptionOn pastEol(this, eoScrollPastEol);
+    TTeOptionOn pastEol(this, eoScrollPastEol);
     AnsiString line = LineText();
     if (static_cast<int>(line.size()) < caretX_ - 1) line.append(static_cast<size_t>(caretX_ - 1) - line.size(), ' ');
     AnsiString replaced;
@@ -728,7 +682,7 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
 // Line break
 
 void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     if (SelAvail()) {
         undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         SetSelTextPrimitive("");
@@ -811,7 +765,7 @@ void TCustomTeEdit::DoBackspace(TTeEditorCommand) {
         return w;
     };
     if (caretX_ > n + 1) {
-        TOptionOn pastEol(this, eoScrollPastEol);
+        TTeOptionOn pastEol(this, eoScrollPastEol);
         if (!options_.Contains(eoSmartTabDelete)) {
             InternalSetCaretXY(BufferCoord(caretX_ - 1, caretY_));
         } else if (n > 0) {
@@ -999,7 +953,7 @@ void TCustomTeEdit::DoTabKey() {
         DoBlockIndent();
         return;
     }
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     int i = 0;
     if (options_.Contains(eoSmartTabs)) {
         int col = DisplayX();
@@ -1035,7 +989,7 @@ void TCustomTeEdit::DoTabKey() {
     SetSelTextPrimitive(text);
     if (activeSelectionMode_ != smColumn) undoList_->AddChange(urInsert, start, CaretXY(), "", activeSelectionMode_);
     {
-        TOptionOn pastEol(this, eoScrollPastEol);
+        TTeOptionOn pastEol(this, eoScrollPastEol);
         SetCaretX(newX);
     }
     EnsureCursorPosVisible();
@@ -1085,9 +1039,9 @@ void TCustomTeEdit::DoBlockIndent() {
     }
     TTeSelectionMode oldMode = activeSelectionMode_;
     int at = activeSelectionMode_ == smColumn ? std::min(bb.Char, be.Char) : 1;
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     {
-        TPaintLock lock(this);
+        TTePaintLock lock(this);
         TBufferCoord pos = BufferCoord(at, bb.Line);
         blockBegin_ = blockEnd_ = pos;
         caretX_ = pos.Char;
@@ -1136,7 +1090,7 @@ void TCustomTeEdit::DoBlockUnindent() {
     }
     if (!any) return;
     TTeSelectionMode oldMode = activeSelectionMode_;
-    TPaintLock lock(this);
+    TTePaintLock lock(this);
     lines_->BeginUpdate();
     AnsiString all;
     for (int l = bb.Line; l <= lastLine; ++l) {
@@ -1157,7 +1111,7 @@ void TCustomTeEdit::DoBlockUnindent() {
     TBufferCoord ne = BufferCoord(be.Char == 1 ? 1 : std::max(1, be.Char - lastShift), be.Line);
     bool caretAtEnd = CaretXY() == be;
     {
-        TOptionOn pastEol(this, eoScrollPastEol);
+        TTeOptionOn pastEol(this, eoScrollPastEol);
         InternalSetCaretXY(BufferCoord(std::max(1, caretX_ - caretPrefix), caretY_));
     }
     blockBegin_ = caretAtEnd ? nb : ne;
@@ -1212,7 +1166,7 @@ void TCustomTeEdit::DoCaseChange(TTeEditorCommand Cmd) {
         default: break;
     }
     {
-        TUndoBlock block(this);
+        TTeUndoBlock block(this);
         if (hadSelection) undoList_->AddChange(urSelection, oldBegin, oldEnd, "", activeSelectionMode_);
         else undoList_->AddChange(urSelection, oldCaret, oldCaret, "", activeSelectionMode_);
         undoList_->AddChange(urCaret, oldCaret, oldCaret, "", activeSelectionMode_);
@@ -1269,15 +1223,12 @@ void TCustomTeEdit::ClipboardWrite(const AnsiString& S) {
 void TCustomTeEdit::CopyToClipboard() {
     if (!SelAvail()) return;
     if (activeSelectionMode_ == smColumn && options_.Contains(eoTrimTrailingSpaces)) {
-        options_.Exclude(eoTrimTrailingSpaces);
         AnsiString s;
-        try {
+        {
+            options_.Exclude(eoTrimTrailingSpaces);
+            TScopeGuard restore([this] { options_.Include(eoTrimTrailingSpaces); });
             s = SelText();
-        } catch (...) {
-            options_.Include(eoTrimTrailingSpaces);
-            throw;
         }
-        options_.Include(eoTrimTrailingSpaces);
         ClipboardWrite(s);
     } else {
         ClipboardWrite(SelText());
@@ -1286,7 +1237,7 @@ void TCustomTeEdit::CopyToClipboard() {
 
 void TCustomTeEdit::CutToClipboard() {
     if (ReadOnly() || !SelAvail()) return;
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     CopyToClipboard();
     SetSelText("");
 }
@@ -1297,54 +1248,50 @@ void TCustomTeEdit::PasteFromClipboard() {
     TClipboard* cb = Clipboard();
     bool beginMarker = false;
     {
-        TUndoBlock block(this);
+        TTeUndoBlock block(this);
         std::string data;
         cb->Open();
-        try {
-            if (cb->GetBuffer(EditorClipboardFormat(), data)) {
-                if (data.empty()) throw ETeEditError("Clipboard paste operation failed.");
-                undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
-                beginMarker = true;
-                if (SelAvail())
-                    undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-                TTeSelectionMode pasteMode = static_cast<TTeSelectionMode>(std::min<int>(data[0], smColumn));
-                AnsiString text(data.c_str() + 1);  // ends at the zero
-                TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
-                if (SelAvail() && activeSelectionMode_ == smLine) start.Char = 1;
-                SetSelTextPrimitiveEx(pasteMode, text.c_str(), true);
-                TBufferCoord endPos = BlockEnd();
-                if (pasteMode == smNormal) {
-                    undoList_->AddChange(urPaste, start, endPos, SelText(), smNormal);
-                } else if (pasteMode == smLine) {
-                    if (caretX_ == 1)
-                        undoList_->AddChange(urPaste, BufferCoord(1, start.Line), BufferCoord(charsInWindow_, endPos.Line - 1),
-                                             SelText(), smLine);
-                    else
-                        undoList_->AddChange(urPaste, BufferCoord(1, start.Line), endPos, SelText(), smNormal);
-                }
-            } else if (cb->HasFormat(CF_TEXT)) {
-                undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
-                beginMarker = true;
-                if (SelAvail())
-                    undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-                else
-                    activeSelectionMode_ = selectionMode_;
-                TBufferCoord start = BlockBegin();
-                TBufferCoord end = BlockEnd();
-                blockBegin_ = start;
-                blockEnd_ = end;
-                AnsiString text = cb->AsText();
-                SetSelTextPrimitive(text);
-                if (activeSelectionMode_ != smColumn)
-                    undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), activeSelectionMode_);
-            }
-        } catch (...) {
+        TScopeGuard close([&] {
             cb->Close();
             if (beginMarker) undoList_->AddChange(urPasteEnd, BlockBegin(), BlockEnd(), "", smNormal);
-            throw;
+        });
+        if (cb->GetBuffer(EditorClipboardFormat(), data)) {
+            if (data.empty()) throw ETeEditError("Clipboard paste operation failed.");
+            undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
+            beginMarker = true;
+            if (SelAvail())
+                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+            TTeSelectionMode pasteMode = static_cast<TTeSelectionMode>(std::min<int>(data[0], smColumn));
+            AnsiString text(data.c_str() + 1);  // ends at the zero
+            TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
+            if (SelAvail() && activeSelectionMode_ == smLine) start.Char = 1;
+            SetSelTextPrimitiveEx(pasteMode, text.c_str(), true);
+            TBufferCoord endPos = BlockEnd();
+            if (pasteMode == smNormal) {
+                undoList_->AddChange(urPaste, start, endPos, SelText(), smNormal);
+            } else if (pasteMode == smLine) {
+                if (caretX_ == 1)
+                    undoList_->AddChange(urPaste, BufferCoord(1, start.Line), BufferCoord(charsInWindow_, endPos.Line - 1),
+                                         SelText(), smLine);
+                else
+                    undoList_->AddChange(urPaste, BufferCoord(1, start.Line), endPos, SelText(), smNormal);
+            }
+        } else if (cb->HasFormat(CF_TEXT)) {
+            undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
+            beginMarker = true;
+            if (SelAvail())
+                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+            else
+                activeSelectionMode_ = selectionMode_;
+            TBufferCoord start = BlockBegin();
+            TBufferCoord end = BlockEnd();
+            blockBegin_ = start;
+            blockEnd_ = end;
+            AnsiString text = cb->AsText();
+            SetSelTextPrimitive(text);
+            if (activeSelectionMode_ != smColumn)
+                undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), activeSelectionMode_);
         }
-        cb->Close();
-        if (beginMarker) undoList_->AddChange(urPasteEnd, BlockBegin(), BlockEnd(), "", smNormal);
     }
     if (options_.Contains(eoHideShowScrollbars)) {
         int keep = paintLock_;
@@ -1366,7 +1313,7 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
         TCustomControl::DragDrop(Source, X, Y);
         return;
     }
-    TPaintLock lock(this);
+    TTePaintLock lock(this);
     TCustomControl::DragDrop(Source, X, Y);
     ComputeCaret(X, Y);
     TBufferCoord drop = CaretXY();
@@ -1379,7 +1326,7 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
         if (!move) inside = inside || drop == BlockBegin() || drop == BlockEnd();
         if (inside) return;
     }
-    TUndoBlock block(this);
+    TTeUndoBlock block(this);
     AnsiString text = src->SelText();
     if (move) {
         TBufferCoord bb = src->BlockBegin(), be = src->BlockEnd();
@@ -1394,7 +1341,7 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
             }
         }
     }
-    TOptionOn pastEol(this, eoScrollPastEol);
+    TTeOptionOn pastEol(this, eoScrollPastEol);
     SetCaretXY(drop);
     SetBlockBegin(drop);
     LockUndo();

@@ -6,6 +6,7 @@
 
 #include "editor/TeEdit.h"
 #include "editor/TeEditWordWrap.h"
+#include "platform/rtl/ScopeGuard.h"
 
 void TCustomTeEdit::Paint() {
     TRect clip = Canvas()->ClipRect();
@@ -17,25 +18,20 @@ void TCustomTeEdit::Paint() {
     int lastRow = topLine_ + (clip.Bottom + lh - 1) / lh;
     lastRow = MinMax(lastRow, 1, std::max(DisplayLineCount(), 1));
     HideCaretNow();
-    try {
-        if (clip.Left < gutterWidth_) {
-            TRect r = clip;
-            r.Right = gutterWidth_;
-            PaintGutter(r, firstRow, lastRow);
-        }
-        if (clip.Right > gutterWidth_) {
-            TRect r = clip;
-            r.Left = std::max(r.Left, gutterWidth_);
-            PaintTextLines(r, firstRow, lastRow, firstCol, lastCol);
-        }
-        for (TTeEditPlugin* p : plugins_) p->AfterPaint(Canvas(), clip, firstRow, lastRow);
-        DoOnPaint();
-        DoOnPaintTransientEx(ttAfter, true);
-    } catch (...) {
-        UpdateCaret();
-        throw;
+    TScopeGuard updateCaret([this] { UpdateCaret(); });
+    if (clip.Left < gutterWidth_) {
+        TRect r = clip;
+        r.Right = gutterWidth_;
+        PaintGutter(r, firstRow, lastRow);
     }
-    UpdateCaret();
+    if (clip.Right > gutterWidth_) {
+        TRect r = clip;
+        r.Left = std::max(r.Left, gutterWidth_);
+        PaintTextLines(r, firstRow, lastRow, firstCol, lastCol);
+    }
+    for (TTeEditPlugin* p : plugins_) p->AfterPaint(Canvas(), clip, firstRow, lastRow);
+    DoOnPaint();
+    DoOnPaintTransientEx(ttAfter, true);
 }
 
 void TCustomTeEdit::PaintOneMark(int aRow, TTeEditMark* aMark, int& aGutterOff) {
@@ -70,44 +66,40 @@ void TCustomTeEdit::PaintGutter(const TRect& AClip, int aFirstRow, int aLastRow)
         if (gutter_->UseFontStyle()) textDrawer_->SetBaseFont(gutter_->Font());
         else textDrawer_->SetStyle(TFontStyles{});
         textDrawer_->BeginDrawing(Canvas()->Handle());
-        try {
-            textDrawer_->SetForeColor(gutter_->UseFontStyle() ? gutter_->Font()->Color() : Font()->Color());
-            textDrawer_->SetBackColor(gutter_->Color());
-            rcLine = TRect(AClip.Left, AClip.Top, std::max(AClip.Right, gutterWidth_ - 2), AClip.Top);
-            for (int line = firstLine; line <= lastLine && line >= 1; ++line) {
-                int row = LineToRow(line);
-                if (wordWrap_ && !gutter_->Gradient() && (row - topLine_) * textHeight_ > rcLine.Bottom) {
-                    TRect band(rcLine.Left, rcLine.Bottom, rcLine.Right, (row - topLine_) * textHeight_);
-                    textDrawer_->ExtTextOut(band.Left, band.Top, ETO_OPAQUE, band, "", 0);
-                }
-                rcLine.Top = (row - topLine_) * textHeight_;
-                rcLine.Bottom = rcLine.Top + textHeight_;
-                AnsiString s = gutter_->FormatLineNumber(line);
-                if (OnGutterGetText) OnGutterGetText(this, line, s);
-                TSize ext;
-                GetTextExtentPoint32(Canvas()->Handle(), s.c_str(), static_cast<int>(s.size()), &ext);
-                int x = gutterWidth_ - gutter_->RightOffset() - 2 - ext.cx;
-                int y = rcLine.Top + (textHeight_ - ext.cy) / 2;
-                if (gutter_->Gradient()) {
-                    SetBkMode(Canvas()->Handle(), TRANSPARENT);
-                    ::ExtTextOut(Canvas()->Handle(), x, y, 0, &rcLine, s.c_str(), static_cast<UINT>(s.size()), nullptr);
-                    SetBkMode(Canvas()->Handle(), OPAQUE);
-                } else {
-                    ::ExtTextOut(Canvas()->Handle(), x, y, ETO_OPAQUE, &rcLine, s.c_str(), static_cast<UINT>(s.size()),
-                                 nullptr);
-                }
-            }
-            if (!gutter_->Gradient() && AClip.Bottom > rcLine.Bottom) {
-                TRect rest(rcLine.Left, rcLine.Bottom, rcLine.Right, AClip.Bottom);
-                ::ExtTextOut(Canvas()->Handle(), 0, rest.Top, ETO_OPAQUE, &rest, "", 0, nullptr);
-            }
-        } catch (...) {
+        TScopeGuard endDrawing([this] {
             textDrawer_->EndDrawing();
             if (gutter_->UseFontStyle()) textDrawer_->SetBaseFont(Font());
-            throw;
+        });
+        textDrawer_->SetForeColor(gutter_->UseFontStyle() ? gutter_->Font()->Color() : Font()->Color());
+        textDrawer_->SetBackColor(gutter_->Color());
+        rcLine = TRect(AClip.Left, AClip.Top, std::max(AClip.Right, gutterWidth_ - 2), AClip.Top);
+        for (int line = firstLine; line <= lastLine && line >= 1; ++line) {
+            int row = LineToRow(line);
+            if (wordWrap_ && !gutter_->Gradient() && (row - topLine_) * textHeight_ > rcLine.Bottom) {
+                TRect band(rcLine.Left, rcLine.Bottom, rcLine.Right, (row - topLine_) * textHeight_);
+                textDrawer_->ExtTextOut(band.Left, band.Top, ETO_OPAQUE, band, "", 0);
+            }
+            rcLine.Top = (row - topLine_) * textHeight_;
+            rcLine.Bottom = rcLine.Top + textHeight_;
+            AnsiString s = gutter_->FormatLineNumber(line);
+            if (OnGutterGetText) OnGutterGetText(this, line, s);
+            TSize ext;
+            GetTextExtentPoint32(Canvas()->Handle(), s.c_str(), static_cast<int>(s.size()), &ext);
+            int x = gutterWidth_ - gutter_->RightOffset() - 2 - ext.cx;
+            int y = rcLine.Top + (textHeight_ - ext.cy) / 2;
+            if (gutter_->Gradient()) {
+                SetBkMode(Canvas()->Handle(), TRANSPARENT);
+                ::ExtTextOut(Canvas()->Handle(), x, y, 0, &rcLine, s.c_str(), static_cast<UINT>(s.size()), nullptr);
+                SetBkMode(Canvas()->Handle(), OPAQUE);
+            } else {
+                ::ExtTextOut(Canvas()->Handle(), x, y, ETO_OPAQUE, &rcLine, s.c_str(), static_cast<UINT>(s.size()),
+                             nullptr);
+            }
         }
-        textDrawer_->EndDrawing();
-        if (gutter_->UseFontStyle()) textDrawer_->SetBaseFont(Font());
+        if (!gutter_->Gradient() && AClip.Bottom > rcLine.Bottom) {
+            TRect rest(rcLine.Left, rcLine.Bottom, rcLine.Right, AClip.Bottom);
+            ::ExtTextOut(Canvas()->Handle(), 0, rest.Top, ETO_OPAQUE, &rest, "", 0, nullptr);
+        }
     } else if (!gutter_->Gradient()) {
         Canvas()->FillRect(AClip);
     }
@@ -217,128 +209,123 @@ void TCustomTeEdit::PaintTextLines(TRect AClip, int aFirstRow, int aLastRow, int
         }
         textDrawer_->SetStyle(Font()->Style());
         textDrawer_->BeginDrawing(Canvas()->Handle());
-        try {
-            TRect rcLine(AClip.Left, (aFirstRow - topLine_) * textHeight_, AClip.Right,
-                         (aFirstRow - topLine_) * textHeight_);
-            for (int line = firstLine; line <= lastLine; ++line) {
-                AnsiString text = lines_->GetExpandedString(line - 1);
-                TColor fg = Font()->Color();
-                TColor bg = (line == caretY_ && activeLineColor_ != clNone) ? activeLineColor_ : editorBg;
-                bool special = DoOnSpecialLineColors(line, fg, bg);
-                TColor selFg = special ? bg : selectedColor_->Foreground();
-                TColor selBg = special ? fg : selectedColor_->Background();
-                int firstRowOfLine = LineToRow(line);
-                int rowsOfLine = 1;
-                if (wordWrap_ && wordWrapPlugin_) rowsOfLine = (line < lines_->Count() ? LineToRow(line + 1) : DisplayLineCount() + 1) - firstRowOfLine;
-                int charsBefore = 0;
-                for (int r = 0; r < rowsOfLine; ++r) {
-                    int row = firstRowOfLine + r;
-                    int rowLen = (wordWrap_ && wordWrapPlugin_ && row <= wordWrapPlugin_->RowCount())
-                                     ? wordWrapPlugin_->GetRowLength(row)
-                                     : static_cast<int>(text.size());
-                    if (row < aFirstRow || row > aLastRow) {
-                        charsBefore += rowLen;
-                        continue;
-                    }
-                    int firstC = FirstCol, lastC = LastCol;
-                    AnsiString rowText = text;
-                    int before = 0;
-                    if (wordWrap_ && wordWrapPlugin_) {
-                        rowText = text.substr(static_cast<size_t>(std::min<int>(charsBefore, static_cast<int>(text.size()))),
-                                              static_cast<size_t>(rowLen));
-                        firstC = 1;
-                        lastC = charsInWindow_ + 1;
-                    }
-                    if (showSpecChar_ && static_cast<int>(rowText.size()) < lastC &&
-                        (!wordWrap_ || r == rowsOfLine - 1))
-                        rowText += static_cast<char>(182);
-                    // Selected columns of this row.
-                    int selLeft = 0, selRight = 0;
-                    bool partial = false, whole = false;
-                    if (selShown && row >= selStart.Row && row <= selEnd.Row) {
-                        selLeft = firstC;
-                        selRight = lastC + 1;
-                        if (activeSelectionMode_ == smLine) {
-                            whole = true;
-                        } else {
-                            bool startRow = activeSelectionMode_ == smColumn || row == selStart.Row;
-                            bool endRow = activeSelectionMode_ == smColumn || row == selEnd.Row;
-                            bool none = false;
-                            if (startRow) {
-                                if (selStart.Column > lastC) none = true;
-                                else if (selStart.Column > firstC) {
-                                    selLeft = selStart.Column;
-                                    partial = true;
-                                }
-                            }
-                            if (endRow) {
-                                if (selEnd.Column < firstC) none = true;
-                                else if (selEnd.Column < lastC + 1) {
-                                    selRight = selEnd.Column;
-                                    partial = true;
-                                }
-                            }
-                            if (none) partial = whole = false;
-                            else if (!partial) whole = true;
-                        }
-                    }
-                    rcLine.Top = (row - topLine_) * textHeight_;
-                    rcLine.Bottom = rcLine.Top + textHeight_;
-                    TRect token = rcLine;
-                    if (!partial) {
-                        textDrawer_->SetForeColor(whole ? selFg : fg);
-                        textDrawer_->SetBackColor(whole ? selBg : bg);
-                        PaintRun(rowText, before, firstC, lastC, token, showSpecChar_);
-                    } else {
-                        textDrawer_->SetForeColor(fg);
-                        textDrawer_->SetBackColor(bg);
-                        token.Right = std::min(rcLine.Right, textOffset_ + (selLeft - 1) * charWidth_);
-                        PaintRun(rowText, before, firstC, selLeft - 1, token, showSpecChar_);
-                        token.Left = std::max(rcLine.Left, textOffset_ + (selRight - 1) * charWidth_);
-                        token.Right = rcLine.Right;
-                        PaintRun(rowText, before, selRight, lastC, token, showSpecChar_);
-                        textDrawer_->SetForeColor(selFg);
-                        textDrawer_->SetBackColor(selBg);
-                        token.Left = std::max(rcLine.Left, textOffset_ + (selLeft - 1) * charWidth_);
-                        token.Right = std::min(rcLine.Right, textOffset_ + (selRight - 1) * charWidth_);
-                        PaintRun(rowText, before, selLeft, selRight - 1, token, showSpecChar_);
-                    }
-                    if (showSpecChar_) {
-                        // Each tab shows one guillemet over the middle of its cells.
-                        AnsiString stored = lines_->Strings(line - 1);
-                        int col = 0;
-                        for (char c : stored) {
-                            if (c == '\t') {
-                                int w = tabWidth_ - col % tabWidth_;
-                                int pos = col + 1;
-                                int gx = textOffset_ + (pos + w / 2 - 2) * charWidth_ +
-                                         (w % 2 == 0 ? charWidth_ / 2 : charWidth_);
-                                if (pos >= firstC && pos <= lastC && !wordWrap_) {
-                                    char g = static_cast<char>(187);
-                                    SetBkMode(Canvas()->Handle(), TRANSPARENT);
-                                    textDrawer_->ExtTextOut(gx - charWidth_ / 2, rcLine.Top, 0, rcLine, &g, 1);
-                                    SetBkMode(Canvas()->Handle(), OPAQUE);
-                                }
-                                col += w;
-                            } else {
-                                ++col;
-                            }
-                        }
-                    }
-                    if (edgeX >= 0) {
-                        Canvas()->Pen()->SetColor(rightEdgeColor_);
-                        Canvas()->Pen()->SetWidth(1);
-                        Canvas()->MoveTo(edgeX, rcLine.Top);
-                        Canvas()->LineTo(edgeX, rcLine.Bottom + 1);
-                    }
+        TScopeGuard endDrawing([this] { textDrawer_->EndDrawing(); });
+        TRect rcLine(AClip.Left, (aFirstRow - topLine_) * textHeight_, AClip.Right,
+                     (aFirstRow - topLine_) * textHeight_);
+        for (int line = firstLine; line <= lastLine; ++line) {
+            AnsiString text = lines_->GetExpandedString(line - 1);
+            TColor fg = Font()->Color();
+            TColor bg = (line == caretY_ && activeLineColor_ != clNone) ? activeLineColor_ : editorBg;
+            bool special = DoOnSpecialLineColors(line, fg, bg);
+            TColor selFg = special ? bg : selectedColor_->Foreground();
+            TColor selBg = special ? fg : selectedColor_->Background();
+            int firstRowOfLine = LineToRow(line);
+            int rowsOfLine = 1;
+            if (wordWrap_ && wordWrapPlugin_) rowsOfLine = (line < lines_->Count() ? LineToRow(line + 1) : DisplayLineCount() + 1) - firstRowOfLine;
+            int charsBefore = 0;
+            for (int r = 0; r < rowsOfLine; ++r) {
+                int row = firstRowOfLine + r;
+                int rowLen = (wordWrap_ && wordWrapPlugin_ && row <= wordWrapPlugin_->RowCount())
+                                 ? wordWrapPlugin_->GetRowLength(row)
+                                 : static_cast<int>(text.size());
+                if (row < aFirstRow || row > aLastRow) {
                     charsBefore += rowLen;
+                    continue;
                 }
+                int firstC = FirstCol, lastC = LastCol;
+                AnsiString rowText = text;
+                int before = 0;
+                if (wordWrap_ && wordWrapPlugin_) {
+                    rowText = text.substr(static_cast<size_t>(std::min<int>(charsBefore, static_cast<int>(text.size()))),
+                                          static_cast<size_t>(rowLen));
+                    firstC = 1;
+                    lastC = charsInWindow_ + 1;
+                }
+                if (showSpecChar_ && static_cast<int>(rowText.size()) < lastC &&
+                    (!wordWrap_ || r == rowsOfLine - 1))
+                    rowText += static_cast<char>(182);
+                // Selected columns of this row.
+                int selLeft = 0, selRight = 0;
+                bool partial = false, whole = false;
+                if (selShown && row >= selStart.Row && row <= selEnd.Row) {
+                    selLeft = firstC;
+                    selRight = lastC + 1;
+                    if (activeSelectionMode_ == smLine) {
+                        whole = true;
+                    } else {
+                        bool startRow = activeSelectionMode_ == smColumn || row == selStart.Row;
+                        bool endRow = activeSelectionMode_ == smColumn || row == selEnd.Row;
+                        bool none = false;
+                        if (startRow) {
+                            if (selStart.Column > lastC) none = true;
+                            else if (selStart.Column > firstC) {
+                                selLeft = selStart.Column;
+                                partial = true;
+                            }
+                        }
+                        if (endRow) {
+                            if (selEnd.Column < firstC) none = true;
+                            else if (selEnd.Column < lastC + 1) {
+                                selRight = selEnd.Column;
+                                partial = true;
+                            }
+                        }
+                        if (none) partial = whole = false;
+                        else if (!partial) whole = true;
+                    }
+                }
+                rcLine.Top = (row - topLine_) * textHeight_;
+                rcLine.Bottom = rcLine.Top + textHeight_;
+                TRect token = rcLine;
+                if (!partial) {
+                    textDrawer_->SetForeColor(whole ? selFg : fg);
+                    textDrawer_->SetBackColor(whole ? selBg : bg);
+                    PaintRun(rowText, before, firstC, lastC, token, showSpecChar_);
+                } else {
+                    textDrawer_->SetForeColor(fg);
+                    textDrawer_->SetBackColor(bg);
+                    token.Right = std::min(rcLine.Right, textOffset_ + (selLeft - 1) * charWidth_);
+                    PaintRun(rowText, before, firstC, selLeft - 1, token, showSpecChar_);
+                    token.Left = std::max(rcLine.Left, textOffset_ + (selRight - 1) * charWidth_);
+                    token.Right = rcLine.Right;
+                    PaintRun(rowText, before, selRight, lastC, token, showSpecChar_);
+                    textDrawer_->SetForeColor(selFg);
+                    textDrawer_->SetBackColor(selBg);
+                    token.Left = std::max(rcLine.Left, textOffset_ + (selLeft - 1) * charWidth_);
+                    token.Right = std::min(rcLine.Right, textOffset_ + (selRight - 1) * charWidth_);
+                    PaintRun(rowText, before, selLeft, selRight - 1, token, showSpecChar_);
+                }
+                if (showSpecChar_) {
+                    // Each tab shows one guillemet over the middle of its cells.
+                    AnsiString stored = lines_->Strings(line - 1);
+                    int col = 0;
+                    for (char c : stored) {
+                        if (c == '\t') {
+                            int w = tabWidth_ - col % tabWidth_;
+                            int pos = col + 1;
+                            int gx = textOffset_ + (pos + w / 2 - 2) * charWidth_ +
+                                     (w % 2 == 0 ? charWidth_ / 2 : charWidth_);
+                            if (pos >= firstC && pos <= lastC && !wordWrap_) {
+                                char g = static_cast<char>(187);
+                                SetBkMode(Canvas()->Handle(), TRANSPARENT);
+                                textDrawer_->ExtTextOut(gx - charWidth_ / 2, rcLine.Top, 0, rcLine, &g, 1);
+                                SetBkMode(Canvas()->Handle(), OPAQUE);
+                            }
+                            col += w;
+                        } else {
+                            ++col;
+                        }
+                    }
+                }
+                if (edgeX >= 0) {
+                    Canvas()->Pen()->SetColor(rightEdgeColor_);
+                    Canvas()->Pen()->SetWidth(1);
+                    Canvas()->MoveTo(edgeX, rcLine.Top);
+                    Canvas()->LineTo(edgeX, rcLine.Bottom + 1);
+                }
+                charsBefore += rowLen;
             }
-        } catch (...) {
-            textDrawer_->EndDrawing();
-            throw;
         }
-        textDrawer_->EndDrawing();
     }
     int below = (aLastRow - topLine_ + 1) * textHeight_;
     if (lines_->Count() == 0) below = (aFirstRow - topLine_) * textHeight_;

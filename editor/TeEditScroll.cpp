@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "editor/TeEdit.h"
+#include "editor/TeEditGuards.h"
 #include "editor/TeEditWordWrap.h"
 #include "platform/gui/Forms.h"
 
@@ -73,26 +74,20 @@ void TCustomTeEdit::SetLeftChar(int Value) {
 void TCustomTeEdit::EnsureCursorPosVisible() { EnsureCursorPosVisibleEx(false); }
 
 void TCustomTeEdit::EnsureCursorPosVisibleEx(bool ForceToMiddle) {
-    IncPaintLock();
-    try {
-        int x = DisplayX();
-        if (x < leftChar_) SetLeftChar(x);
-        else if (x >= leftChar_ + charsInWindow_ && charsInWindow_ > 0) SetLeftChar(x - charsInWindow_ + 1);
-        else SetLeftChar(leftChar_);
-        int y = DisplayY();
-        if (!ForceToMiddle) {
-            if (y < topLine_) SetTopLine(y);
-            else if (y > topLine_ + std::max(linesInWindow_, 1) - 1) SetTopLine(y - (linesInWindow_ - 1));
-            else SetTopLine(topLine_);
-        } else if (y < topLine_ - 1 || y > topLine_ + linesInWindow_ - 2) {
-            if (y < topLine_) SetTopLine(y - linesInWindow_ / 2);
-            else SetTopLine(y - (linesInWindow_ - 1) + linesInWindow_ / 2);
-        }
-    } catch (...) {
-        DecPaintLock();
-        throw;
+    TTePaintLock lock(this);
+    int x = DisplayX();
+    if (x < leftChar_) SetLeftChar(x);
+    else if (x >= leftChar_ + charsInWindow_ && charsInWindow_ > 0) SetLeftChar(x - charsInWindow_ + 1);
+    else SetLeftChar(leftChar_);
+    int y = DisplayY();
+    if (!ForceToMiddle) {
+        if (y < topLine_) SetTopLine(y);
+        else if (y > topLine_ + std::max(linesInWindow_, 1) - 1) SetTopLine(y - (linesInWindow_ - 1));
+        else SetTopLine(topLine_);
+    } else if (y < topLine_ - 1 || y > topLine_ + linesInWindow_ - 2) {
+        if (y < topLine_) SetTopLine(y - linesInWindow_ / 2);
+        else SetTopLine(y - (linesInWindow_ - 1) + linesInWindow_ / 2);
     }
-    DecPaintLock();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,8 +1,10 @@
 // Undo and redo: how many items make one step, and how each item is taken
 // back or applied again, moving between the two lists.
 #include <algorithm>
+#include <memory>
 
 #include "editor/TeEdit.h"
+#include "editor/TeEditGuards.h"
 
 namespace {
 bool IsEndMarker(TTeUndoReason r) { return r == urRun1End || r == urPasteEnd || r == urRun2End || r == urRun3End; }
@@ -20,20 +22,6 @@ void MoveGroupBreak(TTeEditUndoList* from, TTeEditUndoList* to) {
         to->AddGroupBreak();
     }
 }
-
-class TPastEolOn {
-public:
-    explicit TPastEolOn(TCustomTeEdit* e) : e_(e), was_(e->Options().Contains(eoScrollPastEol)) {
-        if (!was_) e_->SetOptions(TTeEditorOptions(e_->Options()).Include(eoScrollPastEol));
-    }
-    ~TPastEolOn() {
-        if (!was_) e_->SetOptions(TTeEditorOptions(e_->Options()).Exclude(eoScrollPastEol));
-    }
-
-private:
-    TCustomTeEdit* e_;
-    bool was_;
-};
 }  // namespace
 
 void TCustomTeEdit::Undo() {
@@ -123,120 +111,113 @@ void TCustomTeEdit::UndoItem() {
     TTeEditUndoItem* item = undoList_->PopItem();
     if (!item) return;
     activeSelectionMode_ = item->SelectionMode();
-    IncPaintLock();
-    try {
-        TPastEolOn pastEol(this);
-        TBufferCoord start = item->StartPos(), end = item->EndPos();
-        switch (item->Reason()) {
-            case urInsert:
-            case urPaste:
-            case urDragDropInsert: {
-                SetCaretAndSelection(start, start, end);
-                AnsiString removed = SelText();
-                redoList_->AddChange(item->Reason(), start, end, removed, item->SelectionMode());
-                blockBegin_ = start;
-                blockEnd_ = end;
-                SetSelTextPrimitiveEx(item->SelectionMode(), item->Text().c_str(), false);
-                InternalSetCaretXY(start);
-                SetBlockBegin(start);
-                break;
-            }
-            case urDeleteAfterCaret:
-            case urDelete:
-            case urSilentDelete:
-            case urSilentDeleteAfterCaret:
-            case urReserved22: {
-                bool afterCaret = item->Reason() == urDeleteAfterCaret || item->Reason() == urSilentDeleteAfterCaret;
-                TBufferCoord at;
-                if (item->SelectionMode() == smColumn)
-                    at = BufferCoord(std::min(start.Char, end.Char), std::min(start.Line, end.Line));
-                else
-                    at = MinPoint(start, end);
-                if (afterCaret && at.Line > lines_->Count()) {
-                    InternalSetCaretXY(BufferCoord(1, lines_->Count()));
-                    lines_->Add("");
-                }
-                InsertBlockAt(at, item->Text(), item->SelectionMode());
-                TBufferCoord target = afterCaret ? start : end;
-                if (item->Reason() == urSilentDelete || item->Reason() == urSilentDeleteAfterCaret) {
-                    InternalSetCaretXY(target);
-                    SetBlockBegin(target);
-                } else {
-                    SetCaretAndSelection(target, start, end);
-                }
-                redoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
-                if (item->Reason() == urReserved22) {
-                    InternalSetCaretXY(BufferCoord(1, 1));
-                    SetBlockEnd(BufferCoord(1, 1));
-                }
-                EnsureCursorPosVisible();
-                break;
-            }
-            case urLineBreak: {
-                InternalSetCaretXY(start);
-                redoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
-                if (caretY_ <= lines_->Count()) {
-                    AnsiString line = lines_->Strings(caretY_ - 1);
-                    const AnsiString& t = item->Text();
-                    bool leadingBlank = !t.empty() && (t[0] == ' ' || t[0] == '\t');
-                    if (static_cast<int>(line.size()) < caretX_ - 1 && !leadingBlank)
-                        line.append(static_cast<size_t>(caretX_ - 1) - line.size(), ' ');
-                    lines_->BeginUpdate();
-                    lines_->SetStrings(caretY_ - 1, line + t);
-                    if (caretY_ < lines_->Count()) lines_->Delete(caretY_);
-                    lines_->EndUpdate();
-                    DoLinesDeleted(caretY_ + 1, 1);
-                }
-                SetBlockBegin(CaretXY());
-                break;
-            }
-            case urIndent:
-                redoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
-                SetCaretAndSelection(end, start, end);
-                break;
-            case urUnindent: {
-                redoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
-                int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
-                TTeSelectionMode mode = activeSelectionMode_;
-                activeSelectionMode_ = smColumn;
-                blockBegin_ = blockEnd_ = BufferCoord(at, start.Line);
-                caretX_ = at;
-                caretY_ = start.Line;
-                TBufferCoord c = BufferCoord(at, start.Line);
-                lines_->BeginUpdate();
-                InsertColumn(item->Text(), c, false);
-                lines_->EndUpdate();
-                activeSelectionMode_ = mode;
-                SetCaretAndSelection(end, start, end);
-                break;
-            }
-            case urCaret:
-                redoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
-                InternalSetCaretXY(start);
-                break;
-            case urSelection:
-                redoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
-                SetCaretAndSelection(CaretXY(), start, end);
-                break;
-            case urSpacesAdded: {
-                SetCaretAndSelection(start, start, end);
-                redoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
-                blockBegin_ = start;
-                blockEnd_ = BufferCoord(end.Char + 1, end.Line);
-                SetSelTextPrimitiveEx(smNormal, item->Text().c_str(), false);
-                InternalSetCaretXY(start);
-                SetBlockBegin(start);
-                break;
-            }
-            default: break;
+    TTePaintLock lock(this);
+    std::unique_ptr<TTeEditUndoItem> owned(item);
+    TTeOptionOn pastEol(this, eoScrollPastEol);
+    TBufferCoord start = item->StartPos(), end = item->EndPos();
+    switch (item->Reason()) {
+        case urInsert:
+        case urPaste:
+        case urDragDropInsert: {
+            SetCaretAndSelection(start, start, end);
+            AnsiString removed = SelText();
+            redoList_->AddChange(item->Reason(), start, end, removed, item->SelectionMode());
+            blockBegin_ = start;
+            blockEnd_ = end;
+            SetSelTextPrimitiveEx(item->SelectionMode(), item->Text().c_str(), false);
+            InternalSetCaretXY(start);
+            SetBlockBegin(start);
+            break;
         }
-    } catch (...) {
-        delete item;
-        DecPaintLock();
-        throw;
+        case urDeleteAfterCaret:
+        case urDelete:
+        case urSilentDelete:
+        case urSilentDeleteAfterCaret:
+        case urReserved22: {
+            bool afterCaret = item->Reason() == urDeleteAfterCaret || item->Reason() == urSilentDeleteAfterCaret;
+            TBufferCoord at;
+            if (item->SelectionMode() == smColumn)
+                at = BufferCoord(std::min(start.Char, end.Char), std::min(start.Line, end.Line));
+            else
+                at = MinPoint(start, end);
+            if (afterCaret && at.Line > lines_->Count()) {
+                InternalSetCaretXY(BufferCoord(1, lines_->Count()));
+                lines_->Add("");
+            }
+            InsertBlockAt(at, item->Text(), item->SelectionMode());
+            TBufferCoord target = afterCaret ? start : end;
+            if (item->Reason() == urSilentDelete || item->Reason() == urSilentDeleteAfterCaret) {
+                InternalSetCaretXY(target);
+                SetBlockBegin(target);
+            } else {
+                SetCaretAndSelection(target, start, end);
+            }
+            redoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
+            if (item->Reason() == urReserved22) {
+                InternalSetCaretXY(BufferCoord(1, 1));
+                SetBlockEnd(BufferCoord(1, 1));
+            }
+            EnsureCursorPosVisible();
+            break;
+        }
+        case urLineBreak: {
+            InternalSetCaretXY(start);
+            redoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
+            if (caretY_ <= lines_->Count()) {
+                AnsiString line = lines_->Strings(caretY_ - 1);
+                const AnsiString& t = item->Text();
+                bool leadingBlank = !t.empty() && (t[0] == ' ' || t[0] == '\t');
+                if (static_cast<int>(line.size()) < caretX_ - 1 && !leadingBlank)
+                    line.append(static_cast<size_t>(caretX_ - 1) - line.size(), ' ');
+                lines_->BeginUpdate();
+                lines_->SetStrings(caretY_ - 1, line + t);
+                if (caretY_ < lines_->Count()) lines_->Delete(caretY_);
+                lines_->EndUpdate();
+                DoLinesDeleted(caretY_ + 1, 1);
+            }
+            SetBlockBegin(CaretXY());
+            break;
+        }
+        case urIndent:
+            redoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
+            SetCaretAndSelection(end, start, end);
+            break;
+        case urUnindent: {
+            redoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
+            int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
+            TTeSelectionMode mode = activeSelectionMode_;
+            activeSelectionMode_ = smColumn;
+            blockBegin_ = blockEnd_ = BufferCoord(at, start.Line);
+            caretX_ = at;
+            caretY_ = start.Line;
+            TBufferCoord c = BufferCoord(at, start.Line);
+            lines_->BeginUpdate();
+            InsertColumn(item->Text(), c, false);
+            lines_->EndUpdate();
+            activeSelectionMode_ = mode;
+            SetCaretAndSelection(end, start, end);
+            break;
+        }
+        case urCaret:
+            redoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
+            InternalSetCaretXY(start);
+            break;
+        case urSelection:
+            redoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
+            SetCaretAndSelection(CaretXY(), start, end);
+            break;
+        case urSpacesAdded: {
+            SetCaretAndSelection(start, start, end);
+            redoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
+            blockBegin_ = start;
+            blockEnd_ = BufferCoord(end.Char + 1, end.Line);
+            SetSelTextPrimitiveEx(smNormal, item->Text().c_str(), false);
+            InternalSetCaretXY(start);
+            SetBlockBegin(start);
+            break;
+        }
+        default: break;
     }
-    delete item;
-    DecPaintLock();
 }
 
 void TCustomTeEdit::RedoItem() {
@@ -244,101 +225,93 @@ void TCustomTeEdit::RedoItem() {
     if (!item) return;
     activeSelectionMode_ = item->SelectionMode();
     undoList_->SetRedoInProgress(true);
-    IncPaintLock();
-    try {
-        TPastEolOn pastEol(this);
-        TBufferCoord start = item->StartPos(), end = item->EndPos();
-        switch (item->Reason()) {
-            case urInsert:
-            case urPaste:
-            case urDragDropInsert: {
-                SetCaretAndSelection(start, start, start);
-                InsertBlockAt(start, item->Text(), item->SelectionMode());
-                InternalSetCaretXY(end);
-                blockBegin_ = start;
-                blockEnd_ = end;
-                undoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
-                SetBlockBegin(end);
-                if (item->Reason() == urDragDropInsert) SetCaretAndSelection(start, start, end);
-                break;
-            }
-            case urDeleteAfterCaret:
-            case urSilentDeleteAfterCaret:
-            case urDelete:
-            case urSilentDelete: {
-                SetCaretAndSelection(start, start, end);
-                undoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
-                blockBegin_ = start;
-                blockEnd_ = end;
-                SetSelTextPrimitiveEx(item->SelectionMode(), item->Text().c_str(), false);
-                InternalSetCaretXY(start);
-                SetBlockBegin(start);
-                break;
-            }
-            case urLineBreak:
-                SetCaretXY(start);
-                CommandProcessor(ecLineBreak, '\r', nullptr);
-                break;
-            case urIndent:
-                undoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
-                SetCaretAndSelection(end, start, end);
-                break;
-            case urUnindent: {
-                undoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
-                int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
-                std::vector<AnsiString> prefixes;
-                {
-                    const AnsiString& t = item->Text();
-                    size_t p = 0;
-                    for (size_t i = 0; i <= t.size(); ++i) {
-                        if (i == t.size() || t[i] == '\r' || t[i] == '\n') {
-                            prefixes.push_back(t.substr(p, i - p));
-                            if (i < t.size() && t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-                            p = i + 1;
-                        }
+    TTePaintLock lock(this);
+    std::unique_ptr<TTeEditUndoItem> owned(item);
+    TScopeGuard redoDone([this] { undoList_->SetRedoInProgress(false); });
+    TTeOptionOn pastEol(this, eoScrollPastEol);
+    TBufferCoord start = item->StartPos(), end = item->EndPos();
+    switch (item->Reason()) {
+        case urInsert:
+        case urPaste:
+        case urDragDropInsert: {
+            SetCaretAndSelection(start, start, start);
+            InsertBlockAt(start, item->Text(), item->SelectionMode());
+            InternalSetCaretXY(end);
+            blockBegin_ = start;
+            blockEnd_ = end;
+            undoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
+            SetBlockBegin(end);
+            if (item->Reason() == urDragDropInsert) SetCaretAndSelection(start, start, end);
+            break;
+        }
+        case urDeleteAfterCaret:
+        case urSilentDeleteAfterCaret:
+        case urDelete:
+        case urSilentDelete: {
+            SetCaretAndSelection(start, start, end);
+            undoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
+            blockBegin_ = start;
+            blockEnd_ = end;
+            SetSelTextPrimitiveEx(item->SelectionMode(), item->Text().c_str(), false);
+            InternalSetCaretXY(start);
+            SetBlockBegin(start);
+            break;
+        }
+        case urLineBreak:
+            SetCaretXY(start);
+            CommandProcessor(ecLineBreak, '\r', nullptr);
+            break;
+        case urIndent:
+            undoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
+            SetCaretAndSelection(end, start, end);
+            break;
+        case urUnindent: {
+            undoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
+            int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
+            std::vector<AnsiString> prefixes;
+            {
+                const AnsiString& t = item->Text();
+                size_t p = 0;
+                for (size_t i = 0; i <= t.size(); ++i) {
+                    if (i == t.size() || t[i] == '\r' || t[i] == '\n') {
+                        prefixes.push_back(t.substr(p, i - p));
+                        if (i < t.size() && t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+                        p = i + 1;
                     }
                 }
-                lines_->BeginUpdate();
-                for (size_t k = 0; k < prefixes.size(); ++k) {
-                    int line = start.Line + static_cast<int>(k);
-                    if (line > lines_->Count() || prefixes[k].empty()) continue;
-                    AnsiString s = lines_->Strings(line - 1);
-                    s.erase(static_cast<size_t>(at - 1), prefixes[k].size());
-                    lines_->SetStrings(line - 1, s);
-                }
-                lines_->EndUpdate();
-                if (item->SelectionMode() == smColumn) {
-                    SetCaretAndSelection(start, start, end);
-                } else {
-                    TBufferCoord e = end;
-                    if (!prefixes.empty()) e.Char = std::max(1, e.Char - static_cast<int>(prefixes.back().size()));
-                    SetCaretAndSelection(e, start, e);
-                }
-                break;
             }
-            case urCaret:
-                undoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
-                InternalSetCaretXY(start);
-                break;
-            case urSelection:
-                undoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
-                SetCaretAndSelection(CaretXY(), start, end);
-                break;
-            case urSpacesAdded:
-                undoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
-                SetCaretAndSelection(end, end, end);
-                InsertBlockAt(start, item->Text(), smNormal);
-                InternalSetCaretXY(start);
-                break;
-            default: break;
+            lines_->BeginUpdate();
+            for (size_t k = 0; k < prefixes.size(); ++k) {
+                int line = start.Line + static_cast<int>(k);
+                if (line > lines_->Count() || prefixes[k].empty()) continue;
+                AnsiString s = lines_->Strings(line - 1);
+                s.erase(static_cast<size_t>(at - 1), prefixes[k].size());
+                lines_->SetStrings(line - 1, s);
+            }
+            lines_->EndUpdate();
+            if (item->SelectionMode() == smColumn) {
+                SetCaretAndSelection(start, start, end);
+            } else {
+                TBufferCoord e = end;
+                if (!prefixes.empty()) e.Char = std::max(1, e.Char - static_cast<int>(prefixes.back().size()));
+                SetCaretAndSelection(e, start, e);
+            }
+            break;
         }
-    } catch (...) {
-        undoList_->SetRedoInProgress(false);
-        delete item;
-        DecPaintLock();
-        throw;
+        case urCaret:
+            undoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
+            InternalSetCaretXY(start);
+            break;
+        case urSelection:
+            undoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
+            SetCaretAndSelection(CaretXY(), start, end);
+            break;
+        case urSpacesAdded:
+            undoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
+            SetCaretAndSelection(end, end, end);
+            InsertBlockAt(start, item->Text(), smNormal);
+            InternalSetCaretXY(start);
+            break;
+        default: break;
     }
-    undoList_->SetRedoInProgress(false);
-    delete item;
-    DecPaintLock();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/TeEdit.h"
+#include "editor/TeEditGuards.h"
 
 namespace {
 LRESULT PackWords(int Low, int High) {
@@ -50,19 +51,16 @@ void TTeMemo::EMReplaceSel(TMessage& Msg) {
     bool recordUndo = Msg.WParam != 0;
     AnsiString text = Msg.LParam ? AnsiString(reinterpret_cast<const char*>(Msg.LParam)) : AnsiString();
     DoOnPaintTransient(ttBefore);
-    BeginUndoBlock();
-    try {
+    {
+        TTeUndoBlock block(this);
         if (SelAvail() && recordUndo)
             UndoList()->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
-        UndoList()->Lock();
-        try {
+        {
+            UndoList()->Lock();
+            TScopeGuard unlock([this] { UndoList()->Unlock(); });
             SetSelTextPrimitive(text);
-        } catch (...) {
-            UndoList()->Unlock();
-            throw;
         }
-        UndoList()->Unlock();
         if (recordUndo) {
             UndoList()->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
         } else {
@@ -70,11 +68,7 @@ void TTeMemo::EMReplaceSel(TMessage& Msg) {
             UndoList()->Clear();
             RedoList()->Clear();
         }
-    } catch (...) {
-        EndUndoBlock();
-        throw;
     }
-    EndUndoBlock();
     EnsureCursorPosVisible();
     StatusChanged(scSelection);
     DoOnPaintTransient(ttAfter);
