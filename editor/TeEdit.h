@@ -526,6 +526,7 @@ private:
     void ClipboardWrite(const AnsiString& S);
 
     // Undo and redo (undo unit).
+    void ReplayStep(TTeEditUndoList* From, TTeEditUndoList* To, void (TCustomTeEdit::*Apply)());
     void UndoItem();
     void RedoItem();
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);

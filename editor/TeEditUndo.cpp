@@ -24,80 +24,47 @@ void MoveGroupBreak(TTeEditUndoList* from, TTeEditUndoList* to) {
 }
 }  // namespace
 
-void TCustomTeEdit::Undo() {
-    if (ReadOnly()) return;
-    MoveGroupBreak(undoList_, redoList_);
-    TTeEditUndoItem* item = undoList_->PeekItem();
-    if (item) {
-        bool bracketed = IsEndMarker(item->Reason());
-        TTeUndoReason beginMarker = bracketed ? BeginOf(item->Reason()) : urNothing;
-        int changeNumber = item->ChangeNumber();
-        int saveBlock = redoList_->BlockChangeNumber();
-        redoList_->SetBlockChangeNumber(changeNumber);
-        try {
-            TTeUndoReason lastReason;
-            do {
-                lastReason = undoList_->PeekItem()->Reason();
-                UndoItem();
-                item = undoList_->PeekItem();
-                if (!item) break;
-                if (bracketed) {
-                    if (item->Reason() == beginMarker) break;
-                } else if (!(item->ChangeNumber() == changeNumber ||
-                             (options_.Contains(eoGroupUndo) && item->Reason() == lastReason &&
-                              lastReason != urIndent && lastReason != urUnindent))) {
-                    break;
-                }
-            } while (true);
-            if (bracketed && item && item->Reason() == beginMarker) {
-                UndoItem();
-                UpdateModifiedStatus();
-            }
-        } catch (...) {
-            redoList_->SetBlockChangeNumber(saveBlock);
-            throw;
-        }
-        redoList_->SetBlockChangeNumber(saveBlock);
-    }
-    MoveGroupBreak(undoList_, redoList_);
-}
+void TCustomTeEdit::Undo() { ReplayStep(undoList_, redoList_, &TCustomTeEdit::UndoItem); }
 
-void TCustomTeEdit::Redo() {
+void TCustomTeEdit::Redo() { ReplayStep(redoList_, undoList_, &TCustomTeEdit::RedoItem); }
+
+// Undo and redo take one step the same way, mirrored: Apply takes the top item
+// off From and records its reverse on To. A step is a bracketed run (undo meets
+// its end marker first, redo its begin marker), else the items of one change
+// number, or with eoGroupUndo a run of one reason.
+void TCustomTeEdit::ReplayStep(TTeEditUndoList* From, TTeEditUndoList* To, void (TCustomTeEdit::*Apply)()) {
     if (ReadOnly()) return;
-    MoveGroupBreak(redoList_, undoList_);
-    TTeEditUndoItem* item = redoList_->PeekItem();
+    MoveGroupBreak(From, To);
+    TTeEditUndoItem* item = From->PeekItem();
     if (item) {
-        bool bracketed = IsBeginMarker(item->Reason());
-        TTeUndoReason endMarker = bracketed ? EndOf(item->Reason()) : urNothing;
+        bool undoing = From == undoList_;
+        TTeUndoReason first = item->Reason();
+        bool bracketed = undoing ? IsEndMarker(first) : IsBeginMarker(first);
+        TTeUndoReason closingMarker = !bracketed ? urNothing : undoing ? BeginOf(first) : EndOf(first);
         int changeNumber = item->ChangeNumber();
-        int saveBlock = undoList_->BlockChangeNumber();
-        undoList_->SetBlockChangeNumber(changeNumber);
-        try {
-            TTeUndoReason lastReason;
-            do {
-                lastReason = redoList_->PeekItem()->Reason();
-                RedoItem();
-                item = redoList_->PeekItem();
-                if (!item) break;
-                if (bracketed) {
-                    if (item->Reason() == endMarker) break;
-                } else if (!(item->ChangeNumber() == changeNumber ||
-                             (options_.Contains(eoGroupUndo) && item->Reason() == lastReason &&
-                              lastReason != urIndent && lastReason != urUnindent))) {
-                    break;
-                }
-            } while (true);
-            if (bracketed && item && item->Reason() == endMarker) {
-                RedoItem();
-                UpdateModifiedStatus();
+        int saveBlock = To->BlockChangeNumber();
+        To->SetBlockChangeNumber(changeNumber);
+        TScopeGuard restoreBlock([To, saveBlock] { To->SetBlockChangeNumber(saveBlock); });
+        TTeUndoReason lastReason;
+        do {
+            lastReason = From->PeekItem()->Reason();
+            (this->*Apply)();
+            item = From->PeekItem();
+            if (!item) break;
+            if (bracketed) {
+                if (item->Reason() == closingMarker) break;
+            } else if (!(item->ChangeNumber() == changeNumber ||
+                         (options_.Contains(eoGroupUndo) && item->Reason() == lastReason &&
+                          lastReason != urIndent && lastReason != urUnindent))) {
+                break;
             }
-        } catch (...) {
-            undoList_->SetBlockChangeNumber(saveBlock);
-            throw;
+        } while (true);
+        if (bracketed && item && item->Reason() == closingMarker) {
+            (this->*Apply)();
+            UpdateModifiedStatus();
         }
-        undoList_->SetBlockChangeNumber(saveBlock);
     }
-    MoveGroupBreak(redoList_, undoList_);
+    MoveGroupBreak(From, To);
 }
 
 void TCustomTeEdit::InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode) {
