@@ -954,42 +954,21 @@ void TCustomTeEdit::InvalidateRect(const TRect& aRect, bool aErase) {
     if (HandleAllocated()) ::InvalidateRect(Handle(), &aRect, aErase);
 }
 
-static void AddToInvalid(TRect& acc, const TRect& r) {
-    if (IsRectEmpty(acc)) acc = r;
-    else acc = TRect(std::min(acc.Left, r.Left), std::min(acc.Top, r.Top), std::max(acc.Right, r.Right),
-                     std::max(acc.Bottom, r.Bottom));
-}
-
 void TCustomTeEdit::InvalidateLines(int FirstLine, int LastLine) {
-    if (!HandleAllocated() || !Visible()) return;
-    TRect rc;
-    if (FirstLine == -1 && LastLine == -1) {
-        rc = ClientRect();
-        rc.Left = gutterWidth_;
-    } else {
-        FirstLine = std::max(FirstLine, 1);
-        LastLine = std::max(LastLine, 1);
-        if (LastLine < FirstLine) std::swap(FirstLine, LastLine);
-        if (LastLine >= lines_->Count()) LastLine = INT_MAX;
-        if (wordWrap_ && wordWrapPlugin_) {
-            FirstLine = LineToRow(FirstLine);
-            if (LastLine <= lines_->Count()) LastLine = LineToRow(LastLine + 1) - 1;
-        }
-        FirstLine = std::max(FirstLine, topLine_);
-        LastLine = std::min(LastLine, topLine_ + linesInWindow_);
-        if (LastLine < FirstLine) return;
-        rc = TRect(gutterWidth_, textHeight_ * (FirstLine - topLine_), ClientWidth(),
-                   textHeight_ * (LastLine - topLine_ + 1));
-    }
-    if (linesChanging_) AddToInvalid(invalidateRect_, rc);
-    else InvalidateRect(rc, false);
+    InvalidateRowBand(FirstLine, LastLine, gutterWidth_, ClientWidth());
 }
 
 void TCustomTeEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
+    InvalidateRowBand(FirstLine, LastLine, 0, gutterWidth_);
+}
+
+// The rows showing lines FirstLine..LastLine (-1, -1: all rows) between the
+// x positions Left and Right.
+void TCustomTeEdit::InvalidateRowBand(int FirstLine, int LastLine, int Left, int Right) {
     if (!HandleAllocated() || !Visible()) return;
     TRect rc;
     if (FirstLine == -1 && LastLine == -1) {
-        rc = TRect(0, 0, gutterWidth_, ClientHeight());
+        rc = TRect(Left, 0, Right, ClientHeight());
     } else {
         FirstLine = std::max(FirstLine, 1);
         LastLine = std::max(LastLine, 1);
@@ -1002,10 +981,15 @@ void TCustomTeEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
         FirstLine = std::max(FirstLine, topLine_);
         LastLine = std::min(LastLine, topLine_ + linesInWindow_);
         if (LastLine < FirstLine) return;
-        rc = TRect(0, textHeight_ * (FirstLine - topLine_), gutterWidth_, textHeight_ * (LastLine - topLine_ + 1));
+        rc = TRect(Left, textHeight_ * (FirstLine - topLine_), Right, textHeight_ * (LastLine - topLine_ + 1));
     }
-    if (linesChanging_) AddToInvalid(invalidateRect_, rc);
-    else InvalidateRect(rc, false);
+    InvalidateOrCollect(rc);
+}
+
+// While lines change, what to repaint is gathered and invalidated once at the end.
+void TCustomTeEdit::InvalidateOrCollect(const TRect& Rect) {
+    if (linesChanging_) UnionRect(&invalidateRect_, invalidateRect_, Rect);
+    else InvalidateRect(Rect, false);
 }
 
 void TCustomTeEdit::InvalidateGutterLine(int aLine) {
@@ -1020,9 +1004,8 @@ void TCustomTeEdit::InvalidateLine(int Line) {
         return;
     }
     if (Line < topLine_ || Line > topLine_ + linesInWindow_) return;
-    TRect rc(gutterWidth_, textHeight_ * (Line - topLine_), ClientWidth(), textHeight_ * (Line - topLine_ + 1));
-    if (linesChanging_) AddToInvalid(invalidateRect_, rc);
-    else InvalidateRect(rc, false);
+    InvalidateOrCollect(
+        TRect(gutterWidth_, textHeight_ * (Line - topLine_), ClientWidth(), textHeight_ * (Line - topLine_ + 1)));
 }
 
 void TCustomTeEdit::InvalidateSelection() { InvalidateLines(BlockBegin().Line, BlockEnd().Line); }

@@ -525,6 +525,10 @@ private:
     AnsiString GetLeftSpacing(int CharCount, bool WantTabs) const;
     void ClipboardWrite(const AnsiString& S);
 
+    // Invalidation of a band of rows, gathered while the lines change.
+    void InvalidateRowBand(int FirstLine, int LastLine, int Left, int Right);
+    void InvalidateOrCollect(const TRect& Rect);
+
     // Undo and redo (undo unit).
     void ReplayStep(TTeEditUndoList* From, TTeEditUndoList* To, void (TCustomTeEdit::*Apply)());
     void UndoItem();
