@@ -22,21 +22,6 @@ AnsiString TrimTrailing(const AnsiString& s) {
     while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t')) --n;
     return s.substr(0, n);
 }
-
-// The pieces of a text split at CR, LF and CR LF.
-std::vector<AnsiString> SplitLines(const AnsiString& s) {
-    std::vector<AnsiString> out;
-    size_t start = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\r' || s[i] == '\n') {
-            out.push_back(s.substr(start, i - start));
-            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    out.push_back(s.substr(start));
-    return out;
-}
 }  // namespace
 
 void TCustomTeEdit::BeginUndoBlock() { undoList_->BeginBlock(); }

@@ -131,6 +131,20 @@ const char* GetEOL(const char* P) {
     return P;
 }
 
+std::vector<AnsiString> SplitLines(const AnsiString& S) {
+    std::vector<AnsiString> out;
+    size_t start = 0;
+    for (size_t i = 0; i < S.size(); ++i) {
+        if (S[i] == '\r' || S[i] == '\n') {
+            out.push_back(S.substr(start, i - start));
+            if (S[i] == '\r' && i + 1 < S.size() && S[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    out.push_back(S.substr(start));
+    return out;
+}
+
 int GetDBCSCharClass(unsigned Flags) {
     const unsigned symbolOrLexical = C3_SYMBOL | C3_LEXICAL;
     bool half = (Flags & C3_HALFWIDTH) != 0;

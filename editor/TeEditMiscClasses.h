@@ -1,9 +1,10 @@
 #pragma once
 // Types and free routines shared by the editor units: positions, clamping,
 // caret columns of tabbed lines, scanning lines for characters (aware of
-// double-byte characters), the word classes of double-byte text and the
-// gutter's gradient.
+// double-byte characters), splitting text at line breaks, the word classes of
+// double-byte text and the gutter's gradient.
 #include <cstdint>
+#include <vector>
 
 #include "platform/gui/Graphics.h"
 #include "platform/rtl/SysUtils.h"
@@ -57,6 +58,9 @@ int StrRScanForMultiByteChar(const AnsiString& Line, int Start);
 
 // The first NUL, LF or CR at or after P; nullptr for nullptr.
 const char* GetEOL(const char* P);
+// The pieces of S split at CR, LF and CR LF; a break at the end leaves an
+// empty last piece, and an empty S gives one empty piece.
+std::vector<AnsiString> SplitLines(const AnsiString& S);
 
 // The word class (0..9) of a double-byte character from its CT_CTYPE3 flags;
 // characters of different classes belong to different words.

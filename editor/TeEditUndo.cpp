@@ -235,18 +235,7 @@ void TCustomTeEdit::RedoItem() {
         case urUnindent: {
             undoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
             int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
-            std::vector<AnsiString> prefixes;
-            {
-                const AnsiString& t = item->Text();
-                size_t p = 0;
-                for (size_t i = 0; i <= t.size(); ++i) {
-                    if (i == t.size() || t[i] == '\r' || t[i] == '\n') {
-                        prefixes.push_back(t.substr(p, i - p));
-                        if (i < t.size() && t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-                        p = i + 1;
-                    }
-                }
-            }
+            std::vector<AnsiString> prefixes = SplitLines(item->Text());
             lines_->BeginUpdate();
             for (size_t k = 0; k < prefixes.size(); ++k) {
                 int line = start.Line + static_cast<int>(k);
