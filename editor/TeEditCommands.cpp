@@ -1279,10 +1279,8 @@ void TCustomTeEdit::PasteFromClipboard() {
         }
     }
     if (options_.Contains(eoHideShowScrollbars)) {
-        int keep = paintLock_;
-        paintLock_ = 0;
+        TValueRestorer unlocked(paintLock_, 0);
         UpdateScrollBars();
-        paintLock_ = keep;
     }
     EnsureCursorPosVisible();
     StatusChanged(scSelection);
