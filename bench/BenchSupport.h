@@ -1,7 +1,11 @@
 #pragma once
 // What the benchmarks share: a reporter that keeps each benchmark's time per
-// iteration, so that a run can print its ratios against the reference it ran with.
+// iteration, so that a run can print its ratios against the reference it ran with,
+// and the offscreen display of the benchmarks that show windows.
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,3 +63,14 @@ private:
     std::map<std::string, std::vector<double>> samples_;
     std::set<std::string> fromAggregate_;
 };
+
+// Windows draw offscreen unless a platform is named; the display wants a
+// private runtime folder, made when the environment names none.
+inline void UseOffscreenDisplay() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!getenv("XDG_RUNTIME_DIR")) {
+        std::string runtime = "/tmp/tesk-bench-runtime-" + std::to_string(getuid());
+        mkdir(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
+}

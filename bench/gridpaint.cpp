@@ -6,9 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchSupport.h"
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFont>
 #include <QImage>
@@ -222,12 +219,7 @@ BENCHMARK(BM_GridFrames)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (!getenv("XDG_RUNTIME_DIR")) {
-        std::string runtime = "/tmp/tesk-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    UseOffscreenDisplay();
     benchmark::Initialize(&argc, argv);
     PlatformInitialize(argc, argv);
     RegisterGridLibrary();

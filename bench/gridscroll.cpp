@@ -4,9 +4,6 @@
 // same whatever the size of the data set (no step walks the records): the
 // ratio of one step at 100,000 to one at 1,000 is printed at the end.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <map>
@@ -128,12 +125,7 @@ struct TStepReporter : RatioReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (!getenv("XDG_RUNTIME_DIR")) {
-        std::string runtime = "/tmp/tesk-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    UseOffscreenDisplay();
     benchmark::Initialize(&argc, argv);
     PlatformInitialize(argc, argv);
     TStepReporter reporter;
