@@ -894,16 +894,8 @@ int TCustomTeEdit::LineToRow(int aLine) {
 
 TDisplayCoord TCustomTeEdit::BufferToDisplayPos(const TBufferCoord& p) {
     TDisplayCoord result = DisplayCoord(p.Char, p.Line);
-    if (p.Line >= 1 && p.Line <= lines_->Count()) {
-        const AnsiString s = lines_->Strings(p.Line - 1);
-        int l = static_cast<int>(s.size());
-        int x = 0;
-        for (int i = 1; i < p.Char; ++i) {
-            if (i <= l && s[static_cast<size_t>(i - 1)] == '\t') x += tabWidth_ - x % tabWidth_;
-            else ++x;
-        }
-        result.Column = x + 1;
-    }
+    if (p.Line >= 1 && p.Line <= lines_->Count())
+        result.Column = CharIndex2CaretPos(p.Char, tabWidth_, lines_->Strings(p.Line - 1));
     if (wordWrap_ && wordWrapPlugin_) result = wordWrapPlugin_->BufferToDisplayPos(BufferCoord(result.Column, p.Line));
     return result;
 }
