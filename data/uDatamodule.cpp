@@ -697,20 +697,31 @@ void TdmMain::SetTmpStatement(const AnsiString& Statement) {
     qryTmp->SQL()->Add(Statement);
 }
 
-void TdmMain::ExecuteInTransaction(std::initializer_list<AnsiString> Statements) {
-    TTransactionScope transaction(adoConnection);
+void TdmMain::ExecuteStatements(std::initializer_list<AnsiString> Statements) {
     for (const AnsiString& statement : Statements) {
         SetTmpStatement(statement);
         qryTmp->ExecSQL();
     }
+}
+
+void TdmMain::ExecuteInTransaction(std::initializer_list<AnsiString> Statements) {
+    TTransactionScope transaction(adoConnection);
+    ExecuteStatements(Statements);
     transaction.Commit();
 }
 
-void TdmMain::AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E) {
-    DoLogMessage(Format("%s - Error processing %s: %s", {TimeStamp(), What, E.Message()}));
-    // The grid goes back to the row as the file holds it.
-    if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) DataSet->Cancel();
-    Abort();
+void TdmMain::WriteForGrid(TDataSet* DataSet, const AnsiString& Table, const std::function<void()>& Write) {
+    try {
+        TTransactionScope transaction(adoConnection);
+        Write();
+        transaction.Commit();
+        ForgetFinderRows();
+    } catch (const Exception& e) {
+        DoLogMessage(Format("%s - Error processing %s: %s", {TimeStamp(), Table, e.Message()}));
+        // The grid goes back to the row as the file holds it.
+        if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) DataSet->Cancel();
+        Abort();
+    }
 }
 
 void TdmMain::TableBeforePost(TDataSet* DataSet) {
@@ -742,8 +753,7 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
         lines.push_back("WHERE ID=" + (key ? key->AsString() : AnsiString()));
     }
 
-    try {
-        TTransactionScope transaction(adoConnection);
+    WriteForGrid(DataSet, table, [&] {
         qryTmp->Close();
         qryTmp->SQL()->Clear();
         for (const AnsiString& line : lines) qryTmp->SQL()->Add(line);
@@ -757,11 +767,7 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
             rowid.Open();
             key->SetAsInteger(rowid.Fields()->Fields(0)->AsInteger());
         }
-        transaction.Commit();
-        ForgetFinderRows();
-    } catch (const Exception& e) {
-        AbortGridChange(DataSet, table, e);
-    }
+    });
 }
 
 int TdmMain::AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListStatement,
@@ -807,30 +813,18 @@ void TdmMain::tblAllianceBeforeDelete(TDataSet* DataSet) {
             "SELECT tblAlliance.ID, tblAlliance.Name FROM tblAlliance WHERE (tblAlliance.ID<>" + id +
                 ") ORDER BY tblAlliance.Name",
             name, false);
-        try {
-            TTransactionScope transaction(adoConnection);
+        WriteForGrid(DataSet, "tblAlliance", [&] {
             // Players of a deleted alliance join "<none>", so their planets
             // stay in the planet view.
             if (target == -1) target = GetNoneAllianceID();
-            SetTmpStatement("UPDATE tblPlayer SET AllianceID=" + IntToStr(target) + " WHERE AllianceID=" + id);
-            qryTmp->ExecSQL();
-            SetTmpStatement("DELETE FROM tblAlliance WHERE ID=" + id);
-            qryTmp->ExecSQL();
-            transaction.Commit();
-            ForgetFinderRows();
-        } catch (const Exception& e) {
-            AbortGridChange(DataSet, "tblAlliance", e);
-        }
+            ExecuteStatements({"UPDATE tblPlayer SET AllianceID=" + IntToStr(target) + " WHERE AllianceID=" + id,
+                               "DELETE FROM tblAlliance WHERE ID=" + id});
+        });
         return;
     }
     if (MessageDlg("Are you sure you want to delete alliance " + name + "?", mtConfirmation, mbYesNo) != mrYes)
         Abort();
-    try {
-        ExecuteInTransaction({"DELETE FROM tblAlliance WHERE ID=" + id});
-        ForgetFinderRows();
-    } catch (const Exception& e) {
-        AbortGridChange(DataSet, "tblAlliance", e);
-    }
+    WriteForGrid(DataSet, "tblAlliance", [&] { ExecuteStatements({"DELETE FROM tblAlliance WHERE ID=" + id}); });
 }
 
 void TdmMain::tblPlayerBeforeDelete(TDataSet* DataSet) {
@@ -845,26 +839,18 @@ void TdmMain::tblPlayerBeforeDelete(TDataSet* DataSet) {
             "(tblPlayer.AllianceID =tblAlliance.ID) AND (tblPlayer.ID<>" +
                 id + ") ORDER BY tblPlayer.Name, tblPlayer.ID",
             name, true);
-        try {
+        WriteForGrid(DataSet, "tblPlayer", [&] {
             // Delete means the planets too, as the question says.
-            ExecuteInTransaction({target == -1 ? "DELETE FROM tblPlanet WHERE PlayerID=" + id
-                                               : "UPDATE tblPlanet SET PlayerID=" + IntToStr(target) +
-                                                     " WHERE PlayerID=" + id,
-                                  "DELETE FROM tblPlayer where ID=" + id});
-            ForgetFinderRows();
-        } catch (const Exception& e) {
-            AbortGridChange(DataSet, "tblPlayer", e);
-        }
+            ExecuteStatements({target == -1 ? "DELETE FROM tblPlanet WHERE PlayerID=" + id
+                                            : "UPDATE tblPlanet SET PlayerID=" + IntToStr(target) +
+                                                  " WHERE PlayerID=" + id,
+                               "DELETE FROM tblPlayer where ID=" + id});
+        });
         return;
     }
     if (MessageDlg("Are you sure you want to delete player " + name + "?", mtConfirmation, mbYesNo) != mrYes)
         Abort();
-    try {
-        ExecuteInTransaction({"DELETE FROM tblPlayer where ID=" + id});
-        ForgetFinderRows();
-    } catch (const Exception& e) {
-        AbortGridChange(DataSet, "tblPlayer", e);
-    }
+    WriteForGrid(DataSet, "tblPlayer", [&] { ExecuteStatements({"DELETE FROM tblPlayer where ID=" + id}); });
 }
 
 void TdmMain::tblAllianceBeforeEdit(TDataSet* DataSet) {

@@ -6,6 +6,7 @@
 // has been opened. It finds, creates and renames single rows for the imports,
 // writes the alliance and player pages' edits and guards their deletes.
 #include <array>
+#include <functional>
 
 #include "platform/db/DbClassInfo.h"
 #include "platform/classes/Classes.h"
@@ -188,8 +189,9 @@ private:
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
     // Closes qryTmp and gives it one statement.
     void SetTmpStatement(const AnsiString& Statement);
-    // Runs the statements through qryTmp in one transaction; an error rolls
-    // back and is raised.
+    // Runs the statements through qryTmp, one after the other.
+    void ExecuteStatements(std::initializer_list<AnsiString> Statements);
+    // The same in one transaction; an error rolls back and is raised.
     void ExecuteInTransaction(std::initializer_list<AnsiString> Statements);
     // Gives a finder its two lines and parameters (by position), opens it, goes
     // to the last row and answers the count.
@@ -199,9 +201,10 @@ private:
     void RenamePlayer(int PlayerID, const AnsiString& NewName, bool MayMerge);
     // The first column of the statement's first row, through qryTmp.
     int CountDependants(const AnsiString& Statement);
-    // After a failed write of a grid's row or delete: a log line, the edit is
-    // cancelled and so is the grid's operation (EAbort).
-    [[noreturn]] void AbortGridChange(TDataSet* DataSet, const AnsiString& What, const Exception& E);
+    // A grid's write of its row or delete, in one transaction. After it the
+    // finders forget the rows it went past; when it fails: a log line, the
+    // edit is cancelled and so is the grid's operation (EAbort).
+    void WriteForGrid(TDataSet* DataSet, const AnsiString& Table, const std::function<void()>& Write);
     // The dialog of a delete guard whose row has dependants: the target ID, -1
     // for none; Abort when the user cancels.
     int AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListStatement, const AnsiString& DeletedName,
