@@ -15,8 +15,6 @@ namespace {
 
 // Gaps between position keys leave room for records inserted between neighbours.
 constexpr int64_t kKeyGap = int64_t(1) << 32;
-// Record identities start here, as bookmarks show them.
-constexpr int64_t kFirstRecordId = -2147483647;
 
 bool IsEditState(TDataSetState s) { return s == dsEdit || s == dsInsert; }
 
@@ -464,6 +462,12 @@ void TDataSet::LoadValue(int Column, uint32_t Row, TDbValue& v) const {
     case TDbKind::DateTime: v.d = c.reals[Row]; break;
     case TDbKind::Text: v.s = c.texts[Row]; break;
     }
+}
+
+Variant TDataSet::StoreCellValue(const TField* Field, uint32_t Row) const {
+    TDbCell cell;
+    ReadStoreCell(Field, Row, cell);
+    return CellToVariant(Field, cell);
 }
 
 void TDataSet::ReadStoreCell(const TField* Field, uint32_t Row, TDbCell& Cell) const {
@@ -1275,13 +1279,17 @@ void TDataSet::WriteField(TField* field, const TDbValue& value) {
 // ---------------------------------------------------------------------------
 // Bookmarks
 
-TBookmarkStr TDataSet::Bookmark() const {
-    int64_t row = CurrentRow();
-    if (!Active() || row < 0) return TBookmarkStr();
-    int32_t id = static_cast<int32_t>(kFirstRecordId + row);
+TBookmarkStr TDataSet::RowBookmark(uint32_t Row) {
+    int32_t id = static_cast<int32_t>(kFirstRecordId + Row);
     TBookmarkStr b(sizeof id, '\0');
     std::memcpy(b.data(), &id, sizeof id);
     return b;
+}
+
+TBookmarkStr TDataSet::Bookmark() const {
+    int64_t row = CurrentRow();
+    if (!Active() || row < 0) return TBookmarkStr();
+    return RowBookmark(static_cast<uint32_t>(row));
 }
 
 uint32_t TDataSet::BookmarkRow(const TBookmarkStr& b, bool& ok) const {

@@ -676,6 +676,15 @@ protected:
     // The current record's row, or -1 (none, or a record being inserted).
     int64_t CurrentRow() const;
     void ReadStoreCell(const TField* Field, uint32_t Row, TDbCell& Cell) const;
+    // A row's cell as the field's Value reads it.
+    Variant StoreCellValue(const TField* Field, uint32_t Row) const;
+    // Rows added since the open, deleted ones included: a row's number is its
+    // place in the order of adding and is never reused while open.
+    uint32_t StoreRowCount() const { return rowCount_; }
+    bool StoreRowLive(uint32_t Row) const { return Row < rowCount_ && !deleted_[Row]; }
+    // Record identities, as the bookmarks hold them, count rows from here.
+    static constexpr int64_t kFirstRecordId = -2147483647;
+    static TBookmarkStr RowBookmark(uint32_t Row);
     // Finds the first visible row whose fields match the keys, trying FirstRow
     // first when it is not -1; -1 when none.
     int64_t FindRow(const std::vector<TField*>& Fields, const std::vector<TDbSearchKey>& Keys,

@@ -3,12 +3,9 @@
 #include "platform/rtl/ScopeGuard.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 namespace {
-
-constexpr int64_t kFirstID = -2147483647;
 
 bool Editing(const TDataSet* DataSet) { return DataSet->State() == dsEdit || DataSet->State() == dsInsert; }
 
@@ -23,13 +20,6 @@ Variant ArrayOf(const std::vector<Variant>& values) {
     Variant a = VarArrayCreate({0, static_cast<int>(values.size()) - 1}, varVariant);
     for (size_t i = 0; i < values.size(); ++i) VarArrayPut(a, values[i], {static_cast<int>(i)});
     return a;
-}
-
-TBookmarkStr BookmarkOf(int ID) {
-    TBookmarkStr b(sizeof(int32_t), '\0');
-    const int32_t id = ID;
-    std::memcpy(b.data(), &id, sizeof id);
-    return b;
 }
 
 }  // namespace
@@ -51,12 +41,7 @@ void TStMemoryData::InternalOpen() {
     // Persistent fields define the columns when there are any.
     defsFromFields_ = false;
     if (FieldCount() > 0) {
-        FieldDefs()->Clear();
-        for (int i = 0; i < FieldCount(); ++i) {
-            TField* f = Fields()->Fields(i);
-            if (f->FieldKind() == fkData && f->FieldName() != kStatusFieldName)
-                FieldDefs()->Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
-        }
+        TakeStructure(this);
         defsFromFields_ = true;
     }
     for (int i = 0; i < FieldDefs()->Count(); ++i) {
@@ -100,7 +85,6 @@ void TStMemoryData::InternalOpen() {
     if (statusField_) statusField_->SetVisible(false);
     autoIncValue_ = 1;
     deletedKeys_.clear();
-    live_.clear();
     if (capacity_ > 0) ReserveRows(static_cast<size_t>(capacity_));
     if (source_ && loadRecords_) {
         if (!source_->Active()) source_->Open();
@@ -111,7 +95,6 @@ void TStMemoryData::InternalOpen() {
 
 void TStMemoryData::InternalClose() {
     autoIncValue_ = 1;
-    live_.clear();
     deletedKeys_.clear();
     for (TStMemoryRecord* r : records_) r->owner_ = nullptr;
     records_.clear();
@@ -130,7 +113,6 @@ void TStMemoryData::InternalPost(bool Inserting) {
         statusField_->SetAsInteger(rsUpdated);
     }
     if (!Inserting) return;
-    live_.push_back(1);  // the row the post is about to add
     bool used = false;
     for (int c = 0; c < StoreColumnCount(); ++c) {
         TField* f = StoreField(c);
@@ -144,8 +126,6 @@ void TStMemoryData::InternalPost(bool Inserting) {
 
 void TStMemoryData::InternalDelete() {
     // A row the source never saw needs no delete there.
-    const int64_t row = CurrentRow();
-    if (row >= 0 && static_cast<size_t>(row) < live_.size()) live_[static_cast<size_t>(row)] = 0;
     if (!statusField_ || loading_ || RecordStatus() == rsInserted) return;
     deletedKeys_.push_back(KeyValuesOf(KeyFieldList(), this));
 }
@@ -210,7 +190,6 @@ void TStMemoryData::LoadRows(TDataSet* Source) {
     TBookmarkStr back = Source->Bookmark();
     for (Source->First(); !Source->Eof(); Source->Next()) {
         uint32_t row = AddRow();
-        live_.push_back(1);
         for (const auto& [c, theirs] : columns) {
             if (theirs->IsNull()) continue;
             switch (StoreColumn(c).kind) {
@@ -255,8 +234,8 @@ void TStMemoryData::LoadFromDataSet(TDataSet* Source) {
 void TStMemoryData::SaveToDataSet(TDataSet* Dest) {
     CheckBrowseMode();
     if (!Dest->Active()) Dest->Open();
-    for (uint32_t row = 0; row < StoreRows(); ++row) {
-        if (!RowLive(row)) continue;
+    for (uint32_t row = 0; row < StoreRowCount(); ++row) {
+        if (!StoreRowLive(row)) continue;
         Dest->Append();
         auto cancel = MakeScopeGuard([Dest] {
             if (Editing(Dest)) Dest->Cancel();
@@ -302,26 +281,12 @@ Variant TStMemoryData::KeyValuesOf(const std::vector<TField*>& Keys, TDataSet* F
     return ArrayOf(values);
 }
 
-Variant TStMemoryData::CellValue(TField* Field, uint32_t Row) const {
-    TDbCell cell;
-    ReadStoreCell(Field, Row, cell);
-    if (cell.null) return Null();
-    switch (Field->Kind()) {
-    case TDbKind::Integer: return Variant(static_cast<long long>(cell.i));
-    case TDbKind::Boolean: return Variant(cell.i != 0);
-    case TDbKind::Float: return Variant(cell.d);
-    case TDbKind::DateTime: return VarFromDateTime(cell.d);
-    case TDbKind::Text: break;
-    }
-    return Variant(AnsiString(cell.s));
-}
-
 void TStMemoryData::CopyRowTo(uint32_t Row, TDataSet* Dest) const {
     for (int c = 0; c < StoreColumnCount(); ++c) {
         TField* mine = StoreField(c);
         if (!mine || mine == statusField_) continue;
         TField* theirs = Counterpart(Dest, mine);
-        if (theirs && !theirs->ReadOnly() && theirs->DataType() != ftAutoInc) theirs->SetValue(CellValue(mine, Row));
+        if (theirs && !theirs->ReadOnly() && theirs->DataType() != ftAutoInc) theirs->SetValue(StoreCellValue(mine, Row));
     }
 }
 
@@ -344,9 +309,9 @@ void TStMemoryData::ApplyChanges() {
         return false;
     };
     auto keyOfRow = [&](uint32_t row) {
-        if (keys.size() == 1) return CellValue(keys[0], row);
+        if (keys.size() == 1) return StoreCellValue(keys[0], row);
         std::vector<Variant> values;
-        for (TField* k : keys) values.push_back(CellValue(k, row));
+        for (TField* k : keys) values.push_back(StoreCellValue(k, row));
         return ArrayOf(values);
     };
 
@@ -356,9 +321,9 @@ void TStMemoryData::ApplyChanges() {
             for (const Variant& key : deletedKeys_)
                 if (find(key)) source_->Delete();
         }
-        for (uint32_t row = 0; row < StoreRows(); ++row) {
-            if (!RowLive(row)) continue;
-            const Variant status = CellValue(statusField_, row);
+        for (uint32_t row = 0; row < StoreRowCount(); ++row) {
+            if (!StoreRowLive(row)) continue;
+            const Variant status = StoreCellValue(statusField_, row);
             const int s = status.IsNull() ? rsUnchanged : status.AsInteger();
             if (s == rsInserted) {
                 source_->Append();
@@ -377,8 +342,8 @@ void TStMemoryData::ApplyChanges() {
         }
     }
 
-    for (uint32_t row = 0; row < StoreRows(); ++row)
-        if (RowLive(row)) SetRowStatus(row, rsUnchanged);
+    for (uint32_t row = 0; row < StoreRowCount(); ++row)
+        if (StoreRowLive(row)) SetRowStatus(row, rsUnchanged);
     deletedKeys_.clear();
     Resync(TResyncMode());
 }
@@ -439,7 +404,7 @@ void TStMemoryRecord::Add(int Index) {
         owner_->Insert();
     }
     owner_->Post();
-    id_ = static_cast<int>(kFirstID + owner_->CurrentRow());
+    id_ = static_cast<int>(TStMemoryData::kFirstRecordId + owner_->CurrentRow());
     owner_->records_.push_back(this);
 }
 
@@ -447,7 +412,7 @@ TStMemoryRecord::~TStMemoryRecord() {
     if (!owner_) return;
     auto& list = owner_->records_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    const TBookmarkStr b = BookmarkOf(id_);
+    const TBookmarkStr b = TStMemoryData::RowBookmark(Row());
     try {
         if (owner_->Active() && owner_->BookmarkValid(b)) {
             owner_->CheckBrowseMode();
@@ -461,30 +426,30 @@ TStMemoryRecord::~TStMemoryRecord() {
 
 int TStMemoryRecord::Index() const {
     if (!owner_ || !owner_->Active()) return -1;
-    const uint32_t mine = static_cast<uint32_t>(id_ - kFirstID);
-    if (!owner_->RowLive(mine)) return -1;
-    const TBookmarkStr me = BookmarkOf(id_);
+    const uint32_t mine = Row();
+    if (!owner_->StoreRowLive(mine)) return -1;
+    const TBookmarkStr me = TStMemoryData::RowBookmark(mine);
     int before = 0;
-    for (uint32_t row = 0; row < owner_->StoreRows(); ++row) {
-        if (row == mine || !owner_->RowLive(row)) continue;
-        if (owner_->CompareBookmarks(BookmarkOf(static_cast<int>(kFirstID + row)), me) < 0) ++before;
+    for (uint32_t row = 0; row < owner_->StoreRowCount(); ++row) {
+        if (row == mine || !owner_->StoreRowLive(row)) continue;
+        if (owner_->CompareBookmarks(TStMemoryData::RowBookmark(row), me) < 0) ++before;
     }
     return before;
 }
 
 void TStMemoryRecord::SetIndex(int Value) {
     if (!owner_ || Value == Index()) return;
-    const uint32_t mine = static_cast<uint32_t>(id_ - kFirstID);
+    const uint32_t mine = Row();
     std::vector<std::pair<TField*, Variant>> values;
     for (int c = 0; c < owner_->StoreColumnCount(); ++c) {
         TField* f = owner_->StoreField(c);
         if (!f) continue;
-        values.emplace_back(f, owner_->CellValue(f, mine));
+        values.emplace_back(f, owner_->StoreCellValue(f, mine));
         if (f->ReadOnly() && f->DataType() != ftAutoInc && !values.back().second.IsNull())
             DatabaseError("Field '" + f->DisplayName() + "' cannot be modified");
     }
     owner_->CheckBrowseMode();
-    owner_->GotoBookmark(BookmarkOf(id_));
+    owner_->GotoBookmark(TStMemoryData::RowBookmark(Row()));
     {
         TValueRestorer<bool> loading(owner_->loading_, true);  // a move is no change to track
         auto cancel = MakeScopeGuard([this] {
@@ -507,12 +472,12 @@ void TStMemoryRecord::SetIndex(int Value) {
         owner_->Post();
         cancel.Dismiss();
     }
-    id_ = static_cast<int>(kFirstID + owner_->CurrentRow());
+    id_ = static_cast<int>(TStMemoryData::kFirstRecordId + owner_->CurrentRow());
 }
 
 Variant TStMemoryRecord::Values(const AnsiString& FieldName) const {
     if (!owner_ || Index() < 0) DatabaseError("No data found");
     TField* f = owner_->FieldByName(FieldName);
     if (f->FieldKind() != fkData) DatabaseError("Field '" + FieldName + "' not found");
-    return owner_->CellValue(f, static_cast<uint32_t>(id_ - kFirstID));
+    return owner_->StoreCellValue(f, Row());
 }

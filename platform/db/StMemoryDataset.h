@@ -109,14 +109,9 @@ private:
     void TakeStructure(TDataSet* Source);
     std::vector<TField*> KeyFieldList() const;
     Variant KeyValuesOf(const std::vector<TField*>& Keys, TDataSet* From) const;
-    Variant CellValue(TField* Field, uint32_t Row) const;
     void CopyRowTo(uint32_t Row, TDataSet* Dest) const;
     void SetRowStatus(uint32_t Row, int Status);
     void LoadRows(TDataSet* Source);
-    // Rows added since the open (a row's bookmark is its number from
-    // -2147483647), and whether each is still there.
-    uint32_t StoreRows() const { return static_cast<uint32_t>(live_.size()); }
-    bool RowLive(uint32_t Row) const { return Row < live_.size() && live_[Row]; }
 
     int64_t autoIncValue_ = 1;
     bool defsFromFields_ = false;
@@ -132,7 +127,6 @@ private:
     bool loading_ = false;
     std::vector<Variant> deletedKeys_;
     std::vector<TStMemoryRecord*> records_;
-    std::vector<uint8_t> live_;
 };
 
 // One row of a table as an object. Creating it adds a row (at the end, or
@@ -159,6 +153,7 @@ public:
 private:
     friend class TStMemoryData;
     void Add(int Index);
+    uint32_t Row() const { return static_cast<uint32_t>(id_ - TStMemoryData::kFirstRecordId); }
     TStMemoryData* owner_;
     int id_ = 0;
 };
