@@ -2,29 +2,17 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
+
 #include "platform/rtl/CodePage.h"
 
 namespace {
 
 // One character of UTF-8 text; a byte that starts no valid sequence stands
 // for itself, so damaged text still orders the same way every time.
-char32_t NextChar(const unsigned char* s, int length, int& i) {
-    const unsigned char c = s[i];
-    int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (c < 0x80 || (c >= 0x80 && c < 0xC0) || c >= 0xF8 || i + extra >= length) {
-        ++i;
-        return c;
-    }
-    char32_t u = c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char d = s[i + k];
-        if ((d & 0xC0) != 0x80) {
-            ++i;
-            return c;
-        }
-        u = (u << 6) | (d & 0x3F);
-    }
-    i += extra + 1;
+char32_t NextChar(std::string_view s, size_t& i) {
+    char32_t u;
+    DecodeUtf8Char(s, i, u);
     return u;
 }
 
@@ -43,16 +31,15 @@ int Collate(void*, int lengthA, const void* a, int lengthB, const void* b) {
 
 int CodePageNoCaseCompare(const char* a, int lengthA, const char* b, int lengthB) {
     const CodePage& cp = CodePage::Active();
-    const auto* sa = reinterpret_cast<const unsigned char*>(a);
-    const auto* sb = reinterpret_cast<const unsigned char*>(b);
-    int i = 0, j = 0;
-    while (i < lengthA && j < lengthB) {
-        const char32_t ca = Fold(cp, NextChar(sa, lengthA, i));
-        const char32_t cb = Fold(cp, NextChar(sb, lengthB, j));
+    const std::string_view sa(a, static_cast<size_t>(lengthA)), sb(b, static_cast<size_t>(lengthB));
+    size_t i = 0, j = 0;
+    while (i < sa.size() && j < sb.size()) {
+        const char32_t ca = Fold(cp, NextChar(sa, i));
+        const char32_t cb = Fold(cp, NextChar(sb, j));
         if (ca != cb) return ca < cb ? -1 : 1;
     }
-    if (i < lengthA) return 1;
-    if (j < lengthB) return -1;
+    if (i < sa.size()) return 1;
+    if (j < sb.size()) return -1;
     return 0;
 }
 

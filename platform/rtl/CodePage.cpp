@@ -139,23 +139,29 @@ bool IsCharAlphaNumeric(char c) {
     return CodePage::Active().CharType(static_cast<unsigned char>(c)) & (C1_ALPHA | C1_DIGIT);
 }
 
-namespace {
-
-// Decodes one UTF-8 sequence at s[i]; a malformed byte decodes as U+FFFD and
-// advances by one, so every input terminates.
-char32_t DecodeUtf8(const std::string& s, size_t& i) {
+bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& u) {
     unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) { ++i; return c; }
+    u = c;
+    if (c < 0x80) { ++i; return true; }
     int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
-    if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) { ++i; return 0xFFFD; }
-    char32_t u = c & (0x3F >> extra);
+    if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) { ++i; return false; }
+    char32_t code = c & (0x3F >> extra);
     for (int k = 1; k <= extra; ++k) {
         unsigned char d = static_cast<unsigned char>(s[i + k]);
-        if ((d & 0xC0) != 0x80) { ++i; return 0xFFFD; }
-        u = (u << 6) | (d & 0x3F);
+        if ((d & 0xC0) != 0x80) { ++i; return false; }
+        code = (code << 6) | (d & 0x3F);
     }
     i += extra + 1;
-    return u;
+    u = code;
+    return true;
+}
+
+namespace {
+
+// A malformed byte decodes as U+FFFD, so every input terminates.
+char32_t DecodeUtf8(const std::string& s, size_t& i) {
+    char32_t u;
+    return DecodeUtf8Char(s, i, u) ? u : 0xFFFD;
 }
 
 void AppendUtf8(std::string& out, char32_t u) {

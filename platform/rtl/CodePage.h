@@ -76,6 +76,10 @@ bool IsCharUpper(char c);
 bool IsCharLower(char c);
 bool IsCharAlphaNumeric(char c);
 
+// Decodes the UTF-8 character at s[i] into u and moves i past it; false, with
+// i moved by one, for a byte that starts no valid sequence.
+bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& u);
+
 // Conversions at the edges of the system.
 AnsiString Utf8ToAnsi(const std::string& utf8);
 std::string AnsiToUtf8(const AnsiString& ansi);
