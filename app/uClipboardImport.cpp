@@ -1,6 +1,7 @@
 #include "app/uClipboardImport.h"
 
 #include "app/uGameText.h"
+#include "app/uSolarSystemImport.h"
 #include "app/uVocabulary.h"
 #include "data/uExceptions.h"
 #include "text/Regex.h"
@@ -9,6 +10,39 @@
 namespace {
 
 bool Matches(TRegex& Regex, const AnsiString& Text) { return !Text.empty() && Regex.Exec(Text); }
+
+void PrepareCaseFree(TRegex& Regex, const AnsiString& Pattern) {
+    Regex.SetModifierStr("igs");
+    Regex.SetExpression(Pattern);
+}
+
+// One clipboard form in the three readings, each converted once on first use:
+// a notice tries several patterns on the same form.
+class TReadings {
+public:
+    explicit TReadings(const AnsiString& Text) : asIs_(Text) {}
+    const AnsiString& In(int Kind) {
+        if (Kind == teAsIs) return asIs_;
+        AnsiString& converted = Kind == teKoi8 ? koi8_ : utf8_;
+        bool& made = Kind == teKoi8 ? koi8Made_ : utf8Made_;
+        if (!made) {
+            converted = ConvertByEncoding(asIs_, Kind);
+            made = true;
+        }
+        return converted;
+    }
+
+private:
+    const AnsiString& asIs_;
+    AnsiString koi8_, utf8_;
+    bool koi8Made_ = false, utf8Made_ = false;
+};
+
+int FirstMatchingEncoding(TRegex& Regex, TReadings& Text) {
+    for (int kind : {teAsIs, teKoi8, teUtf8})
+        if (Matches(Regex, Text.In(kind))) return kind;
+    return teNoMatch;
+}
 
 }  // namespace
 
@@ -56,12 +90,9 @@ AnsiString ConvertByEncoding(const AnsiString& Text, int Kind) {
 
 int MatchInAnyEncoding(const AnsiString& Text, const AnsiString& Pattern) {
     TRegex regex;
-    regex.SetModifierStr("igs");
-    regex.SetExpression(Pattern);
-    if (Matches(regex, Text)) return teAsIs;
-    if (Matches(regex, ConvertByEncoding(Text, teKoi8))) return teKoi8;
-    if (Matches(regex, ConvertByEncoding(Text, teUtf8))) return teUtf8;
-    return teNoMatch;
+    PrepareCaseFree(regex, Pattern);
+    TReadings readings(Text);
+    return FirstMatchingEncoding(regex, readings);
 }
 
 int ClassifyClipboard(const AnsiString& Html, const AnsiString& Text) {
@@ -70,17 +101,23 @@ int ClassifyClipboard(const AnsiString& Html, const AnsiString& Text) {
     const struct {
         AnsiString Pattern;
         int Kind;
-    } patterns[] = {{SSSolarSystem + " (\\d+):(\\d+)", ckSolarSystem},
+    } patterns[] = {{SolarSystemHeaderPattern(), ckSolarSystem},
                     {ESHeaderResources + " .* \\[\\d+:\\d+:\\d+\\]", ckSpyReport},
                     {BREachOtherOn + "|" + BREachOtherAt, ckCombatReport}};
-    for (const auto& p : patterns)
-        if (MatchInAnyEncoding(Html, p.Pattern) != teNoMatch && MatchInAnyEncoding(Text, p.Pattern) != teNoMatch)
+    TReadings html(Html), text(Text);
+    TRegex regex;
+    for (const auto& p : patterns) {
+        PrepareCaseFree(regex, p.Pattern);
+        if (FirstMatchingEncoding(regex, html) != teNoMatch && FirstMatchingEncoding(regex, text) != teNoMatch)
             return p.Kind;
+    }
     return ckNone;
 }
 
+bool WantsClipboardNotice(const IClipboardWindow& Window) { return Window.WatchClipboard() && !Window.Busy(); }
+
 void ClipboardChanged(IClipboardWindow& Window, const AnsiString& Html, const AnsiString& Text) {
-    if (!Window.WatchClipboard() || Window.Busy()) return;
+    if (!WantsClipboardNotice(Window)) return;
     switch (ClassifyClipboard(Html, Text)) {
         case ckSpyReport:
             Window.Beep(0);
@@ -88,7 +125,7 @@ void ClipboardChanged(IClipboardWindow& Window, const AnsiString& Html, const An
             break;
         case ckSolarSystem: {
             Window.Beep(0);
-            const AnsiString pattern = SSSolarSystem + " (\\d+):(\\d+)";
+            const AnsiString pattern = SolarSystemHeaderPattern();
             // The HTML form is UTF-8 whenever it is valid UTF-8, so names keep
             // their letters; the probe only decides for other bytes.
             AnsiString page = IsValidUtf8(Html) ? Utf8ToAnsi(Html)
@@ -145,7 +182,6 @@ void ProcessAlliances(TdmMain* dm, IAlliancePage& Page) {
         Page.AddToLog(Format("%s - Message: Alliance statistics processed successfully", {LogTimeStamp()}));
     } catch (const std::exception& e) {
         if (dm->qryAlliance->State() == dsEdit || dm->qryAlliance->State() == dsInsert) dm->qryAlliance->Cancel();
-        Page.AddToLog(Format("%s - Error processing alliances: %s", {LogTimeStamp(), AnsiString(e.what())}));
-        Page.Beep(MB_ICONHAND);
+        Page.ReportError("alliances", e);
     }
 }

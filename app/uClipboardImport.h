@@ -36,6 +36,8 @@ public:
     virtual void StartCombatReport(const AnsiString& Text) = 0;
 };
 
+// Whether a clipboard change is looked at now: watching is on and nothing runs.
+bool WantsClipboardNotice(const IClipboardWindow& Window);
 // The reaction to one clipboard change (Html raw, header included).
 void ClipboardChanged(IClipboardWindow& Window, const AnsiString& Html, const AnsiString& Text);
 

@@ -8,14 +8,8 @@
 #include "data/uExceptions.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
-#include "text/uQuickStrings.h"
 
 namespace {
-
-int FindWord(const AnsiString& Word, const AnsiString& Text, int From) {
-    if (Word.empty() || From < 1 || From > static_cast<int>(Text.size())) return 0;
-    return SmartPos(Word, Text, false, From, true);
-}
 
 struct Coordinates {
     AnsiString Galaxy, System, Position;
@@ -293,7 +287,6 @@ void ProcessCombatReport(TdmMain* dm, ICombatReportPage& Page) {
         Page.Beep(MB_ICONASTERISK);
     } catch (const std::exception& e) {
         CancelEdits(dm);
-        Page.AddToLog(Format("%s - Error processing combat report: %s", {LogTimeStamp(), AnsiString(e.what())}));
-        Page.Beep(MB_ICONHAND);
+        Page.ReportError("combat report", e);
     }
 }

@@ -4,22 +4,22 @@
 
 namespace {
 
-int Find(const AnsiString& Word, const AnsiString& Text, int From) {
-    if (Word.empty() || From < 1 || From > static_cast<int>(Text.size())) return 0;
-    return SmartPos(Word, Text, false, From, true);
-}
-
 // Two digits at a 1-based index, converted as the run-time converts integers.
 int TwoDigits(const AnsiString& Text, int Index) { return StrToInt(Copy(Text, Index, 2)); }
 
 }  // namespace
 
+int FindWord(const AnsiString& Word, const AnsiString& Text, int From) {
+    if (Word.empty() || From < 1 || From > static_cast<int>(Text.size())) return 0;
+    return SmartPos(Word, Text, false, From, true);
+}
+
 AnsiString ExtractBetween(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
                           bool Peek) {
-    const int p = Find(StartTag, Text, Pos);
+    const int p = FindWord(StartTag, Text, Pos);
     if (p == 0) return "0";
     const int from = p + static_cast<int>(StartTag.size());
-    const int q = Find(EndTag, Text, from);
+    const int q = FindWord(EndTag, Text, from);
     if (q == 0)
         throw EAssertionFailed(Format("Couldn't find %s in text starting from position %d (%s, line %d)",
                                       {EndTag, from, "uMain", 938}));

@@ -5,6 +5,10 @@
 #include "platform/db/SqliteConnection.h"
 #include "platform/rtl/DateTime.h"
 
+// The 1-based position of Word in Text from From on, without regard to case;
+// 0 when it is missing, Word is empty or From lies outside Text.
+int FindWord(const AnsiString& Word, const AnsiString& Text, int From = 1);
+
 // The text between StartTag (searched from Pos) and the next EndTag after it,
 // trimmed; "0" with Pos unchanged when StartTag is missing. Unless Peek, Pos
 // moves to EndTag. A missing EndTag raises EAssertionFailed

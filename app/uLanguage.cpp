@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/uVocabulary.h"
 #include "data/uDatamodule.h"
 #include "data/uIniFiles.h"
 #include "data/uSelectDB.h"
@@ -16,11 +15,6 @@
 namespace {
 
 constexpr const char* Interfase = "Interfase";
-
-AnsiString Lower(AnsiString s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 bool StartsWith(const AnsiString& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
@@ -68,7 +62,7 @@ void ListLanguages(TStrings* Names) {
         AnsiString name = entry.path().filename().string();
         // ".lng" alone is where the chooser's own words go while no language
         // is chosen; it names no language.
-        if (name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".lng")
+        if (name.size() > 4 && SameText(name.substr(name.size() - 4), ".lng"))
             found.push_back(name.substr(0, name.size() - 4));
     }
     // The folder's own order differs between file systems; name order is stable.
@@ -86,10 +80,6 @@ AnsiString ReadLanguageKey(TMyIniFile& Ini, const AnsiString& Section, const Ans
                            const AnsiString& Default) {
     return IsOptionalLanguageKey(Key) ? Ini.ReadOptionalString(Section, Key, Default)
                                       : Ini.ReadString(Section, Key, Default);
-}
-
-void ReadGameVocabulary(TMyIniFile& Ini) {
-    for (const TVocabularyEntry& e : GameVocabulary()) *e.Value = Ini.ReadString(e.Section, e.Key, e.Default);
 }
 
 AnsiString MissingLanguageKeysMessage(TMyIniFile& Ini) {
@@ -149,7 +139,7 @@ void ApplyLanguageToSelectDBForm(TfrmSelectDB* Form, const AnsiString& Language)
             if (TField* f = dmMain->viewGroup->FindField(l.Field)) f->SetDisplayLabel(text);
         TDBGridColumnsGx* columns = Form->grdSelectDB->Columns();
         for (int i = 0; i < columns->Count(); ++i)
-            if (Lower(columns->Items(i)->FieldName()) == Lower(l.Field)) columns->Items(i)->Title()->SetCaption(text);
+            if (SameText(columns->Items(i)->FieldName(), l.Field)) columns->Items(i)->Title()->SetCaption(text);
     }
     t.Caption("btnCancel", "ifrmSelectDBCancel", "Cancel");
     t.Hint("btnCancel", "ihfrmSelectDBCancel");

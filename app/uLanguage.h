@@ -27,8 +27,6 @@ void ListLanguages(TStrings* Names);
 bool IsOptionalLanguageKey(const AnsiString& Key);
 AnsiString ReadLanguageKey(TMyIniFile& Ini, const AnsiString& Section, const AnsiString& Key,
                            const AnsiString& Default);
-// The 110 words of the game, in their order, all required.
-void ReadGameVocabulary(TMyIniFile& Ini);
 // Empty when nothing is missing; else the reader's list, the download hint
 // and the notice that the program ends.
 AnsiString MissingLanguageKeysMessage(TMyIniFile& Ini);

@@ -38,11 +38,9 @@ struct PlanetLog {
                                 {Cell, Cells.Expression(), Row}));
 }
 
-AnsiString HeaderPattern() { return SSSolarSystem + " (\\d+):(\\d+)"; }
-
 // The page header "<word> G:S", found or raised.
 void ReadHeader(TRegex& Regex, const AnsiString& Text, AnsiString& Galaxy, AnsiString& SolarSystem) {
-    Regex.SetExpression(HeaderPattern());
+    Regex.SetExpression(SolarSystemHeaderPattern());
     if (!Regex.Exec(Text)) throw ETeskException(Format("'%s x:x' not found", {SSSolarSystem}));
     Galaxy = Regex.Match(1);
     SolarSystem = Regex.Match(2);
@@ -90,6 +88,8 @@ void ProcessHtml(TdmMain* dm, ISolarSystemPage& Page, const AnsiString& Text) {
 }
 
 }  // namespace
+
+AnsiString SolarSystemHeaderPattern() { return SSSolarSystem + " (\\d+):(\\d+)"; }
 
 AnsiString FillPattern(const AnsiString& Pattern, const AnsiString& Value) {
     AnsiString out;
@@ -220,8 +220,7 @@ void ProcessSolarSystem(TdmMain* dm, ISolarSystemPage& Page) {
         if (text.empty()) throw ETeskException("Nothing to process");
         Page.SetSolarSystemText(text);
     } catch (const std::exception& e) {
-        Page.AddToLog(Format("%s - Error processing solar system: %s", {LogTimeStamp(), AnsiString(e.what())}));
-        Page.Beep(MB_ICONHAND);
+        Page.ReportError("solar system", e);
         return;
     }
     if (SmartPos("<table", text, false, 1, true) == 0) {
@@ -232,8 +231,7 @@ void ProcessSolarSystem(TdmMain* dm, ISolarSystemPage& Page) {
         ProcessHtml(dm, Page, text);
         Page.Beep(MB_ICONASTERISK);
     } catch (const std::exception& e) {
-        Page.AddToLog(Format("%s - Error processing solar system: %s", {LogTimeStamp(), AnsiString(e.what())}));
-        Page.Beep(MB_ICONHAND);
+        Page.ReportError("solar system", e);
     }
 }
 
@@ -285,6 +283,6 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
             Format("%s - Message: Solar system %s:%s processed successfully", {LogTimeStamp(), galaxy, system}));
         Page.SetSolarSystemText("");
     } catch (const std::exception& e) {
-        Page.AddToLog(Format("%s - Error processing solar system: %s", {LogTimeStamp(), AnsiString(e.what())}));
+        Page.LogError("solar system", e);
     }
 }

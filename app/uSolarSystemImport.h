@@ -15,6 +15,9 @@ public:
     virtual bool DeletePlanets() const = 0;
 };
 
+// The page header "<word> G:S"; its two groups are the galaxy and the system.
+AnsiString SolarSystemHeaderPattern();
+
 // The whole import of the page's text, either form.
 void ProcessSolarSystem(TdmMain* dm, ISolarSystemPage& Page);
 // The plain-text form, with its own log lines and no sound.

@@ -4,7 +4,6 @@
 #include "app/uPower.h"
 #include "app/uVocabulary.h"
 #include "platform/gui/Services.h"
-#include "text/uQuickStrings.h"
 
 namespace {
 
@@ -62,11 +61,6 @@ AnsiString IncompleteReportMessage() {
     return Format("This spy report is incomplete or badly formatted. Make sure you copy from \"%s ... \" untill "
                   "\"... %s:xx%%\"",
                   {ESHeaderResources, ESCounterEspionage});
-}
-
-int FindWord(const AnsiString& Word, const AnsiString& Text, int From = 1) {
-    if (Word.empty() || From < 1 || From > static_cast<int>(Text.size())) return 0;
-    return SmartPos(Word, Text, false, From, true);
 }
 
 // The owner line "<header> Name [G:S:P" with the running position.
@@ -313,8 +307,7 @@ void ProcessSpyReports(TdmMain* dm, ISpyReportPage& Page) {
     } catch (const std::exception& e) {
         if (dm->qryPlanet->State() == dsEdit || dm->qryPlanet->State() == dsInsert) dm->qryPlanet->Cancel();
         if (dm->qryPlayer->State() == dsEdit || dm->qryPlayer->State() == dsInsert) dm->qryPlayer->Cancel();
-        Page.AddToLog(Format("%s - Error processing spy report: %s", {LogTimeStamp(), AnsiString(e.what())}));
-        Page.Beep(MB_ICONHAND);
+        Page.ReportError("spy report", e);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/classes/IniFiles.h"
+
 AnsiString ESMetal;
 AnsiString ESCrystal;
 AnsiString ESDeuterium;
@@ -226,3 +228,7 @@ const std::array<TVocabularyEntry, 110> Entries = {{
 }  // namespace
 
 std::span<const TVocabularyEntry> GameVocabulary() { return Entries; }
+
+void ReadGameVocabulary(TIniFile& Ini) {
+    for (const TVocabularyEntry& e : Entries) *e.Value = Ini.ReadString(e.Section, e.Key, e.Default);
+}

@@ -6,6 +6,8 @@
 
 #include "platform/rtl/SysUtils.h"
 
+class TIniFile;
+
 // Spy reports.
 extern AnsiString ESMetal;
 extern AnsiString ESCrystal;
@@ -131,3 +133,6 @@ struct TVocabularyEntry {
 
 // The 110 words in the order the language load reads them.
 std::span<const TVocabularyEntry> GameVocabulary();
+// Fills every word from a language file, in that order (through the file's own
+// reader, so the settings reader writes back and lists what is missing).
+void ReadGameVocabulary(TIniFile& Ini);

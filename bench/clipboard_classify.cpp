@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/uClipboardImport.h"
+#include "app/uSolarSystemImport.h"
 #include "app/uVocabulary.h"
 #include "bench/BenchSupport.h"
 #include "platform/classes/IniFiles.h"
@@ -34,7 +35,7 @@ const std::string& Junk() {
 }
 
 std::vector<AnsiString> Patterns() {
-    return {SSSolarSystem + " (\\d+):(\\d+)", ESHeaderResources + " .* \\[\\d+:\\d+:\\d+\\]",
+    return {SolarSystemHeaderPattern(), ESHeaderResources + " .* \\[\\d+:\\d+:\\d+\\]",
             BREachOtherOn + "|" + BREachOtherAt};
 }
 
@@ -81,7 +82,7 @@ BENCHMARK(BM_Classify)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-    for (const TVocabularyEntry& e : GameVocabulary()) *e.Value = ini.ReadString(e.Section, e.Key, e.Default);
+    ReadGameVocabulary(ini);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

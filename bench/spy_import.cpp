@@ -201,7 +201,7 @@ BENCHMARK(BM_ImportPaste)->Unit(benchmark::kMillisecond)->Iterations(3);
 int main(int argc, char** argv) {
     PlatformInitialize(argc, argv);
     TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-    for (const TVocabularyEntry& e : GameVocabulary()) *e.Value = ini.ReadString(e.Section, e.Key, e.Default);
+    ReadGameVocabulary(ini);
     benchmark::Initialize(&argc, argv);
     MakeTemplate();
     RatioReporter reporter;

@@ -53,7 +53,7 @@ inline TdmMain* DataModule() {
         PlatformInitialize(argc, argv);
         SetDialogService(std::make_shared<SilentDialogs>());
         TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-        for (const TVocabularyEntry& e : GameVocabulary()) *e.Value = ini.ReadString(e.Section, e.Key, e.Default);
+        ReadGameVocabulary(ini);
         char folder[] = "/tmp/tesk-import-fuzz-XXXXXX";
         if (!mkdtemp(folder)) abort();
         const std::string file = std::string(folder) + "/Tesk.mdb";
