@@ -102,22 +102,16 @@ void TfrmMain::AddPlayer(TObject*, const AnsiString& AEntity) {
 // as it was. Declining keeps the boxes as they are.
 void TfrmMain::actClearDBExecute(TObject*) {
     if (MessageDlg("Are you sure you want to clear all tables?", mtWarning, mbYesNoCancel) == mrYes) {
-        TADOConnection* db = dmMain->adoConnection;
         TADOQuery* q = dmMain->qryTmp;
-        db->BeginTrans();
-        try {
-            for (const char* sql : {"delete from tblCombat", "delete from tblPlanet", "delete from tblPlayer",
-                                    "delete from tblAlliance"}) {
-                q->Close();
-                q->SQL()->Clear();
-                q->SQL()->Add(sql);
-                q->ExecSQL();
-            }
-            db->CommitTrans();
-        } catch (...) {
-            db->RollbackTrans();
-            throw;
+        TTransactionScope transaction(dmMain->adoConnection);
+        for (const char* sql :
+             {"delete from tblCombat", "delete from tblPlanet", "delete from tblPlayer", "delete from tblAlliance"}) {
+            q->Close();
+            q->SQL()->Clear();
+            q->SQL()->Add(sql);
+            q->ExecSQL();
         }
+        transaction.Commit();
         cmbPlayer->Items()->Clear();
         cmbAlliance->Items()->Clear();
     }

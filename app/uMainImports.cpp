@@ -220,5 +220,7 @@ void TfrmMain::actPasteExecute(TObject*) {
 void TfrmMain::ClipboardChanged(TObject*) {
     if (!Clipboard) return;
     Watcher watcher(this);
+    // The clipboard's forms are read only when the change will be looked at.
+    if (!WantsClipboardNotice(watcher)) return;
     ::ClipboardChanged(watcher, Clipboard->AsHTML(), Clipboard->AsText());
 }
