@@ -13,21 +13,14 @@
 #include "data/uDatamodule.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
+#include "tests/data/DataTestSupport.h"
 
 namespace apptest {
 
-// A fresh folder for one test, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+// The game-database fixtures' temporary folder and raw statements.
+using datatest::ExecSql;
+using datatest::QuerySql;
+using datatest::TempFolder;
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
@@ -35,9 +28,6 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ShippedFile(const std::string& relative);
 // A database file made from the shipped schema.
 void MakeEmptyDatabase(const std::string& path);
-// Statements run through the C API; the first column of the first row as text.
-void ExecSql(const std::string& file, const std::string& sql);
-std::string QuerySql(const std::string& file, const std::string& sql);
 
 // A program folder with "English.lng" and "Tesk.mdb", the data module on
 // that file, and the services replaced by fakes. The window is made by Open.

@@ -27,14 +27,7 @@ AnsiString Report(const Battle& b) {
                     ")\nWeapon: 80% Shields: 70% Armour: 60%\nType|Missile Launcher\nNumber|20\n" + b.outcome +
                     "\nAttacker losses: 3000 units\nDefender losses: 15000 units\n" +
                     (b.debris ? "Debris field: 4500 metal and 3000 crystal." : "");
-    AnsiString out;
-    for (char c : s) {
-        if (c == '\n')
-            out += "\r\n";
-        else
-            out += c == '|' ? '\t' : c;
-    }
-    return out;
+    return Crlf(s);
 }
 
 class FakeCombatPage : public ICombatReportPage, public RecordingHost {

@@ -9,7 +9,18 @@ namespace importtest {
 
 void LoadShippedVocabulary() {
     TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-    for (const TVocabularyEntry& e : GameVocabulary()) *e.Value = ini.ReadString(e.Section, e.Key, e.Default);
+    ReadGameVocabulary(ini);
+}
+
+AnsiString Crlf(const std::string& Text) {
+    AnsiString out;
+    for (char c : Text) {
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c == '|' ? '\t' : c;
+    }
+    return out;
 }
 
 TDateTime At(int month, int day, int hour, int minute, int second) {

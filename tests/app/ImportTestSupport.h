@@ -13,6 +13,9 @@ namespace importtest {
 // Reads the game words of resources/lang/English.lng into the vocabulary.
 void LoadShippedVocabulary();
 
+// A page as the game's pages are copied: "\n" becomes CR LF and "|" a TAB.
+AnsiString Crlf(const std::string& Text);
+
 // "07-23 14:05:09"-style texts of the fixtures lie in this year.
 TDateTime At(int month, int day, int hour, int minute, int second);
 

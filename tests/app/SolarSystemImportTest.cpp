@@ -9,18 +9,6 @@ using namespace importtest;
 
 namespace {
 
-// "\n" becomes CR LF; "|" a TAB.
-AnsiString Crlf(const std::string& s) {
-    AnsiString out;
-    for (char c : s) {
-        if (c == '\n')
-            out += "\r\n";
-        else
-            out += c == '|' ? '\t' : c;
-    }
-    return out;
-}
-
 // Rows 1 (planet, moon, debris, inactive owner), 2 (empty), 3 (two status
 // spans, alliance rank from a title), 4 (Cyrillic owner "Ivan", alliance
 // rank in the cell's own text); the table ends after four rows.

@@ -12,12 +12,9 @@ namespace {
 
 // Lines joined with CR LF; "|" stands for a TAB.
 AnsiString Lines(std::initializer_list<const char*> lines) {
-    AnsiString out;
-    for (const char* l : lines) {
-        if (!out.empty()) out += "\r\n";
-        for (const char* c = l; *c; ++c) out += *c == '|' ? '\t' : *c;
-    }
-    return out;
+    std::string joined;
+    for (const char* l : lines) joined += (joined.empty() ? "" : "\n") + std::string(l);
+    return Crlf(joined);
 }
 
 AnsiString Report(const char* name, const char* coords, const char* time, const char* metal = "12000") {
