@@ -4,7 +4,8 @@
 // float, date, boolean and memo fields, and a column that maps keys to
 // picked texts), and the paste run with the first input byte choosing the
 // selection. Every error question is answered Yes. A finding is a crash, a
-// hang, or a paste that leaves the table's controls disabled or in edit.
+// hang, or a paste that leaves the table's controls disabled (a record left
+// in edit is the paste's way: it is posted when the table moves on).
 #include <stdlib.h>
 
 #include <memory>
