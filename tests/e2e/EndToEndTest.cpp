@@ -249,6 +249,37 @@ protected:
     }
     std::string Tool(const std::vector<std::string>& Args) { return Capture(Args, XEnv(), root + "/tool.out"); }
 
+    // The first visible window whose name matches, or "".
+    std::string FindWindow(Child& Program, const std::string& Name) {
+        std::string window;
+        for (auto end = Clock::now() + kWait; window.empty() && Clock::now() < end && Program.Running();)
+            window = Tool({"xdotool", "search", "--onlyvisible", "--name", Name});
+        return window.substr(0, window.find('\n'));
+    }
+    void Click(const std::string& Window, int X, int Y) {
+        const std::string geometry = Tool({"xdotool", "getwindowgeometry", "--shell", Window});
+        int x0 = 0, y0 = 0;
+        std::stringstream lines(geometry);
+        for (std::string l; std::getline(lines, l);) {
+            if (l.rfind("X=", 0) == 0) x0 = std::atoi(l.c_str() + 2);
+            if (l.rfind("Y=", 0) == 0) y0 = std::atoi(l.c_str() + 2);
+        }
+        Tool({"xdotool", "mousemove", std::to_string(x0 + X), std::to_string(y0 + Y), "click", "1"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    // A display of our own, and the program folder filled from the build.
+    bool Prepare() {
+        const fs::path bin = fs::path(SelfPath()).parent_path().parent_path() / "bin";
+        EXPECT_TRUE(fs::exists(bin / "tesk")) << "the program is built beside the tests: " << bin;
+        EXPECT_TRUE(OnPath("xdotool")) << "xdotool is installed by the test command";
+        if (!fs::exists(bin / "tesk") || !OnPath("xdotool")) return false;
+        display = x_.Start(root + "/xvfb.log");
+        if (display.empty()) return false;
+        for (const char* f : {"tesk", "English.lng", "Tesk.mdb"}) fs::copy_file(bin / f, fs::path(program) / f);
+        return true;
+    }
+    VirtualDisplay x_;
+
     // Another program owns the clipboard with both forms of Page.
     void CopyToClipboard(Child& Owner, const Copy& Page, const std::string& Name) {
         const std::string html = root + "/" + Name + ".html", text = root + "/" + Name + ".txt";
@@ -285,19 +316,10 @@ TEST(ClipboardOwner, ServesOneCopy) {
 }
 
 TEST_F(EndToEnd, CopiedGamePagesReachTheDatabaseAndTheMenuClosesTheProgram) {
-    const fs::path bin = fs::path(SelfPath()).parent_path().parent_path() / "bin";
-    ASSERT_TRUE(fs::exists(bin / "tesk")) << "the program is built beside the tests: " << bin;
-    ASSERT_TRUE(fs::exists(bin / "English.lng"));
-    ASSERT_TRUE(fs::exists(bin / "Tesk.mdb"));
-    for (const char* tool : {"xdotool"}) ASSERT_TRUE(OnPath(tool)) << tool << " is installed by the test command";
-
-    VirtualDisplay x;
-    display = x.Start(root + "/xvfb.log");
-    if (display.empty()) GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
-
-    // The program folder: the executable, our language file, an empty
-    // database, and settings naming the language and the user's player.
-    for (const char* f : {"tesk", "English.lng", "Tesk.mdb"}) fs::copy_file(bin / f, fs::path(program) / f);
+    if (!Prepare()) {
+        if (!HasFailure()) GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+        return;
+    }
     const std::string db = program + "/Tesk.mdb";
     ASSERT_EQ(Query(db, "SELECT count(*) FROM tblPlanet"), "0");
     WriteFile(program + "/Tesk.ini",
@@ -305,11 +327,8 @@ TEST_F(EndToEnd, CopiedGamePagesReachTheDatabaseAndTheMenuClosesTheProgram) {
 
     Child tesk;
     ASSERT_TRUE(tesk.Start({program + "/tesk"}, XEnv(), root + "/tesk.out"));
-    std::string window;
-    for (auto end = Clock::now() + kWait; window.empty() && Clock::now() < end && tesk.Running();)
-        window = Tool({"xdotool", "search", "--onlyvisible", "--name", "^Tesk v"});
+    const std::string window = FindWindow(tesk, "^Tesk v");
     ASSERT_FALSE(window.empty()) << "no main window; output:\n" << ReadFile(root + "/tesk.out");
-    window = window.substr(0, window.find('\n'));
 
     // Each copy replaces the one before; its owner stays until its page is in.
     {
@@ -337,15 +356,7 @@ TEST_F(EndToEnd, CopiedGamePagesReachTheDatabaseAndTheMenuClosesTheProgram) {
     if (const char* shot = getenv("TESK_E2E_SCREENSHOT")) Tool({"import", "-window", "root", shot});
 
     // Closing from the menu: a click on "Menu", then its last item, "Exit".
-    const std::string geometry = Tool({"xdotool", "getwindowgeometry", "--shell", window});
-    int x0 = 0, y0 = 0;
-    std::stringstream lines(geometry);
-    for (std::string l; std::getline(lines, l);) {
-        if (l.rfind("X=", 0) == 0) x0 = std::atoi(l.c_str() + 2);
-        if (l.rfind("Y=", 0) == 0) y0 = std::atoi(l.c_str() + 2);
-    }
-    Tool({"xdotool", "mousemove", std::to_string(x0 + 20), std::to_string(y0 + 10), "click", "1"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Click(window, 20, 10);
     Tool({"xdotool", "key", "Up", "Return"});
     EXPECT_EQ(tesk.Wait(kWait), 0) << ReadFile(root + "/tesk.out");
 
@@ -357,6 +368,30 @@ TEST_F(EndToEnd, CopiedGamePagesReachTheDatabaseAndTheMenuClosesTheProgram) {
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
     const std::string ini = ReadFile(program + "/Tesk.ini");
     EXPECT_NE(ini.find("ActiveLanguage=English"), std::string::npos) << ini;
+}
+
+// A fresh program folder: the language is chosen with the mouse from the
+// chooser's drop-down list, then the main window opens and keeps the choice.
+TEST_F(EndToEnd, TheFirstStartAsksForTheLanguageWithTheMouse) {
+    if (!Prepare()) {
+        if (!HasFailure()) GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+        return;
+    }
+    Child tesk;
+    ASSERT_TRUE(tesk.Start({program + "/tesk"}, XEnv(), root + "/tesk.out"));
+    const std::string chooser = FindWindow(tesk, "^Select your language$");
+    ASSERT_FALSE(chooser.empty()) << ReadFile(root + "/tesk.out");
+    // The drop-down opens over the box with its only entry where the box is.
+    Click(chooser, 200, 26);
+    Click(chooser, 60, 28);
+    Click(chooser, 163, 72);
+    const std::string window = FindWindow(tesk, "^Tesk v");
+    ASSERT_FALSE(window.empty()) << "no main window after the chooser";
+    EXPECT_NE(Tool({"xdotool", "getwindowname", window}).find("(English)"), std::string::npos);
+    Click(window, 20, 10);
+    Tool({"xdotool", "key", "Up", "Return"});
+    EXPECT_EQ(tesk.Wait(kWait), 0) << ReadFile(root + "/tesk.out");
+    EXPECT_NE(ReadFile(program + "/Tesk.ini").find("ActiveLanguage=English"), std::string::npos);
 }
 
 }  // namespace
