@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
+#include "app/uGameText.h"
 #include "app/uKeyValueList.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
@@ -83,11 +85,31 @@ const TCheckKey CheckKeys[] = {
     {"ProcessCombatReport", "SubstractDestroyedDef", &TfrmMain::cbxSubstractDefences},
     {"ProcessCombatReport", "SubstractDestroyedFleet", &TfrmMain::cbxSubstractFleet}};
 
-// Reads a layout file when there is one. A damaged file is logged and set
-// aside; the grid keeps the columns it was designed with.
-// LAYOUT-FILES: the grid's column collection cannot read or write its files yet.
-void LoadLayout(TfrmMain*, TDBGridGx*, const char*) {}
-void SaveLayout(TDBGridGx*, const char*) {}
+// Reads a layout file when there is one. A file that cannot be read leaves
+// the grid with the columns it was designed with, is set aside as
+// "<name>.bad", and start-up goes on; the answer is the log line for it
+// (empty when all went well), kept until the log file is in the pane.
+AnsiString LoadLayout(TDBGridGx* Grid, const char* Name) {
+    const AnsiString file = ProgramFolder() + Name;
+    if (!FileThere(file)) return AnsiString();
+    try {
+        Grid->Columns()->LoadFromFile(file);
+    } catch (const Exception& e) {
+        std::error_code ec;
+        std::filesystem::rename(file.c_str(), (file + ".bad").c_str(), ec);
+        return Format("%s - Error loading the column layout %s: %s", {LogTimeStamp(), AnsiString(Name), e.Message()});
+    }
+    return AnsiString();
+}
+
+// The file is replaced whole, so a failed write leaves the old layout. A grid
+// that follows the fields of a closed data set holds only a placeholder
+// column: that is no layout, and writing it would give the view a single
+// empty column at the next start, so the file is left as it is.
+void SaveLayout(TDBGridGx* Grid, const char* Name) {
+    if (Grid->Columns()->State() == csDefault && !Grid->DataLinkActive()) return;
+    Grid->Columns()->SaveToFile(ProgramFolder() + Name);
+}
 
 void LoadLog(TMemo* Log, const AnsiString& FileName) {
     if (FileThere(FileName)) Log->Lines()->LoadFromFile(FileName);
@@ -199,6 +221,7 @@ void TfrmMain::AppMessage(TMsg& Msg, bool& Handled) {
 // ---------------------------------------------------------------- settings
 void TfrmMain::actLoadSettingsExecute(TObject*) {
     TMyIniFile ini(SettingsPath());
+    std::vector<AnsiString> layoutErrors;
     ActiveGroup = ini.ReadString("DataBase", "ActiveGroup", "");
     GroupUser = ini.ReadString("DBGroup", ActiveGroup + "_User", "");
     GroupPath = ini.ReadString("DBGroup", ActiveGroup + "_Path", ProgramFolder() + "Tesk.mdb");
@@ -229,15 +252,15 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     SecondaryOrderBy = ini.ReadString("ViewPlanets", "SecondaryOrderBy", "");
     SecondarySortOrder = ini.ReadString("ViewPlanets", "SecondarySortOrder", "ASC");
     dmMain->PlanetSort = ini.ReadString("ViewPlanets", "Sort", "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC");
-    LoadLayout(this, grdPlanet, "Planet.grd");
+    layoutErrors.push_back(LoadLayout(grdPlanet, "Planet.grd"));
     dmMain->SelectedPlanetID = ini.ReadInteger("ViewPlanets", "SelectedPlanetID", -1);
 
     for (const TCheckKey& k : CheckKeys) (this->*k.Box)->SetChecked(ini.ReadBool(k.Section, k.Key, true));
     edtPlayerName->SetText(GroupUser);
     dmMain->CombatSort = ini.ReadString("ViewCombats", "CombatSort", "DateTime DESC");
-    LoadLayout(this, grdCombat, "Combat.grd");
+    layoutErrors.push_back(LoadLayout(grdCombat, "Combat.grd"));
     dmMain->AllianceSort = ini.ReadString("ViewAlliances", "AllianceSort", "AverageScore DESC");
-    LoadLayout(this, grdAlliance, "Alliance.grd");
+    layoutErrors.push_back(LoadLayout(grdAlliance, "Alliance.grd"));
     for (const TTextKey& k : PowerKeys) (this->*k.Edit)->SetText(ini.ReadString("Power", k.Key, k.Default));
 
     // Saved filters of older versions move into "Filter".
@@ -254,10 +277,12 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     LoadFilters(ini, "CombatFilter", CombatFilters.get());
 
     dmMain->PlayerSort = ini.ReadString("ViewPlayers", "PlayerSort", "Name");
-    LoadLayout(this, grdPlayer, "Player.grd");
+    layoutErrors.push_back(LoadLayout(grdPlayer, "Player.grd"));
 
     LogFileName = WithExtension(GroupPath, ".log");
     LoadLog(memLog, LogFileName);
+    for (const AnsiString& line : layoutErrors)
+        if (!line.empty()) AddToLog(line);
 
     dmMain->OpenDatabase(GroupPath, ConnectionString);
 

@@ -679,6 +679,18 @@ public:
     // Drops every column's cached list of filter values.
     void ReleaseFilterValueLists();
 
+    // Layout files: the columns as the binary component stream of a
+    // TColumnsWrapper, each column's stored properties in declaration order.
+    // SaveToFile replaces the file whole (a new file renamed over it), so a
+    // failed write leaves the old one. Loading reads the whole stream into a
+    // scratch collection first and replaces these columns only then: a missing
+    // file raises EFOpenError, a damaged or foreign one EReadError, and either
+    // leaves the columns as they were.
+    void SaveToFile(const AnsiString& FileName);
+    void SaveToStream(TStream* Stream);
+    void LoadFromFile(const AnsiString& FileName);
+    void LoadFromStream(TStream* Stream);
+
 protected:
     TPersistent* GetOwner() override;
     void Update(TCollectionItem* Item) override;

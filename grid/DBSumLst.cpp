@@ -294,10 +294,13 @@ void TDBSumListProducer::RecalcAll() {
         for (int i = 0; i < sumCollection_->Count() && !walk; ++i) walk = Counts(sumCollection_->Items(i));
         if (walk) {
             bool keepBookmarks = !dataSet_->IsSequenced() && virtualRecords_;
+            // The walk ends where the user was, not on the first record.
+            const TBookmarkStr start = dataSet_->IsEmpty() ? TBookmarkStr() : dataSet_->Bookmark();
             dataSet_->DisableControls();
             {
                 TScopeGuard enableControls([&] { dataSet_->EnableControls(); });
                 TScopeGuard stopOnFailure([&] { calculating_ = false; });
+                TScopeGuard returnToStart([&] { ReturnTo(start); });
                 bookmarks_->Clear();
                 calculating_ = true;
                 dataSet_->First();
@@ -325,7 +328,6 @@ void TDBSumListProducer::RecalcAll() {
                     if (keepBookmarks) bookmarks_->Add(dataSet_->Bookmark());
                     dataSet_->Next();
                 }
-                dataSet_->First();
                 for (int i = 0; i < sumCollection_->Count(); ++i) {
                     TDBSum* sum = sumCollection_->Items(i);
                     if (sum->groupOperation_ == goAvg) sum->sumValue_ = Average(sum->avgSum_, sum->avgCount_);
@@ -339,6 +341,17 @@ void TDBSumListProducer::RecalcAll() {
     savedFilter_ = dataSet_->Filter();
     calculating_ = false;
     RaiseChanged();
+}
+
+void TDBSumListProducer::ReturnTo(const TBookmarkStr& Bookmark) noexcept {
+    try {
+        if (!Bookmark.empty() && dataSet_->BookmarkValid(Bookmark))
+            dataSet_->GotoBookmark(Bookmark);
+        else
+            dataSet_->First();
+    } catch (...) {
+        // Positioning after a failed walk must not hide the walk's own error.
+    }
 }
 
 // ----- Incremental updates -----

@@ -156,6 +156,9 @@ private:
     // The sum's field on the data set; nullptr for a count without a field name.
     TField* SumField(const TDBSum* Sum) const;
     void RaiseChanged();
+    // After a full recount: back to the record the walk started from (the
+    // first one when it is gone).
+    void ReturnTo(const TBookmarkStr& Bookmark) noexcept;
     static Currency Average(Currency Sum, int Count);
     // A watched data set is gone: forget it without touching it.
     void DataSetFreed(TComponent* AComponent);

@@ -614,6 +614,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     parent_ = nullptr;
     current_ = Root;
     loaded_.clear();
+    collectionItems_ = 0;
     created_.clear();
     fixups_.clear();
     Root->SetComponentStateBits(csLoading | csReading);
@@ -659,6 +660,7 @@ void TReader::ReadComponentData(TComponent* Component) {
     TValueRestorer<TComponent*> current(current_, Component);
     while (!EndOfList()) ReadProperty(Component);
     ReadListEnd();
+    if (Component == root_ && !rootTakesChildren_ && !EndOfList()) Error("Invalid stream format");
     TValueRestorer<TComponent*> parent(parent_, Component);
     while (!EndOfList()) ReadChildComponent(Component);
     ReadListEnd();
@@ -822,6 +824,7 @@ void TReader::ReadCollection(TCollection* Collection) {
     Collection->Clear();
     while (!EndOfList()) {
         if (IsIntegerTag(NextValue())) ReadInt64();  // an item's position, which order already gives
+        if (maxCollectionItems_ >= 0 && ++collectionItems_ > maxCollectionItems_) Error("Too many items");
         TCollectionItem* item = Collection->Add();
         ReadListBegin();
         while (!EndOfList()) ReadProperty(item);

@@ -154,6 +154,12 @@ public:
     // the reference stays nil.
     bool StrictReferences() const { return strictReferences_; }
     void SetStrictReferences(bool Value) { strictReferences_ = Value; }
+    // For streams from outside (layout files): a root that holds no components
+    // of its own, so that a child in the stream fails the read before anything
+    // is created; and a bound on the collection items of the whole stream,
+    // since each item costs far more memory than the two bytes it takes.
+    void SetRootTakesChildren(bool Value) { rootTakesChildren_ = Value; }
+    void SetMaxCollectionItems(int64_t Value) { maxCollectionItems_ = Value; }
     // Where the property or component being read starts in the stream (for error positions).
     int64_t PropertyStart() const { return propertyStart_; }
     // The component whose properties are being read, and its enclosing one.
@@ -191,6 +197,9 @@ private:
     AnsiString definedName_;
     bool definedFound_ = false;
     bool strictReferences_ = false;
+    bool rootTakesChildren_ = true;
+    int64_t maxCollectionItems_ = -1;  // no bound
+    int64_t collectionItems_ = 0;
     int64_t propertyStart_ = 0;
 };
 

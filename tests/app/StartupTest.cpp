@@ -66,6 +66,20 @@ protected:
         f.Free();
     }
     std::string Ini() { return ReadFile(f.folder.File("Tesk.ini")); }
+    // The four views open in their grids (the views' pages are not wired yet).
+    static void OpenViews(TfrmMain* w) {
+        w->grdPlanet->SetDataSource(dmMain->dsPlanet);
+        w->grdCombat->SetDataSource(dmMain->dsCombat);
+        w->grdAlliance->SetDataSource(dmMain->dsAlliance);
+        w->grdPlayer->SetDataSource(dmMain->dsPlayer);
+        for (TDataSource* source : {dmMain->dsPlanet, dmMain->dsCombat, dmMain->dsAlliance, dmMain->dsPlayer})
+            source->DataSet()->Open();
+    }
+    static std::string Layout(TDBGridGx* Grid) {
+        TMemoryStream stream;
+        Grid->Columns()->SaveToStream(&stream);
+        return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    }
 
     MainWindowFixture f;
 };
@@ -217,6 +231,77 @@ TEST_F(StartupTest, BadProgramFolders) {
         if (c.dbUnchanged) EXPECT_TRUE(dbAfter == dbBefore);
     }
     EXPECT_EQ(QuerySql(db, "SELECT RegValue FROM tblRegistry WHERE RegKey = 'ZentaraVersion'"), "1.1.1.0");
+}
+
+// The four views' column layouts: written at close, read at the next start;
+// a file that cannot be read is logged and set aside, and the designed columns
+// stay. A view whose data set is closed and whose columns follow its fields
+// has no layout to write.
+TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAside) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = Start();
+    const std::string designedCombat = Layout(w->grdCombat);
+    const std::string designedPlayer = Layout(w->grdPlayer);
+    Stop();
+    for (const char* name : {"Planet.grd", "Combat.grd", "Alliance.grd", "Player.grd"})
+        EXPECT_FALSE(std::filesystem::exists(f.folder.File(name))) << name;
+
+    w = Start();
+    OpenViews(w);
+    TDBGridColumnsGx* planet = w->grdPlanet->Columns();
+    ASSERT_GE(planet->Count(), 4);
+    planet->Items(1)->SetWidth(planet->Items(1)->Width() + 37);
+    planet->Items(3)->SetIndex(0);
+    planet->Items(2)->SetVisible(false);
+    TColumnGx* allianceName = w->grdAlliance->Columns()->Items(1);
+    const int allianceWidth = allianceName->Width() + 21;
+    allianceName->SetWidth(allianceWidth);
+    const std::string planetLayout = Layout(w->grdPlanet);
+    const std::string allianceLayout = Layout(w->grdAlliance);
+    const std::string combatLayout = Layout(w->grdCombat);
+    Stop();
+    for (const char* name : {"Planet.grd", "Combat.grd", "Alliance.grd", "Player.grd"})
+        EXPECT_TRUE(std::filesystem::exists(f.folder.File(name))) << name;
+    EXPECT_EQ(ReadFile(f.folder.File("Planet.grd")), planetLayout);
+
+    // Read before the database opens; written again at close.
+    w = Start();
+    EXPECT_EQ(Layout(w->grdPlanet), planetLayout);
+    EXPECT_EQ(Layout(w->grdAlliance), allianceLayout);
+    EXPECT_EQ(Layout(w->grdCombat), combatLayout);
+    EXPECT_EQ(w->grdAlliance->Columns()->Items(1)->Width(), allianceWidth);
+    Stop();
+    EXPECT_EQ(ReadFile(f.folder.File("Planet.grd")), planetLayout);
+
+    std::string junk(300, '\0');
+    for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) % 256);
+    WriteFile(f.folder.File("Combat.grd"), junk);
+    const std::string cut = ReadFile(f.folder.File("Player.grd")).substr(0, 40);
+    WriteFile(f.folder.File("Player.grd"), cut);
+    f.dialogs->Messages.clear();
+    w = Start();
+    EXPECT_TRUE(w->Shown);
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+    EXPECT_EQ(Layout(w->grdCombat), designedCombat);
+    EXPECT_EQ(Layout(w->grdPlayer), designedPlayer);
+    EXPECT_EQ(Layout(w->grdPlanet), planetLayout);
+    const AnsiString log = w->memLog->Lines()->Text();
+    EXPECT_NE(log.find("Error loading the column layout Combat.grd"), std::string::npos) << log;
+    EXPECT_NE(log.find("Error loading the column layout Player.grd"), std::string::npos) << log;
+    EXPECT_EQ(ReadFile(f.folder.File("Combat.grd.bad")), junk);
+    EXPECT_EQ(ReadFile(f.folder.File("Player.grd.bad")), cut);
+    Stop();
+    EXPECT_FALSE(std::filesystem::exists(f.folder.File("Combat.grd")));
+    EXPECT_TRUE(std::filesystem::exists(f.folder.File("Planet.grd")));
+
+    // With its data set open the view writes a sound layout again.
+    w = Start();
+    const AnsiString kept = w->memLog->Lines()->Text();  // the earlier lines, and no new error
+    EXPECT_EQ(kept.find("Error loading", kept.rfind("Player.grd") + 1), std::string::npos) << kept;
+    OpenViews(w);
+    const std::string reopened = Layout(w->grdCombat);
+    Stop();
+    EXPECT_EQ(ReadFile(f.folder.File("Combat.grd")), reopened);
 }
 
 TEST_F(StartupTest, GroupSwitchWritesTheLogAndOpensTheOtherDatabase) {

@@ -1,0 +1,71 @@
+// Layout files of the grid's columns: the collection written as the binary
+// component stream of a temporary TColumnsWrapper, and read back all or nothing.
+//
+// A layout file comes from outside: the reader takes no child components and
+// a bounded number of collection items, reads into a collection that belongs
+// to no grid (so nothing in the grid changes while it reads), and only a
+// complete read is assigned to the columns.
+#include <memory>
+
+#include "grid/DBGridGx.h"
+#include "platform/classes/ProgramFolder.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtti/Published.h"
+#include "platform/rtti/Streaming.h"
+
+namespace {
+
+// Far beyond any real layout (columns, their footers and edit buttons), and
+// small enough that a hostile file cannot make the columns exhaust memory.
+constexpr int64_t kMaxLayoutItems = 20000;
+
+}  // namespace
+
+// The stream's root: one published property, Columns, which it does not own.
+class TColumnsWrapper : public TComponent {
+    TESK_CLASS(TColumnsWrapper, TComponent)
+public:
+    explicit TColumnsWrapper(TComponent* AOwner) : TComponent(AOwner) {}
+    TDBGridColumnsGx* Columns() const { return columns_; }
+    void SetColumns(TDBGridColumnsGx* Value) { columns_ = Value; }
+
+private:
+    TDBGridColumnsGx* columns_ = nullptr;
+};
+
+TESK_PUBLISHED(TColumnsWrapper) { Property("Columns", &T::Columns, &T::SetColumns); }
+
+void TDBGridColumnsGx::SaveToStream(TStream* Stream) {
+    TColumnsWrapper wrapper(nullptr);
+    wrapper.SetColumns(this);
+    WriteComponent(Stream, &wrapper);
+}
+
+void TDBGridColumnsGx::SaveToFile(const AnsiString& FileName) {
+    TMemoryStream stream;
+    SaveToStream(&stream);
+    WriteFileAtomically(FileName,
+                        AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())));
+}
+
+void TDBGridColumnsGx::LoadFromStream(TStream* Stream) {
+    // Same column class, but no grid: setters of the scratch columns must not
+    // reach the grid's layout, sum list or editor.
+    auto scratch = std::make_unique<TDBGridColumnsGx>(nullptr, ItemClass());
+    TColumnsWrapper wrapper(nullptr);
+    wrapper.SetColumns(scratch.get());
+    TReader reader(Stream);
+    reader.SetRootTakesChildren(false);
+    reader.SetMaxCollectionItems(kMaxLayoutItems);
+    reader.ReadRootComponent(&wrapper);
+    Assign(scratch.get());
+}
+
+void TDBGridColumnsGx::LoadFromFile(const AnsiString& FileName) {
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    try {
+        LoadFromStream(&stream);
+    } catch (const EReadError& e) {
+        throw EReadError(FileName + ": " + e.Message());
+    }
+}
