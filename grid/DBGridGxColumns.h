@@ -699,6 +699,19 @@ private:
     TCustomDBGridGx* grid_;
 };
 
+// The root of a layout file's stream: one published property, Columns, which
+// it does not own.
+class TColumnsWrapper : public TComponent {
+    TESK_CLASS(TColumnsWrapper, TComponent)
+public:
+    explicit TColumnsWrapper(TComponent* AOwner) : TComponent(AOwner) {}
+    TDBGridColumnsGx* Columns() const { return columns_; }
+    void SetColumns(TDBGridColumnsGx* Value) { columns_ = Value; }
+
+private:
+    TDBGridColumnsGx* columns_ = nullptr;
+};
+
 // Columns that a list holds without owning them.
 class TColumnsGxList : public TObject {
 public:

@@ -21,18 +21,6 @@ constexpr int64_t kMaxLayoutItems = 20000;
 
 }  // namespace
 
-// The stream's root: one published property, Columns, which it does not own.
-class TColumnsWrapper : public TComponent {
-    TESK_CLASS(TColumnsWrapper, TComponent)
-public:
-    explicit TColumnsWrapper(TComponent* AOwner) : TComponent(AOwner) {}
-    TDBGridColumnsGx* Columns() const { return columns_; }
-    void SetColumns(TDBGridColumnsGx* Value) { columns_ = Value; }
-
-private:
-    TDBGridColumnsGx* columns_ = nullptr;
-};
-
 TESK_PUBLISHED(TColumnsWrapper) { Property("Columns", &T::Columns, &T::SetColumns); }
 
 void TDBGridColumnsGx::SaveToStream(TStream* Stream) {

@@ -28,7 +28,7 @@ void RegisterGridLibrary() {
             ClassInfoOf<TColumnDefValuesGx>(), ClassInfoOf<TDBGridGxColumnDefValuesGx>(), ClassInfoOf<TColumnTitleGx>(),
             ClassInfoOf<TColumnFooterGx>(), ClassInfoOf<TColumnFootersGx>(), ClassInfoOf<TColumnDropDownBoxGx>(),
             ClassInfoOf<TSTColumnFilterGx>(), ClassInfoOf<TColumnGx>(), ClassInfoOf<TDBGridColumnGx>(),
-            ClassInfoOf<TDBGridColumnsGx>(),
+            ClassInfoOf<TDBGridColumnsGx>(), ClassInfoOf<TColumnsWrapper>(),
             // Sums
             ClassInfoOf<TDBSum>(), ClassInfoOf<TDBSumCollection>(), ClassInfoOf<TDBSumListProducer>(),
             // Layout storage
