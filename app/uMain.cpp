@@ -35,7 +35,6 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
     RegisterStorageClasses();
     ReadComponentResource(this);
     BindViewsToData();
-    DisablePendingActions();
 }
 
 TfrmMain::~TfrmMain() {

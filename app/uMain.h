@@ -6,8 +6,6 @@
 // the language load with its captions, and the settings, start-up and
 // shutdown are defined in this unit's sources; the imports, views, reports,
 // filters and the other commands each live in a source of their own.
-// Handlers whose work has not landed yet are in uMainPending.cpp: their
-// actions stay disabled.
 #include <memory>
 
 #include "app/uPlanetHighlight.h"
@@ -29,6 +27,7 @@ class TMyIniFile;
 class THtmlClipboard;
 class TKeyValueList;
 class TTeMemo;
+class TfrmFind;
 
 // Frees a dialog the framework way when it goes out of scope.
 struct TFormFree {
@@ -514,8 +513,12 @@ private:
     void FirstShow();
     // The planet view's fields that its cell drawing reads, found once.
     std::shared_ptr<struct TPlanetDrawFields> planetDrawFields_;
-    // Handlers whose work lands later: their actions are switched off.
-    void DisablePendingActions();
+    // Filters: the text set on the view (a refused text shows the data
+    // layer's message and leaves the view unfiltered); the current planet
+    // row's player or alliance as the filter; the find dialog's search.
+    void SetViewFilter(TDataSet* View, const AnsiString& Filter);
+    void FilterByCurrent(const char* Column, const char* FilterColumn);
+    bool FindPlanet(TfrmFind* Find);
     AnsiString activeLanguage_;
 };
 

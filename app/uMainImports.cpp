@@ -4,10 +4,9 @@
 // disabled and clipboard notices are ignored: a modal question inside the
 // import's transaction pumps the message loop, and a second import must not
 // start inside the first.
-#include <vector>
-
 #include "app/uClipboardImport.h"
 #include "app/uCombatReportImport.h"
+#include "app/uCommandGuard.h"
 #include "app/uMain.h"
 #include "app/uSolarSystemImport.h"
 #include "app/uSpyReportImport.h"
@@ -17,32 +16,6 @@
 #include "text/uHtmlClipbrd.h"
 
 namespace {
-
-bool importRunning = false;
-
-// Disables the enabled commands and shows the hourglass for one import.
-class ImportGuard {
-public:
-    explicit ImportGuard(TfrmMain* Form) {
-        importRunning = true;
-        for (int i = 0; i < Form->alMain->ActionCount(); ++i)
-            if (auto* a = dynamic_cast<TCustomAction*>(Form->alMain->Actions(i)); a && a->Enabled()) {
-                a->SetEnabled(false);
-                disabled_.push_back(a);
-            }
-        Screen->SetCursor(crHourGlass);
-    }
-    ~ImportGuard() {
-        Screen->SetCursor(crDefault);
-        for (TCustomAction* a : disabled_) a->SetEnabled(true);
-        importRunning = false;
-    }
-    ImportGuard(const ImportGuard&) = delete;
-    ImportGuard& operator=(const ImportGuard&) = delete;
-
-private:
-    std::vector<TCustomAction*> disabled_;
-};
 
 // The log pane and the sounds of the window.
 class WindowHost : public virtual IImportHost {
@@ -128,7 +101,7 @@ class Watcher : public IClipboardWindow, public WindowHost {
 public:
     using WindowHost::WindowHost;
     bool WatchClipboard() const override { return form_->mnuWatchClipboard->Checked(); }
-    bool Busy() const override { return importRunning; }
+    bool Busy() const override { return CommandRunning(); }
     void StartSpyReport(const AnsiString& Text) override {
         form_->pcMain->SetActivePage(form_->tsProcessSpyReports);
         form_->memSpy->Clear();
@@ -152,35 +125,35 @@ public:
 }  // namespace
 
 void TfrmMain::actProcessSpyReportExecute(TObject*) {
-    if (importRunning) return;
-    ImportGuard guard(this);
+    if (CommandRunning()) return;
+    TCommandGuard guard(alMain);
     SpyPage page(this);
     ProcessSpyReports(dmMain, page);
 }
 
 void TfrmMain::memSpyExit(TObject*) {
-    if (importRunning) return;
+    if (CommandRunning()) return;
     SpyPage page(this);
     PreviewSpyReportOwner(dmMain, page);
 }
 
 void TfrmMain::actProcessCombatReportExecute(TObject*) {
-    if (importRunning) return;
-    ImportGuard guard(this);
+    if (CommandRunning()) return;
+    TCommandGuard guard(alMain);
     CombatPage page(this);
     ProcessCombatReport(dmMain, page);
 }
 
 void TfrmMain::actProcessSolarSystemExecute(TObject*) {
-    if (importRunning) return;
-    ImportGuard guard(this);
+    if (CommandRunning()) return;
+    TCommandGuard guard(alMain);
     SolarSystemPage page(this);
     ProcessSolarSystem(dmMain, page);
 }
 
 void TfrmMain::actProcessAlliancesExecute(TObject*) {
-    if (importRunning) return;
-    ImportGuard guard(this);
+    if (CommandRunning()) return;
+    TCommandGuard guard(alMain);
     AlliancePage page(this);
     ProcessAlliances(dmMain, page);
 }

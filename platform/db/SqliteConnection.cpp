@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/db/AdoDataSets.h"
 #include "platform/db/SqliteCollation.h"
@@ -117,6 +120,30 @@ void TADOConnection::Disconnect(bool fireEvents) {
     db_ = nullptr;
     level_ = 0;
     if (fireEvents && AfterDisconnect) AfterDisconnect(this);
+}
+
+void TADOConnection::BackupTo(const AnsiString& FileName) {
+    sqlite3* source = Handle();
+    const std::string target = AnsiToUtf8(FileName);
+    const std::string temporary = target + ".tmp";
+    AnsiString failure;
+    sqlite3* copy = nullptr;
+    if (sqlite3_open_v2(temporary.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+        if (sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source, "main")) {
+            sqlite3_backup_step(backup, -1);
+            if (sqlite3_backup_finish(backup) != SQLITE_OK) failure = Utf8ToAnsi(sqlite3_errmsg(copy));
+        } else {
+            failure = Utf8ToAnsi(sqlite3_errmsg(copy));
+        }
+    } else {
+        failure = copy ? Utf8ToAnsi(sqlite3_errmsg(copy)) : AnsiString("out of memory");
+    }
+    sqlite3_close(copy);
+    if (failure.empty() && std::rename(temporary.c_str(), target.c_str()) != 0) failure = std::strerror(errno);
+    if (!failure.empty()) {
+        std::remove(temporary.c_str());
+        throw EDatabaseError("Cannot copy the database to \"" + FileName + "\": " + failure);
+    }
 }
 
 sqlite3* TADOConnection::Handle() const {

@@ -60,6 +60,12 @@ public:
     int DataSetCount() const { return static_cast<int>(dataSets_.size()); }
     TCustomADODataSet* DataSets(int Index) const { return dataSets_.at(static_cast<size_t>(Index)); }
 
+    // A consistent copy of the open database in FileName, made with the
+    // engine's backup interface into a temporary file beside it and renamed
+    // over it at the end. Raises EDatabaseError with the reason; the target
+    // is then as it was.
+    void BackupTo(const AnsiString& FileName);
+
     // The open handle; raises EDatabaseError when not connected.
     sqlite3* Handle() const;
     // Raises EDatabaseError with the engine's message for the last failed call.

@@ -1,0 +1,305 @@
+#include "app/uDatabaseTransfer.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "app/uPower.h"
+#include "data/uDatamodule.h"
+#include "data/uExceptions.h"
+#include "platform/classes/Registry.h"
+#include "platform/db/AdoDataSets.h"
+#include "platform/db/SqliteConnection.h"
+
+const char* const ResearchColumns[15] = {
+    "EspionageTechnology", "ComputerTechnology", "WeaponTechnology",     "ShieldingTechnology",
+    "ArmourTechnology",    "EnergyTechnology",   "HyperspaceTechnology", "CombustionEngine",
+    "ImpulseEngine",       "HyperspaceEngine",   "LaserTechnology",      "IonTechnology",
+    "PlasmaTechnology",    "GravitonTechnology", "IntergalacticResearchNetwork",
+};
+
+namespace {
+
+constexpr const char* SchemaVersion = "1.1.1.0";
+
+std::filesystem::path FilePath(const AnsiString& Name) { return std::filesystem::u8path(AnsiToUtf8(Name)); }
+
+bool FileExists(const AnsiString& Name) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(FilePath(Name), error);
+}
+
+AnsiString Position(TDataSet* Rows) {
+    AnsiString text = Rows->FieldByName("GalaxyID")->AsString() + ":" + Rows->FieldByName("SolarsystemID")->AsString() +
+                      ":" + Rows->FieldByName("PlanetID")->AsString();
+    if (Rows->FieldByName("IsMoon")->AsString() == "1") text += " moon";
+    return text;
+}
+
+// ---------------------------------------------------------------- import
+AnsiString NotOurs(const AnsiString& FileName) { return "\"" + FileName + "\" is no database of this program"; }
+
+// Only a database file of ours can be read; anything else is refused before
+// the connection opens it.
+void CheckImportFileKind(const AnsiString& FileName) {
+    char header[16] = {};
+    std::ifstream(FilePath(FileName), std::ios::binary).read(header, sizeof header);
+    if (std::memcmp(header, "SQLite format 3", 16) != 0) throw ETeskException(NotOurs(FileName));
+}
+
+// And only at the current version, whose columns the import reads.
+void CheckImportVersion(TADOConnection* Connection, const AnsiString& FileName) {
+    AnsiString version;
+    try {
+        TADOQuery read(nullptr);
+        read.SetConnection(Connection);
+        read.SQL()->Add("SELECT RegValue FROM tblRegistry WHERE RegKey = 'ZentaraVersion'");
+        read.Open();
+        if (!read.Eof()) version = read.Fields()->Fields(0)->AsString();
+    } catch (const Exception&) {
+        throw ETeskException(NotOurs(FileName));
+    }
+    if (version != SchemaVersion)
+        throw ETeskException("\"" + FileName + "\" holds database version \"" + version +
+                             "\"; open it once with this program before importing it");
+}
+
+AnsiString ImportConnectionString(const AnsiString& FileName) {
+    // A path with a separator in it is quoted, so the connection reads it whole.
+    AnsiString source = FileName.find(';') == AnsiString::npos ? FileName : "\"" + FileName + "\"";
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + source + ";Persist Security Info=False";
+}
+
+// An empty local scan time counts as the earliest; a source row without one
+// is never newer.
+bool SourceIsNewer(TField* Source, TField* Local) {
+    if (Source->IsNull()) return false;
+    double local = Local->IsNull() ? 0 : Local->AsFloat();
+    return Source->AsFloat() > local;
+}
+
+bool IsAttackColumn(const AnsiString& Name) {
+    AnsiString upper = UpperCase(Name);
+    return upper.find("NUMBEROFATTACKS") != AnsiString::npos || upper.find("LASTATTACKED") != AnsiString::npos;
+}
+
+int ImportedAllianceID(TdmMain& Data, TDataSet* Source) {
+    AnsiString name = Source->FieldByName("tblalliance.Name")->AsString();
+    TDataSet* alliances = Data.qryAlliance;
+    if (!Data.FindAllianceByName(name)) {
+        alliances->Append();
+        alliances->FieldByName("Name")->SetAsString(name);
+        alliances->FieldByName("AverageScore")->SetValue(Source->FieldByName("AverageScore")->Value());
+        alliances->FieldByName("Ranking")->SetValue(Source->FieldByName("Ranking")->Value());
+        alliances->Post();
+    }
+    return alliances->FieldByName("ID")->AsInteger();
+}
+
+int ImportedPlayerID(TdmMain& Data, TDataSet* Source, int AllianceID) {
+    AnsiString name = Source->FieldByName("tblplayer.Name")->AsString();
+    TDataSet* players = Data.qryPlayer;
+    if (!Data.FindPlayerByName(name)) {
+        players->Append();
+        players->FieldByName("Name")->SetAsString(name);
+        players->FieldByName("AllianceID")->SetAsInteger(AllianceID);
+        players->Post();
+    }
+    return players->FieldByName("ID")->AsInteger();
+}
+
+void CopyPlanetFields(TDataSet* Source, TDataSet* Planet) {
+    for (int i = 0; i < Planet->FieldCount(); ++i) {
+        TField* field = Planet->Fields()->Fields(i);
+        if (field->FieldKind() != fkData || SameText(field->FieldName(), "ID") || IsAttackColumn(field->FieldName()))
+            continue;
+        TField* source = Source->FindField(field->FieldName());
+        if (!source) continue;
+        try {
+            field->SetValue(source->Value());
+        } catch (const Exception&) {
+            // A value the column cannot take is left out.
+        }
+    }
+}
+
+void ImportRow(TdmMain& Data, TDataSet* Source) {
+    TDataSet* planet = Data.qryPlanet;
+    if (Data.FindPlanet(Source->FieldByName("GalaxyID")->AsString(), Source->FieldByName("SolarsystemID")->AsString(),
+                        Source->FieldByName("PlanetID")->AsString(), Source->FieldByName("IsMoon")->AsString())) {
+        if (!SourceIsNewer(Source->FieldByName("LastScanned"), planet->FieldByName("LastScanned"))) return;
+        planet->Edit();
+    } else {
+        planet->Append();
+    }
+    try {
+        int allianceID = ImportedAllianceID(Data, Source);
+        int playerID = ImportedPlayerID(Data, Source, allianceID);
+        CopyPlanetFields(Source, planet);
+        planet->FieldByName("PlayerID")->SetAsInteger(playerID);
+        planet->Post();
+    } catch (...) {
+        if (planet->State() == dsEdit || planet->State() == dsInsert) planet->Cancel();
+        throw;
+    }
+}
+
+// ---------------------------------------------------------------- reprocessing
+int Count(TDataSet* Rows, const char* Column) { return Rows->FieldByName(Column)->AsInteger(); }
+
+void RecomputeFigures(TDataSet* Planet) {
+    Planet->FieldByName("TotalResources")
+        ->SetAsInteger(Count(Planet, "Metal") + Count(Planet, "Crystal") + Count(Planet, "Deuterium"));
+    TField* assault = Planet->FieldByName("AssaultPower");
+    try {
+        assault->SetAsInteger(CalcAssaultPower(
+            Count(Planet, "SmallCargoShip"), Count(Planet, "LargeCargoShip"), Count(Planet, "LightFighter"),
+            Count(Planet, "HeavyFighter"), Count(Planet, "Cruiser"), Count(Planet, "BattleShip"),
+            Count(Planet, "Destroyer"), Count(Planet, "Bomber"), Count(Planet, "SolarSatellite"),
+            Count(Planet, "DeathStar"), Count(Planet, "Recycler"), Count(Planet, "EspionageProbe"),
+            Count(Planet, "ColonyShip")));
+    } catch (const Exception&) {
+        assault->Clear();
+    }
+    TField* defence = Planet->FieldByName("DefencePower");
+    try {
+        defence->SetAsInteger(CalcDefencePower(Count(Planet, "MissileLauncher"), Count(Planet, "SmallLaser"),
+                                               Count(Planet, "HeavyLaser"), Count(Planet, "GaussCannon"),
+                                               Count(Planet, "IonCannon"), Count(Planet, "PlasmaCannon"),
+                                               Count(Planet, "SmallShieldDome"), Count(Planet, "LargeShieldDome")));
+    } catch (const Exception&) {
+        defence->Clear();
+    }
+}
+
+// The player keeps the higher level of each research; an empty planet level
+// changes nothing, an empty player level counts as none. A planet table
+// without the research columns leaves the player as he is.
+void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumns) {
+    if (!Data.FindPlayerByID(Planet->FieldByName("PlayerID")->AsInteger())) return;
+    if (!PlanetColumns->Locate("ID", Planet->FieldByName("ID")->Value(), TLocateOptions())) return;
+    TDataSet* player = Data.qryPlayer;
+    try {
+        player->Edit();
+        for (const char* column : ResearchColumns) {
+            TField* level = PlanetColumns->FieldByName(column);
+            TField* own = player->FieldByName(column);
+            if (!level->IsNull() && (own->IsNull() || level->AsInteger() > own->AsInteger()))
+                own->SetAsInteger(level->AsInteger());
+        }
+        player->Post();
+    } catch (const Exception&) {
+        if (player->State() == dsEdit) player->Cancel();
+    }
+}
+
+void SetStatement(TADOQuery* Query, const AnsiString& Statement) {
+    Query->Close();
+    Query->SQL()->Clear();
+    Query->SQL()->Add(Statement);
+}
+
+void DropPlanetResearch(TdmMain& Data) {
+    static const char* const dropped[] = {
+        "EspionageTechnology", "ComputerTechnology", "WeaponTechnology", "ArmourTechnology",
+        "EnergyTechnology",    "HyperspaceTechnology", "CombustionEngine", "ImpulseEngine",
+        "HyperspaceEngine",    "LaserTechnology",    "IonTechnology",    "PlasmaTechnology",
+        "GravitonTechnology",  "ShieldingTechnology",
+    };
+    try {
+        TTransactionScope transaction(Data.adoConnection);
+        for (const char* column : dropped) {
+            SetStatement(Data.qryTmp, AnsiString("alter table tblPlanet drop ") + column);
+            Data.qryTmp->ExecSQL();
+        }
+        transaction.Commit();
+    } catch (const Exception&) {
+        // All or none: a table without these columns keeps what it has.
+    }
+}
+
+void NotePlanetResearchDropped() {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    if (registry.OpenKey("Software\\Tesk", true)) registry.WriteBool("DeletedPlanetTechs", true);
+}
+
+}  // namespace
+
+void ImportDatabaseFile(TdmMain& Data, const AnsiString& FileName, ITransferProgress& Progress) {
+    if (!FileExists(FileName)) throw ETeskException("Access database doesn't exist");
+    TADOConnection* source = Data.ImportConnection;
+    TDataSet* rows = Data.qryImport;
+    struct CloseSource {
+        TADOConnection* connection;
+        ~CloseSource() {
+            connection->Close();
+        }
+    } closeSource{source};
+    CheckImportFileKind(FileName);
+    source->SetConnectionString(ImportConnectionString(FileName));
+    source->Open();
+    CheckImportVersion(source, FileName);
+    rows->Open();
+    Progress.Start(rows->RecordCount());
+    while (!rows->Eof() && !Progress.Stopped()) {
+        TTransactionScope transaction(Data.adoConnection);
+        Progress.ShowRow(Position(rows));
+        ImportRow(Data, rows);
+        Progress.RowDone();
+        rows->Next();
+        transaction.Commit();
+    }
+}
+
+bool SameDatabaseFile(const AnsiString& A, const AnsiString& B) {
+    if (A == B) return true;
+    std::error_code error;
+    return std::filesystem::equivalent(FilePath(A), FilePath(B), error);
+}
+
+void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
+    if (SameDatabaseFile(FileName, Data.DatabasePath)) return;
+    if (Data.adoConnection->Connected()) {
+        Data.adoConnection->BackupTo(FileName);
+        return;
+    }
+    const std::filesystem::path target = FilePath(FileName);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    std::error_code error;
+    if (std::filesystem::copy_file(FilePath(Data.DatabasePath), temporary,
+                                   std::filesystem::copy_options::overwrite_existing, error))
+        std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary);
+        throw ETeskException("Cannot copy the database to \"" + FileName + "\": " + error.message());
+    }
+}
+
+bool ReprocessPlanets(TdmMain& Data, ITransferProgress& Progress) {
+    TADOQuery* planet = Data.qryPlanet;
+    TADOQuery* columns = Data.qryTmp;
+    SetStatement(planet, "select * from tblPlanet");
+    planet->Open();
+    planet->First();
+    SetStatement(columns, "Select * from tblPlanet");
+    columns->Open();
+    Progress.Start(planet->RecordCount());
+    while (!planet->Eof() && !Progress.Stopped()) {
+        TTransactionScope transaction(Data.adoConnection);
+        Progress.ShowRow(Position(planet));
+        planet->Edit();
+        RecomputeFigures(planet);
+        planet->Post();
+        RaisePlayerResearch(Data, planet, columns);
+        Progress.RowDone();
+        planet->Next();
+        transaction.Commit();
+    }
+    // Stopped early, the planets not yet seen still hold research that would be lost.
+    if (!planet->Eof()) return false;
+    DropPlanetResearch(Data);
+    NotePlanetResearchDropped();
+    return true;
+}
