@@ -1,8 +1,11 @@
 #include "app/TeskStartUp.h"
 
 #include "app/uAbout.h"
+#include "app/uFilterEditor.h"
+#include "app/uFind.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "app/uProgress.h"
 #include "app/uShowReport.h"
 #include "data/DataRegistration.h"
 #include "editor/EditorRegistration.h"
@@ -19,7 +22,8 @@ void RegisterAppLibrary() {
         RegisterStorageClasses();
         RegisterEditorLibrary();
         RegisterClasses({ClassInfoOf<TfrmMain>(), ClassInfoOf<TfrmAbout>(), ClassInfoOf<TfrmLanguage>(),
-                         ClassInfoOf<TfrmShowReport>()});
+                         ClassInfoOf<TfrmShowReport>(), ClassInfoOf<TfrmFind>(), ClassInfoOf<TfrmFilterEditor>(),
+                         ClassInfoOf<TfrmProgress>()});
         return true;
     }();
     (void)done;

@@ -173,8 +173,8 @@ void RecomputeFigures(TDataSet* Planet) {
 }
 
 // The player keeps the higher level of each research; an empty planet level
-// changes nothing, an empty player level counts as none. A planet table
-// without the research columns leaves the player as he is.
+// changes nothing, an empty player level counts as none. A research column
+// the planet table does not have is passed over (older files lack the last).
 void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumns) {
     if (!Data.FindPlayerByID(Planet->FieldByName("PlayerID")->AsInteger())) return;
     if (!PlanetColumns->Locate("ID", Planet->FieldByName("ID")->Value(), TLocateOptions())) return;
@@ -182,7 +182,8 @@ void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumn
     try {
         player->Edit();
         for (const char* column : ResearchColumns) {
-            TField* level = PlanetColumns->FieldByName(column);
+            TField* level = PlanetColumns->FindField(column);
+            if (!level) continue;
             TField* own = player->FieldByName(column);
             if (!level->IsNull() && (own->IsNull() || level->AsInteger() > own->AsInteger()))
                 own->SetAsInteger(level->AsInteger());

@@ -10,6 +10,7 @@
 #include "app/uFind.h"
 #include "app/uKeyValueList.h"
 #include "app/uProgram.h"
+#include "platform/gui/InputSimulation.h"
 #include "platform/rtl/DateTime.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -223,6 +224,7 @@ TEST_F(FilterWindowTest, EditorRefusesNamesTheSettingsFileWouldLose) {
             e->grdFiltersSelectCell(e->lstFilters, 0, 1, canSelect);
             EXPECT_FALSE(canSelect);
             e->edtName->SetText("  Big " + cyrillic + " planets ");
+            SaveWindowImage(e->Handle(), "/tmp/tesk-filter-editor.png");
             e->actOK->Execute();
         },
     });
@@ -329,6 +331,7 @@ TEST_F(FilterWindowTest, FindByEachFieldWithAndWithoutClearingTheFilter) {
             d->edtValue->SetText(c.Value);
             d->grpField->SetItemIndex(c.Field);
             d->cbxClearFilter->SetChecked(c.ClearFilter);
+            if (c.Field == 3) SaveWindowImage(d->Handle(), "/tmp/tesk-find.png");
             d->SetModalResult(FindResultFind);
         }};
         if (!c.Found)
