@@ -518,7 +518,7 @@ private:
     // row's player or alliance as the filter; the find dialog's search.
     void SetViewFilter(TDataSet* View, const AnsiString& Filter);
     void FilterByCurrent(const char* Column, const char* FilterColumn);
-    bool FindPlanet(TfrmFind* Find);
+    bool FindInPlanetView(TfrmFind* Find);
     AnsiString activeLanguage_;
 };
 

@@ -140,11 +140,11 @@ void TfrmMain::actFindExecute(TObject*) {
     for (;;) {
         int result = find->ShowModal();
         if (result == FindResultCancel) break;
-        if (result == FindResultFind && FindPlanet(find.get())) break;
+        if (result == FindResultFind && FindInPlanetView(find.get())) break;
     }
 }
 
-bool TfrmMain::FindPlanet(TfrmFind* Find) {
+bool TfrmMain::FindInPlanetView(TfrmFind* Find) {
     TDataSet* view = dmMain->viewPlanet;
     if (Find->cbxClearFilter->Checked()) {
         view->SetFilter("");
