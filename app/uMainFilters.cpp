@@ -19,12 +19,6 @@
 
 namespace {
 
-bool ShiftHeld() {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    return (keys[VK_SHIFT] & 0x80) != 0;
-}
-
 // The current row's value of a column of the planet view; false without a row.
 bool CurrentPlanetValue(const char* Column, AnsiString& Value) {
     TDataSet* view = dmMain->viewPlanet;
@@ -126,7 +120,7 @@ void TfrmMain::FilterByCurrent(const char* Column, const char* FilterColumn) {
     AnsiString name;
     if (!CurrentPlanetValue(Column, name)) return;
     AnsiString condition = NameCondition(FilterColumn, name);
-    edtPlanetFilter->SetText(ShiftHeld() ? edtPlanetFilter->Text() + " and " + condition : condition);
+    edtPlanetFilter->SetText(IsShiftKeyDown() ? edtPlanetFilter->Text() + " and " + condition : condition);
     actApplyFilter->Execute();
 }
 
