@@ -243,7 +243,8 @@ TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAsid
     const std::string designedCombat = Layout(w->grdCombat);
     const std::string designedPlayer = Layout(w->grdPlayer);
     Stop();
-    for (const char* name : {"Planet.grd", "Combat.grd", "Alliance.grd", "Player.grd"})
+    // The planet page is shown at start, so its view is open and has a layout.
+    for (const char* name : {"Combat.grd", "Alliance.grd", "Player.grd"})
         EXPECT_FALSE(std::filesystem::exists(f.folder.File(name))) << name;
 
     w = Start();
