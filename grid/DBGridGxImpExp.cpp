@@ -137,24 +137,28 @@ void TDBGridGxExport::WriteRecord(TColumnsGxList* ColumnsList) {
     for (int i = 0; i < ColumnsList->Count(); ++i) {
         TColumnGx* column = ColumnsList->Items(i);
         TFont font;
-        font.Assign(column->Font());
         TColCellParamsGx* p = ColCellParams;
         p->Row = -1;
         p->Col = -1;
         p->State = TGridDrawState();
         p->Font = &font;
-        p->Background = column->Color();
         p->Alignment = column->Alignment();
         p->ImageIndex = column->GetImageIndex();
         p->CheckboxState = column->GetCheckboxState();
         p->Text = column->GetDisplayText();
-        if (DBGrid->OnGetCellParams) DBGrid->OnGetCellParams(DBGrid, column, &font, p->Background, TGridDrawState());
+        CellEventParams(column, font, p->Background);
         const TColor background = p->Background;
         column->GetColCellParams(false, p);
         p->Background = background;
         WriteDataCell(column, p);
         p->Font = nullptr;
     }
+}
+
+void TDBGridGxExport::CellEventParams(TColumnGx* Column, TFont& Font, TColor& Background) {
+    Font.Assign(Column->Font());
+    Background = Column->Color();
+    if (DBGrid->OnGetCellParams) DBGrid->OnGetCellParams(DBGrid, Column, &Font, Background, TGridDrawState());
 }
 
 AnsiString TDBGridGxExport::FooterText(TColumnGx* Column, int ColumnPos, int FooterNo) {
@@ -174,19 +178,23 @@ AnsiString TDBGridGxExport::FooterText(TColumnGx* Column, int ColumnPos, int Foo
     return DBGrid->GetFooterValue(FooterNo, Column);
 }
 
+void TDBGridGxExport::FooterCellParams(TColumnGx* Column, int ColumnPos, int FooterNo, TFooterCell& Cell) {
+    TColumnFooterGx* footer = Column->UsedFooter(FooterNo);
+    Cell.Font.Assign(footer ? footer->Font() : DBGrid->FooterFont());
+    Cell.Background = footer ? footer->Color() : DBGrid->FooterColor();
+    Cell.Alignment = footer ? footer->Alignment() : taLeftJustify;
+    Cell.Text = FooterText(Column, ColumnPos, FooterNo);
+    if (DBGrid->OnGetFooterParams)
+        DBGrid->OnGetFooterParams(DBGrid, Column->Index(), FooterNo, Column, &Cell.Font, Cell.Background,
+                                  Cell.Alignment, TGridDrawState(), Cell.Text);
+}
+
 void TDBGridGxExport::WriteFooter(TColumnsGxList* ColumnsList, int FooterNo) {
     for (int i = 0; i < ColumnsList->Count(); ++i) {
         TColumnGx* column = ColumnsList->Items(i);
-        TColumnFooterGx* footer = column->UsedFooter(FooterNo);
-        TFont font;
-        font.Assign(footer ? footer->Font() : DBGrid->FooterFont());
-        TColor background = footer ? footer->Color() : DBGrid->FooterColor();
-        TAlignment alignment = footer ? footer->Alignment() : taLeftJustify;
-        AnsiString text = FooterText(column, i, FooterNo);
-        if (DBGrid->OnGetFooterParams)
-            DBGrid->OnGetFooterParams(DBGrid, column->Index(), FooterNo, column, &font, background, alignment,
-                                      TGridDrawState(), text);
-        WriteFooterCell(i, FooterNo, column, &font, background, alignment, text);
+        TFooterCell cell;
+        FooterCellParams(column, i, FooterNo, cell);
+        WriteFooterCell(i, FooterNo, column, &cell.Font, cell.Background, cell.Alignment, cell.Text);
     }
 }
 

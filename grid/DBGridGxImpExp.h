@@ -61,10 +61,23 @@ protected:
     }
 
     void Write(const AnsiString& Text);
-    // The text of a footer cell: the accumulated sum or count, else the grid's own footer text.
-    AnsiString FooterText(TColumnGx* Column, int ColumnPos, int FooterNo);
+    // A data cell's font (a copy of the column's) and background (the
+    // column's colour), after the grid's cell-parameter event.
+    void CellEventParams(TColumnGx* Column, TFont& Font, TColor& Background);
+    // A footer cell as written: the footer's font, colour and alignment (the
+    // grid's footer font and colour where the column has no footer) and its
+    // text, after the grid's footer-parameter event.
+    struct TFooterCell {
+        TFont Font;
+        TColor Background = clWindow;
+        TAlignment Alignment = taLeftJustify;
+        AnsiString Text;
+    };
+    void FooterCellParams(TColumnGx* Column, int ColumnPos, int FooterNo, TFooterCell& Cell);
 
 private:
+    // The text of a footer cell: the accumulated sum or count, else the grid's own footer text.
+    AnsiString FooterText(TColumnGx* Column, int ColumnPos, int FooterNo);
     void AccumulateFooters();
     void WriteRecords(TDBGridGxSelectionType Kind, TDataSet* DataSet);
 };

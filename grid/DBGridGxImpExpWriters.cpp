@@ -192,11 +192,9 @@ void TDBGridGxExportAsRTF::WriteRecord(TColumnsGxList* ColumnsList) {
     const std::vector<int> edges = RightEdges(ColumnsList);
     AnsiString row = "\\trowd\\trgaph40\r\n";
     for (int i = 0; i < ColumnsList->Count(); ++i) {
-        TColumnGx* column = ColumnsList->Items(i);
         TFont font;
-        font.Assign(column->Font());
-        TColor background = column->Color();
-        if (DBGrid->OnGetCellParams) DBGrid->OnGetCellParams(DBGrid, column, &font, background, TGridDrawState());
+        TColor background;
+        CellEventParams(ColumnsList->Items(i), font, background);
         row += CellFrame(TBorders(), background, edges[static_cast<size_t>(i)]);
     }
     Write(row + "{\\trrh0\r\n");
@@ -213,17 +211,9 @@ void TDBGridGxExportAsRTF::WriteFooter(TColumnsGxList* ColumnsList, int FooterNo
     const std::vector<int> edges = RightEdges(ColumnsList);
     AnsiString row = "\\trowd\\trgaph40\r\n";
     for (int i = 0; i < ColumnsList->Count(); ++i) {
-        TColumnGx* column = ColumnsList->Items(i);
-        TColumnFooterGx* footer = column->UsedFooter(FooterNo);
-        TFont font;
-        font.Assign(footer ? footer->Font() : DBGrid->FooterFont());
-        TColor background = footer ? footer->Color() : DBGrid->FooterColor();
-        TAlignment alignment = footer ? footer->Alignment() : taLeftJustify;
-        AnsiString text = FooterText(column, i, FooterNo);
-        if (DBGrid->OnGetFooterParams)
-            DBGrid->OnGetFooterParams(DBGrid, column->Index(), FooterNo, column, &font, background, alignment,
-                                      TGridDrawState(), text);
-        row += CellFrame(TBorders(), background, edges[static_cast<size_t>(i)]);
+        TFooterCell cell;
+        FooterCellParams(ColumnsList->Items(i), i, FooterNo, cell);
+        row += CellFrame(TBorders(), cell.Background, edges[static_cast<size_t>(i)]);
     }
     Write(row + "{\\trrh0\r\n");
     TDBGridGxExport::WriteFooter(ColumnsList, FooterNo);
