@@ -40,6 +40,16 @@ bool IsRectangleEnd(TDataSet* DataSet, const TBookmarkStr& BottomRow) {
     return DataSet->CompareBookmarks(DataSet->Bookmark(), BottomRow) == 0;
 }
 
+// The field a paste or a clear writes for Column, with the data set put into
+// edit; nullptr when the column or the data set cannot be changed.
+TField* EditableValueField(TColumnGx* Column, TDataSet* DataSet) {
+    if (!Column || !Column->CanModify(false)) return nullptr;
+    TField* field = ColumnValueField(Column, DataSet);
+    if (!field || !DataSet->CanModify()) return nullptr;
+    DataSet->Edit();
+    return DataSet->State() == dsEdit || DataSet->State() == dsInsert ? field : nullptr;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -212,13 +222,7 @@ void TDBGridGxImport::ReadRecord(TColumnsGxList* ColumnsList) {
 }
 
 TField* TDBGridGxImport::EditTarget(TColumnGx* Column) {
-    if (!Column || !Column->CanModify(false)) return nullptr;
-    TField* field = Column->Field();
-    TDataSet* ds = DBGrid->DataLink()->DataSet();
-    if (field && field->Lookup()) field = field->KeyFields().empty() ? nullptr : ds->FindField(field->KeyFields());
-    if (!field || !ds->CanModify()) return nullptr;
-    ds->Edit();
-    return ds->State() == dsEdit || ds->State() == dsInsert ? field : nullptr;
+    return EditableValueField(Column, DBGrid->DataLink()->DataSet());
 }
 
 void TDBGridGxImport::InsertRecords(bool AppendMode) {
@@ -325,6 +329,12 @@ void TDBGridGxImport::ImportFromFile(const AnsiString& FileName, bool IsImportAl
 // ---------------------------------------------------------------------------
 // Routines
 
+TField* ColumnValueField(TColumnGx* Column, TDataSet* DataSet) {
+    TField* field = Column->Field();
+    if (field && field->Lookup()) return field->KeyFields().empty() ? nullptr : DataSet->FindField(field->KeyFields());
+    return field;
+}
+
 void WriteGridToExportStream(TDBGridGxExportClass ExportClass, TCustomDBGridGx* Grid, TStream* Stream,
                              bool IsExportAll) {
     std::unique_ptr<TDBGridGxExport> exporter = ExportClass();
@@ -388,16 +398,8 @@ bool ConfirmGridDelete(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind) {
 }
 
 void ClearRecordColumns(TDataSet* DataSet, TColumnsGxList& Columns) {
-    for (int i = 0; i < Columns.Count(); ++i) {
-        TColumnGx* column = Columns.Items(i);
-        if (!column->CanModify(false)) continue;
-        TField* field = column->Field();
-        if (field && field->Lookup())
-            field = field->KeyFields().empty() ? nullptr : DataSet->FindField(field->KeyFields());
-        if (!field || !DataSet->CanModify()) continue;
-        DataSet->Edit();
-        if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) field->Clear();
-    }
+    for (int i = 0; i < Columns.Count(); ++i)
+        if (TField* field = EditableValueField(Columns.Items(i), DataSet)) field->Clear();
 }
 
 }  // namespace

@@ -267,6 +267,10 @@ void WriteGridToExportStream(TDBGridGxExportClass ExportClass, TCustomDBGridGx* 
 void ReadGridFromImportStream(TDBGridGxImportClass ImportClass, TCustomDBGridGx* Grid, TStream* Stream,
                               bool IsImportAll);
 
+// The field that holds Column's value in DataSet: the column's own field, or
+// the key field of a lookup field; nullptr when there is none.
+TField* ColumnValueField(TColumnGx* Column, TDataSet* DataSet);
+
 // The registered formats, registered in this order when first asked for.
 TClipboardFormat CF_VCLDBIF();
 TClipboardFormat CF_CSV();

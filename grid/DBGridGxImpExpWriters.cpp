@@ -399,9 +399,7 @@ void TDBGridGxExportAsVCLDBIF::WritePrefix() {
 void TDBGridGxExportAsVCLDBIF::WriteSuffix() { Write(AnsiString(1, '\0')); }
 
 void TDBGridGxExportAsVCLDBIF::WriteDataCell(TColumnGx* Column, TColCellParamsGx*) {
-    TField* field = Column->Field();
-    if (field && field->Lookup())
-        field = field->KeyFields().empty() ? nullptr : DBGrid->DataLink()->DataSet()->FindField(field->KeyFields());
+    TField* field = ColumnValueField(Column, DBGrid->DataLink()->DataSet());
     AnsiString cell;
     const uint8_t tag = field ? TagOfFieldType(field->DataType()) : static_cast<uint8_t>(kTagNoValue);
     if (tag == kTagNoValue) {
