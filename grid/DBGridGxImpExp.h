@@ -148,6 +148,19 @@ private:
     std::vector<AnsiString> fonts_;
 };
 
+// The binary format's cell tags: a tag byte, then the value it announces
+// (none for the end, no value and null; 4, 8 or a 32-bit length and that many
+// bytes for the others).
+enum TVCLDBIFTagGx : uint8_t {
+    vdtEnd = 0,
+    vdtNoValue = 1,
+    vdtNull = 2,
+    vdtInteger = 3,
+    vdtFloat = 4,
+    vdtText = 5,
+    vdtBinary = 6
+};
+
 class TDBGridGxExportAsVCLDBIF : public TDBGridGxExport {
 public:
     const char* ClassName() const override { return "TDBGridGxExportAsVCLDBIF"; }

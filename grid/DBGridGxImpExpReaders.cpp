@@ -120,8 +120,6 @@ void TDBGridGxImportAsText::ReadDataCell(TColumnGx* Column) {
 
 namespace {
 
-enum : uint8_t { kTagEnd = 0, kTagNull = 2, kTagInteger = 3, kTagFloat = 4, kTagText = 5, kTagBinary = 6 };
-
 int32_t LE32(const uint8_t* P) {
     return static_cast<int32_t>(uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 | uint32_t(P[3]) << 24);
 }
@@ -179,18 +177,18 @@ void TDBGridGxImportAsVCLDBIF::CheckCells() {
         ReadExact(&tag, 1);
         int64_t skip = 0;
         switch (tag) {
-            case kTagEnd: Stream->SetPosition(start); return;
-            case kTagInteger: skip = 4; break;
-            case kTagFloat: skip = 8; break;
-            case kTagText:
-            case kTagBinary: {
+            case vdtEnd: Stream->SetPosition(start); return;
+            case vdtInteger: skip = 4; break;
+            case vdtFloat: skip = 8; break;
+            case vdtText:
+            case vdtBinary: {
                 uint8_t length[4];
                 ReadExact(length, 4);
                 skip = LE32(length);
                 break;
             }
-            case kTagNull:
-            case 1: break;
+            case vdtNull:
+            case vdtNoValue: break;
             default: FormatError();
         }
         if (skip < 0 || skip > size - Stream->Position()) FormatError();
@@ -204,15 +202,15 @@ void TDBGridGxImportAsVCLDBIF::ReadValue() {
     ReadExact(&tag, 1);
     Value = Variant();
     switch (tag) {
-        case kTagEnd: Eof = true; break;
-        case kTagNull: Value = Null(); break;
-        case kTagInteger: {
+        case vdtEnd: Eof = true; break;
+        case vdtNull: Value = Null(); break;
+        case vdtInteger: {
             uint8_t b[4];
             ReadExact(b, 4);
             Value = Variant(static_cast<int>(LE32(b)));
             break;
         }
-        case kTagFloat: {
+        case vdtFloat: {
             uint8_t b[8];
             ReadExact(b, 8);
             uint64_t bits = 0;
@@ -222,8 +220,8 @@ void TDBGridGxImportAsVCLDBIF::ReadValue() {
             Value = Variant(d);
             break;
         }
-        case kTagText:
-        case kTagBinary: {
+        case vdtText:
+        case vdtBinary: {
             uint8_t b[4];
             ReadExact(b, 4);
             const int32_t length = LE32(b);
@@ -233,7 +231,7 @@ void TDBGridGxImportAsVCLDBIF::ReadValue() {
             Value = Variant(text);
             break;
         }
-        case 1: break;
+        case vdtNoValue: break;
         default: FormatError();
     }
 }

@@ -343,14 +343,12 @@ bool TDBGridGxExportAsRTF::WriteMultiTitle(TColumnsGxList* ColumnsList) {
 
 namespace {
 
-enum : uint8_t { kTagEnd = 0, kTagNoValue = 1, kTagNull = 2, kTagInteger = 3, kTagFloat = 4, kTagText = 5, kTagBinary = 6 };
-
 uint8_t TagOfFieldType(TFieldType Type) {
     switch (Type) {
         case ftSmallint:
         case ftInteger:
         case ftWord:
-        case ftAutoInc: return kTagInteger;
+        case ftAutoInc: return vdtInteger;
         case ftFloat:
         case ftCurrency:
         case ftBCD:
@@ -358,14 +356,14 @@ uint8_t TagOfFieldType(TFieldType Type) {
         case ftTime:
         case ftDateTime:
         case ftTimeStamp:
-        case ftFMTBcd: return kTagFloat;
+        case ftFMTBcd: return vdtFloat;
         case ftString:
         case ftBoolean:
         case ftMemo:
         case ftFixedChar:
         case ftLargeint:
         case ftOraClob:
-        case ftGuid: return kTagText;
+        case ftGuid: return vdtText;
         case ftBytes:
         case ftVarBytes:
         case ftBlob:
@@ -375,8 +373,8 @@ uint8_t TagOfFieldType(TFieldType Type) {
         case ftDBaseOle:
         case ftTypedBinary:
         case ftWideString:
-        case ftOraBlob: return kTagBinary;
-        default: return kTagNoValue;
+        case ftOraBlob: return vdtBinary;
+        default: return vdtNoValue;
     }
 }
 
@@ -401,15 +399,15 @@ void TDBGridGxExportAsVCLDBIF::WriteSuffix() { Write(AnsiString(1, '\0')); }
 void TDBGridGxExportAsVCLDBIF::WriteDataCell(TColumnGx* Column, TColCellParamsGx*) {
     TField* field = ColumnValueField(Column, DBGrid->DataLink()->DataSet());
     AnsiString cell;
-    const uint8_t tag = field ? TagOfFieldType(field->DataType()) : static_cast<uint8_t>(kTagNoValue);
-    if (tag == kTagNoValue) {
-        cell += static_cast<char>(kTagNoValue);
+    const uint8_t tag = field ? TagOfFieldType(field->DataType()) : static_cast<uint8_t>(vdtNoValue);
+    if (tag == vdtNoValue) {
+        cell += static_cast<char>(vdtNoValue);
     } else if (field->IsNull()) {
-        cell += static_cast<char>(kTagNull);
-    } else if (tag == kTagInteger) {
+        cell += static_cast<char>(vdtNull);
+    } else if (tag == vdtInteger) {
         cell += static_cast<char>(tag);
         PutLE(cell, static_cast<uint32_t>(field->AsInteger()), 4);
-    } else if (tag == kTagFloat) {
+    } else if (tag == vdtFloat) {
         cell += static_cast<char>(tag);
         const double value = field->AsFloat();
         uint64_t bits;
