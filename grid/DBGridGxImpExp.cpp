@@ -209,9 +209,9 @@ void TDBGridGxExport::WriteFooter(TColumnsGxList* ColumnsList, int FooterNo) {
 }
 
 void TDBGridGxExport::ExportToFile(const AnsiString& FileName, bool IsExportAll) {
-    TMemoryStream bytes;
+    TStringStream bytes;
     ExportToStream(&bytes, IsExportAll);
-    WriteFileAtomically(FileName, AnsiString(static_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size())));
+    WriteFileAtomically(FileName, bytes.DataString());
 }
 
 // ---------------------------------------------------------------------------

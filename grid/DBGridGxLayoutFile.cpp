@@ -30,10 +30,9 @@ void TDBGridColumnsGx::SaveToStream(TStream* Stream) {
 }
 
 void TDBGridColumnsGx::SaveToFile(const AnsiString& FileName) {
-    TMemoryStream stream;
+    TStringStream stream;
     SaveToStream(&stream);
-    WriteFileAtomically(FileName,
-                        AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())));
+    WriteFileAtomically(FileName, stream.DataString());
 }
 
 void TDBGridColumnsGx::LoadFromStream(TStream* Stream) {
