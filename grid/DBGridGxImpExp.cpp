@@ -40,6 +40,47 @@ bool IsRectangleEnd(TDataSet* DataSet, const TBookmarkStr& BottomRow) {
     return DataSet->CompareBookmarks(DataSet->Bookmark(), BottomRow) == 0;
 }
 
+// Visits the records a selection kind covers, in order: the selected rows,
+// the rectangle's rows from its top to its bottom, or every record from the
+// first. GoOn is asked before each record.
+template <class Visit, class GoOn>
+void ForEachSelectedRecord(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind, TDataSet* DataSet, Visit VisitRecord,
+                           GoOn GoingOn) {
+    switch (Kind) {
+        case gstRecordBookmarks: {
+            TBookmarkListGx* rows = Grid->SelectedRows();
+            for (int i = 0; i < rows->Count() && GoingOn(); ++i) {
+                DataSet->GotoBookmark(rows->Items(i));
+                VisitRecord();
+            }
+            break;
+        }
+        case gstRectangle: {
+            TDBGridGxSelectionRect* rect = Grid->Selection()->Rect();
+            const TBookmarkStr bottom = rect->BottomRow();
+            DataSet->GotoBookmark(rect->TopRow());
+            while (!DataSet->Eof() && GoingOn()) {
+                VisitRecord();
+                if (IsRectangleEnd(DataSet, bottom)) break;
+                DataSet->Next();
+            }
+            break;
+        }
+        default:
+            DataSet->First();
+            while (!DataSet->Eof() && GoingOn()) {
+                VisitRecord();
+                DataSet->Next();
+            }
+            break;
+    }
+}
+
+template <class Visit>
+void ForEachSelectedRecord(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind, TDataSet* DataSet, Visit VisitRecord) {
+    ForEachSelectedRecord(Grid, Kind, DataSet, VisitRecord, [] { return true; });
+}
+
 // The field a paste or a clear writes for Column, with the data set put into
 // edit; nullptr when the column or the data set cannot be changed.
 TField* EditableValueField(TColumnGx* Column, TDataSet* DataSet) {
@@ -88,38 +129,10 @@ void TDBGridGxExport::ExportToStream(TStream* AStream, bool IsExportAll) {
 }
 
 void TDBGridGxExport::WriteRecords(TDBGridGxSelectionType Kind, TDataSet* DataSet) {
-    auto writeOne = [&] {
+    ForEachSelectedRecord(DBGrid, Kind, DataSet, [&] {
         AccumulateFooters();
         WriteRecord(ExpCols);
-    };
-    switch (Kind) {
-        case gstRecordBookmarks: {
-            TBookmarkListGx* rows = DBGrid->SelectedRows();
-            for (int i = 0; i < rows->Count(); ++i) {
-                DataSet->GotoBookmark(rows->Items(i));
-                writeOne();
-            }
-            break;
-        }
-        case gstRectangle: {
-            TDBGridGxSelectionRect* rect = DBGrid->Selection()->Rect();
-            const TBookmarkStr bottom = rect->BottomRow();
-            DataSet->GotoBookmark(rect->TopRow());
-            while (!DataSet->Eof()) {
-                writeOne();
-                if (IsRectangleEnd(DataSet, bottom)) break;
-                DataSet->Next();
-            }
-            break;
-        }
-        default:
-            DataSet->First();
-            while (!DataSet->Eof()) {
-                writeOne();
-                DataSet->Next();
-            }
-            break;
-    }
+    });
 }
 
 void TDBGridGxExport::AccumulateFooters() {
@@ -275,32 +288,11 @@ void TDBGridGxImport::ImportFromStream(TStream* AStream, bool IsImportAll) {
             InsertRecords(appendMode);
         } else {
             switch (kind) {
-                case gstRecordBookmarks: {
-                    TBookmarkListGx* rows = DBGrid->SelectedRows();
-                    for (int i = 0; i < rows->Count() && !Eof; ++i) {
-                        ds->GotoBookmark(rows->Items(i));
-                        ReadRecord(ImpCols);
-                    }
-                    break;
-                }
-                case gstRectangle: {
-                    TDBGridGxSelectionRect* rect = DBGrid->Selection()->Rect();
-                    const TBookmarkStr bottom = rect->BottomRow();
-                    ds->GotoBookmark(rect->TopRow());
-                    while (!ds->Eof() && !Eof) {
-                        ReadRecord(ImpCols);
-                        if (IsRectangleEnd(ds, bottom)) break;
-                        ds->Next();
-                    }
-                    break;
-                }
+                case gstRecordBookmarks:
+                case gstRectangle:
                 case gstColumns:
                 case gstAll:
-                    ds->First();
-                    while (!ds->Eof() && !Eof) {
-                        ReadRecord(ImpCols);
-                        ds->Next();
-                    }
+                    ForEachSelectedRecord(DBGrid, kind, ds, [this] { ReadRecord(ImpCols); }, [this] { return !Eof; });
                     break;
                 case gstNon:
                     DBGrid->RestoreBookmark();
@@ -468,29 +460,12 @@ void GridDeleteSelection(TCustomDBGridGx* Grid, bool IsWholeGrid) {
             Grid->Selection()->Clear();
             break;
         }
-        case gstRectangle: {
-            auto restore = MakeScopeGuard([Grid] { Grid->RestoreBookmark(); });
-            TColumnsGxList columns;
-            SelectionColumns(Grid, kind, columns);
-            TDBGridGxSelectionRect* rect = Grid->Selection()->Rect();
-            const TBookmarkStr bottom = rect->BottomRow();
-            ds->GotoBookmark(rect->TopRow());
-            while (!ds->Eof()) {
-                ClearRecordColumns(ds, columns);
-                if (IsRectangleEnd(ds, bottom)) break;
-                ds->Next();
-            }
-            break;
-        }
+        case gstRectangle:
         case gstColumns: {
             auto restore = MakeScopeGuard([Grid] { Grid->RestoreBookmark(); });
             TColumnsGxList columns;
             SelectionColumns(Grid, kind, columns);
-            ds->First();
-            while (!ds->Eof()) {
-                ClearRecordColumns(ds, columns);
-                ds->Next();
-            }
+            ForEachSelectedRecord(Grid, kind, ds, [&] { ClearRecordColumns(ds, columns); });
             break;
         }
         case gstAll:
