@@ -104,11 +104,14 @@ void TDBGridGxExport::Write(const AnsiString& Text) {
     if (!Text.empty()) Stream->WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
 }
 
+bool TDBGridGxExport::NothingToExport(bool IsExportAll) {
+    return !DBGrid || !DBGrid->DataLinkActive() || (!IsExportAll && DBGrid->Selection()->SelectionType() == gstNon);
+}
+
 void TDBGridGxExport::ExportToStream(TStream* AStream, bool IsExportAll) {
     Stream = AStream;
-    if (!DBGrid || !DBGrid->DataLinkActive()) return;
+    if (NothingToExport(IsExportAll)) return;
     const TDBGridGxSelectionType kind = IsExportAll ? gstAll : DBGrid->Selection()->SelectionType();
-    if (kind == gstNon) return;
     TDataSet* ds = DBGrid->DataLink()->DataSet();
     TColumnsGxList columns;
     {

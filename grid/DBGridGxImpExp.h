@@ -61,6 +61,9 @@ protected:
     }
 
     void Write(const AnsiString& Text);
+    // No data, or nothing selected when not all is asked for: nothing at all
+    // is written, not even a prefix.
+    bool NothingToExport(bool IsExportAll);
     // A data cell's font (a copy of the column's) and background (the
     // column's colour), after the grid's cell-parameter event.
     void CellEventParams(TColumnGx* Column, TFont& Font, TColor& Background);

@@ -164,8 +164,7 @@ std::vector<int> TDBGridGxExportAsRTF::RightEdges(TColumnsGxList* ColumnsList) {
 }
 
 void TDBGridGxExportAsRTF::ExportToStream(TStream* AStream, bool IsExportAll) {
-    if (!DBGrid || !DBGrid->DataLinkActive() || (!IsExportAll && DBGrid->Selection()->SelectionType() == gstNon))
-        return;  // nothing selected: no document at all, as the other formats
+    if (NothingToExport(IsExportAll)) return;  // no document at all, as the other formats
     colorKeys_.clear();
     colors_.clear();
     fonts_.clear();
