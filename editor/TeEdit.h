@@ -534,6 +534,7 @@ private:
     void UndoItem();
     void RedoItem();
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);
+    void SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To);
 
     // Owned objects.
     TTeEditStringList* lines_;

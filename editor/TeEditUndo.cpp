@@ -74,6 +74,18 @@ void TCustomTeEdit::InsertBlockAt(const TBufferCoord& Start, const AnsiString& T
     SetSelTextPrimitiveEx(Mode, Text.c_str(), false);
 }
 
+// Caret and selection items are their own reverse: the present place goes to
+// To and the item's place is restored.
+void TCustomTeEdit::SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To) {
+    if (Item->Reason() == urCaret) {
+        To->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
+        InternalSetCaretXY(Item->StartPos());
+    } else {
+        To->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
+        SetCaretAndSelection(CaretXY(), Item->StartPos(), Item->EndPos());
+    }
+}
+
 void TCustomTeEdit::UndoItem() {
     TTeEditUndoItem* item = undoList_->PopItem();
     if (!item) return;
@@ -166,13 +178,7 @@ void TCustomTeEdit::UndoItem() {
             break;
         }
         case urCaret:
-            redoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
-            InternalSetCaretXY(start);
-            break;
-        case urSelection:
-            redoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
-            SetCaretAndSelection(CaretXY(), start, end);
-            break;
+        case urSelection: SwapPlace(item, redoList_); break;
         case urSpacesAdded: {
             SetCaretAndSelection(start, start, end);
             redoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
@@ -255,13 +261,7 @@ void TCustomTeEdit::RedoItem() {
             break;
         }
         case urCaret:
-            undoList_->AddChange(urCaret, CaretXY(), CaretXY(), "", activeSelectionMode_);
-            InternalSetCaretXY(start);
-            break;
-        case urSelection:
-            undoList_->AddChange(urSelection, blockBegin_, blockEnd_, "", activeSelectionMode_);
-            SetCaretAndSelection(CaretXY(), start, end);
-            break;
+        case urSelection: SwapPlace(item, undoList_); break;
         case urSpacesAdded:
             undoList_->AddChange(item->Reason(), start, end, "", item->SelectionMode());
             SetCaretAndSelection(end, end, end);
