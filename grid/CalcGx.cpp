@@ -281,10 +281,7 @@ TPopupCalculatorGx::TPopupCalculatorGx(TComponent* AOwner) : TCalculatorGx(AOwne
 
 void TPopupCalculatorGx::CreateParams(TCreateParams& Params) {
     TCalculatorGx::CreateParams(Params);
-    Params.Style = WS_POPUP | WS_CLIPCHILDREN | (Ctl3D() ? DWORD(0) : DWORD(WS_BORDER));
-    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
-    Params.ClassStyle |= CS_SAVEBITS;
-    Params.WndParent = nullptr;
+    SetDropDownWindowParams(Params, Ctl3D());
 }
 
 void TPopupCalculatorGx::CMVisibleChanged(TMessage& Message) {

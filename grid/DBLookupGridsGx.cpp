@@ -562,10 +562,7 @@ TPopupDataGridGx::TPopupDataGridGx(TComponent* AOwner) : TDBLookupGridGx(AOwner)
 
 void TPopupDataGridGx::CreateParams(TCreateParams& Params) {
     TDBLookupGridGx::CreateParams(Params);
-    Params.Style = WS_POPUP | WS_CLIPCHILDREN | (Ctl3D() ? DWORD(0) : DWORD(WS_BORDER));
-    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
-    Params.ClassStyle |= CS_SAVEBITS;
-    Params.WndParent = nullptr;
+    SetDropDownWindowParams(Params, Ctl3D());
 }
 
 void TPopupDataGridGx::CMVisibleChanged(TMessage& Message) {

@@ -1221,13 +1221,16 @@ TPopupListboxGx::TPopupListboxGx(TComponent* AOwner) : TCustomListBox(AOwner) {
 
 TPopupListboxGx::~TPopupListboxGx() = default;
 
-void TPopupListboxGx::CreateParams(TCreateParams& Params) {
-    TCustomListBox::CreateParams(Params);
-    Params.Style = WS_POPUP | WS_CLIPCHILDREN;
-    if (!Ctl3D()) Params.Style |= WS_BORDER;
+void SetDropDownWindowParams(TCreateParams& Params, bool Ctl3D) {
+    Params.Style = WS_POPUP | WS_CLIPCHILDREN | (Ctl3D ? DWORD(0) : DWORD(WS_BORDER));
     Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
     Params.ClassStyle |= CS_SAVEBITS;
     Params.WndParent = nullptr;
+}
+
+void TPopupListboxGx::CreateParams(TCreateParams& Params) {
+    TCustomListBox::CreateParams(Params);
+    SetDropDownWindowParams(Params, Ctl3D());
 }
 
 void TPopupListboxGx::CreateWnd() {

@@ -457,6 +457,11 @@ public:
 
 using TGetImageIndexEventGx = Delegate<void(TObject* Sender, int ItemIndex, int& ImageIndex)>;
 
+// The window of a drop-down list, calculator or lookup list: a top-most popup
+// tool window of no parent that never takes the activation, with a plain
+// border unless it has the 3-D look.
+void SetDropDownWindowParams(TCreateParams& Params, bool Ctl3D);
+
 // A list that drops down under an edit: a top-level window that never takes
 // the activation, with a size grip, hover selection and type-ahead search.
 class TPopupListboxGx : public TCustomListBox {
