@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/FuzzPlatform.h"
 #include "grid/DBGridGxImpExp.h"
 #include "grid/GridRegistration.h"
 #include "platform/db/StMemoryDataset.h"
 #include "platform/gui/Forms.h"
-#include "platform/gui/Platform.h"
 #include "platform/gui/Services.h"
 
 namespace gridfuzz {
@@ -34,11 +34,7 @@ struct TGridFixture {
 
 inline TGridFixture& Fixture() {
     static TGridFixture f = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char* argv[] = {name, nullptr};
-        PlatformInitialize(argc, argv);
+        fuzzplatform::StartOffscreen();
         RegisterGridLibrary();
         SetDialogService(std::make_shared<YesDialogs>());
         TGridFixture g;

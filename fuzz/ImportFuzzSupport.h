@@ -16,9 +16,9 @@
 #include "app/uImportHost.h"
 #include "app/uVocabulary.h"
 #include "data/uDatamodule.h"
+#include "fuzz/FuzzPlatform.h"
 #include "platform/classes/IniFiles.h"
 #include "platform/gui/Forms.h"
-#include "platform/gui/Platform.h"
 #include "platform/gui/Services.h"
 
 namespace importfuzz {
@@ -46,11 +46,7 @@ inline std::string ReadFile(const std::string& path) {
 // often so that the file stays small.
 inline TdmMain* DataModule() {
     static TdmMain* dm = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char* argv[] = {name, nullptr};
-        PlatformInitialize(argc, argv);
+        fuzzplatform::StartOffscreen();
         SetDialogService(std::make_shared<SilentDialogs>());
         TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
         ReadGameVocabulary(ini);

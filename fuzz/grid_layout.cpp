@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/FuzzPlatform.h"
 #include "grid/DBGridGx.h"
 #include "grid/GridRegistration.h"
 #include "platform/classes/Streams.h"
 #include "platform/gui/Forms.h"
-#include "platform/gui/Platform.h"
 
 namespace {
 
@@ -24,11 +24,7 @@ std::string Layout(TDBGridColumnsGx* Columns) {
 
 TDBGridGx* Grid() {
     static TDBGridGx* grid = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char* argv[] = {name, nullptr};
-        PlatformInitialize(argc, argv);
+        fuzzplatform::StartOffscreen();
         RegisterGridLibrary();
         auto* g = new TDBGridGx(nullptr);
         g->SetFooterRowCount(2);
