@@ -512,8 +512,6 @@ void TCustomDBEditGx::CMEnter(TMessage& Message) {
     UpdateBorderShown();
 }
 
-void TCustomDBEditGx::DoEnter() { TCustomMaskEdit::DoEnter(); }
-
 void TCustomDBEditGx::CMExit(TMessage& Message) {
     try {
         if (IsMasked() && !InState(csDesigning)) ValidateEdit();
@@ -533,8 +531,6 @@ void TCustomDBEditGx::CMExit(TMessage& Message) {
     if (mruListbox_ && mruListbox_->Visible()) mruList_->CloseUp(false);
     UpdateBorderShown();
 }
-
-void TCustomDBEditGx::DoExit() { TCustomMaskEdit::DoExit(); }
 
 void TCustomDBEditGx::SetFocus() {
     if (holder_ && HandleAllocated()) {

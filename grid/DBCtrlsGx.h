@@ -288,8 +288,6 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void CreateWnd() override;
     void Resize() override;
-    void DoEnter() override;
-    void DoExit() override;
     void CMEnter(TMessage& Message) override;
     void CMExit(TMessage& Message) override;
     void CMMouseEnter(TMessage& Message) override;
