@@ -358,7 +358,7 @@ void TCustomDBEditGx::ShowText(const AnsiString& AText) {
 }
 
 void TCustomDBEditGx::DataChanged() {
-    hasPendingValue_ = false;
+    pendingValue_.reset();
     TField* f = Field();
     if (f) {
         if (!alignmentSet_ && f->Alignment() != alignment_) {
@@ -407,7 +407,6 @@ void TCustomDBEditGx::InternalSetText(const AnsiString& AText) { ChangeText(ATex
 void TCustomDBEditGx::InternalSetValue(const Variant& AValue) {
     ChangeText(VarToStrDef(AValue, ""));
     pendingValue_ = AValue;
-    hasPendingValue_ = true;
 }
 
 void TCustomDBEditGx::SetText(const AnsiString& Value) {
@@ -425,9 +424,10 @@ void TCustomDBEditGx::SetVariantValue(const Variant& Value) {
 }
 
 void TCustomDBEditGx::UpdateDataLinkValue() {
-    if (hasPendingValue_) {
-        hasPendingValue_ = false;
-        dataLink_->SetValue(pendingValue_);
+    if (pendingValue_) {
+        const Variant value = std::move(*pendingValue_);
+        pendingValue_.reset();
+        dataLink_->SetValue(value);
     } else if (dataLink_->DataIndependent()) {
         dataLink_->SetValue(Variant(TCustomMaskEdit::Text()));
     } else {
@@ -450,7 +450,7 @@ void TCustomDBEditGx::UpdateData(TObject*) {
 void TCustomDBEditGx::Change() {
     if (!settingText_) {
         dataLink_->SetModified();
-        hasPendingValue_ = false;
+        pendingValue_.reset();
     }
     TCustomMaskEdit::Change();
     UpdateImageIndex();

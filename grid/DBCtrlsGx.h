@@ -8,6 +8,7 @@
 // field's edit text, an unfocused one its display text. A text the field
 // cannot take is reported with the field's own message and stays in the edit.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "grid/ToolCtrlsGx.h"
@@ -361,6 +362,5 @@ private:
     bool justDropped_ = false;
     bool settingText_ = false;
     bool reportingError_ = false;
-    Variant pendingValue_ = Null();  // set through Value, not yet written
-    bool hasPendingValue_ = false;
+    std::optional<Variant> pendingValue_;  // set through Value, not yet written
 };
