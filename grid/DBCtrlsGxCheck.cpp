@@ -21,19 +21,6 @@ AnsiString FirstAlternative(const AnsiString& Alternatives) {
     return semi == AnsiString::npos ? Alternatives : Alternatives.substr(0, semi);
 }
 
-// The caption's accelerator ("&x") is the character typed.
-bool IsCaptionAccel(WORD CharCode, const AnsiString& Caption) {
-    for (size_t i = 0; i + 1 < Caption.size(); ++i) {
-        if (Caption[i] != '&') continue;
-        if (Caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        return AnsiCompareTextGx(AnsiString(1, Caption[i + 1]), AnsiString(1, static_cast<char>(CharCode))) == 0;
-    }
-    return false;
-}
-
 }  // namespace
 
 TCustomDBCheckBoxGx::TCustomDBCheckBoxGx(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -233,7 +220,7 @@ void TCustomDBCheckBoxGx::Dispatch(TMessage& Message) {
             break;
         case CM_DIALOGCHAR:
             // The caption's accelerator toggles the box.
-            if (IsCaptionAccel(static_cast<WORD>(Message.WParam), Caption()) && CanFocus()) {
+            if (IsAccel(Message.WParam, Caption()) && CanFocus()) {
                 SetFocus();
                 if (Focused()) Toggle();
                 Message.Result = 1;

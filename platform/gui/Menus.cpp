@@ -242,6 +242,11 @@ char GetHotkey(const AnsiString& Text) {
     return 0;
 }
 
+bool IsAccel(WPARAM Key, const AnsiString& Caption) {
+    const char hotkey = GetHotkey(Caption);
+    return hotkey != 0 && AnsiUpperCase(AnsiString(1, static_cast<char>(Key)))[0] == hotkey;
+}
+
 void SetPopupMenuRunner(TPopupMenuRunner R) { Runner() = std::move(R); }
 
 TMenuItem* NewItem(const AnsiString& ACaption, TShortCut AShortCut, bool AChecked, bool AEnabled,

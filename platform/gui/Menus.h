@@ -259,3 +259,5 @@ TMenuItem* NewLine();
 AnsiString StripHotkey(const AnsiString& Text);
 // The accelerator of a caption, upper-cased; 0 when it has none.
 char GetHotkey(const AnsiString& Text);
+// Key, a typed character, is the caption's accelerator (in either case).
+bool IsAccel(WPARAM Key, const AnsiString& Caption);

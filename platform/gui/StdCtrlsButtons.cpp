@@ -22,6 +22,7 @@
 #include "platform/gui/ControlProps_p.h"
 #include "platform/gui/StdCtrls_p.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/QtGraphics.h"
 #include "platform/gui/WinApi_p.h"
 #include "platform/gui/Widgets_p.h"
@@ -139,26 +140,6 @@ void TButton::CMDialogKey(TMessage& Message) {
     }
     TButtonControl::CMDialogKey(Message);
 }
-
-namespace {
-// The character after the '&' of a caption, upper-cased; 0 when there is none.
-char AccelOf(const AnsiString& caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&') continue;
-        if (caption[i + 1] == '&') {
-            ++i;
-            continue;
-        }
-        return AnsiUpperCase(AnsiString(1, caption[i + 1]))[0];
-    }
-    return 0;
-}
-
-bool IsAccel(WPARAM key, const AnsiString& caption) {
-    char a = AccelOf(caption);
-    return a != 0 && AnsiUpperCase(AnsiString(1, static_cast<char>(key)))[0] == a;
-}
-}  // namespace
 
 void TButton::CMDialogChar(TMessage& Message) {
     if (IsAccel(Message.WParam, Caption()) && CanFocus()) {
