@@ -160,8 +160,6 @@ void TCustomDBComboBoxGx::InternalSetText(const AnsiString& AText) {
     if (i >= 0) InternalSetItemIndex(i);
 }
 
-void TCustomDBComboBoxGx::SetVariantValue(const Variant& Value) { TCustomDBEditGx::SetVariantValue(Value); }
-
 Variant TCustomDBComboBoxGx::GetVariantValue() {
     if (keyBased_) return value_;
     return Variant(TCustomMaskEdit::Text());

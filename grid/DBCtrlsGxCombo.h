@@ -92,7 +92,6 @@ public:
     void InternalSetValue(const Variant& AValue) override;
     void UpdateDataLinkValue() override;
     void UpdateMaxLengthFromField(TField* Field) override;
-    void SetVariantValue(const Variant& Value) override;
     void UpdateReadOnlyState() override;
     void UpdateImageIndex() override;
     void UpdateData(TObject* Sender) override;
