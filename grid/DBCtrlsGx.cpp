@@ -113,6 +113,13 @@ bool TFieldDataLinkGx::Edit() {
     return independentEditing_;
 }
 
+bool TFieldDataLinkGx::PrepareValueChange() {
+    if (dataIndependent_) return true;
+    if (control_ && control_->InState(csDesigning)) return false;
+    Edit();
+    return true;
+}
+
 bool TFieldDataLinkGx::CanModify() const {
     if (dataIndependent_) return true;
     return !ReadOnly() && Field() && Field()->CanModify();
@@ -410,15 +417,13 @@ void TCustomDBEditGx::InternalSetValue(const Variant& AValue) {
 }
 
 void TCustomDBEditGx::SetText(const AnsiString& Value) {
-    if (InState(csDesigning) && !dataLink_->DataIndependent()) return;
-    if (!dataLink_->DataIndependent() && !InState(csDesigning)) dataLink_->Edit();
+    if (!dataLink_->PrepareValueChange()) return;
     InternalSetText(Value);
     if (!inUpdate_) UpdateData(this);
 }
 
 void TCustomDBEditGx::SetVariantValue(const Variant& Value) {
-    if (InState(csDesigning) && !dataLink_->DataIndependent()) return;
-    if (!dataLink_->DataIndependent() && !InState(csDesigning)) dataLink_->Edit();
+    if (!dataLink_->PrepareValueChange()) return;
     InternalSetValue(Value);
     if (!inUpdate_) UpdateData(this);
 }

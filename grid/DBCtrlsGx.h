@@ -52,6 +52,10 @@ public:
 
     bool Edit();
     bool CanModify() const;
+    // Before the control's value is set in code: false on a bound control at
+    // design time (the field holds the value); else true, a bound link's data
+    // set put into edit.
+    bool PrepareValueChange();
     // Bound: the data set's record update; unbound: the link's own.
     void UpdateRecord();
     // Writes a text or a value to the fields (unbound: keeps it).

@@ -116,8 +116,7 @@ void TCustomDBCheckBoxGx::SetState(TCheckBoxState Value) {
 }
 
 void TCustomDBCheckBoxGx::SetStateProp(TCheckBoxState Value) {
-    if (InState(csDesigning) && !dataLink_->DataIndependent()) return;
-    if (!dataLink_->DataIndependent() && !InState(csDesigning)) dataLink_->Edit();
+    if (!dataLink_->PrepareValueChange()) return;
     SetState(Value);
     dataLink_->SetModified();
     if (!inUpdate_) dataLink_->UpdateRecord();

@@ -114,8 +114,7 @@ void TCustomDBComboBoxGx::InternalSetItemIndex(int Index) {
 }
 
 void TCustomDBComboBoxGx::SetItemIndex(int Value) {
-    if (InState(csDesigning) && !DataLink()->DataIndependent()) return;
-    if (!DataLink()->DataIndependent() && !InState(csDesigning)) DataLink()->Edit();
+    if (!DataLink()->PrepareValueChange()) return;
     InternalSetItemIndex(Value);
     if (!InUpdate()) UpdateData(this);
 }
