@@ -109,7 +109,7 @@ void TCustomDBComboBoxGx::InternalSetItemIndex(int Index) {
     itemIndex_ = Index;
     if (keyBased_ && Index >= 0) value_ = Variant(keyItems_->Strings(Index));
     UpdateImageIndex();
-    if (popupList_ && listVisible_) popupList_->SetItemIndex(Index);
+    if (popupList_ && ListDroppedDown()) popupList_->SetItemIndex(Index);
     ChangeText(Index >= 0 ? items_->Strings(Index) : AnsiString());
 }
 
@@ -143,7 +143,7 @@ void TCustomDBComboBoxGx::InternalSetValue(const Variant& AValue) {
         itemIndex_ = i < itemsCount_ ? i : -1;
         ChangeText(itemIndex_ >= 0 ? items_->Strings(itemIndex_) : AnsiString());
     }
-    if (popupList_ && listVisible_) popupList_->SetItemIndex(itemIndex_);
+    if (popupList_ && ListDroppedDown()) popupList_->SetItemIndex(itemIndex_);
     UpdateImageIndex();
 }
 
@@ -246,7 +246,7 @@ void TCustomDBComboBoxGx::UpdateImageIndex() {
 // ---- keys
 
 bool TCustomDBComboBoxGx::StepItem(int Delta) {
-    if (ReadOnly() || !MayChange() || listVisible_) return false;
+    if (ReadOnly() || !MayChange() || ListDroppedDown()) return false;
     int index = itemIndex_;
     if (Delta < 0) index = index == -1 ? itemsCount_ - 1 : std::max(0, index - 1);
     else index = std::min(itemsCount_ - 1, index + 1);
@@ -259,7 +259,7 @@ bool TCustomDBComboBoxGx::StepItem(int Delta) {
 }
 
 void TCustomDBComboBoxGx::KeyDown(WORD& Key, TShiftState Shift) {
-    if ((Key == VK_UP || Key == VK_DOWN) && !(Shift & ssAlt) && !listVisible_) {
+    if ((Key == VK_UP || Key == VK_DOWN) && !(Shift & ssAlt) && !ListDroppedDown()) {
         bool atEnd = !WordWrap() || SelStart() >= static_cast<int>(TCustomMaskEdit::Text().size());
         if (atEnd && StepItem(Key == VK_UP ? -1 : 1)) {
             Key = 0;
@@ -278,7 +278,7 @@ void TCustomDBComboBoxGx::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TCustomDBComboBoxGx::KeyPress(char& Key) {
-    if (listVisible_ && (Key == 13 || Key == 27)) {
+    if (ListDroppedDown() && (Key == 13 || Key == 27)) {
         CloseUp(Key == 13);
         Key = 0;
         return;
@@ -292,7 +292,7 @@ void TCustomDBComboBoxGx::KeyPress(char& Key) {
         return;
     }
     if (c >= 32) {
-        if (dropDownBox_->AutoDrop() && !listVisible_) DropDown();
+        if (dropDownBox_->AutoDrop() && !ListDroppedDown()) DropDown();
         if (keyBased_) {
             ProcessSearchKey(Key);
             Key = 0;
@@ -341,7 +341,7 @@ void TCustomDBComboBoxGx::CompleteText(char Key) {
 }
 
 void TCustomDBComboBoxGx::WndProc(TMessage& Message) {
-    if (listVisible_ && popupList_ && Message.Msg == WM_KEYDOWN) {
+    if (ListDroppedDown() && popupList_ && Message.Msg == WM_KEYDOWN) {
         WPARAM key = Message.WParam;
         bool ctrl = GetKeyState(VK_CONTROL) < 0;
         bool moving = key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN ||
@@ -358,7 +358,7 @@ void TCustomDBComboBoxGx::WndProc(TMessage& Message) {
             case WM_LBUTTONDOWN:
             case WM_LBUTTONDBLCLK: {
                 if (CanFocus() && !Focused()) SetFocus();
-                if (listVisible_) {
+                if (ListDroppedDown()) {
                     if (!JustDropped()) CloseUp(false);
                 } else if (Message.Msg == WM_LBUTTONDOWN && MayChange()) {
                     DropDown();
@@ -392,7 +392,7 @@ void TCustomDBComboBoxGx::WndProc(TMessage& Message) {
 
 bool TCustomDBComboBoxGx::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
     if (TCustomDBEditGx::DoMouseWheelDown(Shift, MousePos)) return true;
-    if (listVisible_ && popupList_) {
+    if (ListDroppedDown() && popupList_) {
         popupList_->SetItemIndex(std::min(popupList_->Count() - 1, popupList_->ItemIndex() + 1));
         return true;
     }
@@ -401,7 +401,7 @@ bool TCustomDBComboBoxGx::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
 
 bool TCustomDBComboBoxGx::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
     if (TCustomDBEditGx::DoMouseWheelUp(Shift, MousePos)) return true;
-    if (listVisible_ && popupList_) {
+    if (ListDroppedDown() && popupList_) {
         popupList_->SetItemIndex(std::max(0, popupList_->ItemIndex() - 1));
         return true;
     }
@@ -409,7 +409,7 @@ bool TCustomDBComboBoxGx::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 }
 
 void TCustomDBComboBoxGx::CMExit(TMessage& Message) {
-    if (listVisible_) CloseUp(false);
+    if (ListDroppedDown()) CloseUp(false);
     TCustomDBEditGx::CMExit(Message);
 }
 
@@ -425,7 +425,7 @@ void TCustomDBComboBoxGx::ButtonDown(bool IsDown) {
 }
 
 void TCustomDBComboBoxGx::DropDown() {
-    if (listVisible_) return;
+    if (ListDroppedDown()) return;
     TCustomDBEditGx::DropDown();
     if (OnDropDown) OnDropDown(this);
     if (!popupList_) {
@@ -475,12 +475,11 @@ void TCustomDBComboBoxGx::DropDown() {
                             dropDownBox_->Align());
     SetWindowPos(list->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     list->SetVisible(true);
-    listVisible_ = true;
     SetDroppedDown(true);
 }
 
 void TCustomDBComboBoxGx::CloseUp(bool Accept) {
-    if (!listVisible_) return;
+    if (!ListDroppedDown()) return;
     if (GetCapture()) ReleaseCapture();
     TPopupListboxGx* list = popupList_;
     bool listFocused = list->Focused();
@@ -492,9 +491,8 @@ void TCustomDBComboBoxGx::CloseUp(bool Accept) {
         dropDownBox_->SetRows(list->RowCount());
     }
     if (listFocused && CanFocus()) SetFocus();
-    listVisible_ = false;
-    TCustomDBEditGx::CloseUp(Accept);
     SetDroppedDown(false);
+    TCustomDBEditGx::CloseUp(Accept);
     if (OnClosingUp) OnClosingUp(this, Accept);
     if (Accept && !ReadOnly() && DataLink()->Edit()) {
         SetItemIndex(list->ItemIndex());
@@ -508,7 +506,7 @@ void TCustomDBComboBoxGx::EditButtonClick(TObject* Sender) { TCustomDBEditGx::Ed
 void TCustomDBComboBoxGx::EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) {
     TCustomDBEditGx::EditButtonMouseMove(Sender, Shift, X, Y);
     // A drag from the drop-down button into the list hands the mouse to the list.
-    if (!listVisible_ || !popupList_ || !(Shift & ssLeft)) return;
+    if (!ListDroppedDown() || !popupList_ || !(Shift & ssLeft)) return;
     auto* b = dynamic_cast<TControl*>(static_cast<TObject*>(Sender));
     if (!b) return;
     TPoint screen = b->ClientToScreen(TPoint(X, Y));

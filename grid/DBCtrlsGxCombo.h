@@ -54,7 +54,7 @@ public:
     // KeyItems is not empty: the combo stores keys.
     bool KeyBased() const { return keyBased_; }
     int ItemsCount() const { return itemsCount_; }
-    bool ListVisible() const { return listVisible_; }
+    bool ListVisible() const { return ListDroppedDown(); }
     // Created on the first drop-down.
     TPopupListboxGx* PopupList() const { return popupList_; }
     // The list's class (a replacement serves if it offers the popup list's operations).
@@ -117,7 +117,6 @@ private:
     int itemIndex_ = -1;
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TStringList> keyItems_;
-    bool listVisible_ = false;
     TPopupListboxGx* popupList_ = nullptr;
     TPopupListCreate popupListCreate_ = nullptr;
     int itemsCount_ = 0;
