@@ -501,8 +501,6 @@ void TCustomDBComboBoxGx::CloseUp(bool Accept) {
     if (OnCloseUp) OnCloseUp(this, Accept);
 }
 
-void TCustomDBComboBoxGx::EditButtonClick(TObject* Sender) { TCustomDBEditGx::EditButtonClick(Sender); }
-
 void TCustomDBComboBoxGx::EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) {
     TCustomDBEditGx::EditButtonMouseMove(Sender, Shift, X, Y);
     // A drag from the drop-down button into the list hands the mouse to the list.

@@ -86,7 +86,6 @@ public:
     void CloseUp(bool Accept) override;
     void DataChanged() override;
     void DropDown() override;
-    void EditButtonClick(TObject* Sender) override;
     void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
     void InternalSetText(const AnsiString& AText) override;
     void InternalSetValue(const Variant& AValue) override;
