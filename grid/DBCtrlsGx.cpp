@@ -125,8 +125,6 @@ bool TFieldDataLinkGx::CanModify() const {
     return !ReadOnly() && Field() && Field()->CanModify();
 }
 
-void TFieldDataLinkGx::UpdateRecord() { TDataLink::UpdateRecord(); }
-
 void TFieldDataLinkGx::UpdateData() {
     if (modified_ && (dataIndependent_ || Field())) {
         if (OnUpdateData) OnUpdateData(this);

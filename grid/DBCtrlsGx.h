@@ -56,8 +56,6 @@ public:
     // design time (the field holds the value); else true, a bound link's data
     // set put into edit.
     bool PrepareValueChange();
-    // Bound: the data set's record update; unbound: the link's own.
-    void UpdateRecord();
     // Writes a text or a value to the fields (unbound: keeps it).
     void SetText(const AnsiString& Text);
     void SetValue(const Variant& Value);
