@@ -4,6 +4,7 @@
 
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
 
@@ -12,13 +13,6 @@ namespace {
 // The key of each tag; tag 0 has none.
 constexpr char kKeyOfTag[24] = {0,   '7', '8', '9', '/', 'S', 'C', '4', '5', '6', '*', '%',
                                 'A', '1', '2', '3', '-', 'R', 8,   '0', 'I', '.', '+', '='};
-
-AnsiString TrimText(const AnsiString& S) {
-    size_t b = 0, e = S.size();
-    while (b < e && static_cast<unsigned char>(S[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(S[e - 1]) <= ' ') --e;
-    return S.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -115,7 +109,7 @@ void TCalculatorGx::SetDisplay(double R) { SetText(FloatToStrF(R, ffGeneral, 15,
 
 double TCalculatorGx::GetDisplay() {
     if (status_ == csErrorGx) return 0;
-    return StrToFloat(TrimText(DisplayText()));
+    return StrToFloat(Trim(DisplayText()));
 }
 
 void TCalculatorGx::Error() {
@@ -199,7 +193,7 @@ void TCalculatorGx::ProcessKey(char Key) {
     } else if (Key == 3) {
         Clipboard()->SetAsText(DisplayText());
     } else if (Key == 22) {
-        if (Clipboard()->HasFormat(CF_TEXT)) SetDisplay(StrToFloat(TrimText(Clipboard()->AsText())));
+        if (Clipboard()->HasFormat(CF_TEXT)) SetDisplay(StrToFloat(Trim(Clipboard()->AsText())));
     } else if (Key == '+' || Key == '-' || Key == '*' || Key == '/' || Key == '%' || Key == '=' || Key == 13) {
         if (status_ == csValidGx) {
             status_ = csFirstGx;
