@@ -105,39 +105,53 @@ void BM_GridFrames(benchmark::State& state) {
     state.counters["frames"] = benchmark::Counter(2.0 * static_cast<double>(state.iterations()));
 }
 
+// What both references draw with: the grid's column widths and row heights,
+// an image of the screen's size and the grid's font.
+struct TReferenceFrame {
+    std::vector<int> Widths, Heights;
+    QImage Image{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+    QFont Font{"Liberation Sans"};
+
+    explicit TReferenceFrame(TDBGridGx* Grid) {
+        for (int c = 0; c < Grid->ColCount(); ++c) Widths.push_back(Grid->ColWidths(c));
+        for (int r = 0; r < Grid->RowCount(); ++r) Heights.push_back(Grid->RowHeights(r));
+        Font.setPixelSize(11);
+    }
+};
+
+// The text of a reference cell: the field names in the title row, below it
+// the records from First on (column 0 is the indicator and has none).
+std::string ReferenceCellText(size_t Row, size_t Column, int First) {
+    if (Row == 0) return "F" + std::to_string(Column - 1);
+    return CellText(First + static_cast<int>(Row) - 1, static_cast<int>(Column) - 1);
+}
+
 // The same cells (sizes taken from the grid) filled and written with QPainter.
 void BM_QPainterFrames(benchmark::State& state) {
-    TGridBench& b = Bench();
-    std::vector<int> widths, heights;
-    for (int c = 0; c < b.Grid->ColCount(); ++c) widths.push_back(b.Grid->ColWidths(c));
-    for (int r = 0; r < b.Grid->RowCount(); ++r) heights.push_back(b.Grid->RowHeights(r));
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    QFont font("Liberation Sans");
-    font.setPixelSize(11);
+    TReferenceFrame f(Bench().Grid);
     int first = 1;
     auto frame = [&] {
-        QPainter p(&image);
-        p.setFont(font);
+        QPainter p(&f.Image);
+        p.setFont(f.Font);
         int y = 0;
-        for (size_t r = 0; r < heights.size() && y < kHeight; ++r) {
+        for (size_t r = 0; r < f.Heights.size() && y < kHeight; ++r) {
             int x = 0;
-            for (size_t c = 0; c < widths.size() && x < kWidth; ++c) {
-                QRect cell(x, y, widths[c], heights[r]);
+            for (size_t c = 0; c < f.Widths.size() && x < kWidth; ++c) {
+                QRect cell(x, y, f.Widths[c], f.Heights[r]);
                 p.fillRect(cell, r == 0 || c == 0 ? QColor(192, 192, 192) : QColor(255, 255, 255));
                 if (c > 0) {
-                    std::string text = r == 0 ? "F" + std::to_string(c - 1)
-                                              : CellText(first + static_cast<int>(r) - 1, static_cast<int>(c) - 1);
+                    const std::string text = ReferenceCellText(r, c, first);
                     p.drawText(cell.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop,
                                QString::fromLatin1(text.data(), static_cast<int>(text.size())));
                 }
-                x += widths[c] + 1;
+                x += f.Widths[c] + 1;
             }
-            y += heights[r] + 1;
+            y += f.Heights[r] + 1;
         }
     };
     for (auto _ : state) {
         frame();
-        first += static_cast<int>(heights.size()) - 1;
+        first += static_cast<int>(f.Heights.size()) - 1;
         frame();
     }
 }
@@ -147,29 +161,22 @@ void BM_QPainterFrames(benchmark::State& state) {
 // shaping), drawn clipped to its cell, with the grid's lines drawn as the
 // grid draws them (one line under each row and right of each column).
 void BM_GlyphRunFrames(benchmark::State& state) {
-    TGridBench& b = Bench();
-    std::vector<int> widths, heights;
-    for (int c = 0; c < b.Grid->ColCount(); ++c) widths.push_back(b.Grid->ColWidths(c));
-    for (int r = 0; r < b.Grid->RowCount(); ++r) heights.push_back(b.Grid->RowHeights(r));
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    QFont font("Liberation Sans");
-    font.setPixelSize(11);
-    const QRawFont raw = QRawFont::fromFont(font);
+    TReferenceFrame f(Bench().Grid);
+    const QRawFont raw = QRawFont::fromFont(f.Font);
     const qreal ascent = raw.ascent();
     int first = 1;
     QVector<QPointF> positions;
     auto frame = [&] {
-        QPainter p(&image);
+        QPainter p(&f.Image);
         p.setPen(QColor(0, 0, 0));
         int y = 0;
-        for (size_t r = 0; r < heights.size() && y < kHeight; ++r) {
+        for (size_t r = 0; r < f.Heights.size() && y < kHeight; ++r) {
             int x = 0;
-            for (size_t c = 0; c < widths.size() && x < kWidth; ++c) {
-                const QRect cell(x, y, widths[c], heights[r]);
+            for (size_t c = 0; c < f.Widths.size() && x < kWidth; ++c) {
+                const QRect cell(x, y, f.Widths[c], f.Heights[r]);
                 p.fillRect(cell, r == 0 || c == 0 ? QColor(192, 192, 192) : QColor(255, 255, 255));
                 if (c > 0) {
-                    const std::string text = r == 0 ? "F" + std::to_string(c - 1)
-                                                    : CellText(first + static_cast<int>(r) - 1, static_cast<int>(c) - 1);
+                    const std::string text = ReferenceCellText(r, c, first);
                     const QList<quint32> glyphs =
                         raw.glyphIndexesForString(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
                     const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
@@ -187,27 +194,27 @@ void BM_GlyphRunFrames(benchmark::State& state) {
                     p.drawGlyphRun(QPointF(x + 2, y + 2 + ascent), run);
                     p.setClipping(false);
                 }
-                x += widths[c] + 1;
+                x += f.Widths[c] + 1;
             }
-            y += heights[r] + 1;
+            y += f.Heights[r] + 1;
         }
         p.setPen(QColor(128, 128, 128));
         int lineY = 0;
-        for (size_t r = 0; r < heights.size() && lineY < kHeight; ++r) {
-            lineY += heights[r];
+        for (size_t r = 0; r < f.Heights.size() && lineY < kHeight; ++r) {
+            lineY += f.Heights[r];
             p.drawLine(0, lineY, kWidth, lineY);
             ++lineY;
         }
         int lineX = 0;
-        for (size_t c = 0; c < widths.size() && lineX < kWidth; ++c) {
-            lineX += widths[c];
+        for (size_t c = 0; c < f.Widths.size() && lineX < kWidth; ++c) {
+            lineX += f.Widths[c];
             p.drawLine(lineX, 0, lineX, kHeight);
             ++lineX;
         }
     };
     for (auto _ : state) {
         frame();
-        first += static_cast<int>(heights.size()) - 1;
+        first += static_cast<int>(f.Heights.size()) - 1;
         frame();
     }
 }
