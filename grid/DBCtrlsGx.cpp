@@ -667,6 +667,11 @@ void TCustomDBEditGx::Dispatch(TMessage& Message) {
     TCustomMaskEdit::Dispatch(Message);
 }
 
+bool TCustomDBEditGx::IsListMoveKey(WPARAM Key) {
+    if (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN) return true;
+    return (Key == VK_HOME || Key == VK_END) && GetKeyState(VK_CONTROL) < 0;
+}
+
 void TCustomDBEditGx::WndProc(TMessage& Message) {
     if (holderIntf_) {
         holderIntf_->InplaceEditWndProc(this, Message);
@@ -682,10 +687,7 @@ void TCustomDBEditGx::WndProc(TMessage& Message) {
     // The MRU list takes the moving keys while it is open.
     if (mruListbox_ && mruListbox_->Visible() && (Message.Msg == WM_KEYDOWN || Message.Msg == WM_CHAR)) {
         WPARAM key = Message.WParam;
-        bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        if (Message.Msg == WM_KEYDOWN &&
-            (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN ||
-             ((key == VK_HOME || key == VK_END) && ctrl))) {
+        if (Message.Msg == WM_KEYDOWN && IsListMoveKey(key)) {
             mruListbox_->Perform(Message.Msg, Message.WParam, Message.LParam);
             return;
         }

@@ -318,6 +318,9 @@ protected:
     void ChangeText(const AnsiString& AText);
     // Makes EditButton again (a descendant's constructor: the virtual call reaches it there).
     void RecreateEditButton();
+    // A key an open drop-down list takes from the edit: page and line moves,
+    // and Home or End with Ctrl down.
+    static bool IsListMoveKey(WPARAM Key);
 
 private:
     struct TButtonPair {

@@ -343,9 +343,7 @@ void TCustomDBComboBoxGx::CompleteText(char Key) {
 void TCustomDBComboBoxGx::WndProc(TMessage& Message) {
     if (ListDroppedDown() && popupList_ && Message.Msg == WM_KEYDOWN) {
         WPARAM key = Message.WParam;
-        bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        bool moving = key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN ||
-                      ((key == VK_HOME || key == VK_END) && ctrl);
+        bool moving = IsListMoveKey(key);
         TShiftState shift = KeyDataToShiftState(Message.LParam);
         bool shortcut = EditButton()->ShortCut() == ShortCut(static_cast<WORD>(key), shift);
         if (moving && !shortcut) {
