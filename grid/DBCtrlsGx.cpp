@@ -890,8 +890,8 @@ void TCustomDBEditGx::UpdateBorderShown() {
     if (shown == borderShown_) return;
     borderShown_ = shown;
     for (auto& pair : buttons_) pair.Button->SetActive(shown);
+    // The frame is the native edit's; the flat look is the buttons' and separators'.
     UpdateEditButtonControls();
-    if (flat_) PaintFlatBorder();
     Invalidate();
 }
 
@@ -913,10 +913,6 @@ void TCustomDBEditGx::SetFlat(bool Value) {
     UpdateEditButtonControls();
     UpdateHeight();
     Invalidate();
-}
-
-void TCustomDBEditGx::PaintFlatBorder() {
-    // Our edit draws its frame natively; the flat look is the buttons' and separators'.
 }
 
 void TCustomDBEditGx::SetHighlightRequired(bool Value) {

@@ -336,7 +336,6 @@ private:
     bool IsButtonShortCut(WORD Key, TShiftState Shift);
     void PaintUnfocused(HDC DC);
     void ReportFieldError(const Exception& E);
-    void PaintFlatBorder();
 
     bool alwaysShowBorder_ = false;
     bool alignmentSet_ = false;
