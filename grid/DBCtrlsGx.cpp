@@ -1135,11 +1135,8 @@ void TCustomDBEditGx::SetInplaceEditHolder(TWinControl* Value) {
 }
 
 void TCustomDBEditGx::MoveToRect(const TRect& Rect) {
-    if (!holder_) {
-        SetBoundsRect(Rect);
-        return;
-    }
     SetBoundsRect(Rect);
+    if (!holder_) return;
     SetVisible(true);
     SetWindowPos(Handle(), HWND_TOP, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(),
                  SWP_SHOWWINDOW | SWP_NOREDRAW);
