@@ -829,6 +829,10 @@ void TColumnFooterGx::SetEndEllipsis(bool Value) {
     ColumnChanged(false);
 }
 
+AnsiString TColumnFooterGx::SumFieldName() const {
+    return fieldName_.empty() && column_ ? column_->FieldName() : fieldName_;
+}
+
 void TColumnFooterGx::SetFieldName(const AnsiString& Value) {
     if (Value == fieldName_) return;
     fieldName_ = Value;
@@ -863,7 +867,7 @@ void TColumnFooterGx::RestoreDefaults() {
 void TColumnFooterGx::EnsureSumValue() {
     TCustomDBGridGx* grid = Grid();
     if (!grid || !grid->SumList()) return;
-    AnsiString field = fieldName_.empty() && column_ ? column_->FieldName() : fieldName_;
+    AnsiString field = SumFieldName();
     auto configure = [&](TDBSum* sum) {
         switch (valueType_) {
             case fvtSum:

@@ -229,6 +229,8 @@ public:
     void SetEndEllipsis(bool Value);
     const AnsiString& FieldName() const { return fieldName_; }
     void SetFieldName(const AnsiString& Value);
+    // The field a sum, average or count reads: FieldName, else the column's.
+    AnsiString SumFieldName() const;
     TFont* Font() const;
     void SetFont(TFont* Value);
     bool ToolTips() const;

@@ -147,8 +147,7 @@ void TDBGridGxExport::AccumulateFooters() {
             TColumnGx* column = ExpCols->Items(i);
             TColumnFooterGx* footer = column->UsedFooter(row);
             if (!footer) continue;
-            const AnsiString& name = footer->FieldName().empty() ? column->FieldName() : footer->FieldName();
-            TField* field = ds->FindField(name);
+            TField* field = ds->FindField(footer->SumFieldName());
             if (!field) continue;
             int64_t& entry = FooterValues[static_cast<size_t>(i + row * count)];
             if (footer->ValueType() == fvtSum && !field->IsNull())
@@ -196,8 +195,7 @@ AnsiString TDBGridGxExport::FooterText(TColumnGx* Column, int ColumnPos, int Foo
         return footer->DisplayFormat().empty() ? FloatToStr(count) : FormatFloat(footer->DisplayFormat(), count);
     }
     if (footer->ValueType() == fvtSum) {
-        const AnsiString& name = footer->FieldName().empty() ? Column->FieldName() : footer->FieldName();
-        TField* field = DBGrid->DataLink()->DataSet()->FindField(name);
+        TField* field = DBGrid->DataLink()->DataSet()->FindField(footer->SumFieldName());
         if (!field) return "0";
         return FooterAggregateTextGx(footer, field, Currency::FromScaled(value));
     }

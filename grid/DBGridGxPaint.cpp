@@ -1162,7 +1162,7 @@ AnsiString TCustomDBGridGx::GetFooterValue(int Row, TColumnGx* Column) {
     switch (footer->ValueType()) {
         case fvtSum:
         case fvtAvg: {
-            const AnsiString name = footer->FieldName().empty() ? Column->FieldName() : footer->FieldName();
+            const AnsiString name = footer->SumFieldName();
             TField* field = dataSet ? dataSet->FindField(name) : nullptr;
             if (!field) return "0";
             TDBSum* sum = sums->FindSum(footer->ValueType() == fvtSum ? goSum : goAvg, name);
