@@ -430,9 +430,7 @@ void GridPasteFromClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid) {
     else if (clipboard->HasFormat(CF_TEXT) && clipboard->GetBuffer(CF_TEXT, block))
         reader = ImportClassOf<TDBGridGxImportAsText>();
     if (!reader) return;
-    TMemoryStream stream;
-    stream.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
-    stream.SetPosition(0);
+    TStringStream stream(block);
     ReadGridFromImportStream(reader, Grid, &stream, IsWholeGrid);
 }
 
