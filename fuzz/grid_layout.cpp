@@ -17,9 +17,9 @@
 namespace {
 
 std::string Layout(TDBGridColumnsGx* Columns) {
-    TMemoryStream m;
+    TStringStream m;
     Columns->SaveToStream(&m);
-    return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+    return m.DataString();
 }
 
 TDBGridGx* Grid() {
@@ -53,9 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const std::string written = Layout(grid->Columns());
-    TMemoryStream again;
-    again.Write(written.data(), static_cast<int64_t>(written.size()));
-    again.SetPosition(0);
+    TStringStream again(written);
     grid->Columns()->LoadFromStream(&again);
     if (Layout(grid->Columns()) != written) std::abort();
     return 0;
