@@ -5,8 +5,6 @@
 // loop. The ratios are printed at the end.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFont>
@@ -233,12 +231,7 @@ BENCHMARK(BM_TitleClickSort)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (!getenv("XDG_RUNTIME_DIR")) {
-        std::string runtime = "/tmp/tesk-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    UseOffscreenDisplay();
     benchmark::Initialize(&argc, argv);
     StartTesk(argc, argv);
     PrepareProgram();
