@@ -1,7 +1,8 @@
 #pragma once
 // What the benchmarks share: a reporter that keeps each benchmark's time per
 // iteration, so that a run can print its ratios against the reference it ran with,
-// and the offscreen display of the benchmarks that show windows.
+// the offscreen display of the benchmarks that show windows, and reading a
+// fixture file whole.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,8 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,14 @@ private:
     std::map<std::string, std::vector<double>> samples_;
     std::set<std::string> fromAggregate_;
 };
+
+// A whole file's bytes (empty when it cannot be read).
+inline std::string ReadFile(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 // Windows draw offscreen unless a platform is named; the display wants a
 // private runtime folder, made when the environment names none.

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/uSpyReportImport.h"
@@ -30,13 +29,6 @@ const fs::path& Folder() {
 }
 std::string Template() { return (Folder() / "template.mdb").string(); }
 std::string Work() { return (Folder() / "Tesk.mdb").string(); }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct Coord {
     int system, position;

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,13 +52,6 @@ const fs::path& Folder() {
     return dir;
 }
 std::string Database() { return (Folder() / "Tesk.mdb").string(); }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The schema, 100 alliances, 5,000 players and 100,000 planets with scan
 // times, resources, fleets and ratings spread over their ranges.
