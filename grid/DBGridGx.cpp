@@ -66,8 +66,8 @@ const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks() { return FilterHooks(); 
 void DBGridGxInitialize() {
     if (UnitUsers()++ > 0) return;
     TDBGridGxUnitSettings& s = Settings();
-    // The property interceptors are registered by the interceptor unit when a
-    // property-storage component exists; none does here.
+    // The column interceptors, the data-set feature objects and the shared data
+    // service come with the library's registration (GridRegistration.cpp).
     RecreateDBGridGxDefaultStyle();
     const struct {
         const char* Name;

@@ -455,6 +455,8 @@ public:
     virtual void ColEnter();
     virtual void ColExit();
     virtual void SortMarkingChanged();
+    // Hands the sort markers to the shared data service (DBGridGxDataService.h).
+    virtual void DefaultApplySorting();
     void UpdateSortMarkedColumns();
 
     // ---- painting

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "grid/DBGridGxTypes.h"
+#include "grid/DbUtilsGxFilterExpression.h"
 
 // ---------------------------------------------------------------------------
 // Column defaults
@@ -349,9 +350,26 @@ public:
     void SetListSource(TDataSource* Value);
     bool Visible() const { return visible_; }
     void SetVisible(bool Value);
-    // The text typed into the column's filter cell.
+    // The text typed into the column's filter cell, and what it parses to
+    // (DBGridGxColumnFilter.cpp). Setting a text that does not parse raises and
+    // keeps the previous text.
     const AnsiString& ExpressionText() const { return expressionText_; }
-    void SetExpressionText(const AnsiString& Value) { expressionText_ = Value; }
+    void SetExpressionText(const AnsiString& Value);
+    const TSTFilterExpressionGx& Expression() const { return expression_; }
+    // The key that the typed display text maps to, with a key field in force.
+    const Variant& KeyValue() const { return keyValue_; }
+    void SetKeyValue(const Variant& Value) { keyValue_ = Value; }
+    void Clear();
+    // The parsed expression as text (the list's items with a list source).
+    virtual void GetExpressionText(AnsiString& Text);
+    virtual bool HasListSource();
+    // The field the filter tests; the value list's key and display fields and data set.
+    virtual AnsiString GetDataField();
+    AnsiString GetKeyField();
+    AnsiString GetListField();
+    TDataSet* GetListDataSet();
+    virtual Variant GetKeyValue();
+    virtual Variant GetOperand2();
     // The size the user gave the filter drop-down (0 until sized).
     int DropDownWidth = 0;
     int DropDownRows = 0;
@@ -367,6 +385,8 @@ private:
     TDataSource* listSource_ = nullptr;
     bool visible_ = true;
     AnsiString expressionText_;
+    TSTFilterExpressionGx expression_;
+    Variant keyValue_ = Null();
 };
 
 // ---------------------------------------------------------------------------
@@ -593,6 +613,7 @@ private:
     friend class TColumnTitleGx;
     friend class TDBGridColumnsGx;
     friend class TCustomDBGridGx;
+    friend class TColumnGxPropertyInterceptor;
     void FontChanged(TObject* Sender);
     void ImageListChanged(TObject* Sender);
     void EditButtonsChanged(TObject* Sender);

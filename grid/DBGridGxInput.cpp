@@ -143,7 +143,10 @@ void TCustomDBGridGx::ColExit() {
 
 void TCustomDBGridGx::SortMarkingChanged() {
     if (!optionsGx_.Contains(dghAutoSortMarking)) return;
-    if (OnSortMarkingChanged) OnSortMarkingChanged(this);
+    if (OnSortMarkingChanged)
+        OnSortMarkingChanged(this);
+    else
+        DefaultApplySorting();
 }
 
 // ---------------------------------------------------------------------------

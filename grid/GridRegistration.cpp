@@ -6,7 +6,9 @@
 #include "grid/DBCtrlsGxCheck.h"
 #include "grid/DBCtrlsGxCombo.h"
 #include "grid/DBGridGx.h"
+#include "grid/DBGridGxDatasetFeatures.h"
 #include "grid/DBGridGxImpExp.h"
+#include "grid/DBGridGxInterceptors.h"
 #include "grid/DBGridGxFindDlg.h"
 #include "grid/DBLookupGridsGx.h"
 #include "grid/DBSumLst.h"
@@ -52,6 +54,10 @@ void RegisterGridLibrary() {
         RegisterGridFindDialog();
         // Every form's placement can be stored through the interceptor.
         RegisterPropertyInterceptor(ClassInfoOf<TCustomForm>(), InterceptorClassOf<TFormStoragePropertyInterceptor>());
+        // A grid's column order and widths can be stored the same way.
+        RegisterDBGridGxPropertyInterceptors();
+        // Sort markers and the filter row reach our own data sets.
+        RegisterDBGridGxDatasetFeatures();
         return true;
     }();
     (void)done;

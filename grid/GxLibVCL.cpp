@@ -159,8 +159,9 @@ void UnregisterPropertyInterceptor(const TClassInfo* TargetClass, const TStorage
 }
 
 TStoragePropertyInterceptorClass FindPropertyInterceptor(const TClassInfo* TargetClass) {
-    for (const auto& pair : Interceptors())
-        if (pair.Target == TargetClass) return pair.Interceptor;
+    for (const TClassInfo* c = TargetClass; c; c = c->ClassParent())
+        for (const auto& pair : Interceptors())
+            if (pair.Target == c) return pair.Interceptor;
     return {};
 }
 

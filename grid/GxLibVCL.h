@@ -126,7 +126,8 @@ TStoragePropertyInterceptorClass InterceptorClassOf() {
 void RegisterPropertyInterceptor(const TClassInfo* TargetClass, const TStoragePropertyInterceptorClass& Interceptor);
 // Removes every pair equal to both.
 void UnregisterPropertyInterceptor(const TClassInfo* TargetClass, const TStoragePropertyInterceptorClass& Interceptor);
-// The interceptor class registered for a target class (exactly that class), or an empty one.
+// The interceptor class registered for a target class or, failing that, its
+// nearest ancestor that has one; an empty one when none has.
 TStoragePropertyInterceptorClass FindPropertyInterceptor(const TClassInfo* TargetClass);
 int PropertyInterceptorCount();
 

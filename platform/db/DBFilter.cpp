@@ -124,7 +124,7 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
 }
 
 struct TDbFilter::Node {
-    enum Op { And, Or, Eq, Ne, Lt, Gt, Le, Ge, Like } op = And;
+    enum Op { And, Or, Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike } op = And;
     enum Lit { LitString, LitNumber, LitDate, LitNull } lit = LitString;
     int left = -1, right = -1;
     AnsiString name;     // field name of a comparison
@@ -164,7 +164,7 @@ private:
         while (pos_ < t_.size() && IsSpace(t_[pos_])) ++pos_;
     }
 
-    // A keyword (AND, OR, LIKE, NULL) as a whole word at the position.
+    // A keyword (AND, OR, NOT, LIKE, NULL) as a whole word at the position.
     bool Keyword(const char* word) {
         SkipSpace();
         size_t n = std::char_traits<char>::length(word);
@@ -249,7 +249,10 @@ private:
         Node n;
         n.name = ParseName();
         SkipSpace();
-        if (Keyword("LIKE")) {
+        if (Keyword("NOT")) {
+            if (!Keyword("LIKE")) Fail("LIKE expected after NOT at position " + std::to_string(pos_ + 1));
+            n.op = Node::NotLike;
+        } else if (Keyword("LIKE")) {
             n.op = Node::Like;
         } else {
             if (pos_ >= t_.size()) Fail("operator expected after " + n.name);
@@ -406,7 +409,7 @@ void TDbFilter::Bind(TDbRowSource& source) {
         n.field = source.ResolveField(n.name, n.kind);
         if (n.field < 0) Fail("field '" + n.name + "' not found");
         if (n.lit == Node::LitNull) continue;
-        if (n.op == Node::Like) {
+        if (n.op == Node::Like || n.op == Node::NotLike) {
             if (n.kind != TDbKind::Text) Fail("LIKE needs a text field: " + n.name);
             if (n.lit == Node::LitDate) Fail("LIKE needs a text pattern");
             n.sv = AnsiUpperCase(n.literal);
@@ -454,6 +457,7 @@ bool TDbFilter::Eval(int index, uint32_t row) const {
     switch (n.kind) {
     case TDbKind::Text:
         if (n.op == Node::Like) return LikeMatch(cell.s, n.sv);
+        if (n.op == Node::NotLike) return !LikeMatch(cell.s, n.sv);
         c = AnsiCompareText(cell.s, n.sv);
         break;
     case TDbKind::Integer:

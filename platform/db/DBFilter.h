@@ -1,7 +1,8 @@
 #pragma once
 // Filter expressions in the ADO filter syntax, evaluated on typed values:
 //   (LastScanned > 3/8/2024) AND (tblPlayer.Name = 'O''Neil' OR Metal >= 1000)
-// Comparisons = <> < > <= >= and LIKE ('*' or '%' match any run of characters),
+// Comparisons = <> < > <= >=, LIKE and NOT LIKE ('*' or '%' match any run of
+// characters; a null value matches neither),
 // AND, OR, parentheses, 'quoted' strings, numbers, NULL, #-quoted dates and
 // unquoted dates such as 3/8/2024 read in the configured day/month order.
 // Names may be qualified ("table.column") or bracketed ("[Anti-ballisticMissile]").

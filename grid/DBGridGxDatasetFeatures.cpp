@@ -1,0 +1,176 @@
+#include "grid/DBGridGxDatasetFeatures.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "grid/DBGridGx.h"
+#include "platform/db/DbClassInfo.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+// A field name as the filter and sort texts read it whatever its letters.
+AnsiString BracketedName(const AnsiString& Name) {
+    if (Name.find(']') != AnsiString::npos) throw Exception("The field name cannot be filtered or sorted: " + Name);
+    return "[" + Name + "]";
+}
+
+AnsiString QuotedText(const AnsiString& Text) {
+    AnsiString quoted = "'";
+    for (char c : Text) {
+        quoted += c;
+        if (c == '\'') quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+// A literal of the filter text: numbers with a point, dates between #, the rest quoted.
+AnsiString Literal(const Variant& Value, TSTFilterValueTypeGx Type) {
+    if (VarType(Value) == varDate) return "#" + DateTimeToSqlText(Value.AsDateTime()) + "#";
+    if (VarIsNumeric(Value)) {
+        if (!std::isfinite(Value.AsDouble())) throw EConvertError("'" + VarToStr(Value) + "' is not a valid number");
+        char buffer[40];
+        std::snprintf(buffer, sizeof buffer, "%.15g", Value.AsDouble());
+        return buffer;
+    }
+    AnsiString text = VarToStr(Value);
+    if (Type == stvBooleanGx) {
+        AnsiString word = AnsiUpperCase(Trim(text));
+        if (word == "TRUE" || word == "1") return "1";
+        if (word == "FALSE" || word == "0") return "0";
+    }
+    return QuotedText(text);
+}
+
+// F IN (a, b) as (F = a OR F = b); F NOT IN (a, b) as (F <> a AND F <> b).
+AnsiString ListComparison(const AnsiString& Field, bool Negated, const Variant& Operand,
+                          TSTFilterValueTypeGx Type) {
+    const char* op = Negated ? " <> " : " = ";
+    if (!Operand.IsArray()) return Field + op + Literal(Operand, Type);
+    AnsiString text;
+    for (int i = Operand.LowBound(1); i <= Operand.HighBound(1); ++i) {
+        if (!text.empty()) text += Negated ? " AND " : " OR ";
+        text += Field + op + Literal(Operand[i], Type);
+    }
+    return "(" + text + ")";
+}
+
+AnsiString Comparison(const AnsiString& Field, TSTFilterOperatorGx Op, const Variant& Operand,
+                      TSTFilterValueTypeGx Type) {
+    switch (Op) {
+        case fopIsNullGx: return Field + " = NULL";
+        case fopIsNotNullGx: return Field + " <> NULL";
+        case fopInGx: return ListComparison(Field, false, Operand, Type);
+        case fopNotInGx: return ListComparison(Field, true, Operand, Type);
+        case fopEqualGx: case fopNotEqualGx: case fopGreaterGx: case fopLessGx: case fopGreaterOrEqualGx:
+        case fopLessOrEqualGx: case fopLikeGx: case fopNotLikeGx:
+            return Field + " " + STFilterOperatorSql(Op) + " " + Literal(Operand, Type);
+        default: return AnsiString();
+    }
+}
+
+}  // namespace
+
+AnsiString STFilterExpressionToFilterText(const AnsiString& FieldName, const TSTFilterExpressionGx& Expression) {
+    if (Expression.Operator1 == fopNoneGx) return AnsiString();
+    const AnsiString field = BracketedName(FieldName);
+    AnsiString first = Comparison(field, Expression.Operator1, Expression.Operand1, Expression.ValueType);
+    if (Expression.Relation == fopNoneGx || Expression.Operator2 == fopNoneGx) return first;
+    AnsiString second = Comparison(field, Expression.Operator2, Expression.Operand2, Expression.ValueType);
+    return "(" + first + " " + STFilterOperatorSql(Expression.Relation) + " " + second + ")";
+}
+
+AnsiString GridFilterText(TCustomDBGridGx* Grid) {
+    AnsiString text;
+    TDBGridColumnsGx* columns = Grid->Columns();
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnGx* column = columns->Items(i);
+        TSTColumnFilterGx* filter = column->STFilter();
+        if (column->FieldName().empty()) continue;
+        TSTFilterExpressionGx expression = filter->Expression();
+        // With a key field the typed text stands for the key it maps to.
+        if (!filter->GetKeyField().empty() && expression.Operator1 == fopInGx) expression.Operand1 = filter->KeyValue();
+        AnsiString part = STFilterExpressionToFilterText(filter->GetDataField(), expression);
+        if (part.empty()) continue;
+        if (!text.empty()) text += " AND ";
+        text += part;
+    }
+    return text;
+}
+
+AnsiString GridSortText(TCustomDBGridGx* Grid) {
+    AnsiString text;
+    TColumnsGxList* marked = Grid->SortMarkedColumns();
+    for (int i = 0; i < marked->Count(); ++i) {
+        TColumnGx* column = marked->Items(i);
+        if (!column || column->Title()->SortMarker() == smNoneGx) continue;
+        TField* field = column->Field();
+        // Only stored fields can order the rows.
+        if (!field || field->FieldKind() != fkData) continue;
+        if (!text.empty()) text += ", ";
+        text += BracketedName(field->FieldName()) + (column->Title()->SortMarker() == smDownGx ? " DESC" : " ASC");
+    }
+    return text;
+}
+
+namespace {
+
+// Keeps the current record current across a change of order or filter, when it stays in the view.
+class TRecordKeeper {
+public:
+    TRecordKeeper(TDataSet* DataSet, bool Keep) : dataSet_(DataSet) {
+        if (Keep && DataSet->Active() && !DataSet->IsEmpty()) bookmark_ = DataSet->Bookmark();
+    }
+    void Restore() {
+        if (!bookmark_.empty() && dataSet_->BookmarkValid(bookmark_)) dataSet_->GotoBookmark(bookmark_);
+    }
+
+private:
+    TDataSet* dataSet_;
+    TBookmarkStr bookmark_;
+};
+
+}  // namespace
+
+void TTextDatasetFeaturesGx::ApplySorting(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) {
+    AnsiString sort = GridSortText(Grid);
+    if (sort == DataSet->Sort()) return;
+    TRecordKeeper keeper(DataSet, KeepRecord);
+    DataSet->SetSort(sort);
+    keeper.Restore();
+}
+
+void TTextDatasetFeaturesGx::ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) {
+    AnsiString filter = GridFilterText(Grid);
+    TRecordKeeper keeper(DataSet, KeepRecord);
+    if (filter.empty()) {
+        DataSet->SetFiltered(false);
+        DataSet->SetFilter(AnsiString());
+    } else if (DataSet->Filtered()) {
+        // Checked against the fields before anything changes.
+        DataSet->SetFilter(filter);
+    } else {
+        AnsiString old = DataSet->Filter();
+        DataSet->SetFilter(filter);
+        try {
+            DataSet->SetFiltered(true);
+        } catch (...) {
+            DataSet->SetFilter(old);
+            throw;
+        }
+    }
+    keeper.Restore();
+}
+
+void RegisterDBGridGxDatasetFeatures() {
+    static const bool done = [] {
+        RegisterDbClasses();
+        RegisterDatasetFeatures(ClassInfoOf<TCustomADODataSet>(), new TTextDatasetFeaturesGx);
+        RegisterDatasetFeatures(ClassInfoOf<TStMemoryData>(), new TTextDatasetFeaturesGx);
+        return true;
+    }();
+    (void)done;
+}

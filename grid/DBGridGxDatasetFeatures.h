@@ -1,0 +1,27 @@
+#pragma once
+// The feature object of our own data sets (SQLite queries and tables, memory
+// tables): they order and filter their fetched rows themselves, so the grid's
+// sort markers become the data set's Sort text and the filter row's
+// expressions its Filter text. Operands are written as the filter's own
+// literals (texts quoted with doubled quotes, numbers, #dates#), never pasted.
+// The filter row's Local setting and the grid's SortLocal change nothing here:
+// these data sets always work on the rows they hold.
+#include "grid/DBGridGxDataService.h"
+#include "grid/DbUtilsGxFilterExpression.h"
+
+class TTextDatasetFeaturesGx : public TDatasetFeaturesGx {
+public:
+    const char* ClassName() const override { return "TTextDatasetFeaturesGx"; }
+    void ApplySorting(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) override;
+    void ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) override;
+};
+
+// The data set's filter text for one expression on FieldName; empty when the
+// expression has no comparison. A list operand of In or !In becomes a chain of
+// = joined by OR (or of <> joined by AND).
+AnsiString STFilterExpressionToFilterText(const AnsiString& FieldName, const TSTFilterExpressionGx& Expression);
+
+// Every column's filter-row expression, joined by AND; empty without any.
+AnsiString GridFilterText(TCustomDBGridGx* Grid);
+// The sort-marked columns in marking order ("[Name] DESC, [Galaxy] ASC"); empty without any.
+AnsiString GridSortText(TCustomDBGridGx* Grid);
