@@ -2,6 +2,7 @@
 
 #include "app/uFilterText.h"
 #include "platform/gui/Services.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
 #include "text/uQuickStrings.h"
@@ -18,18 +19,6 @@ AnsiString StorableFilter(const AnsiString& Text) {
         if (c == '\r' || c == '\n') c = ' ';
     return Trim(FastReplace(line, "  ", " ", true));
 }
-
-// Sets a flag for the life of the scope.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& Flag) : flag_(Flag) { flag_ = true; }
-    ~TFlagScope() { flag_ = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -71,7 +60,7 @@ TESK_PUBLISHED(TfrmFilterEditor) {
 TfrmFilterEditor::TfrmFilterEditor(TComponent* AOwner) : TForm(AOwner) { ReadComponentResource(this); }
 
 void TfrmFilterEditor::AddFilter(const AnsiString& Name, const AnsiString& Filter) {
-    TFlagScope adding(IsAdding);
+    TValueRestorer<bool> adding(IsAdding, true);
     lstFilters->InsertRow(Name, Filter, true);
 }
 
@@ -119,7 +108,7 @@ void TfrmFilterEditor::actNewFilterExecute(TObject*) {
 }
 
 void TfrmFilterEditor::AppendNewRow() {
-    TFlagScope adding(IsAdding);
+    TValueRestorer<bool> adding(IsAdding, true);
     edtName->SetText(NewFilterName);
     memFilter->SetText(NewFilterName);
     CurrentRow = lstFilters->InsertRow(NewFilterName, NewFilterName, true);
@@ -128,7 +117,7 @@ void TfrmFilterEditor::AppendNewRow() {
 
 void TfrmFilterEditor::actDeleteFilterExecute(TObject*) {
     {
-        TFlagScope deleting(IsDeleting);
+        TValueRestorer<bool> deleting(IsDeleting, true);
         if (CurrentRowValid()) lstFilters->DeleteRow(CurrentRow);
         if (CurrentRowValid()) lstFilters->SetRow(CurrentRow);
     }
