@@ -5,6 +5,7 @@
 
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
 #include "text/uHtmlClipbrd.h"
@@ -42,13 +43,6 @@ void TfrmMain::ShowReportWindow(const AnsiString& Text, const AnsiString& Captio
 
 void TfrmMain::CopyToClipboard(const AnsiString& Text) {
     // Our own copy must not come back as input.
-    TNotifyEvent watcher = OnClipboardChanged;
-    OnClipboardChanged = TNotifyEvent();
-    try {
-        Clipboard->SetAsText(Text);
-    } catch (...) {
-        OnClipboardChanged = watcher;
-        throw;
-    }
-    OnClipboardChanged = watcher;
+    TValueRestorer<TNotifyEvent> watcher(OnClipboardChanged, TNotifyEvent());
+    Clipboard->SetAsText(Text);
 }
