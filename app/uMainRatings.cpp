@@ -79,9 +79,8 @@ void TfrmMain::RateSelectedPlanets(BYTE Rating) {
     TBookmarkListGx* selected = grdPlanet->SelectedRows();
     if (selected->Count() == 0) return;
     TADOQuery* view = dmMain->viewPlanet;
-    view->DisableControls();
     {
-        TScopeGuard enable([&] { view->EnableControls(); });
+        TControlsDisabled<TDataSet> quiet(view);
         for (int i = 0; i < selected->Count(); ++i) {
             view->GotoBookmark(selected->Items(i));
             if (!dmMain->FindPlanetByID(view->FieldByName("tblplanet.ID")->AsInteger()))

@@ -251,9 +251,8 @@ void TfrmMain::actSelectAllExecute(TObject*) {
     } else if (auto* grid = dynamic_cast<TDBGridGx*>(control)) {
         TDataSet* data = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
         if (!data || !data->Active()) return;
-        data->DisableControls();
         {
-            TScopeGuard enable([&] { data->EnableControls(); });
+            TControlsDisabled<TDataSet> quiet(data);
             TBookmarkListGx* rows = grid->SelectedRows();
             for (data->First(); !data->Eof(); data->Next()) rows->SetCurrentRowSelected(true);
             data->Last();
