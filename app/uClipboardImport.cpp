@@ -181,7 +181,7 @@ void ProcessAlliances(TdmMain* dm, IAlliancePage& Page) {
         Page.RefillAlliances();
         Page.AddToLog(Format("%s - Message: Alliance statistics processed successfully", {LogTimeStamp()}));
     } catch (const std::exception& e) {
-        if (dm->qryAlliance->State() == dsEdit || dm->qryAlliance->State() == dsInsert) dm->qryAlliance->Cancel();
+        dm->qryAlliance->Cancel();
         Page.ReportError("alliances", e);
     }
 }

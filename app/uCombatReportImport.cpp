@@ -276,7 +276,7 @@ private:
 void CancelEdits(TdmMain* dm) {
     for (TDataSet* ds : {static_cast<TDataSet*>(dm->qryPlanet), static_cast<TDataSet*>(dm->qryPlayer),
                          static_cast<TDataSet*>(dm->qryCombat), static_cast<TDataSet*>(dm->qryAlliance)})
-        if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Cancel();
+        ds->Cancel();
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ void ImportRow(TdmMain& Data, TDataSet* Source) {
         planet->FieldByName("PlayerID")->SetAsInteger(playerID);
         planet->Post();
     } catch (...) {
-        if (planet->State() == dsEdit || planet->State() == dsInsert) planet->Cancel();
+        planet->Cancel();
         throw;
     }
 }
@@ -190,7 +190,7 @@ void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumn
         }
         player->Post();
     } catch (const Exception&) {
-        if (player->State() == dsEdit) player->Cancel();
+        player->Cancel();
     }
 }
 

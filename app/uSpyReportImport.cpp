@@ -305,8 +305,8 @@ void ProcessSpyReports(TdmMain* dm, ISpyReportPage& Page) {
         SpyReportRun(dm, Page).Run();
         Page.Beep(MB_ICONASTERISK);
     } catch (const std::exception& e) {
-        if (dm->qryPlanet->State() == dsEdit || dm->qryPlanet->State() == dsInsert) dm->qryPlanet->Cancel();
-        if (dm->qryPlayer->State() == dsEdit || dm->qryPlayer->State() == dsInsert) dm->qryPlayer->Cancel();
+        dm->qryPlanet->Cancel();
+        dm->qryPlayer->Cancel();
         Page.ReportError("spy report", e);
     }
 }

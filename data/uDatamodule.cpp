@@ -574,7 +574,7 @@ int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& 
         // Rows posted inside the rolled-back level are gone from the file;
         // the caller's own finders (a planet being edited) stay as they are.
         for (TADOQuery* finder : {qryPlayer, qryAlliance}) {
-            if (finder->State() == dsEdit || finder->State() == dsInsert) finder->Cancel();
+            finder->Cancel();
             finder->Close();
         }
         throw;
@@ -719,7 +719,7 @@ void TdmMain::WriteForGrid(TDataSet* DataSet, const AnsiString& Table, const std
     } catch (const Exception& e) {
         DoLogMessage(Format("%s - Error processing %s: %s", {TimeStamp(), Table, e.Message()}));
         // The grid goes back to the row as the file holds it.
-        if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) DataSet->Cancel();
+        DataSet->Cancel();
         Abort();
     }
 }
