@@ -190,9 +190,7 @@ private:
     // one second at different planets are both stored.
     void RefuseDuplicate(TDateTime Time, int DefenderPlanetID) {
         TADOQuery* tmp = dm_->qryTmp;
-        tmp->Close();
-        tmp->SQL()->Clear();
-        tmp->SQL()->Add("select ID from tblcombat where DateTime=:DT and DefenderPlanetID=:PID");
+        SetQueryStatement(tmp, {"select ID from tblcombat where DateTime=:DT and DefenderPlanetID=:PID"});
         tmp->Parameters()->Items(0)->SetValue(Variant::MakeDate(Time));
         tmp->Parameters()->Items(1)->SetValue(DefenderPlanetID);
         tmp->Open();

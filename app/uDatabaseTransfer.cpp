@@ -194,12 +194,6 @@ void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumn
     }
 }
 
-void SetStatement(TADOQuery* Query, const AnsiString& Statement) {
-    Query->Close();
-    Query->SQL()->Clear();
-    Query->SQL()->Add(Statement);
-}
-
 void DropPlanetResearch(TdmMain& Data) {
     static const char* const dropped[] = {
         "EspionageTechnology", "ComputerTechnology", "WeaponTechnology", "ArmourTechnology",
@@ -210,7 +204,7 @@ void DropPlanetResearch(TdmMain& Data) {
     try {
         TTransactionScope transaction(Data.adoConnection);
         for (const char* column : dropped) {
-            SetStatement(Data.qryTmp, AnsiString("alter table tblPlanet drop ") + column);
+            SetQueryStatement(Data.qryTmp, {AnsiString("alter table tblPlanet drop ") + column});
             Data.qryTmp->ExecSQL();
         }
         transaction.Commit();
@@ -281,10 +275,10 @@ void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
 bool ReprocessPlanets(TdmMain& Data, ITransferProgress& Progress) {
     TADOQuery* planet = Data.qryPlanet;
     TADOQuery* columns = Data.qryTmp;
-    SetStatement(planet, "select * from tblPlanet");
+    SetQueryStatement(planet, {"select * from tblPlanet"});
     planet->Open();
     planet->First();
-    SetStatement(columns, "Select * from tblPlanet");
+    SetQueryStatement(columns, {"Select * from tblPlanet"});
     columns->Open();
     Progress.Start(planet->RecordCount());
     while (!planet->Eof() && !Progress.Stopped()) {

@@ -71,9 +71,7 @@ void TfrmMain::Beep(unsigned SoundType) {
 // ---------------------------------------------------------------- boxes
 void TfrmMain::FillPlayerCombo() {
     TADOQuery* q = dmMain->qryTmp;
-    q->Close();
-    q->SQL()->Clear();
-    q->SQL()->Add("select name from tblplayer order by name");
+    SetQueryStatement(q, {"select name from tblplayer order by name"});
     q->Open();
     cmbPlayer->Items()->Clear();
     for (q->First(); !q->Eof(); q->Next()) cmbPlayer->Items()->Add(q->Fields()->Fields(0)->AsString());

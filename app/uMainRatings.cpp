@@ -14,12 +14,6 @@ constexpr const char* NoAllianceName = "<none>";
 
 enum : BYTE { rtNormal, rtRaidable, rtFriendly, rtDangerous, rtCrashable };
 
-void SetTmpStatement(TADOQuery* Query, std::initializer_list<const char*> Lines) {
-    Query->Close();
-    Query->SQL()->Clear();
-    for (const char* line : Lines) Query->SQL()->Add(line);
-}
-
 // Runs Query once per selected row with :ID set to the row's IDField; a row
 // that fails is rolled back and left, the others go on. Then the view moves
 // off the deleted rows.
@@ -56,7 +50,7 @@ void TfrmMain::actDeletePlanetExecute(TObject*) {
     if (MessageDlg(Format("Sure you want to delete %d selected planet(s)?", {count}), mtConfirmation,
                    mbYesNoCancel) != mrYes)
         return;
-    SetTmpStatement(dmMain->qryTmp, {"delete from tblPlanet where id=:ID"});
+    SetQueryStatement(dmMain->qryTmp, {"delete from tblPlanet where id=:ID"});
     DeleteSelectedRows(grdPlanet, dmMain->viewPlanet, "tblplanet.ID", dmMain->qryTmp);
     actRefreshPlanetGrid->Execute();
 }
@@ -68,7 +62,7 @@ void TfrmMain::actDeleteCombatExecute(TObject*) {
     if (MessageDlg(Format("Sure you want to delete %d selected combatreport(s)?", {count}), mtConfirmation,
                    mbYesNoCancel) != mrYes)
         return;
-    SetTmpStatement(dmMain->qryTmp, {"delete from tblCombat where id=:ID"});
+    SetQueryStatement(dmMain->qryTmp, {"delete from tblCombat where id=:ID"});
     DeleteSelectedRows(grdCombat, dmMain->viewCombat, "tblCombat.ID", dmMain->qryTmp);
     dmMain->viewCombat->Close();
     dmMain->viewCombat->Open();
@@ -126,7 +120,7 @@ void TfrmMain::RatePlayerOfSelectedPlanet(BYTE Rating) {
     TADOQuery* q = dmMain->qryTmp;
     {
         TTransactionScope transaction(dmMain->adoConnection);
-        SetTmpStatement(q, {"UPDATE tblPlanet SET Rating=:RAT", "WHERE PlayerID=:PLAYER"});
+        SetQueryStatement(q, {"UPDATE tblPlanet SET Rating=:RAT", "WHERE PlayerID=:PLAYER"});
         q->Parameters()->ParamByName("RAT")->SetValue(static_cast<int>(Rating));
         q->Parameters()->ParamByName("PLAYER")->SetValue(player);
         q->ExecSQL();
@@ -148,14 +142,14 @@ void TfrmMain::RateAllianceOfSelectedPlanet(BYTE Rating) {
     const int alliance = view->FieldByName("tblalliance.ID")->AsInteger();
     TADOQuery* q = dmMain->qryTmp;
     std::vector<AnsiString> players;
-    SetTmpStatement(q, {"SELECT ID FROM tblPlayer", "WHERE AllianceID=:ALLID"});
+    SetQueryStatement(q, {"SELECT ID FROM tblPlayer", "WHERE AllianceID=:ALLID"});
     q->Parameters()->ParamByName("ALLID")->SetValue(alliance);
     q->Open();
     for (q->First(); !q->Eof(); q->Next()) players.push_back(q->FieldByName("ID")->AsString());
     q->Close();
     {
         TTransactionScope transaction(dmMain->adoConnection);
-        SetTmpStatement(q, {"UPDATE tblPlanet SET Rating=:RAT", "WHERE PlayerID=:PLAYER"});
+        SetQueryStatement(q, {"UPDATE tblPlanet SET Rating=:RAT", "WHERE PlayerID=:PLAYER"});
         q->SetPrepared(true);
         q->Parameters()->ParamByName("RAT")->SetValue(static_cast<int>(Rating));
         for (const AnsiString& player : players) {

@@ -63,6 +63,12 @@ TESK_PUBLISHED(TdmMain) {
     Field("dsGroup", &T::dsGroup);
 }
 
+void SetQueryStatement(TADOQuery* Query, std::initializer_list<AnsiString> Lines) {
+    Query->Close();
+    Query->SQL()->Clear();
+    for (const AnsiString& line : Lines) Query->SQL()->Add(line);
+}
+
 namespace {
 
 const char* const kVersionKey = "ZentaraVersion";
@@ -198,9 +204,7 @@ bool TdmMain::CheckDatabaseVersion() {
 
     ProgramVersion = ReadProgramVersion();
 
-    qryTmp->Close();
-    qryTmp->SQL()->Clear();
-    qryTmp->SQL()->Add("select regvalue from tblRegistry where regkey=:REGK");
+    SetQueryStatement(qryTmp, {"select regvalue from tblRegistry where regkey=:REGK"});
     qryTmp->Parameters()->ParamByName("REGK")->SetValue(AnsiString(kVersionKey));
     try {
         qryTmp->Open();
@@ -266,12 +270,12 @@ bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
 
 void TdmMain::ReindexNames() {
     const int mark = CodePageCollationMark();
-    SetTmpStatement("PRAGMA user_version");
+    SetQueryStatement(qryTmp, {"PRAGMA user_version"});
     qryTmp->Open();
     const int stored = qryTmp->Fields()->Fields(0)->AsInteger();
     std::vector<std::pair<AnsiString, AnsiString>> indexes;  // name, statement
     if (stored != mark) {
-        SetTmpStatement("SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL");
+        SetQueryStatement(qryTmp, {"SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL"});
         for (qryTmp->Open(); !qryTmp->Eof(); qryTmp->Next())
             indexes.emplace_back(qryTmp->Fields()->Fields(0)->AsString(), qryTmp->Fields()->Fields(1)->AsString());
     }
@@ -459,10 +463,7 @@ AnsiString NumberValue(const TField* Field) { return Field->IsNull() ? AnsiStrin
 
 int TdmMain::OpenFinder(TADOQuery* Query, const char* Select, const char* Condition,
                         std::initializer_list<Variant> Values) {
-    Query->Close();
-    Query->SQL()->Clear();
-    Query->SQL()->Add(Select);
-    Query->SQL()->Add(Condition);
+    SetQueryStatement(Query, {Select, Condition});
     int i = 0;
     for (const Variant& v : Values) Query->Parameters()->Items(i++)->SetValue(v);
     Query->Open();
@@ -630,10 +631,7 @@ void TdmMain::RenamePlayer(int PlayerID, const AnsiString& NewName, bool MayMerg
 void TdmMain::DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& SolarSystem,
                                     const AnsiString& Position, const AnsiString& Moon) {
     auto setStatement = [&](const char* First) {
-        qryTmp->Close();
-        qryTmp->SQL()->Clear();
-        qryTmp->SQL()->Add(First);
-        qryTmp->SQL()->Add(kPlanetCondition);
+        SetQueryStatement(qryTmp, {First, kPlanetCondition});
         const AnsiString* values[] = {&Galaxy, &SolarSystem, &Position, &Moon};
         for (int i = 0; i < 4; ++i) qryTmp->Parameters()->Items(i)->SetValue(*values[i]);
     };
@@ -691,15 +689,9 @@ bool TdmMain::LoadGroups(const AnsiString& Section) {
 // ---------------------------------------------------------------------------
 // Statements of the grids' handlers
 
-void TdmMain::SetTmpStatement(const AnsiString& Statement) {
-    qryTmp->Close();
-    qryTmp->SQL()->Clear();
-    qryTmp->SQL()->Add(Statement);
-}
-
 void TdmMain::ExecuteStatements(std::initializer_list<AnsiString> Statements) {
     for (const AnsiString& statement : Statements) {
-        SetTmpStatement(statement);
+        SetQueryStatement(qryTmp, {statement});
         qryTmp->ExecSQL();
     }
 }
@@ -775,7 +767,7 @@ int TdmMain::AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListSta
     std::unique_ptr<IMasterDeleteDialog> dialog = NewMasterDeleteDialog();
     dialog->SetTargetID(-1);
     dialog->SetPrompt(Prompt);
-    SetTmpStatement(ListStatement);
+    SetQueryStatement(qryTmp, {ListStatement});
     qryTmp->Open();
     int duplicate = -1;
     for (; !qryTmp->Eof(); qryTmp->Next()) {
@@ -794,7 +786,7 @@ int TdmMain::AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListSta
 }
 
 int TdmMain::CountDependants(const AnsiString& Statement) {
-    SetTmpStatement(Statement);
+    SetQueryStatement(qryTmp, {Statement});
     qryTmp->Open();
     int count = qryTmp->Fields()->Fields(0)->AsInteger();
     qryTmp->Close();

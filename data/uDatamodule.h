@@ -16,6 +16,9 @@
 #include "platform/db/StMemoryDataset.h"
 #include "platform/rtti/TypInfo.h"
 
+// Closes the query and gives it a new statement, one line per item.
+void SetQueryStatement(TADOQuery* Query, std::initializer_list<AnsiString> Lines);
+
 // A log line of the data module for the main window.
 using TLogMessage = Delegate<void(TObject* Sender, const AnsiString& Msg)>;
 
@@ -187,8 +190,6 @@ private:
     // Whether the file still holds the row of the table with that ID.
     bool RowInFile(const char* Table, int ID);
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
-    // Closes qryTmp and gives it one statement.
-    void SetTmpStatement(const AnsiString& Statement);
     // Runs the statements through qryTmp, one after the other.
     void ExecuteStatements(std::initializer_list<AnsiString> Statements);
     // The same in one transaction; an error rolls back and is raised.
