@@ -99,16 +99,8 @@ void TfrmMain::AddPlayer(TObject*, const AnsiString& AEntity) {
 // as it was. Declining keeps the boxes as they are.
 void TfrmMain::actClearDBExecute(TObject*) {
     if (MessageDlg("Are you sure you want to clear all tables?", mtWarning, mbYesNoCancel) == mrYes) {
-        TADOQuery* q = dmMain->qryTmp;
-        TTransactionScope transaction(dmMain->adoConnection);
-        for (const char* sql :
-             {"delete from tblCombat", "delete from tblPlanet", "delete from tblPlayer", "delete from tblAlliance"}) {
-            q->Close();
-            q->SQL()->Clear();
-            q->SQL()->Add(sql);
-            q->ExecSQL();
-        }
-        transaction.Commit();
+        dmMain->ExecuteInTransaction(
+            {"delete from tblCombat", "delete from tblPlanet", "delete from tblPlayer", "delete from tblAlliance"});
         cmbPlayer->Items()->Clear();
         cmbAlliance->Items()->Clear();
     }

@@ -134,6 +134,9 @@ public:
     bool FindCombatByID(int CombatID);
 
     // ---- Rows ----
+    // Runs the statements through qryTmp in one transaction; an error rolls
+    // back and is raised.
+    void ExecuteInTransaction(std::initializer_list<AnsiString> Statements);
     // The ID of the "<none>" alliance of players without one, made when missing.
     int GetNoneAllianceID();
     // The ID of the alliance of that name, made when missing; "" gives "<none>".
@@ -192,8 +195,6 @@ private:
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);
     // Runs the statements through qryTmp, one after the other.
     void ExecuteStatements(std::initializer_list<AnsiString> Statements);
-    // The same in one transaction; an error rolls back and is raised.
-    void ExecuteInTransaction(std::initializer_list<AnsiString> Statements);
     // Gives a finder its two lines and parameters (by position), opens it, goes
     // to the last row and answers the count.
     int OpenFinder(TADOQuery* Query, const char* Select, const char* Condition, std::initializer_list<Variant> Values);
