@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/uPower.h"
+#include "app/uSpyReportText.h"
 #include "data/uDatamodule.h"
 #include "data/uExceptions.h"
 #include "platform/classes/Registry.h"
@@ -30,8 +31,7 @@ bool FileExists(const AnsiString& Name) {
 }
 
 AnsiString Position(TDataSet* Rows) {
-    AnsiString text = Rows->FieldByName("GalaxyID")->AsString() + ":" + Rows->FieldByName("SolarsystemID")->AsString() +
-                      ":" + Rows->FieldByName("PlanetID")->AsString();
+    AnsiString text = PlanetCoordinates(Rows);
     if (Rows->FieldByName("IsMoon")->AsString() == "1") text += " moon";
     return text;
 }

@@ -18,11 +18,6 @@ void ForEachSelectedPlanet(TDBGridGx* Grid, F Each) {
     }
 }
 
-AnsiString RowCoordinates(TDataSet* View) {
-    return View->FieldByName("GalaxyID")->AsString() + ":" + View->FieldByName("SolarsystemID")->AsString() + ":" +
-           View->FieldByName("PlanetID")->AsString();
-}
-
 }  // namespace
 
 void TfrmMain::actCopyReportPlainTextExecute(TObject*) {
@@ -52,7 +47,7 @@ void TfrmMain::actShowGeneratedEspionageReportExecute(TObject*) {
     if (selected->Count() == 0) return;
     TADOQuery* view = dmMain->viewPlanet;
     view->GotoBookmark(selected->Items(0));
-    const AnsiString caption = ifrmShowReportPlanet + " " + RowCoordinates(view);
+    const AnsiString caption = ifrmShowReportPlanet + " " + PlanetCoordinates(view);
     ShowReportWindow(
         GenerateEspionageReport(dmMain, view->FieldByName("tblplanet.ID")->AsInteger(), dmMain->ProgramVersion),
         caption);
@@ -65,5 +60,5 @@ void TfrmMain::actShowOriginalEspionageReportExecute(TObject*) {
     view->GotoBookmark(selected->Items(0));
     AnsiString report = view->FieldByName("Report")->AsString();
     if (report.empty()) report = "No intel available";
-    ShowReportWindow(report, ifrmShowReportPlanet + " " + RowCoordinates(view));
+    ShowReportWindow(report, ifrmShowReportPlanet + " " + PlanetCoordinates(view));
 }

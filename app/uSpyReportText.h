@@ -4,10 +4,14 @@
 // importer looks for, and a BBCode report for forum posts.
 #include "platform/rtl/SysUtils.h"
 
+class TDataSet;
 class TdmMain;
 
 // The game's site, linked from the footers of the BBCode and template reports.
 inline constexpr const char* GameWebPage = "https://zentara.example.org/";
+
+// "G:S:P" from a planet row's GalaxyID, SolarsystemID and PlanetID.
+AnsiString PlanetCoordinates(TDataSet* Row);
 
 // The plain report of the planet; "Couldn't locate planet <ID>" when there is
 // none. A missing owner raises ETeskException "Player not found".
