@@ -121,9 +121,7 @@ void SaveLog(TMemo* Log, const AnsiString& FileName, bool Cut) {
     TStringList kept;
     int first = Cut ? std::max(0, lines->Count() - MaxLogLines) : 0;
     for (int i = first; i < lines->Count(); ++i) kept.Add(lines->Strings(i));
-    AnsiString temporary = FileName + ".tmp";
-    kept.SaveToFile(temporary);
-    std::filesystem::rename(temporary.c_str(), FileName.c_str());
+    WriteFileAtomically(FileName, kept.Text());
 }
 
 void LoadFilters(TMyIniFile& Ini, const char* Section, TKeyValueList* List) {
