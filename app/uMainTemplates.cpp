@@ -13,9 +13,10 @@
 
 namespace {
 
-// The three files of a combat template; a missing one is an error, which is
-// logged and raised before anything reaches the clipboard.
-std::array<AnsiString, 3> ReadCombatFiles(TfrmMain* Form, const std::array<AnsiString, 3>& Names) {
+// The three files of a combat template rendered over the selected combats,
+// to the clipboard. A missing file is an error, which is logged and raised
+// before anything reaches the clipboard.
+void CopyCombatReport(TfrmMain* Form, const std::array<AnsiString, 3>& Names) {
     std::array<AnsiString, 3> texts;
     try {
         for (size_t i = 0; i < Names.size(); ++i) texts[i] = FileToString(Names[i]);
@@ -23,7 +24,8 @@ std::array<AnsiString, 3> ReadCombatFiles(TfrmMain* Form, const std::array<AnsiS
         Form->AddToLog(Format("%s - Error: %s", {LogTimeStamp(), AnsiString(e.what())}));
         throw;
     }
-    return texts;
+    Form->CopyToClipboard(RenderTemplate(texts[0], texts[1], texts[2], Form->grdCombat, dmMain->viewCombat,
+                                         ResolveCombatTag, dmMain));
 }
 
 // The template's name: the menu item's caption without the hot-key marks.
@@ -60,17 +62,13 @@ void TfrmMain::grdCombatCellClick(TColumnGx*) {
 
 void TfrmMain::actGenerateCombatSummaryExecute(TObject*) {
     const AnsiString base = ProgramFolder() + "combatsummary1";
-    auto texts = ReadCombatFiles(this, {base + "header.ot", base + "body.ot", base + "footer.ot"});
-    CopyToClipboard(
-        RenderTemplate(texts[0], texts[1], texts[2], grdCombat, dmMain->viewCombat, ResolveCombatTag, dmMain));
+    CopyCombatReport(this, {base + "header.ot", base + "body.ot", base + "footer.ot"});
 }
 
 void TfrmMain::CombatTemplateClick(TObject* Sender) {
     if (!dynamic_cast<TMenuItem*>(Sender)) return;
     const AnsiString base = ProgramFolder() + TemplateBase(Sender);
-    auto texts = ReadCombatFiles(this, {base + ".crh", base + ".crb", base + ".crf"});
-    CopyToClipboard(
-        RenderTemplate(texts[0], texts[1], texts[2], grdCombat, dmMain->viewCombat, ResolveCombatTag, dmMain));
+    CopyCombatReport(this, {base + ".crh", base + ".crb", base + ".crf"});
 }
 
 // A missing spy-report template file counts as empty.
