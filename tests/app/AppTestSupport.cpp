@@ -1,5 +1,6 @@
 #include "tests/app/AppTestSupport.h"
 
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
@@ -48,12 +49,34 @@ void MainWindowFixture::Free() {
     dmMain = nullptr;
 }
 
+TfrmMain* MainWindowFixture::Start() {
+    if (form) Free();
+    if (!dmMain) dmMain = new TdmMain(nullptr);
+    Open()->Show();
+    return form;
+}
+
 MainWindowFixture::~MainWindowFixture() {
     Free();
     TakeTermination();
     SetDialogService(nullptr);
     SetSystemService(nullptr);
     SetProgramFolderForTests("");
+}
+
+TColumnGx* ColumnOf(TDBGridGx* Grid, const char* FieldName) {
+    for (int i = 0; i < Grid->Columns()->Count(); ++i)
+        if (SameText(Grid->Columns()->Items(i)->FieldName(), FieldName)) return Grid->Columns()->Items(i);
+    ADD_FAILURE() << "no column " << FieldName;
+    return nullptr;
+}
+
+std::string LastLog(TfrmMain* Form) {
+    const int n = Form->memLog->Lines()->Count();
+    if (n == 0) return "";
+    std::string line = Form->memLog->Lines()->Strings(n - 1);
+    size_t p = line.find(" - ");
+    return p == std::string::npos ? line : line.substr(p + 3);
 }
 
 bool TakeTermination() {

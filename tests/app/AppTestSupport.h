@@ -39,12 +39,23 @@ public:
     TfrmMain* Open();
     // Frees the window (without closing it) and the data module.
     void Free();
+    // A start of the program on the folder: the window and data module of an
+    // earlier start freed, fresh ones made and the window shown (its first
+    // show reads the settings and opens the database).
+    TfrmMain* Start();
 
     TempFolder folder;
     std::shared_ptr<TScriptedDialogService> dialogs;
     std::shared_ptr<TRecordingSystemService> system;
     TfrmMain* form = nullptr;
 };
+
+// The grid's column showing the field (names compared without regard to
+// case); a missing one fails the test and gives nullptr.
+TColumnGx* ColumnOf(TDBGridGx* Grid, const char* FieldName);
+
+// The log pane's last line without its time stamp; empty when there is none.
+std::string LastLog(TfrmMain* Form);
 
 // Drives a modal form of class Form from the application's idle time, one
 // step per idle pass; a form still open once the steps are used up is closed

@@ -45,13 +45,6 @@ private:
 class FirstStartTest : public ::testing::Test {
 protected:
     void SetUp() override { PrepareProgram(); }
-    TfrmMain* Start() {
-        if (f.form) f.Free();
-        if (!dmMain) dmMain = new TdmMain(nullptr);
-        TfrmMain* w = f.Open();
-        w->Show();
-        return w;
-    }
     MainWindowFixture f;
 };
 
@@ -64,7 +57,7 @@ TEST_F(FirstStartTest, TheChooserComesFirstOnceAndItsChoiceIsKept) {
             d->cmbLanguage->SetItemIndex(d->cmbLanguage->Items()->IndexOf("English"));
             d->actOk->Execute();
         });
-        TfrmMain* w = Start();
+        TfrmMain* w = f.Start();
         EXPECT_EQ(chooser.Answers(), 1);
         EXPECT_EQ(listed, "English");
         ASSERT_TRUE(w->Shown);
@@ -77,7 +70,7 @@ TEST_F(FirstStartTest, TheChooserComesFirstOnceAndItsChoiceIsKept) {
 
     // The next start asks nothing.
     ChooserAnswer none(nullptr);
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     EXPECT_EQ(none.Answers(), 0);
     EXPECT_EQ(w->ActiveLanguage(), "English");
     EXPECT_FALSE(TakeTermination());
@@ -89,7 +82,7 @@ TEST_F(FirstStartTest, TheChooserComesFirstOnceAndItsChoiceIsKept) {
 // without end.
 TEST_F(FirstStartTest, DISABLED_CancellingTheChooserEndsTheProgramWithoutALanguage) {
     ChooserAnswer chooser([](TfrmLanguage* d) { d->actCancel->Execute(); });
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     EXPECT_EQ(chooser.Answers(), 1);
     EXPECT_TRUE(TakeTermination());
     EXPECT_EQ(w->ActiveLanguage(), "");

@@ -364,20 +364,13 @@ TEST(SavedFilterTest, SavedFiltersSurviveARestart) {
     PrepareProgram();
     MainWindowFixture f;
     const std::string cyrillic = "\xCA\xEB\xE0\xE4 \xF1 \xEC\xE5\xF2\xE0\xEB\xEB\xEE\xEC";
-    auto start = [&f] {
-        if (f.form) f.Free();
-        if (!dmMain) dmMain = new TdmMain(nullptr);
-        TfrmMain* w = f.Open();
-        w->Show();
-        return w;
-    };
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
-    TfrmMain* w = start();
+    TfrmMain* w = f.Start();
     w->PlanetFilters->AddKeyValue("Big fleets", "(AssaultPower > :ASSAULT) and (LastScanned > :WEEK)");
     w->PlanetFilters->AddKeyValue(cyrillic, "tblPlayer.Name = 'O''Neil'");
     w->CombatFilters->AddKeyValue("Raids of this week", "DateTime > :WEEK");
     w->Close();
-    w = start();
+    w = f.Start();
     EXPECT_EQ(w->PlanetFilters->Count(), 2);
     EXPECT_EQ(w->PlanetFilters->GetValueByKey("big fleets"), "(AssaultPower > :ASSAULT) and (LastScanned > :WEEK)");
     EXPECT_EQ(w->PlanetFilters->GetValueByKey(cyrillic), "tblPlayer.Name = 'O''Neil'");

@@ -20,14 +20,6 @@ const char* const kCombat =
     "Attacker wins. Loot: 1000 metal, 2000 crystal, 500 deuterium.\r\nAttacker losses: 3000 units\r\n"
     "Defender losses: 15000 units\r\nDebris field: 4500 metal and 3000 crystal.";
 
-std::string LastLog(TfrmMain* w) {
-    const int n = w->memLog->Lines()->Count();
-    if (n == 0) return "";
-    std::string line = w->memLog->Lines()->Strings(n - 1);
-    size_t p = line.find(" - ");
-    return p == std::string::npos ? line : line.substr(p + 3);
-}
-
 TEST(MainWindowImportTest, SpyAndCombatReportsThroughTheirPages) {
     MainWindowFixture f;
     TfrmMain* w = f.Open();

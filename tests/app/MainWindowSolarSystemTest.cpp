@@ -30,14 +30,6 @@ const char* const kView =
     "</table></body></html>";
 const char* const kViewText = "Solar system 2:345\r\nPos\tPlanet\tName\r\n1\t \tHarbour";
 
-std::string LastLog(TfrmMain* w) {
-    const int n = w->memLog->Lines()->Count();
-    if (n == 0) return "";
-    std::string line = w->memLog->Lines()->Strings(n - 1);
-    size_t p = line.find(" - ");
-    return p == std::string::npos ? line : line.substr(p + 3);
-}
-
 void PutOnClipboard(TfrmMain* w, const AnsiString& Html, const AnsiString& Text) {
     w->Clipboard->Open();
     w->Clipboard->Clear();

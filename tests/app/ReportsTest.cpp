@@ -102,12 +102,6 @@ const char* const kHomeworldBBCode =
     "[size=16][b]Research[/b][/size]\r\n"
     "Weapon Technology 7 Shielding Technology 6\r\nArmour Technology 8\r\n\r\n";
 
-TColumnGx* ColumnOf(TDBGridGx* Grid, const char* FieldName) {
-    for (int i = 0; i < Grid->Columns()->Count(); ++i)
-        if (SameText(Grid->Columns()->Items(i)->FieldName(), FieldName)) return Grid->Columns()->Items(i);
-    return nullptr;
-}
-
 class ReportsTest : public testing::Test {
 protected:
     void SetUp() override {

@@ -52,26 +52,13 @@ std::string Value(const std::string& ini, const std::string& section, const std:
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override { PrepareProgram(); }
-    // A fresh data module and window on the same folder, shown (the first show
-    // reads the settings and opens the database).
-    TfrmMain* Start() {
-        if (f.form) f.Free();
-        if (!dmMain) dmMain = new TdmMain(nullptr);
-        TfrmMain* w = f.Open();
-        w->Show();
-        return w;
-    }
     void Stop() {
         f.form->Close();
         f.Free();
     }
     std::string Ini() { return ReadFile(f.folder.File("Tesk.ini")); }
-    // The four views open in their grids (the views' pages are not wired yet).
-    static void OpenViews(TfrmMain* w) {
-        w->grdPlanet->SetDataSource(dmMain->dsPlanet);
-        w->grdCombat->SetDataSource(dmMain->dsCombat);
-        w->grdAlliance->SetDataSource(dmMain->dsAlliance);
-        w->grdPlayer->SetDataSource(dmMain->dsPlayer);
+    // All four views open in their grids, not only the shown page's.
+    static void OpenViews() {
         for (TDataSource* source : {dmMain->dsPlanet, dmMain->dsCombat, dmMain->dsAlliance, dmMain->dsPlayer})
             source->DataSet()->Open();
     }
@@ -90,7 +77,7 @@ TEST_F(StartupTest, CloseWritesEveryKeyInOrderAndTheNextStartRestoresThem) {
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n"
                                          "[CustomFilter]\r\nCaption0=Rich\r\nFilter0=Metal > 100000\r\n"
                                          "Caption1=Near\r\nFilter1=GalaxyID = 1\r\nCaption2=\r\nFilter2=ignored\r\n");
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     ASSERT_TRUE(w->Shown);
     EXPECT_TRUE(f.dialogs->Messages.empty());
     // Older saved filters moved into "Filter", their section gone.
@@ -144,7 +131,7 @@ TEST_F(StartupTest, CloseWritesEveryKeyInOrderAndTheNextStartRestoresThem) {
     EXPECT_EQ(Value(Ini(), "ProcessSpyReport", "KeepOldDefs"), "0");
 
     // The next start comes back as it was left.
-    w = Start();
+    w = f.Start();
     EXPECT_EQ(w->pcMain->ActivePageIndex(), 3);
     EXPECT_EQ(dmMain->PlanetSort, "Metal DESC, Crystal ASC");
     EXPECT_EQ(w->PrimaryOrderBy, "Metal");
@@ -166,7 +153,7 @@ TEST_F(StartupTest, TheLogKeepsItsNewestTenThousandLines) {
     std::string old;
     for (int i = 1; i <= 10003; ++i) old += "line " + std::to_string(i) + "\r\n";
     WriteFile(f.folder.File("Tesk.log"), old);
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     EXPECT_EQ(w->memLog->Lines()->Count(), 10003);
     w->AddToLog("line 10004");
     Stop();
@@ -214,7 +201,7 @@ TEST_F(StartupTest, BadProgramFolders) {
         c.prepare();
         const std::string dbBefore = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
         f.dialogs->Messages.clear();
-        TfrmMain* w = Start();
+        TfrmMain* w = f.Start();
         if (c.message) {
             ASSERT_FALSE(f.dialogs->Messages.empty());
             EXPECT_NE(f.dialogs->Messages[0].Text.find(c.message), std::string::npos) << f.dialogs->Messages[0].Text;
@@ -239,7 +226,7 @@ TEST_F(StartupTest, BadProgramFolders) {
 // has no layout to write.
 TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAside) {
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     const std::string designedCombat = Layout(w->grdCombat);
     const std::string designedPlayer = Layout(w->grdPlayer);
     Stop();
@@ -247,8 +234,8 @@ TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAsid
     for (const char* name : {"Combat.grd", "Alliance.grd", "Player.grd"})
         EXPECT_FALSE(std::filesystem::exists(f.folder.File(name))) << name;
 
-    w = Start();
-    OpenViews(w);
+    w = f.Start();
+    OpenViews();
     TDBGridColumnsGx* planet = w->grdPlanet->Columns();
     ASSERT_GE(planet->Count(), 4);
     planet->Items(1)->SetWidth(planet->Items(1)->Width() + 37);
@@ -266,7 +253,7 @@ TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAsid
     EXPECT_EQ(ReadFile(f.folder.File("Planet.grd")), planetLayout);
 
     // Read before the database opens; written again at close.
-    w = Start();
+    w = f.Start();
     EXPECT_EQ(Layout(w->grdPlanet), planetLayout);
     EXPECT_EQ(Layout(w->grdAlliance), allianceLayout);
     EXPECT_EQ(Layout(w->grdCombat), combatLayout);
@@ -280,7 +267,7 @@ TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAsid
     const std::string cut = ReadFile(f.folder.File("Player.grd")).substr(0, 40);
     WriteFile(f.folder.File("Player.grd"), cut);
     f.dialogs->Messages.clear();
-    w = Start();
+    w = f.Start();
     EXPECT_TRUE(w->Shown);
     EXPECT_TRUE(f.dialogs->Messages.empty());
     EXPECT_EQ(Layout(w->grdCombat), designedCombat);
@@ -296,10 +283,10 @@ TEST_F(StartupTest, ColumnLayoutsAreKeptBetweenRunsAndBadOnesAreLoggedAndSetAsid
     EXPECT_TRUE(std::filesystem::exists(f.folder.File("Planet.grd")));
 
     // With its data set open the view writes a sound layout again.
-    w = Start();
+    w = f.Start();
     const AnsiString kept = w->memLog->Lines()->Text();  // the earlier lines, and no new error
     EXPECT_EQ(kept.find("Error loading", kept.rfind("Player.grd") + 1), std::string::npos) << kept;
-    OpenViews(w);
+    OpenViews();
     const std::string reopened = Layout(w->grdCombat);
     Stop();
     EXPECT_EQ(ReadFile(f.folder.File("Combat.grd")), reopened);
@@ -310,7 +297,7 @@ TEST_F(StartupTest, GroupSwitchWritesTheLogAndOpensTheOtherDatabase) {
     WriteFile(f.folder.File("side.log"), "side line\r\n");
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n[DBGroup]\r\nGroupName1=Side\r\n"
                                          "Side_User=Bob\r\nSide_Path=" + f.folder.File("side.mdb") + "\r\n");
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     w->AddToLog("main line");
     // What the group dialog leaves behind on OK.
     dmMain->LoadGroups("DBGroup");
@@ -331,7 +318,7 @@ TEST_F(StartupTest, AnEndAskedForDuringTheFirstShowSavesNothing) {
     // A language file without the game's words ends the program after the show.
     WriteFile(f.folder.File("Empty.lng"), "");
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=Empty\r\n");
-    TfrmMain* w = Start();
+    TfrmMain* w = f.Start();
     const std::string before = Ini();
     EXPECT_EQ(f.dialogs->Messages.size(), 1u);
     EXPECT_TRUE(TakeTermination());

@@ -43,13 +43,6 @@ void HoldControl(bool Down) {
     SetKeyboardState(keys);
 }
 
-TColumnGx* ColumnOf(TDBGridGx* Grid, const char* FieldName) {
-    for (int i = 0; i < Grid->Columns()->Count(); ++i)
-        if (SameText(Grid->Columns()->Items(i)->FieldName(), FieldName)) return Grid->Columns()->Items(i);
-    ADD_FAILURE() << "no column " << FieldName;
-    return nullptr;
-}
-
 // The IDs of the data set's rows in its order, joined by commas.
 std::string Order(TDataSet* Data, const char* IDField) {
     std::string ids;
