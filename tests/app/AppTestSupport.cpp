@@ -2,22 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/classes/ProgramFolder.h"
 #include "platform/gui/Forms.h"
 
 namespace apptest {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string ShippedFile(const std::string& relative) {
     return ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/" + relative);

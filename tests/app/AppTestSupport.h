@@ -17,13 +17,13 @@
 
 namespace apptest {
 
-// The game-database fixtures' temporary folder and raw statements.
+// The game-database fixtures' temporary folder, raw statements and files.
 using datatest::ExecSql;
 using datatest::QuerySql;
+using datatest::ReadFile;
 using datatest::TempFolder;
+using datatest::WriteFile;
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
 // The shipped files of resources/.
 std::string ShippedFile(const std::string& relative);
 // A database file made from the shipped schema.

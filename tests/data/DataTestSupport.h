@@ -31,6 +31,10 @@ private:
     std::string path_;
 };
 
+// A file's bytes (empty when it cannot be read), and a file written whole.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
 // The shipped schema script.
 const std::string& SchemaSql();
 

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "data/uIniFiles.h"
 #include "platform/classes/ProgramFolder.h"
@@ -12,15 +10,6 @@
 using namespace datatest;
 
 namespace {
-
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
-}
 
 std::vector<std::string> ListOf(TStrings* s) {
     std::vector<std::string> lines;
