@@ -40,6 +40,21 @@ private:
 
 void ShowFailure(const Exception& E) { MessageDlg(E.Message(), mtError, MsgDlgButtons({mbOK})); }
 
+// A pass over rows with the progress window up; a failure is shown once the
+// window is gone.
+template <class Pass>
+void RunWithProgress(const char* Caption, Pass Run) {
+    std::unique_ptr<TfrmProgress, TFormFree> progress(CreateForm<TfrmProgress>(nullptr));
+    if (Caption) progress->SetCaption(Caption);
+    ProgressWindow window(progress.get());
+    try {
+        Run(window);
+    } catch (const Exception& E) {
+        progress.reset();
+        ShowFailure(E);
+    }
+}
+
 }  // namespace
 
 void TfrmMain::actImportDataExecute(TObject*) {
@@ -48,14 +63,8 @@ void TfrmMain::actImportDataExecute(TObject*) {
     if (!foImport->Execute()) return;
     {
         TCommandGuard guard(alMain);
-        std::unique_ptr<TfrmProgress, TFormFree> progress(CreateForm<TfrmProgress>(nullptr));
-        ProgressWindow window(progress.get());
-        try {
-            ImportDatabaseFile(*dmMain, foImport->FileName(), window);
-        } catch (const Exception& E) {
-            progress.reset();
-            ShowFailure(E);
-        }
+        RunWithProgress(nullptr,
+                        [&](ProgressWindow& window) { ImportDatabaseFile(*dmMain, foImport->FileName(), window); });
         FillPlayerCombo();
         FillAllianceCombo();
     }
@@ -82,15 +91,7 @@ void TfrmMain::actReprocessPlanetsExecute(TObject*) {
     if (CommandRunning()) return;
     {
         TCommandGuard guard(alMain);
-        std::unique_ptr<TfrmProgress, TFormFree> progress(CreateForm<TfrmProgress>(nullptr));
-        progress->SetCaption("Reprocessing data");
-        ProgressWindow window(progress.get());
-        try {
-            ReprocessPlanets(*dmMain, window);
-        } catch (const Exception& E) {
-            progress.reset();
-            ShowFailure(E);
-        }
+        RunWithProgress("Reprocessing data", [](ProgressWindow& window) { ReprocessPlanets(*dmMain, window); });
     }
     if (pcMain->ActivePage() == tsViewSpyReports) actRefreshPlanetGrid->Execute();
 }
