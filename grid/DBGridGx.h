@@ -20,6 +20,8 @@
 #include "grid/DBGridGxSelection.h"
 #include "grid/DBGridGxTypes.h"
 
+class ITreeNodesGx;
+
 // ---------------------------------------------------------------------------
 // Grid-level settings objects
 
@@ -474,9 +476,30 @@ public:
                                const TCellTypeGx& CellType, bool& Highlighted);
     // The text of footer row Row under Column.
     virtual AnsiString GetFooterValue(int Row, TColumnGx* Column);
-    // Rows of a tree-shaped data set (none of ours offers them).
+    // Rows of a tree-shaped data set (DBGridGxTreeNodes.h): the data set's tree
+    // interface while it shows a tree, else nullptr.
+    ITreeNodesGx* TreeNodes();
     virtual bool TreeViewActive();
     int GetTreeIndent();
+
+    // ---- record moving and tree nodes (DBGridGxRecordMoving.cpp, DBGridGxTreeNodes.cpp)
+    virtual bool CanBeginRecordMoving();
+    // For a drop on data row Row at X: the move line's left end and the drop level (trees).
+    virtual int GetRowTreeNodeInfo(int Row, int X, int& Level);
+    // A press in a tree row's indent: on its node button the node opens or closes.
+    virtual bool TreeNodeButtonClick(int X, int Y, bool OnlyTest);
+    // A press on a selected record's indicator starts moving it (drag state 7).
+    virtual bool CheckBeginRecordMoving(int X, int Y, bool OnlyTest);
+    // Moves the records of Bookmarks before record number Target + Offset (for
+    // trees: after Target, at level Offset); OnlyTest asks whether it can.
+    virtual bool MoveRecords(TStrings* Bookmarks, int Target, int Offset, bool OnlyTest);
+    virtual bool MoveSelectedRecords(int Target, int Offset, bool OnlyTest);
+    virtual void FinishRecordMoving(int X, int Y, bool Accept);
+    virtual void RecordMovingTimerScroll();
+    virtual bool DefaultMoveRecords(TStrings* Bookmarks, int Target, int Offset, bool OnlyTest);
+    // Where a move in progress would drop: the target data row and offset.
+    int MovingTargetRow() const { return movingTargetRow_; }
+    int MovingOffset() const { return movingOffset_; }
     // Fixed cells drawn with the desktop theme (never: themes are off).
     bool ThemedFixedCells() const;
     THeadTreeNode* TitleTreeRoot() const { return titleRoot_; }
@@ -683,6 +706,15 @@ private:
     int frozenSizingCol_ = -1;
     int frozenSizingPos_ = 0;
     int frozenSizingOffset_ = 0;
+    // Record moving.
+    int movingStartRow_ = -1;
+    int movingTargetRow_ = -1;
+    int movingOffset_ = 0;
+    int movingLineX_ = 0;
+    int movingLineY_ = -1;
+    TBookmarkStr movingBookmark_;
+    void DrawMovingLine();
+    void PlaceMovingTarget(int X, int Y);
     // Scrolling.
     bool skipThumbPosition_ = false;
     bool extScrollMessage_ = false;

@@ -1,5 +1,6 @@
 #include "grid/DBGridGxDatasetFeatures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -165,11 +166,88 @@ void TTextDatasetFeaturesGx::ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSe
     keeper.Restore();
 }
 
+TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
+                                const std::function<void(size_t)>& Adjust) {
+    // They keep their order among themselves.
+    std::vector<TBookmarkStr> moved = Moved;
+    std::stable_sort(moved.begin(), moved.end(), [DataSet](const TBookmarkStr& a, const TBookmarkStr& b) {
+        return DataSet->CompareBookmarks(a, b) < 0;
+    });
+    std::vector<std::vector<std::pair<TField*, Variant>>> values;
+    for (const TBookmarkStr& b : moved) {
+        DataSet->GotoBookmark(b);
+        auto& record = values.emplace_back();
+        for (int i = 0; i < DataSet->FieldCount(); ++i) {
+            TField* f = DataSet->Fields()->Fields(i);
+            if (f->FieldKind() == fkData) record.emplace_back(f, f->Value());
+        }
+    }
+    for (const TBookmarkStr& b : moved) {
+        DataSet->GotoBookmark(b);
+        DataSet->Delete();
+    }
+    TBookmarkStr first;
+    auto put = [&](size_t i) {
+        for (const auto& [f, v] : values[i])
+            if (!v.IsNull()) f->SetValue(v);
+        if (Adjust) Adjust(i);
+        DataSet->Post();
+        if (i == 0) first = DataSet->Bookmark();
+    };
+    if (Anchor.empty()) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            DataSet->Append();
+            put(i);
+        }
+    } else {
+        // Each goes in right before the anchor, after the ones before it.
+        for (size_t i = 0; i < values.size(); ++i) {
+            DataSet->GotoBookmark(Anchor);
+            DataSet->Insert();
+            put(i);
+        }
+    }
+    if (!first.empty()) DataSet->GotoBookmark(first);
+    return first;
+}
+
+bool TMemoryDatasetFeaturesGx::MoveRecords(TCustomDBGridGx* Grid, TStrings* Bookmarks, int Target, int Offset,
+                                           bool OnlyTest) {
+    auto* table = dynamic_cast<TStMemoryData*>(Grid->DataSource() ? Grid->DataSource()->DataSet() : nullptr);
+    if (!table || !table->Active() || !table->CanModify() || table->ApplyMode() != amNone || !table->Sort().empty())
+        return false;
+    for (int i = 0; i < table->FieldCount(); ++i) {
+        TField* f = table->Fields()->Fields(i);
+        if (f->FieldKind() == fkData && (f->DataType() == ftAutoInc || f->ReadOnly())) return false;
+    }
+    std::vector<TBookmarkStr> moved;
+    for (int i = 0; i < Bookmarks->Count(); ++i) {
+        if (!table->BookmarkValid(Bookmarks->Strings(i))) return false;
+        moved.push_back(Bookmarks->Strings(i));
+    }
+    if (moved.empty() || OnlyTest) return !moved.empty();
+    table->CheckBrowseMode();
+    table->DisableControls();
+    auto enable = MakeScopeGuard([table] { table->EnableControls(); });
+    // The anchor: the first record from Target + Offset on that does not move.
+    TBookmarkStr anchor;
+    for (int recNo = std::max(Target + Offset, 1); recNo <= table->RecordCount(); ++recNo) {
+        table->SetRecNo(recNo);
+        TBookmarkStr b = table->Bookmark();
+        if (std::find(moved.begin(), moved.end(), b) == moved.end()) {
+            anchor = b;
+            break;
+        }
+    }
+    MoveDataSetRecords(table, moved, anchor);
+    return true;
+}
+
 void RegisterDBGridGxDatasetFeatures() {
     static const bool done = [] {
         RegisterDbClasses();
         RegisterDatasetFeatures(ClassInfoOf<TCustomADODataSet>(), new TTextDatasetFeaturesGx);
-        RegisterDatasetFeatures(ClassInfoOf<TStMemoryData>(), new TTextDatasetFeaturesGx);
+        RegisterDatasetFeatures(ClassInfoOf<TStMemoryData>(), new TMemoryDatasetFeaturesGx);
         return true;
     }();
     (void)done;

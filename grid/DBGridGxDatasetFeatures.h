@@ -6,6 +6,9 @@
 // literals (texts quoted with doubled quotes, numbers, #dates#), never pasted.
 // The filter row's Local setting and the grid's SortLocal change nothing here:
 // these data sets always work on the rows they hold.
+#include <functional>
+#include <vector>
+
 #include "grid/DBGridGxDataService.h"
 #include "grid/DbUtilsGxFilterExpression.h"
 
@@ -15,6 +18,22 @@ public:
     void ApplySorting(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) override;
     void ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) override;
 };
+
+// Memory tables also move records: a move is the record's values deleted and
+// inserted again at the new place (so only tables that track no changes and
+// have no generated or read-only fields move, and only while unsorted).
+class TMemoryDatasetFeaturesGx : public TTextDatasetFeaturesGx {
+public:
+    const char* ClassName() const override { return "TMemoryDatasetFeaturesGx"; }
+    bool MoveRecords(TCustomDBGridGx* Grid, TStrings* Bookmarks, int Target, int Offset, bool OnlyTest) override;
+};
+
+// Moves the records of Moved (their values, in the data set's order) before the record
+// Anchor, or to the end when Anchor is empty; Adjust(i) may change the i-th
+// record's fields before it is posted. Answers the first moved record's new
+// bookmark, which is left current.
+TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
+                                const std::function<void(size_t)>& Adjust = nullptr);
 
 // The data set's filter text for one expression on FieldName; empty when the
 // expression has no comparison. A list operand of In or !In becomes a chain of

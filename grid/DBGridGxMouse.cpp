@@ -192,6 +192,7 @@ void TCustomDBGridGx::WMTimer(TMessage& Message) {
         StopIncrementalSearch();
     } else if (Message.WParam == kMouseTimerId) {
         if (rowDrag_ || rectDrag_ || gridDragState_ == 2) AutoScrollSelect();
+        else if (gridDragState_ == 7) RecordMovingTimerScroll();
     }
 }
 
@@ -466,6 +467,7 @@ void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     }
 
+    if (CheckBeginRecordMoving(X, Y, false) || TreeNodeButtonClick(X, Y, false)) return;
     int oldCol = Col(), oldRow = Row();
     TBookmarkStr oldBookmark = CurrentBookmark();
     bool rowPress = RowSelectionPress(cell);
@@ -597,6 +599,10 @@ void TCustomDBGridGx::MouseMove(TShiftState Shift, int X, int Y) {
         SetColWidths(SizingIndex(), width);
         return;
     }
+    if (gridDragState_ == 7) {
+        RecordMovingTimerScroll();
+        return;
+    }
     TCustomGrid::MouseMove(Shift, X, Y);
 }
 
@@ -614,6 +620,7 @@ int TCustomDBGridGx::LeftColOffset() {
 // Releases
 
 void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (gridDragState_ == 7) FinishRecordMoving(X, Y, true);
     if (gridDragState_ == 6) {
         if (!optionsGx_.Contains(dghTraceColSizing)) {
             DrawFrozenSizingLine();
@@ -687,6 +694,7 @@ void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 // Messages of the mouse: drags that end, cursors, the popup menu
 
 void TCustomDBGridGx::EndDragStates() {
+    if (gridDragState_ == 7) FinishRecordMoving(0, 0, false);
     StopTracking();
     if (gridDragState_ == 6 && !optionsGx_.Contains(dghTraceColSizing)) DrawFrozenSizingLine();
     else if (gridDragState_ != 0) StopTimer();
@@ -717,7 +725,7 @@ void TCustomDBGridGx::WMSetCursor(TMessage& Message) {
             cursor = crHSplit;
             set = true;
         } else if (GridState() == gsNormal && !Sizing(p.X, p.Y) && !Designing()) {
-            if (OverRowSelectZone(p.X, p.Y)) {
+            if (OverRowSelectZone(p.X, p.Y) && !CheckBeginRecordMoving(p.X, p.Y, true)) {
                 cursor = UseRightToLeftAlignment() ? DBGridGxSettings().LeftCursor : DBGridGxSettings().RightCursor;
                 set = true;
             } else if (OverColumnSelectZone(p.X, p.Y)) {

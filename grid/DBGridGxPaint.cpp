@@ -165,8 +165,7 @@ void TCustomDBGridGx::WMPaint(TMessage& Message) {
 }
 
 bool TCustomDBGridGx::NeedsBufferedPaint() {
-    // Tree mode needs no buffer here: no data set of ours offers tree records.
-    return ThemedFixedCells();
+    return ThemedFixedCells() || (TreeViewActive() && dbOptions_.Contains(dgRowLines));
 }
 
 bool TCustomDBGridGx::ThemedFixedCells() const {
@@ -221,6 +220,7 @@ void TCustomDBGridGx::Paint() {
         TRect rowRect = BoxRect(indicatorOffset_, Row(), ColCount() - 1, Row());
         if (!IsRectEmpty(rowRect)) canvas->DrawFocusRect(rowRect);
     }
+    if (gridDragState_ == 7) DrawMovingLine();
     if (mirrored) {
         SetMapMode(dc, MM_TEXT);
         SetWindowOrgEx(dc, 0, 0, nullptr);
@@ -1025,19 +1025,6 @@ bool TCustomDBGridGx::GetHighlightColors(int ACol, int ARow, TFont* AFont, TColo
 void TCustomDBGridGx::GetCellParams(TColumnGx* Column, TFont* AFont, TColor& Background, TGridDrawState State) {
     if (OnGetCellParams) OnGetCellParams(this, Column, AFont, Background, State);
 }
-
-// ---------------------------------------------------------------------------
-// Tree rows (no data set of ours offers them)
-
-bool TCustomDBGridGx::TreeViewActive() { return false; }
-
-void TCustomDBGridGx::DrawDataCellBackground(int, int, const TRect& ARect, TGridDrawState) {
-    if (!TreeViewActive()) return;
-    TTreeNodeRowGx node;
-    DrawTreeIndentGx(Canvas(), ARect, node, Canvas()->Brush()->Color(), dbOptions_.Contains(dgRowLines), Color());
-}
-
-int TCustomDBGridGx::GetTreeIndent() { return TreeViewActive() ? TreeIndentGx(0) : 0; }
 
 // ---------------------------------------------------------------------------
 // The title tree

@@ -9,6 +9,7 @@
 #include "grid/DBGridGxDatasetFeatures.h"
 #include "grid/DBGridGxImpExp.h"
 #include "grid/DBGridGxInterceptors.h"
+#include "grid/DBGridGxTreeNodes.h"
 #include "grid/DBGridGxFindDlg.h"
 #include "grid/DBLookupGridsGx.h"
 #include "grid/DBSumLst.h"
@@ -58,6 +59,7 @@ void RegisterGridLibrary() {
         RegisterDBGridGxPropertyInterceptors();
         // Sort markers and the filter row reach our own data sets.
         RegisterDBGridGxDatasetFeatures();
+        RegisterTreeMemoryData();
         return true;
     }();
     (void)done;
