@@ -257,7 +257,8 @@ HCURSOR LoadCursor(HINSTANCE, const char* name) {
         {"RIGHTCURGX", [] { return MakeArrowCursor(Turned(DownArrow(), -90), TPoint(27, 15)); }},
         {"LEFTCURGX", [] { return MakeArrowCursor(Turned(DownArrow(), 90), TPoint(4, 15)); }},
     };
-    static std::map<std::string, TCursorResource*> made;
+    // Kept for the life of the process (callers hold the handles), reachable to the end.
+    static auto& made = *new std::map<std::string, TCursorResource*>;
     std::string key = UpperCase(name);
     auto it = made.find(key);
     if (it != made.end()) return it->second;

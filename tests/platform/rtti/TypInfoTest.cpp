@@ -146,8 +146,9 @@ TEST(TypInfo, SetsAsBitBuffers) {
     EXPECT_EQ(GetTypeData(parts)->OrdType, otUByte);
 
     // A set of the sub-range 10..20 keeps bit v - 8 for value v.
-    const TTypeInfo* range = MakeOrdinalTypeInfo("TTen", tkInteger, otUByte, 10, 20);
-    const TTypeInfo* set = MakeSetTypeInfo("TTenSet", range);
+    // Made type information lives as long as the program, as the declared kinds' does.
+    static const TTypeInfo* range = MakeOrdinalTypeInfo("TTen", tkInteger, otUByte, 10, 20);
+    static const TTypeInfo* set = MakeSetTypeInfo("TTenSet", range);
     EXPECT_EQ(SetBitOfValue(set, 10), 2);
     EXPECT_EQ(SetBitOfValue(set, 20), 12);
     EXPECT_EQ(SetBitOfValue(set, 9), -1);
