@@ -12,6 +12,7 @@
 #include "app/uProgram.h"
 #include "data/uSelectDB.h"
 #include "platform/classes/Keys.h"
+#include "platform/classes/ProgramFolder.h"
 #include "platform/gui/InputSimulation.h"
 #include "platform/gui/Messages.h"
 #include "platform/rtl/CodePage.h"
@@ -364,4 +365,17 @@ TEST_F(StartupTest, StatusTextAndResize) {
     w->FormResize(nullptr);
     EXPECT_EQ(w->sbMain->Panels()->Items(0)->Width(), 750);
     EXPECT_EQ(w->edtCombatFilter->Left() + w->edtCombatFilter->Width(), 1000 - 25);
+}
+
+TEST_F(StartupTest, AProgramFolderThatCannotBeMadeIsShownWithItsReason) {
+    // /proc takes no new folders, not even from root.
+    const auto unusable = [] { return ResolveProgramFolder("/usr/bin/", false, "/proc/no-such/Tesk/"); };
+    EXPECT_FALSE(ProgramFolderReady(unusable));
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(f.dialogs->Messages[0].Type, mtError);
+    EXPECT_NE(f.dialogs->Messages[0].Text.find("/proc/no-such/Tesk/"), std::string::npos);
+    EXPECT_NE(f.dialogs->Messages[0].Text.find("(/usr/bin/ is not writable)"), std::string::npos);
+
+    EXPECT_TRUE(ProgramFolderReady([] { return AnsiString("/tmp/"); }));
+    EXPECT_EQ(f.dialogs->Messages.size(), 1u);
 }
