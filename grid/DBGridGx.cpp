@@ -372,6 +372,13 @@ TDBGridColumnsGx* TCustomDBGridGx::CreateColumns() { return new TDBGridColumnsGx
 
 TColumnDefValuesGx* TCustomDBGridGx::CreateColumnDefValues() { return new TDBGridGxColumnDefValuesGx(this); }
 
+void TCustomDBGridGx::RecreateColumns() {
+    delete columns_;
+    delete columnDefValues_;
+    columnDefValues_ = CreateColumnDefValues();
+    columns_ = CreateColumns();
+}
+
 TDBGridGxScrollBar* TCustomDBGridGx::CreateScrollBar(int Kind) {
     if (Kind == SB_VERT) return new TVertDBGridGxScrollBar(this);
     return new TDBGridGxScrollBar(this, SB_HORZ);
@@ -1152,13 +1159,14 @@ TCellTypeGx TCustomDBGridGx::GetCellType(int ACol, int ARow) {
         }
         --row;
     }
-    if (FilterRowVisible()) {
-        if (row == 0) {
-            t.Vert = ctFilter;
-            return t;
-        }
-        --row;
+    // The rows under the titles: the filter row, then a descendant's own (a lookup list's special row).
+    const int extra = ExtraTitleRows();
+    if (row < extra) {
+        t.Vert = ctFilter;
+        t.Index = row;
+        return t;
     }
+    row -= extra;
     int dataRows = DataRowCount();
     if (row >= 0 && row < dataRows) {
         t.Vert = ctData;

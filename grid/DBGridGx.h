@@ -570,6 +570,13 @@ protected:
     virtual void GetCellParams(TColumnGx* Column, TFont* AFont, TColor& Background, TGridDrawState State);
     void StopTracking();
     bool InUpdateRowCount() const { return inUpdateRowCount_; }
+    // Makes the column collection and its defaults again through CreateColumns
+    // and CreateColumnDefValues: the base constructor reaches only its own, so
+    // a descendant with its own column class calls this from its constructor.
+    void RecreateColumns();
+
+    static constexpr uintptr_t kMouseTimerId = 1;
+    static constexpr uintptr_t kSearchTimerId = 2;
 
 private:
     friend class TGridDataLinkGx;
@@ -720,9 +727,6 @@ private:
     bool extScrollMessage_ = false;
     TBookmarkStr savedBookmark_;
     int savedBookmarkOffset_ = 0;
-
-    static constexpr uintptr_t kMouseTimerId = 1;
-    static constexpr uintptr_t kSearchTimerId = 2;
 
     // Keys.
     void KeyDownWithCtrl(WORD& Key, TShiftState Shift);

@@ -33,6 +33,112 @@ AnsiString JoinNames(const std::vector<TField*>& Fields) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// TGridColumnSpecCellGx, TDBLookupGridColumnGx
+
+TGridColumnSpecCellGx::TGridColumnSpecCellGx(TColumnGx* Column)
+    : column_(Column), font_(std::make_unique<TFont>()) {
+    font_->OnChange = MakeEvent(this, &TGridColumnSpecCellGx::FontChanged);
+}
+
+TGridColumnSpecCellGx::~TGridColumnSpecCellGx() = default;
+
+TPersistent* TGridColumnSpecCellGx::GetOwner() { return column_; }
+
+void TGridColumnSpecCellGx::Assign(TPersistent* Source) {
+    auto* s = dynamic_cast<TGridColumnSpecCellGx*>(Source);
+    if (!s) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    text_ = s->text_;
+    textAssigned_ = s->textAssigned_;
+    color_ = s->color_;
+    colorAssigned_ = s->colorAssigned_;
+    if (s->fontAssigned_) {
+        syncingFont_ = true;
+        font_->Assign(s->font_.get());
+        syncingFont_ = false;
+    }
+    fontAssigned_ = s->fontAssigned_;
+    Changed();
+}
+
+TSpecRowGx* TGridColumnSpecCellGx::GridSpecRow() const {
+    auto* grid = dynamic_cast<TDBLookupGridGx*>(column_ ? column_->GetGrid() : nullptr);
+    return grid ? grid->SpecRow() : nullptr;
+}
+
+AnsiString TGridColumnSpecCellGx::Text() const {
+    if (textAssigned_) return text_;
+    TSpecRowGx* row = GridSpecRow();
+    return row && column_ ? row->GetCellText(column_->Index()) : AnsiString();
+}
+
+void TGridColumnSpecCellGx::SetText(const AnsiString& Value) {
+    if (textAssigned_ && Value == text_) return;
+    text_ = Value;
+    textAssigned_ = true;
+    Changed();
+}
+
+TColor TGridColumnSpecCellGx::Color() const {
+    if (colorAssigned_) return color_;
+    TSpecRowGx* row = GridSpecRow();
+    return row ? row->Color() : clWindow;
+}
+
+void TGridColumnSpecCellGx::SetColor(TColor Value) {
+    if (colorAssigned_ && Value == color_) return;
+    color_ = Value;
+    colorAssigned_ = true;
+    Changed();
+}
+
+TFont* TGridColumnSpecCellGx::Font() const {
+    if (!fontAssigned_) {
+        // Follow the special row's font until one is set here.
+        auto* self = const_cast<TGridColumnSpecCellGx*>(this);
+        self->syncingFont_ = true;
+        if (TSpecRowGx* row = GridSpecRow()) {
+            font_->Assign(row->Font());
+        } else {
+            TFont defaults;
+            font_->Assign(&defaults);
+        }
+        self->syncingFont_ = false;
+    }
+    return font_.get();
+}
+
+void TGridColumnSpecCellGx::SetFont(TFont* Value) {
+    syncingFont_ = true;
+    font_->Assign(Value);
+    syncingFont_ = false;
+    fontAssigned_ = true;
+    Changed();
+}
+
+void TGridColumnSpecCellGx::FontChanged(TObject*) {
+    if (syncingFont_) return;
+    fontAssigned_ = true;
+    Changed();
+}
+
+void TGridColumnSpecCellGx::Changed() {
+    if (column_ && column_->GetGrid()) column_->GetGrid()->Invalidate();
+}
+
+TDBLookupGridColumnGx::TDBLookupGridColumnGx(TCollection* Collection)
+    : TDBGridColumnGx(Collection), specCell_(new TGridColumnSpecCellGx(this)) {}
+
+TDBLookupGridColumnGx::~TDBLookupGridColumnGx() { delete specCell_; }
+
+void TDBLookupGridColumnGx::Assign(TPersistent* Source) {
+    TDBGridColumnGx::Assign(Source);
+    if (auto* s = dynamic_cast<TDBLookupGridColumnGx*>(Source)) specCell_->Assign(s->specCell_);
+}
+
+// ---------------------------------------------------------------------------
 // TLookupGridDataLinkGx
 
 void TLookupGridDataLinkGx::ActiveChanged() { grid_->UpdateDataFields(); }
@@ -48,10 +154,20 @@ TDBLookupGridGx::TDBLookupGridGx(TComponent* AOwner) : TCustomDBGridGx(AOwner) {
     specRow_->OnChange = MakeEvent(this, &TDBLookupGridGx::SpecRowChanged);
     SetParentColor(false);
     SetFlat(true);
+    SetDrawMemoText(true);
     SetTabStop(false);
     SetVTitleMargin(5);
     SetOptions(TDBGridOptions{dgColLines, dgRowSelect});
+    VertScrollBar()->SetTracking(true);
+    HorzScrollBar()->SetTracking(true);
+    RecreateColumns();
 }
+
+TDBGridColumnsGx* TDBLookupGridGx::CreateColumns() {
+    return new TDBGridColumnsGx(this, ItemClassOf<TDBLookupGridColumnGx>);
+}
+
+TColumnDefValuesGx* TDBLookupGridGx::CreateColumnDefValues() { return new TDBLookupGridColumnDefValuesGx(this); }
 
 TDBLookupGridGx::~TDBLookupGridGx() {
     dataLink_->SetDataSource(nullptr);
@@ -249,13 +365,43 @@ void TDBLookupGridGx::KeyValueChanged() {
     if (specRow_->Visible() && specRowSelected_) text_ = specRow_->GetCellText(listFieldIndex_);
     else if (listField_ && located) text_ = listField_->DisplayText();
     else text_.clear();  // a key the list does not hold has no text
-    keyRowVisible_ = located && !specRowSelected_;
+    UpdateActive();
     Invalidate();
 }
 
 void TDBLookupGridGx::UpdateListPosition() {
+    if (listActive_) {
+        // No list of ours offers direct record access: the buffer tells.
+        recordIndex_ = DataLink()->ActiveRecord();
+        recordCount_ = DataLink()->RecordCount();
+    } else {
+        recordIndex_ = 0;
+        recordCount_ = 0;
+    }
     UpdateScrollBar();
     Invalidate();
+}
+
+// The grid's current row follows the chosen key's record when it is among the
+// rows shown, without scrolling the list.
+void TDBLookupGridGx::UpdateActive() {
+    keyRowVisible_ = false;
+    TGridDataLinkGx* link = DataLink();
+    if (!link || !link->Active() || !HandleAllocated() || IsDestroying() || DirectRecordAccess()) return;
+    if (specRowSelected_ || VarIsNull(keyValue_) || VarIsEmpty(keyValue_) || keyFields_.empty()) return;
+    int found = -1;
+    {
+        const int saved = link->ActiveRecord();
+        TScopeGuard restore([link, saved] { link->SetActiveRecord(saved); });
+        for (int i = 0; i < link->RecordCount() && found < 0; ++i) {
+            link->SetActiveRecord(i);
+            if (VarEquals(ListKeyValue(), keyValue_)) found = i;
+        }
+    }
+    if (found < 0) return;
+    const int row = TitleOffset() + found;
+    if (row != Row() && row < RowCount()) MoveColRow(Col(), row, false, false);
+    keyRowVisible_ = true;
 }
 
 void TDBLookupGridGx::SelectKeyValue(const Variant& Value) {
@@ -284,8 +430,15 @@ void TDBLookupGridGx::SelectCurrent() {
         if (!VarEquals(v, keyValue_)) return;
     }
     text_ = listField_ ? listField_->DisplayText() : AnsiString();
-    keyRowVisible_ = true;
+    UpdateActive();
     Invalidate();
+}
+
+void TDBLookupGridGx::SelectSpecRow() {
+    if (!VarEquals(keyValue_, specRow_->Value())) SelectKeyValue(specRow_->Value());
+    SetSpecRowSelected(true);
+    keyRowVisible_ = false;
+    text_ = specRow_->GetCellText(listFieldIndex_);
 }
 
 void TDBLookupGridGx::SpecRowChanged(TObject*) {
@@ -326,20 +479,22 @@ void TDBLookupGridGx::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
         TCustomDBGridGx::DrawCell(ACol, ARow, ARect, AState);
         return;
     }
-    // The special row: each column's cell of the row's text.
+    // The special row: each column's own cell of it.
     const int column = ACol - IndicatorOffset();
+    TColumnGx* col = column < Columns()->Count() ? Columns()->Items(column) : nullptr;
+    TGridColumnSpecCellGx* cell = dynamic_cast<TDBLookupGridColumnGx*>(col) ? static_cast<TDBLookupGridColumnGx*>(col)->SpecCell() : nullptr;
     TCanvas* c = Canvas();
-    c->Font()->Assign(specRow_->Font());
-    c->Brush()->SetColor(specRowSelected_ ? clHighlight : specRow_->Color());
+    c->Font()->Assign(cell ? cell->Font() : specRow_->Font());
+    c->Brush()->SetColor(specRowSelected_ ? clHighlight : cell ? cell->Color() : specRow_->Color());
     if (specRowSelected_) c->Font()->SetColor(clHighlightText);
     c->FillRect(ARect);
     TRect text = ARect;
     InflateRect(&text, -2, 0);
-    TAlignment align = column < Columns()->Count() ? Columns()->Items(column)->Alignment() : taLeftJustify;
+    TAlignment align = col ? col->Alignment() : taLeftJustify;
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
                  (align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT);
     SetBkMode(c->Handle(), TRANSPARENT);
-    DrawTextGx(c->Handle(), specRow_->GetCellText(column), -1, text, flags);
+    DrawTextGx(c->Handle(), cell ? cell->Text() : specRow_->GetCellText(column), -1, text, flags);
     if (specRowSelected_) c->DrawFocusRect(ARect);
 }
 
@@ -353,6 +508,83 @@ void TDBLookupGridGx::DataChanged() {
 void TDBLookupGridGx::Scroll(int Distance) {
     TCustomDBGridGx::Scroll(Distance);
     UpdateListPosition();
+}
+
+// ---- the vertical scroll bar
+
+// A list that numbers its records gets a proportional bar over the records
+// (the thumb is the rows shown); any other list a bar of start, middle and
+// end, shown only while the rows do not all fit.
+void TDBLookupGridGx::UpdateScrollBar() {
+    if (!HandleAllocated() || IsDestroying()) return;
+    if (DirectRecordAccess()) {
+        TCustomDBGridGx::UpdateScrollBar();
+        return;
+    }
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = 2;
+    si.nPage = 0;
+    si.nPos = 0;
+    TDataSet* list = listActive_ ? DataLink()->DataSet() : nullptr;
+    if (list && list->IsSequenced()) {
+        si.nPage = static_cast<UINT>(std::max(0, VisibleDataRowCount()));
+        si.nMax = std::max(0, list->RecordCount() - 1);
+        si.nPos = list->State() == dsInsert ? 0 : std::max(0, list->RecNo() - DataLink()->ActiveRecord() - 1);
+    } else if (list) {
+        const bool full = DataLink()->RecordCount() >= DataLink()->BufferCount();
+        si.nMax = full ? 4 : 0;
+        si.nPos = !full ? 0 : list->Bof() ? 0 : list->Eof() ? 4 : 2;
+    }
+    if (!VertScrollBar()->Visible()) si.nMax = si.nMin;
+    SCROLLINFO shown;
+    shown.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    ::GetScrollInfo(Handle(), SB_VERT, &shown);
+    if (shown.nMin == si.nMin && shown.nMax == si.nMax && shown.nPage == si.nPage && shown.nPos == si.nPos) return;
+    SetScrollInfo(Handle(), SB_VERT, &si, 1);
+}
+
+void TDBLookupGridGx::WMVScroll(TMessage& Message) {
+    if (!listActive_ || DirectRecordAccess()) {
+        TCustomDBGridGx::WMVScroll(Message);
+        return;
+    }
+    TDataSet* list = DataLink()->DataSet();
+    TGridDataLinkGx* link = DataLink();
+    const int page = std::max(1, VisibleDataRowCount());
+    const int code = LOWORD(Message.WParam);
+    switch (code) {
+        case SB_LINEUP: link->MoveBy(-link->ActiveRecord() - 1); break;
+        case SB_LINEDOWN: link->MoveBy(link->RecordCount() - link->ActiveRecord()); break;
+        case SB_PAGEUP: link->MoveBy(-page); break;
+        case SB_PAGEDOWN: link->MoveBy(page); break;
+        case SB_TOP: list->First(); break;
+        case SB_BOTTOM: list->Last(); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            if (code == SB_THUMBTRACK && !VertScrollBar()->Tracking()) break;
+            int pos = HIWORD(Message.WParam);
+            if (list->IsSequenced()) {
+                // The message holds 16 bits; the bar's track position has them all.
+                SCROLLINFO si;
+                si.fMask = SIF_TRACKPOS;
+                ::GetScrollInfo(Handle(), SB_VERT, &si);
+                if ((si.nTrackPos & 0xFFFF) == pos) pos = si.nTrackPos;
+                list->SetRecNo(std::clamp(pos + 1, 1, std::max(1, list->RecordCount())));
+            } else {
+                switch (pos) {
+                    case 0: list->First(); break;
+                    case 1: link->MoveBy(-page); break;
+                    case 3: link->MoveBy(page); break;
+                    case 4: list->Last(); break;
+                    default: break;
+                }
+            }
+            break;
+        }
+        default: break;
+    }
 }
 
 // ---- size
@@ -434,7 +666,7 @@ void TDBLookupGridGx::ProcessSearchKey(char Key) {
         specRowSelected_ = false;
         SelectKeyValue(ListKeyValue());
         text_ = listField_->DisplayText();
-        keyRowVisible_ = true;
+        UpdateActive();
     }
 }
 
@@ -467,25 +699,33 @@ void TDBLookupGridGx::KeyDown(WORD& Key, TShiftState Shift) {
     }
     Key = 0;
     searchText_.clear();
+    MoveKey(delta, home, end);
+}
+
+void TDBLookupGridGx::MoveKey(int Delta, bool Home, bool End) {
+    if (!listActive_) return;
     TDataSet* list = DataLink()->DataSet();
     const bool special = specRow_->Visible();
-    if (special && delta < 0 && (specRowSelected_ || list->RecNo() <= 1)) {
-        // Up from the first record: the special row.
-        if (!VarEquals(keyValue_, specRow_->Value())) SelectKeyValue(specRow_->Value());
-        SetSpecRowSelected(true);
-        keyRowVisible_ = false;
-        text_ = specRow_->GetCellText(listFieldIndex_);
+    if (special && Delta < 0 && (specRowSelected_ || list->RecNo() <= 1)) {
+        SelectSpecRow();  // up from the first record: the special row
         return;
     }
     if (special && specRowSelected_) {
         list->First();  // down from the special row starts at the first record
-        if (delta > 1) list->MoveBy(delta - 1);
-        if (end) list->Last();
+        if (Delta > 1) list->MoveBy(Delta - 1);
+        if (End) list->Last();
     } else {
-        if (!VarIsNull(keyValue_) && !VarEquals(ListKeyValue(), keyValue_)) LocateKey();
-        if (home) list->First();
-        else if (end) list->Last();
-        else list->MoveBy(delta);
+        if (!VarIsNull(keyValue_) && !VarEquals(ListKeyValue(), keyValue_)) {
+            // A key out of view is only brought back into it; one in view is where the move starts.
+            const bool inView = keyRowVisible_;
+            if (LocateKey() && !inView) {
+                UpdateActive();
+                return;
+            }
+        }
+        if (Home) list->First();
+        else if (End) list->Last();
+        else list->MoveBy(Delta);
     }
     SelectCurrent();
 }
@@ -522,12 +762,18 @@ void TDBLookupGridGx::MouseMove(TShiftState Shift, int X, int Y) {
         TCustomDBGridGx::MouseMove(Shift, X, Y);
         return;
     }
+    trackPos_ = TPoint(X, Y);
+    // Above or below the window the drag timer moves the choice, the faster
+    // the farther the pointer is.
+    const int distance = Y < 0 ? -Y : Y >= ClientHeight() ? Y - ClientHeight() + 1 : 0;
+    if (distance > 0) {
+        StartTimer(std::max(0, 200 - 15 * distance));
+        return;
+    }
+    StopTimer();
     int offset = RecordOffsetAt(Y);
     if (offset == -2) {
-        if (!VarEquals(keyValue_, specRow_->Value())) SelectKeyValue(specRow_->Value());
-        SetSpecRowSelected(true);
-        keyRowVisible_ = false;
-        text_ = specRow_->GetCellText(listFieldIndex_);
+        SelectSpecRow();
         return;
     }
     if (offset < 0 || offset >= DataLink()->RecordCount()) return;
@@ -537,11 +783,35 @@ void TDBLookupGridGx::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TDBLookupGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (tracking_ && Button == mbLeft) {
-        MouseMove(Shift, X, Y);
+        StopTimer();
+        // The row under the pointer (none outside the window).
+        if (Y >= 0 && Y < ClientHeight()) MouseMove(Shift, X, Y);
         tracking_ = false;
         return;
     }
     TCustomDBGridGx::MouseUp(Button, Shift, X, Y);
+}
+
+void TDBLookupGridGx::WMTimer(TMessage& Message) {
+    if (Message.WParam == kMouseTimerId && tracking_) {
+        AutoScrollSelect();
+        return;
+    }
+    TCustomDBGridGx::WMTimer(Message);
+}
+
+// One record per tick towards the pointer, while it stays above or below.
+void TDBLookupGridGx::AutoScrollSelect() {
+    if (!tracking_ || !listActive_ || !HandleAllocated() || !CanModify()) {
+        StopTimer();
+        return;
+    }
+    const int direction = trackPos_.Y < 0 ? -1 : trackPos_.Y >= ClientHeight() ? 1 : 0;
+    if (direction == 0) {
+        StopTimer();
+        return;
+    }
+    MoveKey(direction, false, false);
 }
 
 void TDBLookupGridGx::WMSetFocus(TMessage& Message) {
@@ -635,6 +905,16 @@ void TPopupDataGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, in
 }
 
 // ---------------------------------------------------------------------------
+
+TESK_PUBLISHED(TGridColumnSpecCellGx) {
+    Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor).Stored(&T::IsColorStored);
+    Property("Font", &T::Font, &T::SetFont).Stored(&T::IsFontStored);
+    Property("Text", &T::Text, &T::SetText).Stored(&T::IsTextStored);
+}
+
+TESK_PUBLISHED(TDBLookupGridColumnGx) { Property("SpecCell", &T::SpecCell, &T::SetSpecCell); }
+
+TESK_PUBLISHED(TDBLookupGridColumnDefValuesGx) {}
 
 TESK_PUBLISHED(TDBLookupGridGx) {}
 TESK_PUBLISHED(TPopupDataGridGx) {}

@@ -7,6 +7,7 @@
 // incrementally (the typed text is forgotten after two seconds without a key,
 // a time all lookup grids share). TPopupDataGridGx is the same grid as a
 // drop-down window with a size grip.
+#include <memory>
 #include <vector>
 
 #include "grid/DBGridGx.h"
@@ -27,6 +28,63 @@ protected:
 
 private:
     TDBLookupGridGx* grid_;
+};
+
+// A column's cell in the special row: its text, colour and font, each taken
+// from the grid's special row until set here (the text is the row's cell at
+// the column's index).
+class TGridColumnSpecCellGx : public TPersistent {
+    TESK_CLASS(TGridColumnSpecCellGx, TPersistent)
+public:
+    explicit TGridColumnSpecCellGx(TColumnGx* Column);
+    ~TGridColumnSpecCellGx() override;
+    void Assign(TPersistent* Source) override;
+
+    AnsiString Text() const;
+    void SetText(const AnsiString& Value);
+    bool IsTextStored() const { return textAssigned_; }
+    TColor Color() const;
+    void SetColor(TColor Value);
+    bool IsColorStored() const { return colorAssigned_; }
+    TFont* Font() const;
+    void SetFont(TFont* Value);
+    bool IsFontStored() const { return fontAssigned_; }
+
+protected:
+    TPersistent* GetOwner() override;
+
+private:
+    TSpecRowGx* GridSpecRow() const;
+    void FontChanged(TObject* Sender);
+    void Changed();
+    TColumnGx* column_;
+    AnsiString text_;
+    bool textAssigned_ = false;
+    TColor color_ = clWindow;
+    bool colorAssigned_ = false;
+    std::unique_ptr<TFont> font_;
+    bool fontAssigned_ = false;
+    bool syncingFont_ = false;
+};
+
+// The lookup grid's column: a grid column with its special-row cell.
+class TDBLookupGridColumnGx : public TDBGridColumnGx {
+    TESK_CLASS(TDBLookupGridColumnGx, TDBGridColumnGx)
+public:
+    explicit TDBLookupGridColumnGx(TCollection* Collection);
+    ~TDBLookupGridColumnGx() override;
+    void Assign(TPersistent* Source) override;
+    TGridColumnSpecCellGx* SpecCell() const { return specCell_; }
+    void SetSpecCell(TGridColumnSpecCellGx* Value) { specCell_->Assign(Value); }
+
+private:
+    TGridColumnSpecCellGx* specCell_;
+};
+
+class TDBLookupGridColumnDefValuesGx : public TColumnDefValuesGx {
+    TESK_CLASS(TDBLookupGridColumnDefValuesGx, TColumnDefValuesGx)
+public:
+    using TColumnDefValuesGx::TColumnDefValuesGx;
 };
 
 class TDBLookupGridGx : public TCustomDBGridGx {
@@ -79,6 +137,11 @@ public:
     bool ReadOnly() const { return dataLink_->ReadOnly(); }
     void SetReadOnly(bool Value) { dataLink_->SetReadOnly(Value); }
     bool IsPopup() const { return isPopup_; }
+    // Where the list stands: the current record's index and the records
+    // counted (in the data link's buffer, as no list of ours offers direct
+    // record access); both 0 without an active list.
+    int RecordIndex() const { return recordIndex_; }
+    int RecordCount() const { return recordCount_; }
 
     // ---- operations
     virtual bool CanModify();
@@ -104,7 +167,14 @@ public:
     static DWORD LastSearchKeyTime;
 
 protected:
+    TDBGridColumnsGx* CreateColumns() override;
+    TColumnDefValuesGx* CreateColumnDefValues() override;
     bool CanDrawRowFocusRect() override;
+    void UpdateActive() override;
+    void UpdateScrollBar() override;
+    void AutoScrollSelect() override;
+    void WMVScroll(TMessage& Message) override;
+    void WMTimer(TMessage& Message) override;
     void GetDatasetFieldList(TList* List) override;
     void DefineFieldMap() override;
     bool GetDataCellColors(int DataCol, int DataRow, TFont* AFont, TColor& AColor, TGridDrawState State,
@@ -125,6 +195,10 @@ protected:
     // Selects the list record the list data set stands on (select-current).
     void SelectCurrent();
     void SetSpecRowSelected(bool Value);
+    // Moves the chosen key Delta records (or to the first or last), as the
+    // arrow keys and the drag timer do, then selects where the list stands.
+    void MoveKey(int Delta, bool Home, bool End);
+    void SelectSpecRow();
     bool isPopup_ = false;
     bool tracking_ = false;
 
@@ -158,6 +232,9 @@ private:
     TDBLookupGridGxOptions options_{dlgColLinesGx};
     int rowCount_ = 7;
     bool sizing_ = false;
+    int recordIndex_ = 0;
+    int recordCount_ = 0;
+    TPoint trackPos_;  // the pointer while tracking, for the drag timer
 };
 
 using TCloseUpEventOfGridGx = Delegate<void(TObject* Sender, bool Accept)>;

@@ -48,6 +48,8 @@ void RegisterGridLibrary() {
             ClassInfoOf<TPopupCalculatorGx>(),
             // The find dialog, the lookup list and its drop-down
             ClassInfoOf<TDBGridGxFindDlg>(), ClassInfoOf<TDBLookupGridGx>(), ClassInfoOf<TPopupDataGridGx>(),
+            ClassInfoOf<TDBLookupGridColumnGx>(), ClassInfoOf<TGridColumnSpecCellGx>(),
+            ClassInfoOf<TDBLookupGridColumnDefValuesGx>(),
         });
         // The grid's clipboard keys reach the copy and paste routines.
         RegisterGridClipboardRoutines();

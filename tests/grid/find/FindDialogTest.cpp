@@ -3,7 +3,9 @@
 // grid over a SQLite table; and opened by Ctrl+F as a modal dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "grid/DBGridGxFindDlg.h"
@@ -208,6 +210,103 @@ TEST_F(FindDialog, OpensOnTheGridsColumnAndEnterSearches) {
     EXPECT_EQ(query->FieldByName("Name")->AsString(), "Beta");
     SimulateKey(d->cbText->Handle(), VK_ESCAPE);
     EXPECT_FALSE(d->Visible());
+}
+
+// Runs steps on the modal find dialog from the application's idle time, one
+// per idle pass; a dialog still open after the last step is closed, so that a
+// test never waits for a user.
+class TModalSteps {
+public:
+    using TStep = std::function<void(TDBGridGxFindDlg*)>;
+    explicit TModalSteps(std::vector<TStep> Steps) : steps_(std::move(Steps)) {
+        Application->IdleHandlers.push_back(Delegate<void()>(this, &TModalSteps::Idle));
+    }
+    ~TModalSteps() {
+        auto& handlers = Application->IdleHandlers;
+        handlers.erase(std::remove(handlers.begin(), handlers.end(), Delegate<void()>(this, &TModalSteps::Idle)),
+                       handlers.end());
+    }
+    size_t StepsRun() const { return next_; }
+
+private:
+    void Idle() {
+        TDBGridGxFindDlg* d = DBGridGxFindDlg();
+        if (!d || !d->Modal() || running_) return;
+        running_ = true;
+        if (next_ < steps_.size()) steps_[next_++](d);
+        else d->SetModalResult(mrAbort);
+        running_ = false;
+        // Wake the modal loop, which waits for the next message.
+        PostMessage(d->Handle(), WM_NULL, 0, 0);
+    }
+    std::vector<TStep> steps_;
+    size_t next_ = 0;
+    bool running_ = false;
+};
+
+TEST_F(FindDialog, CtrlFRunsTheDialogModallyUntilEscape) {
+    query->SetRecNo(1);
+    grid->SetSelectedIndex(0);
+    auto where = [this] { return std::string(query->FieldByName("Name")->AsString()); };
+    std::vector<std::string> hits;
+    TModalSteps steps({
+        [&](TDBGridGxFindDlg* d) {
+            EXPECT_TRUE(d->Visible());
+            EXPECT_EQ(d->FormStyle(), fsNormal);
+            EXPECT_EQ(d->ActiveControl(), d->cbText);
+            EXPECT_EQ(d->cbFindIn->Text(), "TName");  // the grid's current column
+            // The texts searched by earlier tests would complete what is typed.
+            d->cbText->Items()->Clear();
+            d->cbText->KeyItems()->Clear();
+            // Typed text, the whole cell, case on, in every column.
+            d->cbFindIn->SetValue(Variant(SFindAllColumnsGx()));
+            d->cbMatchinType->SetValue(Variant(SFindMatchWholeGx()));
+            d->cbFindDirection->SetValue(Variant(SFindDirectionAllGx()));
+            d->cbCharCase->SetStateProp(cbUnchecked);
+            d->cbUseFormat->SetStateProp(cbChecked);
+            TRect r = d->cbCharCase->ClientRect();
+            SimulateClick(d->cbCharCase->Handle(), 4, r.Height() / 2);
+            EXPECT_TRUE(d->cbCharCase->Checked());
+            d->cbText->SetFocus();
+            SimulateTyping(d->cbText->Handle(), "AB");
+        },
+        [&](TDBGridGxFindDlg* d) {
+            SimulateKey(d->cbText->Handle(), VK_RETURN);  // Enter finds: only Beta's owner is "AB"
+            hits.push_back(where() + "." + std::to_string(grid->SelectedIndex()));
+        },
+        [&](TDBGridGxFindDlg* d) {
+            SimulateKey(d->cbText->Handle(), VK_RETURN);  // nothing after it
+            hits.push_back(where() + "." + std::to_string(grid->SelectedIndex()));
+            EXPECT_EQ(dialogs->Messages.size(), 1u);
+        },
+        [&](TDBGridGxFindDlg* d) {
+            // Case off, from the start: the next is ABC's name, then Cab is passed by.
+            TRect r = d->cbCharCase->ClientRect();
+            SimulateClick(d->cbCharCase->Handle(), 4, r.Height() / 2);
+            d->cbMatchinType->SetValue(Variant(SFindMatchFromStartGx()));
+            d->cbText->SetFocus();
+            d->cbText->SelectAll();
+            SimulateTyping(d->cbText->Handle(), "ab");
+            SimulateKey(d->cbText->Handle(), VK_RETURN);
+            hits.push_back(where() + "." + std::to_string(grid->SelectedIndex()));
+            SimulateKey(d->cbText->Handle(), VK_RETURN);
+            hits.push_back(where() + "." + std::to_string(grid->SelectedIndex()));
+        },
+        [&](TDBGridGxFindDlg* d) { SimulateKey(d->cbText->Handle(), VK_ESCAPE); },
+    });
+    Application->ProcessMessages();  // the form's activation settles first
+    SimulateKey(grid->Handle(), 'F', ssCtrl);
+    EXPECT_EQ(steps.StepsRun(), 5u);
+    TDBGridGxFindDlg* d = DBGridGxFindDlg();
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->Visible());
+    EXPECT_FALSE(d->Modal());
+    EXPECT_EQ(d->ModalResult(), mrCancel);
+    EXPECT_EQ(hits, (std::vector<std::string>{"Beta.1", "Beta.1", "Alpha.1", "ABC.0"}));
+    ASSERT_EQ(dialogs->Messages.size(), 1u);
+    EXPECT_EQ(dialogs->Messages[0].Text, FromUtf8Literal("Строка \"AB\" не найдена."));
+    // The grid stays on the last hit.
+    EXPECT_EQ(where(), "ABC");
 }
 
 }  // namespace

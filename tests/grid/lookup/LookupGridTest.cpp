@@ -1,11 +1,13 @@
-// The lookup grid over a SQLite list: locating a key, the special row, the
-// edited record's field, keys and incremental search on a fake clock, its
-// size in whole rows, and the drop-down's place below or above its edit.
+// The lookup grid over a SQLite list: locating a key, the special row and
+// each column's cell of it, the edited record's field, keys, dragging and
+// incremental search on a fake clock, its scroll bar, its size in whole rows,
+// and the drop-down's place below or above its edit.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "grid/DBLookupGridsGx.h"
+#include "platform/db/StMemoryDataset.h"
 #include "tests/grid/edits/EditTestSupport.h"
 
 using namespace edittest;
@@ -47,6 +49,20 @@ protected:
         g->SetListField("Name");
         g->SetRowCount(Rows);
         return g;
+    }
+    void Wait(DWORD Ms) {
+        tick += Ms;
+        Application->ProcessMessages();
+    }
+    static SCROLLINFO Bar(TWinControl* g) {
+        SCROLLINFO si;
+        si.fMask = SIF_ALL;
+        GetScrollInfo(g->Handle(), SB_VERT, &si);
+        return si;
+    }
+    TPoint RowCentre(TDBLookupGridGx* g, int Row) {
+        TRect r = g->CellRect(g->IndicatorOffset(), Row);
+        return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
     TADOQuery* owners = nullptr;
     TDataSource* ownerSource = nullptr;
@@ -152,6 +168,197 @@ TEST_F(LookupGrid, IncrementalSearchForgetsAfterTwoSeconds) {
     EXPECT_EQ(g->SearchText(), "");
 }
 
+TEST_F(LookupGrid, TheCurrentRowFollowsTheKeyAndTheBarFollowsTheList) {
+    auto* g = MakeList(5);
+    ShowForm();
+    Application->ProcessMessages();
+    g->SetKeyValue(Variant(3));
+    // Ten owners, five shown from the first: a bar over the records, the thumb the rows shown.
+    SCROLLINFO si = Bar(g);
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 9);
+    EXPECT_EQ(si.nPage, 5u);
+    EXPECT_EQ(si.nPos, 0);
+    EXPECT_EQ(g->RecordIndex(), 2);
+    EXPECT_EQ(g->RecordCount(), 5);
+    EXPECT_EQ(g->Row(), g->TitleOffset() + 2);
+    EXPECT_TRUE(g->KeyRowVisible());
+    // Three lines down: the first three owners leave the view, the key with them; the choice stays.
+    for (int i = 0; i < 3; ++i) SimulateScrollBarClick(g->Handle(), SB_VERT, TScrollBarPart::LineDown);
+    EXPECT_EQ(Bar(g).nPos, 3);
+    EXPECT_EQ(owners->RecNo(), 8);
+    EXPECT_EQ(g->RecordIndex(), 4);
+    EXPECT_FALSE(g->KeyRowVisible());
+    EXPECT_EQ(g->KeyValue().AsInteger(), 3);
+    EXPECT_EQ(g->Text(), "Bob");
+    // The thumb places the list by record number; the key's row is shown again,
+    // and the bar, the list's place and the current row agree.
+    g->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0);
+    EXPECT_EQ(owners->RecNo(), 2);
+    EXPECT_TRUE(g->KeyRowVisible());
+    EXPECT_EQ(Bar(g).nPos, owners->RecNo() - g->RecordIndex() - 1);
+    EXPECT_EQ(g->Row() - g->TitleOffset(), 3 - Bar(g).nPos - 1);
+    SimulateScrollBarClick(g->Handle(), SB_VERT, TScrollBarPart::PageDown);
+    EXPECT_EQ(owners->RecNo(), 7);
+    EXPECT_EQ(Bar(g).nPos, owners->RecNo() - g->RecordIndex() - 1);
+    g->Perform(WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(Bar(g).nPos, 0);
+    // A key out of view: Down only brings it back; the next Down moves on.
+    g->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_FALSE(g->KeyRowVisible());
+    g->SetFocus();
+    g->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_TRUE(g->KeyRowVisible());
+    EXPECT_EQ(g->Text(), "Bob");
+    g->Perform(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(g->Text(), "Carol");
+    EXPECT_EQ(g->KeyValue().AsInteger(), 4);
+    // Without a list: an empty bar of three positions.
+    auto* empty = new TDBLookupGridGx(form);
+    empty->SetParent(form);
+    empty->SetBounds(220, 10, 120, 100);
+    Application->ProcessMessages();
+    EXPECT_EQ(Bar(empty).nMax, 2);
+    EXPECT_EQ(Bar(empty).nPos, 0);
+    EXPECT_EQ(empty->RecordCount(), 0);
+}
+
+// A list that cannot number its records.
+class TUnsequencedList : public TStMemoryData {
+public:
+    using TStMemoryData::TStMemoryData;
+    bool IsSequenced() const override { return false; }
+};
+
+TEST_F(LookupGrid, AListWithoutRecordNumbersHasAStartMiddleEndBar) {
+    auto* data = new TUnsequencedList(form);
+    data->FieldDefs()->Add("ID", ftInteger, 0);
+    data->FieldDefs()->Add("Name", ftString, 20);
+    data->Open();
+    auto fill = [&](int Count) {
+        while (!data->IsEmpty()) data->Delete();
+        for (int i = 1; i <= Count; ++i) {
+            data->Append();
+            data->FieldByName("ID")->SetAsInteger(i);
+            data->FieldByName("Name")->SetAsString("Star " + std::to_string(i));
+            data->Post();
+        }
+        data->First();
+    };
+    fill(40);
+    auto* list = new TDataSource(form);
+    list->SetDataSet(data);
+    auto* g = new TDBLookupGridGx(form);
+    g->SetParent(form);
+    g->SetBounds(10, 10, 200, 100);
+    g->SetListSource(list);
+    g->SetKeyField("ID");
+    g->SetListField("Name");
+    g->SetRowCount(5);
+    ShowForm();
+    Application->ProcessMessages();
+    data->First();
+    EXPECT_EQ(Bar(g).nMax, 4);
+    EXPECT_EQ(Bar(g).nPos, 0);
+    data->MoveBy(10);
+    EXPECT_EQ(Bar(g).nPos, 2);
+    data->Last();
+    EXPECT_EQ(Bar(g).nPos, 4);
+    // Thumb positions: 0 the first record, 1 a page up, 3 a page down, 4 the last.
+    g->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_EQ(data->RecNo(), 1);
+    g->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
+    EXPECT_EQ(data->RecNo(), 6);
+    g->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 4), 0);
+    EXPECT_EQ(data->RecNo(), 40);
+    // All records in view: no bar.
+    fill(3);
+    Application->ProcessMessages();
+    EXPECT_EQ(Bar(g).nMax, 0);
+}
+
+TEST_F(LookupGrid, DraggingOutsideMovesTheChoiceOnTheTimer) {
+    auto* g = MakeList(5);
+    g->SpecRow()->SetCellsText("<nobody>");
+    g->SpecRow()->SetVisible(true);
+    ShowForm();
+    g->SetKeyValue(Variant(1));
+    Wait(1000);
+    TPoint p = RowCentre(g, g->TitleOffset() + 2);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, p.X, p.Y);
+    EXPECT_EQ(g->Text(), "Bob");
+    // Five pixels below the window: one record every 125 ms.
+    SimulateMouseMove(g->Handle(), p.X, g->ClientHeight() + 4, ssLeft);
+    EXPECT_EQ(g->Text(), "Bob");
+    Wait(120);
+    EXPECT_EQ(g->Text(), "Bob");
+    Wait(10);
+    EXPECT_EQ(g->Text(), "Carol");
+    Wait(125);
+    EXPECT_EQ(g->Text(), "Dave");
+    // Twenty pixels above: a record at every tick, up to the special row, which stays.
+    SimulateMouseMove(g->Handle(), p.X, -20, ssLeft);
+    std::vector<std::string> seen;
+    for (int i = 0; i < 5; ++i) {
+        Wait(10);  // the shortest a timer waits
+        seen.push_back(std::string(g->Text()));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"Carol", "Bob", "Albert", "Alice", "<nobody>"}));
+    EXPECT_TRUE(g->SpecRowSelected());
+    // Released outside: the timer stops and the choice stays.
+    SimulateMouseMove(g->Handle(), p.X, g->ClientHeight() + 40, ssLeft);
+    Wait(10);
+    EXPECT_EQ(g->Text(), "Alice");
+    SimulateMouseUp(g->Handle(), TSimButton::Left, p.X, g->ClientHeight() + 40);
+    Wait(500);
+    EXPECT_EQ(g->Text(), "Alice");
+}
+
+TEST_F(LookupGrid, EachColumnHasItsOwnCellOfTheSpecialRow) {
+    auto* g = MakeList(5);
+    for (const char* f : {"ID", "Name"}) g->Columns()->Add()->SetFieldName(f);
+    g->SpecRow()->SetCellsText("0;<nobody>");
+    g->SpecRow()->SetColor(clYellow);
+    g->SpecRow()->SetValue(Variant(0));
+    g->SpecRow()->SetVisible(true);
+    g->SetKeyValue(Variant(3));
+    ShowForm();
+    auto* id = dynamic_cast<TDBLookupGridColumnGx*>(g->Columns()->Items(0));
+    auto* name = dynamic_cast<TDBLookupGridColumnGx*>(g->Columns()->Items(1));
+    ASSERT_TRUE(id && name);
+    // Unset, a cell reads the special row: its cell at the column's index, its colour and font.
+    EXPECT_EQ(id->SpecCell()->Text(), "0");
+    EXPECT_EQ(name->SpecCell()->Text(), "<nobody>");
+    EXPECT_EQ(name->SpecCell()->Color(), clYellow);
+    EXPECT_FALSE(name->SpecCell()->IsColorStored());
+    name->SpecCell()->SetText("(none)");
+    name->SpecCell()->SetColor(clAqua);
+    name->SpecCell()->Font()->SetStyle(TFontStyles{fsBold});
+    EXPECT_TRUE(name->SpecCell()->IsFontStored());
+    EXPECT_FALSE(id->SpecCell()->IsFontStored());
+    EXPECT_EQ(id->SpecCell()->Color(), clYellow);
+    // Each cell is painted in its own colour.
+    Application->ProcessMessages();
+    TRect idCell = g->CellRect(g->IndicatorOffset(), g->TitleOffset() - 1);
+    TRect nameCell = g->CellRect(g->IndicatorOffset() + 1, g->TitleOffset() - 1);
+    EXPECT_EQ(GetWindowPixel(g->Handle(), idCell.Right - 3, idCell.Top + 2), ColorToRGB(clYellow));
+    EXPECT_EQ(GetWindowPixel(g->Handle(), nameCell.Right - 3, nameCell.Top + 2), ColorToRGB(clAqua));
+    // A layout keeps what was set and no more.
+    TMemoryStream stream;
+    g->Columns()->SaveToStream(&stream);
+    auto* other = MakeList(5);
+    other->SpecRow()->SetCellsText("7;<other>");
+    stream.SetPosition(0);
+    other->Columns()->LoadFromStream(&stream);
+    ASSERT_EQ(other->Columns()->Count(), 2);
+    auto* id2 = static_cast<TDBLookupGridColumnGx*>(other->Columns()->Items(0));
+    auto* name2 = static_cast<TDBLookupGridColumnGx*>(other->Columns()->Items(1));
+    EXPECT_EQ(id2->SpecCell()->Text(), "7");
+    EXPECT_EQ(name2->SpecCell()->Text(), "(none)");
+    EXPECT_EQ(name2->SpecCell()->Color(), clAqua);
+    EXPECT_TRUE(name2->SpecCell()->Font()->Style().Contains(fsBold));
+}
+
 TEST_F(LookupGrid, HeightInWholeRows) {
     auto* g = MakeList();
     ShowForm();
@@ -175,6 +382,8 @@ TEST_F(LookupGrid, DropDownBelowTheEditOrAboveWhenNoRoom) {
     SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
     auto* popup = MakeList<TPopupDataGridGx>(6);
     popup->SetWidth(180);
+    popup->SpecRow()->SetCellsText("<nobody>");
+    popup->SpecRow()->SetVisible(true);
     struct TCloser {
         std::vector<bool> closes;
         void Closed(TObject*, bool Accept) { closes.push_back(Accept); }
