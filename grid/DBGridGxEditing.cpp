@@ -121,6 +121,14 @@ AnsiString TCustomDBGridGx::GetEditText(int ACol, int) {
     }
     editKeyValue_ = field->Lookup() && !field->KeyFields().empty() ? field->DataSet()->FieldValues(field->KeyFields())
                                                                     : Variant();
+    // A lookup column's special row stands for its own value and, when asked
+    // to, for keys the list does not hold: the editor shows what the cell shows.
+    TSpecRowGx* special = column->DropDownSpecRow();
+    if (field->Lookup() && special->Visible() &&
+        (VarEquals(editKeyValue_, special->Value()) || (special->ShowIfNotInKeyList() && !column->LocateLookupRecord()))) {
+        editKeyValue_ = special->Value();
+        text = special->GetCellText(0);
+    }
     if (column->OnGetCellParams) {
         TFont font;
         font.Assign(column->Font());

@@ -359,6 +359,63 @@ TEST_F(LookupGrid, EachColumnHasItsOwnCellOfTheSpecialRow) {
     EXPECT_TRUE(name2->SpecCell()->Font()->Style().Contains(fsBold));
 }
 
+TEST_F(LookupGrid, AGridsLookupColumnEditsWhatItShowsOfTheSpecialRow) {
+    // Planets of owners, the owner's name a lookup field of the owner list.
+    auto* planets = new TStMemoryData(form);
+    auto addField = [&](TField* f, const char* Name) {
+        f->SetFieldName(Name);
+        f->SetDataSet(planets);
+        return f;
+    };
+    addField(new TIntegerField(form), "ID");
+    addField(new TIntegerField(form), "OwnerID");
+    TField* owner = new TStringField(form);
+    owner->SetSize(20);
+    owner->SetFieldKind(fkLookup);
+    owner->SetLookupDataSet(owners);
+    owner->SetKeyFields("OwnerID");
+    owner->SetLookupKeyFields("ID");
+    owner->SetLookupResultField("Name");
+    addField(owner, "Owner");
+    planets->Open();
+    for (int id : {3, 0, 99}) {
+        planets->Append();
+        planets->FieldByName("ID")->SetAsInteger(id + 1000);
+        planets->FieldByName("OwnerID")->SetAsInteger(id);
+        planets->Post();
+    }
+    auto* planetSource = new TDataSource(form);
+    planetSource->SetDataSet(planets);
+    auto* grid = new TDBGridGx(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 300, 150);
+    grid->Columns()->Add()->SetFieldName("ID");
+    TColumnGx* column = grid->Columns()->Add();
+    column->SetFieldName("Owner");
+    column->DropDownSpecRow()->SetCellsText("<nobody>");
+    column->DropDownSpecRow()->SetValue(Variant(0));
+    column->DropDownSpecRow()->SetVisible(true);
+    grid->SetDataSource(planetSource);
+    ShowForm();
+    grid->SetFocus();
+    grid->SetSelectedIndex(1);
+    auto edited = [&](int RecNo) {
+        grid->HideEditor();
+        planets->SetRecNo(RecNo);
+        grid->ShowEditor();
+        EXPECT_EQ(column->GetDisplayText(), grid->InplaceEditor() ? grid->InplaceEditor()->Text() : "?") << RecNo;
+        return std::string(grid->InplaceEditor() ? grid->InplaceEditor()->Text() : AnsiString("?"));
+    };
+    // An owner of the list, the special row's own value, and a key the list does not hold.
+    EXPECT_EQ(edited(1), "Bob");
+    EXPECT_EQ(edited(2), "<nobody>");
+    EXPECT_EQ(edited(3), "<nobody>");
+    // Not shown for missing keys: the missing key edits as an empty name.
+    column->DropDownSpecRow()->SetShowIfNotInKeyList(false);
+    EXPECT_EQ(edited(3), "");
+    EXPECT_EQ(edited(2), "<nobody>");
+}
+
 TEST_F(LookupGrid, HeightInWholeRows) {
     auto* g = MakeList();
     ShowForm();
