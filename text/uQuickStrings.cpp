@@ -241,6 +241,144 @@ const Searcher& CachedSearcher(const Byte* find, int findLen, bool caseSensitive
     return *slot;
 }
 
+// For each byte, the bytes that fold to the same upper-case letter: two at
+// most (the byte twice when it stands alone), or none marked when more do.
+// Made once per code page, so a short search needs no pattern table.
+struct FoldPairs {
+    const Byte* up = nullptr;
+    Byte pair[256][2];
+    bool ok[256];
+};
+
+const FoldPairs& FoldPairsOf(const Byte* up) {
+    thread_local FoldPairs pairs;
+    if (pairs.up == up) return pairs;
+    int count[256] = {};
+    Byte first[256], second[256];
+    for (int c = 0; c < 256; ++c) {
+        const Byte u = up[c];
+        if (count[u] == 0) first[u] = static_cast<Byte>(c);
+        if (count[u] == 1) second[u] = static_cast<Byte>(c);
+        ++count[u];
+    }
+    for (int b = 0; b < 256; ++b) {
+        const Byte u = up[b];
+        pairs.ok[b] = count[u] <= 2;
+        pairs.pair[b][0] = first[u];
+        pairs.pair[b][1] = count[u] == 2 ? second[u] : first[u];
+    }
+    pairs.up = up;
+    return pairs;
+}
+
+// The window at w equals the pattern but for letter case, its last byte already compared.
+bool SameFolded(const Byte* w, const Byte* f, size_t m, const Byte* up) {
+    for (size_t j = m - 1; j > 0; --j)
+        if (up[w[j - 1]] != up[f[j - 1]]) return false;
+    return true;
+}
+
+// Case-insensitive searches of texts up to this length are scanned directly,
+// without the cached searcher and its lookup.
+constexpr size_t kShortText = 512;
+
+// The first and last byte filter of the searcher, sixteen windows at a time,
+// with the pattern's end bytes given by the caller; the last block overlaps
+// the one before it rather than reading past the text. up is null for an
+// exact comparison.
+const Byte* ScanShort(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
+                      const Byte* last) {
+    if (len < m) return nullptr;
+    const size_t windows = len - m + 1;
+    auto same = [&](const Byte* w) { return up ? SameFolded(w, f, m, up) : std::memcmp(w, f, m - 1) == 0; };
+#if defined(__SSE2__)
+    if (windows >= 16) {
+        const __m128i f0 = _mm_set1_epi8(static_cast<char>(first[0]));
+        const __m128i f1 = _mm_set1_epi8(static_cast<char>(first[1]));
+        const __m128i l0 = _mm_set1_epi8(static_cast<char>(last[0]));
+        const __m128i l1 = _mm_set1_epi8(static_cast<char>(last[1]));
+        size_t i = 0;
+        unsigned keep = 0xFFFF;
+        for (;;) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+            const __m128i fa = _mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1));
+            const __m128i lb = _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(fa, lb))) & keep;
+            while (mask) {
+                const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+                if (same(w)) return w;
+                mask &= mask - 1;
+            }
+            if (i + 16 >= windows) return nullptr;
+            i += 16;
+            if (i + 16 > windows) {
+                // Only the windows not yet looked at count in the overlapping block.
+                const size_t seen = i - (windows - 16);
+                i = windows - 16;
+                keep = 0xFFFFu << seen & 0xFFFFu;
+            }
+        }
+    }
+#endif
+    for (size_t i = 0; i < windows; ++i) {
+        const Byte a = s[i], b = s[i + m - 1];
+        if ((a == first[0] || a == first[1]) && (b == last[0] || b == last[1]) && same(s + i)) return s + i;
+    }
+    return nullptr;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same filter thirty-two windows at a time; the caller checks for AVX2.
+__attribute__((target("avx2"))) const Byte* ScanShortAvx2(const Byte* s, size_t len, const Byte* f, size_t m,
+                                                           const Byte* up, const Byte* first, const Byte* last) {
+    if (len < m + 31) return ScanShort(s, len, f, m, up, first, last);
+    const size_t windows = len - m + 1;
+    const __m256i f0 = _mm256_set1_epi8(static_cast<char>(first[0]));
+    const __m256i f1 = _mm256_set1_epi8(static_cast<char>(first[1]));
+    const __m256i l0 = _mm256_set1_epi8(static_cast<char>(last[0]));
+    const __m256i l1 = _mm256_set1_epi8(static_cast<char>(last[1]));
+    size_t i = 0;
+    uint32_t keep = ~0u;
+    for (;;) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + m - 1));
+        const __m256i fa = _mm256_or_si256(_mm256_cmpeq_epi8(a, f0), _mm256_cmpeq_epi8(a, f1));
+        const __m256i lb = _mm256_or_si256(_mm256_cmpeq_epi8(b, l0), _mm256_cmpeq_epi8(b, l1));
+        uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(fa, lb))) & keep;
+        while (mask) {
+            const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+            if (up ? SameFolded(w, f, m, up) : std::memcmp(w, f, m - 1) == 0) return w;
+            mask &= mask - 1;
+        }
+        if (i + 32 >= windows) return nullptr;
+        i += 32;
+        if (i + 32 > windows) {
+            const size_t seen = i - (windows - 32);
+            i = windows - 32;
+            keep = ~0u << seen;
+        }
+    }
+}
+#endif
+
+bool HasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
+#endif
+}
+
+const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
+                          const Byte* last) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (HasAvx2()) return ScanShortAvx2(s, len, f, m, up, first, last);
+#endif
+    return ScanShort(s, len, f, m, up, first, last);
+}
+
 // An exact search that starts as the plain one does, with memchr on the
 // pattern's first byte: nothing to set up, and nothing scans faster when that
 // byte is rare. Once its occurrences prove common (more than one false start
@@ -269,8 +407,20 @@ int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, 
     if (StartPos > SourceLen) return 0;
     const Byte* area = Bytes(Source) + (StartPos - 1);
     const size_t areaLen = static_cast<size_t>(SourceLen - (StartPos - 1));
-    const Byte* hit = caseSensitive ? ScanExact(area, areaLen, Bytes(Find), static_cast<size_t>(FindLen))
-                                    : CachedSearcher(Bytes(Find), FindLen, false).Find(area, areaLen);
+    const Byte* f = Bytes(Find);
+    const size_t m = static_cast<size_t>(FindLen);
+    const Byte* hit;
+    if (caseSensitive) {
+        // memchr on the first byte beats the filter even on a line of text.
+        hit = ScanExact(area, areaLen, f, m);
+    } else {
+        const Byte* up = UpcaseTable();
+        const FoldPairs& pairs = FoldPairsOf(up);
+        if (areaLen <= kShortText && pairs.ok[f[0]] && pairs.ok[f[m - 1]])
+            hit = ScanShortBest(area, areaLen, f, m, up, pairs.pair[f[0]], pairs.pair[f[m - 1]]);
+        else
+            hit = CachedSearcher(f, FindLen, false).Find(area, areaLen);
+    }
     return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
 }
 

@@ -69,11 +69,12 @@ TEST_F(QuickStrings, RandomisedCrossCheckAgainstNaiveSearchAndReplace) {
         for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
         return s;
     };
-    // Short texts check the scan's ends; longer ones also the sixteen-window blocks.
+    // Short texts check the scan's ends; longer ones also the sixteen-window blocks,
+    // and the longest the scans meant for long texts.
     const struct {
         size_t maxSource, maxPiece;
         int rounds;
-    } sizes[] = {{20, 6, 40000}, {70, 20, 20000}};
+    } sizes[] = {{20, 6, 40000}, {70, 20, 20000}, {1500, 40, 2000}};
     for (const auto& size : sizes) {
         for (int round = 0; round < size.rounds; ++round) {
             const AnsiString src = randomText(rng() % (size.maxSource + 1));
