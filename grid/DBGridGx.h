@@ -488,6 +488,8 @@ public:
     virtual int GetRowTreeNodeInfo(int Row, int X, int& Level);
     // A press in a tree row's indent: on its node button the node opens or closes.
     virtual bool TreeNodeButtonClick(int X, int Y, bool OnlyTest);
+    // Opens (1), closes (0) or toggles (-1) the node of a data row, which becomes current.
+    void SetTreeNodeExpanded(int Row, int How);
     // A press on a selected record's indicator starts moving it (drag state 7).
     virtual bool CheckBeginRecordMoving(int X, int Y, bool OnlyTest);
     // Moves the records of Bookmarks before record number Target + Offset (for

@@ -187,6 +187,12 @@ void TCustomDBGridGx::KeyDownPlain(WORD& Key, TShiftState Shift) {
     bool rowOnly = !allowedSelections_.Contains(gstRectangle);
     bool oneDataColumn = ColCount() - indicatorOffset_ <= 1;
     switch (Key) {
+        case VK_MULTIPLY:
+        case VK_ADD:
+        case VK_SUBTRACT:
+            // In a tree: toggle, open or close the current node.
+            if (TreeViewActive()) SetTreeNodeExpanded(Row(), Key == VK_MULTIPLY ? -1 : Key == VK_ADD ? 1 : 0);
+            break;
         case VK_UP: PriorRow(shift); break;
         case VK_DOWN: NextRow(shift); break;
         case VK_LEFT:
@@ -388,6 +394,12 @@ void TCustomDBGridGx::WMChar(TMessage& Message) {
     if (filter.Editing && filter.Editing(this) && filterEditor_ && (ch == 8 || ch >= 32)) {
         filterEditor_->Show();
         PostMessage(filterEditor_->Handle(), WM_CHAR, Message.WParam, Message.LParam);
+        return;
+    }
+    if (TreeViewActive() && (ch == '*' || ch == '+' || ch == '-')) {
+        // The node keys: no editor opens for them.
+        char key = static_cast<char>(ch);
+        if (OnKeyPress) OnKeyPress(this, key);
         return;
     }
     int index = SelectedIndex();

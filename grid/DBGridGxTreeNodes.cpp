@@ -49,17 +49,24 @@ bool TCustomDBGridGx::TreeNodeButtonClick(int X, int Y, bool OnlyTest) {
     const int indent = TreeIndentGx(node.Level);
     if (X < r.Left || X >= r.Left + indent) return false;
     if (OnlyTest) return true;
-    if (X < r.Left + indent - kTreeIndentLevelGx || !node.HasChildren) return true;
+    if (X >= r.Left + indent - kTreeIndentLevelGx && node.HasChildren) SetTreeNodeExpanded(cell.Y, -1);
+    return true;
+}
+
+void TCustomDBGridGx::SetTreeNodeExpanded(int Row, int How) {
+    ITreeNodesGx* tree = TreeNodes();
+    if (!tree || !tree->TreeViewActive() || Row < titleOffset_ || Row - titleOffset_ >= dataLink_->RecordCount())
+        return;
     // The node keeps its row on screen while the rows under it come or go.
     TDataSet* ds = dataLink_->DataSet();
-    const int place = cell.Y - titleOffset_;
+    const int place = Row - titleOffset_;
     dataLink_->NotifyUpdateData();
     HideEditor();
     ds->DisableControls();
     {
         auto enable = MakeScopeGuard([ds] { ds->EnableControls(); });
-        dataLink_->MoveBy(cell.Y - Row());
-        const TBookmarkStr current = tree->SetNodeExpanded(-1);
+        dataLink_->MoveBy(Row - this->Row());
+        const TBookmarkStr current = tree->SetNodeExpanded(How);
         ds->GotoBookmark(current);
         // To the window's edge and past it, so the window moves, then back.
         const int n = ds->ActiveRecord();
@@ -70,7 +77,6 @@ bool TCustomDBGridGx::TreeNodeButtonClick(int X, int Y, bool OnlyTest) {
     }
     Invalidate();
     UpdateScrollBar();
-    return true;
 }
 
 // ---------------------------------------------------------------------------

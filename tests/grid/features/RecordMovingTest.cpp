@@ -269,6 +269,26 @@ TEST_F(TreeRows, NodeButtonsOpenAndCloseNodes) {
     EXPECT_FALSE(node.HasNextSibling);
 }
 
+TEST_F(TreeRows, TheNumericKeysOpenAndCloseTheCurrentNode) {
+    tree->Locate("Name", "Mars", {});
+    const struct {
+        WORD Key;
+        char Char;
+        std::vector<std::string> Names;
+    } steps[] = {{VK_ADD, '+', {"Earth", "Mars", "Phobos", "Venus"}},
+                 {VK_ADD, '+', {"Earth", "Mars", "Phobos", "Venus"}},
+                 {VK_SUBTRACT, '-', {"Earth", "Mars", "Venus"}},
+                 {VK_MULTIPLY, '*', {"Earth", "Mars", "Phobos", "Venus"}},
+                 {VK_MULTIPLY, '*', {"Earth", "Mars", "Venus"}}};
+    for (const auto& s : steps) {
+        grid->Perform(WM_KEYDOWN, s.Key, 0);
+        grid->Perform(WM_CHAR, static_cast<WPARAM>(s.Char), 0);
+        EXPECT_EQ(Names(tree), s.Names);
+        EXPECT_EQ(tree->FieldByName("Name")->AsString(), "Mars");
+        EXPECT_FALSE(grid->EditorMode());
+    }
+}
+
 TEST_F(TreeRows, ADraggedNodeTakesTheLevelOfTheDrop) {
     tree->FullExpand();
     EXPECT_EQ(Names(tree),
