@@ -1,31 +1,8 @@
-// The published-property tables of the standard controls.
+// The published-property tables of the standard controls. What several of
+// them publish alike is a run of their common base, compiled once.
 #include "platform/gui/StdCtrls.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QStandardItemModel>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <algorithm>
-
-#include "platform/gui/Clipboard.h"
 #include "platform/gui/ControlProps_p.h"
-#include "platform/gui/StdCtrls_p.h"
-#include "platform/gui/Forms.h"
-#include "platform/gui/QtGraphics.h"
-#include "platform/gui/WinApi_p.h"
-#include "platform/gui/Widgets_p.h"
-#include "platform/rtl/SysUtils.h"
 
 // ---------------------------------------------------------------- published
 
@@ -94,20 +71,22 @@ TESK_PUBLISHED(TGroupBox) {
 
 TESK_PUBLISHED(TCustomEdit) {}
 
-#define TESK_PUBLISH_EDIT_COMMON()                                                    \
-    Property("AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(true);          \
-    Property("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);   \
-    Property("CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);            \
-    Property("HideSelection", &T::HideSelection, &T::SetHideSelection).Default(true); \
-    Property("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);                \
-    Property("OEMConvert", &T::OEMConvert, &T::SetOEMConvert).Default(false);         \
-    Property("ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);               \
-    Property("OnChange", &T::OnChange, &T::OnChange)
+// Text and editing of an edit box.
+TESK_PUBLISHED_RUN(TCustomEdit, TEditCommonProps) {
+    Property("AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(true);
+    Property("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
+    Property("CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);
+    Property("HideSelection", &T::HideSelection, &T::SetHideSelection).Default(true);
+    Property("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
+    Property("OEMConvert", &T::OEMConvert, &T::SetOEMConvert).Default(false);
+    Property("ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);
+    Property("OnChange", &T::OnChange, &T::OnChange);
+}
 
 TESK_PUBLISHED(TEdit) {
     TESK_PUBLISH_CONTROL_COMMON();
     TESK_PUBLISH_WINCONTROL_COMMON();
-    TESK_PUBLISH_EDIT_COMMON();
+    IncludeRun<TCustomEdit, TEditCommonProps>();
     Property("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(true);
     Property("PasswordChar", &T::PasswordChar, &T::SetPasswordChar).Default(0);
     Property("Text", &T::Text, &T::SetText);
@@ -118,7 +97,7 @@ TESK_PUBLISHED(TCustomMemo) {}
 TESK_PUBLISHED(TMemo) {
     TESK_PUBLISH_CONTROL_COMMON();
     TESK_PUBLISH_WINCONTROL_COMMON();
-    TESK_PUBLISH_EDIT_COMMON();
+    IncludeRun<TCustomEdit, TEditCommonProps>();
     Property("Alignment", &T::Alignment, &T::SetAlignment).Default(taLeftJustify);
     Property("Lines", &T::Lines, &T::SetLines);
     Property("ScrollBars", &T::ScrollBars, &T::SetScrollBars).Default(ssNone);

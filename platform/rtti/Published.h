@@ -25,6 +25,9 @@
 // IndexedProperty passes a fixed index to both. Inside a form class:
 //   Handler("btnOKClick", &T::btnOKClick);   // names a definition may bind
 //   Field("btnOK", &T::btnOK);               // filled when btnOK is created
+// Properties that several descendants of a class publish alike are written once
+// as a run of that class (TESK_PUBLISHED_RUN) and placed in each descendant's
+// block with IncludeRun<Base, Tag>(): the run is compiled once, not per class.
 // A property published again under an inherited name replaces the inherited
 // one in place. FindClass knows the class once its library's registration
 // call (RegisterGuiLibrary, RegisterGridLibrary, ...) lists it: a static
@@ -112,8 +115,22 @@ public:
 
     void Build();  // the body of TESK_PUBLISHED
 
+    // A run of declarations that several descendants of Cls publish alike,
+    // defined once per Tag with TESK_PUBLISHED_RUN.
+    template <class Tag>
+    void Run();
+
 protected:
     explicit TClassBuilder(TClassInfo* info) : info_(info) {}
+
+    // Declares here, in place, the run Tag written for the base class B. Its
+    // accessors are instantiated once for B instead of once per including class.
+    template <class B, class Tag>
+    void IncludeRun() {
+        static_assert(std::is_base_of_v<B, Cls>, "a run is included only by descendants of its class");
+        TClassBuilder<B> base(info_);
+        base.template Run<Tag>();
+    }
 
     template <class G, class S = std::nullptr_t>
     TPropDecl Property(const char* name, G getter, S setter = nullptr)
@@ -264,6 +281,8 @@ private:
         return TPropDecl(p);
     }
 
+    template <class>
+    friend class TClassBuilder;
     TClassInfo* info_;
 };
 
@@ -281,3 +300,17 @@ private:
     }                                                                                                 \
     template <>                                                                                       \
     void TClassBuilder<ClassT>::Build()
+
+// A run of ClassT's builder (see IncludeRun): TESK_PUBLISHED_RUN(ClassT, Tag)
+// { Property(...); ... } in one source, and where other sources include it,
+// TESK_PUBLISHED_RUN_DECL(ClassT, Tag) in a header they share.
+#define TESK_PUBLISHED_RUN_DECL(ClassT, Tag) \
+    struct Tag;                               \
+    template <>                               \
+    template <>                               \
+    void TClassBuilder<ClassT>::Run<Tag>()
+#define TESK_PUBLISHED_RUN(ClassT, Tag) \
+    TESK_PUBLISHED_RUN_DECL(ClassT, Tag); \
+    template <>                          \
+    template <>                          \
+    void TClassBuilder<ClassT>::Run<Tag>()
