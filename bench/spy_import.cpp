@@ -117,7 +117,7 @@ void BM_ImportPaste(benchmark::State& state) {
         state.PauseTiming();
         if (page.errors != 0 || !page.memo.empty()) state.SkipWithError("the import refused a report");
         dm->adoConnection->Close();
-        delete dm;
+        FreeObject(dm);
         state.ResumeTiming();
     }
 }

@@ -133,24 +133,19 @@ TdmMain::TdmMain(TComponent* AOwner) : TComponent(AOwner) {
     if (OnCreate) OnCreate(this);
 }
 
-// Deleted without FreeObject the components are still there, so the
-// destruction event can disconnect (and compact) from the destructor too.
-TdmMain::~TdmMain() { RunDestroyEvent(); }
-
+// OnDestroy runs before TComponent marks the components as being destroyed,
+// so its disconnect still compacts the file.
 void TdmMain::BeforeDestruction() {
-    RunDestroyEvent();
-    TComponent::BeforeDestruction();
-}
-
-void TdmMain::RunDestroyEvent() {
-    if (destroyed_) return;
-    destroyed_ = true;
-    try {
-        if (OnDestroy) OnDestroy(this);
-    } catch (const Exception&) {
-        // Nobody is left to tell: the window that showed the log is gone, and
-        // destruction must go on.
+    if (!destroyed_) {
+        destroyed_ = true;
+        try {
+            if (OnDestroy) OnDestroy(this);
+        } catch (const Exception&) {
+            // Nobody is left to tell: the window that showed the log is gone, and
+            // destruction must go on.
+        }
     }
+    TComponent::BeforeDestruction();
 }
 
 void TdmMain::DataModuleCreate(TObject*) {

@@ -27,8 +27,8 @@ class TdmMain : public TComponent {
 public:
     // Builds the module from its definition and runs OnCreate.
     explicit TdmMain(TComponent* AOwner);
-    ~TdmMain() override;
-    // Runs OnDestroy (which disconnects, and so compacts the open file).
+    // Runs OnDestroy (which disconnects, and so compacts the open file). Free
+    // the module with FreeObject or through its owner: a plain delete skips it.
     void BeforeDestruction() override;
 
     // ---- Components of the definition ----
@@ -181,7 +181,6 @@ public:
     void viewPlanetAfterOpen(TDataSet* DataSet);
 
 private:
-    void RunDestroyEvent();
     // Rebuilds every index of a file whose indexes were not built with the
     // code page's fold (PRAGMA user_version), in one transaction, and marks
     // the file. A unique index that the fold finds duplicates in becomes a

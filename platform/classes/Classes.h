@@ -24,12 +24,12 @@ public:
     // Overridden per class by the type-information declarations of platform/rtti.
     virtual const char* ClassName() const { return "TObject"; }
     virtual const TClassInfo* ClassInfo() const { return nullptr; }
-    // Called before the destructor runs, while virtual calls still reach the
-    // most derived class (the framework's BeforeDestruction).
+    // FreeObject calls it before the destructors, while virtual calls reach the whole object:
+    // teardown that runs events goes here; a destructor only keeps a plain delete safe.
     virtual void BeforeDestruction() {}
 };
 
-// Deletes an object the framework way: BeforeDestruction first, then the destructor.
+// The one way components are freed (or FreeAndNil, or by their owner); a plain delete is only kept safe.
 void FreeObject(TObject* object);
 template <typename T>
 void FreeAndNil(T*& object) {
