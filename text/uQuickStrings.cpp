@@ -43,6 +43,30 @@ void MakeBMTableNoCase(const Byte* Buffer, int BufferLen, int32_t* Table, const 
     if (BufferLen == 1) Table[up[Buffer[0]]] = 0;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// Where a byte's two forms differ in one bit (every letter pair of the code
+// pages here does), one compare on the byte with that bit set finds both.
+bool OneBitApart(const Byte* pair) { return __builtin_popcount(static_cast<unsigned>(pair[0] ^ pair[1])) <= 1; }
+
+// The lanes of a that hold either byte of the pair; v0 and v1 as made by PairVectors.
+template <bool OneBit>
+__attribute__((target("avx2"))) inline __m256i MatchPair(__m256i a, __m256i v0, __m256i v1) {
+    if constexpr (OneBit) return _mm256_cmpeq_epi8(_mm256_or_si256(a, v1), v0);
+    return _mm256_or_si256(_mm256_cmpeq_epi8(a, v0), _mm256_cmpeq_epi8(a, v1));
+}
+template <bool OneBit>
+__attribute__((target("avx2"))) inline void PairVectors(const Byte* pair, __m256i& v0, __m256i& v1) {
+    if constexpr (OneBit) {
+        const Byte bit = static_cast<Byte>(pair[0] ^ pair[1]);
+        v0 = _mm256_set1_epi8(static_cast<char>(pair[0] | bit));
+        v1 = _mm256_set1_epi8(static_cast<char>(bit));
+    } else {
+        v0 = _mm256_set1_epi8(static_cast<char>(pair[0]));
+        v1 = _mm256_set1_epi8(static_cast<char>(pair[1]));
+    }
+}
+#endif
+
 // One pattern prepared for repeated forward scans. The case-insensitive table
 // is re-indexed by the raw byte (each byte takes the shift of its upper-case
 // form), so the scan looks up one table per step instead of two. The entries
@@ -153,11 +177,15 @@ private:
     // rest (fewer than 64 windows) is left to the sixteen-byte filter.
 #if defined(__x86_64__) || defined(__i386__)
     __attribute__((target("avx2"))) const Byte* FilterScanAvx2(const Byte* s, size_t len, size_t& done) const {
+        return OneBitApart(first_) && OneBitApart(last_) ? FilterScanAvx2As<true>(s, len, done)
+                                                        : FilterScanAvx2As<false>(s, len, done);
+    }
+    template <bool OneBit>
+    __attribute__((target("avx2"))) const Byte* FilterScanAvx2As(const Byte* s, size_t len, size_t& done) const {
         const size_t m = static_cast<size_t>(m_);
-        const __m256i f0 = _mm256_set1_epi8(static_cast<char>(first_[0]));
-        const __m256i f1 = _mm256_set1_epi8(static_cast<char>(first_[1]));
-        const __m256i l0 = _mm256_set1_epi8(static_cast<char>(last_[0]));
-        const __m256i l1 = _mm256_set1_epi8(static_cast<char>(last_[1]));
+        __m256i f0, f1, l0, l1;
+        PairVectors<OneBit>(first_, f0, f1);
+        PairVectors<OneBit>(last_, l0, l1);
         size_t i = 0;
         for (; i + m - 1 + 64 <= len; i += 64) {
             uint64_t mask = 0;
@@ -165,8 +193,8 @@ private:
                 const Byte* at = s + i + half;
                 const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
                 const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + m - 1));
-                const __m256i fa = _mm256_or_si256(_mm256_cmpeq_epi8(a, f0), _mm256_cmpeq_epi8(a, f1));
-                const __m256i lb = _mm256_or_si256(_mm256_cmpeq_epi8(b, l0), _mm256_cmpeq_epi8(b, l1));
+                const __m256i fa = MatchPair<OneBit>(a, f0, f1);
+                const __m256i lb = MatchPair<OneBit>(b, l0, l1);
                 mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(fa, lb))))
                         << half;
             }
@@ -243,39 +271,47 @@ const Searcher& CachedSearcher(const Byte* find, int findLen, bool caseSensitive
 
 // For each byte, the bytes that fold to the same upper-case letter: two at
 // most (the byte twice when it stands alone), or none marked when more do.
-// Made once per code page, so a short search needs no pattern table.
+// Made once for each code page, so a short search needs no pattern table.
 struct FoldPairs {
-    const Byte* up = nullptr;
+    explicit FoldPairs(const Byte* up) {
+        int count[256] = {};
+        Byte first[256], second[256];
+        for (int c = 0; c < 256; ++c) {
+            const Byte u = up[c];
+            if (count[u] == 0) first[u] = static_cast<Byte>(c);
+            if (count[u] == 1) second[u] = static_cast<Byte>(c);
+            ++count[u];
+        }
+        for (int b = 0; b < 256; ++b) {
+            const Byte u = up[b];
+            ok[b] = count[u] <= 2;
+            pair[b][0] = first[u];
+            pair[b][1] = count[u] == 2 ? second[u] : first[u];
+        }
+    }
     Byte pair[256][2];
     bool ok[256];
 };
 
-const FoldPairs& FoldPairsOf(const Byte* up) {
-    thread_local FoldPairs pairs;
-    if (pairs.up == up) return pairs;
-    int count[256] = {};
-    Byte first[256], second[256];
-    for (int c = 0; c < 256; ++c) {
-        const Byte u = up[c];
-        if (count[u] == 0) first[u] = static_cast<Byte>(c);
-        if (count[u] == 1) second[u] = static_cast<Byte>(c);
-        ++count[u];
+const FoldPairs& FoldPairsOf(const CodePage& page) {
+    static const FoldPairs cp1250(CodePage::ByNumber(1250).UpperTable());
+    static const FoldPairs cp1251(CodePage::ByNumber(1251).UpperTable());
+    static const FoldPairs cp1252(CodePage::ByNumber(1252).UpperTable());
+    switch (page.Number()) {
+        case 1250: return cp1250;
+        case 1252: return cp1252;
+        default: return cp1251;
     }
-    for (int b = 0; b < 256; ++b) {
-        const Byte u = up[b];
-        pairs.ok[b] = count[u] <= 2;
-        pairs.pair[b][0] = first[u];
-        pairs.pair[b][1] = count[u] == 2 ? second[u] : first[u];
-    }
-    pairs.up = up;
-    return pairs;
 }
 
 // The window at w equals the pattern but for letter case, its last byte already compared.
-bool SameFolded(const Byte* w, const Byte* f, size_t m, const Byte* up) {
-    for (size_t j = m - 1; j > 0; --j)
-        if (up[w[j - 1]] != up[f[j - 1]]) return false;
-    return true;
+// Most false candidates differ at once in the second or middle byte; past
+// those, a loop with no branch inside costs the real match less.
+inline bool SameFolded(const Byte* w, const Byte* f, size_t m, const Byte* up) {
+    if (up[w[m / 2]] != up[f[m / 2]] || up[w[m > 2]] != up[f[m > 2]]) return false;
+    unsigned diff = 0;
+    for (size_t j = 0; j + 1 < m; ++j) diff |= static_cast<unsigned>(up[w[j]] ^ up[f[j]]);
+    return diff == 0;
 }
 
 // Case-insensitive searches of texts up to this length are scanned directly,
@@ -284,13 +320,12 @@ constexpr size_t kShortText = 512;
 
 // The first and last byte filter of the searcher, sixteen windows at a time,
 // with the pattern's end bytes given by the caller; the last block overlaps
-// the one before it rather than reading past the text. up is null for an
-// exact comparison.
+// the one before it rather than reading past the text.
 const Byte* ScanShort(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
                       const Byte* last) {
     if (len < m) return nullptr;
     const size_t windows = len - m + 1;
-    auto same = [&](const Byte* w) { return up ? SameFolded(w, f, m, up) : std::memcmp(w, f, m - 1) == 0; };
+    auto same = [&](const Byte* w) { return SameFolded(w, f, m, up); };
 #if defined(__SSE2__)
     if (windows >= 16) {
         const __m128i f0 = _mm_set1_epi8(static_cast<char>(first[0]));
@@ -329,26 +364,24 @@ const Byte* ScanShort(const Byte* s, size_t len, const Byte* f, size_t m, const 
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same filter thirty-two windows at a time; the caller checks for AVX2.
-__attribute__((target("avx2"))) const Byte* ScanShortAvx2(const Byte* s, size_t len, const Byte* f, size_t m,
-                                                           const Byte* up, const Byte* first, const Byte* last) {
-    if (len < m + 31) return ScanShort(s, len, f, m, up, first, last);
+template <bool OneBit>
+__attribute__((target("avx2"))) const Byte* ScanShortAvx2As(const Byte* s, size_t len, const Byte* f, size_t m,
+                                                             const Byte* up, const Byte* first, const Byte* last) {
     const size_t windows = len - m + 1;
-    const __m256i f0 = _mm256_set1_epi8(static_cast<char>(first[0]));
-    const __m256i f1 = _mm256_set1_epi8(static_cast<char>(first[1]));
-    const __m256i l0 = _mm256_set1_epi8(static_cast<char>(last[0]));
-    const __m256i l1 = _mm256_set1_epi8(static_cast<char>(last[1]));
+    __m256i f0, f1, l0, l1;
+    PairVectors<OneBit>(first, f0, f1);
+    PairVectors<OneBit>(last, l0, l1);
     size_t i = 0;
     uint32_t keep = ~0u;
     for (;;) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + m - 1));
-        const __m256i fa = _mm256_or_si256(_mm256_cmpeq_epi8(a, f0), _mm256_cmpeq_epi8(a, f1));
-        const __m256i lb = _mm256_or_si256(_mm256_cmpeq_epi8(b, l0), _mm256_cmpeq_epi8(b, l1));
+        const __m256i fa = MatchPair<OneBit>(a, f0, f1);
+        const __m256i lb = MatchPair<OneBit>(b, l0, l1);
         uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(fa, lb))) & keep;
         while (mask) {
             const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
-            if (up ? SameFolded(w, f, m, up) : std::memcmp(w, f, m - 1) == 0) return w;
+            if (SameFolded(w, f, m, up)) return w;
             mask &= mask - 1;
         }
         if (i + 32 >= windows) return nullptr;
@@ -359,6 +392,14 @@ __attribute__((target("avx2"))) const Byte* ScanShortAvx2(const Byte* s, size_t 
             keep = ~0u << seen;
         }
     }
+}
+
+// The same filter thirty-two windows at a time; the caller checks for AVX2.
+const Byte* ScanShortAvx2(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
+                          const Byte* last) {
+    if (len < m + 31) return ScanShort(s, len, f, m, up, first, last);
+    return OneBitApart(first) && OneBitApart(last) ? ScanShortAvx2As<true>(s, len, f, m, up, first, last)
+                                                   : ScanShortAvx2As<false>(s, len, f, m, up, first, last);
 }
 #endif
 
@@ -371,7 +412,7 @@ bool HasAvx2() {
 #endif
 }
 
-const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
+inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
                           const Byte* last) {
 #if defined(__x86_64__) || defined(__i386__)
     if (HasAvx2()) return ScanShortAvx2(s, len, f, m, up, first, last);
@@ -383,7 +424,11 @@ const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, co
 // pattern's first byte: nothing to set up, and nothing scans faster when that
 // byte is rare. Once its occurrences prove common (more than one false start
 // per 256 bytes), the rest of the text goes to the filtering searcher.
-const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
+[[gnu::noinline]] const Byte* ExactBySearcher(const Byte* p, size_t len, const Byte* f, size_t m) {
+    return CachedSearcher(f, static_cast<int>(m), true).Find(p, len);
+}
+
+[[gnu::always_inline]] inline const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
     if (len < m) return nullptr;
     const Byte* p = s;
     const Byte* const lastStart = s + (len - m);
@@ -394,12 +439,17 @@ const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
         if (std::memcmp(c + 1, f + 1, m - 1) == 0) return c;
         p = c + 1;
         if (++misses >= 4 && misses * 256 > static_cast<size_t>(p - s))
-            return CachedSearcher(f, static_cast<int>(m), true).Find(p, static_cast<size_t>(s + len - p));
+            return ExactBySearcher(p, static_cast<size_t>(s + len - p), f, m);
     }
     return nullptr;
 }
 
-int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos,
+[[gnu::noinline]] const Byte* NoCaseBySearcher(const Byte* s, size_t len, const Byte* f, size_t m) {
+    return CachedSearcher(f, static_cast<int>(m), false).Find(s, len);
+}
+
+// Inlined into each caller, so that a search of a line pays for no more calls than it needs.
+[[gnu::always_inline]] inline int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos,
                bool caseSensitive) {
     SourceLen = Clamp(SourceLen, Source);
     FindLen = Clamp(FindLen, Find);
@@ -414,12 +464,13 @@ int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, 
         // memchr on the first byte beats the filter even on a line of text.
         hit = ScanExact(area, areaLen, f, m);
     } else {
-        const Byte* up = UpcaseTable();
-        const FoldPairs& pairs = FoldPairsOf(up);
+        const CodePage& page = CodePage::Active();
+        const Byte* up = page.UpperTable();
+        const FoldPairs& pairs = FoldPairsOf(page);
         if (areaLen <= kShortText && pairs.ok[f[0]] && pairs.ok[f[m - 1]])
             hit = ScanShortBest(area, areaLen, f, m, up, pairs.pair[f[0]], pairs.pair[f[m - 1]]);
         else
-            hit = CachedSearcher(f, FindLen, false).Find(area, areaLen);
+            hit = NoCaseBySearcher(area, areaLen, f, m);
     }
     return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
 }
