@@ -428,6 +428,33 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return CachedSearcher(f, static_cast<int>(m), true).Find(p, len);
 }
 
+// n bytes equal; up to sixteen are compared inline with two overlapping
+// loads, which saves a call on every start memchr finds.
+[[gnu::always_inline]] inline bool SameBytes(const Byte* a, const Byte* b, size_t n) {
+    if (n >= 8 && n <= 16) {
+        uint64_t a0, a1, b0, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&a1, a + n - 8, 8);
+        std::memcpy(&b1, b + n - 8, 8);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (n >= 4 && n < 8) {
+        uint32_t a0, a1, b0, b1;
+        std::memcpy(&a0, a, 4);
+        std::memcpy(&b0, b, 4);
+        std::memcpy(&a1, a + n - 4, 4);
+        std::memcpy(&b1, b + n - 4, 4);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (n < 4) {
+        for (size_t i = 0; i < n; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    return std::memcmp(a, b, n) == 0;
+}
+
 [[gnu::always_inline]] inline const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
     if (len < m) return nullptr;
     const Byte* p = s;
@@ -436,7 +463,7 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     while (p <= lastStart) {
         const Byte* c = static_cast<const Byte*>(std::memchr(p, f[0], static_cast<size_t>(lastStart - p) + 1));
         if (!c) return nullptr;
-        if (std::memcmp(c + 1, f + 1, m - 1) == 0) return c;
+        if (SameBytes(c + 1, f + 1, m - 1)) return c;
         p = c + 1;
         if (++misses >= 4 && misses * 256 > static_cast<size_t>(p - s))
             return ExactBySearcher(p, static_cast<size_t>(s + len - p), f, m);
