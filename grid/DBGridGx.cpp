@@ -7,11 +7,13 @@
 
 #include "grid/DbUtilsGx.h"
 #include "grid/GxLibVCL.h"
+#include "grid/ToolCtrlsGx.h"
 #include "platform/classes/ShortCuts.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/gui/Menus.h"
+#include "platform/gui/Services.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Streaming.h"
 
@@ -1083,7 +1085,7 @@ void TCustomDBGridGx::EditingChanged() {
     if (dbOptions_.Contains(dgIndicator)) InvalidateCell(0, Row());
 }
 
-void TCustomDBGridGx::UpdateData() {
+void TCustomDBGridGx::WriteEditText() {
     TColumnGx* column = SelectedIndex() >= 0 ? columns_->Items(SelectedIndex()) : nullptr;
     if (!column) return;
     TField* field = column->Field();
@@ -1136,6 +1138,28 @@ void TCustomDBGridGx::UpdateData() {
         else field->SetText(text);
     } else {
         column->UpdateDataValues(text, Variant(text), true);
+    }
+}
+
+// A text the field refuses is shown to the user with the field's own message;
+// the editor keeps the text and the record stays in edit, so nothing typed is
+// lost, and the commit that asked for it (a post, a move, a column change) is
+// called off silently.
+void TCustomDBGridGx::UpdateData() {
+    try {
+        WriteEditText();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const Exception& e) {
+        AnsiString kept = editText_;
+        MessageDlg(e.Message(), mtError, MsgDlgButtons({mbOK}), 0);
+        TInplaceEdit* editor = InplaceEditor();
+        if (!(editor && editor->Visible()) && dbOptions_.Contains(dgEditing)) ShowEditor();
+        editor = InplaceEditor();
+        if (editor && editor->Visible() && editor->Text() != kept) editor->SetEditText(kept);
+        editText_ = kept;
+        if (editor && editor->Visible() && editor->CanFocus()) editor->SetFocus();
+        Abort();
     }
 }
 
@@ -1541,6 +1565,16 @@ void TCustomDBGridGx::Dispatch(TMessage& Message) {
         case WM_NCPAINT:
             TCustomGrid::Dispatch(Message);
             DrawBorder();
+            return;
+        case CM_SYSCOLORCHANGE:
+            // Painted edit buttons are drawn again in the new colours.
+            TCustomGrid::Dispatch(Message);
+            ClearButtonsBitmapCache();
+            return;
+        case WM_IME_STARTCOMPOSITION:
+            // Composed text is typing: it goes into the cell's editor.
+            TCustomGrid::Dispatch(Message);
+            ShowEditor();
             return;
         default: break;
     }

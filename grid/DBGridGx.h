@@ -526,6 +526,8 @@ protected:
     virtual TDBGridColumnsGx* CreateColumns();
     virtual TColumnDefValuesGx* CreateColumnDefValues();
     virtual TDBGridGxScrollBar* CreateScrollBar(int Kind);
+    // The grid's own in-place editor (TDBGridInplaceEdit).
+    TInplaceEdit* CreateEditor() override;
     void CreateWnd() override;
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     void ColWidthsChanged() override;
@@ -588,6 +590,7 @@ private:
     friend class TDBGridGxSelection;
     friend class TDBGridGxScrollBar;
     friend struct TDBGridGxPainter;
+    friend class TDBGridInplaceEdit;
 
     void TitleFontChanged(TObject* Sender);
     void FooterFontChanged(TObject* Sender);
@@ -598,6 +601,8 @@ private:
     void StyleFreed(TObject* Sender);
     void ReadColumns(TReader& Reader);
     void WriteColumns(TWriter& Writer);
+    // Writes the edit text into the current column's field (UpdateData's work).
+    void WriteEditText();
     void WMDeferLayout(TMessage& Message);
     void WMNCCalcSize(TMessage& Message);
     int FlatBorderWidth() const;

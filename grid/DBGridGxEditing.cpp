@@ -60,8 +60,11 @@ bool TCustomDBGridGx::CanEditShow() {
     if (result) {
         if (index < 0) result = false;
         else {
-            TColumnGxType kind = columns_->Items(index)->GetColumnType();
+            TColumnGx* column = columns_->Items(index);
+            TColumnGxType kind = column->GetColumnType();
             if (kind == ctKeyImageList || kind == ctCheckboxes) result = false;
+            // A column that cannot be changed (read-only column, field or data set) opens no editor.
+            else if (column->ReadOnly() || !column->CanModify(false)) result = false;
         }
     }
     if (result && selection_->SelectionType() != gstNon)

@@ -8,6 +8,7 @@
 #include "grid/DBGridGx.h"
 #include "grid/DBGridGxDatasetFeatures.h"
 #include "grid/DBGridGxImpExp.h"
+#include "grid/DBGridGxInplaceEdit.h"
 #include "grid/DBGridGxInterceptors.h"
 #include "grid/DBGridGxTreeNodes.h"
 #include "grid/DBGridGxFindDlg.h"
@@ -31,7 +32,7 @@ void RegisterGridLibrary() {
             ClassInfoOf<TColumnDefValuesGx>(), ClassInfoOf<TDBGridGxColumnDefValuesGx>(), ClassInfoOf<TColumnTitleGx>(),
             ClassInfoOf<TColumnFooterGx>(), ClassInfoOf<TColumnFootersGx>(), ClassInfoOf<TColumnDropDownBoxGx>(),
             ClassInfoOf<TSTColumnFilterGx>(), ClassInfoOf<TColumnGx>(), ClassInfoOf<TDBGridColumnGx>(),
-            ClassInfoOf<TDBGridColumnsGx>(), ClassInfoOf<TColumnsWrapper>(),
+            ClassInfoOf<TDBGridColumnsGx>(), ClassInfoOf<TColumnsWrapper>(), ClassInfoOf<TDBGridInplaceEdit>(),
             // Sums
             ClassInfoOf<TDBSum>(), ClassInfoOf<TDBSumCollection>(), ClassInfoOf<TDBSumListProducer>(),
             // Layout storage

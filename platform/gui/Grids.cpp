@@ -127,17 +127,42 @@ void TInplaceEdit::Change() {
 
 bool TInplaceEdit::EditCanModify() { return !readOnly_ && (!grid_ || grid_->CanEditModify()); }
 
-int TInplaceEdit::TextX(int Index) {
-    // Measured apart from the window, whose context is only taken while painting.
-    TRect r = EditRect();
-    AnsiString head = text_.substr(0, static_cast<size_t>(std::clamp(Index, 0, static_cast<int>(text_.size()))));
+namespace {
+
+// Measured apart from the window, whose context is only taken while painting.
+int MeasureText(TFont* Font, const AnsiString& Text) {
     HDC dc = CreateScreenDC();
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    HGDIOBJ old = SelectObject(dc, Font->Handle());
     TSize size;
-    GetTextExtentPoint32(dc, head.c_str(), static_cast<int>(head.size()), &size);
+    GetTextExtentPoint32(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
     SelectObject(dc, old);
     DeleteDC(dc);
-    return r.Left + 2 - scroll_ + size.cx;
+    return size.cx;
+}
+
+}  // namespace
+
+void TInplaceEdit::SetAlignment(TAlignment Value) {
+    if (alignment_ == Value) return;
+    alignment_ = Value;
+    scroll_ = 0;
+    UpdateCaret();
+    Invalidate();
+}
+
+int TInplaceEdit::TextOrigin() {
+    TRect r = EditRect();
+    if (alignment_ != taLeftJustify) {
+        int room = r.Width() - 4;
+        int width = MeasureText(Font(), text_);
+        if (width < room) return r.Left + 2 + (alignment_ == taRightJustify ? room - width : (room - width) / 2);
+    }
+    return r.Left + 2 - scroll_;
+}
+
+int TInplaceEdit::TextX(int Index) {
+    AnsiString head = text_.substr(0, static_cast<size_t>(std::clamp(Index, 0, static_cast<int>(text_.size()))));
+    return TextOrigin() + MeasureText(Font(), head);
 }
 
 void TInplaceEdit::DestroyWnd() {
@@ -184,7 +209,7 @@ void TInplaceEdit::Paint() {
     c->SetFont(Font());
     TRect r = EditRect();
     int y = r.Top + 1;
-    int x = r.Left + 2 - scroll_;
+    int x = TextOrigin();
     c->Brush()->SetStyle(bsClear);
     c->TextRect(r, x, y, text_);
     if (selLength_ > 0 && Focused()) {

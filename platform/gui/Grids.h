@@ -165,6 +165,9 @@ public:
     void SetEditMask(const AnsiString& Value) { editMask_ = Value; }
     bool AutoSelect() const { return autoSelect_; }
     void SetAutoSelect(bool Value) { autoSelect_ = Value; }
+    // Where a text that fits stands in the text area; a longer one scrolls from the left.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment Value);
     // The area of the window the text is drawn in (EM_SETRECTNP sets it).
     TRect EditRect() const;
     TNotifyEvent OnChange;
@@ -200,6 +203,7 @@ private:
     void MoveCaret(int Pos, bool Extend);
     int CharFromX(int X);
     int TextX(int Index);
+    int TextOrigin();
     void UpdateCaret();
     bool CopySelection();
     void PasteText();
@@ -215,6 +219,7 @@ private:
     int maxLength_ = 0;
     bool readOnly_ = false;
     bool autoSelect_ = true;
+    TAlignment alignment_ = taLeftJustify;
     AnsiString editMask_;
     TRect editRect_;
     bool editRectSet_ = false;

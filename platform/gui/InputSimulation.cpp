@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -173,6 +174,14 @@ void SimulateTyping(HWND Wnd, const char* TextUtf8, TShiftState Shift) {
         QKeyEvent release(QEvent::KeyRelease, key, mods, QString(c));
         QApplication::sendEvent(w, &release);
     }
+}
+
+void SimulateInputMethodCommit(HWND Wnd, const char* TextUtf8) {
+    QWidget* w = ClientWidget(Wnd);
+    if (!w) return;
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromUtf8(TextUtf8));
+    QApplication::sendEvent(w, &event);
 }
 
 void SimulateMouseMove(HWND Wnd, int X, int Y, TShiftState Shift) {

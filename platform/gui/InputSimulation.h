@@ -25,6 +25,9 @@ void SimulateKeyUp(HWND Wnd, WORD VirtKey, TShiftState Shift = 0);
 // modifiers (capital letters add Shift themselves).
 void SimulateTyping(HWND Wnd, const char* TextUtf8, TShiftState Shift = 0);
 
+// An input method committing composed text (UTF-8) to the window, as Qt hands it over.
+void SimulateInputMethodCommit(HWND Wnd, const char* TextUtf8);
+
 void SimulateMouseMove(HWND Wnd, int X, int Y, TShiftState Shift = 0);
 void SimulateMouseDown(HWND Wnd, TSimButton Button, int X, int Y, TShiftState Shift = 0);
 void SimulateMouseUp(HWND Wnd, TSimButton Button, int X, int Y, TShiftState Shift = 0);

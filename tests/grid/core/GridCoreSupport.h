@@ -50,6 +50,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
+    const std::string& Path() const { return path_; }
     AnsiString ConnectionString() const {
         return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path_ + ";Persist Security Info=False";
     }
