@@ -511,6 +511,8 @@ public:
 
 private:
     void FirstShow();
+    // Posts a view's row edited in place before the view closes.
+    void PostPendingEdit(TDataSet* DataSet);
     // The planet view's fields that its cell drawing reads, found once.
     std::shared_ptr<struct TPlanetDrawFields> planetDrawFields_;
     // Filters: the text set on the view (a refused text shows the data

@@ -38,6 +38,20 @@ bool TfrmMain::IsControlKeyDown() { return KeyHeld(VK_CONTROL); }
 bool TfrmMain::IsShiftKeyDown() { return KeyHeld(VK_SHIFT); }
 
 // ---------------------------------------------------------------- pages
+// A row edited in place and not yet posted is written before its view closes,
+// so that changing pages does not throw the edit away. A write the data module
+// or the field refused has already been reported; the row then stays as the
+// file holds it.
+void TfrmMain::PostPendingEdit(TDataSet* DataSet) {
+    TDataSetState state = DataSet->State();
+    if (state != dsEdit && state != dsInsert) return;
+    try {
+        DataSet->CheckBrowseMode();
+    } catch (const EAbort&) {
+        if (DataSet->State() == dsEdit || DataSet->State() == dsInsert) DataSet->Cancel();
+    }
+}
+
 void TfrmMain::BindViewsToData() {
     if (!dmMain) return;
     grdPlanet->SetDataSource(dmMain->dsPlanet);
@@ -57,6 +71,7 @@ void TfrmMain::pcMainChange(TObject*) {
                            {dmMain->viewPlanet, dmMain->PlanetSort}};
     for (const TView& v : views)
         if (v.DataSet->Active()) {
+            PostPendingEdit(v.DataSet);
             SetStatusText("", 0);
             v.Sort = v.DataSet->Sort();
             v.DataSet->Close();

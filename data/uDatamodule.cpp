@@ -13,6 +13,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
@@ -752,6 +753,10 @@ void TdmMain::TableBeforePost(TDataSet* DataSet) {
             rowid.SetConnection(adoConnection);
             rowid.SQL()->Add("select last_insert_rowid()");
             rowid.Open();
+            // The ID is read-only for the user (the row writer finds the row by it).
+            bool readOnly = key->ReadOnly();
+            key->SetReadOnly(false);
+            TScopeGuard restore([&] { key->SetReadOnly(readOnly); });
             key->SetAsInteger(rowid.Fields()->Fields(0)->AsInteger());
         }
     });

@@ -164,7 +164,8 @@ void TField::SetEditMask(const AnsiString& Value) {
 
 bool TField::CanModify() const {
     if (readOnly_ || !dataSet_) return false;
-    if (fieldKind_ == fkLookup) return false;
+    // A computed field gets its value from OnCalcFields, never from the user.
+    if (fieldKind_ == fkLookup || fieldKind_ == fkCalculated) return false;
     if (fieldKind_ == fkData) return dataSet_->CanModify();
     return true;
 }

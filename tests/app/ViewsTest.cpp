@@ -339,6 +339,77 @@ TEST_F(ViewsTest, PowerPageAndSelectAll) {
 }
 
 // Screenshots of the four views with their rows (looked at by hand).
+// The alliance and player pages edit their cells in place: a typed text goes
+// into the file through the data module's row writer once the row is left (or
+// the page changes); "<none>", the ID and the computed status refuse; a text
+// the field cannot take is shown to the user and kept.
+TEST_F(ViewsTest, AllianceAndPlayerCellsAreEditedInPlace) {
+    auto goTo = [&](TDBGridGx* Grid, TDataSet* Data, const char* Name, const char* FieldName) {
+        ASSERT_TRUE(Data->Locate("Name", Variant(AnsiString(Name)), {}));
+        Grid->SetSelectedIndex(ColumnOf(Grid, FieldName)->Index());
+        Grid->SetFocus();
+        Application->ProcessMessages();
+    };
+    auto key = [](WORD VirtKey) {
+        SimulateKey(GetFocus(), VirtKey);
+        Application->ProcessMessages();
+    };
+    auto type = [](const char* Text) {
+        for (const char* c = Text; *c; ++c) {
+            SimulateTyping(GetFocus(), std::string(1, *c).c_str());
+            Application->ProcessMessages();
+        }
+    };
+    auto editorOpen = [](TDBGridGx* Grid) { return Grid->InplaceEditor() && Grid->InplaceEditor()->Visible(); };
+
+    Show(w->tsViewAlliance);
+    goTo(w->grdAlliance, dmMain->tblAlliance, "Evil", "Name");
+    type("Wicked");
+    EXPECT_TRUE(editorOpen(w->grdAlliance));
+    key(VK_RETURN);
+    key(VK_DOWN);
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblAlliance WHERE ID = 2"), "Wicked");
+    goTo(w->grdAlliance, dmMain->tblAlliance, "Good", "Members");
+    type("12");
+    key(VK_RETURN);
+    Show(w->tsViewPlayer);  // the page change writes the row
+    EXPECT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 3"), "12");
+
+    Show(w->tsViewAlliance);
+    goTo(w->grdAlliance, dmMain->tblAlliance, "<none>", "Name");
+    type("Some");
+    key(VK_RETURN);
+    key(VK_ESCAPE);
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblAlliance WHERE ID = 1"), "<none>");
+    EXPECT_EQ(dmMain->tblAlliance->State(), dsBrowse);
+    goTo(w->grdAlliance, dmMain->tblAlliance, "Wicked", "ID");
+    key(VK_F2);
+    EXPECT_FALSE(editorOpen(w->grdAlliance));
+
+    Show(w->tsViewPlayer);
+    goTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "WeaponTechnology");
+    type("1x");
+    key(VK_RETURN);
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_NE(f.dialogs->Messages[0].Text.find("1x"), std::string::npos);
+    EXPECT_TRUE(editorOpen(w->grdPlayer));
+    EXPECT_EQ(w->grdPlayer->InplaceEditor()->Text(), "1x");
+    EXPECT_EQ(dmMain->tblPlayer->State(), dsEdit);
+    key(VK_BACK);
+    type("4");
+    key(VK_RETURN);
+    key(VK_UP);
+    EXPECT_EQ(QuerySql(db, "SELECT WeaponTechnology FROM tblPlayer WHERE ID = 4"), "14");
+    goTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "Status");
+    key(VK_F2);
+    EXPECT_FALSE(editorOpen(w->grdPlayer));
+    goTo(w->grdPlayer, dmMain->tblPlayer, "Vega", "Name");
+    key(VK_F2);
+    EXPECT_TRUE(editorOpen(w->grdPlayer));
+    EXPECT_TRUE(SaveWindowImage(w->Handle(), "/tmp/tesk-view-player-editing.png"));
+    key(VK_ESCAPE);
+}
+
 TEST_F(ViewsTest, ScreenshotsOfTheFourViews) {
     w->edtMetal->SetText("10000");
     w->edtLF->SetText("5000");
