@@ -6,7 +6,8 @@
 # The clang build of the fuzz targets builds every test too and runs it under
 # AddressSanitizer and UndefinedBehaviorSanitizer (a leak fails the test);
 # TESK_SANITIZED_TESTS=0 leaves that out. In CI (CI=true) the benchmarks are
-# not built.
+# not built, and the tests build and run only under the sanitizers when clang
+# can build them.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -43,42 +44,45 @@ install_missing() {
 }
 
 configure_and_build() {
+  local tests="${1:-ON}"
   install_missing "${PACKAGES[@]}"
   # The build uses ccache when it is there. Paths under the checkout count
   # relative to it, so that another clone of the tree hits the same cache.
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
-  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_BUILD_BENCH="$BENCH"
-  fi
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_BUILD_BENCH="$BENCH" \
+    -DTESK_BUILD_TESTS="$tests" >/dev/null
   cmake --build "$BUILD" -j "$JOBS"
 }
 
-# The clang build under the sanitizers, when clang can build it: the libFuzzer
-# targets run briefly, and the tests run under the sanitizers. One build folder serves both.
-run_sanitized() {
+# Answers the clang++ that can build the libFuzzer targets under the
+# sanitizers (installing its run-time when missing), or nothing.
+sanitizer_compiler() {
   local clangxx
   clangxx="$(command -v clang++ || true)"
-  if ! ls "$ROOT"/fuzz/*.cpp >/dev/null 2>&1; then
-    return 0
-  fi
+  ls "$ROOT"/fuzz/*.cpp >/dev/null 2>&1 || return 0
   if [ -z "$clangxx" ]; then
-    echo "sanitizers: clang++ not present, sanitizer tests and fuzz targets skipped"
+    echo "sanitizers: clang++ not present, sanitizer tests and fuzz targets skipped" >&2
     return 0
   fi
   local probe
   probe="$(mktemp -d)"
   printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' > "$probe/p.cpp"
   if ! "$clangxx" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
-    local major
-    major="$("$clangxx" -dumpversion | cut -d. -f1)"
-    install_missing "libclang-rt-$major-dev" || true
+    install_missing "libclang-rt-$("$clangxx" -dumpversion | cut -d. -f1)-dev" >&2 || true
     if ! "$clangxx" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
-      echo "sanitizers: libFuzzer not available for $clangxx, sanitizer tests and fuzz targets skipped"
-      rm -rf "$probe"
-      return 0
+      echo "sanitizers: libFuzzer not available for $clangxx, sanitizer tests and fuzz targets skipped" >&2
+      clangxx=""
     fi
   fi
   rm -rf "$probe"
+  echo "$clangxx"
+}
+
+# The clang build under the sanitizers: the libFuzzer targets run briefly,
+# and the tests run under the sanitizers. One build folder serves both.
+run_sanitized() {
+  local clangxx="$1"
+  [ -n "$clangxx" ] || return 0
   # Configured each time: the choice of tests may have changed.
   CXX="$clangxx" cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESK_FUZZ=ON \
     -DTESK_BUILD_TESTS="$SANITIZED_TESTS" -DTESK_BUILD_BENCH=OFF >/dev/null
@@ -112,10 +116,18 @@ case "$cmd" in
     exec "$BUILD/bin/tesk"
     ;;
   test)
-    configure_and_build
-    run_sanitized
-    # ctest last, so that its summary closes the output.
-    (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
+    install_missing "${PACKAGES[@]}"
+    clangxx="$(sanitizer_compiler)"
+    # In CI the tests build and run once, under the sanitizers, when they can;
+    # the plain build then makes only the program.
+    plain_tests=ON
+    [ "${CI:-}" = "true" ] && [ "$SANITIZED_TESTS" = ON ] && [ -n "$clangxx" ] && plain_tests=OFF
+    configure_and_build "$plain_tests"
+    run_sanitized "$clangxx"
+    if [ "$plain_tests" = ON ]; then
+      # ctest last, so that its summary closes the output.
+      (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
+    fi
     ;;
   *)
     echo "usage: $0 run|test" >&2
