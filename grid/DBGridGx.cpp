@@ -36,11 +36,6 @@ TColCellParamsGx*& SharedParamsRef() {
     return params;
 }
 
-TDBGridGxFilterRowHooks& FilterHooks() {
-    static TDBGridGxFilterRowHooks hooks;
-    return hooks;
-}
-
 // Registered cursor ids of the unit (Screen cursors above the standard ones).
 constexpr TCursor kDownCursorId = 101;
 constexpr TCursor kRightCursorId = 102;
@@ -59,8 +54,6 @@ int TextHeightOf(HDC DC, TFont* Font, TEXTMETRIC* Metrics = nullptr) {
 
 TShowGridFindDialogProc ShowGridFindDialogHook = nullptr;
 
-void SetDBGridGxFilterRowHooks(const TDBGridGxFilterRowHooks& Hooks) { FilterHooks() = Hooks; }
-const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks() { return FilterHooks(); }
 
 // ---------------------------------------------------------------------------
 // Unit start and end
@@ -163,7 +156,7 @@ void TSTDBGridGxFilter::SetVisible(bool Value) {
     if (Value == visible_) return;
     visible_ = Value;
     if (!grid_ || grid_->IsDestroying()) return;
-    if (!Value && updateCount_ == 0 && FilterHooks().StopEdit) FilterHooks().StopEdit(grid_);
+    if (!Value) grid_->StopEditFilter();
     grid_->LayoutChanged();
 }
 
@@ -896,7 +889,7 @@ void TCustomDBGridGx::InternalLayout() {
     // The bar's page is the rows that now fit.
     UpdateScrollBar();
     Invalidate();
-    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+    UpdateFilterEdit(false);
 }
 
 void TCustomDBGridGx::ApplyAutoFit() {
@@ -1259,7 +1252,7 @@ void TCustomDBGridGx::SetSelectedField(TField* Value) {
 
 void TCustomDBGridGx::InvalidateEditor() {
     TCustomGrid::InvalidateEditor();
-    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+    UpdateFilterEdit(false);
 }
 
 void TCustomDBGridGx::InvalidateCol(int ACol) { TCustomGrid::InvalidateCol(ACol); }
@@ -1395,7 +1388,7 @@ void TCustomDBGridGx::ColumnMoved(int FromIndex, int ToIndex) {
 
 void TCustomDBGridGx::TopLeftChanged() {
     TCustomGrid::TopLeftChanged();
-    if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+    UpdateFilterEdit(false);
 }
 
 void TCustomDBGridGx::DoExit() {
@@ -1522,7 +1515,7 @@ void TCustomDBGridGx::UpdateLayoutAfterResize() {
     } else {
         UpdateRowCount();
         UpdateScrollBar();
-        if (FilterHooks().UpdateEditor) FilterHooks().UpdateEditor(this);
+        UpdateFilterEdit(false);
     }
 }
 

@@ -9,13 +9,14 @@
 //
 // Pieces that hang on this unit and come with their own units: the cell
 // painting (Paint, DrawCell), the in-place cell editor, the filter row
-// (TDBGridGxFilterRowHooks), the lookup drop-down, the find dialog
+// (DBGridGxFilterRow.cpp), the lookup drop-down, the find dialog
 // (ShowGridFindDialogHook) and the clipboard routines (TDBGridGxClipboardHooks).
 // Keys, mouse, scrolling and selection have their own sources beside this one.
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "grid/DBCtrlsGx.h"
 #include "grid/DBGridGxColumns.h"
 #include "grid/DBGridGxSelection.h"
 #include "grid/DBGridGxTypes.h"
@@ -104,22 +105,6 @@ private:
     int updateCount_ = 0;
 };
 
-// What the filter-row unit plugs into every grid: its editor and how the grid
-// tells it about layout, focus and the end of editing. Without it a visible
-// filter row takes its row but has no editor.
-struct TDBGridGxFilterRowHooks {
-    // Makes the filter-row editor of a grid (owned and parented by the grid).
-    TWinControl* (*CreateEditor)(TCustomDBGridGx* Grid) = nullptr;
-    // Places the editor again after a layout or a change of column widths.
-    void (*UpdateEditor)(TCustomDBGridGx* Grid) = nullptr;
-    // Ends filter-row editing (the editor keeps its text).
-    void (*StopEdit)(TCustomDBGridGx* Grid) = nullptr;
-    // Whether the filter row is being edited.
-    bool (*Editing)(TCustomDBGridGx* Grid) = nullptr;
-};
-void SetDBGridGxFilterRowHooks(const TDBGridGxFilterRowHooks& Hooks);
-const TDBGridGxFilterRowHooks& DBGridGxFilterRowHooks();
-
 // The find dialog's entry, stored by the find-dialog unit when it starts:
 // (grid, text to search, columns to search in (captions with their column
 // objects; nullptr for the visible columns), modal).
@@ -193,7 +178,7 @@ private:
 // ---------------------------------------------------------------------------
 // The grid
 
-class TCustomDBGridGx : public TCustomGrid {
+class TCustomDBGridGx : public TCustomGrid, public IInplaceEditHolderGx {
     TESK_CLASS(TCustomDBGridGx, TCustomGrid)
 public:
     explicit TCustomDBGridGx(TComponent* AOwner);
@@ -320,8 +305,28 @@ public:
     bool Loading() const { return InState(csLoading); }
     bool IsDestroying() const { return destroying_ || InState(csDestroying); }
     bool Designing() const { return InState(csDesigning); }
-    // The filter-row editor (made by the filter-row unit), nullptr when there is none.
+    // The filter-row editor (made on first use), nullptr when there is none.
     TWinControl* FilterEditor() const { return filterEditor_; }
+    // Whether a filter cell is being edited, and which column's.
+    bool FilterEditing() const { return filterEditing_; }
+    int FilterEditColumn() const { return filterEditColumn_; }
+
+    // ---- filter row (DBGridGxFilterRow.cpp)
+    bool ColumnFilterVisible(int Index);
+    AnsiString GetColumnFilterText(int Index);
+    bool IsFilterRow(int ARow);
+    void ShowFilterEditor(int Index);
+    void UpdateFilterEdit(bool Reload);
+    void StopEditFilter();
+    void ApplyFilter();
+    void ClearFilter();
+    // The grid as its filter editor's holder.
+    bool InplaceEditCanModify(TControl* Control) override;
+    void GetMouseDownInfo(TPoint& Pos, DWORD& Time) override;
+    void InplaceEditWndProc(TControl* Control, TMessage& Message) override;
+    void InplaceEditKeyDown(TControl* Control, WORD& Key, TShiftState Shift) override;
+    void InplaceEditKeyPress(TControl* Control, char& Key) override;
+    void InplaceEditKeyUp(TControl* Control, WORD& Key, TShiftState Shift) override;
 
     // ---- operations
     void BeginUpdate() { ++updateLock_; }
@@ -422,6 +427,10 @@ public:
     virtual bool CellHas3DFrame(int ACol, int ARow, const TCellTypeGx& CellType);
     virtual bool IsSelectedCell(int ACol, int ARow, const TCellTypeGx& CellType);
     virtual bool FilterRowVisible();
+    virtual TWinControl* CreateFilterEditor();
+    virtual void InitFilterEditor(int Index);
+    virtual void StoreFilterEditText(int Index);
+    virtual void DefaultApplyFilter();
     // Rows under the titles and above the data: the filter row, and a
     // descendant's own (a lookup list's special row).
     virtual int ExtraTitleRows();
@@ -673,6 +682,17 @@ private:
     int editButtonHeight_ = 17;
     int titleTextMargin_ = 4;
     TWinControl* filterEditor_ = nullptr;
+    bool filterEditing_ = false;
+    int filterEditColumn_ = -1;
+    bool applyingFilter_ = false;
+    TPoint filterMouseDownPos_;
+    DWORD filterMouseDownTime_ = 0;
+    void FilterDropDown(TObject* Sender);
+    void FilterCloseUp(TObject* Sender, bool Accept);
+    void FilterEditChange(TObject* Sender);
+    int NextFilterColumn(int From, int Direction);
+    bool FilterCellPress(TMessage& Message);
+    int FilterRowIndex();
     bool inUpdateRowCount_ = false;
     bool destroying_ = false;
     AnsiString editText_;

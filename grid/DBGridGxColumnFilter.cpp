@@ -88,6 +88,8 @@ void TSTColumnFilterGx::SetExpressionText(const AnsiString& Value) {
 void TSTColumnFilterGx::Clear() {
     keyValue_ = Null();
     SetExpressionText(AnsiString());
+    TCustomDBGridGx* grid = column_ ? column_->GetGrid() : nullptr;
+    if (grid && grid->FilterEditing() && grid->FilterEditColumn() == column_->Index()) grid->UpdateFilterEdit(true);
 }
 
 void TSTColumnFilterGx::GetExpressionText(AnsiString& Text) {

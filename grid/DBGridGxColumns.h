@@ -7,6 +7,8 @@
 #include "grid/DBGridGxTypes.h"
 #include "grid/DbUtilsGxFilterExpression.h"
 
+class TDatasetFieldValueListGx;
+
 // ---------------------------------------------------------------------------
 // Column defaults
 
@@ -370,6 +372,9 @@ public:
     TDataSet* GetListDataSet();
     virtual Variant GetKeyValue();
     virtual Variant GetOperand2();
+    // The distinct display texts of the list data set (kept by the column),
+    // nullptr without a list data set.
+    TDatasetFieldValueListGx* GetFilterValueList();
     // The size the user gave the filter drop-down (0 until sized).
     int DropDownWidth = 0;
     int DropDownRows = 0;
@@ -597,7 +602,7 @@ public:
     virtual void DropDownSpecRowChanged(TObject* Sender);
 
     // The cached distinct values of the column's field for the filter drop-down (kept by the filter-row unit).
-    std::shared_ptr<TObject> FilterValueList;
+    std::shared_ptr<TDatasetFieldValueListGx> FilterValueList;
 
 protected:
     AnsiString GetDisplayName() const override;

@@ -78,12 +78,11 @@ bool TCustomDBGridGx::ColumnEditable(int DataCol) {
 }
 
 bool TCustomDBGridGx::EditorAlwaysShown() {
-    bool filterEditing = DBGridGxFilterRowHooks().Editing && DBGridGxFilterRowHooks().Editing(this);
-    return dbOptions_.Contains(dgAlwaysShowEditor) && !filterEditing;
+    return dbOptions_.Contains(dgAlwaysShowEditor) && !filterEditing_;
 }
 
 void TCustomDBGridGx::ShowEditor() {
-    if (DBGridGxFilterRowHooks().StopEdit && DBGridGxFilterRowHooks().Editing && DBGridGxFilterRowHooks().Editing(this)) DBGridGxFilterRowHooks().StopEdit(this);
+    if (filterEditing_) StopEditFilter();
     TCustomGrid::ShowEditor();
 }
 

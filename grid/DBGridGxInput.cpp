@@ -37,7 +37,7 @@ bool TCustomDBGridGx::CanDrawRowFocusRect() {
     return !Designing() && dbOptions_.Contains(dgRowSelect) && dbDefaultDrawing_ && Focused();
 }
 
-bool TCustomDBGridGx::FilterEditorAllowed() { return FilterRowVisible() && DBGridGxFilterRowHooks().CreateEditor != nullptr; }
+bool TCustomDBGridGx::FilterEditorAllowed() { return filterEditing_ && selection_->SelectionType() == gstNon; }
 
 bool TCustomDBGridGx::FilterRowVisible() { return stFilter_ && stFilter_->Visible(); }
 
@@ -174,6 +174,7 @@ void TCustomDBGridGx::WMNCCalcSize(TMessage& Message) {
 }
 
 void TCustomDBGridGx::WndProc(TMessage& Message) {
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN) && FilterCellPress(Message)) return;
     // With automatic dragging a press on a selected cell drags only once the
     // pointer moves (MouseMove), so that a click still clears the selection.
     bool guard = DragMode() == dmAutomatic && dbOptions_.Contains(dgMultiSelect) && !Designing() &&
@@ -196,9 +197,8 @@ void TCustomDBGridGx::WMSetFocus(TMessage& Message) {
     if (dbOptions_.Contains(dgRowSelect)) InvalidateRow(Row());
     TCustomGrid::WMSetFocus(Message);
     HWND from = reinterpret_cast<HWND>(Message.WParam);
-    const TDBGridGxFilterRowHooks& filter = DBGridGxFilterRowHooks();
     bool fromFilter = filterEditor_ && filterEditor_->HandleAllocated() && from == filterEditor_->Handle();
-    if (filter.Editing && filter.Editing(this) && filterEditor_ && !fromFilter && filterEditor_->CanFocus())
+    if (filterEditing_ && filterEditor_ && !fromFilter && filterEditor_->CanFocus())
         filterEditor_->SetFocus();
     if (focusedBefore != GridOrEditorFocused()) InvalidateSelection();
 }

@@ -332,6 +332,19 @@ void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
         }
     }
 
+    // Up from the first record (or with Ctrl) enters the filter row.
+    if (Key == VK_UP && FilterRowVisible() && !(Shift & ssShift) && ((Shift & ssCtrl) || dataLink_->DataSet()->Bof() || dataLink_->DataSet()->RecNo() == 1)) {
+        int index = -1;
+        if (dbOptions_.Contains(dgRowSelect))
+            index = NextFilterColumn(filterEditColumn_ < 0 ? columns_->Count() - 1 : filterEditColumn_ - 1, 1);
+        else if (SelectedIndex() >= 0 && ColumnFilterVisible(SelectedIndex()))
+            index = SelectedIndex();
+        if (index >= 0) {
+            ShowFilterEditor(index);
+            Key = 0;
+            return;
+        }
+    }
     if (Shift & ssCtrl) {
         bool moveKey = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_UP ||
                        Key == VK_DOWN;
@@ -390,8 +403,7 @@ void TCustomDBGridGx::WMChar(TMessage& Message) {
     unsigned char ch = static_cast<unsigned char>(Message.WParam);
     charText_ = AnsiString(1, static_cast<char>(ch));
     auto clearText = MakeScopeGuard([this] { charText_.clear(); });
-    const TDBGridGxFilterRowHooks& filter = DBGridGxFilterRowHooks();
-    if (filter.Editing && filter.Editing(this) && filterEditor_ && (ch == 8 || ch >= 32)) {
+    if (FilterEditorAllowed() && filterEditor_ && (ch == 8 || ch >= 32)) {
         filterEditor_->Show();
         PostMessage(filterEditor_->Handle(), WM_CHAR, Message.WParam, Message.LParam);
         return;
@@ -505,9 +517,7 @@ void TCustomDBGridGx::MoveCol(int RawCol, int Direction, bool Select) {
         if (dbOptions_.Contains(dgAlwaysShowEditor)) {
             int data = RawToDataColumn(RawCol);
             bool special = data >= 0 && data < columns_->Count() && CheckedOrImageColumn(columns_->Items(data));
-            const TDBGridGxFilterRowHooks& filter = DBGridGxFilterRowHooks();
-            bool filterEditing = filter.Editing && filter.Editing(this);
-            if (!special && !filterEditing) ShowEditor();
+            if (!special && !filterEditing_) ShowEditor();
         }
         ColEnter();
     }

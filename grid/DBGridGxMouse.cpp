@@ -379,8 +379,7 @@ void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     lastMouseShift_ = Shift;
     if (!AcquireFocus()) return;
     TGridCoord cell = MouseCoord(X, Y);
-    const TDBGridGxFilterRowHooks& filter = DBGridGxFilterRowHooks();
-    if (InDataBox(cell) && filter.StopEdit && filter.Editing && filter.Editing(this)) filter.StopEdit(this);
+    if (InDataBox(cell) && filterEditing_) StopEditFilter();
 
     if ((Shift & ssDouble) && Button == mbLeft) {
         DoubleClickPress(Shift, X, Y);

@@ -635,7 +635,7 @@ void TCustomDBGridGx::DrawTitleCell(int ACol, int ARow, const TRect& ARect, TGri
     TCanvas* canvas = Canvas();
     const int index = dbOptions_.Contains(dgIndicator) ? ACol - 1 : ACol;
     TColumnGx* column = index >= 0 && index < columns_->Count() ? columns_->Items(index) : nullptr;
-    const bool filterCell = FilterRowVisible() && ARow == titleOffset_ - 1 && ACol >= indicatorOffset_;
+    const bool filterCell = IsFilterRow(ARow) && ACol >= indicatorOffset_;
     if (filterCell && column && column->Visible() && column->STFilter()->Visible()) {
         const int buttonWidth = flat_ ? GetDefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
         const bool dropDown = column->STFilter()->ListSource() != nullptr || recordAccess_ != nullptr;

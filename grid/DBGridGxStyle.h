@@ -78,6 +78,9 @@ public:
     // Whether grids draw focus rectangles around the current cell or row.
     bool DrawFocusRect() const { return drawFocusRect_; }
     void SetDrawFocusRect(bool Value) { drawFocusRect_ = Value; }
+    // A value or a fixed item chosen from a filter cell's list applies the filter at once.
+    bool FilterEditCloseUpApplyFilter() const { return filterEditCloseUpApplyFilter_; }
+    void SetFilterEditCloseUpApplyFilter(bool Value) { filterEditCloseUpApplyFilter_ = Value; }
     // The hidden window that hears WM_SYSCOLORCHANGE.
     HWND Handle() const { return handle_; }
 
@@ -103,6 +106,7 @@ private:
     bool blendColors_ = true;
     int colorCount_ = -1;
     bool drawFocusRect_ = true;
+    bool filterEditCloseUpApplyFilter_ = false;
     HWND handle_ = nullptr;
 };
 

@@ -371,8 +371,9 @@ protected:
 
 // The distinct values of one field of a data set, sorted; read again after
 // any change of the field, the data set or its data.
-class TDatasetFieldValueListGx {
+class TDatasetFieldValueListGx : public TObject {
 public:
+    const char* ClassName() const override { return "TDatasetFieldValueListGx"; }
     TDatasetFieldValueListGx();
     ~TDatasetFieldValueListGx();
     TDatasetFieldValueListGx(const TDatasetFieldValueListGx&) = delete;
