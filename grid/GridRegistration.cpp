@@ -7,6 +7,7 @@
 #include "grid/DBCtrlsGxCombo.h"
 #include "grid/DBGridGx.h"
 #include "grid/DBGridGxDatasetFeatures.h"
+#include "grid/DBGridGxFilterRow.h"
 #include "grid/DBGridGxImpExp.h"
 #include "grid/DBGridGxInplaceEdit.h"
 #include "grid/DBGridGxInterceptors.h"
@@ -44,7 +45,7 @@ void RegisterGridLibrary() {
             ClassInfoOf<TMRUListGx>(), ClassInfoOf<TSpeedButtonGx>(),
             // Data-aware edits, combo and check boxes, the calculator
             ClassInfoOf<TEditImageGx>(), ClassInfoOf<TToolTipsWindow>(), ClassInfoOf<TCustomDBEditGx>(),
-            ClassInfoOf<TDropDownBoxGx>(), ClassInfoOf<TCustomDBComboBoxGx>(), ClassInfoOf<TDBComboBoxGx>(),
+            ClassInfoOf<TDropDownBoxGx>(), ClassInfoOf<TCustomDBComboBoxGx>(), ClassInfoOf<TDBComboBoxGx>(), ClassInfoOf<TInplaceFilterEditGx>(),
             ClassInfoOf<TCustomDBCheckBoxGx>(), ClassInfoOf<TDBCheckBoxGx>(), ClassInfoOf<TCalculatorGx>(),
             ClassInfoOf<TPopupCalculatorGx>(),
             // The find dialog, the lookup list and its drop-down

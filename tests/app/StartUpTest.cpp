@@ -47,7 +47,8 @@ std::set<std::string> PublishedClassNames() {
 const std::set<std::string> kMadeByTheirHolder = {
     "TInplaceEdit",   "TNavButton",    "THintWindow",     "TSizeGripGx",
     "TEditButtonControlGx", "TPopupListboxGx", "TMRUListboxGx", "TPopupMonthCalendarGx",
-    "TToolTipsWindow", "TPopupCalculatorGx", "TPopupDataGridGx", "TDBGridInplaceEdit"};
+    "TToolTipsWindow", "TPopupCalculatorGx", "TPopupDataGridGx", "TDBGridInplaceEdit",
+    "TInplaceFilterEditGx"};
 
 // A class a form definition may name as a control: it makes instances, is a
 // control, is no form, is not a base for others and is not made by its holder.

@@ -154,4 +154,32 @@ TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
     EXPECT_EQ(Column("Name")->STFilter()->ExpressionText(), "");
 }
 
+TEST_F(FilterRow, TheSortItemsOfATitleButtonColumnSortTheQueryByThatColumnAlone) {
+    grid->SetOptionsGx(grid->OptionsGx() + dghAutoSortMarking);
+    Column("Metal")->Title()->SetTitleButton(true);
+    Column("Metal")->Title()->SetSortMarker(smUpGx);
+    Column("Name")->Title()->SetTitleButton(true);
+    auto* names = new TADOQuery(form);
+    names->SetConnection(connection);
+    names->SQL()->SetText("SELECT Name FROM Fleet");
+    names->Open();
+    auto* namesSource = new TDataSource(form);
+    namesSource->SetDataSet(names);
+    Column("Name")->STFilter()->SetListSource(namesSource);
+
+    PressFilterCell(0);
+    Editor()->DropDown();
+    ASSERT_GE(Editor()->Items()->Count(), 7);
+    EXPECT_EQ(Editor()->Items()->Strings(0), SFilterSortAscendingGx());
+    EXPECT_EQ(Editor()->Items()->Strings(1), SFilterSortDescendingGx());
+    EXPECT_EQ(Editor()->Items()->Strings(2), "-");
+    EXPECT_EQ(Editor()->Items()->Strings(3), SFilterClearGx());
+    Editor()->PopupList()->SetItemIndex(1);
+    Editor()->CloseUp(true);
+    Application->ProcessMessages();
+    EXPECT_EQ(Column("Metal")->Title()->SortMarker(), smNoneGx);
+    EXPECT_EQ(Column("Name")->Title()->SortMarker(), smDownGx);
+    EXPECT_EQ(Ids(), (std::vector<int>{3, 4, 2, 6, 1, 5}));
+}
+
 }  // namespace
