@@ -105,6 +105,8 @@ TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
     namesSource->SetDataSet(names);
     Column("Name")->STFilter()->SetListSource(namesSource);
     Column("Name")->STFilter()->SetListField("Name");
+    Column("Metal")->STFilter()->SetExpressionText("> 200");  // applied with the first Enter
+    grid->Invalidate();
 
     PressFilterCell(0);
     ASSERT_NE(Editor(), nullptr);
@@ -142,7 +144,7 @@ TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
         const char* Text;
         std::vector<int> Ids;
     };
-    for (const Case& c : {Case{3, "=Null", {5}}, Case{2, "<>Null", {1, 2, 3, 4, 6}}, Case{0, "", {1, 2, 3, 4, 5, 6}}}) {
+    for (const Case& c : {Case{3, "=Null", {5}}, Case{2, "<>Null", {2, 3, 4}}, Case{0, "", {1, 2, 3, 4, 5, 6}}}) {
         SCOPED_TRACE(c.Text);
         Editor()->DropDown();
         Editor()->PopupList()->SetItemIndex(c.Item);
@@ -151,7 +153,9 @@ TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
         Key(VK_RETURN);
         EXPECT_EQ(Ids(), c.Ids);
     }
+    // Clearing took every column's filter.
     EXPECT_EQ(Column("Name")->STFilter()->ExpressionText(), "");
+    EXPECT_EQ(Column("Metal")->STFilter()->ExpressionText(), "");
 }
 
 TEST_F(FilterRow, TheSortItemsOfATitleButtonColumnSortTheQueryByThatColumnAlone) {
