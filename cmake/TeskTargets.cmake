@@ -119,6 +119,11 @@ function(tesk_tests)
       TESK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TESK_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures"
       ${register})
     set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(TESK_FUZZ)
+      # Under the sanitizers the test sources themselves are compiled without
+      # optimisation: a third less compile time, while the code they test keeps its.
+      target_compile_options(${tname} PRIVATE -O0)
+    endif()
     add_test(NAME ${tname} COMMAND ${tname} --gtest_brief=1)
     set(env "QT_QPA_PLATFORM=offscreen;TESK_CODEPAGE=1251")
     if(TESK_FUZZ)
