@@ -27,6 +27,16 @@ protected:
         SimulateMouseUp(grid->Handle(), TSimButton::Left, r.Left + 4, (r.Top + r.Bottom) / 2);
         Application->ProcessMessages();
     }
+    // The Name column's filter list offers the fleet's names.
+    void ListNamesInTheNameFilter() {
+        auto* names = new TADOQuery(form);
+        names->SetConnection(connection);
+        names->SQL()->SetText("SELECT Name FROM Fleet");
+        names->Open();
+        auto* namesSource = new TDataSource(form);
+        namesSource->SetDataSet(names);
+        Column("Name")->STFilter()->SetListSource(namesSource);
+    }
     TInplaceFilterEditGx* Editor() { return dynamic_cast<TInplaceFilterEditGx*>(grid->FilterEditor()); }
     void Type(const char* Text) {
         SimulateTyping(Editor()->Handle(), Text);
@@ -97,13 +107,7 @@ TEST_F(FilterRow, TypedFiltersApplyThroughTheDataSetAndClearingBringsEveryRowBac
 }
 
 TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
-    auto* names = new TADOQuery(form);
-    names->SetConnection(connection);
-    names->SQL()->SetText("SELECT Name FROM Fleet");
-    names->Open();
-    auto* namesSource = new TDataSource(form);
-    namesSource->SetDataSet(names);
-    Column("Name")->STFilter()->SetListSource(namesSource);
+    ListNamesInTheNameFilter();
     Column("Name")->STFilter()->SetListField("Name");
     Column("Metal")->STFilter()->SetExpressionText("> 200");  // applied with the first Enter
     grid->Invalidate();
@@ -163,13 +167,7 @@ TEST_F(FilterRow, TheSortItemsOfATitleButtonColumnSortTheQueryByThatColumnAlone)
     Column("Metal")->Title()->SetTitleButton(true);
     Column("Metal")->Title()->SetSortMarker(smUpGx);
     Column("Name")->Title()->SetTitleButton(true);
-    auto* names = new TADOQuery(form);
-    names->SetConnection(connection);
-    names->SQL()->SetText("SELECT Name FROM Fleet");
-    names->Open();
-    auto* namesSource = new TDataSource(form);
-    namesSource->SetDataSet(names);
-    Column("Name")->STFilter()->SetListSource(namesSource);
+    ListNamesInTheNameFilter();
 
     PressFilterCell(0);
     Editor()->DropDown();
