@@ -113,9 +113,8 @@ void TCustomDBGridGx::ShowFilterEditor(int Index) {
     filterEditColumn_ = Index;
     filterEditing_ = true;
     HideEditor();
-    stFilter_->BeginUpdate();
     {
-        auto done = MakeScopeGuard([this] { stFilter_->EndUpdate(); });
+        TUpdateLock lock(stFilter_);
         const int raw = DataToRawColumn(Index);
         if (!dbOptions_.Contains(dgRowSelect)) {
             MoveCol(raw, 0, false);

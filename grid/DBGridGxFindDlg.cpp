@@ -220,10 +220,9 @@ void TDBGridGxFindDlg::FindNext() {
     if (columnIndex_ < 0 || columnIndex_ > last) columnIndex_ = back ? last : 0;
 
     bool found = false;
-    ds->DisableControls();
     {
         // Whatever happens on the walk, the data set's controls come back on.
-        TScopeGuard enable([ds] { ds->EnableControls(); });
+        TControlsDisabled<TDataSet> quiet(ds);
         grid_->SaveBookmark();
         try {
             found = Walk(ds, back, pattern, cbCharCase->Checked());

@@ -62,9 +62,8 @@ void TCustomDBGridGx::SetTreeNodeExpanded(int Row, int How) {
     const int place = Row - titleOffset_;
     dataLink_->NotifyUpdateData();
     HideEditor();
-    ds->DisableControls();
     {
-        auto enable = MakeScopeGuard([ds] { ds->EnableControls(); });
+        TControlsDisabled<TDataSet> quiet(ds);
         dataLink_->MoveBy(Row - this->Row());
         const TBookmarkStr current = tree->SetNodeExpanded(How);
         ds->GotoBookmark(current);
@@ -320,8 +319,7 @@ bool TTreeMemoryDataGx::MoveNodes(const std::vector<TBookmarkStr>& Bookmarks, in
     const AnsiString parentValue = parent;
     TField* parentField = FieldByName(parentFieldName_);
     // Hidden rows take part: the filter is off while the rows move.
-    DisableControls();
-    auto enable = MakeScopeGuard([this] { EnableControls(); });
+    TControlsDisabled<TDataSet> quiet(this);
     SetFiltered(false);
     auto refilter = MakeScopeGuard([this] { SetFiltered(true); });
     TBookmarkStr first = MoveDataSetRecords(this, rows, anchorRow, [&](size_t i) {
