@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 #include "platform/gui/Gdi.h"
@@ -86,6 +87,9 @@ struct TBridgeState {
     bool CaretPhase = true;
     HWND LastMouseWindow = nullptr;
     int WheelRemainder = 0;
+    // Windows we asked the desktop to activate whose activation has not come
+    // back yet, oldest first.
+    std::deque<HWND> ActivationRequests;
 };
 
 TBridgeState& BS() {
@@ -666,7 +670,9 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
                 handled = !rec->Wrapped;
                 break;
             case QEvent::FocusIn:
-                if (bs.FocusGuard == 0) NativeFocusIn(wnd);
+                // Focus coming with an echoed activation of another window is not the user's.
+                if (bs.FocusGuard == 0 && (bs.ActivationRequests.empty() || GetTopLevelWindow(wnd) == GetActiveWindow()))
+                    NativeFocusIn(wnd);
                 break;
             case QEvent::FocusOut:
                 if (bs.FocusGuard == 0)
@@ -1487,13 +1493,29 @@ void SetNativeFocus(HWND Wnd) {
     bs.FocusGuard--;
 }
 
+// Once the event loop runs dry, a request still waiting was answered by no
+// activation (the window was hidden, or already active for the desktop).
+void ForgetActivationRequests() { BS().ActivationRequests.clear(); }
+
 void NativeActivated(HWND TopLevel, bool FromUs) {
     TWndHandle* rec = HandleRecord(TopLevel);
     if (!rec || !rec->Frame) return;
+    TBridgeState& bs = BS();
+    std::deque<HWND>& requests = bs.ActivationRequests;
     if (FromUs) {
-        BS().FocusGuard++;
-        if (rec->Frame->isVisible()) rec->Frame->activateWindow();
-        BS().FocusGuard--;
+        if (!rec->Frame->isVisible() || (requests.empty() && rec->Frame->isActiveWindow())) return;
+        requests.push_back(TopLevel);
+        bs.FocusGuard++;
+        rec->Frame->activateWindow();
+        bs.FocusGuard--;
+        return;
+    }
+    // While our own requests are on their way, the desktop's activations are
+    // their echoes or older than them; following those would undo our last
+    // request and, answered with a request of its own, echo without end.
+    if (!requests.empty()) {
+        auto echo = std::find(requests.begin(), requests.end(), TopLevel);
+        if (echo != requests.end()) requests.erase(requests.begin(), echo + 1);
         return;
     }
     // The desktop activated one of our windows (a click, the task bar); a

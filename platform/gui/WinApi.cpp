@@ -412,6 +412,7 @@ bool PumpMessages(bool Wait) {
         DispatchNextQueued();
         return true;
     }
+    if (!processed) ForgetActivationRequests();
     return processed;
 }
 

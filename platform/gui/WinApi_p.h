@@ -102,6 +102,7 @@ void NativeFocusOut(HWND Wnd, bool WindowDeactivated);
 // FromUs: we activated it and the native window should follow; otherwise the
 // desktop activated it.
 void NativeActivated(HWND TopLevel, bool FromUs);
+void ForgetActivationRequests();
 // Tracked keyboard state updates from input.
 void TrackKey(int VirtKey, bool Down);
 void TrackModifiers(bool Shift, bool Control, bool Alt);
