@@ -141,7 +141,8 @@ void ScrollBarReleased(HWND wnd, int bar);
 
 class TScrollBarWatcher final : public QObject {
 public:
-    TScrollBarWatcher(HWND wnd, int bar) : wnd_(wnd), bar_(bar) {}
+    // Owned by the scroll bar it watches, so that it goes with it.
+    TScrollBarWatcher(QScrollBar* watched, HWND wnd, int bar) : QObject(watched), wnd_(wnd), bar_(bar) {}
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::MouseButtonRelease) ScrollBarReleased(wnd_, bar_);
         return false;
@@ -162,7 +163,7 @@ QScrollBar* EnsureScrollBarWidget(HWND wnd, int bar) {
     sb->setTracking(true);
     BS().Widgets.insert(sb, wnd);
     QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [wnd, bar](int action) { ScrollBarAction(wnd, bar, action); });
-    sb->installEventFilter(new TScrollBarWatcher(wnd, bar));
+    sb->installEventFilter(new TScrollBarWatcher(sb, wnd, bar));
     QObject::connect(sb, &QObject::destroyed, [sb] { BS().Widgets.remove(sb); });
     d.Widget = sb;
     SyncScrollBarWidget(wnd, bar);
