@@ -3,10 +3,11 @@
 #   ./tesk.sh run    installs what is missing, builds and starts Tesk
 #   ./tesk.sh test   installs what is missing, builds and runs every test, and
 #                    runs the fuzz targets briefly
-# With TESK_SANITIZED_TESTS=1 the clang build of the fuzz targets builds every
-# test too and runs it under AddressSanitizer and UndefinedBehaviorSanitizer
-# (a leak fails the test). In CI (CI=true) the benchmarks are not built, and
-# when the sanitized tests run there, the plain build makes only the program.
+# The clang build of the fuzz targets builds every test too and runs it under
+# AddressSanitizer and UndefinedBehaviorSanitizer (a leak fails the test);
+# TESK_SANITIZED_TESTS=0 leaves that out. In CI (CI=true) the benchmarks are
+# not built, and when the sanitized tests run there, the plain build makes only
+# the program.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -14,8 +15,8 @@ BUILD="${TESK_BUILD_DIR:-$ROOT/build}"
 FUZZ_BUILD="${TESK_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 FUZZ_SECONDS="${TESK_FUZZ_SECONDS:-15}"
-SANITIZED_TESTS=OFF
-[ "${TESK_SANITIZED_TESTS:-0}" = "1" ] && SANITIZED_TESTS=ON
+SANITIZED_TESTS=ON
+[ "${TESK_SANITIZED_TESTS:-1}" = "0" ] && SANITIZED_TESTS=OFF
 BENCH=ON
 [ "${CI:-}" = "true" ] && BENCH=OFF
 
