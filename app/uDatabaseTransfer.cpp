@@ -23,7 +23,7 @@ namespace {
 
 constexpr const char* SchemaVersion = "1.1.1.0";
 
-std::filesystem::path FilePath(const AnsiString& Name) { return std::filesystem::u8path(AnsiToUtf8(Name)); }
+std::filesystem::path FilePath(const AnsiString& Name) { return std::filesystem::path(Name); }
 
 bool FileExists(const AnsiString& Name) {
     std::error_code error;

@@ -87,7 +87,7 @@ void TADOConnection::Open() {
     // One thread uses a connection, so the engine's own locking is not needed.
     int flags = (mode_ == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(AnsiToUtf8(path).c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);  // a file name is the system's bytes
     if (rc != SQLITE_OK) {
         AnsiString message = db ? Utf8ToAnsi(sqlite3_errmsg(db)) : AnsiString("out of memory");
         sqlite3_close(db);
@@ -124,7 +124,7 @@ void TADOConnection::Disconnect(bool fireEvents) {
 
 void TADOConnection::BackupTo(const AnsiString& FileName) {
     sqlite3* source = Handle();
-    const std::string target = AnsiToUtf8(FileName);
+    const std::string target = FileName;
     const std::string temporary = target + ".tmp";
     AnsiString failure;
     sqlite3* copy = nullptr;

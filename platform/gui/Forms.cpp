@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 
+#include "platform/gui/QtPaths_p.h"
 #include "platform/gui/QtGraphics.h"
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"
@@ -674,7 +675,7 @@ TApplication::~TApplication() {
 }
 
 AnsiString TApplication::ExeName() const {
-    return Utf8ToAnsi(QCoreApplication::applicationFilePath().toStdString());
+    return FromQPath(QCoreApplication::applicationFilePath());
 }
 
 HWND TApplication::Handle() { return handle_; }

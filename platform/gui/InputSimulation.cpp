@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <iterator>
 
+#include "platform/gui/QtPaths_p.h"
 #include "platform/gui/WinApi_p.h"
 
 namespace {
@@ -310,7 +311,7 @@ bool SaveWindowImage(HWND Wnd, const AnsiString& FileName) {
     if (!rec || !rec->Frame) return false;
     PaintWindowNow(Wnd);
     QPixmap picture = rec->Frame->grab();
-    return picture.save(QString::fromStdString(AnsiToUtf8(FileName)), "PNG");
+    return picture.save(ToQPath(FileName), "PNG");
 }
 
 bool SaveWindowsImage(const std::vector<HWND>& Windows, const AnsiString& FileName) {
@@ -331,5 +332,5 @@ bool SaveWindowsImage(const std::vector<HWND>& Windows, const AnsiString& FileNa
     QPainter painter(&image);
     for (auto& [place, pixmap] : shots) painter.drawPixmap(place.topLeft() - area.topLeft(), pixmap);
     painter.end();
-    return image.save(QString::fromStdString(AnsiToUtf8(FileName)), "PNG");
+    return image.save(ToQPath(FileName), "PNG");
 }

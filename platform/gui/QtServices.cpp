@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "platform/gui/QtPaths_p.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"
@@ -77,14 +78,14 @@ public:
             int index = r.FilterIndex - 1;
             if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
         }
-        if (!r.InitialDir.empty()) dialog.setDirectory(Q(r.InitialDir));
-        if (!r.FileName.empty()) dialog.selectFile(Q(r.FileName));
+        if (!r.InitialDir.empty()) dialog.setDirectory(ToQPath(r.InitialDir));
+        if (!r.FileName.empty()) dialog.selectFile(ToQPath(r.FileName));
         if (!r.DefaultExt.empty()) dialog.setDefaultSuffix(Q(r.DefaultExt));
         if (dialog.exec() != QDialog::Accepted) return false;
         QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return false;
         r.Files.clear();
-        for (const QString& f : files) r.Files.push_back(A(f));
+        for (const QString& f : files) r.Files.push_back(FromQPath(f));
         r.FileName = r.Files.front();
         int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
         if (chosen >= 0) r.FilterIndex = chosen + 1;

@@ -111,3 +111,24 @@ TEST(Compaction, RefusedFilesAreLeftAsTheyWereAndFailuresStaySilent) {
     EXPECT_TRUE(dialogs->Messages.empty());
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"empty.mdb", "garbage.mdb", "refused.mdb"}));
 }
+
+// File names are the system's bytes: a folder named in letters outside the
+// code page (or inside it, stored as UTF-8 on disk) opens and compacts in place.
+TEST(Compaction, AFolderNamedInAnyLettersOpensAndIsCompactedThere) {
+    TempFolder folder;
+    const std::string inner = folder.File("\xD0\xA2\xD0\xB5\xD1\x81\xD0\xBA \xE6\x98\x9F");  // "Теск 星" in UTF-8
+    ASSERT_EQ(mkdir(inner.c_str(), 0755), 0);
+    const std::string file = inner + "/Tesk.mdb";
+    MakeFragmentedDatabase(file);
+    const std::string counts = Counts(file);
+    const ino_t inode = Inode(file);
+
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    ASSERT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
+    dm.reset();
+    EXPECT_EQ(FreePages(file), 0);
+    EXPECT_EQ(Counts(file), counts);
+    EXPECT_EQ(Inode(file), inode);
+    EXPECT_TRUE(dialogs->Messages.empty());
+}
