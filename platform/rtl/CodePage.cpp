@@ -8,8 +8,6 @@
 
 namespace {
 
-const CodePage* g_active = nullptr;
-
 int PageFromEnvironment() {
     const char* v = std::getenv("TESK_CODEPAGE");
     if (!v) return 1251;
@@ -42,12 +40,12 @@ const CodePage& CodePage::ByNumber(int number) {
     }
 }
 
-const CodePage& CodePage::Active() {
-    if (!g_active) g_active = &ByNumber(PageFromEnvironment());
-    return *g_active;
+const CodePage& CodePage::FirstActive() {
+    if (!active_) active_ = &ByNumber(PageFromEnvironment());
+    return *active_;
 }
 
-void CodePage::SetActive(int number) { g_active = &ByNumber(number); }
+void CodePage::SetActive(int number) { active_ = &ByNumber(number); }
 
 unsigned char CodePage::FromUnicode(char32_t u) const {
     if (u > 0xFFFF) return '?';

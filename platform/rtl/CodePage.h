@@ -24,8 +24,11 @@ enum : unsigned short {
 
 class CodePage {
 public:
-    // The process-wide page; the first call reads TESK_CODEPAGE.
-    static const CodePage& Active();
+    // The process-wide page; the first call reads TESK_CODEPAGE. Inline, as
+    // every case-insensitive compare asks for it.
+    static const CodePage& Active() { return active_ ? *active_ : FirstActive(); }
+    // The active page, or null while none has been asked for or set.
+    static const CodePage* ActiveIfChosen() { return active_; }
     // Switches the active page (start-up and tests only; tables are shared).
     static void SetActive(int number);
     static const CodePage& ByNumber(int number);  // 1250, 1251 or 1252; others give 1251
@@ -41,6 +44,8 @@ public:
     const unsigned char* LowerTable() const { return lower_; }
 
 private:
+    static const CodePage& FirstActive();
+    static inline const CodePage* active_ = nullptr;
     CodePage(int number, const char16_t* toUnicode, const unsigned char* upper,
              const unsigned char* lower, const unsigned short* type);
     int number_;
