@@ -455,7 +455,9 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return std::memcmp(a, b, n) == 0;
 }
 
-[[gnu::always_inline]] inline const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
+// The exact search of the len bytes at s: memchr on the first byte, each
+// start compared; FastPos comes here past a start that failed.
+[[gnu::noinline]] const Byte* ScanExact(const Byte* s, size_t len, const Byte* f, size_t m) {
     if (len < m) return nullptr;
     const Byte* p = s;
     const Byte* const lastStart = s + (len - m);
@@ -475,31 +477,285 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return CachedSearcher(f, static_cast<int>(m), false).Find(s, len);
 }
 
-// Inlined into each caller, so that a search of a line pays for no more calls than it needs.
-[[gnu::always_inline]] inline int ForwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos,
-               bool caseSensitive) {
-    SourceLen = Clamp(SourceLen, Source);
-    FindLen = Clamp(FindLen, Find);
-    if (FindLen < 1 || FindLen > SourceLen) return 0;
-    if (StartPos > SourceLen) return 0;
-    const Byte* area = Bytes(Source) + (StartPos - 1);
-    const size_t areaLen = static_cast<size_t>(SourceLen - (StartPos - 1));
-    const Byte* f = Bytes(Find);
-    const size_t m = static_cast<size_t>(FindLen);
-    const Byte* hit;
-    if (caseSensitive) {
-        // memchr on the first byte beats the filter even on a line of text.
-        hit = ScanExact(area, areaLen, f, m);
-    } else {
-        const CodePage& page = CodePage::Active();
-        const Byte* up = page.UpperTable();
-        const FoldPairs& pairs = FoldPairsOf(page);
-        if (areaLen <= kShortText && pairs.ok[f[0]] && pairs.ok[f[m - 1]])
-            hit = ScanShortBest(area, areaLen, f, m, up, pairs.pair[f[0]], pairs.pair[f[m - 1]]);
-        else
-            hit = NoCaseBySearcher(area, areaLen, f, m);
+// Up to sixteen bytes equal, compared with no call and, from four on, no loop.
+[[gnu::always_inline]] inline bool SameShort(const Byte* a, const Byte* b, size_t n) {
+    auto at64 = [](const Byte* p) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    auto at32 = [](const Byte* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    if (n >= 8) return ((at64(a) ^ at64(b)) | (at64(a + n - 8) ^ at64(b + n - 8))) == 0;
+    if (n >= 4) return ((at32(a) ^ at32(b)) | (at32(a + n - 4) ^ at32(b + n - 4))) == 0;
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// For each byte of a code page, the one bit in which it differs from its
+// other-case form, 0 when case leaves it alone, or kNotOneBit when its forms
+// differ in more bits or more than two bytes fold together. Where the bit is
+// b, a text byte x is the needle byte n or its other form exactly when
+// (x | b) == (n | b).
+constexpr uint16_t kNotOneBit = 0x100;
+
+struct CaseBits {
+    explicit CaseBits(const Byte* up) {
+        for (int b = 0; b < 256; ++b) {
+            int others = 0;
+            unsigned diff = 0;
+            for (int c = 0; c < 256; ++c)
+                if (c != b && up[c] == up[b]) {
+                    ++others;
+                    diff = static_cast<unsigned>(b ^ c);
+                }
+            bit[b] = others == 0                                    ? 0
+                     : others == 1 && __builtin_popcount(diff) == 1 ? static_cast<uint16_t>(diff)
+                                                                    : kNotOneBit;
+        }
     }
-    return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
+    uint16_t bit[256];
+};
+
+const CaseBits& CaseBitsOf(const CodePage& page) {
+    static const struct {
+        CaseBits cp1250{CodePage::ByNumber(1250).UpperTable()};
+        CaseBits cp1251{CodePage::ByNumber(1251).UpperTable()};
+        CaseBits cp1252{CodePage::ByNumber(1252).UpperTable()};
+    } all;
+    switch (page.Number()) {
+        case 1250: return all.cp1250;
+        case 1252: return all.cp1252;
+        default: return all.cp1251;
+    }
+}
+
+// A needle of up to kFoldedMax bytes with each byte's case bit (mask) and the
+// byte with that bit set (folded).
+constexpr size_t kFoldedMax = 32;
+
+struct FoldedNeedle {
+#if defined(__SSE2__)
+    // The first and last byte's mask and folded form in every lane.
+    __m128i firstMask, firstFolded, lastMask, lastFolded;
+    // For eight to sixteen bytes: the masks and folded forms in the first m
+    // lanes (head) and in the last m lanes (tail); the other lanes are all
+    // ones in both, so they match whatever the text holds there.
+    __m128i headMask, headFolded, tailMask, tailFolded;
+#endif
+    const CodePage* page;
+    size_t m;
+    bool oneBit;  // every byte's forms differ in one bit at most
+    Byte raw[kFoldedMax];
+    Byte mask[kFoldedMax];
+    Byte folded[kFoldedMax];
+};
+
+// The last needle folded on this thread: a search of many lines for one word
+// folds it once. Zero-initialised, so it is reached with no guard; the
+// initial-exec model keeps the position-independent build from reaching it
+// through a call.
+thread_local FoldedNeedle t_folded __attribute__((tls_model("initial-exec")));
+
+const FoldedNeedle& FoldNeedle(const Byte* f, size_t m, const CodePage& page) {
+    FoldedNeedle& n = t_folded;
+    if (n.m == m && n.page == &page && SameBytes(n.raw, f, m)) return n;
+    const CaseBits& bits = CaseBitsOf(page);
+    unsigned all = 0;
+    for (size_t i = 0; i < m; ++i) {
+        const unsigned b = bits.bit[f[i]];
+        all |= b;
+        n.raw[i] = f[i];
+        n.mask[i] = static_cast<Byte>(b);
+        n.folded[i] = static_cast<Byte>(f[i] | b);
+    }
+    n.oneBit = (all & kNotOneBit) == 0;
+#if defined(__SSE2__)
+    n.firstMask = _mm_set1_epi8(static_cast<char>(n.mask[0]));
+    n.firstFolded = _mm_set1_epi8(static_cast<char>(n.folded[0]));
+    n.lastMask = _mm_set1_epi8(static_cast<char>(n.mask[m - 1]));
+    n.lastFolded = _mm_set1_epi8(static_cast<char>(n.folded[m - 1]));
+    if (m <= 16) {
+        Byte lanes[4][16];
+        std::memset(lanes, 0xFF, sizeof lanes);
+        std::memcpy(lanes[0], n.mask, m);
+        std::memcpy(lanes[1], n.folded, m);
+        std::memcpy(lanes[2] + 16 - m, n.mask, m);
+        std::memcpy(lanes[3] + 16 - m, n.folded, m);
+        n.headMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[0]));
+        n.headFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[1]));
+        n.tailMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[2]));
+        n.tailFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[3]));
+    }
+#endif
+    n.m = m;
+    n.page = &page;
+    return n;
+}
+
+// The window at w equals the folded needle but for letter case; overlapping
+// loads cover every length up to kFoldedMax.
+[[gnu::always_inline]] inline bool SameFoldedBits(const Byte* w, const FoldedNeedle& n) {
+    const size_t m = n.m;
+#if defined(__SSE2__)
+    if (m >= 16) {
+        auto at = [](const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        const size_t e = m - 16;
+        const __m128i a = _mm_cmpeq_epi8(_mm_or_si128(at(w), at(n.mask)), at(n.folded));
+        const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(at(w + e), at(n.mask + e)), at(n.folded + e));
+        return _mm_movemask_epi8(_mm_and_si128(a, b)) == 0xFFFF;
+    }
+#endif
+    auto at64 = [](const Byte* p) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    if (m >= 8) {
+        uint64_t diff = 0;
+        for (size_t j = 0;; j += 8) {
+            if (j > m - 8) j = m - 8;
+            diff |= (at64(w + j) | at64(n.mask + j)) ^ at64(n.folded + j);
+            if (j == m - 8) break;
+        }
+        return diff == 0;
+    }
+    auto at32 = [](const Byte* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    if (m >= 4) {
+        const size_t e = m - 4;
+        return (((at32(w) | at32(n.mask)) ^ at32(n.folded)) | ((at32(w + e) | at32(n.mask + e)) ^ at32(n.folded + e))) ==
+               0;
+    }
+    for (size_t j = 0; j < m; ++j)
+        if ((w[j] | n.mask[j]) != n.folded[j]) return false;
+    return true;
+}
+
+// The first window in the len bytes at s whose first and last bytes pass the
+// filter (x | mask) == folded and that the full compare accepts. Sixteen
+// windows at a time; the last block overlaps the one before it rather than
+// reading past the text.
+[[gnu::always_inline]] inline const Byte* ScanFolded(const Byte* s, size_t len, const FoldedNeedle& n) {
+    const size_t m = n.m;
+    if (len < m) return nullptr;
+    const size_t windows = len - m + 1;
+    const Byte k0 = n.mask[0], g0 = n.folded[0], k1 = n.mask[m - 1], g1 = n.folded[m - 1];
+#if defined(__SSE2__)
+    if (windows >= 16) {
+        const __m128i vk0 = _mm_set1_epi8(static_cast<char>(k0)), vg0 = _mm_set1_epi8(static_cast<char>(g0));
+        const __m128i vk1 = _mm_set1_epi8(static_cast<char>(k1)), vg1 = _mm_set1_epi8(static_cast<char>(g1));
+        size_t i = 0;
+        unsigned keep = 0xFFFF;
+        for (;;) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+            const __m128i fa = _mm_cmpeq_epi8(_mm_or_si128(a, vk0), vg0);
+            const __m128i lb = _mm_cmpeq_epi8(_mm_or_si128(b, vk1), vg1);
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(fa, lb))) & keep;
+            while (mask) {
+                const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+                if (SameFoldedBits(w, n)) return w;
+                mask &= mask - 1;
+            }
+            if (i + 16 >= windows) return nullptr;
+            i += 16;
+            if (i + 16 > windows) {
+                const size_t seen = i - (windows - 16);
+                i = windows - 16;
+                keep = 0xFFFFu << seen & 0xFFFFu;
+            }
+        }
+    }
+#endif
+    for (size_t i = 0; i < windows; ++i)
+        if ((s[i] | k0) == g0 && (s[i + m - 1] | k1) == g1 && SameFoldedBits(s + i, n)) return s + i;
+    return nullptr;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same filter thirty-two windows at a time, for texts of at least m + 31 bytes.
+__attribute__((target("avx2"))) const Byte* ScanFoldedAvx2(const Byte* s, size_t len, const FoldedNeedle& n) {
+    const size_t m = n.m;
+    const size_t windows = len - m + 1;
+    const __m256i k0 = _mm256_set1_epi8(static_cast<char>(n.mask[0]));
+    const __m256i g0 = _mm256_set1_epi8(static_cast<char>(n.folded[0]));
+    const __m256i k1 = _mm256_set1_epi8(static_cast<char>(n.mask[m - 1]));
+    const __m256i g1 = _mm256_set1_epi8(static_cast<char>(n.folded[m - 1]));
+    size_t i = 0;
+    uint32_t keep = ~0u;
+    for (;;) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + m - 1));
+        const __m256i fa = _mm256_cmpeq_epi8(_mm256_or_si256(a, k0), g0);
+        const __m256i lb = _mm256_cmpeq_epi8(_mm256_or_si256(b, k1), g1);
+        uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(fa, lb))) & keep;
+        while (mask) {
+            const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+            if (SameFoldedBits(w, n)) return w;
+            mask &= mask - 1;
+        }
+        if (i + 32 >= windows) return nullptr;
+        i += 32;
+        if (i + 32 > windows) {
+            const size_t seen = i - (windows - 32);
+            i = windows - 32;
+            keep = ~0u << seen;
+        }
+    }
+}
+#endif
+
+// Texts up to this length with a needle of eight to sixteen bytes folded on
+// an earlier call go straight to FoldedLine, so that a search of many lines
+// for one word pays per line for little more than the scan.
+constexpr size_t kInlineFolded = 96;
+
+// The case-insensitive search of everything FoldedLine leaves: the needle
+// folded and scanned where its case pairs allow, else the filter on the first
+// and last byte's pairs (short texts) or the cached searcher.
+[[gnu::noinline]] const Byte* ScanNoCase(const Byte* s, size_t len, const Byte* f, size_t m, const CodePage& page) {
+    if (len <= kShortText && m <= kFoldedMax) {
+        const FoldedNeedle& n = FoldNeedle(f, m, page);
+        if (n.oneBit) {
+#if defined(__x86_64__) || defined(__i386__)
+            if (len >= m + 31 && HasAvx2()) return ScanFoldedAvx2(s, len, n);
+#endif
+            return ScanFolded(s, len, n);
+        }
+    }
+    const FoldPairs& pairs = FoldPairsOf(page);
+    if (len <= kShortText && pairs.ok[f[0]] && pairs.ok[f[m - 1]])
+        return ScanShortBest(s, len, f, m, page.UpperTable(), pairs.pair[f[0]], pairs.pair[f[m - 1]]);
+    return NoCaseBySearcher(s, len, f, m);
+}
+
+// The part of the text a forward search looks at: the caller's lengths cut
+// to the strings, from StartPos (at least 1) on; false when no match fits.
+struct SearchArea {
+    const Byte* s;
+    size_t len;
+    const Byte* f;
+    size_t m;
+};
+
+[[gnu::always_inline]] inline bool ForwardArea(const AnsiString& Source, const AnsiString& Find, int SourceLen,
+                                               int FindLen, int StartPos, SearchArea& a) {
+    const size_t n = static_cast<size_t>(Clamp(SourceLen, Source));
+    const size_t m = static_cast<size_t>(Clamp(FindLen, Find));
+    if (m == 0 || m > n || static_cast<size_t>(StartPos) > n) return false;
+    a.s = Bytes(Source) + (StartPos - 1);
+    a.len = n - static_cast<size_t>(StartPos - 1);
+    a.f = Bytes(Find);
+    a.m = m;
+    return a.len >= m;
 }
 
 int BackwardPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos,
@@ -540,16 +796,92 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s.data()) : AnsiString::npos;
 }
 
+#if defined(__SSE2__)
+// The scan of a line for a folded needle of eight to sixteen bytes with at
+// least thirty-two windows, thirty-two at a time; the last step overlaps the
+// one before rather than reading past the text. Answers the 1-based position
+// in the text at base.
+[[gnu::noinline]] int FoldedLine(const Byte* base, const Byte* s, size_t windows, const FoldedNeedle& n) {
+    const size_t m = n.m;
+    auto block = [&](size_t i) __attribute__((always_inline)) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+        const __m128i fx = _mm_cmpeq_epi8(_mm_or_si128(x, n.firstMask), n.firstFolded);
+        const __m128i ly = _mm_cmpeq_epi8(_mm_or_si128(y, n.lastMask), n.lastFolded);
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(fx, ly)));
+    };
+    // The window at j whole: the sixteen bytes from it where the text has
+    // them, else the sixteen that end with it.
+    const size_t len = windows + m - 1;
+    auto same = [&](size_t j) __attribute__((always_inline)) {
+        const bool head = j + 16 <= len;
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + (head ? j : j + m - 16)));
+        const __m128i eq = _mm_cmpeq_epi8(_mm_or_si128(x, head ? n.headMask : n.tailMask),
+                                          head ? n.headFolded : n.tailFolded);
+        return _mm_movemask_epi8(eq) == 0xFFFF;
+    };
+    // The last step overlaps the one before; a window looked at twice fails twice.
+    size_t i = 0;
+    for (;;) {
+        uint32_t mask = block(i) | block(i + 16) << 16;
+        while (mask) {
+            const size_t j = i + static_cast<size_t>(__builtin_ctz(mask));
+            if (same(j)) return static_cast<int>(s + j - base) + 1;
+            mask &= mask - 1;
+        }
+        if (i + 32 >= windows) return 0;
+        i = std::min(i + 32, windows - 32);
+    }
+}
+#endif
+
+// The 1-based position of what ScanNoCase finds in the text at base.
+[[gnu::noinline]] int NoCasePos(const Byte* base, const Byte* s, size_t len, const Byte* f, size_t m) {
+    const Byte* hit = ScanNoCase(s, len, f, m, CodePage::Active());
+    return hit ? static_cast<int>(hit - base) + 1 : 0;
+}
+
+// Raises the assertion of a forward search given a start below 1; kept out
+// of line and known not to return, so a valid search saves nothing for it.
+[[noreturn, gnu::cold, gnu::noinline]] void StartBelowOne(int line) {
+    AssertAt(false, "uQuickStrings", line);
+    __builtin_unreachable();
+}
+
 }  // namespace
 
 int FastPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {
-    if (StartPos < 1) AssertAt(false, "uQuickStrings", 544);  // no call on the way of a valid search
-    return ForwardPos(Source, Find, SourceLen, FindLen, StartPos, true);
+    if (StartPos < 1) StartBelowOne(544);
+    SearchArea a;
+    if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
+    // As the plain search does: memchr on the first byte, then the candidate
+    // compared inline; only past a false start does the loop take over.
+    const Byte* hit = static_cast<const Byte*>(std::memchr(a.s, a.f[0], a.len - a.m + 1));
+    if (!hit) return 0;
+    if (a.m > 16 || !SameShort(hit, a.f, a.m)) {
+        // A longer needle is compared there, from this start on.
+        const Byte* next = a.m > 16 ? hit : hit + 1;
+        hit = ScanExact(next, static_cast<size_t>(a.s + a.len - next), a.f, a.m);
+        if (!hit) return 0;
+    }
+    return static_cast<int>(hit - Bytes(Source)) + 1;
 }
 
 int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {
-    if (StartPos < 1) AssertAt(false, "uQuickStrings", 565);
-    return ForwardPos(Source, Find, SourceLen, FindLen, StartPos, false);
+    if (StartPos < 1) StartBelowOne(565);
+    SearchArea a;
+    if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
+#if defined(__SSE2__)
+    // A line searched for a word of eight to sixteen bytes folded on an
+    // earlier call (so on a page already chosen): one jump to the scan.
+    const FoldedNeedle& n = t_folded;
+    const size_t m = a.m;
+    if (a.len <= kInlineFolded && a.len >= m + 31 && m >= 8 && m <= 16 && n.m == m &&
+        n.page == CodePage::ActiveIfChosen() && n.oneBit && SameShort(n.raw, a.f, m)) {
+        return FoldedLine(Bytes(Source), a.s, a.len - m + 1, n);
+    }
+#endif
+    return NoCasePos(Bytes(Source), a.s, a.len, a.f, a.m);
 }
 
 int FastPosBack(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {

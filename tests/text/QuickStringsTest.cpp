@@ -61,60 +61,101 @@ AnsiString Bytes(std::initializer_list<int> bytes) {
 }
 
 TEST_F(QuickStrings, RandomisedCrossCheckAgainstNaiveSearchAndReplace) {
-    // Mixed case, Latin and Cyrillic (1251: a/A, b/B, ya/YA, yo/YO), so that folding matters.
-    const AnsiString alphabet = "aAbB" + Bytes({0xFF, 0xDF, 0xB8, 0xA8});
-    std::mt19937 rng(20240521);
-    auto randomText = [&](size_t len) {
-        AnsiString s;
-        for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
-        return s;
-    };
-    // Short texts check the scan's ends; longer ones also the sixteen-window blocks,
-    // and the longest the scans meant for long texts.
+    // Per code page, letters whose two forms differ in one bit (a/A, b/B and the
+    // page's own), pairs that differ in more bits, bytes without a pair that lie
+    // one bit from a letter (the page's multiplication and division signs), a
+    // digit and a blank, so that every way of folding is met.
     const struct {
-        size_t maxSource, maxPiece;
-        int rounds;
-    } sizes[] = {{20, 6, 40000}, {70, 20, 20000}, {1500, 40, 2000}};
-    for (const auto& size : sizes) {
-        for (int round = 0; round < size.rounds; ++round) {
-            const AnsiString src = randomText(rng() % (size.maxSource + 1));
-            AnsiString find;
-            switch (rng() % 4) {
-                case 0: find = randomText(1); break;
-                case 1: find = randomText(rng() % 5); break;
-                default:
-                    // A piece of the source, often its very start or end.
-                    if (!src.empty()) {
-                        const size_t len = 1 + rng() % std::min(src.size(), size.maxPiece);
-                        const size_t at = rng() % 3 == 0   ? 0
-                                          : rng() % 2 == 0 ? src.size() - len
-                                                           : rng() % (src.size() - len + 1);
-                        find = src.substr(at, len);
-                        if (rng() % 2) find = AnsiLowerCase(find);
-                    }
-            }
-            const int fwdStart = 1 + static_cast<int>(rng() % (src.size() + 2));
-            const int backStart = static_cast<int>(rng() % (src.size() + 3));
-            SCOPED_TRACE("source '" + src + "' find '" + find + "' starts " + std::to_string(fwdStart) + "/" +
-                         std::to_string(backStart));
+        int page;
+        AnsiString alphabet;
+    } pages[] = {
+        // ya/YA, yo/YO; short u (A1/A2), je (A3/BC), ghe (A5/B4) and dze (BD/BE) are more than one bit apart.
+        {1251, "aAbB1 " + Bytes({0xFF, 0xDF, 0xB8, 0xA8, 0xA1, 0xA2, 0xA3, 0xBC, 0xA5, 0xB4, 0xBD, 0xBE})},
+        // A with ogonek (A5/B9) is more than one bit apart; the signs D7/F7 have no pair.
+        {1250, "aAbB1 " + Bytes({0xC1, 0xE1, 0xA5, 0xB9, 0xD7, 0xF7, 0xDF})},
+        // Y with diaeresis (9F/FF) is more than one bit apart; D7/F7 and sharp s DF have no pair.
+        {1252, "aAbB1 " + Bytes({0xC9, 0xE9, 0x9F, 0xFF, 0xD7, 0xF7, 0xDF})},
+    };
+    std::mt19937 rng(20240521);
+    for (const auto& cp : pages) {
+        CodePage::SetActive(cp.page);
+        const AnsiString& alphabet = cp.alphabet;
+        auto randomText = [&](size_t len) {
+            AnsiString s;
+            for (size_t i = 0; i < len; ++i) s += alphabet[rng() % alphabet.size()];
+            return s;
+        };
+        // Each byte in upper or lower case at random, as a user might type a word.
+        auto mixCase = [&](AnsiString s) {
+            for (char& c : s) c = rng() % 2 ? CharUpper(c) : CharLower(c);
+            return s;
+        };
+        // Short texts check the scan's ends; lines of up to 96 bytes with words of
+        // eight to sixteen the scan of a line; longer ones the sixteen-window
+        // blocks, and the longest the scans meant for long texts.
+        const struct {
+            size_t minSource, maxSource, minPiece, maxPiece;
+            int rounds;
+        } sizes[] = {{0, 20, 1, 6, 20000}, {0, 70, 1, 20, 10000}, {30, 96, 8, 16, 10000}, {0, 1500, 1, 40, 1000}};
+        for (const auto& size : sizes) {
+            for (int round = 0; round < size.rounds; ++round) {
+                const AnsiString src =
+                    randomText(size.minSource + rng() % (size.maxSource - size.minSource + 1));
+                AnsiString find;
+                switch (rng() % 4) {
+                    case 0: find = randomText(1); break;
+                    case 1: find = randomText(size.minPiece > 1 ? size.minPiece : rng() % 5); break;
+                    default:
+                        // A piece of the source, often its very start or end.
+                        if (src.size() >= size.minPiece) {
+                            const size_t most = std::min(src.size(), size.maxPiece) - size.minPiece;
+                            const size_t len = size.minPiece + rng() % (most + 1);
+                            const size_t at = rng() % 3 == 0   ? 0
+                                              : rng() % 2 == 0 ? src.size() - len
+                                                               : rng() % (src.size() - len + 1);
+                            find = src.substr(at, len);
+                            if (rng() % 2) find = rng() % 2 ? AnsiLowerCase(find) : mixCase(find);
+                        }
+                }
+                const int fwdStart = 1 + static_cast<int>(rng() % (src.size() + 2));
+                const int backStart = static_cast<int>(rng() % (src.size() + 3));
+                SCOPED_TRACE("page " + std::to_string(cp.page) + " source '" + src + "' find '" + find +
+                             "' starts " + std::to_string(fwdStart) + "/" + std::to_string(backStart));
 
-            ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
-            ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart),
-                      NaiveForward(src, find, fwdStart, false));
-            ASSERT_EQ(FastPosBack(src, find, Len(src), Len(find), backStart),
-                      NaiveBackward(src, find, backStart, true));
-            ASSERT_EQ(FastPosBackNoCase(src, find, Len(src), Len(find), backStart),
-                      NaiveBackward(src, find, backStart, false));
-            for (bool cs : {true, false}) {
-                ASSERT_EQ(SmartPos(find, src, cs, fwdStart, true), NaiveForward(src, find, fwdStart, cs));
-                ASSERT_EQ(SmartPos(find, src, cs, backStart, false), NaiveBackward(src, find, backStart, cs));
-            }
-            if (!find.empty()) {
-                const AnsiString repl = randomText(rng() % 4);
-                ASSERT_EQ(FastReplace(src, find, repl, true), NaiveReplace(src, find, repl, true));
-                ASSERT_EQ(FastReplace(src, find, repl, false), NaiveReplace(src, find, repl, false));
+                ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
+                // Twice, as a search of many lines for one word asks: the second
+                // call finds the word already prepared.
+                for (int again = 0; again < 2; ++again)
+                    ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart),
+                              NaiveForward(src, find, fwdStart, false));
+                ASSERT_EQ(FastPosBack(src, find, Len(src), Len(find), backStart),
+                          NaiveBackward(src, find, backStart, true));
+                ASSERT_EQ(FastPosBackNoCase(src, find, Len(src), Len(find), backStart),
+                          NaiveBackward(src, find, backStart, false));
+                for (bool cs : {true, false}) {
+                    ASSERT_EQ(SmartPos(find, src, cs, fwdStart, true), NaiveForward(src, find, fwdStart, cs));
+                    ASSERT_EQ(SmartPos(find, src, cs, backStart, false), NaiveBackward(src, find, backStart, cs));
+                }
+                if (!find.empty()) {
+                    const AnsiString repl = randomText(rng() % 4);
+                    ASSERT_EQ(FastReplace(src, find, repl, true), NaiveReplace(src, find, repl, true));
+                    ASSERT_EQ(FastReplace(src, find, repl, false), NaiveReplace(src, find, repl, false));
+                }
             }
         }
+    }
+}
+
+TEST_F(QuickStrings, PreparedWordFollowsTheCodePage) {
+    // D7/F7 are CHE/che in 1251 but the multiplication and division signs,
+    // which have no case, in 1252: the same word searched in the same line
+    // must follow the page, also when it was prepared under the other one.
+    const AnsiString word = "abcdefg" + Bytes({0xD7});
+    const AnsiString line = AnsiString(40, '.') + "ABCDEFG" + Bytes({0xF7}) + AnsiString(20, '.');
+    for (int page : {1251, 1252, 1251}) {
+        CodePage::SetActive(page);
+        for (int again = 0; again < 2; ++again)
+            EXPECT_EQ(FastPosNoCase(line, word, Len(line), Len(word), 1), page == 1251 ? 41 : 0) << page;
     }
 }
 
