@@ -496,6 +496,16 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return true;
 }
 
+// n bytes equal, n from eight to sixteen: two overlapping words.
+[[gnu::always_inline]] inline bool SameEightToSixteen(const Byte* a, const Byte* b, size_t n) {
+    auto at64 = [](const Byte* p) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    return ((at64(a) ^ at64(b)) | (at64(a + n - 8) ^ at64(b + n - 8))) == 0;
+}
+
 // For each byte of a code page, the one bit in which it differs from its
 // other-case form, 0 when case leaves it alone, or kNotOneBit when its forms
 // differ in more bits or more than two bytes fold together. Where the bit is
@@ -549,7 +559,8 @@ struct FoldedNeedle {
 #endif
     const CodePage* page;
     size_t m;
-    bool oneBit;  // every byte's forms differ in one bit at most
+    bool oneBit;     // every byte's forms differ in one bit at most
+    bool lineReady;  // oneBit, and eight to sixteen bytes: FoldedLine takes it
     Byte raw[kFoldedMax];
     Byte mask[kFoldedMax];
     Byte folded[kFoldedMax];
@@ -574,6 +585,7 @@ const FoldedNeedle& FoldNeedle(const Byte* f, size_t m, const CodePage& page) {
         n.folded[i] = static_cast<Byte>(f[i] | b);
     }
     n.oneBit = (all & kNotOneBit) == 0;
+    n.lineReady = n.oneBit && m >= 8 && m <= 16;
 #if defined(__SSE2__)
     n.firstMask = _mm_set1_epi8(static_cast<char>(n.mask[0]));
     n.firstFolded = _mm_set1_epi8(static_cast<char>(n.folded[0]));
@@ -801,7 +813,7 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
 // least thirty-two windows, thirty-two at a time; the last step overlaps the
 // one before rather than reading past the text. Answers the 1-based position
 // in the text at base.
-[[gnu::noinline]] int FoldedLine(const Byte* base, const Byte* s, size_t windows, const FoldedNeedle& n) {
+[[gnu::always_inline]] inline int FoldedLine(const Byte* base, const Byte* s, size_t windows, const FoldedNeedle& n) {
     const size_t m = n.m;
     auto block = [&](size_t i) __attribute__((always_inline)) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
@@ -876,8 +888,8 @@ int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLe
     // earlier call (so on a page already chosen): one jump to the scan.
     const FoldedNeedle& n = t_folded;
     const size_t m = a.m;
-    if (a.len <= kInlineFolded && a.len >= m + 31 && m >= 8 && m <= 16 && n.m == m &&
-        n.page == CodePage::ActiveIfChosen() && n.oneBit && SameShort(n.raw, a.f, m)) {
+    if (n.m == m && n.lineReady && a.len - (m + 31) <= kInlineFolded - (m + 31) &&
+        n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, a.f, m)) {
         return FoldedLine(Bytes(Source), a.s, a.len - m + 1, n);
     }
 #endif
