@@ -74,7 +74,7 @@ ReportHeader ReadHeader(const AnsiString& Report, int& Pos) {
     h.Galaxy = ExtractBetween("[", ":", Report, Pos, false);
     h.System = ExtractBetween(":", ":", Report, Pos, false);
     h.Position = ExtractBetween(":", "]", Report, Pos, false);
-    h.IsMoon = h.Name == ESPlanetMoon ? "1" : "0";
+    h.IsMoon = AnsiString(1, h.Name == ESPlanetMoon ? '1' : '0');
     return h;
 }
 

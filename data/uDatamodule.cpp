@@ -280,7 +280,7 @@ void TdmMain::ReindexNames() {
 
     TTransactionScope transaction(adoConnection);
     for (const auto& [name, statement] : indexes) {
-        const AnsiString quoted = "\"" + StringReplace(name, "\"", "\"\"", {rfReplaceAll}) + "\"";
+        const AnsiString quoted = "\"" + StringReplace(name, "\"", "\"\"", rfReplaceAll) + "\"";
         TTransactionScope attempt(adoConnection);
         try {
             adoConnection->Execute("REINDEX " + quoted);

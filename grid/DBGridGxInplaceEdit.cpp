@@ -34,11 +34,6 @@ bool IsNumericField(TField* Field) {
     }
 }
 
-bool IsDateField(TField* Field) {
-    TFieldType t = Field ? Field->DataType() : ftUnknown;
-    return t == ftDate || t == ftDateTime || t == ftTimeStamp;
-}
-
 // The first item that begins with Text, case-insensitively; -1 when none does.
 int LocateItemStartingWith(TStrings* Items, const AnsiString& Text) {
     for (int i = 0; i < Items->Count(); ++i) {

@@ -111,7 +111,7 @@ TShiftState KeyboardStateToShiftState();          // the keyboard now
 class TSizeConstraints : public TPersistent {
     TESK_CLASS(TSizeConstraints, TPersistent)
 public:
-    explicit TSizeConstraints(TControl* Control) : control_(Control) {}
+    explicit TSizeConstraints(TControl*) {}
     void Assign(TPersistent* Source) override;
     int MaxHeight() const { return maxHeight_; }
     void SetMaxHeight(int Value);
@@ -127,7 +127,6 @@ public:
 
 private:
     void Change();
-    TControl* control_;
     int maxHeight_ = 0, maxWidth_ = 0, minHeight_ = 0, minWidth_ = 0;
 };
 
@@ -282,7 +281,7 @@ public:
     TComponent* GetParentComponent() const override;
     // The form (or the top-most parent) holding the control.
     TWinControl* TopParent();
-    bool HasParent() const { return parent_ != nullptr; }
+    bool HasParent() const override { return parent_ != nullptr; }
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

@@ -15,7 +15,6 @@
 namespace {
 
 QString Q(const AnsiString& s) { return QString::fromStdString(AnsiToUtf8(s)); }
-AnsiString A(const QString& s) { return Utf8ToAnsi(s.toStdString()); }
 
 QWidget* DialogParent() {
     if (TWndHandle* rec = HandleRecord(GetActiveWindow())) return rec->Frame;

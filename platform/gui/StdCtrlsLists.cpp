@@ -33,7 +33,7 @@ namespace {
 
 class TNativeComboBox final : public QComboBox {
 public:
-    explicit TNativeComboBox(TCustomComboBox* owner) : owner_(owner) { setContextMenuPolicy(Qt::NoContextMenu); }
+    TNativeComboBox() { setContextMenuPolicy(Qt::NoContextMenu); }
     std::function<void()> DroppingDown;
     std::function<void()> ClosedUp;
     void showPopup() override {
@@ -44,15 +44,12 @@ public:
         QComboBox::hidePopup();
         if (ClosedUp) FromWidget(ClosedUp);
     }
-
-private:
-    TCustomComboBox* owner_;
 };
 
 }  // namespace
 
 struct TComboNative final : TNativeWidget {
-    explicit TComboNative(TCustomComboBox* owner) : TNativeWidget(new TNativeComboBox(owner)) {
+    TComboNative() : TNativeWidget(new TNativeComboBox()) {
         TextBox = true;
         Background = true;
     }
@@ -133,7 +130,7 @@ private:
 
 }  // namespace
 
-TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TWidgetControl(AOwner, new TComboNative(this)) {
+TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TWidgetControl(AOwner, new TComboNative()) {
     auto* native = static_cast<TComboNative*>(native_);
     items_ = new TComboBoxStrings(this, native);
     auto* combo = static_cast<TNativeComboBox*>(native->Combo());

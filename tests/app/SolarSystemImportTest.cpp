@@ -224,7 +224,9 @@ TEST(SolarSystemStatusTest, ClassNamesCompareWholeAndFirstWins) {
         SetPlayerStatusFromClass(p, c.name);
         const int set = p.Inactive + p.LongInactive + p.Noob + p.Strong + p.Vacation + p.Banned;
         EXPECT_EQ(set, c.flag ? 1 : 0) << c.name;
-        if (c.flag) EXPECT_TRUE(p.*c.flag) << c.name;
+        if (c.flag) {
+            EXPECT_TRUE(p.*c.flag) << c.name;
+        }
     }
     EXPECT_EQ(FillPattern("Player %s ranked (\\d+)\\. 100%%", "Bravo"), "Player Bravo ranked (\\d+)\\. 100%");
     EXPECT_EQ(FillPattern("%d %s %s", "x"), "%d x %s");

@@ -216,7 +216,9 @@ TEST_F(StartupTest, BadProgramFolders) {
             EXPECT_EQ(Ini(), iniBefore);  // nothing saved after a failed start
         }
         const std::string dbAfter = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
-        if (c.dbUnchanged) EXPECT_TRUE(dbAfter == dbBefore);
+        if (c.dbUnchanged) {
+            EXPECT_TRUE(dbAfter == dbBefore);
+        }
     }
     EXPECT_EQ(QuerySql(db, "SELECT RegValue FROM tblRegistry WHERE RegKey = 'ZentaraVersion'"), "1.1.1.0");
 }

@@ -161,7 +161,9 @@ TEST_F(MemoTest, EditControlMessages) {
             continue;
         }
         EXPECT_STREQ(buf, c.text);
-        if (c.size < sizeof buf) EXPECT_EQ(buf[c.size], '#') << "written past the buffer of " << c.size;
+        if (c.size < sizeof buf) {
+            EXPECT_EQ(buf[c.size], '#') << "written past the buffer of " << c.size;
+        }
     }
 
     // EM_GETLINE: the first word of the buffer is its size; never a byte more.

@@ -197,7 +197,7 @@ TEST_F(PaintTest, WordWrapAtTheWindowWidthEndsAndRoundTrips) {
     EXPECT_EQ(ww->GetRowLength(2), 4);
     EXPECT_EQ(ww->GetRowLength(6), 0);  // an empty line is one empty row
     for (int line = 1; line <= 4; ++line) {
-        for (int ch = 1; ch <= memo->Lines()->Strings(line - 1).size(); ++ch) {
+        for (int ch = 1; ch <= static_cast<int>(memo->Lines()->Strings(line - 1).size()); ++ch) {
             TBufferCoord p = BufferCoord(ch, line);
             EXPECT_TRUE(AtPos(memo->DisplayToBufferPos(memo->BufferToDisplayPos(p)), ch, line));
         }
