@@ -174,9 +174,11 @@ private:
     }
 
     // The same filter thirty-two windows at a time, two blocks per step; the
-    // rest (fewer than 64 windows) is left to the sixteen-byte filter.
+    // rest (fewer than 64 windows) is left to the sixteen-byte filter. Aligned
+    // to a cache line, so that the speed of its loop, which long texts spend
+    // their time in, does not move with the size of unrelated code before it.
 #if defined(__x86_64__) || defined(__i386__)
-    __attribute__((target("avx2"))) const Byte* FilterScanAvx2(const Byte* s, size_t len, size_t& done) const {
+    __attribute__((target("avx2"), aligned(64))) const Byte* FilterScanAvx2(const Byte* s, size_t len, size_t& done) const {
         return OneBitApart(first_) && OneBitApart(last_) ? FilterScanAvx2As<true>(s, len, done)
                                                         : FilterScanAvx2As<false>(s, len, done);
     }
