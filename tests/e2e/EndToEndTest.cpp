@@ -275,6 +275,16 @@ protected:
         if (!fs::exists(bin / "tesk") || !OnPath("xdotool")) return false;
         display = x_.Start(root + "/xvfb.log");
         if (display.empty()) return false;
+        // The server names its display once it listens; a client is let in
+        // before the program starts, so that a server that went away shows here.
+        bool answers = false;
+        for (auto end = Clock::now() + kWait; !answers && Clock::now() < end;) {
+            answers = !Tool({"xdotool", "getdisplaygeometry"}).empty();
+            if (!answers) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        EXPECT_TRUE(answers) << "the X server on " << display << " takes no client; its log:\n"
+                             << ReadFile(root + "/xvfb.log");
+        if (!answers) return false;
         for (const char* f : {"tesk", "English.lng", "Tesk.mdb"}) fs::copy_file(bin / f, fs::path(program) / f);
         return true;
     }
@@ -328,7 +338,8 @@ TEST_F(EndToEnd, CopiedGamePagesReachTheDatabaseAndTheMenuClosesTheProgram) {
     Child tesk;
     ASSERT_TRUE(tesk.Start({program + "/tesk"}, XEnv(), root + "/tesk.out"));
     const std::string window = FindWindow(tesk, "^Tesk v");
-    ASSERT_FALSE(window.empty()) << "no main window; output:\n" << ReadFile(root + "/tesk.out");
+    ASSERT_FALSE(window.empty()) << "no main window; output:\n"
+                                 << ReadFile(root + "/tesk.out") << "\nX server's log:\n" << ReadFile(root + "/xvfb.log");
 
     // Each copy replaces the one before; its owner stays until its page is in.
     {
