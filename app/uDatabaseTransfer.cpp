@@ -37,7 +37,9 @@ AnsiString Position(TDataSet* Rows) {
 }
 
 // ---------------------------------------------------------------- import
-AnsiString NotOurs(const AnsiString& FileName) { return "\"" + FileName + "\" is no database of this program"; }
+AnsiString NotOurs(const AnsiString& FileName) {
+    return "\"" + FileNameAsText(FileName) + "\" is no database of this program";
+}
 
 // Only a database file of ours can be read; anything else is refused before
 // the connection opens it.
@@ -60,7 +62,7 @@ void CheckImportVersion(TADOConnection* Connection, const AnsiString& FileName) 
         throw ETeskException(NotOurs(FileName));
     }
     if (version != SchemaVersion)
-        throw ETeskException("\"" + FileName + "\" holds database version \"" + version +
+        throw ETeskException("\"" + FileNameAsText(FileName) + "\" holds database version \"" + version +
                              "\"; open it once with this program before importing it");
 }
 
@@ -268,7 +270,7 @@ void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
         std::filesystem::rename(temporary, target, error);
     if (error) {
         std::filesystem::remove(temporary);
-        throw ETeskException("Cannot copy the database to \"" + FileName + "\": " + error.message());
+        throw ETeskException("Cannot copy the database to \"" + FileNameAsText(FileName) + "\": " + error.message());
     }
 }
 

@@ -403,7 +403,7 @@ void TStAppXMLFileStorage::FileDamaged(const AnsiString& FileName, const Excepti
     if (reportedFile_ == FileName) return;
     reportedFile_ = FileName;
     const AnsiString message =
-        "The settings file " + FileName + " could not be read (" + E.Message() + "); " + outcome + ".";
+        "The settings file " + FileNameAsText(FileName) + " could not be read (" + E.Message() + "); " + outcome + ".";
     try {
         throw EStkException(message);
     } catch (...) {

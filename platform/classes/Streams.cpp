@@ -237,16 +237,16 @@ AnsiString Reason(int error) { return AnsiString(". ") + std::strerror(error); }
 TFileStream::TFileStream(const AnsiString& AFileName, uint32_t Mode) : THandleStream(-1), fileName_(AFileName) {
     if ((Mode & fmCreate) == fmCreate) {
         handle_ = ::open(AFileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (handle_ < 0) throw EFCreateError("Cannot create file " + AFileName + Reason(errno));
+        if (handle_ < 0) throw EFCreateError("Cannot create file " + FileNameAsText(AFileName) + Reason(errno));
         return;
     }
     handle_ = ::open(AFileName.c_str(), OpenFlags(Mode) | O_CLOEXEC);
-    if (handle_ < 0) throw EFOpenError("Cannot open file " + AFileName + Reason(errno));
+    if (handle_ < 0) throw EFOpenError("Cannot open file " + FileNameAsText(AFileName) + Reason(errno));
     struct stat st {};
     if (::fstat(handle_, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(handle_);
         handle_ = -1;
-        throw EFOpenError("Cannot open file " + AFileName + Reason(EISDIR));
+        throw EFOpenError("Cannot open file " + FileNameAsText(AFileName) + Reason(EISDIR));
     }
 }
 

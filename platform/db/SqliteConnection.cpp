@@ -91,14 +91,14 @@ void TADOConnection::Open() {
     if (rc != SQLITE_OK) {
         AnsiString message = db ? Utf8ToAnsi(sqlite3_errmsg(db)) : AnsiString("out of memory");
         sqlite3_close(db);
-        throw EDatabaseError("Cannot open the database \"" + path + "\": " + message);
+        throw EDatabaseError("Cannot open the database \"" + FileNameAsText(path) + "\": " + message);
     }
     // Name indexes are built with the code page's fold; the engine's own
     // NOCASE must never touch them.
     if (!InstallCodePageCollation(db)) {
         AnsiString message = Utf8ToAnsi(sqlite3_errmsg(db));
         sqlite3_close(db);
-        throw EDatabaseError("Cannot open the database \"" + path + "\": " + message);
+        throw EDatabaseError("Cannot open the database \"" + FileNameAsText(path) + "\": " + message);
     }
     db_ = db;
     level_ = 0;
@@ -142,7 +142,7 @@ void TADOConnection::BackupTo(const AnsiString& FileName) {
     if (failure.empty() && std::rename(temporary.c_str(), target.c_str()) != 0) failure = std::strerror(errno);
     if (!failure.empty()) {
         std::remove(temporary.c_str());
-        throw EDatabaseError("Cannot copy the database to \"" + FileName + "\": " + failure);
+        throw EDatabaseError("Cannot copy the database to \"" + FileNameAsText(FileName) + "\": " + failure);
     }
 }
 

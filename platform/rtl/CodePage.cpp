@@ -194,6 +194,13 @@ AnsiString Utf8ToAnsi(const std::string& utf8) {
     return out;
 }
 
+AnsiString FileNameAsText(const AnsiString& FileName) {
+    char32_t u;
+    for (size_t i = 0; i < FileName.size();)
+        if (!DecodeUtf8Char(FileName, i, u)) return FileName;
+    return Utf8ToAnsi(FileName);
+}
+
 std::string AnsiToUtf8(const AnsiString& ansi) {
     const CodePage& cp = CodePage::Active();
     std::string out;

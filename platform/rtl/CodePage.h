@@ -90,5 +90,8 @@ AnsiString Utf8ToAnsi(const std::string& utf8);
 std::string AnsiToUtf8(const AnsiString& ansi);
 WideString AnsiToWide(const AnsiString& ansi);
 AnsiString WideToAnsi(const WideString& wide);
+// A file name (the system's bytes, UTF-8 here) as text of the active code
+// page for a message; bytes that are no UTF-8 are shown as they are.
+AnsiString FileNameAsText(const AnsiString& FileName);
 // For literals written in UTF-8 in our sources (messages in Russian, for example).
 inline AnsiString FromUtf8Literal(const char* utf8) { return Utf8ToAnsi(utf8); }

@@ -57,6 +57,10 @@ TEST(CodePage, ConversionsAtTheEdges) {
     EXPECT_EQ(Utf8ToAnsi("Ёж €"), "\xA8\xE6 \x88");
     EXPECT_EQ(Utf8ToAnsi("日本"), "??");            // not in the page
     EXPECT_EQ(Utf8ToAnsi("a\xFF" "b\xE2\x82"), "a?b??");  // each malformed byte is one "?", no text swallowed
+    // File names are the system's bytes; a message shows them in the page.
+    EXPECT_EQ(FileNameAsText("/home/Иван/Tesk.mdb"), "/home/\xC8\xE2\xE0\xED/Tesk.mdb");
+    EXPECT_EQ(FileNameAsText("/tmp/\xC8\xE2\xE0\xED"), "/tmp/\xC8\xE2\xE0\xED");  // no UTF-8: as it is
+    EXPECT_EQ(FileNameAsText("Tesk.ini"), "Tesk.ini");
 }
 
 TEST(CodePage, CaseInsensitiveComparison) {
