@@ -180,4 +180,25 @@ TEST_F(Focus, DraggingAControlAsksTargetsAndDropsOnTheOneThatAccepts) {
     EXPECT_EQ(log.Log, (std::vector<std::string>{"Over 0 20,10", "Over 1 20,10", "Drop 20,10", "End on target"}));
 }
 
+// Every activation asked of the desktop comes back later as its own event;
+// those late answers must not hand the activation back and forth.
+TEST_F(Focus, TheWindowActivatedLastStaysActiveWhenTheDesktopCatchesUp) {
+    struct TActivations {
+        int Count = 0;
+        void Activated(TObject*) { ++Count; }
+    } first;
+    form->OnActivate = MakeEvent(&first, &TActivations::Activated);
+    form->Show();
+    TForm* other = CreateForm<TForm>(nullptr);
+    other->SetBounds(300, 200, 200, 150);
+    other->Show();
+    ASSERT_EQ(GetActiveWindow(), other->Handle());
+    const int before = first.Count;
+    Application->ProcessMessages();
+    EXPECT_EQ(GetActiveWindow(), other->Handle());
+    EXPECT_EQ(first.Count, before);
+    FreeObject(other);
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+}
+
 }  // namespace
