@@ -166,7 +166,7 @@ TEST(Variant, ComparisonTable) {
                                                                       : c.expected;
         EXPECT_EQ(VarCompareValue(c.b, c.a), mirrored);
     }
-    EXPECT_THROW(VarArrayOf({1}) == VarArrayOf({1}), EVariantInvalidOpError);
+    EXPECT_THROW((void)(VarArrayOf({1}) == VarArrayOf({1})), EVariantInvalidOpError);
 }
 
 TEST(Variant, Arithmetic) {
