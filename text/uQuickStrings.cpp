@@ -430,31 +430,36 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return CachedSearcher(f, static_cast<int>(m), true).Find(p, len);
 }
 
-// n bytes equal; up to sixteen are compared inline with two overlapping
-// loads, which saves a call on every start memchr finds.
+// Unaligned loads of the compares below.
+[[gnu::always_inline]] inline uint64_t Load64(const Byte* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+[[gnu::always_inline]] inline uint32_t Load32(const Byte* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// n bytes equal, n from eight to sixteen: two overlapping words.
+[[gnu::always_inline]] inline bool SameEightToSixteen(const Byte* a, const Byte* b, size_t n) {
+    return ((Load64(a) ^ Load64(b)) | (Load64(a + n - 8) ^ Load64(b + n - 8))) == 0;
+}
+
+// Up to sixteen bytes equal, compared with no call and, from four on, no loop.
+[[gnu::always_inline]] inline bool SameShort(const Byte* a, const Byte* b, size_t n) {
+    if (n >= 8) return SameEightToSixteen(a, b, n);
+    if (n >= 4) return ((Load32(a) ^ Load32(b)) | (Load32(a + n - 4) ^ Load32(b + n - 4))) == 0;
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+// n bytes equal; up to sixteen are compared inline, which saves a call on
+// every start memchr finds.
 [[gnu::always_inline]] inline bool SameBytes(const Byte* a, const Byte* b, size_t n) {
-    if (n >= 8 && n <= 16) {
-        uint64_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 8);
-        std::memcpy(&b0, b, 8);
-        std::memcpy(&a1, a + n - 8, 8);
-        std::memcpy(&b1, b + n - 8, 8);
-        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-    }
-    if (n >= 4 && n < 8) {
-        uint32_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 4);
-        std::memcpy(&b0, b, 4);
-        std::memcpy(&a1, a + n - 4, 4);
-        std::memcpy(&b1, b + n - 4, 4);
-        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-    }
-    if (n < 4) {
-        for (size_t i = 0; i < n; ++i)
-            if (a[i] != b[i]) return false;
-        return true;
-    }
-    return std::memcmp(a, b, n) == 0;
+    return n <= 16 ? SameShort(a, b, n) : std::memcmp(a, b, n) == 0;
 }
 
 // The exact search of the len bytes at s: memchr on the first byte, each
@@ -477,35 +482,6 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
 
 [[gnu::noinline]] const Byte* NoCaseBySearcher(const Byte* s, size_t len, const Byte* f, size_t m) {
     return CachedSearcher(f, static_cast<int>(m), false).Find(s, len);
-}
-
-// Up to sixteen bytes equal, compared with no call and, from four on, no loop.
-[[gnu::always_inline]] inline bool SameShort(const Byte* a, const Byte* b, size_t n) {
-    auto at64 = [](const Byte* p) {
-        uint64_t v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
-    auto at32 = [](const Byte* p) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    };
-    if (n >= 8) return ((at64(a) ^ at64(b)) | (at64(a + n - 8) ^ at64(b + n - 8))) == 0;
-    if (n >= 4) return ((at32(a) ^ at32(b)) | (at32(a + n - 4) ^ at32(b + n - 4))) == 0;
-    for (size_t i = 0; i < n; ++i)
-        if (a[i] != b[i]) return false;
-    return true;
-}
-
-// n bytes equal, n from eight to sixteen: two overlapping words.
-[[gnu::always_inline]] inline bool SameEightToSixteen(const Byte* a, const Byte* b, size_t n) {
-    auto at64 = [](const Byte* p) {
-        uint64_t v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
-    return ((at64(a) ^ at64(b)) | (at64(a + n - 8) ^ at64(b + n - 8))) == 0;
 }
 
 // For each byte of a code page, the one bit in which it differs from its
@@ -624,29 +600,19 @@ const FoldedNeedle& FoldNeedle(const Byte* f, size_t m, const CodePage& page) {
         return _mm_movemask_epi8(_mm_and_si128(a, b)) == 0xFFFF;
     }
 #endif
-    auto at64 = [](const Byte* p) {
-        uint64_t v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
     if (m >= 8) {
         uint64_t diff = 0;
         for (size_t j = 0;; j += 8) {
             if (j > m - 8) j = m - 8;
-            diff |= (at64(w + j) | at64(n.mask + j)) ^ at64(n.folded + j);
+            diff |= (Load64(w + j) | Load64(n.mask + j)) ^ Load64(n.folded + j);
             if (j == m - 8) break;
         }
         return diff == 0;
     }
-    auto at32 = [](const Byte* p) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    };
     if (m >= 4) {
         const size_t e = m - 4;
-        return (((at32(w) | at32(n.mask)) ^ at32(n.folded)) | ((at32(w + e) | at32(n.mask + e)) ^ at32(n.folded + e))) ==
-               0;
+        return (((Load32(w) | Load32(n.mask)) ^ Load32(n.folded)) |
+                ((Load32(w + e) | Load32(n.mask + e)) ^ Load32(n.folded + e))) == 0;
     }
     for (size_t j = 0; j < m; ++j)
         if ((w[j] | n.mask[j]) != n.folded[j]) return false;
