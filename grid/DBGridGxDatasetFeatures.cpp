@@ -19,15 +19,6 @@ AnsiString BracketedName(const AnsiString& Name) {
     return "[" + Name + "]";
 }
 
-AnsiString QuotedText(const AnsiString& Text) {
-    AnsiString quoted = "'";
-    for (char c : Text) {
-        quoted += c;
-        if (c == '\'') quoted += '\'';
-    }
-    return quoted + "'";
-}
-
 // A literal of the filter text: numbers with a point, dates between #, the rest quoted.
 AnsiString Literal(const Variant& Value, TSTFilterValueTypeGx Type) {
     if (VarType(Value) == varDate) return "#" + DateTimeToSqlText(Value.AsDateTime()) + "#";
@@ -43,7 +34,7 @@ AnsiString Literal(const Variant& Value, TSTFilterValueTypeGx Type) {
         if (word == "TRUE" || word == "1") return "1";
         if (word == "FALSE" || word == "0") return "0";
     }
-    return QuotedText(text);
+    return QuotedStr(text);
 }
 
 // F IN (a, b) as (F = a OR F = b); F NOT IN (a, b) as (F <> a AND F <> b).
