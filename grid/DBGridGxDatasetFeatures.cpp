@@ -108,25 +108,6 @@ AnsiString GridSortText(TCustomDBGridGx* Grid) {
     return text;
 }
 
-namespace {
-
-// Keeps the current record current across a change of order or filter, when it stays in the view.
-class TRecordKeeper {
-public:
-    TRecordKeeper(TDataSet* DataSet, bool Keep) : dataSet_(DataSet) {
-        if (Keep && DataSet->Active() && !DataSet->IsEmpty()) bookmark_ = DataSet->Bookmark();
-    }
-    void Restore() {
-        if (!bookmark_.empty() && dataSet_->BookmarkValid(bookmark_)) dataSet_->GotoBookmark(bookmark_);
-    }
-
-private:
-    TDataSet* dataSet_;
-    TBookmarkStr bookmark_;
-};
-
-}  // namespace
-
 void TTextDatasetFeaturesGx::ApplySorting(TCustomDBGridGx* Grid, TDataSet* DataSet, bool KeepRecord) {
     AnsiString sort = GridSortText(Grid);
     if (sort == DataSet->Sort()) return;

@@ -40,6 +40,21 @@ TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkSt
 // = joined by OR (or of <> joined by AND).
 AnsiString STFilterExpressionToFilterText(const AnsiString& FieldName, const TSTFilterExpressionGx& Expression);
 
+// Keeps the current record current across a change of order or filter, when it stays in the view.
+class TRecordKeeper {
+public:
+    TRecordKeeper(TDataSet* DataSet, bool Keep) : dataSet_(DataSet) {
+        if (Keep && DataSet->Active() && !DataSet->IsEmpty()) bookmark_ = DataSet->Bookmark();
+    }
+    void Restore() {
+        if (!bookmark_.empty() && dataSet_->BookmarkValid(bookmark_)) dataSet_->GotoBookmark(bookmark_);
+    }
+
+private:
+    TDataSet* dataSet_;
+    TBookmarkStr bookmark_;
+};
+
 // Every column's filter-row expression, joined by AND; empty without any.
 AnsiString GridFilterText(TCustomDBGridGx* Grid);
 // The sort-marked columns in marking order ("[Name] DESC, [Galaxy] ASC"); empty without any.

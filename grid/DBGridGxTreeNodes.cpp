@@ -349,9 +349,9 @@ public:
     const char* ClassName() const override { return "TTreeDatasetFeaturesGx"; }
     void ApplySorting(TCustomDBGridGx*, TDataSet*, bool) override {}
     void ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSet, bool) override {
-        const TBookmarkStr current = DataSet->IsEmpty() ? TBookmarkStr() : DataSet->Bookmark();
+        TRecordKeeper keeper(DataSet, true);
         DataSet->SetFilter(GridFilterText(Grid));
-        if (!current.empty() && DataSet->BookmarkValid(current)) DataSet->GotoBookmark(current);
+        keeper.Restore();
     }
     bool MoveRecords(TCustomDBGridGx* Grid, TStrings* Bookmarks, int Target, int Offset, bool OnlyTest) override {
         auto* tree = dynamic_cast<TTreeMemoryDataGx*>(Grid->DataSource()->DataSet());
