@@ -287,18 +287,16 @@ bool TTreeMemoryDataGx::MoveNodes(const std::vector<TBookmarkStr>& Bookmarks, in
 
     // Rows in tree order: each moved node with its subtree; the anchor is the
     // first row after the drop place that does not move.
+    std::function<void(const std::string&, std::vector<std::string>&)> addSubtree =
+        [&](const std::string& k, std::vector<std::string>& out) {
+            out.push_back(k);
+            for (const std::string& c : Node(k)->Children) addSubtree(c, out);
+        };
     std::vector<std::string> order;
-    std::function<void(const std::string&)> walk = [&](const std::string& k) {
-        order.push_back(k);
-        for (const std::string& c : Node(k)->Children) walk(c);
-    };
-    for (const std::string& r : std::vector<std::string>(roots_)) walk(r);
-    std::set<std::string> moving;
-    std::function<void(const std::string&)> mark = [&](const std::string& k) {
-        moving.insert(k);
-        for (const std::string& c : Node(k)->Children) mark(c);
-    };
-    for (const std::string& m : moved) mark(m);
+    for (const std::string& r : std::vector<std::string>(roots_)) addSubtree(r, order);
+    std::vector<std::string> subtrees;
+    for (const std::string& m : moved) addSubtree(m, subtrees);
+    const std::set<std::string> moving(subtrees.begin(), subtrees.end());
     size_t pos = std::find(order.begin(), order.end(), after) - order.begin() + 1;
     if (parent != target)
         while (pos < order.size() && IsInSubtree(order[pos], after)) ++pos;
