@@ -11,6 +11,7 @@
 #include "platform/classes/Registry.h"
 #include "platform/db/AdoDataSets.h"
 #include "platform/db/SqliteConnection.h"
+#include "text/UtFileUtils.h"
 
 const char* const ResearchColumns[15] = {
     "EspionageTechnology", "ComputerTechnology", "WeaponTechnology",     "ShieldingTechnology",
@@ -22,13 +23,6 @@ const char* const ResearchColumns[15] = {
 namespace {
 
 constexpr const char* SchemaVersion = "1.1.1.0";
-
-std::filesystem::path FilePath(const AnsiString& Name) { return std::filesystem::path(Name); }
-
-bool FileExists(const AnsiString& Name) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(FilePath(Name), error);
-}
 
 AnsiString Position(TDataSet* Rows) {
     AnsiString text = PlanetCoordinates(Rows);
@@ -45,7 +39,7 @@ AnsiString NotOurs(const AnsiString& FileName) {
 // the connection opens it.
 void CheckImportFileKind(const AnsiString& FileName) {
     char header[16] = {};
-    std::ifstream(FilePath(FileName), std::ios::binary).read(header, sizeof header);
+    std::ifstream(FileName, std::ios::binary).read(header, sizeof header);
     if (std::memcmp(header, "SQLite format 3", 16) != 0) throw ETeskException(NotOurs(FileName));
 }
 
@@ -224,7 +218,7 @@ void NotePlanetResearchDropped() {
 }  // namespace
 
 void ImportDatabaseFile(TdmMain& Data, const AnsiString& FileName, ITransferProgress& Progress) {
-    if (!FileExists(FileName)) throw ETeskException("Access database doesn't exist");
+    if (!IsRegularFile(FileName)) throw ETeskException("Access database doesn't exist");
     TADOConnection* source = Data.ImportConnection;
     TDataSet* rows = Data.qryImport;
     struct CloseSource {
@@ -252,7 +246,7 @@ void ImportDatabaseFile(TdmMain& Data, const AnsiString& FileName, ITransferProg
 bool SameDatabaseFile(const AnsiString& A, const AnsiString& B) {
     if (A == B) return true;
     std::error_code error;
-    return std::filesystem::equivalent(FilePath(A), FilePath(B), error);
+    return std::filesystem::equivalent(A, B, error);
 }
 
 void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
@@ -261,11 +255,11 @@ void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
         Data.adoConnection->BackupTo(FileName);
         return;
     }
-    const std::filesystem::path target = FilePath(FileName);
+    const std::filesystem::path target = FileName;
     std::filesystem::path temporary = target;
     temporary += ".tmp";
     std::error_code error;
-    if (std::filesystem::copy_file(FilePath(Data.DatabasePath), temporary,
+    if (std::filesystem::copy_file(Data.DatabasePath, temporary,
                                    std::filesystem::copy_options::overwrite_existing, error))
         std::filesystem::rename(temporary, target, error);
     if (error) {

@@ -17,6 +17,7 @@
 #include "platform/classes/Keys.h"
 #include "platform/classes/ProgramFolder.h"
 #include "platform/gui/ClipboardWatch.h"
+#include "text/UtFileUtils.h"
 #include "text/uHtmlClipbrd.h"
 
 AnsiString ActiveGroup;
@@ -39,11 +40,6 @@ AnsiString SettingsPath() { return ProgramFolder() + SettingsFile; }
 
 AnsiString WithExtension(const AnsiString& Path, const char* Extension) {
     return std::filesystem::path(Path.c_str()).replace_extension(Extension).string();
-}
-
-bool FileThere(const AnsiString& Path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(Path.c_str(), ec);
 }
 
 // Every threshold edit with its key, in the order the file keeps them.
@@ -91,7 +87,7 @@ const TCheckKey CheckKeys[] = {
 // (empty when all went well), kept until the log file is in the pane.
 AnsiString LoadLayout(TDBGridGx* Grid, const char* Name) {
     const AnsiString file = ProgramFolder() + Name;
-    if (!FileThere(file)) return AnsiString();
+    if (!IsRegularFile(file)) return AnsiString();
     try {
         Grid->Columns()->LoadFromFile(file);
     } catch (const Exception& e) {
@@ -112,7 +108,7 @@ void SaveLayout(TDBGridGx* Grid, const char* Name) {
 }
 
 void LoadLog(TMemo* Log, const AnsiString& FileName) {
-    if (FileThere(FileName)) Log->Lines()->LoadFromFile(FileName);
+    if (IsRegularFile(FileName)) Log->Lines()->LoadFromFile(FileName);
 }
 
 // The file is replaced whole, so a failed write leaves the old log.

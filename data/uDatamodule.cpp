@@ -1,7 +1,5 @@
 #include "data/uDatamodule.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "data/uDeleteMasterRecord.h"
@@ -83,12 +81,6 @@ bool IsDuplicateColumn(const Exception& E) {
     return Pos("DUPLICATE COLUMN NAME", UpperCase(E.Message())) > 0;
 }
 
-// A regular file (not a folder) at Path.
-bool DatabaseFileExists(const AnsiString& Path) {
-    std::error_code ec;
-    return !Path.empty() && std::filesystem::is_regular_file(std::filesystem::path(Path), ec);
-}
-
 AnsiString ReadProgramVersion() {
     TUtFileVersionInfo info(GetModulePath(nullptr));
     return info.GetFileVersion();
@@ -167,7 +159,7 @@ bool TdmMain::OpenDatabase(const AnsiString& Path, const AnsiString& AConnection
     CloseDatabase();
     DatabasePath = Path;
     ConnectionFormat = AConnectionFormat;
-    if (!DatabaseFileExists(Path)) {
+    if (!IsRegularFile(Path)) {
         MessageDlg("Tesk cannot function without a database\r\rPlease specificy a valid PathName and "
                    "ConnectionString in Tesk.ini",
                    mtError, MsgDlgButtons({mbOK}));

@@ -187,6 +187,11 @@ int64_t GetSizeOfFile(const AnsiString& FileName) {
 
 bool FileExists(const AnsiString& FileName) { return GetSizeOfFile(FileName) != -1; }
 
+bool IsRegularFile(const AnsiString& FileName) {
+    struct stat st;
+    return !FileName.empty() && ::stat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 AnsiString GetModulePath(HMODULE /*Module*/) {
     std::string path(256, '\0');
     for (;;) {

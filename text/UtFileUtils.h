@@ -25,6 +25,8 @@ bool PathIsAbsolute(const AnsiString& Path);
 
 // Never raise: a file or folder that cannot be looked at gives false or -1.
 bool FileExists(const AnsiString& FileName);
+// A regular file (not a folder or a device) at FileName.
+bool IsRegularFile(const AnsiString& FileName);
 int64_t GetSizeOfFile(const AnsiString& FileName);
 // The full file name of the running program (its only module).
 AnsiString GetModulePath(HMODULE Module);
