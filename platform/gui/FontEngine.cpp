@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/gui/GdiInternal.h"
+#include "platform/gui/QtText_p.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ QString MapFaceName(const char* faceName) {
     std::string face(faceName ? faceName : "");
     for (const TFaceAlias& a : kAliases)
         if (AnsiSameText(face, a.Face)) return QString::fromLatin1(a.Family);
-    return QString::fromStdString(AnsiToUtf8(face));
+    return ToQString(face);
 }
 
 TFontFace::TFontFace(const LOGFONT& lf) {

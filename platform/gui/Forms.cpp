@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 
-#include "platform/gui/QtPaths_p.h"
+#include "platform/gui/QtText_p.h"
 #include "platform/gui/QtGraphics.h"
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"

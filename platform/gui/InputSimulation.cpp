@@ -12,7 +12,7 @@
 #include <QWheelEvent>
 #include <iterator>
 
-#include "platform/gui/QtPaths_p.h"
+#include "platform/gui/QtText_p.h"
 #include "platform/gui/WinApi_p.h"
 
 namespace {

@@ -24,6 +24,7 @@
 #include "platform/gui/Input_p.h"
 #include "platform/classes/Keys.h"
 #include "platform/gui/QtGraphics.h"
+#include "platform/gui/QtText_p.h"
 #include "platform/gui/WinApi_p.h"
 
 namespace {
@@ -444,7 +445,7 @@ void HandleInputMethod(HWND wnd, QInputMethodEvent* ie) {
     if (commit.isEmpty()) return;
     HWND focus = GetFocus();
     HWND target = focus && IsWindow(focus) ? focus : wnd;
-    SetImeResultString(Utf8ToAnsi(commit.toStdString()));
+    SetImeResultString(FromQString(commit));
     SendMessage(target, WM_IME_STARTCOMPOSITION, 0, 0);
     SendMessage(target, WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
     SendMessage(target, WM_IME_ENDCOMPOSITION, 0, 0);
@@ -786,7 +787,7 @@ HWND CreateWindowHandle(const TCreateParams& Params, TWndMethod Proc) {
     if (!parentWidget) {
         if (Params.ExStyle & WS_EX_NOACTIVATE || (Params.Style & WS_POPUP && (Params.Style & WS_CAPTION) != WS_CAPTION))
             frame->setAttribute(Qt::WA_ShowWithoutActivating);
-        frame->setWindowTitle(QString::fromStdString(AnsiToUtf8(wnd->Text)));
+        frame->setWindowTitle(ToQString(wnd->Text));
     }
     wnd->Frame = frame;
     wnd->Client = client;
@@ -1254,7 +1255,7 @@ BOOL SetWindowText(HWND Wnd, const char* Text) {
     TWndHandle* rec = HandleRecord(Wnd);
     if (!rec) return 0;
     rec->Text = Text ? Text : "";
-    if (IsTopLevel(rec) && rec->Frame) rec->Frame->setWindowTitle(QString::fromStdString(AnsiToUtf8(rec->Text)));
+    if (IsTopLevel(rec) && rec->Frame) rec->Frame->setWindowTitle(ToQString(rec->Text));
     return 1;
 }
 

@@ -7,14 +7,12 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "platform/gui/QtPaths_p.h"
+#include "platform/gui/QtText_p.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 #include "platform/gui/WinApi_p.h"
 
 namespace {
-
-QString Q(const AnsiString& s) { return QString::fromStdString(AnsiToUtf8(s)); }
 
 QWidget* DialogParent() {
     if (TWndHandle* rec = HandleRecord(GetActiveWindow())) return rec->Frame;
@@ -23,7 +21,7 @@ QWidget* DialogParent() {
 
 // "Text files (*.txt)|*.txt;*.text|All|*.*" to Qt's "Text files (*.txt) (*.txt *.text);;All (*)".
 QStringList QtFilters(const AnsiString& filter) {
-    QStringList parts = Q(filter).split('|');
+    QStringList parts = ToQString(filter).split('|');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QStringList masks = parts[i + 1].split(';', Qt::SkipEmptyParts);
@@ -40,8 +38,8 @@ class TQtDialogService final : public IDialogService {
 public:
     int MessageDialog(const TMessageDlgRequest& r) override {
         QMessageBox box(DialogParent());
-        box.setWindowTitle(Q(r.Caption));
-        box.setText(Q(r.Text));
+        box.setWindowTitle(ToQString(r.Caption));
+        box.setText(ToQString(r.Text));
         switch (r.Type) {
             case mtWarning: box.setIcon(QMessageBox::Warning); break;
             case mtError: box.setIcon(QMessageBox::Critical); break;
@@ -53,7 +51,7 @@ public:
         for (int b = mbYes; b <= mbHelp; ++b) {
             auto btn = static_cast<TMsgDlgBtn>(b);
             if (!HasButton(r.Buttons, btn)) continue;
-            QPushButton* pb = box.addButton(Q(ButtonCaption(btn)), QMessageBox::ActionRole);
+            QPushButton* pb = box.addButton(ToQString(ButtonCaption(btn)), QMessageBox::ActionRole);
             buttons.emplace_back(pb, btn);
             if (btn == r.DefaultButton) box.setDefaultButton(pb);
             if (btn == r.CancelButton) box.setEscapeButton(pb);
@@ -65,7 +63,7 @@ public:
     }
 
     bool FileDialog(TFileDialogRequest& r) override {
-        QFileDialog dialog(DialogParent(), Q(r.Title));
+        QFileDialog dialog(DialogParent(), ToQString(r.Title));
         dialog.setAcceptMode(r.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         if (r.Save) dialog.setFileMode(QFileDialog::AnyFile);
         else if (r.AllowMultiSelect) dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -79,7 +77,7 @@ public:
         }
         if (!r.InitialDir.empty()) dialog.setDirectory(ToQPath(r.InitialDir));
         if (!r.FileName.empty()) dialog.selectFile(ToQPath(r.FileName));
-        if (!r.DefaultExt.empty()) dialog.setDefaultSuffix(Q(r.DefaultExt));
+        if (!r.DefaultExt.empty()) dialog.setDefaultSuffix(ToQString(r.DefaultExt));
         if (dialog.exec() != QDialog::Accepted) return false;
         QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return false;
@@ -96,7 +94,7 @@ class TQtSystemService final : public ISystemService {
 public:
     void Beep(UINT) override { QApplication::beep(); }
     bool OpenUrl(const AnsiString& Url) override {
-        return QDesktopServices::openUrl(QUrl::fromUserInput(Q(Url)));
+        return QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(Url)));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/gui/Graphics.h"
+#include "platform/gui/QtText_p.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/WinApi.h"
 
@@ -21,8 +22,6 @@ struct TNativeWidget {
     bool TextBox = false;
 };
 
-inline QString ToQString(const AnsiString& Text) { return QString::fromStdString(AnsiToUtf8(Text)); }
-inline AnsiString FromQString(const QString& Text) { return Utf8ToAnsi(Text.toStdString()); }
 // Line ends of the text the program sees (CR LF) and of the widgets (LF).
 QString ToQText(const AnsiString& Text);
 AnsiString FromQText(const QString& Text);
