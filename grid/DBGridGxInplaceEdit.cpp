@@ -56,7 +56,6 @@ TESK_PUBLISHED(TDBGridInplaceEdit) {}
 TDBGridInplaceEdit::TDBGridInplaceEdit(TComponent* AOwner) : TInplaceEdit(AOwner) {
     dataSource_ = new TDataSource(this);
     mruList_ = new TMRUListGx(this);
-    mruList_->OnDropDown = TNotifyEvent();
     mruList_->OnCloseUp = MakeEvent(this, &TDBGridInplaceEdit::MRUCloseUp);
 }
 
@@ -201,7 +200,6 @@ void TDBGridInplaceEdit::UpdateContents() {
         TInplaceEdit::UpdateContents();
     }
     mruList_->Assign(column->MRUList());
-    mruList_->OnCloseUp = MakeEvent(this, &TDBGridInplaceEdit::MRUCloseUp);
     textChanged_ = false;
     UpdateImageIndex();
     UpdateEditRect();
@@ -1037,8 +1035,6 @@ bool TDBGridInplaceEdit::EditKeyDown(WORD& Key, TShiftState Shift) {
         }
     return false;
 }
-
-void TDBGridInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) { TInplaceEdit::KeyDown(Key, Shift); }
 
 void TDBGridInplaceEdit::KeyPress(char& Key) {
     auto ch = static_cast<unsigned char>(Key);

@@ -87,7 +87,6 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Paint() override;
     void Change() override;
-    void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
