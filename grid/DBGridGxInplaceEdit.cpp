@@ -1000,9 +1000,8 @@ bool TDBGridInplaceEdit::EditKeyDown(WORD& Key, TShiftState Shift) {
     TCustomDBGridGx* grid = DBGrid();
     TColumnGx* column = Column();
     if (!grid || !column) return false;
-    int length = static_cast<int>(Text().size());
     if (KeyedListColumn(column) && Key == VK_DELETE && Shift == 0) {
-        bool atEnd = SelLength() == 0 && SelStart() >= length;
+        bool atEnd = SelLength() == 0 && SelStart() >= static_cast<int>(Text().size());
         if (atEnd || !column->OnNotInList) {
             if (atEnd && grid->CanEditModify()) {
                 if (column->GetColumnType() == ctLookupField) {
@@ -1015,16 +1014,12 @@ bool TDBGridInplaceEdit::EditKeyDown(WORD& Key, TShiftState Shift) {
             return true;
         }
     }
-    if (Key == VK_RETURN && grid->OptionsGx().Contains(dghEnterAsTab)) {
-        grid->KeyDown(Key, Shift);
-        return true;
-    }
     TShortCut sc = ShortCut(Key, Shift);
-    if (sc == DBGridGxSettings().CopyPriorValueKey && sc != 0) {
-        grid->KeyDown(Key, Shift);
-        return true;
-    }
-    if (sc == DBGridGxSettings().FindDialogKey && sc != 0 && grid->OptionsGx().Contains(dghDialogFind)) {
+    // Keys the grid answers even while the editor is open.
+    bool gridKey = (Key == VK_RETURN && grid->OptionsGx().Contains(dghEnterAsTab)) ||
+                   (sc != 0 && sc == DBGridGxSettings().CopyPriorValueKey) ||
+                   (sc != 0 && sc == DBGridGxSettings().FindDialogKey && grid->OptionsGx().Contains(dghDialogFind));
+    if (gridKey) {
         grid->KeyDown(Key, Shift);
         return true;
     }
