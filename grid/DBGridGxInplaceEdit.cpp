@@ -295,6 +295,12 @@ void TDBGridInplaceEdit::UpdateButtons(TColumnGx* Column) {
     }
 }
 
+const TDBGridInplaceEdit::TButton* TDBGridInplaceEdit::ButtonOf(TObject* Sender) const {
+    for (const TButton& b : buttons_)
+        if (b.Control == Sender) return &b;
+    return nullptr;
+}
+
 int TDBGridInplaceEdit::ButtonsWidth() const {
     int width = 0;
     for (const TButton& b : buttons_) width += b.Control->Width();
@@ -640,13 +646,9 @@ void TDBGridInplaceEdit::ButtonDown(TObject* Sender, bool TopButton, bool& AutoR
 void TDBGridInplaceEdit::EditButtonMouseDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled) {
     TColumnGx* column = Column();
     if (!column) return;
-    for (const TButton& b : buttons_) {
-        if (b.Control != Sender) continue;
-        if (b.Item) {
-            if (b.Item->OnDown) b.Item->OnDown(DBGrid(), TopButton, AutoRepeat, Handled);
-            return;
-        }
-        break;
+    if (const TButton* b = ButtonOf(Sender); b && b->Item) {
+        if (b->Item->OnDown) b->Item->OnDown(DBGrid(), TopButton, AutoRepeat, Handled);
+        return;
     }
     if (column->OnEditButtonDown) column->OnEditButtonDown(DBGrid(), TopButton, AutoRepeat, Handled);
     if (!Handled) EditButtonDown(!TopButton);
@@ -690,19 +692,16 @@ void TDBGridInplaceEdit::ButtonClick(TObject* Sender) { EditButtonClick(Sender);
 
 void TDBGridInplaceEdit::EditButtonClick(TObject* Sender) {
     TColumnGx* column = Column();
-    if (!column) return;
-    for (const TButton& b : buttons_) {
-        if (b.Control != Sender) continue;
-        if (b.Item) {
-            if (b.Item->OnClick) b.Item->OnClick(b.Item);
-            return;
-        }
-        if (editStyle_ == esEllipsisGx || editStyle_ == esDropDownGx) {
-            bool handled = false;
-            if (column->OnEditButtonClick) column->OnEditButtonClick(DBGrid(), handled);
-            if (!handled) DBGrid()->EditButtonClick();
-        }
+    const TButton* b = ButtonOf(Sender);
+    if (!column || !b) return;
+    if (b->Item) {
+        if (b->Item->OnClick) b->Item->OnClick(b->Item);
         return;
+    }
+    if (editStyle_ == esEllipsisGx || editStyle_ == esDropDownGx) {
+        bool handled = false;
+        if (column->OnEditButtonClick) column->OnEditButtonClick(DBGrid(), handled);
+        if (!handled) DBGrid()->EditButtonClick();
     }
 }
 
@@ -981,17 +980,21 @@ void TDBGridInplaceEdit::Dispatch(TMessage& Message) {
     TInplaceEdit::Dispatch(Message);
 }
 
+// Within the text's columns: between the image and the buttons, at any height.
+bool TDBGridInplaceEdit::OverText(int X, int Y) const {
+    TRect r = EditRect();
+    return PtInRect(TRect(r.Left, 0, r.Right, Height()), TPoint(X, Y));
+}
+
 void TDBGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     // A press beside the text (over the image or the buttons' edge) does not move the caret.
-    TRect r = EditRect();
-    if (!MouseCapture() && !PtInRect(TRect(r.Left, 0, r.Right, Height()), TPoint(X, Y))) return;
+    if (!MouseCapture() && !OverText(X, Y)) return;
     TInplaceEdit::MouseDown(Button, Shift, X, Y);
 }
 
 void TDBGridInplaceEdit::MouseMove(TShiftState Shift, int X, int Y) {
     // Over the buttons or the image the pointer is the arrow.
-    TRect r = EditRect();
-    SetCursor(MouseCapture() || PtInRect(TRect(r.Left, 0, r.Right, Height()), TPoint(X, Y)) ? crIBeam : crDefault);
+    SetCursor(MouseCapture() || OverText(X, Y) ? crIBeam : crDefault);
     TInplaceEdit::MouseMove(Shift, X, Y);
 }
 

@@ -104,6 +104,8 @@ private:
     void TakeColumnLook(TColumnGx* Column);
     void UpdateButtons(TColumnGx* Column);
     void ClearButtons();
+    // The button whose control is Sender, nullptr when none is.
+    const TButton* ButtonOf(TObject* Sender) const;
     int ButtonsWidth() const;
     int ImageRoom();
     // Keys for an open or openable pop-up; true when consumed.
@@ -112,6 +114,7 @@ private:
     void FollowPopupSelection();
     bool MRUKeys(TMessage& Message);
     bool EditKeyDown(WORD& Key, TShiftState Shift);
+    bool OverText(int X, int Y) const;
     bool HasDropDownStyle() const;
     void StepValue(bool Up);
     void DropDownPickList(TColumnGx* Column);
