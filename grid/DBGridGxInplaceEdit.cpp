@@ -153,7 +153,6 @@ TPopupListboxGx* TDBGridInplaceEdit::PickList() {
         pickList_->OnGetImageIndex = MakeEvent(this, &TDBGridInplaceEdit::PickListGetImageIndex);
     }
     if (TColumnGx* column = Column()) pickList_->SetImageList(column->ImageList());
-    pickList_->SetItemHeight(pickList_->GetTextHeight());
     return pickList_;
 }
 
@@ -497,8 +496,7 @@ void TDBGridInplaceEdit::DropDown() {
 void TDBGridInplaceEdit::DropDownPickList(TColumnGx* Column) {
     TPopupListboxGx* list = pickList_;
     list->SetColor(Color());
-    list->Font()->Assign(Font());
-    list->SetItemHeight(list->GetTextHeight());
+    list->Font()->Assign(Font());  // the list sizes its rows to its font itself
     {
         TUpdateLock lock(list->Items());
         list->Items()->Assign(Column->PickList());
