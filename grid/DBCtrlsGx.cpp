@@ -1066,9 +1066,7 @@ void TCustomDBEditGx::CMHintShow(TMessage& Message) {
 // MRU list
 
 void TCustomDBEditGx::FilterMRUItem(const AnsiString& Item, bool& Accept) {
-    AnsiString text = TCustomMaskEdit::Text();
-    AnsiString head = Item.substr(0, text.size());
-    Accept = mruList_->CaseSensitive() ? head == text : AnsiCompareTextGx(head, text) == 0;
+    Accept = mruList_->ItemBeginsWith(Item, TCustomMaskEdit::Text());
 }
 
 void TCustomDBEditGx::UpdateMRUList() {

@@ -723,9 +723,7 @@ void TDBGridInplaceEdit::EditButtonMouseMove(TObject* Sender, TShiftState Shift,
 // MRU list
 
 void TDBGridInplaceEdit::FilterMRUItem(const AnsiString& Item, bool& Accept) {
-    AnsiString text = Text();
-    AnsiString head = Item.substr(0, text.size());
-    Accept = mruList_->CaseSensitive() ? head == text : AnsiCompareTextGx(head, text) == 0;
+    Accept = mruList_->ItemBeginsWith(Item, Text());
 }
 
 void TDBGridInplaceEdit::UpdateMRUList() {

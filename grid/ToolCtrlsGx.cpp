@@ -977,6 +977,11 @@ void TMRUListGx::Add(const AnsiString& Text) {
     TrimToLimit();
 }
 
+bool TMRUListGx::ItemBeginsWith(const AnsiString& Item, const AnsiString& Text) const {
+    const AnsiString head = Item.substr(0, Text.size());
+    return caseSensitive_ ? head == Text : AnsiCompareTextGx(head, Text) == 0;
+}
+
 bool TMRUListGx::FilterItemsTo(TStrings* List, const AnsiString& Text) {
     List->BeginUpdate();
     List->Clear();
@@ -989,9 +994,8 @@ bool TMRUListGx::FilterItemsTo(TStrings* List, const AnsiString& Text) {
                 break;
             }
         }
-        AnsiString item = items_->Strings(i);
-        AnsiString head = item.substr(0, std::min(item.size(), Text.size()));
-        bool accept = caseSensitive_ ? AnsiCompareStrGx(head, Text) == 0 : AnsiCompareTextGx(head, Text) == 0;
+        const AnsiString item = items_->Strings(i);
+        bool accept = ItemBeginsWith(item, Text);
         if (OnFilterItem) OnFilterItem(this, accept);
         if (accept) List->Add(item);
     }

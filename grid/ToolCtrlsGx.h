@@ -326,6 +326,8 @@ public:
     // Trims Text; an item equal to it moves to the end, else it is appended and
     // the oldest items go until at most Limit remain.
     void Add(const AnsiString& Text);
+    // Item begins with Text, with or without regard to case as the list says.
+    bool ItemBeginsWith(const AnsiString& Item, const AnsiString& Text) const;
     // Fills List with the items that begin with Text (and that OnFilterItem
     // accepts); answers false when a waiting key press cut the filtering short.
     bool FilterItemsTo(TStrings* List, const AnsiString& Text);
