@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 
 #include "platform/rtl/Exceptions.h"
@@ -11,8 +12,15 @@ namespace {
 
 bool g_dayFirst = false;
 
+// Brackets nested deeper than this are refused: parsing and evaluating nest
+// once per level, and no filter a person writes comes near it.
+constexpr int kMaxNesting = 128;
+// A message quotes this much of the text at most; the rest is in the edit.
+constexpr size_t kQuotedLength = 120;
+
 [[noreturn]] void FilterError(const AnsiString& text, const AnsiString& detail) {
-    throw EDatabaseError("Invalid filter \"" + text + "\": " + detail);
+    AnsiString quoted = text.size() > kQuotedLength ? text.substr(0, kQuotedLength) + "..." : text;
+    throw EDatabaseError("Invalid filter \"" + quoted + "\": " + detail);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -123,30 +131,35 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
     return true;
 }
 
+// A comparison, or an AND or OR group whose terms are children_[first ..
+// first + count). Kept small: a chain of a million terms is a million nodes.
 struct TDbFilter::Node {
-    enum Op { And, Or, Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike } op = And;
-    enum Lit { LitString, LitNumber, LitDate, LitNull } lit = LitString;
-    int left = -1, right = -1;
-    AnsiString name;     // field name of a comparison
-    AnsiString literal;  // the literal as written (strings unquoted)
-    double number = 0;   // LitNumber, LitDate
-    // Bound:
-    int field = -1;
-    TDbKind kind = TDbKind::Text;
-    bool integral = false;
-    int64_t iv = 0;
-    double dv = 0;
-    AnsiString sv;  // text to compare with; LIKE: the upper-cased pattern
+    enum Op : uint8_t { And, Or, Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike } op = And;
+    enum Lit : uint8_t { LitString, LitNumber, LitDate, LitNull } lit = LitString;
+    TDbKind kind = TDbKind::Text;  // bound
+    bool integral = false;         // bound
+    int name = -1;                 // into names_
+    int field = -1;                // bound
+    int first = 0, count = 0;      // a group's terms
+    int64_t iv = 0;                // bound
+    double dv = 0;                 // LitNumber, LitDate; bound: the value to compare with
+    // The literal as written (strings unquoted); bound: the text to compare
+    // with, for LIKE the upper-cased pattern.
+    AnsiString text;
+
+    bool IsGroup() const { return op == And || op == Or; }
 };
 
 namespace {
 
 class Parser {
 public:
-    Parser(const AnsiString& text, std::vector<TDbFilter::Node>& nodes) : t_(text), nodes_(nodes) {}
+    Parser(const AnsiString& text, std::vector<TDbFilter::Node>& nodes, std::vector<int>& children,
+           std::vector<AnsiString>& names)
+        : t_(text), nodes_(nodes), children_(children), names_(names) {}
 
     int Parse() {
-        int root = ParseOr();
+        int root = ParseOr(0);
         SkipSpace();
         if (pos_ < t_.size()) {
             if (t_[pos_] == ')') Fail("unbalanced ')'");
@@ -181,36 +194,44 @@ private:
         return static_cast<int>(nodes_.size()) - 1;
     }
 
-    int ParseOr() {
-        int left = ParseAnd();
-        while (Keyword("OR")) {
+    // The terms of one AND or OR chain are gathered in a loop into one group,
+    // so a long chain costs no depth. A chain's terms wait on terms_ above
+    // those of the chains around it.
+    int Group(Node::Op op, size_t mark) {
+        int result = terms_[mark];
+        if (terms_.size() - mark > 1) {
             Node n;
-            n.op = Node::Or;
-            n.left = left;
-            n.right = ParseAnd();
-            left = Add(std::move(n));
+            n.op = op;
+            n.first = static_cast<int>(children_.size());
+            n.count = static_cast<int>(terms_.size() - mark);
+            children_.insert(children_.end(), terms_.begin() + static_cast<std::ptrdiff_t>(mark), terms_.end());
+            result = Add(std::move(n));
         }
-        return left;
+        terms_.resize(mark);
+        return result;
     }
 
-    int ParseAnd() {
-        int left = ParsePrimary();
-        while (Keyword("AND")) {
-            Node n;
-            n.op = Node::And;
-            n.left = left;
-            n.right = ParsePrimary();
-            left = Add(std::move(n));
-        }
-        return left;
+    int ParseOr(int depth) {
+        const size_t mark = terms_.size();
+        terms_.push_back(ParseAnd(depth));
+        while (Keyword("OR")) terms_.push_back(ParseAnd(depth));
+        return Group(Node::Or, mark);
     }
 
-    int ParsePrimary() {
+    int ParseAnd(int depth) {
+        const size_t mark = terms_.size();
+        terms_.push_back(ParsePrimary(depth));
+        while (Keyword("AND")) terms_.push_back(ParsePrimary(depth));
+        return Group(Node::And, mark);
+    }
+
+    int ParsePrimary(int depth) {
         SkipSpace();
         if (pos_ >= t_.size()) Fail("unexpected end of the expression");
         if (t_[pos_] == '(') {
+            if (depth >= kMaxNesting) Fail("brackets nested deeper than " + std::to_string(kMaxNesting));
             ++pos_;
-            int inner = ParseOr();
+            int inner = ParseOr(depth + 1);
             SkipSpace();
             if (pos_ >= t_.size() || t_[pos_] != ')') Fail("')' expected at position " + std::to_string(pos_ + 1));
             ++pos_;
@@ -245,9 +266,17 @@ private:
         return name;
     }
 
+    int NameIndex(const AnsiString& name) {
+        auto it = nameIndex_.find(name);
+        if (it != nameIndex_.end()) return it->second;
+        names_.push_back(name);
+        return nameIndex_[name] = static_cast<int>(names_.size()) - 1;
+    }
+
     int ParseComparison() {
         Node n;
-        n.name = ParseName();
+        const AnsiString name = ParseName();
+        n.name = NameIndex(name);
         SkipSpace();
         if (Keyword("NOT")) {
             if (!Keyword("LIKE")) Fail("LIKE expected after NOT at position " + std::to_string(pos_ + 1));
@@ -255,7 +284,7 @@ private:
         } else if (Keyword("LIKE")) {
             n.op = Node::Like;
         } else {
-            if (pos_ >= t_.size()) Fail("operator expected after " + n.name);
+            if (pos_ >= t_.size()) Fail("operator expected after " + name);
             char c = t_[pos_];
             char d = pos_ + 1 < t_.size() ? t_[pos_ + 1] : 0;
             if (c == '=') {
@@ -277,17 +306,17 @@ private:
                 n.op = Node::Gt;
                 pos_ += 1;
             } else {
-                Fail("operator expected after " + n.name);
+                Fail("operator expected after " + name);
             }
         }
-        ParseValue(n);
+        ParseValue(n, name);
         if (n.lit == Node::LitNull && n.op != Node::Eq && n.op != Node::Ne) Fail("NULL can only be compared with = or <>");
         return Add(std::move(n));
     }
 
-    void ParseValue(Node& n) {
+    void ParseValue(Node& n, const AnsiString& name) {
         SkipSpace();
-        if (pos_ >= t_.size()) Fail("value expected after " + n.name);
+        if (pos_ >= t_.size()) Fail("value expected after " + name);
         char c = t_[pos_];
         if (c == '\'') {
             ++pos_;
@@ -306,14 +335,14 @@ private:
                 s += t_[pos_++];
             }
             n.lit = Node::LitString;
-            n.literal = s;
+            n.text = s;
             return;
         }
         if (c == '#') {
             size_t close = t_.find('#', pos_ + 1);
             if (close == AnsiString::npos) Fail("unterminated date");
-            n.literal = t_.substr(pos_ + 1, close - pos_ - 1);
-            if (!ParseFilterDate(n.literal, n.number)) Fail("invalid date #" + n.literal + "#");
+            n.text = t_.substr(pos_ + 1, close - pos_ - 1);
+            if (!ParseFilterDate(n.text, n.dv)) Fail("invalid date #" + n.text + "#");
             n.lit = Node::LitDate;
             pos_ = close + 1;
             return;
@@ -324,7 +353,7 @@ private:
         }
         size_t start = pos_;
         if (c == '-' || c == '+') ++pos_;
-        if (pos_ >= t_.size() || !(IsDigit(t_[pos_]) || t_[pos_] == '.')) Fail("value expected after " + n.name);
+        if (pos_ >= t_.size() || !(IsDigit(t_[pos_]) || t_[pos_] == '.')) Fail("value expected after " + name);
         // An unquoted date: digits '/' digits '/' digits.
         size_t p = pos_;
         while (p < t_.size() && IsDigit(t_[p])) ++p;
@@ -335,8 +364,8 @@ private:
                 if (t_[end] == '/') ++slashes;
                 ++end;
             }
-            n.literal = t_.substr(start, end - start);
-            if (slashes != 2 || !ParseFilterDate(n.literal, n.number)) Fail("invalid date " + n.literal);
+            n.text = t_.substr(start, end - start);
+            if (slashes != 2 || !ParseFilterDate(n.text, n.dv)) Fail("invalid date " + n.text);
             n.lit = Node::LitDate;
             pos_ = end;
             return;
@@ -351,15 +380,19 @@ private:
                 while (end < t_.size() && IsDigit(t_[end])) ++end;
             }
         }
-        n.literal = t_.substr(start, end - start);
+        n.text = t_.substr(start, end - start);
         if (end < t_.size() && IsNameChar(t_[end])) Fail("invalid number at position " + std::to_string(start + 1));
-        if (!ParseNumber(n.literal, n.number)) Fail("invalid number " + n.literal);
+        if (!ParseNumber(n.text, n.dv)) Fail("invalid number " + n.text);
         n.lit = Node::LitNumber;
         pos_ = end;
     }
 
     const AnsiString& t_;
     std::vector<TDbFilter::Node>& nodes_;
+    std::vector<int>& children_;
+    std::vector<AnsiString>& names_;
+    std::map<AnsiString, int> nameIndex_;
+    std::vector<int> terms_;
     size_t pos_ = 0;
 };
 
@@ -395,7 +428,7 @@ int Cmp(T a, T b) {
 }  // namespace
 
 TDbFilter::TDbFilter(const AnsiString& text) : text_(text) {
-    Parser parser(text_, nodes_);
+    Parser parser(text_, nodes_, children_, names_);
     root_ = parser.Parse();
 }
 
@@ -404,37 +437,43 @@ TDbFilter::~TDbFilter() = default;
 void TDbFilter::Fail(const AnsiString& detail) const { FilterError(text_, detail); }
 
 void TDbFilter::Bind(TDbRowSource& source) {
+    std::vector<int> fields(names_.size());
+    std::vector<TDbKind> kinds(names_.size(), TDbKind::Text);
+    for (size_t i = 0; i < names_.size(); ++i) {
+        fields[i] = source.ResolveField(names_[i], kinds[i]);
+        if (fields[i] < 0) Fail("field '" + names_[i] + "' not found");
+    }
     for (Node& n : nodes_) {
-        if (n.op == Node::And || n.op == Node::Or) continue;
-        n.field = source.ResolveField(n.name, n.kind);
-        if (n.field < 0) Fail("field '" + n.name + "' not found");
+        if (n.IsGroup()) continue;
+        const AnsiString& name = names_[static_cast<size_t>(n.name)];
+        n.field = fields[static_cast<size_t>(n.name)];
+        n.kind = kinds[static_cast<size_t>(n.name)];
         if (n.lit == Node::LitNull) continue;
         if (n.op == Node::Like || n.op == Node::NotLike) {
-            if (n.kind != TDbKind::Text) Fail("LIKE needs a text field: " + n.name);
+            if (n.kind != TDbKind::Text) Fail("LIKE needs a text field: " + name);
             if (n.lit == Node::LitDate) Fail("LIKE needs a text pattern");
-            n.sv = AnsiUpperCase(n.literal);
+            n.text = AnsiUpperCase(n.text);
             continue;
         }
         switch (n.kind) {
         case TDbKind::Text:
-            if (n.lit == Node::LitDate) Fail("a date cannot be compared with the text field " + n.name);
-            n.sv = n.literal;
+            if (n.lit == Node::LitDate) Fail("a date cannot be compared with the text field " + name);
             break;
         case TDbKind::Integer:
         case TDbKind::Boolean:
         case TDbKind::Float: {
-            double v = n.number;
-            if (n.lit == Node::LitString && !ParseNumber(n.literal, v))
-                Fail("'" + n.literal + "' is not a number for " + n.name);
+            double v = n.dv;
+            if (n.lit == Node::LitString && !ParseNumber(n.text, v))
+                Fail("'" + n.text + "' is not a number for " + name);
             n.dv = v;
             n.integral = n.kind != TDbKind::Float && IsIntegral(v);
             n.iv = n.integral ? static_cast<int64_t>(v) : 0;
             break;
         }
         case TDbKind::DateTime: {
-            double v = n.number;
-            if (n.lit == Node::LitString && !ParseFilterDate(n.literal, v))
-                Fail("'" + n.literal + "' is not a date for " + n.name);
+            double v = n.dv;
+            if (n.lit == Node::LitString && !ParseFilterDate(n.text, v))
+                Fail("'" + n.text + "' is not a date for " + name);
             n.dv = v;
             break;
         }
@@ -445,10 +484,20 @@ void TDbFilter::Bind(TDbRowSource& source) {
 
 bool TDbFilter::Matches(uint32_t row) const { return root_ < 0 || Eval(root_, row); }
 
+// Recurses only into bracketed groups, whose depth the parser bounds.
 bool TDbFilter::Eval(int index, uint32_t row) const {
     const Node& n = nodes_[static_cast<size_t>(index)];
-    if (n.op == Node::And) return Eval(n.left, row) && Eval(n.right, row);
-    if (n.op == Node::Or) return Eval(n.left, row) || Eval(n.right, row);
+    if (n.IsGroup()) {
+        // AND stops at the first false term, OR at the first true one.
+        const bool stopAt = n.op == Node::Or;
+        for (int i = n.first; i < n.first + n.count; ++i)
+            if (Eval(children_[static_cast<size_t>(i)], row) == stopAt) return stopAt;
+        return !stopAt;
+    }
+    return Compare(n, row);
+}
+
+bool TDbFilter::Compare(const Node& n, uint32_t row) const {
     TDbCell cell;
     source_->ReadCell(n.field, row, cell, scratch_);
     if (n.lit == Node::LitNull) return cell.null == (n.op == Node::Eq);
@@ -456,9 +505,9 @@ bool TDbFilter::Eval(int index, uint32_t row) const {
     int c;
     switch (n.kind) {
     case TDbKind::Text:
-        if (n.op == Node::Like) return LikeMatch(cell.s, n.sv);
-        if (n.op == Node::NotLike) return !LikeMatch(cell.s, n.sv);
-        c = AnsiCompareText(cell.s, n.sv);
+        if (n.op == Node::Like) return LikeMatch(cell.s, n.text);
+        if (n.op == Node::NotLike) return !LikeMatch(cell.s, n.text);
+        c = AnsiCompareText(cell.s, n.text);
         break;
     case TDbKind::Integer:
     case TDbKind::Boolean:

@@ -6,6 +6,7 @@
 // AND, OR, parentheses, 'quoted' strings, numbers, NULL, #-quoted dates and
 // unquoted dates such as 3/8/2024 read in the configured day/month order.
 // Names may be qualified ("table.column") or bracketed ("[Anti-ballisticMissile]").
+// Brackets nest at most 128 deep; AND and OR chains may be of any length.
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,9 +44,12 @@ public:
 private:
     [[noreturn]] void Fail(const AnsiString& detail) const;
     bool Eval(int node, uint32_t row) const;
+    bool Compare(const Node& comparison, uint32_t row) const;
 
     AnsiString text_;
     std::vector<Node> nodes_;
+    std::vector<int> children_;     // the terms of the AND and OR groups
+    std::vector<AnsiString> names_;  // each field name once
     int root_ = -1;
     TDbRowSource* source_ = nullptr;
     mutable std::string scratch_;
