@@ -330,6 +330,12 @@ void TfrmMain::actSelectUserExecute(TObject*) {
     ApplyLanguageToSelectDBForm(dialog.get(), activeLanguage_);
     dialog->ActiveGroup = ActiveGroup;
     if (dialog->ShowModal() != mrOk) return;
+    // OK over an empty list chose no group: the open database stays.
+    TDataSet* groups = dmMain->viewGroup;
+    if (!groups->Active() || groups->IsEmpty()) {
+        groups->Close();
+        return;
+    }
     SwitchToSelectedGroup();
 }
 

@@ -317,6 +317,27 @@ TEST_F(StartupTest, GroupSwitchWritesTheLogAndOpensTheOtherDatabase) {
     EXPECT_EQ(Value(Ini(), "DataBase", "ActiveGroup"), "Side");
 }
 
+TEST_F(StartupTest, OkInTheGroupDialogWithoutAGroupChangesNothing) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();
+    w->AddToLog("main line");
+    const AnsiString path = dmMain->DatabasePath;
+    ModalDriver<TfrmSelectDB> driver({[](TfrmSelectDB* d) {
+        EXPECT_TRUE(dmMain->viewGroup->IsEmpty());
+        d->SetModalResult(mrOk);
+    }});
+    w->actSelectUser->Execute();
+    EXPECT_EQ(driver.StepsRun(), 1u);
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+    EXPECT_EQ(dmMain->DatabasePath, path);
+    EXPECT_TRUE(dmMain->viewPlanet->Active());
+    EXPECT_EQ(LogFileName, f.folder.File("Tesk.log"));
+    EXPECT_EQ(w->memLog->Lines()->Count(), 1);
+    Stop();
+    EXPECT_EQ(ReadFile(f.folder.File("Tesk.log")), "main line\r\n");
+    EXPECT_EQ(Value(Ini(), "DataBase", "ActiveGroup"), "");
+}
+
 TEST_F(StartupTest, AnEndAskedForDuringTheFirstShowSavesNothing) {
     // A language file without the game's words ends the program after the show.
     WriteFile(f.folder.File("Empty.lng"), "");
