@@ -521,6 +521,14 @@ private:
     void SetViewFilter(TDataSet* View, const AnsiString& Filter);
     void FilterByCurrent(const char* Column, const char* FilterColumn);
     bool FindInPlanetView(TfrmFind* Find);
+    // After a find sorted the planet view by its key: the label and the arrow.
+    void ShowFoundOrder(const AnsiString& OrderBy, const AnsiString& Caption);
+    // "Records: N" for the rows a view shows.
+    void ShowRecordCount(TDataSet* View);
+    // The planet view failed to open: on research columns left in the planet
+    // table, says so and offers reprocessing.
+    bool OfferReprocessing();
+    bool offeringReprocessing_ = false;
     AnsiString activeLanguage_;
 };
 

@@ -13,6 +13,7 @@
 #include "app/uKeyValueList.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "app/uViewOrder.h"
 #include "data/uDatamodule.h"
 #include "platform/db/DBFilter.h"
 #include "platform/gui/Services.h"
@@ -52,6 +53,7 @@ void TfrmMain::actApplyFilterExecute(TObject*) {
     }
     if (edit->Text().empty()) {
         view->SetFiltered(false);
+        ShowRecordCount(view);
         return;
     }
     TFilterLimits limits{edtAP->Text(), edtDP->Text(), edtTotalRes->Text()};
@@ -69,8 +71,16 @@ void TfrmMain::SetViewFilter(TDataSet* View, const AnsiString& Filter) {
             View->SetFiltered(false);
         } catch (...) {
         }
+        ShowRecordCount(View);
         MessageDlg(E.Message(), mtError, MsgDlgButtons({mbOK}));
+        return;
     }
+    ShowRecordCount(View);
+}
+
+// The status bar counts the rows the filter lets through.
+void TfrmMain::ShowRecordCount(TDataSet* View) {
+    if (View->Active()) SetStatusText(iRecord, View->RecordCount());
 }
 
 void TfrmMain::edtPlanetFilterKeyDown(TObject*, WORD& Key, TShiftState) {
@@ -134,7 +144,8 @@ void TfrmMain::actFindExecute(TObject*) {
     for (;;) {
         int result = find->ShowModal();
         if (result == FindResultCancel) break;
-        if (result == FindResultFind && FindInPlanetView(find.get())) break;
+        // Only the planet view searches; on another page it is closed and the command ends.
+        if (result == FindResultFind && (!dmMain->viewPlanet->Active() || FindInPlanetView(find.get()))) break;
     }
 }
 
@@ -145,6 +156,7 @@ bool TfrmMain::FindInPlanetView(TfrmFind* Find) {
         edtPlanetFilter->SetText("");
         cmbAge->SetItemIndex(-1);
         view->SetFiltered(false);
+        ShowRecordCount(view);
     }
     struct SearchField {
         const char* Keys;
@@ -177,8 +189,24 @@ bool TfrmMain::FindInPlanetView(TfrmFind* Find) {
     if (view->Sort() != fields[field].Sort) {
         view->SetSort(fields[field].Sort);
         view->Locate(fields[field].Keys, value, options);
+        // The label and the arrow name the new order, as after a title click.
+        if (field == 3)
+            ShowFoundOrder(CoordinateOrderBy, iCoordinates);
+        else if (TField* key = view->FindField(fields[field].Keys))
+            ShowFoundOrder(key->FieldName(), key->DisplayLabel().empty() ? key->FieldName() : key->DisplayLabel());
     }
     return true;
+}
+
+void TfrmMain::ShowFoundOrder(const AnsiString& OrderBy, const AnsiString& Caption) {
+    PrimaryOrderBy = OrderBy;
+    PrimaryCaption = Caption;
+    PrimarySortOrder = "ASC";
+    SecondaryOrderBy.clear();
+    SecondaryCaption.clear();
+    SecondarySortOrder.clear();
+    lblSort->SetCaption(TViewOrder{PrimaryOrderBy, PrimaryCaption, PrimarySortOrder, "", "", ""}.Label());
+    grdPlanet->Invalidate();
 }
 
 // ---------------------------------------------------------------- saved filters

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/uFilterEditor.h"
 #include "app/uFind.h"
@@ -63,6 +64,7 @@ protected:
         WORD enter = VK_RETURN;
         w->edtPlanetFilterKeyDown(w->edtPlanetFilter, enter, TShiftState());
     }
+    std::string Records() const { return w->sbMain->Panels()->Items(1)->Text(); }
     static void GoTo(const char* planet) {
         ASSERT_TRUE(dmMain->viewPlanet->Locate("PlanetName", AnsiString(planet), TLocateOptions())) << planet;
     }
@@ -101,6 +103,8 @@ TEST_F(FilterWindowTest, ExpressionsWithEachVariableAndOperator) {
             Apply(c.Text);
             EXPECT_TRUE(dmMain->viewPlanet->Filtered()) << c.Text;
             EXPECT_EQ(Shown(), c.Rows) << c.Text << " in " << format;
+            // The record count follows the rows the filter lets through.
+            EXPECT_EQ(Records(), "Records: " + std::to_string(std::count(c.Rows, c.Rows + strlen(c.Rows), ',') + 1));
             // The edit keeps the variables.
             EXPECT_EQ(w->edtPlanetFilter->Text(), c.Text);
         }
@@ -113,6 +117,7 @@ TEST_F(FilterWindowTest, ExpressionsWithEachVariableAndOperator) {
     EXPECT_FALSE(dmMain->viewPlanet->Filtered());
     EXPECT_EQ(dmMain->viewPlanet->Filter(), "(GalaxyID = 1) AND (IsMoon = 0)");
     EXPECT_EQ(Shown(), kAll);
+    EXPECT_EQ(Records(), "Records: 5");
 
     // The combat page filters the combat view with its own edit.
     w->AccessDateFormat = "m\"/\"d\"/\"yyyy";
@@ -125,18 +130,27 @@ TEST_F(FilterWindowTest, ExpressionsWithEachVariableAndOperator) {
 }
 
 TEST_F(FilterWindowTest, RefusedExpressionShowsTheErrorAndLeavesTheViewUnfiltered) {
-    for (const char* bad : {"Metal >", "Nonsense = 1", "(Metal > 1"}) {
+    // 16,000 nested brackets: as much as the filter edit holds (32,767 characters).
+    const std::string deep = std::string(16000, '(') + "Metal > 1" + std::string(16000, ')');
+    for (const std::string& bad : {std::string("Metal >"), std::string("Nonsense = 1"), std::string("(Metal > 1"), deep}) {
         Apply("Metal > 1000");
         ASSERT_EQ(Shown(), "Ace,Bay,Cove");
         f.dialogs->Messages.clear();
         Apply(bad);
-        ASSERT_EQ(f.dialogs->Messages.size(), 1u) << bad;
+        ASSERT_EQ(f.dialogs->Messages.size(), 1u) << bad.substr(0, 20);
         EXPECT_EQ(f.dialogs->Messages[0].Type, mtError);
         EXPECT_FALSE(f.dialogs->Messages[0].Text.empty());
-        EXPECT_FALSE(dmMain->viewPlanet->Filtered()) << bad;
-        EXPECT_EQ(Shown(), kAll) << bad;
-        EXPECT_EQ(w->edtPlanetFilter->Text(), bad);
+        EXPECT_FALSE(dmMain->viewPlanet->Filtered()) << bad.substr(0, 20);
+        EXPECT_EQ(Shown(), kAll) << bad.substr(0, 20);
+        EXPECT_TRUE(w->edtPlanetFilter->Text() == bad) << bad.substr(0, 20);
     }
+    // A saved filter of 100,000 nested brackets, chosen in the list.
+    w->PlanetFilters->AddKeyValue("Deep", std::string(100000, '(') + "Metal > 1" + std::string(100000, ')'));
+    w->cmbPlanetFilter->SetItemIndex(0);
+    f.dialogs->Messages.clear();
+    w->cmbPlanetFilterClick(nullptr);
+    EXPECT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(Shown(), kAll);
 }
 
 TEST_F(FilterWindowTest, AgeChoicesReplaceTheFilter) {
@@ -357,6 +371,33 @@ TEST_F(FilterWindowTest, FindByEachFieldWithAndWithoutClearingTheFilter) {
             EXPECT_EQ(w->edtPlanetFilter->Text(), c.FilterBefore);
         }
     }
+}
+
+TEST_F(FilterWindowTest, FindNamesTheNewOrderAndEndsOnAnotherPage) {
+    using Step = ModalDriver<TfrmFind>::Step;
+    auto find = [&](int Field, const char* Value) {
+        ModalDriver<TfrmFind> driver({[&](TfrmFind* d) {
+                                          d->grpField->SetItemIndex(Field);
+                                          d->edtValue->SetText(Value);
+                                          d->SetModalResult(FindResultFind);
+                                      },
+                                      Step([](TfrmFind* d) { d->SetModalResult(FindResultCancel); })});
+        w->actFindExecute(nullptr);
+        return driver.StepsRun();
+    };
+    w->iCoordinates = "Coordinates";
+    EXPECT_EQ(find(1, "bravo"), 1u);
+    EXPECT_EQ(w->lblSort->Caption(), "Player asc");
+    EXPECT_EQ(w->PrimaryOrderBy, dmMain->viewPlanet->FieldByName("tblPlayer.Name")->FieldName());
+    EXPECT_EQ(find(3, "1:234:5"), 1u);
+    EXPECT_EQ(w->lblSort->Caption(), "Coordinates asc");
+    EXPECT_EQ(w->PrimaryOrderBy, "GalaxyID, SolarSystemID, PlanetID");
+
+    // The planet view is closed on the combat page: one Find ends the command.
+    w->pcMain->SetActivePage(w->tsViewCombatReports);
+    w->pcMainChange(w->pcMain);
+    ASSERT_FALSE(dmMain->viewPlanet->Active());
+    EXPECT_EQ(find(2, "Ace"), 1u);
 }
 
 // ---------------------------------------------------------------- restart

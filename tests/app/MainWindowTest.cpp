@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
+#include "app/uFilterEditor.h"
+#include "app/uFind.h"
 #include "app/uLanguage.h"
+#include "app/uShowReport.h"
 #include "app/uVocabulary.h"
+#include "data/uSelectDB.h"
 #include "platform/gui/InputSimulation.h"
 #include "platform/rtl/CodePage.h"
 #include "tests/app/AppTestSupport.h"
@@ -85,6 +90,33 @@ TEST_F(MainWindowTest, ShippedLanguageLoadsWithoutChangeAndWordsEveryPage) {
     EXPECT_EQ(w->grdPlanet->Columns()->Items(0)->Title()->Caption(),
               dmMain->viewPlanet->FindField(w->grdPlanet->Columns()->Items(0)->FieldName())->DisplayLabel());
     w->Hide();
+}
+
+// Every dialog finds all its words in the shipped file: nothing is written
+// back into it, and no dialog falls back to a built-in default title.
+TEST_F(MainWindowTest, ShippedLanguageHoldsEveryDialogsKeys) {
+    TfrmMain* w = f.Open();
+    const std::string before = ReadFile(f.folder.File("English.lng"));
+    auto check = [&](TForm* dialog, const char* title) {
+        EXPECT_EQ(dialog->Caption(), title);
+        EXPECT_EQ(ReadFile(f.folder.File("English.lng")), before) << title;
+        FreeObject(dialog);
+    };
+    auto* selectDB = CreateForm<TfrmSelectDB>(w);
+    ApplyLanguageToSelectDBForm(selectDB, "English");
+    check(selectDB, "Select DataBase");
+    auto* find = CreateForm<TfrmFind>(w);
+    ApplyLanguageToFindForm(find, "English");
+    check(find, "Find");
+    auto* editor = CreateForm<TfrmFilterEditor>(w);
+    ApplyLanguageToFilterEditor(editor, "English");
+    check(editor, "Edit filters");
+    auto* report = CreateForm<TfrmShowReport>(w);
+    ApplyLanguageToReportForm(report, "English");
+    check(report, "Report");
+    auto* language = CreateForm<TfrmLanguage>(w);
+    ApplyLanguageToLanguageForm(language, "English");
+    check(language, "Select your language");
 }
 
 // A required key that is missing is written back with its default (empty for
@@ -207,9 +239,22 @@ TEST_F(MainWindowTest, LogPaneSoundsAndWebPages) {
         a->Execute();
     EXPECT_EQ(f.system->Urls.size(), 6u);
 
-    // Every command is there and switched on.
-    EXPECT_TRUE(w->actReprocessPlanets->Enabled());
-    EXPECT_TRUE(w->actClearDB->Enabled());
+    // Every command is switched on; reprocessing alone is hidden, and with it its menu entry.
+    for (int i = 0; i < w->alMain->ActionCount(); ++i) {
+        auto* action = dynamic_cast<TCustomAction*>(w->alMain->Actions(i));
+        ASSERT_NE(action, nullptr);
+        EXPECT_TRUE(action->Enabled()) << action->Name();
+        EXPECT_EQ(action->Visible(), action != w->actReprocessPlanets) << action->Name();
+    }
+    std::function<void(TMenuItem*)> visit = [&](TMenuItem* item) {
+        for (int i = 0; i < item->Count(); ++i) {
+            TMenuItem* entry = item->Items(i);
+            EXPECT_EQ(entry->Visible(), entry != w->mReprocessPlanets) << entry->Name();
+            EXPECT_TRUE(entry->Enabled()) << entry->Name();
+            visit(entry);
+        }
+    };
+    visit(w->mnuMain->Items());
 }
 
 // Clearing the database empties the four tables in one transaction.
