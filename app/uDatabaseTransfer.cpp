@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "app/uPower.h"
 #include "app/uSpyReportText.h"
@@ -190,22 +191,29 @@ void RaisePlayerResearch(TdmMain& Data, TDataSet* Planet, TDataSet* PlanetColumn
     }
 }
 
+// Every research column the planet table still holds goes, the network's
+// included: one left behind names a field of the planet view twice, and the
+// view then cannot open. All or none.
 void DropPlanetResearch(TdmMain& Data) {
     static const char* const dropped[] = {
         "EspionageTechnology", "ComputerTechnology", "WeaponTechnology", "ArmourTechnology",
         "EnergyTechnology",    "HyperspaceTechnology", "CombustionEngine", "ImpulseEngine",
         "HyperspaceEngine",    "LaserTechnology",    "IonTechnology",    "PlasmaTechnology",
-        "GravitonTechnology",  "ShieldingTechnology",
+        "GravitonTechnology",  "ShieldingTechnology", "IntergalacticResearchNetwork",
     };
+    std::vector<const char*> held;
+    for (const char* column : dropped)
+        if (Data.qryTmp->FindField(column)) held.push_back(column);
+    Data.qryTmp->Close();
     try {
         TTransactionScope transaction(Data.adoConnection);
-        for (const char* column : dropped) {
+        for (const char* column : held) {
             SetQueryStatement(Data.qryTmp, {AnsiString("alter table tblPlanet drop ") + column});
             Data.qryTmp->ExecSQL();
         }
         transaction.Commit();
     } catch (const Exception&) {
-        // All or none: a table without these columns keeps what it has.
+        // All or none: the table keeps what it had.
     }
 }
 
@@ -266,6 +274,16 @@ void ExportDatabase(TdmMain& Data, const AnsiString& FileName) {
         std::filesystem::remove(temporary);
         throw ETeskException("Cannot copy the database to \"" + FileNameAsText(FileName) + "\": " + error.message());
     }
+}
+
+bool PlanetTableHoldsResearch(TdmMain& Data) {
+    TADOQuery* columns = Data.qryTmp;
+    SetQueryStatement(columns, {"select * from tblPlanet where 0 = 1"});
+    columns->Open();
+    bool held = false;
+    for (const char* column : ResearchColumns) held = held || columns->FindField(column);
+    columns->Close();
+    return held;
 }
 
 bool ReprocessPlanets(TdmMain& Data, ITransferProgress& Progress) {

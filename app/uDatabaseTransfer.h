@@ -37,10 +37,14 @@ bool SameDatabaseFile(const AnsiString& A, const AnsiString& B);
 void ExportDatabase(TdmMain& Data, const AnsiString& FileName);
 
 // Recomputes each planet's total resources and power figures and raises its
-// player's research levels to the planet's. After a complete pass the
-// planets' research columns are dropped (all or none) and the registry notes
+// player's research levels to the planet's. After a complete pass every
+// research column of the planet table is dropped (all or none) and the registry notes
 // it; answers false, with nothing dropped, when the pass was stopped.
 bool ReprocessPlanets(TdmMain& Data, ITransferProgress& Progress);
+
+// Whether the planet table still holds research columns of an older version
+// (the planet view cannot open then: its research fields name two columns).
+bool PlanetTableHoldsResearch(TdmMain& Data);
 
 // The research columns, in the order reprocessing reads them.
 extern const char* const ResearchColumns[15];

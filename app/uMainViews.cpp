@@ -4,6 +4,8 @@
 // clicks and Select All.
 #include <cmath>
 
+#include "app/uCommandGuard.h"
+#include "app/uDatabaseTransfer.h"
 #include "app/uMain.h"
 #include "app/uShowReport.h"
 #include "data/uDatamodule.h"
@@ -236,8 +238,27 @@ void TfrmMain::actRefreshPlanetGridExecute(TObject*) {
     UpdateHighlightThresholds();
     TADOQuery* view = dmMain->viewPlanet;
     view->Close();
-    view->Open();
+    try {
+        view->Open();
+    } catch (const Exception&) {
+        if (!OfferReprocessing()) throw;
+        return;
+    }
     lblSort->SetCaption(view->Sort());
+}
+
+// A database of an older version keeps research in its planet table too; the
+// planet view cannot open on it until reprocessing has moved that research
+// to the players. Says so and offers it; false when that is not the reason.
+bool TfrmMain::OfferReprocessing() {
+    if (CommandRunning() || offeringReprocessing_ || !PlanetTableHoldsResearch(*dmMain)) return false;
+    TValueRestorer<bool> offering(offeringReprocessing_, true);
+    if (MessageDlg("The planet table of this database still holds research levels, as older versions of Tesk "
+                   "kept them, so the planet view cannot show its planets.\r\rReprocess the data now? The "
+                   "research levels move to the players and those columns are removed from the planet table.",
+                   mtWarning, MsgDlgButtons({mbYes, mbNo})) == mrYes)
+        actReprocessPlanetsExecute(actReprocessPlanets);
+    return true;
 }
 
 void TfrmMain::grdPlanetDblClick(TObject*) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/uCommandGuard.h"
+#include "app/uDatabaseTransfer.h"
 #include "app/uProgress.h"
 #include "platform/classes/Registry.h"
 #include "platform/gui/InputSimulation.h"
@@ -114,6 +115,38 @@ TEST_F(TransferWindowTest, ReprocessingRunsWithItsOwnCaption) {
     EXPECT_EQ(captions, std::vector<std::string>{"Reprocessing data 1:2:3"});
     EXPECT_EQ(busy, std::vector<bool>{true});
     EXPECT_TRUE(f.dialogs->Messages.empty());
+    SetRegistryFolderForTests("");
+}
+
+// A database of an older version with research left in its planet table
+// (all fifteen columns, the network's too): the planet view says why it stays
+// empty, and reprocessing leaves a file it opens.
+TEST_F(TransferWindowTest, ResearchLeftInThePlanetTableIsNamedAndReprocessingClearsIt) {
+    SetRegistryFolderForTests(f.folder.File(""));
+    std::string sql;
+    for (const char* column : ResearchColumns) sql += std::string("ALTER TABLE tblPlanet ADD COLUMN ") + column + " INTEGER;";
+    ExecSql(db(), sql +
+                      "INSERT INTO tblAlliance (ID, Name) VALUES (1, '<none>');"
+                      "INSERT INTO tblPlayer (ID, Name, AllianceID, WeaponTechnology) VALUES (1, 'Vega', 1, 3);"
+                      "INSERT INTO tblPlanet (ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlayerID, Metal,"
+                      " WeaponTechnology, IntergalacticResearchNetwork) VALUES (1, 1, 2, 3, 0, 1, 5, 7, 2);");
+    w->pcMain->SetActivePage(w->tsViewSpyReports);
+    f.dialogs->Messages.clear();
+    f.dialogs->QueueAnswer(mrNo);
+    w->actRefreshPlanetGrid->Execute();
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(f.dialogs->Messages[0].Type, mtWarning);
+    EXPECT_NE(f.dialogs->Messages[0].Text.find("research"), std::string::npos);
+    EXPECT_FALSE(dmMain->viewPlanet->Active());
+
+    f.dialogs->QueueAnswer(mrYes);
+    w->actRefreshPlanetGrid->Execute();
+    EXPECT_EQ(f.dialogs->Messages.size(), 2u);
+    ASSERT_TRUE(dmMain->viewPlanet->Active());
+    EXPECT_EQ(dmMain->viewPlanet->RecordCount(), 1);
+    EXPECT_EQ(QuerySql(db(), "SELECT WeaponTechnology || '/' || IntergalacticResearchNetwork FROM tblPlayer"), "7/2");
+    for (const char* column : ResearchColumns)
+        EXPECT_EQ(datatest::TableColumns(db(), "tblPlanet").count(UpperCase(column)), 0u) << column;
     SetRegistryFolderForTests("");
 }
 
