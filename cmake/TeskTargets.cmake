@@ -46,12 +46,13 @@ function(tesk_embed_resources name folder)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
 endfunction()
 
-# Places the shipped files (language files, templates, the empty database)
-# beside the executable.
+# Places the shipped files (language files, templates, the grids' column
+# layouts, the empty database) beside the executable.
 function(tesk_runtime_files target)
   file(GLOB shipped CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/resources/lang/*
-       ${CMAKE_SOURCE_DIR}/resources/templates/*)
+       ${CMAKE_SOURCE_DIR}/resources/templates/*
+       ${CMAKE_SOURCE_DIR}/resources/layouts/*)
   set(stamps)
   foreach(f ${shipped})
     get_filename_component(fname ${f} NAME)
