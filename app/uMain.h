@@ -511,6 +511,7 @@ public:
 
 private:
     void FirstShow();
+    void FocusActivePage();
     // Posts a view's row edited in place before the view closes.
     void PostPendingEdit(TDataSet* DataSet);
     // The planet view's fields that its cell drawing reads, found once.
@@ -523,6 +524,7 @@ private:
     bool FindInPlanetView(TfrmFind* Find);
     // After a find sorted the planet view by its key: the label and the arrow.
     void ShowFoundOrder(const AnsiString& OrderBy, const AnsiString& Caption);
+    void ShowSortText(TLabel* Label, const AnsiString& Text);
     // "Records: N" for the rows a view shows.
     void ShowRecordCount(TDataSet* View);
     // The planet view failed to open: on research columns left in the planet

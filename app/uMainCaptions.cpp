@@ -1,6 +1,7 @@
 // The main window's texts from the language file: field labels (hence the
 // grid titles), rating names, page captions, menus and actions, and the
 // re-layout of the label bars whose widths follow the words.
+#include <algorithm>
 #include <initializer_list>
 
 #include "app/uLanguage.h"
@@ -205,7 +206,9 @@ void TfrmMain::ApplyLanguageToMainForm(TMyIniFile& Ini) {
     Chain({lblResources, lblTotal, edtTotalRes, lblMetal, edtMetal, lblCrystal, edtCrystal, lblDeuterium, edtDeut,
            lblEnergy, edtEnergy});
     Chain({Label38, edtPlanetFilter});
-    Chain({Label2, cmbPlanetFilter, Label37, cmbAge});
+    Chain({Label2, cmbPlanetFilter, Label37, cmbAge, lblSorted, lblSort});
+    // The sort text takes the rest of the bar and ends in "..." when longer.
+    lblSort->SetWidth(std::max(0, lblSort->Parent()->ClientWidth() - lblSort->Left() - ControlGap));
 
     // 4. Paste pages and the combat view.
     tsSolarSystem->SetCaption(in("iPSSName", "Paste Solar System"));
@@ -222,6 +225,8 @@ void TfrmMain::ApplyLanguageToMainForm(TMyIniFile& Ini) {
     tsViewCombatReports->SetCaption(in("iCombatName", "View Combat Reports"));
     grdCombat->SetHint(in("ihCombatTable", "Doubleclick to view the combat report"));
     lblCombatSorted->SetCaption(in("iSorted", "Sorted by "));
+    Chain({lblCombatSorted, lblCombatSort});
+    lblCombatSort->SetWidth(std::max(0, btnDeleteCombat->Left() - lblCombatSort->Left() - ControlGap));
     lblMetalRaided->SetCaption(in("iCombatMetalRaided", "Metal raided"));
     lblCrystalRaided->SetCaption(in("iCombatCrystalRaided", "Crystal raided"));
     lblDeutRaided->SetCaption(in("iCombatDeuteriumRaided", "Deut raided"));

@@ -205,7 +205,7 @@ void TfrmMain::ShowFoundOrder(const AnsiString& OrderBy, const AnsiString& Capti
     SecondaryOrderBy.clear();
     SecondaryCaption.clear();
     SecondarySortOrder.clear();
-    lblSort->SetCaption(TViewOrder{PrimaryOrderBy, PrimaryCaption, PrimarySortOrder, "", "", ""}.Label());
+    ShowSortText(lblSort, TViewOrder{PrimaryOrderBy, PrimaryCaption, PrimarySortOrder, "", "", ""}.Label());
     grdPlanet->Invalidate();
 }
 

@@ -14,6 +14,7 @@
 #include "data/uDatamodule.h"
 #include "data/uIniFiles.h"
 #include "data/uSelectDB.h"
+#include "editor/TeEdit.h"
 #include "platform/classes/Keys.h"
 #include "platform/classes/ProgramFolder.h"
 #include "platform/gui/ClipboardWatch.h"
@@ -172,6 +173,19 @@ void TfrmMain::FirstShow() {
     actPopulateEspionageReports->Execute();
     dmMain->OnLogMessage = TLogMessage(this, &TfrmMain::DataModuleLogMessage);
     Shown = true;
+    FocusActivePage();
+}
+
+// The wheel moves the focused control's rows: the window starts on the shown
+// page's grid or text, not on the tab bar, whose rows are the pages.
+void TfrmMain::FocusActivePage() {
+    TTabSheet* page = pcMain->ActivePage();
+    const std::pair<TTabSheet*, TWinControl*> controls[] = {
+        {tsViewSpyReports, grdPlanet},       {tsViewCombatReports, grdCombat}, {tsViewAlliance, grdAlliance},
+        {tsViewPlayer, grdPlayer},           {tsSolarSystem, memSolarSystem},  {tsProcessSpyReports, memSpy},
+        {tsProcessCombatReports, memCombat}, {tsParseAlliances, memAlliance},  {tsCalculatePower, edtoLF}};
+    for (const auto& [sheet, control] : controls)
+        if (sheet == page && control->CanFocus()) SetActiveControl(control);
 }
 
 void TfrmMain::FormClose(TObject*, TCloseAction&) {

@@ -117,7 +117,7 @@ void TfrmMain::grdPlanetTitleClick(TColumnGx* Column) {
     SecondaryCaption = order.SecondaryCaption;
     SecondarySortOrder = order.SecondarySortOrder;
     dmMain->PlanetSort = order.SortText();
-    lblSort->SetCaption(order.Label());
+    ShowSortText(lblSort, order.Label());
     field->DataSet()->SetSort(dmMain->PlanetSort);
 }
 
@@ -131,7 +131,7 @@ void TfrmMain::grdCombatTitleClick(TColumnGx* Column) {
     }
     CombatOrder.TitleClick(orderBy, caption, IsControlKeyDown());
     dmMain->CombatSort = CombatOrder.SortText();
-    lblCombatSort->SetCaption(CombatOrder.Label());
+    ShowSortText(lblCombatSort, CombatOrder.Label());
     dmMain->viewCombat->SetSort(dmMain->CombatSort);
 }
 
@@ -140,6 +140,12 @@ void TfrmMain::grdPlayerTitleClick(TColumnGx* Column) {
     if (!field) return;
     dmMain->PlayerSort = PlayerSortAfterClick(dmMain->PlayerSort, Column->FieldName());
     field->DataSet()->SetSort(dmMain->PlayerSort);
+}
+
+// A sort text longer than its label ends in "..."; the hint holds all of it.
+void TfrmMain::ShowSortText(TLabel* Label, const AnsiString& Text) {
+    Label->SetCaption(Text);
+    Label->SetHint(StringReplace(Text, "&&", "&", rfReplaceAll));
 }
 
 // ---------------------------------------------------------------- drawing
@@ -244,7 +250,7 @@ void TfrmMain::actRefreshPlanetGridExecute(TObject*) {
         if (!OfferReprocessing()) throw;
         return;
     }
-    lblSort->SetCaption(view->Sort());
+    ShowSortText(lblSort, view->Sort());
 }
 
 // A database of an older version keeps research in its planet table too; the

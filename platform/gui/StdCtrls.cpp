@@ -186,6 +186,8 @@ void TCustomLabel::Paint() {
     UINT align = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
     UINT flags = DT_EXPANDTABS | align;
     if (wordWrap_) flags |= DT_WORDBREAK;
+    // A one-line label of fixed width ends a text that does not fit in "...".
+    if (!wordWrap_ && !autoSize_) flags |= DT_END_ELLIPSIS;
     if (layout_ != tlTop) {
         TRect calc = r;
         DoDrawText(calc, flags | DT_CALCRECT);

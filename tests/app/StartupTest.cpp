@@ -338,6 +338,21 @@ TEST_F(StartupTest, OkInTheGroupDialogWithoutAGroupChangesNothing) {
     EXPECT_EQ(Value(Ini(), "DataBase", "ActiveGroup"), "");
 }
 
+// The wheel turns the focused control's rows: the window starts on the
+// planet grid, not on the tab bar. The sort text stays inside its bar.
+TEST_F(StartupTest, StartsOnThePageGridWithTheSortTextInsideItsBar) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();
+    EXPECT_EQ(w->ActiveControl(), w->grdPlanet);
+    EXPECT_EQ(w->lblSort->Caption(), "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC");
+    EXPECT_EQ(w->lblSort->Hint(), w->lblSort->Caption());
+    EXPECT_FALSE(w->lblSort->AutoSize());
+    EXPECT_GT(w->lblSort->Left(), w->cmbAge->Left() + w->cmbAge->Width());
+    EXPECT_LE(w->lblSort->Left() + w->lblSort->Width(), w->lblSort->Parent()->ClientWidth());
+    EXPECT_LE(w->lblCombatSort->Left() + w->lblCombatSort->Width(), w->btnDeleteCombat->Left());
+    Stop();
+}
+
 TEST_F(StartupTest, AnEndAskedForDuringTheFirstShowSavesNothing) {
     // A language file without the game's words ends the program after the show.
     WriteFile(f.folder.File("Empty.lng"), "");
