@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/uAbout.h"
 #include "app/uFilterEditor.h"
 #include "app/uFind.h"
 #include "app/uLanguage.h"
@@ -255,6 +256,23 @@ TEST_F(MainWindowTest, LogPaneSoundsAndWebPages) {
         }
     };
     visit(w->mnuMain->Items());
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheVersionWithReadableWords) {
+    TfrmMain* w = f.Open();
+    ModalDriver<TfrmAbout> driver({[](TfrmAbout* a) {
+        EXPECT_EQ(a->lblVersion->Caption(), "1.2.0.0");
+        EXPECT_EQ(a->ClientWidth(), 640);
+        // Dark words on the light button; the white words over the picture
+        // stay clear of the name the picture draws at its top left.
+        EXPECT_EQ(a->btnClose->Font()->Color(), clWindowText);
+        for (TLabel* label : {a->lblTitle, a->lblText, a->lblVersionCaption, a->lblVersion})
+            EXPECT_GE(label->Top(), 170) << label->Name();
+        EXPECT_TRUE(SaveWindowImage(a->Handle(), "/tmp/tesk-about.png"));
+        a->SetModalResult(mrOk);
+    }});
+    w->actAbout->Execute();
+    EXPECT_EQ(driver.StepsRun(), 1u);
 }
 
 // Clearing the database empties the four tables in one transaction.
