@@ -648,9 +648,18 @@ void TDataSet::SetFilter(const AnsiString& Value) {
 
 void TDataSet::SetFiltered(bool Value) {
     if (Value == filtered_) return;
-    std::unique_ptr<TDbFilter> f;
-    if (!Trim(filterText_).empty()) f = std::make_unique<TDbFilter>(filterText_);
-    ApplyFilterChange(std::move(f), filterText_, Value);
+    // The text was parsed when it was set; its fields are looked up again
+    // (before anything changes) and the rows taken anew.
+    if (!Active()) {
+        filtered_ = Value;
+        return;
+    }
+    CheckBrowseMode();
+    if (Value && filter_) filter_->Bind(*this);
+    filtered_ = Value;
+    RebuildView();
+    lookupIndexes_.clear();
+    First();
 }
 
 void TDataSet::ApplyFilterChange(std::unique_ptr<TDbFilter> filter, const AnsiString& text, bool filtered) {
