@@ -248,6 +248,22 @@ TEST_F(ReprocessTest, FiguresRecomputedResearchRaisedColumnsDroppedAfterAFullPas
     EXPECT_FALSE(db.dm()->adoConnection->InTransaction());
 }
 
+// Whatever research columns an older file left in the planet table, the
+// network's included, all of them go.
+TEST_F(ReprocessTest, EveryResearchColumnThePlanetTableHoldsIsDropped) {
+    for (const std::vector<int>& held : {std::vector<int>{2, 9, 14}, std::vector<int>{14}}) {
+        std::string sql;
+        for (int i : held) sql += std::string("ALTER TABLE tblPlanet ADD COLUMN ") + ResearchColumns[i] + " INTEGER;";
+        importtest::ImportDatabase db(sql + kResearchGame);
+        EXPECT_TRUE(PlanetTableHoldsResearch(*db.dm()));
+        FakeProgress progress;
+        EXPECT_TRUE(ReprocessPlanets(*db.dm(), progress));
+        const std::set<std::string> columns = datatest::TableColumns(db.File(), "tblPlanet");
+        for (const char* column : ResearchColumns) EXPECT_EQ(columns.count(UpperCase(column)), 0u) << column;
+        EXPECT_FALSE(PlanetTableHoldsResearch(*db.dm()));
+    }
+}
+
 TEST_F(ReprocessTest, WithoutResearchColumnsTheFiguresAreStillRecomputed) {
     importtest::ImportDatabase db(kResearchGame);
     FakeProgress progress;
