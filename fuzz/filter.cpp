@@ -183,15 +183,15 @@ void SetBeforeOpen(const AnsiString& filter, const AnsiString& sort, const std::
     if (Ids(ds.get()) != *expected) std::abort();
 }
 
-// head x count + middle + tail x count, from "head\1middle\1tail"; at most a
-// few megabytes, so that one input stays well inside the run's time limit.
+// head x count + middle + tail x count, from "head\1middle\1tail"; at most
+// two megabytes, so that one input stays well inside the run's time limit.
 AnsiString Grown(const AnsiString& text, size_t count) {
     const size_t a = text.find('\x01');
     const size_t b = a == AnsiString::npos ? AnsiString::npos : text.find('\x01', a + 1);
     if (b == AnsiString::npos) return text;
     const AnsiString head = text.substr(0, a), middle = text.substr(a + 1, b - a - 1), tail = text.substr(b + 1);
     const size_t unit = head.size() + tail.size();
-    if (unit > 0) count = std::min(count, (size_t{4} << 20) / unit);
+    if (unit > 0) count = std::min(count, (size_t{2} << 20) / unit);
     AnsiString grown;
     grown.reserve(unit * count + middle.size());
     for (size_t i = 0; i < count; ++i) grown += head;
