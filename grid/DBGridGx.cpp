@@ -1139,6 +1139,8 @@ void TCustomDBGridGx::WriteEditText() {
 // lost, and the commit that asked for it (a post, a move, a column change) is
 // called off silently.
 void TCustomDBGridGx::UpdateData() {
+    // The cell gets exactly what its open editor shows.
+    if (TInplaceEdit* editor = InplaceEditor(); editor && editor->Visible()) UpdateText();
     try {
         WriteEditText();
     } catch (const EAbort&) {

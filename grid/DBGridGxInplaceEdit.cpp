@@ -198,6 +198,8 @@ void TDBGridInplaceEdit::UpdateContents() {
         TValueRestorer<bool> setting(settingText_, true);
         TInplaceEdit::UpdateContents();
     }
+    // The grid's edit text is this cell's from now on, not the one edited before.
+    if (TCustomDBGridGx* grid = DBGrid()) grid->editText_ = Text();
     mruList_->Assign(column->MRUList());
     textChanged_ = false;
     UpdateImageIndex();
@@ -792,9 +794,12 @@ bool TDBGridInplaceEdit::CompleteFromLookup(TColumnGx* Column, const AnsiString&
     TCustomDBGridGx* grid = DBGrid();
     TField* field = Column->Field();
     TDataSet* list = field ? field->LookupDataSet() : nullptr;
-    if (!grid->CanEditModify() || !grid->CanEditByAllowedOperations() || !list || !list->Active()) return true;
-    if (list->Locate(field->LookupResultField(), Variant(Candidate),
-                     TLocateOptions{loCaseInsensitive, loPartialKey})) {
+    if (!grid->CanEditByAllowedOperations() || !list || !list->Active()) return true;
+    const bool found = list->Locate(field->LookupResultField(), Variant(Candidate),
+                                    TLocateOptions{loCaseInsensitive, loPartialKey});
+    // A letter that is refused leaves the record as it was.
+    if ((!found && !Column->OnNotInList) || !grid->CanEditModify()) return true;
+    if (found) {
         grid->DataLink()->Edit();
         grid->DataLink()->Modified();
         AnsiString found = list->FieldByName(field->LookupResultField())->Text();
@@ -814,8 +819,11 @@ bool TDBGridInplaceEdit::CompleteFromLookup(TColumnGx* Column, const AnsiString&
 
 bool TDBGridInplaceEdit::CompleteFromPickList(TColumnGx* Column, const AnsiString& Candidate) {
     TCustomDBGridGx* grid = DBGrid();
-    if (!grid->CanEditModify()) return false;
     int index = LocateItemStartingWith(Column->PickList(), Candidate);
+    // A letter that is refused leaves the record as it was: asking the grid
+    // whether the cell can be modified puts the record into editing.
+    if (index < 0 && !(Column->GetColumnType() == ctKeyPickList && Column->OnNotInList)) return false;
+    if (!grid->CanEditModify()) return false;
     if (index >= 0) {
         grid->DataLink()->Edit();
         grid->DataLink()->Modified();
@@ -1002,7 +1010,7 @@ bool TDBGridInplaceEdit::EditKeyDown(WORD& Key, TShiftState Shift) {
     if (KeyedListColumn(column) && Key == VK_DELETE && Shift == 0) {
         bool atEnd = SelLength() == 0 && SelStart() >= static_cast<int>(Text().size());
         if (atEnd || !column->OnNotInList) {
-            if (atEnd && grid->CanEditModify()) {
+            if (atEnd && !Text().empty() && grid->CanEditModify()) {
                 if (column->GetColumnType() == ctLookupField) {
                     grid->DataLink()->Edit();
                     grid->editKeyValue_ = Null();

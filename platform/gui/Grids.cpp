@@ -277,11 +277,11 @@ bool TInplaceEdit::CopySelection() {
 }
 
 void TInplaceEdit::PasteText() {
-    if (!EditCanModify()) return;
     AnsiString t = Clipboard()->AsText();
     // One line only.
     size_t cut = t.find_first_of("\r\n");
     if (cut != AnsiString::npos) t.resize(cut);
+    if ((t.empty() && selLength_ == 0) || !EditCanModify()) return;
     ReplaceSelection(t, true);
 }
 
@@ -325,13 +325,14 @@ void TInplaceEdit::Dispatch(TMessage& Message) {
         case EM_SETMODIFY: modified_ = Message.WParam != 0; return;
         case EM_LIMITTEXT: SetMaxLength(static_cast<int>(Message.WParam)); return;
         case EM_SETREADONLY: readOnly_ = Message.WParam != 0; Message.Result = 1; return;
+        // With nothing selected these change nothing: the grid is not asked to edit.
         case WM_CUT:
-            if (EditCanModify() && CopySelection()) ReplaceSelection("", true);
+            if (selLength_ > 0 && EditCanModify() && CopySelection()) ReplaceSelection("", true);
             return;
         case WM_COPY: CopySelection(); return;
         case WM_PASTE: PasteText(); return;
         case WM_CLEAR:
-            if (EditCanModify()) ReplaceSelection("", true);
+            if (selLength_ > 0 && EditCanModify()) ReplaceSelection("", true);
             return;
         default: break;
     }
@@ -412,8 +413,9 @@ void TInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
         case VK_DELETE:
             if (Shift & ssShift) {
                 Perform(WM_CUT, 0, 0);
-            } else if (EditCanModify()) {
-                if (selLength_ == 0 && caret_ < n) {
+            } else if ((selLength_ > 0 || caret_ < n) && EditCanModify()) {
+                // Delete at the end deletes nothing and leaves the record as it was.
+                if (selLength_ == 0) {
                     selStart_ = caret_;
                     selLength_ = 1;
                 }
@@ -461,8 +463,9 @@ void TInplaceEdit::WMChar(TMessage& Message) {
         case 22: Perform(WM_PASTE, 0, 0); return;
         case 24: Perform(WM_CUT, 0, 0); return;
         case VK_BACK:
-            if (EditCanModify()) {
-                if (selLength_ == 0 && caret_ > 0) {
+            // Backspace at the start deletes nothing and leaves the record as it was.
+            if ((selLength_ > 0 || caret_ > 0) && EditCanModify()) {
+                if (selLength_ == 0) {
                     selStart_ = caret_ - 1;
                     selLength_ = 1;
                 }
@@ -471,7 +474,9 @@ void TInplaceEdit::WMChar(TMessage& Message) {
             return;
         default: break;
     }
-    if (ch >= 32 && EditCanModify()) ReplaceSelection(AnsiString(1, static_cast<char>(ch)), true);
+    // A full box with nothing selected takes no character.
+    bool room = maxLength_ <= 0 || selLength_ > 0 || static_cast<int>(text_.size()) < maxLength_;
+    if (ch >= 32 && room && EditCanModify()) ReplaceSelection(AnsiString(1, static_cast<char>(ch)), true);
 }
 
 void TInplaceEdit::DblClick() {

@@ -80,6 +80,24 @@ protected:
         return FileOrder("tblPlanet, tblPlayer, tblAlliance WHERE tblPlanet.PlayerID = tblPlayer.ID AND "
                          "tblPlayer.AllianceID = tblAlliance.ID", OrderBy);
     }
+    // Makes a grid's cell current: the record named Name, the column of FieldName.
+    void GoTo(TDBGridGx* Grid, TDataSet* Data, const char* Name, const char* FieldName) {
+        ASSERT_TRUE(Data->Locate("Name", Variant(AnsiString(Name)), {}));
+        Grid->SetSelectedIndex(ColumnOf(Grid, FieldName)->Index());
+        Grid->SetFocus();
+        Application->ProcessMessages();
+    }
+    static void Key(WORD VirtKey) {
+        SimulateKey(GetFocus(), VirtKey);
+        Application->ProcessMessages();
+    }
+    static void Type(const char* Text) {
+        for (const char* c = Text; *c; ++c) {
+            SimulateTyping(GetFocus(), std::string(1, *c).c_str());
+            Application->ProcessMessages();
+        }
+    }
+    static bool EditorOpen(TDBGridGx* Grid) { return Grid->InplaceEditor() && Grid->InplaceEditor()->Visible(); }
     MainWindowFixture f;
     std::string db;
     TfrmMain* w = nullptr;
@@ -344,70 +362,93 @@ TEST_F(ViewsTest, PowerPageAndSelectAll) {
 // the page changes); "<none>", the ID and the computed status refuse; a text
 // the field cannot take is shown to the user and kept.
 TEST_F(ViewsTest, AllianceAndPlayerCellsAreEditedInPlace) {
-    auto goTo = [&](TDBGridGx* Grid, TDataSet* Data, const char* Name, const char* FieldName) {
-        ASSERT_TRUE(Data->Locate("Name", Variant(AnsiString(Name)), {}));
-        Grid->SetSelectedIndex(ColumnOf(Grid, FieldName)->Index());
-        Grid->SetFocus();
-        Application->ProcessMessages();
-    };
-    auto key = [](WORD VirtKey) {
-        SimulateKey(GetFocus(), VirtKey);
-        Application->ProcessMessages();
-    };
-    auto type = [](const char* Text) {
-        for (const char* c = Text; *c; ++c) {
-            SimulateTyping(GetFocus(), std::string(1, *c).c_str());
-            Application->ProcessMessages();
-        }
-    };
-    auto editorOpen = [](TDBGridGx* Grid) { return Grid->InplaceEditor() && Grid->InplaceEditor()->Visible(); };
-
     Show(w->tsViewAlliance);
-    goTo(w->grdAlliance, dmMain->tblAlliance, "Evil", "Name");
-    type("Wicked");
-    EXPECT_TRUE(editorOpen(w->grdAlliance));
-    key(VK_RETURN);
-    key(VK_DOWN);
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "Evil", "Name");
+    Type("Wicked");
+    EXPECT_TRUE(EditorOpen(w->grdAlliance));
+    Key(VK_RETURN);
+    Key(VK_DOWN);
     EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblAlliance WHERE ID = 2"), "Wicked");
-    goTo(w->grdAlliance, dmMain->tblAlliance, "Good", "Members");
-    type("12");
-    key(VK_RETURN);
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "Good", "Members");
+    Type("12");
+    Key(VK_RETURN);
     Show(w->tsViewPlayer);  // the page change writes the row
     EXPECT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 3"), "12");
 
     Show(w->tsViewAlliance);
-    goTo(w->grdAlliance, dmMain->tblAlliance, "<none>", "Name");
-    type("Some");
-    key(VK_RETURN);
-    key(VK_ESCAPE);
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "<none>", "Name");
+    Type("Some");
+    Key(VK_RETURN);
+    Key(VK_ESCAPE);
     EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblAlliance WHERE ID = 1"), "<none>");
     EXPECT_EQ(dmMain->tblAlliance->State(), dsBrowse);
-    goTo(w->grdAlliance, dmMain->tblAlliance, "Wicked", "ID");
-    key(VK_F2);
-    EXPECT_FALSE(editorOpen(w->grdAlliance));
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "Wicked", "ID");
+    Key(VK_F2);
+    EXPECT_FALSE(EditorOpen(w->grdAlliance));
 
     Show(w->tsViewPlayer);
-    goTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "WeaponTechnology");
-    type("1x");
-    key(VK_RETURN);
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "WeaponTechnology");
+    Type("1x");
+    Key(VK_RETURN);
     ASSERT_EQ(f.dialogs->Messages.size(), 1u);
     EXPECT_NE(f.dialogs->Messages[0].Text.find("1x"), std::string::npos);
-    EXPECT_TRUE(editorOpen(w->grdPlayer));
+    EXPECT_TRUE(EditorOpen(w->grdPlayer));
     EXPECT_EQ(w->grdPlayer->InplaceEditor()->Text(), "1x");
     EXPECT_EQ(dmMain->tblPlayer->State(), dsEdit);
-    key(VK_BACK);
-    type("4");
-    key(VK_RETURN);
-    key(VK_UP);
+    Key(VK_BACK);
+    Type("4");
+    Key(VK_RETURN);
+    Key(VK_UP);
     EXPECT_EQ(QuerySql(db, "SELECT WeaponTechnology FROM tblPlayer WHERE ID = 4"), "14");
-    goTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "Status");
-    key(VK_F2);
-    EXPECT_FALSE(editorOpen(w->grdPlayer));
-    goTo(w->grdPlayer, dmMain->tblPlayer, "Vega", "Name");
-    key(VK_F2);
-    EXPECT_TRUE(editorOpen(w->grdPlayer));
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Deneb", "Status");
+    Key(VK_F2);
+    EXPECT_FALSE(EditorOpen(w->grdPlayer));
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Vega", "Name");
+    Key(VK_F2);
+    EXPECT_TRUE(EditorOpen(w->grdPlayer));
     EXPECT_TRUE(SaveWindowImage(w->Handle(), "/tmp/tesk-view-player-editing.png"));
-    key(VK_ESCAPE);
+    Key(VK_ESCAPE);
+}
+
+// After an edit in one row, a key that changes nothing in another row's cell
+// (Backspace at its start, Delete at its end) leaves that cell's value in the
+// file: no name is erased, no alliance takes another's member count.
+TEST_F(ViewsTest, KeysThatChangeNothingKeepTheCellsValue) {
+    Show(w->tsViewPlayer);
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Altair", "Name");
+    Type("Altairs");
+    Key(VK_RETURN);
+    Key(VK_DOWN);
+    ASSERT_EQ(QuerySql(db, "SELECT Name FROM tblPlayer WHERE ID = 2"), "Altairs");
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Lone", "Name");
+    Key(VK_F2);
+    Key(VK_LEFT);
+    Key(VK_BACK);
+    Key(VK_DOWN);
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblPlayer WHERE ID = 3"), "Lone");
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Lone", "Name");
+    Key(VK_F2);
+    Key(VK_LEFT);
+    Key(VK_BACK);
+    Key(VK_RETURN);
+    Show(w->tsViewAlliance);  // the page change writes the row
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblPlayer WHERE ID = 3"), "Lone");
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblPlayer WHERE ID = 2"), "Altairs");
+
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "Evil", "Members");
+    Type("7");
+    Key(VK_RETURN);
+    Key(VK_DOWN);
+    ASSERT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 2"), "7");
+    const std::string members = QuerySql(db, "SELECT ifnull(Members, 'null') FROM tblAlliance WHERE ID = 3");
+    GoTo(w->grdAlliance, dmMain->tblAlliance, "Good", "Members");
+    Key(VK_F2);
+    Key(VK_RIGHT);
+    Key(VK_DELETE);
+    Key(VK_RETURN);
+    Show(w->tsViewPlayer);
+    EXPECT_EQ(QuerySql(db, "SELECT ifnull(Members, 'null') FROM tblAlliance WHERE ID = 3"), members);
+    EXPECT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 2"), "7");
 }
 
 TEST_F(ViewsTest, ScreenshotsOfTheFourViews) {

@@ -170,6 +170,53 @@ TEST_F(GridEditor, ATextTheFieldRefusesShowsItsMessageAndLosesNothing) {
     EXPECT_EQ(Stored("Metal", 6), "12");
 }
 
+// After an edit in another row, a cell left without a change keeps its value
+// and one left with a change gets what its editor showed: never the text
+// typed in the other cell, nor an empty value for a key-list cell.
+TEST_F(GridEditor, LeavingACellWritesWhatItsEditorShows) {
+    TColumnGx* galaxy = grid->Columns()->Items(kGalaxy - 1);
+    galaxy->KeyList()->SetText("1\n2\n3");
+    galaxy->PickList()->SetText("Galaxy 1\nGalaxy 2\nGalaxy 3");
+    struct Case {
+        const char* Name;
+        int Col;
+        int RecNo;
+        std::vector<WORD> Keys;  // after the cell is current; 0 types "x", 1 types "zz"
+        bool ChangesNothing;     // the record is not even in edit once the keys are in
+        const char* Stored;      // Name or Galaxy, once the row was left
+    };
+    const Case cases[] = {
+        {"F2 Right Delete Enter", kName, 5, {VK_F2, VK_RIGHT, VK_DELETE, VK_RETURN}, true, "Planet 5"},
+        {"F2 Left Backspace", kName, 6, {VK_F2, VK_LEFT, VK_BACK}, true, "Planet 6"},
+        {"F2 Right Backspace", kName, 12, {VK_F2, VK_RIGHT, VK_BACK}, false, "Planet 1"},
+        {"type Esc", kName, 7, {1, VK_ESCAPE}, false, "Planet 7"},
+        {"refused letter in a key-list cell", kGalaxy, 4, {0}, true, "2"},
+        {"refused letter after F2", kGalaxy, 8, {VK_F2, 0, VK_RETURN}, true, "3"},
+        {"key-list cell emptied by Delete at its end", kGalaxy, 9, {VK_F2, VK_RIGHT, VK_DELETE}, false, "<null>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        GoTo(kName, 2);
+        Type("Mars");
+        Key(VK_DOWN);
+        ASSERT_EQ(Stored("Name", 2), "Mars");
+        ASSERT_EQ(query->State(), dsBrowse);
+
+        GoTo(c.Col, c.RecNo);
+        for (WORD k : c.Keys) {
+            if (k == 0) Type("x");
+            else if (k == 1) Type("zz");
+            else Key(k);
+        }
+        if (c.ChangesNothing) EXPECT_EQ(query->State(), dsBrowse);
+        AnsiString shown = EditorOpen() ? Editor()->Text() : AnsiString("<closed>");
+        Key(VK_DOWN);
+        EXPECT_EQ(query->State(), dsBrowse);
+        EXPECT_EQ(Stored(c.Col == kName ? "Name" : "Galaxy", c.RecNo), c.Stored) << "the editor showed " << shown;
+        EXPECT_EQ(Stored("Name", 2), "Mars");
+    }
+}
+
 TEST_F(GridEditor, ReadOnlyColumnsAndFieldsDoNotOpen) {
     struct Case {
         const char* Name;
