@@ -138,6 +138,9 @@ void TTextDatasetFeaturesGx::ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSe
     keeper.Restore();
 }
 
+// The copies go in first and the records leave afterwards, so a post refused
+// half-way takes back the copies made so far and nothing is lost; a Null value
+// moves as Null, not as the value a new record starts with.
 TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
                                 const std::function<void(size_t)>& Adjust) {
     // They keep their order among themselves.
@@ -154,32 +157,62 @@ TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkSt
             if (f->FieldKind() == fkData) record.emplace_back(f, f->Value());
         }
     }
-    for (const TBookmarkStr& b : moved) {
-        DataSet->GotoBookmark(b);
-        DataSet->Delete();
+    auto abandon = [DataSet] {
+        if (DataSet->State() == dsInsert || DataSet->State() == dsEdit) DataSet->Cancel();
+    };
+    auto remove = [&](const TBookmarkStr& b) {
+        try {
+            if (!DataSet->BookmarkValid(b)) return;
+            DataSet->GotoBookmark(b);
+            DataSet->Delete();
+        } catch (...) {
+            abandon();
+        }
+    };
+    std::vector<TBookmarkStr> copies;
+    try {
+        // Each goes in right before the anchor, after the ones before it (without one, at the end).
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (Anchor.empty()) {
+                DataSet->Append();
+            } else {
+                DataSet->GotoBookmark(Anchor);
+                DataSet->Insert();
+            }
+            for (const auto& [f, v] : values[i]) {
+                if (v.IsNull()) f->Clear();
+                else f->SetValue(v);
+            }
+            if (Adjust) Adjust(i);
+            DataSet->Post();
+            copies.push_back(DataSet->Bookmark());
+        }
+    } catch (...) {
+        abandon();
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it) remove(*it);
+        throw;
+    }
+    // A record that refuses to leave stays, and its copy goes instead.
+    std::exception_ptr refused;
+    for (size_t i = 0; i < moved.size(); ++i) {
+        try {
+            DataSet->GotoBookmark(moved[i]);
+            DataSet->Delete();
+        } catch (...) {
+            abandon();
+            if (!refused) refused = std::current_exception();
+            remove(copies[i]);
+            copies[i].clear();
+        }
     }
     TBookmarkStr first;
-    auto put = [&](size_t i) {
-        for (const auto& [f, v] : values[i])
-            if (!v.IsNull()) f->SetValue(v);
-        if (Adjust) Adjust(i);
-        DataSet->Post();
-        if (i == 0) first = DataSet->Bookmark();
-    };
-    if (Anchor.empty()) {
-        for (size_t i = 0; i < values.size(); ++i) {
-            DataSet->Append();
-            put(i);
+    for (const TBookmarkStr& b : copies)
+        if (!b.empty()) {
+            first = b;
+            break;
         }
-    } else {
-        // Each goes in right before the anchor, after the ones before it.
-        for (size_t i = 0; i < values.size(); ++i) {
-            DataSet->GotoBookmark(Anchor);
-            DataSet->Insert();
-            put(i);
-        }
-    }
     if (!first.empty()) DataSet->GotoBookmark(first);
+    if (refused) std::rethrow_exception(refused);
     return first;
 }
 

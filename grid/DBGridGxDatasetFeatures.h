@@ -31,7 +31,9 @@ public:
 // Moves the records of Moved (their values, in the data set's order) before the record
 // Anchor, or to the end when Anchor is empty; Adjust(i) may change the i-th
 // record's fields before it is posted. Answers the first moved record's new
-// bookmark, which is left current.
+// bookmark, which is left current. The copies go in before the records leave:
+// a refused post takes back the copies made so far and raises, so nothing is
+// lost; Null values stay Null.
 TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
                                 const std::function<void(size_t)>& Adjust = nullptr);
 

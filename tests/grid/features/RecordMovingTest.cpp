@@ -169,6 +169,52 @@ TEST_F(RecordMoving, TheMoveGoesToOnMoveRecordsWhenAssigned) {
     EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B", "C", "D", "E", "F"}));
 }
 
+// The copies go in before the records leave: a post refused half-way leaves
+// every record where it was, and a Null value moves as Null, not as the value
+// a new record starts with.
+TEST_F(RecordMoving, ARefusedPostLosesNothingAndNullsStayNull) {
+    struct THandlers {
+        std::string Refused;  // the name whose post is refused
+        void NewRecord(TDataSet* DataSet) { DataSet->FieldByName("Score")->SetAsInteger(99); }
+        void BeforePost(TDataSet* DataSet) {
+            if (DataSet->FieldByName("Name")->AsString() == Refused) throw Exception("refused: " + Refused);
+        }
+    } handlers;
+    table->Locate("Name", "D", {});
+    table->Edit();
+    table->FieldByName("Score")->Clear();
+    table->Post();
+    table->OnNewRecord = MakeEvent(&handlers, &THandlers::NewRecord);
+    table->BeforePost = MakeEvent(&handlers, &THandlers::BeforePost);
+    auto scores = [this] {
+        std::string text;
+        for (const std::string& name : Names(table)) {
+            table->Locate("Name", Variant(AnsiString(name)), {});
+            TField* score = table->FieldByName("Score");
+            text += name + "=" + (score->IsNull() ? std::string("null") : std::string(score->AsString())) + " ";
+        }
+        return text;
+    };
+    const std::string before = scores();
+    ASSERT_EQ(before, "A=1 B=2 C=3 D=null E=5 F=6 ");
+    TStringList moving;
+    for (const char* name : {"C", "D", "E"}) {
+        table->Locate("Name", name, {});
+        moving.Add(table->Bookmark());
+    }
+    for (const char* refused : {"C", "D", "E"}) {
+        SCOPED_TRACE(refused);
+        handlers.Refused = refused;
+        EXPECT_THROW(grid->MoveRecords(&moving, 0, 0, false), Exception);
+        EXPECT_EQ(scores(), before);
+        EXPECT_EQ(table->State(), dsBrowse);
+        EXPECT_FALSE(table->ControlsDisabled());
+    }
+    handlers.Refused.clear();
+    EXPECT_TRUE(grid->MoveRecords(&moving, 0, 0, false));
+    EXPECT_EQ(scores(), "C=3 D=null E=5 A=1 B=2 F=6 ");
+}
+
 TEST_F(RecordMoving, ASortedTableAndAQueryRefuseToMove) {
     table->SetSort("Score DESC");
     TStringList bookmarks;
