@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "grid/DBGridGx.h"
 #include "platform/db/DbClassInfo.h"
@@ -19,13 +20,20 @@ AnsiString BracketedName(const AnsiString& Name) {
     return "[" + Name + "]";
 }
 
-// A literal of the filter text: numbers with a point, dates between #, the rest quoted.
+// A literal of the filter text: numbers with a point, dates between #, the rest
+// quoted. Numbers keep every digit (the shortest text that reads back as the
+// same value) and dates their milliseconds, so a typed value finds its row.
 AnsiString Literal(const Variant& Value, TSTFilterValueTypeGx Type) {
-    if (VarType(Value) == varDate) return "#" + DateTimeToSqlText(Value.AsDateTime()) + "#";
+    if (VarType(Value) == varDate) return "#" + DateTimeToSqlTextExact(Value.AsDateTime()) + "#";
+    if (VarIsOrdinal(Value) && VarType(Value) != varBoolean) return IntToStr(static_cast<long long>(Value.AsInt64()));
     if (VarIsNumeric(Value)) {
-        if (!std::isfinite(Value.AsDouble())) throw EConvertError("'" + VarToStr(Value) + "' is not a valid number");
+        const double value = Value.AsDouble();
+        if (!std::isfinite(value)) throw EConvertError("'" + VarToStr(Value) + "' is not a valid number");
         char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.15g", Value.AsDouble());
+        for (int digits = 15; digits <= 17; ++digits) {
+            std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+            if (std::strtod(buffer, nullptr) == value) break;
+        }
         return buffer;
     }
     AnsiString text = VarToStr(Value);

@@ -115,7 +115,7 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
     double time = 0;
     while (pos < text.size() && IsSpace(text[pos])) ++pos;
     if (pos < text.size()) {
-        int h, mi, s = 0;
+        int h, mi, s = 0, ms = 0;
         size_t n;
         if (!ReadInt(text, pos, h, n) || pos >= text.size() || text[pos] != ':') return false;
         ++pos;
@@ -123,9 +123,18 @@ bool ParseFilterDate(const AnsiString& text, double& value) {
         if (pos < text.size() && text[pos] == ':') {
             ++pos;
             if (!ReadInt(text, pos, s, n)) return false;
+            // Milliseconds: a point and up to three digits.
+            if (pos < text.size() && text[pos] == '.') {
+                ++pos;
+                int scale = 100;
+                size_t digits = 0;
+                for (; pos < text.size() && IsDigit(text[pos]) && digits < 3; ++pos, ++digits, scale /= 10)
+                    ms += (text[pos] - '0') * scale;
+                if (digits == 0) return false;
+            }
         }
         while (pos < text.size() && IsSpace(text[pos])) ++pos;
-        if (pos != text.size() || !TryEncodeTime(h, mi, s, 0, time)) return false;
+        if (pos != text.size() || !TryEncodeTime(h, mi, s, ms, time)) return false;
     }
     value = date < 0 ? date - time : date + time;
     return true;

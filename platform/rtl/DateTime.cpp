@@ -514,6 +514,19 @@ AnsiString DateTimeToSqlText(TDateTime value) {
     return buffer;
 }
 
+AnsiString DateTimeToSqlTextExact(TDateTime value) {
+    Stamp s = Split(value);
+    int64_t ms = s.msec % 1000;
+    if (ms == 0) return DateTimeToSqlText(value);
+    int64_t seconds = s.msec / 1000;
+    int y, m, d;
+    CivilFromDays(s.day - kUnixDelta, y, m, d);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60), static_cast<int>(ms));
+    return buffer;
+}
+
 bool TrySqlTextToDateTime(std::string_view text, TDateTime& value) {
     size_t i = 0;
     auto digits = [&](size_t count, int& out) {

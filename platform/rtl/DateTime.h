@@ -62,5 +62,7 @@ bool TryStrToDateTime(const AnsiString& s, TDateTime& value, const TFormatSettin
 // The database's text form, "YYYY-MM-DD HH:MM:SS", rounded to the second, and back
 // (a date alone, fractions of a second and a 'T' between date and time are read too).
 AnsiString DateTimeToSqlText(TDateTime value);
+// The same with the milliseconds (".mmm") when there are any: nothing is rounded away.
+AnsiString DateTimeToSqlTextExact(TDateTime value);
 bool TrySqlTextToDateTime(std::string_view text, TDateTime& value);
 TDateTime SqlTextToDateTime(const AnsiString& text);  // EConvertError when not a date

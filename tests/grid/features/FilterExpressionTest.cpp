@@ -257,3 +257,35 @@ TEST_F(FilterRowDataSet, AFaultyTextKeepsTheCellsTextAndTheDataSetsFilter) {
 }
 
 }  // namespace
+
+// Every digit of a number and the milliseconds of a date reach the data set's
+// filter: the typed value finds its row, and only its row.
+TEST_F(FilterRowDataSet, LiteralsKeepEveryDigitAndTheMilliseconds) {
+    query->Close();
+    connection->Execute(
+        "UPDATE Fleet SET Metal = 1234567890123456 WHERE ID = 4;"
+        "UPDATE Fleet SET Debris = 0.30000000000000004, Seen = '2024-03-08 23:59:59.700' WHERE ID = 2;");
+    query->Open();
+    const struct {
+        const char* Field;
+        const char* Text;
+        std::vector<int> Ids;
+    } cases[] = {
+        {"Metal", "= 1234567890123456", {4}},
+        {"Metal", "1234567890123457", {}},
+        {"Metal", "> 1234567890123455", {4}},
+        {"Debris", "0.30000000000000004", {2}},
+        {"Debris", "0.3", {}},
+        {"Seen", "3/8/2024 23:59:59.700", {2}},
+        {"Seen", "3/9/2024", {3}},
+        {"Seen", "< 3/8/2024 23:59:59.700", {1, 6}},
+        {"Seen", "> 3/8/2024 23:59:59.699", {2, 3, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Field) + ": " + c.Text);
+        for (int i = 0; i < grid->Columns()->Count(); ++i) grid->Columns()->Items(i)->STFilter()->Clear();
+        Column(c.Field)->STFilter()->SetExpressionText(c.Text);
+        DBGridGxDataService()->ApplyFilter(grid);
+        EXPECT_EQ(Ids(), c.Ids) << query->Filter();
+    }
+}
