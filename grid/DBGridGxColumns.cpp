@@ -1799,7 +1799,11 @@ int TColumnGx::GetImageIndex() {
         int index = pickList_->IndexOf(text);
         return index >= 0 ? index : notInKeyListIndex_;
     }
-    if (IsIntegerField(field) && !field->IsNull()) return field->AsInteger();
+    if (IsIntegerField(field) && !field->IsNull()) {
+        // A stored value beyond an image index (past 32 bits) has no image; it must not raise.
+        int64_t value = field->AsLargeInt();
+        if (value >= INT32_MIN && value <= INT32_MAX) return static_cast<int>(value);
+    }
     return notInKeyListIndex_;
 }
 

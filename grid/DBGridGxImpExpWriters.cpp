@@ -398,7 +398,12 @@ void TDBGridGxExportAsVCLDBIF::WriteSuffix() { Write(AnsiString(1, '\0')); }
 void TDBGridGxExportAsVCLDBIF::WriteDataCell(TColumnGx* Column, TColCellParamsGx*) {
     TField* field = ColumnValueField(Column, DBGrid->DataLink()->DataSet());
     AnsiString cell;
-    const uint8_t tag = field ? TagOfFieldType(field->DataType()) : static_cast<uint8_t>(vdtNoValue);
+    uint8_t tag = field ? TagOfFieldType(field->DataType()) : static_cast<uint8_t>(vdtNoValue);
+    // A stored integer past 32 bits goes as a large integer does: as its text.
+    if (tag == vdtInteger && !field->IsNull()) {
+        const int64_t value = field->AsLargeInt();
+        if (value < INT32_MIN || value > INT32_MAX) tag = vdtText;
+    }
     if (tag == vdtNoValue) {
         cell += static_cast<char>(vdtNoValue);
     } else if (field->IsNull()) {

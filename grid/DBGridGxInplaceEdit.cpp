@@ -3,6 +3,7 @@
 #include "grid/DBGridGxInplaceEdit.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "grid/DBGridGxDrawing.h"
 #include "grid/DBLookupGridsGx.h"
@@ -404,7 +405,12 @@ void TDBGridInplaceEdit::UpdateImageIndex() {
             case ftFloat:
             case ftCurrency:
             case ftBCD:
-            case ftFMTBcd: index = field->IsNull() ? -1 : field->AsInteger(); break;
+            case ftFMTBcd: {
+                // A value past 32 bits is no image index: it shows none instead of raising.
+                double value = field->IsNull() ? -1 : std::round(field->AsFloat());
+                index = value >= INT32_MIN && value <= INT32_MAX ? static_cast<int>(value) : -1;
+                break;
+            }
             default: break;
         }
     }

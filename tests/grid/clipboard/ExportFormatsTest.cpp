@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "grid/GxLibVCL.h"
+#include "platform/gui/InputSimulation.h"
 #include "tests/grid/clipboard/ClipboardTestSupport.h"
 
 using namespace cliptest;
@@ -266,4 +267,32 @@ TEST_F(ExportFormats, ExportToFileWritesTheWholeFile) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, "\"Name\";\"Amount\";\"Price\";\"Note\"\r\n\"alpha\";\"10\";\"1.5\";\"plain\"");
     std::filesystem::remove(file);
+}
+
+// A stored integer beyond 32 bits paints and copies as it is; an image column
+// without an image for it shows none instead of failing.
+TEST_F(ExportFormats, IntegersBeyondThirtyTwoBitsPaintAndCopy) {
+    items->Close();
+    connection->Execute("UPDATE Item SET Amount = 3000000000 WHERE ID = 2; UPDATE Item SET Amount = -5000000000 WHERE ID = 3");
+    items->Open();
+    dialogs->Messages.clear();
+    PaintWindowNow(grid->Handle());
+    EXPECT_TRUE(dialogs->Messages.empty()) << dialogs->Messages[0].Text;
+    items->Locate("ID", 2, {});
+    EXPECT_EQ(Column(grid, 1)->GetImageIndex(), Column(grid, 1)->NotInKeyListIndex());
+    items->Locate("ID", 1, {});
+    EXPECT_EQ(Column(grid, 1)->GetImageIndex(), 10);
+
+    SelectRecords({2, 3});
+    GridCopyToClipboard(grid, false);
+    EXPECT_EQ(Clipboard()->AsText(),
+              "Name\tAmount\tPrice\tNote\r\n"
+              "b;eta \"q\"\t3000000000\t\tline1\r\nline2\r\n"
+              "gam{m}a\\\t-5000000000\t2.25\ttab\there");
+    EXPECT_TRUE(dialogs->Messages.empty());
+    // The binary format holds it as the text of a large integer, and pastes back whole.
+    EXPECT_NE(ClipboardBytes(CF_VCLDBIF()).find(std::string("\x05\x0a\0\0\0" "3000000000", 15)), std::string::npos);
+    GridPasteFromClipboard(target, false);
+    copies->First();
+    EXPECT_EQ(copies->FieldByName("Amount")->AsLargeInt(), 3000000000LL);
 }
