@@ -53,7 +53,7 @@ void TDBGridGxFindDlg::Notification(TComponent* AComponent, TOperation Operation
     if (Operation == opRemove && AComponent == grid_) {
         grid_ = nullptr;
         columns_.clear();
-        findInColumns_.clear();
+        findIn_.clear();
     }
 }
 
@@ -66,22 +66,23 @@ void TDBGridGxFindDlg::Execute(TCustomDBGridGx* Grid, const AnsiString& Text, TS
     columnIndex_ = -1;
     cbText->SetText(Text);
     // The columns to search in, then "<All>"; each item carries its column.
-    findInColumns_.clear();
+    findIn_.clear();
     std::vector<AnsiString> captions;
+    auto item = [](TColumnGx* Column) { return TFindInItem{Column, Column ? Column->FieldName() : AnsiString()}; };
     if (Columns) {
         for (int i = 0; i < Columns->Count(); ++i) {
             captions.push_back(Columns->Strings(i));
-            findInColumns_.push_back(dynamic_cast<TColumnGx*>(Columns->Objects(i)));
+            findIn_.push_back(item(dynamic_cast<TColumnGx*>(Columns->Objects(i))));
         }
     } else if (Grid) {
         TColumnsGxList* visible = Grid->VisibleColumns();
         for (int i = 0; i < visible->Count(); ++i) {
             captions.push_back(visible->Items(i)->Title()->Caption());
-            findInColumns_.push_back(visible->Items(i));
+            findIn_.push_back(item(visible->Items(i)));
         }
     }
     captions.push_back(SFindAllColumnsGx());
-    findInColumns_.push_back(nullptr);
+    findIn_.push_back(TFindInItem{nullptr, AnsiString()});
     SetPickList(cbFindIn, captions);
     int current = Grid ? Grid->SelectedIndex() : -1;
     if (current >= 0) cbFindIn->SetValue(Variant(Grid->Columns()->Items(current)->Title()->Caption()));
@@ -99,21 +100,56 @@ void TDBGridGxFindDlg::Execute(TCustomDBGridGx* Grid, const AnsiString& Text, TS
 }
 
 void TDBGridGxFindDlg::BuildColumnList() {
-    columns_.clear();
-    int index = cbFindIn->ItemIndex();
-    const int count = static_cast<int>(findInColumns_.size());
-    if (index < 0 && count > 0) {
+    const int count = static_cast<int>(findIn_.size());
+    if (cbFindIn->ItemIndex() < 0 && count > 0) {
         // Nothing chosen: "<All>".
         cbFindIn->SetItemIndex(count - 1);
-        index = cbFindIn->ItemIndex();
     }
-    if (index >= 0 && index < count && findInColumns_[static_cast<size_t>(index)]) {
-        columns_.push_back(findInColumns_[static_cast<size_t>(index)]);
+    FollowRebuiltColumns();
+    ListSearchColumns();
+    ResetSearch();
+}
+
+void TDBGridGxFindDlg::ListSearchColumns() {
+    columns_.clear();
+    const int index = cbFindIn->ItemIndex();
+    const int count = static_cast<int>(findIn_.size());
+    if (index >= 0 && index + 1 < count) {
+        // One column; none when the grid no longer shows its field.
+        if (TColumnGx* column = findIn_[static_cast<size_t>(index)].Column) columns_.push_back(column);
     } else {
         for (int i = 0; i + 1 < count; ++i)
-            if (findInColumns_[static_cast<size_t>(i)]) columns_.push_back(findInColumns_[static_cast<size_t>(i)]);
+            if (TColumnGx* column = findIn_[static_cast<size_t>(i)].Column) columns_.push_back(column);
     }
-    ResetSearch();
+}
+
+// The grid frees its columns when it makes them anew (default columns after
+// the data set reopens, a layout loaded): a held column is used only while
+// the grid's list still holds it for the same field; the pointers are
+// compared, never followed, before that.
+void TDBGridGxFindDlg::FollowRebuiltColumns() {
+    if (!grid_) return;
+    TDBGridColumnsGx* columns = grid_->Columns();
+    auto holds = [columns](TColumnGx* Column) {
+        for (int i = 0; i < columns->Count(); ++i)
+            if (columns->Items(i) == Column) return true;
+        return false;
+    };
+    bool changed = false;
+    for (TFindInItem& item : findIn_) {
+        if (item.FieldName.empty() && !item.Column) continue;  // "<All>"
+        if (item.Column && holds(item.Column) && SameText(item.Column->FieldName(), item.FieldName)) continue;
+        TColumnGx* now = nullptr;
+        for (int i = 0; i < columns->Count() && !now && !item.FieldName.empty(); ++i)
+            if (columns->Items(i)->Visible() && SameText(columns->Items(i)->FieldName(), item.FieldName))
+                now = columns->Items(i);
+        item.Column = now;
+        changed = true;
+    }
+    if (!changed) return;
+    ListSearchColumns();
+    const int last = static_cast<int>(columns_.size()) - 1;
+    if (columnIndex_ > last) columnIndex_ = last;
 }
 
 void TDBGridGxFindDlg::ResetSearch() {
@@ -165,7 +201,8 @@ bool TDBGridGxFindDlg::Matches(const AnsiString& Text, const AnsiString& Pattern
     const AnsiString match = cbMatchinType->Text();
     if (match == SFindMatchWholeGx()) return text == pattern;
     if (match == SFindMatchFromStartGx()) return text.compare(0, pattern.size(), pattern) == 0;
-    return text.find(pattern) != AnsiString::npos;
+    // An empty pattern occurs nowhere: "find" with nothing typed reports that.
+    return !pattern.empty() && text.find(pattern) != AnsiString::npos;
 }
 
 // One position on: the next column of the list, or the next record's first
@@ -191,8 +228,11 @@ void TDBGridGxFindDlg::Advance(TDataSet* DataSet, bool Back) {
 
 bool TDBGridGxFindDlg::Walk(TDataSet* DataSet, bool Back, const AnsiString& Pattern, bool CaseSensitive) {
     if (cbFindDirection->Text() == SFindDirectionAllGx() && firstSearch_) {
+        // Backward (Ctrl held) the whole walk starts at the last record's last
+        // column, so that no cell of that record is passed over.
         if (Back) DataSet->Last();
         else DataSet->First();
+        columnIndex_ = Back ? static_cast<int>(columns_.size()) - 1 : 0;
     } else if (!firstSearch_) {
         Advance(DataSet, Back);  // on from the last hit
     }
@@ -213,6 +253,7 @@ void TDBGridGxFindDlg::FindNext() {
     const bool back = Backward();
     const AnsiString pattern = cbText->Text();
     if (cbText->Items()->IndexOf(pattern) < 0) cbText->Items()->Add(pattern);
+    FollowRebuiltColumns();
     if (!grid_ || !grid_->DataSource() || columns_.empty()) return;
     TDataSet* ds = grid_->DataSource()->DataSet();
     if (!ds || !ds->Active()) return;

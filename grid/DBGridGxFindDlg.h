@@ -55,6 +55,10 @@ public:
 
 private:
     void BuildColumnList();
+    // Columns the grid has made anew since: each item takes the grid's
+    // column that shows its field now (none when no column does).
+    void FollowRebuiltColumns();
+    void ListSearchColumns();
     void ResetSearch();
     bool Backward();
     bool Matches(const AnsiString& CellText, const AnsiString& Pattern, bool CaseSensitive);
@@ -64,7 +68,13 @@ private:
     bool Walk(TDataSet* DataSet, bool Backward, const AnsiString& Pattern, bool CaseSensitive);
     TCustomDBGridGx* grid_ = nullptr;
     std::vector<TColumnGx*> columns_;
-    std::vector<TColumnGx*> findInColumns_;  // the column of each cbFindIn item; nullptr for "<All>"
+    // Each cbFindIn item's column and the field it shows ("<All>", the last, has none).
+    // The column is only read once the grid's column list still holds it.
+    struct TFindInItem {
+        TColumnGx* Column;
+        AnsiString FieldName;
+    };
+    std::vector<TFindInItem> findIn_;
     int columnIndex_ = -1;
     bool firstSearch_ = true;
 };

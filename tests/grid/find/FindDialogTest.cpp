@@ -68,6 +68,9 @@ protected:
     std::string Next(TDBGridGxFindDlg* d, TShiftState Shift = 0) {
         TRect r = d->bFind->ClientRect();
         SimulateClick(d->bFind->Handle(), r.Width() / 2, r.Height() / 2, Shift);
+        return Place();
+    }
+    std::string Place() {
         int col = grid->SelectedIndex();
         return std::string(query->FieldByName("Name")->AsString()) + "." +
                std::string(col >= 0 ? grid->Columns()->Items(col)->Title()->Caption() : AnsiString("?"));
@@ -86,6 +89,7 @@ TEST_F(FindDialog, OptionsAndTheHitsEachClickFinds) {
         const char* FindIn;
         int StartRecNo;
         std::vector<std::string> Hits;  // then "not found"
+        TShiftState Shift = 0;          // held on each click
     } cases[] = {
         {"any part, all columns", "ab", any, all, false, nullptr, 3,
          {"Alpha.TOwner", "Cab.TName", "ABC.TName", "Beta.TOwner", "Gamma.TOwner"}},
@@ -97,6 +101,14 @@ TEST_F(FindDialog, OptionsAndTheHitsEachClickFinds) {
          {"ABC.TName", "Beta.TOwner", "Gamma.TOwner"}},
         {"up from the current record", "ab", any, up, false, nullptr, 4, {"Beta.TOwner", "ABC.TName", "Cab.TName", "Alpha.TOwner"}},
         {"formatted sizes", "0 km", any, all, false, "TSize", 1, {"Alpha.TSize", "Cab.TSize", "ABC.TSize", "Beta.TSize", "Gamma.TSize"}},
+        // Backward through all records starts at the last one, from its last column.
+        {"all, backward with Ctrl", "ab", any, all, false, nullptr, 2,
+         {"Gamma.TOwner", "Beta.TOwner", "ABC.TName", "Cab.TName", "Alpha.TOwner"}, ssCtrl},
+        {"all, backward, one column", "a", any, all, false, "TName", 1, {"Gamma.TName", "Beta.TName", "ABC.TName", "Cab.TName", "Alpha.TName"}, ssCtrl},
+        // An empty pattern occurs in no cell.
+        {"empty pattern, any part", "", any, all, false, nullptr, 3, {}},
+        {"empty pattern, any part, down", "", any, down, false, "TName", 2, {}},
+        {"empty pattern, whole cell", "", whole, all, false, nullptr, 3, {}},
     };
     static_cast<TNumericField*>(query->FieldByName("Size"))->SetDisplayFormat("0 km");
     for (auto& c : cases) {
@@ -105,13 +117,14 @@ TEST_F(FindDialog, OptionsAndTheHitsEachClickFinds) {
         TDBGridGxFindDlg* d = Open(c.Pattern, c.Match, c.Direction, c.CaseOn, c.FindIn);
         ASSERT_EQ(d->cbText->Text(), c.Pattern);
         ASSERT_EQ(d->cbFindDirection->Text(), c.Direction);
+        const std::string start = Place();
         for (const std::string& hit : c.Hits) {
-            EXPECT_EQ(Next(d), hit) << c.Name;
+            EXPECT_EQ(Next(d, c.Shift), hit) << c.Name;
             EXPECT_TRUE(dialogs->Messages.empty()) << c.Name;
         }
         // One more: nothing after the last hit; the grid stays on it.
-        const std::string last = c.Hits.back();
-        EXPECT_EQ(Next(d), last) << c.Name;
+        const std::string last = c.Hits.empty() ? start : c.Hits.back();
+        EXPECT_EQ(Next(d, c.Shift), last) << c.Name;
         ASSERT_EQ(dialogs->Messages.size(), 1u) << c.Name;
         EXPECT_EQ(dialogs->Messages[0].Text, Format(STextNotFoundGx(), {AnsiString(c.Pattern)})) << c.Name;
         EXPECT_FALSE(query->ControlsDisabled()) << c.Name;
@@ -166,6 +179,44 @@ TEST_F(FindDialog, AWalkThatFailsPutsTheGridBackAndEnablesTheControls) {
     EXPECT_EQ(query->RecNo(), 2);
     EXPECT_FALSE(query->ControlsDisabled());
     EXPECT_TRUE(dialogs->Messages.empty());
+}
+
+// The grid's columns are made anew while the dialog is open (default columns
+// and the data set reopened): the search goes on in the new columns, by the
+// field each chosen column showed, and never reads one that was freed.
+TEST_F(FindDialog, ColumnsRebuiltWhileOpenAreSearchedAnew) {
+    grid->Columns()->Clear();  // default columns, one per field
+    Application->ProcessMessages();
+    ASSERT_EQ(grid->Columns()->Count(), 4);
+    const auto reopen = [this] {
+        query->Close();
+        query->Open();
+        Application->ProcessMessages();
+        ASSERT_EQ(grid->Columns()->Count(), 4);
+    };
+    query->SetRecNo(1);
+    TDBGridGxFindDlg* d = Open("ab", SFindMatchAnyPartGx(), SFindDirectionAllGx(), false);
+    EXPECT_EQ(Next(d), "Alpha.Owner");
+    reopen();
+    query->SetRecNo(1);
+    grid->SetSelectedIndex(2);
+    EXPECT_EQ(Next(d), "Cab.Name");
+    EXPECT_EQ(Next(d), "ABC.Name");
+    EXPECT_TRUE(dialogs->Messages.empty());
+
+    d = Open("ab", SFindMatchAnyPartGx(), SFindDirectionDownGx(), false, "Owner");
+    query->SetRecNo(2);
+    reopen();
+    query->SetRecNo(2);
+    EXPECT_EQ(Next(d), "Beta.Owner");
+    EXPECT_EQ(Next(d), "Gamma.Owner");
+    // Customized columns that no longer show the chosen field: nothing to search, nothing read.
+    grid->Columns()->Clear();
+    grid->Columns()->Add()->SetFieldName("Name");
+    Application->ProcessMessages();
+    dialogs->Messages.clear();
+    EXPECT_EQ(Next(d), "Gamma.Name");
+    EXPECT_FALSE(query->ControlsDisabled());
 }
 
 TEST_F(FindDialog, StartsWithItsDesignedOptions) {
