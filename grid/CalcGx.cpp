@@ -105,7 +105,17 @@ void TCalculatorGx::SetText(const AnsiString& S) {
     if (TextBox) TextBox->SetCaption(S);
 }
 
-void TCalculatorGx::SetDisplay(double R) { SetText(FloatToStrF(R, ffGeneral, 15, 0)); }
+// A result past the largest number (or one whose shown digits would read back
+// as such) is the error state: no later key has to read "INF" as a number.
+void TCalculatorGx::SetDisplay(double R) {
+    AnsiString text = FloatToStrF(R, ffGeneral, 15, 0);
+    double shown = 0;
+    if (!std::isfinite(R) || !TryStrToFloat(text, shown) || !std::isfinite(shown)) {
+        Error();
+        return;
+    }
+    SetText(text);
+}
 
 double TCalculatorGx::GetDisplay() {
     if (status_ == csErrorGx) return 0;

@@ -18,6 +18,8 @@ void Press(TCalculatorGx* c, const std::string& Keys) {
 TEST(Calculator, KeySequencesAndTheirDisplay) {
     std::unique_ptr<TCalculatorGx> calc(new TCalculatorGx(nullptr));
     const std::string bs(1, 8), esc(1, 27), enter(1, 13);
+    std::string overflow;  // past the largest number after about twenty products
+    for (int i = 0; i < 21; ++i) overflow += "999999999999999*";
     struct {
         std::string Keys;
         const char* Display;
@@ -54,6 +56,9 @@ TEST(Calculator, KeySequencesAndTheirDisplay) {
         {"1+2C", "0", "Ok"},
         {"1.10000000000000009", "1.1000000000000", "Ok"},  // the separator counts
         {"99999999999999*99999999999999=", "9.9999999999998E27", "Ok"},
+        {overflow, "Error", "Ok"},
+        {overflow + "+-*/%IRS=5.1" + enter + bs, "Error", "Ok"},  // no key works on, none raises
+        {overflow + "C7", "7", "Ok"},
     };
     for (auto& c : cases) {
         calc->SetValue(Null());
@@ -61,6 +66,21 @@ TEST(Calculator, KeySequencesAndTheirDisplay) {
         EXPECT_EQ(calc->DisplayText(), c.Display) << c.Keys;
         EXPECT_EQ(calc->spEqual->Caption(), c.Equal) << c.Keys;
     }
+}
+
+// The wheel adds or takes one; after an overflow it leaves the error shown.
+TEST(Calculator, WheelAfterAnOverflowKeepsTheError) {
+    std::unique_ptr<TCalculatorGx> calc(new TCalculatorGx(nullptr));
+    calc->SetValue(Variant(41.0));
+    calc->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_EQ(calc->DisplayText(), "42");
+    for (int i = 0; i < 21; ++i) Press(calc.get(), "999999999999999*");
+    ASSERT_EQ(calc->DisplayText(), "Error");
+    for (int delta : {120, -120}) EXPECT_NO_THROW(calc->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0));
+    EXPECT_EQ(calc->DisplayText(), "Error");
+    EXPECT_TRUE(VarIsNull(calc->Value()));
+    calc->SetValue(Variant(1e308 * 10));  // a value from outside that no display holds
+    EXPECT_EQ(calc->DisplayText(), "Error");
 }
 
 TEST(Calculator, ClipboardCopyPasteAndValue) {
