@@ -422,9 +422,9 @@ void TCustomDBGridGx::WMChar(TMessage& Message) {
         return;
     }
     if (SearchEligible() && (ch >= 32 || ch == 8) && DataSetBrowsing()) {
+        // KeyPress raises OnKeyPress itself, once, before the search takes the key.
         char key = static_cast<char>(ch);
-        TCustomControl::KeyPress(key);  // OnKeyPress
-        if (key != 0) KeyPress(key);
+        KeyPress(key);
         return;
     }
     TCustomGrid::WMChar(Message);

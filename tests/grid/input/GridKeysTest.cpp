@@ -180,8 +180,15 @@ TEST_F(GridKeys, CtrlDeleteAsksWithTheCountOfSelectedRecords) {
 TEST_F(GridKeys, IncrementalSearchFindsTypedTextAndEndsAfterItsTimeOut) {
     TDBGridGx* g = MakeInputGrid(CellMulti());
     g->SetOptionsGx(g->OptionsGx() + dghIncSearch);
+    // The grid's key event hears each typed character once.
+    struct TKeys {
+        std::string Heard;
+        void Press(TObject*, char& Key) { Heard += Key; }
+    } keys;
+    g->OnKeyPress = MakeEvent(&keys, &TKeys::Press);
     SimulateTyping(g->Handle(), "planet 12");
     EXPECT_EQ(Current(), "Planet 12");
+    EXPECT_EQ(keys.Heard, "planet 12");
     EXPECT_TRUE(g->IncSearchActive());
     EXPECT_EQ(g->IncSearchText(), "Planet 12");
     // Ctrl+Enter goes on to the next match, Ctrl+Shift+Enter back.
