@@ -158,7 +158,20 @@ bool TCustomDBGridGx::MoveRecords(TStrings* Bookmarks, int Target, int Offset, b
     return DefaultMoveRecords(Bookmarks, recNo, Offset, OnlyTest);
 }
 
+// The data set leaves the first moved record current; the view is then brought
+// back to where it stood at the drop (its middle record, as SaveBookmark keeps
+// it), so the rows do not jump and the cursor lands on the moved record.
 bool TCustomDBGridGx::DefaultMoveRecords(TStrings* Bookmarks, int Target, int Offset, bool OnlyTest) {
-    // The data set leaves the first moved record current, in view.
-    return DBGridGxDataService()->MoveRecords(this, Bookmarks, Target, Offset, OnlyTest);
+    if (OnlyTest || !DataLinkActive()) return DBGridGxDataService()->MoveRecords(this, Bookmarks, Target, Offset, OnlyTest);
+    TDataSet* ds = dataLink_->DataSet();
+    SaveBookmark();
+    const TBookmarkStr middle = savedBookmark_;
+    if (!DBGridGxDataService()->MoveRecords(this, Bookmarks, Target, Offset, false)) return false;
+    if (middle.empty() || !ds->Active() || ds->IsEmpty() || !ds->BookmarkValid(middle)) return true;
+    const TBookmarkStr moved = ds->Bookmark();
+    const int movedRecNo = ds->RecNo();
+    ds->GotoBookmark(middle);
+    if (movedRecNo > 0 && ds->RecNo() > 0) ds->MoveBy(movedRecNo - ds->RecNo());
+    if (ds->Bookmark() != moved) ds->GotoBookmark(moved);  // no record numbers: the moved record, centred
+    return true;
 }

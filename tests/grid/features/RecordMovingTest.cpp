@@ -215,6 +215,34 @@ TEST_F(RecordMoving, ARefusedPostLosesNothingAndNullsStayNull) {
     EXPECT_EQ(scores(), "C=3 D=null E=5 A=1 B=2 F=6 ");
 }
 
+// After a drop the rows in view stay where they were, the moved record
+// current in the row it was dropped on.
+TEST_F(RecordMoving, TheViewStaysWhereTheDropWas) {
+    table->Last();
+    for (char c = 'G'; c <= 'Z'; ++c) {
+        table->Append();
+        table->FieldByName("Name")->SetAsString(AnsiString(1, c));
+        table->Post();
+    }
+    Application->ProcessMessages();
+    const int rows = grid->DataLink()->RecordCount();
+    ASSERT_GE(rows, 8);
+    ASSERT_LT(rows, 20);
+    table->SetRecNo(18);  // the view somewhere in the middle of the table
+    Application->ProcessMessages();
+    const int top = table->RecNo() - grid->DataLink()->ActiveRecord();
+    ASSERT_GT(top, 1);
+    const int from = grid->DataLink()->ActiveRecord();
+    ASSERT_GE(from, 3);
+    const std::string name = table->FieldByName("Name")->AsString();
+    grid->SelectedRows()->SetCurrentRowSelected(true);
+    Drag(Point(0, from), Point(0, 1));
+    EXPECT_EQ(table->FieldByName("Name")->AsString(), name);
+    EXPECT_EQ(table->RecNo() - grid->DataLink()->ActiveRecord(), top);
+    EXPECT_EQ(grid->DataLink()->ActiveRecord(), 1);
+    EXPECT_EQ(Names(table)[static_cast<size_t>(top)], name);  // second row of the view, counted from 0
+}
+
 TEST_F(RecordMoving, ASortedTableAndAQueryRefuseToMove) {
     table->SetSort("Score DESC");
     TStringList bookmarks;
