@@ -661,6 +661,10 @@ bool TEventBridge::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::KeyPress:
             case QEvent::KeyRelease:
                 handled = HandleKey(wnd, static_cast<QKeyEvent*>(event));
+                // The key went to the focused window. Qt hands a key that a
+                // native widget ignored (every release) on to each parent,
+                // whose filter would send it to the focused window again.
+                event->accept();
                 break;
             case QEvent::ShortcutOverride:
                 // Keys are ours: no native shortcut may take them first.

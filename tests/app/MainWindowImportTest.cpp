@@ -1,9 +1,11 @@
 // The import commands of the main window over its own controls: a spy report
-// and a combat report pasted into their pages, the Enter key, the alliance
-// statistics, and a second import refused while one runs.
+// and a combat report pasted into their pages, the Enter key (called and
+// typed), the alliance statistics, and a second import refused while one runs.
 #include <gtest/gtest.h>
 
+#include "editor/TeEdit.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/InputSimulation.h"
 #include "tests/app/AppTestSupport.h"
 
 using namespace apptest;
@@ -102,6 +104,53 @@ TEST(MainWindowImportTest, NoSecondImportStartsInsideTheMoonQuestion) {
     EXPECT_EQ(QuerySql(db, "SELECT count(*) FROM tblPlanet WHERE Metal IS NOT NULL"), "0");
     EXPECT_EQ(LastLog(w), "Message: Combat report on 1:234:5 processed successfully");
     EXPECT_TRUE(w->actProcessSpyReport->Enabled());
+}
+
+// Enter typed into each paste box of the shown window, as the keyboard sends
+// it: the key reaches the box once, so its import runs once.
+TEST(MainWindowImportTest, EnterTypedInAPasteBoxRunsItsImportOnce) {
+    MainWindowFixture f;
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();
+    ASSERT_TRUE(w->Shown);
+    ASSERT_TRUE(dmMain->OpenDatabase(f.folder.File("Tesk.mdb"), "Data Source=%s"));
+    w->edtPlayerName->SetText("Alpha");
+    w->cmbPlayer->SetText("Bravo");
+    struct Case {
+        TTabSheet* page;
+        TWinControl* box;
+        AnsiString text;
+        const char* log;
+        size_t minSounds;
+    };
+    const Case cases[] = {
+        {w->tsProcessSpyReports, w->memSpy, kSpy, "Message: Spy report on 1:234:5 processed successfully", 1},
+        {w->tsProcessCombatReports, w->memCombat, kCombat, "Message: Combat report on 1:234:5 processed successfully",
+         1},
+        {w->tsParseAlliances, w->memAlliance, "12\t-\tSome Name\t \t10\t99\t4321",
+         "Message: Alliance statistics processed successfully", 0},
+        {w->tsSolarSystem, w->memSolarSystem, "Solar system 2:345\r\nPos\tPlanet\tName\r\n1\t \tHarbour", nullptr, 0},
+        // An empty box fails once, with one error sound.
+        {w->tsProcessSpyReports, w->memSpy, "", "Error processing spy report: Nothing to process", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box->Name());
+        w->pcMain->SetActivePage(c.page);
+        c.box->SetText(c.text);
+        w->SetActiveControl(c.box);
+        Application->ProcessMessages();
+        ASSERT_EQ(GetFocus(), c.box->Handle());
+        const int lines = w->memLog->Lines()->Count();
+        f.system->Beeps.clear();
+        SimulateKey(c.box->Handle(), VK_RETURN);
+        Application->ProcessMessages();
+        EXPECT_EQ(w->memLog->Lines()->Count(), lines + 1);
+        if (c.log) {
+            EXPECT_EQ(LastLog(w), c.log);
+        }
+        EXPECT_GE(f.system->Beeps.size(), c.minSounds);
+        EXPECT_LE(f.system->Beeps.size(), 1u);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The edit and memo controls: selection messages, typing, the change
 // notification through the parent, the clipboard messages and memo lines.
 #include <memory>
+#include <vector>
 
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Mask.h"
@@ -186,6 +187,29 @@ TEST_F(EditTest, TabLeavesTheMemoUnlessItWantsTabs) {
     SimulateKey(memo->Handle(), VK_TAB);
     EXPECT_TRUE(memo->Focused());
     EXPECT_EQ(memo->Lines()->Strings(0), "\tFirst line of the notes");
+}
+
+// The memo sits on a page of a page control: a key that the native text box
+// does not take (every release, and a press such as Escape) must not come
+// back to it from each widget it lies in.
+TEST_F(EditTest, EachKeyReachesTheMemoOnceThroughTheWidgetsItLiesIn) {
+    struct TKeyCounter {
+        std::vector<WORD> downs, ups;
+        void Down(TObject*, WORD& Key, TShiftState) { downs.push_back(Key); }
+        void Up(TObject*, WORD& Key, TShiftState) { ups.push_back(Key); }
+    } counter;
+    memo->OnKeyDown = TKeyEvent(&counter, &TKeyCounter::Down);
+    memo->OnKeyUp = TKeyEvent(&counter, &TKeyCounter::Up);
+    memo->SetFocus();
+    for (WORD key : {WORD(VK_RETURN), WORD('A'), WORD(VK_ESCAPE), WORD(VK_F5), WORD(VK_LEFT)}) {
+        SCOPED_TRACE(key);
+        counter.downs.clear();
+        counter.ups.clear();
+        SimulateKey(memo->Handle(), key);
+        Application->ProcessMessages();
+        EXPECT_EQ(counter.downs, std::vector<WORD>{key});
+        EXPECT_EQ(counter.ups, std::vector<WORD>{key});
+    }
 }
 
 TEST_F(EditTest, FormattingRectangleLeavesRoomAndMaskEditResetsToTheTextItWasEnteredWith) {
