@@ -2,10 +2,16 @@
 // INI files read and written like the Windows private-profile functions:
 // sections and keys match ignoring letter case and the first occurrence wins;
 // a value loses the blanks around it and then one pair of enclosing quotes
-// (" or '); lines starting with ';' are comments. A write changes only the line
-// it concerns and keeps every other byte; new lines end in CR LF. Every call
-// reads the file afresh and every write reaches the file at once, so two
-// objects on one file see each other's changes.
+// (" or '); lines starting with ';' are comments; a UTF-8 byte-order mark at
+// the start is no part of the first line. A write changes only the line it
+// concerns and keeps every other byte; new lines end in CR LF. Every write
+// reaches the file at once. The file is read and parsed once and kept while
+// it stays as it was: every call compares the file's identity, size and times
+// with what was read (and, for a file changed within the last seconds, where a
+// change may leave them as they were, its bytes), so two objects on one file,
+// or another program, still see each other's changes.
+#include <memory>
+
 #include "platform/classes/Classes.h"
 #include "platform/rtl/DateTime.h"
 
@@ -16,7 +22,8 @@ TESK_DECLARE_EXCEPTION(EIniFileException, Exception);
 class TIniFile : public TObject {
 public:
     // The name is used as given (relative names against the current folder).
-    explicit TIniFile(const AnsiString& FileName) : fileName_(FileName) {}
+    explicit TIniFile(const AnsiString& FileName);
+    ~TIniFile() override;
     const char* ClassName() const override { return "TIniFile"; }
     const AnsiString& FileName() const { return fileName_; }
 
@@ -61,9 +68,15 @@ public:
     // Writes are immediate; nothing is pending.
     virtual void UpdateFile() {}
 
+    struct TParsedFile;
+
 private:
-    AnsiString Load() const;
-    void Save(const AnsiString& bytes);
+    // The file as it is now: the kept parse, or a fresh one when it changed.
+    const TParsedFile& Parsed();
+    // Writes the whole file, which the kept parse then stands for.
+    void Save(AnsiString bytes);
+    void WriteBytes(const AnsiString& bytes);
 
     AnsiString fileName_;
+    std::unique_ptr<TParsedFile> parsed_;
 };

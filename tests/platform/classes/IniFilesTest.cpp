@@ -244,6 +244,73 @@ TEST(TIniFile, TwoObjectsOnOneFileSeeEachOthersWrites) {
     EXPECT_FALSE(first.SectionExists("DBGroup"));
 }
 
+TEST(TIniFile, AByteOrderMarkIsNoPartOfTheFirstLine) {
+    const std::string mark = "\xEF\xBB\xBF";
+    TempFolder folder;
+    const std::string file = folder.File("marked.lng");
+    TempFolder::Write(file, mark + "[First]\r\nKey=v\r\n[Second]\r\nOther=w\r\n");
+    TIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("First", "Key", "?"), "v");
+    TStringList list;
+    ini.ReadSections(&list);
+    EXPECT_EQ(LinesOf(list), (std::vector<AnsiString>{"First", "Second"}));
+
+    // Writes land in the first section and leave the mark where it is.
+    ini.WriteString("first", "Key", "changed");
+    ini.WriteString("First", "Added", "x");
+    EXPECT_EQ(TempFolder::Read(file), mark + "[First]\r\nKey=changed\r\nAdded=x\r\n[Second]\r\nOther=w\r\n");
+    ini.EraseSection("First");
+    ini.EraseSection("Second");
+    EXPECT_EQ(TempFolder::Read(file), mark);
+    ini.WriteString("New", "Key", "v");
+    EXPECT_EQ(TempFolder::Read(file), mark + "[New]\r\nKey=v\r\n");
+
+    // A mark anywhere else is text of its line.
+    TempFolder::Write(file, "[A]\r\n" + mark + "Key=v\r\n");
+    EXPECT_EQ(ini.ReadString("A", "Key", "?"), "?");
+    EXPECT_EQ(ini.ReadString("A", mark + "Key", "?"), "v");
+}
+
+// The file is parsed once and kept; every way the file can change between
+// two reads of one object still shows in the second read, however quickly it
+// follows the first.
+TEST(TIniFile, AKeptFileSeesEveryChange) {
+    TempFolder folder;
+    const std::string file = folder.File("kept.ini");
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        AnsiString expected;
+    };
+    const Case cases[] = {
+        {"another object writes", [&] { TIniFile(file).WriteString("S", "Key", "two"); }, "two"},
+        {"another program rewrites it in place",
+         [&] { TempFolder::Write(file, "[S]\r\nKey=two\r\n"); }, "two"},
+        {"another program replaces it",
+         [&] {
+             TempFolder::Write(file + ".new", "[S]\r\nKey=two\r\n");
+             std::filesystem::rename(file + ".new", file);
+         },
+         "two"},
+        {"another program writes a longer value", [&] { TempFolder::Write(file, "[S]\r\nKey=three\r\n"); },
+         "three"},
+        {"it is removed", [&] { std::filesystem::remove(file); }, "gone"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder::Write(file, "[S]\r\nKey=one\r\n");
+        TIniFile ini(file);
+        ASSERT_EQ(ini.ReadString("S", "Key", "gone"), "one");
+        c.change();
+        EXPECT_EQ(ini.ReadString("S", "Key", "gone"), c.expected);
+        // A write of the kept object starts from the changed file.
+        ini.WriteString("S", "Mine", "m");
+        EXPECT_EQ(ini.ReadString("S", "Key", "gone"), c.expected);
+        TIniFile other(file);
+        EXPECT_EQ(other.ReadString("S", "Mine", ""), "m");
+    }
+}
+
 TEST(TIniFile, TypedReadsGoThroughTheOverriddenReadString) {
     // Remembers what was asked, the way a settings reader notes missing keys.
     class TRecordingIni : public TIniFile {
