@@ -11,6 +11,7 @@
 #include "platform/gui/ValEdit.h"
 #include "platform/rtti/Published.h"
 #include "platform/rtti/Resources.h"
+#include "text/UtFileUtils.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ private:
 
 }  // namespace
 
-AnsiString LanguageFileName(const AnsiString& Language) { return ProgramFolder() + Language + ".lng"; }
+AnsiString LanguageFileName(const AnsiString& Language) { return FileOfTitle(ProgramFolder(), Language, "lng"); }
 
 void ListLanguages(TStrings* Names) {
     std::vector<AnsiString> found;
@@ -67,7 +68,7 @@ void ListLanguages(TStrings* Names) {
     }
     // The folder's own order differs between file systems; name order is stable.
     std::sort(found.begin(), found.end());
-    for (const AnsiString& n : found) Names->Add(n);
+    for (const AnsiString& n : found) Names->Add(FileNameAsText(n));
 }
 
 bool IsOptionalLanguageKey(const AnsiString& Key) {
@@ -87,7 +88,7 @@ AnsiString MissingLanguageKeysMessage(TMyIniFile& Ini) {
     AnsiString text;
     TStrings* missing = Ini.GetMissingList();
     for (int i = 0; i < missing->Count(); ++i) text += missing->Strings(i) + "\r";
-    AnsiString file = std::filesystem::path(Ini.FileName().c_str()).filename().string();
+    AnsiString file = FileNameAsText(std::filesystem::path(Ini.FileName().c_str()).filename().string());
     text += "\rPlease download the latest version of " + file + "\ror translate the missing strings yourself.\r\r"
             "Tesk will now be terminated";
     return text;

@@ -16,10 +16,12 @@
 class TMyIniFile;
 class TfrmSelectDB;
 
-// The file of Language beside the executable ("" gives ".lng").
+// The file of Language beside the executable ("" gives ".lng"): the one
+// ListLanguages listed under that name, its extension in any letter case.
 AnsiString LanguageFileName(const AnsiString& Language);
-// Names (less the extension) of the language files beside the executable, in
-// name order; the extension is compared without regard to case.
+// Names (less the extension, as text) of the language files beside the
+// executable, in the byte order of the file names; the extension is compared
+// without regard to case.
 void ListLanguages(TStrings* Names);
 
 // A caption key is read as required, a hint key ("ih", "mh", "ah", "m1h" to

@@ -65,20 +65,23 @@ void TfrmMain::actGenerateCombatSummaryExecute(TObject*) {
     CopyCombatReport(this, {base + "header.ot", base + "body.ot", base + "footer.ot"});
 }
 
+// The files are those listed, their extensions in any letter case.
 void TfrmMain::CombatTemplateClick(TObject* Sender) {
     if (!dynamic_cast<TMenuItem*>(Sender)) return;
-    const AnsiString base = ProgramFolder() + TemplateBase(Sender);
-    CopyCombatReport(this, {base + ".crh", base + ".crb", base + ".crf"});
+    const AnsiString folder = ProgramFolder(), name = TemplateBase(Sender);
+    CopyCombatReport(this, {FileOfTitle(folder, name, "crh"), FileOfTitle(folder, name, "crb"),
+                            FileOfTitle(folder, name, "crf")});
 }
 
 // A missing spy-report template file counts as empty.
 void TfrmMain::EspionageTemplateClick(TObject* Sender) {
     if (!dynamic_cast<TMenuItem*>(Sender)) return;
-    const AnsiString base = ProgramFolder() + TemplateBase(Sender);
+    const AnsiString folder = ProgramFolder(), name = TemplateBase(Sender);
     AnsiString texts[3];
-    const char* extensions[] = {".erh", ".erb", ".erf"};
+    const char* extensions[] = {"erh", "erb", "erf"};
     for (int i = 0; i < 3; ++i)
-        if (FileExists(base + extensions[i])) texts[i] = FileToString(base + extensions[i]);
+        if (const AnsiString file = FileOfTitle(folder, name, extensions[i]); FileExists(file))
+            texts[i] = FileToString(file);
     CopyToClipboard(
         RenderTemplate(texts[0], texts[1], texts[2], grdPlanet, dmMain->viewPlanet, ResolveEspionageTag, dmMain));
 }

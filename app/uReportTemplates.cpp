@@ -92,7 +92,7 @@ void FillTemplateMenu(TStrings* List, TMenuItem* Parent, TMenuItem* Anchor, TNot
     for (int i = 0; i < List->Count(); ++i) {
         AnsiString name = std::filesystem::path(List->Strings(i)).filename().string();
         auto* item = new TMenuItem(Parent->Owner());
-        item->SetCaption(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0));
+        item->SetCaption(FileNameAsText(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0)));
         item->OnClick = Handler;
         Parent->Insert(at++, item);
     }

@@ -21,7 +21,7 @@ AnsiString TMyIniFile::ReadString(const AnsiString& Section, const AnsiString& I
             AnsiString name = FileName();
             size_t slash = name.find_last_of("/\\");
             if (slash != AnsiString::npos) name.erase(0, slash + 1);
-            list->Add(Format("The following identifiers do not exist or are empty in %s", {name}));
+            list->Add(Format("The following identifiers do not exist or are empty in %s", {FileNameAsText(name)}));
             list->Add("");
         }
         list->Add(Format("[%s] %s", {Section, Ident}));

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/classes/Strings.h"
 #include "platform/rtl/Version.h"
@@ -177,6 +178,24 @@ bool PathIsAbsolute(const AnsiString& Path) {
     const size_t offset = Path.compare(0, 4, "\\\\.\\") == 0 ? 4 : 0;
     return Path.size() > offset + 2 && IsAsciiLetter(Path[offset]) && Path[offset + 1] == ':' &&
            Path[offset + 2] == kSeparator;
+}
+
+AnsiString FileOfTitle(const AnsiString& Folder, const AnsiString& Title, const AnsiString& Extension) {
+    const AnsiString usual = Folder + AnsiToUtf8(Title) + "." + Extension;
+    if (IsRegularFile(usual)) return usual;
+    std::vector<AnsiString> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder.empty() ? "." : Folder.c_str(), error)) {
+        if (!entry.is_regular_file(error)) continue;
+        const AnsiString name = entry.path().filename().string();
+        if (name.size() < Extension.size() + 1) continue;
+        const size_t dot = name.size() - Extension.size() - 1;
+        if (name[dot] == '.' && SameText(name.substr(dot + 1), Extension) &&
+            FileNameAsText(name.substr(0, dot)) == Title)
+            found.push_back(name);
+    }
+    if (found.empty()) return usual;
+    return Folder + *std::min_element(found.begin(), found.end());
 }
 
 int64_t GetSizeOfFile(const AnsiString& FileName) {

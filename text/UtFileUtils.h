@@ -28,6 +28,13 @@ bool FileExists(const AnsiString& FileName);
 // A regular file (not a folder or a device) at FileName.
 bool IsRegularFile(const AnsiString& FileName);
 int64_t GetSizeOfFile(const AnsiString& FileName);
+// The regular file of Folder (which ends in a separator) whose name reads as
+// Title + "." + Extension, the extension in any letter case; a name is read
+// as text through FileNameAsText, so a listed name finds its file again. The
+// name made the usual way (Title in the system's bytes, the extension as
+// given) comes first, then the others in byte order; with no such file, the
+// usual name.
+AnsiString FileOfTitle(const AnsiString& Folder, const AnsiString& Title, const AnsiString& Extension);
 // The full file name of the running program (its only module).
 AnsiString GetModulePath(HMODULE Module);
 

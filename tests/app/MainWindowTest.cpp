@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "app/uAbout.h"
@@ -165,6 +166,50 @@ TEST_F(MainWindowTest, MissingKeysAreWrittenBackListedAndEndTheProgram) {
     w->SetActiveLanguage("Lacking");
     EXPECT_EQ(f.dialogs->Messages.size(), 1u);
     EXPECT_TRUE(TakeTermination());
+}
+
+// Each language file loads under the name the chooser lists: its extension in
+// any letter case, a name in letters outside ASCII (the system's UTF-8), a
+// byte-order mark before its first section. Nothing is missing, so nothing is
+// written and no file is added beside it.
+TEST_F(MainWindowTest, EveryListedLanguageFileLoadsAsItIs) {
+    const std::string shipped = ShippedFile("lang/English.lng");
+    struct Case {
+        std::string file;
+        std::string bytes;
+        AnsiString listed;
+    } const cases[] = {
+        {"Upper.LNG", shipped, "Upper"},
+        {"Mixed.Lng", shipped, "Mixed"},
+        {"\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9.lng", shipped,
+         FromUtf8Literal("\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9")},
+        {"Marked.lng", "\xEF\xBB\xBF" + shipped, "Marked"},
+    };
+    for (const Case& c : cases) WriteFile(f.folder.File(c.file), c.bytes);
+    auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(f.folder.File(""))) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = folder();
+    TStringList listed;
+    ListLanguages(&listed);
+    TfrmMain* w = f.Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_GE(listed.IndexOf(c.listed), 0);
+        EXPECT_EQ(LanguageFileName(c.listed), f.folder.File(c.file));
+        f.dialogs->Messages.clear();
+        ESMetal = "";
+        w->SetActiveLanguage(c.listed);
+        EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+        EXPECT_FALSE(TakeTermination());
+        EXPECT_EQ(ESMetal, "Metal:");
+        EXPECT_NE(w->Caption().find("(" + c.listed + ")"), AnsiString::npos) << w->Caption();
+        EXPECT_EQ(ReadFile(f.folder.File(c.file)), c.bytes);
+    }
+    EXPECT_EQ(folder(), before);
 }
 
 TEST_F(MainWindowTest, LabelBarsFollowTheWordsWidths) {

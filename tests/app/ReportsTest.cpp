@@ -293,6 +293,56 @@ TEST_F(ReportsTest, TemplateFilesMenusAndRenders) {
     EXPECT_EQ(w->memLog->Lines()->Count(), lines + 1);
 }
 
+// A template is opened under the name its menu item shows: its files'
+// extensions in any letter case, a name in letters outside ASCII (the
+// system's UTF-8) shown and found as such.
+TEST_F(ReportsTest, TemplateFilesAreOpenedAsListed) {
+    const std::string raid = "\xD0\xA0\xD0\xB5\xD0\xB9\xD0\xB4";  // a Cyrillic name in UTF-8
+    for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+             {"Up.CRH", "up [#selectioncount#]"}, {"Up.CRB", "<[#BattleResult#]>"}, {"Up.CRF", "end"},
+             {raid + ".Crh", "raid"}, {raid + ".crB", "<[#BattleResult#]>"}, {raid + ".crf", "end"},
+             {"Caps.ERB", "<[#PlanetName#]>"},
+             {"Mixed.Erh", "head"}, {"Mixed.erb", "<[#PlanetName#]>"}, {"Mixed.ERF", "foot"}})
+        WriteFile(f.folder.File(name), text);
+    w->actPopulateCombatReports->Execute();
+    w->actPopulateEspionageReports->Execute();
+    auto item = [](TMenuItem* menu, const AnsiString& caption) -> TMenuItem* {
+        for (int i = 0; i < menu->Count(); ++i)
+            if (menu->Items(i)->Caption() == caption) return menu->Items(i);
+        ADD_FAILURE() << "no item " << caption;
+        return nullptr;
+    };
+    const AnsiString footer = GeneratedByFooter(version);
+    w->pcMain->SetActivePage(w->tsViewCombatReports);
+    w->pcMainChange(nullptr);
+    dmMain->viewCombat->First();
+    w->grdCombat->SelectedRows()->SetCurrentRowSelected(true);
+    w->grdCombatCellClick(nullptr);
+    struct Case {
+        TMenuItem* menu;
+        AnsiString caption;
+        AnsiString copied;
+    } const cases[] = {
+        {w->popCombat->Items(), "Up", "up 1\r\n<Won>\r\nend" + footer},
+        {w->popCombat->Items(), FromUtf8Literal("\xD0\xA0\xD0\xB5\xD0\xB9\xD0\xB4"), "raid\r\n<Won>\r\nend" + footer},
+        {w->popPlanet->Items(), "Caps", "\r\n<Rock>\r\n" + footer},
+        {w->popPlanet->Items(), "Mixed", "head\r\n<Rock>\r\nfoot" + footer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        if (c.menu == w->popPlanet->Items() && w->pcMain->ActivePage() != w->tsViewSpyReports) {
+            w->pcMain->SetActivePage(w->tsViewSpyReports);
+            w->pcMainChange(nullptr);
+            SelectPlanets({3});
+        }
+        w->CopyToClipboard("before");
+        TMenuItem* chosen = item(c.menu, c.caption);
+        if (!chosen) continue;
+        chosen->Click();
+        EXPECT_EQ(w->Clipboard->AsText(), c.copied);
+    }
+}
+
 TEST_F(ReportsTest, ReportWindowShowsAndCopiesTheGeneratedReport) {
     SelectPlanets({1});
     w->AutoCopyReportToClipboard = true;

@@ -89,6 +89,26 @@ TEST_F(TempDir, FileExistsAndSize) {
     EXPECT_FALSE(FileExists(""));
 }
 
+TEST_F(TempDir, FileOfTitleFindsTheNameAsShownWithItsExtensionInAnyCase) {
+    for (const char* name : {"Up.LNG", "Both.lng", "Both.LNG", "Odd.Lng", "Odd.lNg", "\xD0\xAF.lng", "Dir.lng"})
+        if (std::string(name) == "Dir.lng") std::filesystem::create_directory(dir / name);
+        else std::ofstream(dir / name) << "";
+    const std::string folder = dir.string() + "/";
+    struct Case {
+        AnsiString title;
+        const char* file;
+    } const cases[] = {
+        {"Up", "Up.LNG"},
+        {"Both", "Both.lng"},          // the usual name first
+        {"Odd", "Odd.Lng"},            // else the first in byte order
+        {"\xDF", "\xD0\xAF.lng"},      // a Cyrillic letter of the code page, a UTF-8 name
+        {"up", "up.lng"},              // the name itself keeps its case
+        {"Dir", "Dir.lng"},            // no file: the usual name
+        {"Missing", "Missing.lng"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileOfTitle(folder, c.title, "lng"), folder + c.file) << c.title;
+}
+
 TEST_F(TempDir, VersionOfOwnProgramAndOthers) {
     const AnsiString self = GetModulePath(nullptr);
     EXPECT_EQ(std::filesystem::path(self), std::filesystem::canonical("/proc/self/exe"));
