@@ -307,6 +307,9 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
         if (line.next == line.end) insert = "\r\n" + insert;  // the last line had no break
         bytes.insert(line.next, insert);
     }
+    // A key written back as it stands (an empty value read and refilled
+    // with an empty default) leaves the file as it is.
+    if (bytes == f.bytes) return;
     Save(std::move(bytes));
 }
 

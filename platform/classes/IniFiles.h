@@ -30,7 +30,8 @@ public:
     // Default when the key is missing; an empty value is returned as it is.
     virtual AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default);
     // Rewrites the first occurrence of the key in place, or adds the key at the
-    // end of its section, or the section at the end of the file. Raises
+    // end of its section, or the section at the end of the file; a write that
+    // would change no byte leaves the file alone. Raises
     // EIniFileException "Unable to write to <file>. <reason>" when the file cannot
     // be written; the file is then as it was.
     virtual void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);

@@ -126,6 +126,28 @@ TEST(TIniFile, OneWriteChangesOnlyItsLine) {
     EXPECT_EQ(ini.ReadString("Main", "Language", "?"), "Hidden");
 }
 
+// A write-back of what the file already says (an empty value refilled with an
+// empty default, on every start) is no write: the file is not replaced.
+TEST(TIniFile, AWriteThatChangesNoByteLeavesTheFileAlone) {
+    TempFolder folder;
+    const std::string file = folder.File("a.ini");
+    TempFolder::Write(file, kSettings);
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    TIniFile ini(file);
+    ini.WriteString("main", "gridlines", "1");
+    ini.WriteString("MAIN", "Language", "English");  // blanks around '=': rewritten
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(TempFolder::Read(file), Replace(kSettings, "Language = English", "Language=English"));
+    ini.WriteString("Main", "Language", "English");
+    ini.WriteString("DBGroup", "GroupName1", "Main");
+    struct stat again {};
+    ASSERT_EQ(::stat(file.c_str(), &again), 0);
+    EXPECT_EQ(again.st_ino, after.st_ino);
+}
+
 TEST(TIniFile, CreatesFilesAndEndsAnUnfinishedLastLine) {
     TempFolder folder;
     TIniFile fresh(folder.File("new.ini"));
