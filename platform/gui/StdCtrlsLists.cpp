@@ -54,7 +54,11 @@ struct TComboNative final : TNativeWidget {
         Background = true;
     }
     QComboBox* Combo() const { return static_cast<QComboBox*>(Widget.data()); }
-    std::vector<TObject*> Objects;  // beside the items, in their order
+    // Beside the items, in their order: their texts as the program gave them
+    // (sorted inserts search these, no item is converted back from the
+    // widget's text) and their objects.
+    std::vector<AnsiString> Texts;
+    std::vector<TObject*> Objects;
 };
 
 namespace {
@@ -68,9 +72,13 @@ public:
     int AddObject(const AnsiString& S, TObject* AObject) override {
         int index = GetCount();
         if (owner_->Sorted()) {
-            // The first place whose item sorts after S.
-            index = 0;
-            while (index < GetCount() && AnsiCompareText(Get(index), S) <= 0) ++index;
+            // The first place whose item sorts after S: the items stay in order.
+            const auto& texts = native_->Texts;
+            index = static_cast<int>(std::upper_bound(texts.begin(), texts.end(), S,
+                                                      [](const AnsiString& s, const AnsiString& item) {
+                                                          return AnsiCompareText(s, item) < 0;
+                                                      }) -
+                                     texts.begin());
         }
         InsertObject(index, S, AObject);
         return index;
@@ -78,12 +86,14 @@ public:
     void Clear() override {
         QSignalBlocker block(Combo());
         Combo()->clear();
+        native_->Texts.clear();
         native_->Objects.clear();
     }
     void Delete(int Index) override {
         CheckIndex(Index);
         QSignalBlocker block(Combo());
         Combo()->removeItem(Index);
+        native_->Texts.erase(native_->Texts.begin() + Index);
         native_->Objects.erase(native_->Objects.begin() + Index);
     }
     void Insert(int Index, const AnsiString& S) override { InsertObject(Index, S, nullptr); }
@@ -94,6 +104,7 @@ public:
         QString text = Combo()->isEditable() ? Combo()->currentText() : QString();
         int current = Combo()->currentIndex();
         Combo()->insertItem(Index, ToQString(S));
+        native_->Texts.insert(native_->Texts.begin() + Index, S);
         native_->Objects.insert(native_->Objects.begin() + Index, AObject);
         if (current < 0) Combo()->setCurrentIndex(-1);
         if (Combo()->isEditable() && Combo()->currentText() != text) Combo()->setEditText(text);
@@ -102,12 +113,13 @@ public:
 protected:
     AnsiString Get(int Index) const override {
         CheckIndex(Index);
-        return FromQString(Combo()->itemText(Index));
+        return native_->Texts[static_cast<size_t>(Index)];
     }
     void Put(int Index, const AnsiString& S) override {
         CheckIndex(Index);
         QSignalBlocker block(Combo());
         Combo()->setItemText(Index, ToQString(S));
+        native_->Texts[static_cast<size_t>(Index)] = S;
     }
     TObject* GetObject(int Index) const override {
         CheckIndex(Index);
@@ -359,8 +371,12 @@ public:
     int AddObject(const AnsiString& S, TObject* AObject) override {
         int index = GetCount();
         if (owner_->Sorted()) {
-            index = 0;
-            while (index < GetCount() && AnsiCompareText(items_[static_cast<size_t>(index)].first, S) <= 0) ++index;
+            // The first place whose item sorts after S.
+            index = static_cast<int>(std::upper_bound(items_.begin(), items_.end(), S,
+                                                      [](const AnsiString& s, const auto& item) {
+                                                          return AnsiCompareText(s, item.first) < 0;
+                                                      }) -
+                                     items_.begin());
         }
         InsertObject(index, S, AObject);
         return index;

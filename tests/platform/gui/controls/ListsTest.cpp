@@ -45,6 +45,16 @@ TEST(ComboBoxItems, SortedListPutsAddedItemsInPlaceAndKeepsTheirObjects) {
     combo->SetItemIndex(3);
     combo->Items()->Delete(0);
     EXPECT_EQ(combo->Text(), "Metal");
+    // An item equal but for letter case goes after the ones it equals; the
+    // code page's letters sort after the Latin ones, a lower-case one with
+    // its capital.
+    EXPECT_EQ(combo->Items()->Add("metal"), 3);
+    EXPECT_EQ(combo->Items()->Add("\xE1"), 4);
+    EXPECT_EQ(combo->Items()->Add("\xC0"), 4);
+    EXPECT_EQ(combo->Items()->Add(""), 0);
+    EXPECT_EQ(combo->Items()->Add("CRYSTAL"), 2);
+    EXPECT_EQ(combo->Items()->CommaText(), ",crystal,CRYSTAL,Deuterium,Metal,metal,\xC0,\xE1");
+    EXPECT_EQ(combo->Text(), "Metal");
     FreeObject(combo);
 }
 
