@@ -23,14 +23,14 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// One line of the file, as offsets into its bytes.
+// One line of the file, as offsets into its bytes; the name and the value
+// are counted from the line's start.
 struct Line {
     enum Kind : unsigned char { Other, Comment, Section, Key };
     size_t start = 0;  // first byte of the line
     size_t end = 0;    // just past its text, before the line break
-    size_t next = 0;   // first byte of the next line
-    size_t nameFrom = 0, valueFrom = 0;
-    uint32_t nameLength = 0, valueLength = 0;  // section or key name, trimmed; value trimmed and unquoted
+    uint32_t nameFrom = 0, nameLength = 0;    // section or key name, trimmed
+    uint32_t valueFrom = 0, valueLength = 0;  // key value, trimmed and unquoted
     Kind kind = Other;
 };
 
@@ -41,6 +41,8 @@ void TrimBlanks(const char* b, size_t& from, size_t& to) {
 }
 
 void ParseLineText(const char* b, Line& line) {
+    // Only a file of gigabytes has a line too long to count in its offsets.
+    if (line.end - line.start > UINT32_MAX) return;
     size_t first = line.start;
     while (first < line.end && IsBlank(b[first])) ++first;
     if (first == line.end) return;
@@ -53,7 +55,7 @@ void ParseLineText(const char* b, Line& line) {
             size_t from = first + 1, to = close - 1;
             TrimBlanks(b, from, to);
             line.kind = Line::Section;
-            line.nameFrom = from;
+            line.nameFrom = static_cast<uint32_t>(from - line.start);
             line.nameLength = static_cast<uint32_t>(to - from);
         }
     } else if (const void* found = std::memchr(b + first, '=', line.end - first)) {
@@ -68,9 +70,9 @@ void ParseLineText(const char* b, Line& line) {
             --to;
         }
         line.kind = Line::Key;
-        line.nameFrom = first;
+        line.nameFrom = static_cast<uint32_t>(first - line.start);
         line.nameLength = static_cast<uint32_t>(nameTo - first);
-        line.valueFrom = from;
+        line.valueFrom = static_cast<uint32_t>(from - line.start);
         line.valueLength = static_cast<uint32_t>(to - from);
     }
 }
@@ -115,66 +117,108 @@ FileStamp StampOf(const AnsiString& fileName) {
 
 }  // namespace
 
-// The bytes of one state of the file and their lines.
+// Calls Each(start, end, next) for every line of b[from, to): its first
+// byte, the end of its text and the first byte after its break (LF, CR LF or
+// a lone CR).
+template <class F>
+void ForEachLine(const char* b, size_t from, size_t to, F&& Each) {
+    while (from < to) {
+        const void* lf = std::memchr(b + from, '\n', to - from);
+        const size_t lfAt = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : to;
+        const void* cr = std::memchr(b + from, '\r', lfAt - from);
+        size_t end, next;
+        if (cr) {
+            end = static_cast<size_t>(static_cast<const char*>(cr) - b);
+            next = end + 1 < to && b[end + 1] == '\n' ? end + 2 : end + 1;
+        } else {
+            end = lfAt;
+            next = lf ? lfAt + 1 : to;
+        }
+        Each(from, end, next);
+        from = next;
+    }
+}
+
+// The bytes of one state of the file. Its sections are found at once; the
+// lines of a section are parsed when the section is first asked for, so that
+// a read does little more than one pass over the bytes.
 struct TIniFile::TParsedFile {
     FileStamp stamp;
     bool recent = false;  // the stamp alone cannot tell a change: compare the bytes
     AnsiString bytes;
-    std::vector<Line> lines;
-    std::vector<size_t> sections;  // the section lines, in file order
 
-    explicit TParsedFile(AnsiString Bytes) : bytes(std::move(Bytes)) { Parse(); }
+    struct Section {
+        Line header;
+        size_t body = 0;  // just past the header and its line break
+        size_t end = 0;   // the next section's header, or the end of the file
+        mutable std::vector<Line> lines;  // of the body, once asked for
+        mutable bool parsed = false;
+    };
+    std::vector<Section> sections;
 
-    std::string_view Name(const Line& line) const { return {bytes.data() + line.nameFrom, line.nameLength}; }
-    std::string_view Value(const Line& line) const { return {bytes.data() + line.valueFrom, line.valueLength}; }
+    explicit TParsedFile(AnsiString Bytes) : bytes(std::move(Bytes)) { FindSections(); }
+
+    std::string_view Name(const Line& line) const {
+        return {bytes.data() + line.start + line.nameFrom, line.nameLength};
+    }
+    std::string_view Value(const Line& line) const {
+        return {bytes.data() + line.start + line.valueFrom, line.valueLength};
+    }
     static bool Same(std::string_view a, std::string_view b) {
         return a.size() == b.size() && AnsiCompareText(a, b) == 0;
     }
 
-    // The first section of that name: its header line and the line just past
-    // its last line; header -1 when there is none.
-    struct Range {
-        long header = -1;
-        size_t end = 0;
-    };
-    Range FindSection(std::string_view name) const {
-        for (size_t s = 0; s < sections.size(); ++s) {
-            if (!Same(Name(lines[sections[s]]), name)) continue;
-            return {static_cast<long>(sections[s]), s + 1 < sections.size() ? sections[s + 1] : lines.size()};
-        }
-        return {};
+    // The first section of that name, or nullptr.
+    const Section* FindSection(std::string_view name) const {
+        for (const Section& s : sections)
+            if (Same(Name(s.header), name)) return &s;
+        return nullptr;
     }
-    long FindKey(const Range& r, std::string_view ident) const {
-        for (size_t i = static_cast<size_t>(r.header) + 1; r.header >= 0 && i < r.end; ++i)
+    const std::vector<Line>& Lines(const Section& s) const {
+        if (!s.parsed) {
+            ForEachLine(bytes.data(), s.body, s.end, [&](size_t start, size_t end, size_t) {
+                Line line;
+                line.start = start;
+                line.end = end;
+                ParseLineText(bytes.data(), line);
+                s.lines.push_back(line);
+            });
+            s.parsed = true;
+        }
+        return s.lines;
+    }
+    // The index of the key's first line in the section, or -1.
+    long FindKey(const Section* s, std::string_view ident) const {
+        if (!s) return -1;
+        const std::vector<Line>& lines = Lines(*s);
+        for (size_t i = 0; i < lines.size(); ++i)
             if (lines[i].kind == Line::Key && Same(Name(lines[i]), ident)) return static_cast<long>(i);
         return -1;
     }
+    // The first byte after line i of the section and its line break.
+    size_t Next(const Section& s, size_t i) const {
+        return i + 1 < s.lines.size() ? s.lines[i + 1].start : s.end;
+    }
 
 private:
-    void Parse() {
+    void FindSections() {
         const char* b = bytes.data();
-        const size_t size = bytes.size();
-        size_t pos = std::string_view(bytes).substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
-        lines.reserve(size / 32 + 1);
-        while (pos < size) {
+        const size_t from = std::string_view(bytes).substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+        ForEachLine(b, from, bytes.size(), [&](size_t start, size_t end, size_t next) {
+            size_t first = start;
+            while (first < end && IsBlank(b[first])) ++first;
+            if (first == end || b[first] != '[') return;
             Line line;
-            line.start = pos;
-            // A line ends at LF, CR LF or a lone CR.
-            const void* lf = std::memchr(b + pos, '\n', size - pos);
-            const size_t lfAt = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : size;
-            const void* cr = std::memchr(b + pos, '\r', lfAt - pos);
-            if (cr) {
-                line.end = static_cast<size_t>(static_cast<const char*>(cr) - b);
-                line.next = line.end + 1 < size && b[line.end + 1] == '\n' ? line.end + 2 : line.end + 1;
-            } else {
-                line.end = lfAt;
-                line.next = lf ? lfAt + 1 : size;
-            }
+            line.start = start;
+            line.end = end;
             ParseLineText(b, line);
-            if (line.kind == Line::Section) sections.push_back(lines.size());
-            lines.push_back(line);
-            pos = line.next;
-        }
+            if (line.kind != Line::Section) return;
+            if (!sections.empty()) sections.back().end = start;
+            Section& s = sections.emplace_back();
+            s.header = line;
+            s.body = s.end = next;
+        });
+        if (!sections.empty()) sections.back().end = bytes.size();
     }
 };
 
@@ -194,10 +238,10 @@ void FillStrings(TStrings* strings, const std::vector<AnsiString>& names) {
     for (const auto& n : names) strings->Add(n);
 }
 
-void Keep(std::unique_ptr<TParsedFile>& parsed, AnsiString bytes, const FileStamp& stamp) {
+void Keep(std::unique_ptr<TParsedFile>& parsed, AnsiString bytes, const FileStamp& stamp, bool recent) {
     parsed = std::make_unique<TParsedFile>(std::move(bytes));
     parsed->stamp = stamp;
-    parsed->recent = stamp.Recent();
+    parsed->recent = recent;
 }
 
 // The file's bytes and the stamp of what was read; a file that cannot be
@@ -208,17 +252,21 @@ AnsiString ReadBytes(const AnsiString& fileName, FileStamp& stamp) {
     int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return result;
     struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        stamp = StampOf(st);
-        if (st.st_size > 0) result.reserve(static_cast<size_t>(st.st_size));
-    }
-    char buffer[65536];
+    if (::fstat(fd, &st) == 0) stamp = StampOf(st);
+    // Straight into the text by the size the file had, then whatever it
+    // grew by meanwhile.
+    size_t done = 0;
+    result.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
+    char more[16384];
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const bool inText = done < result.size();
+        ssize_t n = inText ? ::read(fd, result.data() + done, result.size() - done) : ::read(fd, more, sizeof more);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        result.append(buffer, static_cast<size_t>(n));
+        if (!inText) result.append(more, static_cast<size_t>(n));
+        done += static_cast<size_t>(n);
     }
+    result.resize(done);
     ::close(fd);
     return result;
 }
@@ -237,17 +285,17 @@ const TIniFile::TParsedFile& TIniFile::Parsed() {
         parsed_->recent = stamp.Recent();
         return *parsed_;
     }
-    Keep(parsed_, std::move(bytes), stamp);
+    Keep(parsed_, std::move(bytes), stamp, stamp.Recent());
     return *parsed_;
 }
 
-
-
 void TIniFile::Save(AnsiString bytes) {
     WriteBytes(bytes);
-    // What was written is what the next read finds, unless the file changes again.
+    // What was written is what the next read finds, unless the file changes
+    // again. Its stamp is trusted: a change made in the same tick by another
+    // writer would have raced with this write anyway.
     const FileStamp stamp = StampOf(fileName_);
-    Keep(parsed_, std::move(bytes), stamp);
+    Keep(parsed_, std::move(bytes), stamp, false);
 }
 
 void TIniFile::WriteBytes(const AnsiString& bytes) {
@@ -283,29 +331,33 @@ void TIniFile::WriteBytes(const AnsiString& bytes) {
 
 AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) {
     const TParsedFile& f = Parsed();
-    const long k = f.FindKey(f.FindSection(Section), Ident);
-    return k < 0 ? Default : AnsiString(f.Value(f.lines[static_cast<size_t>(k)]));
+    const TParsedFile::Section* s = f.FindSection(Section);
+    const long k = f.FindKey(s, Ident);
+    return k < 0 ? Default : AnsiString(f.Value(s->lines[static_cast<size_t>(k)]));
 }
 
 void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
     const TParsedFile& f = Parsed();
     AnsiString bytes = f.bytes;
-    const TParsedFile::Range r = f.FindSection(Section);
-    if (r.header < 0) {
+    const TParsedFile::Section* s = f.FindSection(Section);
+    if (!s) {
         // A file of the byte-order mark alone has no line to end.
         if (!bytes.empty() && bytes != kUtf8Mark && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
         bytes += "[" + Section + "]\r\n" + Ident + "=" + Value + "\r\n";
-    } else if (const long k = f.FindKey(r, Ident); k >= 0) {
-        const Line& line = f.lines[static_cast<size_t>(k)];
+    } else if (const long k = f.FindKey(s, Ident); k >= 0) {
+        const Line& line = s->lines[static_cast<size_t>(k)];
         bytes.replace(line.start, line.end - line.start, AnsiString(f.Name(line)) + "=" + Value);
     } else {
-        size_t after = static_cast<size_t>(r.header);
-        for (size_t i = after + 1; i < r.end; ++i)
-            if (f.lines[i].kind == Line::Key) after = i;
-        const Line& line = f.lines[after];
+        // After the section's last key, or its header when it has none.
+        size_t at = s->body, end = s->header.end;
+        for (size_t i = 0; i < s->lines.size(); ++i)
+            if (s->lines[i].kind == Line::Key) {
+                at = f.Next(*s, i);
+                end = s->lines[i].end;
+            }
         AnsiString insert = Ident + "=" + Value + "\r\n";
-        if (line.next == line.end) insert = "\r\n" + insert;  // the last line had no break
-        bytes.insert(line.next, insert);
+        if (at == end) insert = "\r\n" + insert;  // the last line had no break
+        bytes.insert(at, insert);
     }
     // A key written back as it stands (an empty value read and refilled
     // with an empty default) leaves the file as it is.
@@ -376,17 +428,17 @@ void TIniFile::WriteTime(const AnsiString& Section, const AnsiString& Ident, TDa
 
 void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Range r = f.FindSection(Section);
     std::vector<AnsiString> names;
-    for (size_t i = static_cast<size_t>(r.header) + 1; r.header >= 0 && i < r.end; ++i)
-        if (f.lines[i].kind == Line::Key) AddUnique(names, f.Name(f.lines[i]));
+    if (const TParsedFile::Section* s = f.FindSection(Section))
+        for (const Line& line : f.Lines(*s))
+            if (line.kind == Line::Key) AddUnique(names, f.Name(line));
     FillStrings(Strings, names);
 }
 
 void TIniFile::ReadSections(TStrings* Strings) {
     const TParsedFile& f = Parsed();
     std::vector<AnsiString> names;
-    for (size_t s : f.sections) AddUnique(names, f.Name(f.lines[s]));
+    for (const TParsedFile::Section& s : f.sections) AddUnique(names, f.Name(s.header));
     FillStrings(Strings, names);
 }
 
@@ -400,30 +452,30 @@ void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
 
 void TIniFile::EraseSection(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Range r = f.FindSection(Section);
-    if (r.header < 0) return;
+    const TParsedFile::Section* s = f.FindSection(Section);
+    if (!s) return;
     AnsiString bytes = f.bytes;
-    const size_t from = f.lines[static_cast<size_t>(r.header)].start;
-    const size_t to = r.end < f.lines.size() ? f.lines[r.end].start : bytes.size();
-    bytes.erase(from, to - from);
+    bytes.erase(s->header.start, s->end - s->header.start);
     Save(std::move(bytes));
 }
 
 void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
     const TParsedFile& f = Parsed();
-    const long k = f.FindKey(f.FindSection(Section), Ident);
+    const TParsedFile::Section* s = f.FindSection(Section);
+    const long k = f.FindKey(s, Ident);
     if (k < 0) return;
-    const Line& line = f.lines[static_cast<size_t>(k)];
+    const size_t start = s->lines[static_cast<size_t>(k)].start;
     AnsiString bytes = f.bytes;
-    bytes.erase(line.start, line.next - line.start);
+    bytes.erase(start, f.Next(*s, static_cast<size_t>(k)) - start);
     Save(std::move(bytes));
 }
 
 bool TIniFile::SectionExists(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Range r = f.FindSection(Section);
-    for (size_t i = static_cast<size_t>(r.header) + 1; r.header >= 0 && i < r.end; ++i)
-        if (f.lines[i].kind == Line::Key) return true;
+    const TParsedFile::Section* s = f.FindSection(Section);
+    if (!s) return false;
+    for (const Line& line : f.Lines(*s))
+        if (line.kind == Line::Key) return true;
     return false;
 }
 
