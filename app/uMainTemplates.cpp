@@ -28,10 +28,11 @@ void CopyCombatReport(TfrmMain* Form, const std::array<AnsiString, 3>& Names) {
                                          ResolveCombatTag, dmMain));
 }
 
-// The template's name: the menu item's caption without the hot-key marks.
+// The template's name: the menu item's caption without the hot-key marks
+// ("&&" is a '&' of the name).
 AnsiString TemplateBase(TObject* Sender) {
     auto* item = dynamic_cast<TMenuItem*>(Sender);
-    return item ? FastReplace(item->Caption(), "&", "", true) : AnsiString();
+    return item ? StripHotkey(item->Caption()) : AnsiString();
 }
 
 }  // namespace

@@ -92,7 +92,9 @@ void FillTemplateMenu(TStrings* List, TMenuItem* Parent, TMenuItem* Anchor, TNot
     for (int i = 0; i < List->Count(); ++i) {
         AnsiString name = std::filesystem::path(List->Strings(i)).filename().string();
         auto* item = new TMenuItem(Parent->Owner());
-        item->SetCaption(FileNameAsText(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0)));
+        // A '&' of the name is shown, not taken as the item's accelerator.
+        item->SetCaption(FastReplace(FileNameAsText(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0)), "&",
+                                     "&&", true));
         item->OnClick = Handler;
         Parent->Insert(at++, item);
     }

@@ -21,7 +21,8 @@ void ResolveEspionageTag(AnsiString& Tag, intptr_t UserData);
 // the folder, with the folder, in name order.
 void ListTemplateFiles(const AnsiString& Folder, const AnsiString& Extension, TStrings* List);
 // One item per listed file, captioned with its name less folder and
-// extension (as text), inserted after Anchor in Parent (at the top without one).
+// extension (as text, a '&' doubled so that it shows), inserted after Anchor
+// in Parent (at the top without one).
 void FillTemplateMenu(TStrings* List, TMenuItem* Parent, TMenuItem* Anchor, TNotifyEvent Handler);
 
 // Header, one body per selected row of the grid (the view moved to it) and

@@ -295,12 +295,13 @@ TEST_F(ReportsTest, TemplateFilesMenusAndRenders) {
 
 // A template is opened under the name its menu item shows: its files'
 // extensions in any letter case, a name in letters outside ASCII (the
-// system's UTF-8) shown and found as such.
+// system's UTF-8) or with a '&' shown and found as such.
 TEST_F(ReportsTest, TemplateFilesAreOpenedAsListed) {
     const std::string raid = "\xD0\xA0\xD0\xB5\xD0\xB9\xD0\xB4";  // a Cyrillic name in UTF-8
     for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
              {"Up.CRH", "up [#selectioncount#]"}, {"Up.CRB", "<[#BattleResult#]>"}, {"Up.CRF", "end"},
              {raid + ".Crh", "raid"}, {raid + ".crB", "<[#BattleResult#]>"}, {raid + ".crf", "end"},
+             {"R&D.crh", "r&d"}, {"R&D.crb", "<[#BattleResult#]>"}, {"R&D.crf", "end"},
              {"Caps.ERB", "<[#PlanetName#]>"},
              {"Mixed.Erh", "head"}, {"Mixed.erb", "<[#PlanetName#]>"}, {"Mixed.ERF", "foot"}})
         WriteFile(f.folder.File(name), text);
@@ -325,6 +326,7 @@ TEST_F(ReportsTest, TemplateFilesAreOpenedAsListed) {
     } const cases[] = {
         {w->popCombat->Items(), "Up", "up 1\r\n<Won>\r\nend" + footer},
         {w->popCombat->Items(), FromUtf8Literal("\xD0\xA0\xD0\xB5\xD0\xB9\xD0\xB4"), "raid\r\n<Won>\r\nend" + footer},
+        {w->popCombat->Items(), "R&&D", "r&d\r\n<Won>\r\nend" + footer},  // shown as "R&D"
         {w->popPlanet->Items(), "Caps", "\r\n<Rock>\r\n" + footer},
         {w->popPlanet->Items(), "Mixed", "head\r\n<Rock>\r\nfoot" + footer},
     };
