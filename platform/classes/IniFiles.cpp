@@ -152,6 +152,7 @@ struct TIniFile::TParsedFile {
         size_t body = 0;  // just past the header and its line break
         size_t end = 0;   // the next section's header, or the end of the file
         mutable std::vector<Line> lines;  // of the body, once asked for
+        mutable std::vector<size_t> keys;  // the key lines among them
         mutable bool parsed = false;
     };
     std::vector<Section> sections;
@@ -181,6 +182,7 @@ struct TIniFile::TParsedFile {
                 line.start = start;
                 line.end = end;
                 ParseLineText(bytes.data(), line);
+                if (line.kind == Line::Key) s.keys.push_back(s.lines.size());
                 s.lines.push_back(line);
             });
             s.parsed = true;
@@ -191,8 +193,8 @@ struct TIniFile::TParsedFile {
     long FindKey(const Section* s, std::string_view ident) const {
         if (!s) return -1;
         const std::vector<Line>& lines = Lines(*s);
-        for (size_t i = 0; i < lines.size(); ++i)
-            if (lines[i].kind == Line::Key && Same(Name(lines[i]), ident)) return static_cast<long>(i);
+        for (size_t i : s->keys)
+            if (Same(Name(lines[i]), ident)) return static_cast<long>(i);
         return -1;
     }
     // The first byte after line i of the section and its line break.
@@ -350,11 +352,10 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
     } else {
         // After the section's last key, or its header when it has none.
         size_t at = s->body, end = s->header.end;
-        for (size_t i = 0; i < s->lines.size(); ++i)
-            if (s->lines[i].kind == Line::Key) {
-                at = f.Next(*s, i);
-                end = s->lines[i].end;
-            }
+        if (!s->keys.empty()) {
+            at = f.Next(*s, s->keys.back());
+            end = s->lines[s->keys.back()].end;
+        }
         AnsiString insert = Ident + "=" + Value + "\r\n";
         if (at == end) insert = "\r\n" + insert;  // the last line had no break
         bytes.insert(at, insert);
@@ -429,9 +430,10 @@ void TIniFile::WriteTime(const AnsiString& Section, const AnsiString& Ident, TDa
 void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
     const TParsedFile& f = Parsed();
     std::vector<AnsiString> names;
-    if (const TParsedFile::Section* s = f.FindSection(Section))
-        for (const Line& line : f.Lines(*s))
-            if (line.kind == Line::Key) AddUnique(names, f.Name(line));
+    if (const TParsedFile::Section* s = f.FindSection(Section)) {
+        const std::vector<Line>& lines = f.Lines(*s);
+        for (size_t i : s->keys) AddUnique(names, f.Name(lines[i]));
+    }
     FillStrings(Strings, names);
 }
 
@@ -474,9 +476,8 @@ bool TIniFile::SectionExists(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
     const TParsedFile::Section* s = f.FindSection(Section);
     if (!s) return false;
-    for (const Line& line : f.Lines(*s))
-        if (line.kind == Line::Key) return true;
-    return false;
+    f.Lines(*s);
+    return !s->keys.empty();
 }
 
 bool TIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident) {
