@@ -1127,6 +1127,9 @@ void TCustomDBGridGx::WriteEditText() {
             field->DataSet()->Edit();
             column->UpdateDataValues(text, editKeyValue_, false);
         }
+        // A lookup field shows what its key fields find: the keys are written above, and
+        // writing its text as well would refuse the whole commit.
+        if (!field->CanModify()) return;
         if (drawMemoText_ && (field->DataType() == ftMemo || field->DataType() == ftFmtMemo)) field->SetAsString(text);
         else field->SetText(text);
     } else {

@@ -64,6 +64,33 @@ protected:
         TRect r = g->CellRect(g->IndicatorOffset(), Row);
         return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
+    // Planets of owners (ID = owner + 1000), the owner's name a lookup field of the owner list.
+    TStMemoryData* MakePlanets(std::initializer_list<int> OwnerIds) {
+        auto* planets = new TStMemoryData(form);
+        auto addField = [&](TField* f, const char* Name) {
+            f->SetFieldName(Name);
+            f->SetDataSet(planets);
+            return f;
+        };
+        addField(new TIntegerField(form), "ID");
+        addField(new TIntegerField(form), "OwnerID");
+        TField* owner = new TStringField(form);
+        owner->SetSize(20);
+        owner->SetFieldKind(fkLookup);
+        owner->SetLookupDataSet(owners);
+        owner->SetKeyFields("OwnerID");
+        owner->SetLookupKeyFields("ID");
+        owner->SetLookupResultField("Name");
+        addField(owner, "Owner");
+        planets->Open();
+        for (int id : OwnerIds) {
+            planets->Append();
+            planets->FieldByName("ID")->SetAsInteger(id + 1000);
+            planets->FieldByName("OwnerID")->SetAsInteger(id);
+            planets->Post();
+        }
+        return planets;
+    }
     TADOQuery* owners = nullptr;
     TDataSource* ownerSource = nullptr;
     DWORD tick = 0;
@@ -360,30 +387,7 @@ TEST_F(LookupGrid, EachColumnHasItsOwnCellOfTheSpecialRow) {
 }
 
 TEST_F(LookupGrid, AGridsLookupColumnEditsWhatItShowsOfTheSpecialRow) {
-    // Planets of owners, the owner's name a lookup field of the owner list.
-    auto* planets = new TStMemoryData(form);
-    auto addField = [&](TField* f, const char* Name) {
-        f->SetFieldName(Name);
-        f->SetDataSet(planets);
-        return f;
-    };
-    addField(new TIntegerField(form), "ID");
-    addField(new TIntegerField(form), "OwnerID");
-    TField* owner = new TStringField(form);
-    owner->SetSize(20);
-    owner->SetFieldKind(fkLookup);
-    owner->SetLookupDataSet(owners);
-    owner->SetKeyFields("OwnerID");
-    owner->SetLookupKeyFields("ID");
-    owner->SetLookupResultField("Name");
-    addField(owner, "Owner");
-    planets->Open();
-    for (int id : {3, 0, 99}) {
-        planets->Append();
-        planets->FieldByName("ID")->SetAsInteger(id + 1000);
-        planets->FieldByName("OwnerID")->SetAsInteger(id);
-        planets->Post();
-    }
+    TStMemoryData* planets = MakePlanets({3, 0, 99});
     auto* planetSource = new TDataSource(form);
     planetSource->SetDataSet(planets);
     auto* grid = new TDBGridGx(form);
@@ -414,6 +418,42 @@ TEST_F(LookupGrid, AGridsLookupColumnEditsWhatItShowsOfTheSpecialRow) {
     column->DropDownSpecRow()->SetShowIfNotInKeyList(false);
     EXPECT_EQ(edited(3), "");
     EXPECT_EQ(edited(2), "<nobody>");
+}
+
+// In a grid's lookup column a letter no name begins with is refused and
+// leaves the record as it was; one that completes a name sets its key.
+TEST_F(LookupGrid, ARefusedLetterInAGridsLookupColumnChangesNothing) {
+    TStMemoryData* planets = MakePlanets({3, 5});
+    auto* planetSource = new TDataSource(form);
+    planetSource->SetDataSet(planets);
+    auto* grid = new TDBGridGx(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 300, 150);
+    grid->SetOptions(grid->Options() + dgEditing);
+    grid->Columns()->Add()->SetFieldName("ID");
+    grid->Columns()->Add()->SetFieldName("Owner");
+    grid->SetDataSource(planetSource);
+    ShowForm();
+    grid->SetFocus();
+    // An edit of the other record first, left behind.
+    planets->SetRecNo(2);
+    grid->SetSelectedIndex(1);
+    grid->ShowEditor();
+    Type(grid->InplaceEditor(), "c");
+    ASSERT_EQ(grid->InplaceEditor()->Text(), "Carol");
+    planets->SetRecNo(1);
+    ASSERT_EQ(planets->FieldByName("OwnerID")->AsInteger(), 3);
+    ASSERT_EQ(planets->FieldByName("ID")->AsInteger(), 1003);
+    grid->ShowEditor();
+    ASSERT_EQ(grid->InplaceEditor()->Text(), "Bob");
+    Type(grid->InplaceEditor(), "z");
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Bob");
+    EXPECT_EQ(planets->State(), dsBrowse);
+    planets->SetRecNo(2);
+    planets->SetRecNo(1);
+    EXPECT_EQ(planets->FieldByName("OwnerID")->AsInteger(), 3);
+    planets->SetRecNo(2);
+    EXPECT_EQ(planets->FieldByName("OwnerID")->AsInteger(), 4);
 }
 
 TEST_F(LookupGrid, HeightInWholeRows) {
