@@ -162,11 +162,12 @@ bool TCustomDBGridGx::MoveRecords(TStrings* Bookmarks, int Target, int Offset, b
 // back to where it stood at the drop (its middle record, as SaveBookmark keeps
 // it), so the rows do not jump and the cursor lands on the moved record.
 bool TCustomDBGridGx::DefaultMoveRecords(TStrings* Bookmarks, int Target, int Offset, bool OnlyTest) {
-    if (OnlyTest || !DataLinkActive()) return DBGridGxDataService()->MoveRecords(this, Bookmarks, Target, Offset, OnlyTest);
+    TDBGridGxDataService* service = DBGridGxDataService();
+    if (OnlyTest || !DataLinkActive()) return service->MoveRecords(this, Bookmarks, Target, Offset, OnlyTest);
     TDataSet* ds = dataLink_->DataSet();
     SaveBookmark();
     const TBookmarkStr middle = savedBookmark_;
-    if (!DBGridGxDataService()->MoveRecords(this, Bookmarks, Target, Offset, false)) return false;
+    if (!service->MoveRecords(this, Bookmarks, Target, Offset, false)) return false;
     if (middle.empty() || !ds->Active() || ds->IsEmpty() || !ds->BookmarkValid(middle)) return true;
     const TBookmarkStr moved = ds->Bookmark();
     const int movedRecNo = ds->RecNo();

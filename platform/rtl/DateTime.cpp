@@ -522,8 +522,9 @@ AnsiString DateTimeToSqlTextExact(TDateTime value) {
     int y, m, d;
     CivilFromDays(s.day - kUnixDelta, y, m, d);
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60), static_cast<int>(ms));
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d,
+                  static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                  static_cast<int>(seconds % 60), static_cast<int>(ms));
     return buffer;
 }
 
