@@ -535,6 +535,10 @@ private:
     void RedoItem();
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);
     void SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To);
+    void RecordPadding(const TBufferCoord& At);
+    // Puts an insert-like item's text in place of its range and records the
+    // reverse on To; answers the end of the text put in.
+    TBufferCoord SwapRangeText(TTeEditUndoItem* Item, TTeEditUndoList* To);
 
     // Owned objects.
     TTeEditStringList* lines_;

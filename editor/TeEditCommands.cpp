@@ -107,8 +107,12 @@ AnsiString TCustomTeEdit::SelText() {
 
 void TCustomTeEdit::SetSelText(const AnsiString& Value) {
     TTeUndoBlock block(this);
-    if (SelAvail()) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-    else activeSelectionMode_ = selectionMode_;
+    if (SelAvail()) {
+        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    } else {
+        activeSelectionMode_ = selectionMode_;
+        blockBegin_ = blockEnd_ = CaretXY();
+    }
     TBufferCoord start = BlockBegin();
     TBufferCoord end = BlockEnd();
     blockBegin_ = start;
@@ -162,6 +166,16 @@ void TCustomTeEdit::DeleteSelection(const TBufferCoord& BB, const TBufferCoord& 
             DoLinesDeleted(BB.Line, BE.Line - BB.Line + 1);
             break;
     }
+}
+
+// Text put in beyond a line's end is preceded by blanks up to its column;
+// undo takes them away with the text.
+void TCustomTeEdit::RecordPadding(const TBufferCoord& At) {
+    if (At.Line < 1 || At.Line > lines_->Count()) return;
+    const int len = LengthOfLine(At.Line);
+    if (At.Char > len + 1)
+        undoList_->AddChange(urSpacesAdded, BufferCoord(len + 1, At.Line), BufferCoord(At.Char - 1, At.Line), "",
+                             smNormal);
 }
 
 int TCustomTeEdit::InsertNormal(const AnsiString& Value, TBufferCoord& Caret) {
@@ -243,6 +257,7 @@ int TCustomTeEdit::InsertColumn(const AnsiString& Value, TBufferCoord& Caret, bo
             ++added;
         } else {
             AnsiString s = lines_->Strings(Caret.Line - 1);
+            if (AddToUndoList) RecordPadding(BufferCoord(insertPos, Caret.Line));
             if (static_cast<int>(s.size()) < insertPos - 1) {
                 s.append(static_cast<size_t>(insertPos - 1) - s.size(), ' ');
                 s += piece;
@@ -273,6 +288,7 @@ void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char
     AnsiString text = Value ? Value : "";
     if (!text.empty()) {
         TBufferCoord caret = CaretXY();
+        if (AddToUndoList && PasteMode == smNormal) RecordPadding(caret);
         int startLine = caret.Line;
         bool afterColumnOne = caret.Char > 1;
         int added = 0;
@@ -584,51 +600,50 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
         if (activeSelectionMode_ != smColumn) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
     } else {
         TTeOptionOn pastEol(this, eoScrollPastEol);
+        if (inserting_ && !wordWrap_ && !options_.Contains(eoAutoSizeMaxScrollWidth) && caretX_ > maxScrollWidth_)
+            return;
         if (lines_->Count() == 0) lines_->Add("");
         if (caretY_ > lines_->Count()) caretY_ = lines_->Count();
         AnsiString line = LineText();
-        int len = static_cast<int>(line.size());
-        int pad = 0;
-        if (caretX_ > len + 1 || (!inserting_ && caretX_ > len)) {
-            pad = inserting_ ? caretX_ - len - 1 : caretX_ - len;
-            if (pad > 0) line += len > 0 ? AnsiString(static_cast<size_t>(pad), ' ') : GetLeftSpacing(pad, true);
-            else pad = 0;
-        }
-        TBufferCoord start = CaretXY();
+        const int len = static_cast<int>(line.size());
+        // A char typed beyond the line's end needs the gap filled first, in
+        // either mode; a char right after the end needs nothing.
+        const int padColumns = caretX_ > len + 1 ? caretX_ - len - 1 : 0;
+        if (padColumns > 0)
+            line += len > 0 ? AnsiString(static_cast<size_t>(padColumns), ' ') : GetLeftSpacing(padColumns, true);
+        const int padChars = static_cast<int>(line.size()) - len;
+        // Tabs in the pad make the char's index differ from the caret column.
+        const size_t at = padChars > 0 ? line.size() : static_cast<size_t>(caretX_ - 1);
+        const TBufferCoord charStart = BufferCoord(static_cast<int>(at) + 1, caretY_);
+        AnsiString replaced;
+        int newX;
         if (inserting_) {
-            if (!wordWrap_ && !options_.Contains(eoAutoSizeMaxScrollWidth) && caretX_ > maxScrollWidth_) return;
-            size_t at = std::min(static_cast<size_t>(caretX_ - 1), line.size());
-            if (len == 0 && pad > 0) at = line.size();
             line.insert(at, 1, AChar);
-            int newX;
             if (options_.Contains(eoTrimTrailingSpaces) && (AChar == ' ' || AChar == '\t') && TrimTrailing(line).empty())
                 newX = GetExpandedLength(line, tabWidth_) + 1;
-            else if (len == 0 && pad > 0)
+            else if (len == 0 && padChars > 0)
                 newX = static_cast<int>(line.size()) + 1;
             else
                 newX = caretX_ + 1;
-            SetLineWithTrim(caretY_ - 1, line);
-            InternalSetCaretXY(BufferCoord(newX, caretY_));
-            if (pad == 0) {
-                undoList_->AddChange(urInsert, start, CaretXY(), "", smNormal);
-            } else {
-                TTeUndoBlock block(this);
-                undoList_->AddChange(urSpacesAdded, BufferCoord(start.Char - pad, start.Line),
-                                     BufferCoord(start.Char - 1, start.Line), "", smNormal);
-                undoList_->AddChange(urInsert, start, CaretXY(), "", smNormal);
-            }
         } else {
-            AnsiString replaced;
-            if (caretX_ - 1 < static_cast<int>(line.size())) {
-                replaced = line.substr(static_cast<size_t>(caretX_ - 1), 1);
-                line[static_cast<size_t>(caretX_ - 1)] = AChar;
+            if (at < line.size()) {
+                replaced = line.substr(at, 1);
+                line[at] = AChar;
             } else {
                 line += AChar;
             }
-            SetLineWithTrim(caretY_ - 1, line);
-            undoList_->AddChange(urInsert, start, BufferCoord(caretX_ + static_cast<int>(replaced.size()), caretY_),
-                                 replaced, smNormal);
-            InternalSetCaretXY(BufferCoord(caretX_ + 1, caretY_));
+            newX = len == 0 && padChars > 0 ? static_cast<int>(line.size()) + 1 : caretX_ + 1;
+        }
+        SetLineWithTrim(caretY_ - 1, line);
+        InternalSetCaretXY(BufferCoord(newX, caretY_));
+        const TBufferCoord charEnd = BufferCoord(charStart.Char + 1, caretY_);
+        if (padChars == 0) {
+            undoList_->AddChange(urInsert, charStart, charEnd, replaced, smNormal);
+        } else {
+            TTeUndoBlock block(this);
+            undoList_->AddChange(urSpacesAdded, BufferCoord(len + 1, caretY_), BufferCoord(len + padChars, caretY_), "",
+                                 smNormal);
+            undoList_->AddChange(urInsert, charStart, charEnd, replaced, smNormal);
         }
     }
     if (caretX_ >= leftChar_ + charsInWindow_ && charsInWindow_ > 0)
@@ -648,6 +663,8 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
     if (lines_->Count() == 0) lines_->Add("");
     TTeOptionOn pastEol(this, eoScrollPastEol);
     AnsiString line = LineText();
+    TTeUndoBlock block(this);
+    RecordPadding(CaretXY());
     if (static_cast<int>(line.size()) < caretX_ - 1) line.append(static_cast<size_t>(caretX_ - 1) - line.size(), ' ');
     AnsiString replaced;
     if (!inserting_) {
@@ -688,7 +705,9 @@ void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
             }
         }
         lines_->Insert(caret.Line - 1, "");
-        undoList_->AddChange(urLineBreak, caret, caret, "", smNormal);
+        // The break is recorded where the line ends: undo pads a shorter line up to it.
+        const TBufferCoord lineEnd = BufferCoord(1, caret.Line);
+        undoList_->AddChange(urLineBreak, lineEnd, lineEnd, "", smNormal);
         if (move) InternalSetCaretXY(BufferCoord(w + 1, caret.Line + 1));
     } else if (caret.Char > static_cast<int>(t.size())) {
         int w = 0;
@@ -698,7 +717,8 @@ void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
                 ++w;
         }
         lines_->Insert(caret.Line, move ? t.substr(0, static_cast<size_t>(w)) : AnsiString());
-        undoList_->AddChange(urLineBreak, caret, caret, "", smNormal);
+        const TBufferCoord lineEnd = BufferCoord(static_cast<int>(t.size()) + 1, caret.Line);
+        undoList_->AddChange(urLineBreak, lineEnd, lineEnd, "", smNormal);
         if (move) InternalSetCaretXY(BufferCoord(w + 1, caret.Line + 1));
     } else if (caret.Char == 1) {
         lines_->Insert(caret.Line - 1, "");
@@ -1266,8 +1286,11 @@ void TCustomTeEdit::PasteFromClipboard() {
             beginMarker = true;
             if (SelAvail())
                 undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-            else
+            else {
                 activeSelectionMode_ = selectionMode_;
+                // The anchor may still stand where typing began; the text goes in at the caret.
+                blockBegin_ = blockEnd_ = CaretXY();
+            }
             TBufferCoord start = BlockBegin();
             TBufferCoord end = BlockEnd();
             blockBegin_ = start;
@@ -1317,7 +1340,6 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
         if (same) {
             if (drop.Line == be.Line && drop.Char >= be.Char) {
                 drop.Char -= be.Char - bb.Char;
-                if (bb.Line != be.Line) drop.Char += bb.Char - 1;
                 drop.Line = bb.Line;
             } else if (drop.Line > be.Line) {
                 drop.Line -= be.Line - bb.Line;
@@ -1330,7 +1352,7 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
     LockUndo();
     SetSelText(text);
     UnlockUndo();
-    undoList_->AddChange(same ? urDragDropInsert : urInsert, drop, BlockEnd(), text, activeSelectionMode_);
+    undoList_->AddChange(same ? urDragDropInsert : urInsert, drop, BlockEnd(), "", activeSelectionMode_);
     SetBlockEnd(CaretXY());
     CommandProcessor(ecSelGotoXY, '\0', &drop);
 }

@@ -86,6 +86,34 @@ void TCustomTeEdit::SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To) {
     }
 }
 
+// An insert, a paste or a drop is recorded with the text it replaced (empty
+// unless it typed over text), so undo and redo are the same swap: the range
+// gets the item's text back and the reverse records what the range held and
+// where the text put in now ends.
+TBufferCoord TCustomTeEdit::SwapRangeText(TTeEditUndoItem* Item, TTeEditUndoList* To) {
+    const TTeSelectionMode mode = Item->SelectionMode();
+    const TBufferCoord start = Item->StartPos();
+    SetCaretAndSelection(start, start, Item->EndPos());
+    blockBegin_ = start;
+    blockEnd_ = Item->EndPos();
+    const AnsiString replaced = SelText();
+    SetSelTextPrimitiveEx(mode, Item->Text().c_str(), false);
+    TBufferCoord inserted = CaretXY();
+    TTeSelectionMode recordedMode = mode;
+    TBufferCoord recordedStart = start, recordedEnd = inserted;
+    if (mode == smLine && !Item->Text().empty()) {
+        // Lines go in at the line start; whole lines end before the caret line
+        // unless the text ended inside one.
+        recordedStart.Char = 1;
+        if (inserted.Char == 1 && inserted.Line > start.Line)
+            recordedEnd = BufferCoord(std::max(charsInWindow_, 1), inserted.Line - 1);
+        else
+            recordedMode = smNormal;
+    }
+    To->AddChange(Item->Reason(), recordedStart, recordedEnd, replaced, recordedMode);
+    return inserted;
+}
+
 void TCustomTeEdit::UndoItem() {
     TTeEditUndoItem* item = undoList_->PopItem();
     if (!item) return;
@@ -97,17 +125,11 @@ void TCustomTeEdit::UndoItem() {
     switch (item->Reason()) {
         case urInsert:
         case urPaste:
-        case urDragDropInsert: {
-            SetCaretAndSelection(start, start, end);
-            AnsiString removed = SelText();
-            redoList_->AddChange(item->Reason(), start, end, removed, item->SelectionMode());
-            blockBegin_ = start;
-            blockEnd_ = end;
-            SetSelTextPrimitiveEx(item->SelectionMode(), item->Text().c_str(), false);
+        case urDragDropInsert:
+            SwapRangeText(item, redoList_);
             InternalSetCaretXY(start);
             SetBlockBegin(start);
             break;
-        }
         case urDeleteAfterCaret:
         case urDelete:
         case urSilentDelete:
@@ -180,10 +202,11 @@ void TCustomTeEdit::UndoItem() {
         case urCaret:
         case urSelection: SwapPlace(item, redoList_); break;
         case urSpacesAdded: {
+            // The end is the last added char itself, so the range reaches one further.
             SetCaretAndSelection(start, start, end);
-            redoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
             blockBegin_ = start;
             blockEnd_ = BufferCoord(end.Char + 1, end.Line);
+            redoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
             SetSelTextPrimitiveEx(smNormal, item->Text().c_str(), false);
             InternalSetCaretXY(start);
             SetBlockBegin(start);
@@ -207,14 +230,10 @@ void TCustomTeEdit::RedoItem() {
         case urInsert:
         case urPaste:
         case urDragDropInsert: {
-            SetCaretAndSelection(start, start, start);
-            InsertBlockAt(start, item->Text(), item->SelectionMode());
-            InternalSetCaretXY(end);
-            blockBegin_ = start;
-            blockEnd_ = end;
-            undoList_->AddChange(item->Reason(), start, end, SelText(), item->SelectionMode());
-            SetBlockBegin(end);
-            if (item->Reason() == urDragDropInsert) SetCaretAndSelection(start, start, end);
+            TBufferCoord inserted = SwapRangeText(item, undoList_);
+            InternalSetCaretXY(inserted);
+            SetBlockBegin(inserted);
+            if (item->Reason() == urDragDropInsert) SetCaretAndSelection(start, start, inserted);
             break;
         }
         case urDeleteAfterCaret:

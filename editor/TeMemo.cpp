@@ -55,7 +55,7 @@ void TTeMemo::EMReplaceSel(TMessage& Msg) {
         TTeUndoBlock block(this);
         if (SelAvail() && recordUndo)
             UndoList()->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-        TBufferCoord start = BlockBegin();
+        TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
         {
             UndoList()->Lock();
             TScopeGuard unlock([this] { UndoList()->Unlock(); });
