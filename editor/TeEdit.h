@@ -536,6 +536,7 @@ private:
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);
     void SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To);
     void RecordPadding(const TBufferCoord& At);
+    void ApplyScrollBars(bool MayHide);
     // Puts an insert-like item's text in place of its range and records the
     // reverse on To; answers the end of the text put in.
     TBufferCoord SwapRangeText(TTeEditUndoItem* Item, TTeEditUndoList* To);
@@ -613,6 +614,8 @@ private:
     // State flags.
     bool caretChanged_ = false;
     bool scrollBarsChanged_ = false;
+    bool updatingScrollBars_ = false;
+    bool scrollBarsResized_ = false;
     bool linesChanging_ = false;
     bool ignoreNextChar_ = false;
     bool caretVisible_ = false;

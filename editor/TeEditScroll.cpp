@@ -99,6 +99,25 @@ void TCustomTeEdit::UpdateScrollBars() {
         return;
     }
     scrollBarsChanged_ = false;
+    // Showing or hiding a bar resizes the client area, whose WM_SIZE asks for
+    // another update. That one only takes note; the bars are set again here
+    // from the new measures. Where a shown bar makes the text fit and a hidden
+    // one makes it overflow, they would flip for ever: after two rounds the
+    // bars stay shown.
+    if (updatingScrollBars_) {
+        scrollBarsResized_ = true;
+        return;
+    }
+    TValueRestorer<bool> updating(updatingScrollBars_, true);
+    for (int round = 0; round < 4; ++round) {
+        scrollBarsResized_ = false;
+        ApplyScrollBars(round < 2);
+        if (!scrollBarsResized_) break;
+    }
+    scrollBarsChanged_ = false;
+}
+
+void TCustomTeEdit::ApplyScrollBars(bool MayHide) {
     HWND h = Handle();
     if (scrollBars_ == ssNone) {
         ShowScrollBar(h, SB_BOTH, false);
@@ -120,7 +139,7 @@ void TCustomTeEdit::UpdateScrollBars() {
             si.nPage = static_cast<UINT>(std::max(page, 0));
             si.nPos = pos;
         }
-        bool show = !(options_.Contains(eoHideShowScrollbars) && !scaled && range <= page);
+        bool show = !(MayHide && options_.Contains(eoHideShowScrollbars) && !scaled && range <= page);
         ShowScrollBar(h, bar, show);
         SetScrollInfo(h, bar, &si, true);
         UINT flags;

@@ -1681,6 +1681,19 @@ QScrollBar* ScrollBarWidget(HWND Wnd, int Bar) {
 
 // ---------------------------------------------------------------- caret drawing
 
+namespace {
+// The caret is drawn over the window's finished pixels as they go to the
+// screen, so showing, hiding, moving or blinking it only puts those pixels out
+// again: the window is not asked to paint, which would hide and show the caret
+// once more and never come to rest.
+void RefreshCaretPixels(const TCaretState& Caret) {
+    TWndHandle* rec = HandleRecord(Caret.Owner);
+    if (!rec || !rec->Client) return;
+    const TRect& r = Caret.Rect;
+    rec->Client->update(QRect(r.Left, r.Top, r.Width(), r.Height()));
+}
+}  // namespace
+
 void InvalidateCaret() {
     TCaretState c = GetCaretState();
     TBridgeState& bs = BS();
@@ -1689,13 +1702,13 @@ void InvalidateCaret() {
         QObject::connect(bs.CaretTimer, &QTimer::timeout, [] {
             BS().CaretPhase = !BS().CaretPhase;
             TCaretState s = GetCaretState();
-            if (s.Owner && s.Visible) InvalidateRect(s.Owner, &s.Rect, 0);
+            if (s.Owner && s.Visible) RefreshCaretPixels(s);
         });
         bs.CaretTimer->start(static_cast<int>(GetCaretBlinkTime()));
     }
     bs.CaretPhase = true;
     if (bs.CaretTimer) bs.CaretTimer->start(static_cast<int>(GetCaretBlinkTime()));
-    if (c.Owner) InvalidateRect(c.Owner, &c.Rect, 0);
+    if (c.Owner) RefreshCaretPixels(c);
 }
 
 void DrawCaretIfOwned(HWND Wnd, QPainter& Painter) {

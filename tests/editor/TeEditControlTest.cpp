@@ -356,3 +356,26 @@ end
     FreeObject(form);
     Application->ProcessMessages();
 }
+
+// With bars that come and go, a bar that shows makes the text fit and a bar
+// that hides makes it overflow again at some sizes; resizing through all the
+// small sizes settles every time, on measures that match the client area.
+TEST_F(MemoTest, ScrollBarsThatHideAndShowSettleAtEverySmallSize) {
+    memo->SetOptions(TTeEditorOptions(kTeDefaultOptions).Include(eoHideShowScrollbars).Exclude(eoScrollPastEol));
+    const char* texts[] = {"abcd\r\nefgh\r\nijkl", "a\r\nb\r\nc\r\nd", "abcdefgh", "abcde\r\nf\r\ng\r\nh"};
+    for (const char* text : texts) {
+        memo->SetText(text);
+        for (int w = 40; w <= 90; w += 1) {
+            for (int h = 40; h <= 90; h += 3) {
+                memo->SetBounds(0, 0, w, h);
+                ASSERT_EQ(memo->CharsInWindow(),
+                          std::max(memo->ClientWidth() - memo->GutterWidth() - 2, 0) / memo->CharWidth())
+                    << text << " at " << w << "x" << h;
+                ASSERT_EQ(memo->LinesInWindow(), memo->ClientHeight() / memo->LineHeight())
+                    << text << " at " << w << "x" << h;
+            }
+        }
+    }
+    memo->SetBounds(0, 0, 57, 73);
+    EXPECT_EQ(memo->LinesInWindow(), memo->ClientHeight() / memo->LineHeight());
+}

@@ -281,6 +281,29 @@ TEST_F(PaintTest, MouseClicksDragsWheelAndDoubleClick) {
     SetTickSource(nullptr);
 }
 
+// After a click the memo holds the caret and then sits idle: the caret drawn
+// over the finished pixels must not make the memo paint again and again.
+TEST_F(PaintTest, AnIdleMemoWithTheCaretPaintsNothing) {
+    struct PaintCounter {
+        int paints = 0;
+        void Painted(TObject*, TCanvas*) { ++paints; }
+    } counter;
+    memo->SetText("Solar system 1:204\r\n 1  Terra Nova\r\n 2  Boreas");
+    memo->OnPaint = TPaintEvent(&counter, &PaintCounter::Painted);
+    SimulateClick(memo->Handle(), memo->TextOffset() + 3 * memo->CharWidth(), memo->LineHeight() / 2);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();  // the click's own repaint
+    ASSERT_EQ(GetCaretState().Owner, memo->Handle());
+    EXPECT_TRUE(GetCaretState().Visible);
+    counter.paints = 0;
+    for (int i = 0; i < 100; ++i) Application->ProcessMessages();
+    EXPECT_EQ(counter.paints, 0);
+    // Moving the caret shows it at once, still without painting the text.
+    Key(VK_RIGHT);
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    EXPECT_TRUE(GetCaretState().Visible);
+    EXPECT_EQ(counter.paints, 0);
+}
+
 TEST_F(PaintTest, Screenshots) {
     memo->Gutter()->SetShowLineNumbers(true);
     memo->SetText(
