@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -810,11 +811,42 @@ void TStCustomAppStorage::GetStoredValues(const AnsiString& Path, TStrings* Stri
 
 bool TStCustomAppStorage::ListStored(const AnsiString& Path) { return ValueStored(ConcatPaths({Path, "Count"})); }
 
+// The indexes below Limit of the items stored under Path, in order. A stored
+// "Count" is only an upper bound: a damaged or hostile file may claim
+// millions of items and hold one.
+std::vector<int> TStCustomAppStorage::StoredItemIndexes(const AnsiString& Path, const AnsiString& ItemName, int Limit) {
+    std::vector<int> indexes;
+    if (Limit <= 0) return indexes;
+    TStringList names;
+    try {
+        GetStoredValues(Path, &names, false);
+    } catch (const Exception&) {
+        return indexes;
+    }
+    for (int i = 0; i < names.Count(); ++i) {
+        const AnsiString& name = names.Strings(i);
+        if (name.size() <= ItemName.size() || name.size() > ItemName.size() + 10 ||
+            !AnsiSameText(name.substr(0, ItemName.size()), ItemName))
+            continue;
+        int64_t index = 0;
+        bool digits = true;
+        for (size_t k = ItemName.size(); k < name.size() && digits; ++k) {
+            digits = name[k] >= '0' && name[k] <= '9';
+            index = index * 10 + (name[k] - '0');
+        }
+        if (digits && index < Limit) indexes.push_back(static_cast<int>(index));
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    return indexes;
+}
+
 int TStCustomAppStorage::ReadList(const AnsiString& Path, TObject* List, const TStAppStorageListItemEvent& OnReadItem,
                                   const AnsiString& ItemName) {
     const int count = ReadInteger(ConcatPaths({Path, "Count"}), 0);
-    for (int i = 0; i < count; ++i) OnReadItem(this, Path, List, i, ItemName);
-    return count;
+    const std::vector<int> held = StoredItemIndexes(Path, ItemName, count);
+    for (int i : held) OnReadItem(this, Path, List, i, ItemName);
+    return static_cast<int>(held.size());
 }
 
 void TStCustomAppStorage::WriteList(const AnsiString& Path, TObject* List, int ItemCount,
@@ -825,7 +857,9 @@ void TStCustomAppStorage::WriteList(const AnsiString& Path, TObject* List, int I
     const int oldCount = ReadInteger(countPath, 0);
     WriteInteger(countPath, ItemCount);
     for (int i = 0; i < ItemCount; ++i) OnWriteItem(this, Path, List, i, ItemName);
-    if (oldCount > ItemCount && OnDeleteItems) OnDeleteItems(this, Path, List, ItemCount, oldCount - 1, ItemName);
+    if (oldCount > ItemCount && OnDeleteItems)
+        for (int i : StoredItemIndexes(Path, ItemName, oldCount))
+            if (i >= ItemCount) OnDeleteItems(this, Path, List, i, i, ItemName);
 }
 
 namespace {

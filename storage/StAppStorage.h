@@ -217,8 +217,10 @@ public:
     void WriteSet(const AnsiString& Path, const TTypeInfo* TypeInfo, const TSetBits& Value);
 
     // ---- lists ----
+    // Reads the items the list holds (below its "Count"); answers how many.
     int ReadList(const AnsiString& Path, TObject* List, const TStAppStorageListItemEvent& OnReadItem,
                  const AnsiString& ItemName = "Item");
+    std::vector<int> StoredItemIndexes(const AnsiString& Path, const AnsiString& ItemName, int Limit);
     void WriteList(const AnsiString& Path, TObject* List, int ItemCount, const TStAppStorageListItemEvent& OnWriteItem,
                    const TStAppStorageListDeleteEvent& OnDeleteItems = nullptr, const AnsiString& ItemName = "Item");
     int ReadStringList(const AnsiString& Path, TStrings* SL, bool ClearFirst = true,

@@ -69,6 +69,25 @@ bool ParseInt(const AnsiString& Text, int& Value) {
     return true;
 }
 
+// Markup characters as entities, and blanks and control characters at either
+// end as character references: a reader of the file skips whitespace around
+// an element's text, so they would not come back otherwise.
+AnsiString EscapeValue(const AnsiString& Value) {
+    size_t first = 0, last = Value.size();
+    while (first < last && static_cast<unsigned char>(Value[first]) <= ' ') ++first;
+    while (last > first && static_cast<unsigned char>(Value[last - 1]) <= ' ') --last;
+    auto reference = [](char c) {
+        static const char kHex[] = "0123456789ABCDEF";
+        const unsigned char u = static_cast<unsigned char>(c);
+        return AnsiString("&#x") + kHex[u >> 4] + kHex[u & 15] + ';';
+    };
+    AnsiString result;
+    for (size_t i = 0; i < first; ++i) result += reference(Value[i]);
+    result += EntityEncode(Value.substr(first, last - first));
+    for (size_t i = last; i < Value.size(); ++i) result += reference(Value[i]);
+    return result;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -230,7 +249,7 @@ AnsiString TStCustomAppXMLStorage::ReadValue(const AnsiString& Path, const AnsiS
         if (!StorageOptions()->DefaultIfValueNotExists) PathError(Path);
         return Default;
     }
-    return StoreEscapes() ? EntityDecode(node->Value()) : node->Value();
+    return StoreEscapes() ? SimpleXMLDecode(node->Value()) : node->Value();
 }
 
 void TStCustomAppXMLStorage::WriteValue(const AnsiString& Path, const AnsiString& Value) {
@@ -239,11 +258,20 @@ void TStCustomAppXMLStorage::WriteValue(const AnsiString& Path, const AnsiString
     SplitKeyPath(Path, key, name);
     const TStSimpleXMLOptions saved = xml_->Options();
     TStSimpleXMLElem* parent = CreateAndSetNode(key);
-    if (!parent) return;
+    if (!parent) {
+        // The walk swallows errors; a name that cannot become an element says why here.
+        for (size_t pos = 0; pos <= key.size();) {
+            size_t next = key.find('\\', pos);
+            if (next == AnsiString::npos) next = key.size();
+            GetValidNodeName(key.substr(pos, next - pos));
+            pos = next + 1;
+        }
+        throw EStkException(Format("Path '%s' does not exists", {Path}));
+    }
     xml_->SetOptions(TStSimpleXMLOptions::FromBits(saved.Bits | (1u << sxoAutoCreate)));
     TStSimpleXMLElem* node = parent->Items()->ItemNamed(name);
     xml_->SetOptions(saved);
-    node->SetValue(StoreEscapes() ? EntityEncode(Value) : Value);
+    node->SetValue(StoreEscapes() ? EscapeValue(Value) : Value);
     FlushIfNeeded();
 }
 
@@ -387,21 +415,28 @@ void TStAppXMLFileStorage::FileDamaged(const AnsiString& FileName, const Excepti
     Xml()->Root()->Clear();
     Xml()->Root()->SetName(GetValidNodeName(Root().empty() ? AnsiString("Configuration") : Root()));
     AnsiString outcome;
+    bool setAside = false;
     if (physicalReadOnly_) {
         outcome = "it is read-only and was left as it is";
     } else {
-        const AnsiString bad = FileName + ".bad";
+        // Every damaged file keeps a copy of its own: an earlier copy may hold
+        // the user's last good settings.
+        AnsiString bad = FileName + ".bad";
+        for (int n = 2; FileExists(bad) && n <= 10000; ++n) bad = FileName + ".bad" + std::to_string(n);
         std::error_code ec;
-        std::filesystem::rename(FileName, bad, ec);
+        if (FileExists(bad)) ec = std::make_error_code(std::errc::file_exists);
+        else std::filesystem::rename(FileName, bad, ec);
         if (ec) {
             keptDamagedFile_ = FileName;
             outcome = "it could not be renamed (" + ec.message() + ") and will not be written";
         } else {
+            setAside = true;
             outcome = "it was renamed to " + bad;
         }
     }
-    if (reportedFile_ == FileName) return;
-    reportedFile_ = FileName;
+    // A file left in place is read again at every access; it is reported once.
+    if (!setAside && reportedFile_ == FileName) return;
+    if (!setAside) reportedFile_ = FileName;
     const AnsiString message =
         "The settings file " + FileNameAsText(FileName) + " could not be read (" + E.Message() + "); " + outcome + ".";
     try {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
 #include <memory>
 
 #include "platform/classes/ProgramFolder.h"
@@ -368,6 +372,118 @@ TEST_F(XmlStorageTest, DamagedFilesGiveDefaultsAndAreSetAsideOnce) {
             EXPECT_EQ(Open()->ReadInteger("frmMain\\X", 0), 9);
         }
     }
+}
+
+TEST_F(XmlStorageTest, ValuesComeBackByteForByte) {
+    AnsiString everyByte;
+    for (int c = 1; c <= 255; ++c) everyByte += static_cast<char>(c);
+    const AnsiString values[] = {
+        "  two",
+        "two  ",
+        "   ",
+        " a  b ",
+        "\ttab\t",
+        "line\r\nbreak\r\n",
+        "\r\nafter a break",
+        "a<b>&c;",
+        "&amp; &lt; &#x41; &#65;",
+        "<![CDATA[x]]>",
+        "<Item0>tag</Item0>",
+        "\x01\x02\x1F\x7F",
+        "\xC0\xE9\xFF \xA0",
+        everyByte,
+    };
+    {
+        auto store = Open();
+        for (size_t i = 0; i < std::size(values); ++i)
+            store->WriteString("Values\\V" + std::to_string(i), values[i]);
+    }
+    const AnsiString file = TempFolder::Read(File());
+    EXPECT_EQ(file.find("<V0>two</V0>"), AnsiString::npos) << file;
+    EXPECT_NE(file.find("\xC0\xE9\xFF"), AnsiString::npos);  // letters of the code page stay readable
+    auto store = Open();
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(store->ReadString("Values\\V" + std::to_string(i), "missing"), values[i]) << "value " << i;
+    // A value written by hand in the file reads as it stands.
+    TempFolder::Write(File(), "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
+                              "<Configuration><A>1,2,3,4</A><B>R&amp;D</B><C>&Name</C></Configuration>");
+    EXPECT_EQ(store->ReadString("A"), "1,2,3,4");
+    EXPECT_EQ(store->ReadString("B"), "R&D");
+    EXPECT_EQ(store->ReadString("C"), "&Name");
+}
+
+TEST_F(XmlStorageTest, EachDamagedFileKeepsItsOwnCopy) {
+    const AnsiString damaged[] = {"first damaged settings <", "second damaged settings <<", "third <<<"};
+    std::vector<std::string> copies;
+    for (const AnsiString& text : damaged) {
+        TempFolder::Write(File(), text);
+        auto store = Open();
+        EXPECT_EQ(store->ReadInteger("frmMain\\X", 7), 7);
+        EXPECT_FALSE(std::filesystem::exists(File()));
+        store->WriteInteger("frmMain\\X", 9);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(File().parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "TeskSettings.xml" && name.rfind("TeskSettings.xml", 0) == 0) copies.push_back(entry.path().string());
+    }
+    ASSERT_EQ(copies.size(), std::size(damaged));
+    std::vector<std::string> kept;
+    for (const std::string& copy : copies) kept.push_back(TempFolder::Read(copy));
+    for (const AnsiString& text : damaged)
+        EXPECT_NE(std::find(kept.begin(), kept.end(), text), kept.end()) << text;
+    EXPECT_EQ(TempFolder::Read(File().string() + ".bad"), damaged[0]);  // the first copy keeps its name
+    EXPECT_EQ(Open()->ReadInteger("frmMain\\X", 0), 9);
+}
+
+// A list holds what is stored, whatever its "Count" claims; a hostile count
+// neither builds millions of items nor makes the next write walk them.
+TEST_F(XmlStorageTest, AListReadsTheItemsItHolds) {
+    const AnsiString head = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<Configuration>";
+    struct Case {
+        const char* what;
+        AnsiString list;
+        std::vector<AnsiString> items;
+    } cases[] = {
+        {"three million", "<L><Count>3000000</Count><Item0>a</Item0></L>", {"a"}},
+        {"the largest count", "<L><Count>2147483647</Count><Item0>a</Item0><Item1>b</Item1></L>", {"a", "b"}},
+        {"negative", "<L><Count>-5</Count><Item0>a</Item0></L>", {}},
+        {"fewer than stored", "<L><Count>1</Count><Item0>a</Item0><Item1>b</Item1></L>", {"a"}},
+        {"a gap", "<L><Count>3</Count><Item0>a</Item0><Item2>c</Item2></L>", {"a", "c"}},
+        {"out of order", "<L><Count>3</Count><Item2>c</Item2><Item0>a</Item0><Item1>b</Item1></L>", {"a", "b", "c"}},
+        {"other names", "<L><Count>9</Count><Item0>a</Item0><Items>x</Items><Item1x>y</Item1x></L>", {"a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder::Write(File(), head + c.list + "</Configuration>");
+        auto store = Open();
+        TStringList list;
+        list.Add("stale");
+        store->ReadStringList("L", &list, true);
+        ASSERT_EQ(list.Count(), static_cast<int>(c.items.size()));
+        for (size_t i = 0; i < c.items.size(); ++i) EXPECT_EQ(list.Strings(static_cast<int>(i)), c.items[i]);
+        TCollection lines(ItemClassOf<TTestLine>);
+        store->ReadCollection("L", &lines, true);
+        EXPECT_LE(lines.Count(), static_cast<int>(c.items.size()));
+        // Writing over it replaces the stored items, whatever the old count said.
+        TStringList two;
+        two.SetCommaText("x,y");
+        store->WriteStringList("L", &two);
+        const AnsiString file = TempFolder::Read(File());
+        EXPECT_NE(file.find("<Count>2</Count>"), AnsiString::npos) << file;
+        EXPECT_EQ(file.find("Item2>"), AnsiString::npos) << file;
+    }
+}
+
+// A blank in a folder name needs a replacement as much as one in a value name.
+TEST_F(XmlStorageTest, ABlankInAKeyRaisesOrIsReplaced) {
+    auto store = Open();
+    EXPECT_THROW(store->WriteString("My Folder\\Value", "x"), EStkException);
+    EXPECT_THROW(store->WriteString("Folder\\My Value", "x"), EStkException);
+    EXPECT_EQ(store->ReadString("My Folder\\Value", "default"), "default");
+    static_cast<TStAppXMLStorageOptions*>(store->StorageOptions())->SetWhiteSpaceReplacement("_");
+    store->WriteString("My Folder\\My Value", "x");
+    EXPECT_EQ(store->ReadString("My Folder\\My Value"), "x");
+    EXPECT_NE(TempFolder::Read(File()).find("<My_Folder>"), AnsiString::npos);
 }
 
 TEST_F(XmlStorageTest, AReadOnlyFileIsNeverWritten) {
