@@ -1,6 +1,8 @@
 #include "storage/StFormStorage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -75,6 +77,10 @@ int PosWord(const AnsiString& S, int N, int Default) {
         return d;
     }();
     return StrToIntDef(Trim(ExtractWord(N, S, delims)), Default);
+}
+
+int SaturatedInt(int64_t Value) {
+    return static_cast<int>(std::clamp<int64_t>(Value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -530,18 +536,22 @@ void ReadFormPlacement(TCustomForm* Form, TStCustomAppStorage* AppStorage, const
         if (!s.empty()) {
             found = true;
             TRect& r = wp.rcNormalPosition;
-            const int storedLeft = PosWord(s, 1, Form->Left());
-            const int storedTop = PosWord(s, 2, Form->Top());
-            r.Left = location ? storedLeft : Form->Left();
-            r.Top = location ? storedTop : Form->Top();
+            // Stored numbers may be anything: sizes are worked out in 64 bits
+            // and the result kept within what a rectangle can hold.
+            const int64_t storedLeft = PosWord(s, 1, Form->Left());
+            const int64_t storedTop = PosWord(s, 2, Form->Top());
+            const int64_t left = location ? storedLeft : Form->Left();
+            const int64_t top = location ? storedTop : Form->Top();
+            int64_t width = Form->Width(), height = Form->Height();
             if (size) {
                 // A damaged right or bottom keeps the form's own width or height.
-                r.Right = r.Left + PosWord(s, 3, storedLeft + Form->Width()) - storedLeft;
-                r.Bottom = r.Top + PosWord(s, 4, storedTop + Form->Height()) - storedTop;
-            } else {
-                r.Right = r.Left + Form->Width();
-                r.Bottom = r.Top + Form->Height();
+                width = PosWord(s, 3, SaturatedInt(storedLeft + Form->Width())) - storedLeft;
+                height = PosWord(s, 4, SaturatedInt(storedTop + Form->Height())) - storedTop;
             }
+            r.Left = static_cast<int>(left);
+            r.Top = static_cast<int>(top);
+            r.Right = SaturatedInt(left + width);
+            r.Bottom = SaturatedInt(top + height);
         }
         if (found) {
             const int ppi = Screen ? Screen->PixelsPerInch() : 96;
@@ -550,7 +560,8 @@ void ReadFormPlacement(TCustomForm* Form, TStCustomAppStorage* AppStorage, const
         if (found) {
             TRect& r = wp.rcNormalPosition;
             if (Form->BorderStyle() != bsSizeable && Form->BorderStyle() != bsSizeToolWin)
-                r = TRect(r.Left, r.Top, r.Left + Form->Width(), r.Top + Form->Height());
+                r = TRect(r.Left, r.Top, SaturatedInt(int64_t(r.Left) + Form->Width()),
+                          SaturatedInt(int64_t(r.Top) + Form->Height()));
             if (r.Right > r.Left) {
                 if (!Form->InState(csDesigning)) {
                     if (size && location) ChangeFormPosition(Form, poDesigned);
@@ -595,21 +606,53 @@ void ReadFormPlacement(TCustomForm* Form, TStCustomAppStorage* AppStorage, const
     Form->Update();
 }
 
+namespace {
+
+// A rectangle in 64 bits, so that its sizes and moves cannot overflow.
+struct TWideRect {
+    int64_t Left, Top, Width, Height;
+    explicit TWideRect(const TRect& R)
+        : Left(R.Left), Top(R.Top), Width(std::max<int64_t>(int64_t(R.Right) - R.Left, 0)),
+          Height(std::max<int64_t>(int64_t(R.Bottom) - R.Top, 0)) {}
+    // No larger than Area; moved into it when it had to shrink.
+    void LimitTo(const TRect& Area) {
+        const int64_t areaWidth = int64_t(Area.Right) - Area.Left, areaHeight = int64_t(Area.Bottom) - Area.Top;
+        if (Width > areaWidth) {
+            Width = areaWidth;
+            Left = std::clamp<int64_t>(Left, Area.Left, Area.Right - Width);
+        }
+        if (Height > areaHeight) {
+            Height = areaHeight;
+            Top = std::clamp<int64_t>(Top, Area.Top, Area.Bottom - Height);
+        }
+    }
+    bool TitleReachable(const TRect& Area, int64_t Title) const {
+        const int64_t w = std::min<int64_t>(Left + Width, Area.Right) - std::max<int64_t>(Left, Area.Left);
+        const int64_t h = std::min<int64_t>(Top + std::min(Height, Title), Area.Bottom) - std::max<int64_t>(Top, Area.Top);
+        return w >= Title && h >= Title;
+    }
+    TRect ToRect() const {
+        return TRect(SaturatedInt(Left), SaturatedInt(Top), SaturatedInt(Left + Width), SaturatedInt(Top + Height));
+    }
+};
+
+}  // namespace
+
 TRect FitRectToWorkAreas(const TRect& Rect, const std::vector<TRect>& WorkAreas, const TRect& PrimaryWorkArea) {
     const int kTitle = 32;
-    const TRect title(Rect.Left, Rect.Top, Rect.Right, Rect.Top + kTitle);
     for (const TRect& area : WorkAreas) {
-        const int w = std::min(title.Right, area.Right) - std::max(title.Left, area.Left);
-        const int h = std::min(title.Bottom, area.Bottom) - std::max(title.Top, area.Top);
-        if (w >= kTitle && h >= kTitle) return Rect;
+        if (area.Right <= area.Left || area.Bottom <= area.Top) continue;
+        TWideRect r(Rect);
+        r.LimitTo(area);
+        if (r.TitleReachable(area, kTitle)) return r.ToRect();
     }
     const TRect& a = PrimaryWorkArea;
-    if (a.Right <= a.Left || a.Bottom <= a.Top) return Rect;
-    const int width = std::min(Rect.Right - Rect.Left, a.Right - a.Left);
-    const int height = std::min(Rect.Bottom - Rect.Top, a.Bottom - a.Top);
-    const int left = std::clamp(Rect.Left, a.Left, a.Right - width);
-    const int top = std::clamp(Rect.Top, a.Top, a.Bottom - height);
-    return TRect(left, top, left + width, top + height);
+    TWideRect r(Rect);
+    if (a.Right <= a.Left || a.Bottom <= a.Top) return r.ToRect();
+    r.LimitTo(a);
+    r.Left = std::clamp<int64_t>(r.Left, a.Left, a.Right - r.Width);
+    r.Top = std::clamp<int64_t>(r.Top, a.Top, a.Bottom - r.Height);
+    return r.ToRect();
 }
 
 TRect FitRectToScreens(const TRect& Rect) {

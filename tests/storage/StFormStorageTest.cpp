@@ -3,6 +3,7 @@
 // window hook chains.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "platform/classes/ProgramFolder.h"
@@ -224,8 +225,48 @@ TEST_F(FormStorageTest, RectanglesStayWhereATitleCanBeReached) {
         {"title above the screen", TRect(100, -200, 500, 100), {left}, TRect(100, 0, 500, 300)},
         {"only 20 pixels of title", TRect(-380, 100, 20, 400), {left}, TRect(0, 100, 400, 400)},
         {"larger than the screen", TRect(-5000, -5000, 5000, 5000), {left}, left},
+        {"larger than the screen, title on it", TRect(1, 2, 99999, 99999), {left}, left},
+        {"taller than the screen", TRect(100, 50, 500, 3000), {left}, TRect(100, 0, 500, 1024)},
+        {"the widest corners", TRect(INT_MIN, 0, INT_MAX, 100), {left}, TRect(0, 0, 1280, 100)},
+        {"the lowest corners", TRect(INT_MIN, INT_MIN, INT_MIN + 400, INT_MIN + 300), {left, right},
+         TRect(0, 0, 400, 300)},
+        {"the highest corners", TRect(INT_MAX - 400, INT_MAX - 300, INT_MAX, INT_MAX), {left},
+         TRect(880, 724, 1280, 1024)},
+        {"right before left", TRect(500, 100, 100, 400), {left}, TRect(500, 100, 500, 400)},
     };
     for (const auto& c : cases) EXPECT_EQ(FitRectToWorkAreas(c.in, c.areas, left), c.out) << c.what;
+}
+
+// Positions from a damaged or hostile file open a window on the work area,
+// no larger than it, and that is what the next close stores.
+TEST_F(FormStorageTest, HostilePositionsOpenASaneWindow) {
+    const TRect area = GetMonitorInfoAt(0).WorkArea;
+    const char* positions[] = {"-2147483648,0,2147483647,100", "1,2,99999,99999", "2147483647,2147483647,-2147483648,-2147483648",
+                               "-2147483648,-2147483648,-2147483648,-2147483648", "2147483000,5,2147483647,300",
+                               "99999999999,1,2,3", "10,10,-99999,400"};
+    for (const char* stored : positions) {
+        SCOPED_TRACE(stored);
+        std::filesystem::remove(File());
+        TfrmStoreMain* form = NewMain();
+        form->StAppXMLFileStorage1->WriteString("frmStoreMain\\NormPos", stored);
+        form->StAppXMLFileStorage1->WriteString("frmStoreMain\\MinMaxPos", stored);
+        form->Show();
+        const TRect r = form->BoundsRect();
+        EXPECT_GT(r.Width(), 0);
+        EXPECT_GT(r.Height(), 0);
+        EXPECT_LE(r.Width(), area.Width());
+        EXPECT_LE(r.Height(), area.Height());
+        EXPECT_GE(r.Left, area.Left);
+        EXPECT_GE(r.Top, area.Top);
+        EXPECT_LE(r.Right, area.Right);
+        EXPECT_LE(r.Bottom, area.Bottom);
+        form->Close();
+        FreeObject(form);
+        const AnsiString file = TempFolder::Read(File());
+        const size_t at = file.find("<NormPos>"), end = file.find("</NormPos>");
+        ASSERT_NE(at, AnsiString::npos) << file;
+        EXPECT_EQ(file.substr(at, end - at).find("2147483"), AnsiString::npos) << file;
+    }
 }
 
 TEST_F(FormStorageTest, StoredPropertiesOfASecondFormGoToTheMainStore) {
