@@ -218,6 +218,8 @@ TCustomTeEdit::TCustomTeEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TCustomTeEdit::~TCustomTeEdit() {
     SetHighlighter(nullptr);
+    UnHookTextBuffer();
+    for (TCustomTeEdit* user : std::vector<TCustomTeEdit*>(sharedUsers_)) user->UnHookTextBuffer();
     // The window's last messages (focus loss) must still find every part whole.
     if (HandleAllocated()) {
         if (GetCaretState().Owner == Handle()) DestroyCaret();
@@ -294,6 +296,8 @@ void TCustomTeEdit::Notification(TComponent* AComponent, TOperation Operation) {
             SizeOrFontChanged(true);
         }
     }
+    // Normally unhooked by the source's destructor; this only covers a source freed otherwise.
+    if (AComponent == sharedSource_) RestoreOwnText(false);
     if (bookMarkOpt_ && AComponent == bookMarkOpt_->BookmarkImages()) {
         bookMarkOpt_->SetBookmarkImages(nullptr);
         InvalidateGutterLines(-1, -1);
@@ -436,12 +440,70 @@ bool TCustomTeEdit::CanPaste() {
 }
 
 // ---------------------------------------------------------------------------
+// Shared text
+
+void TCustomTeEdit::HookTextBuffer(TCustomTeEdit* Source) {
+    if (!Source || Source == this || Source->lines_ == lines_) return;
+    for (TCustomTeEdit* s = Source->sharedSource_; s; s = s->sharedSource_)
+        if (s == this) return;  // a ring of controls sharing each other's text
+    UnHookTextBuffer();
+    const bool wrapped = wordWrap_;
+    if (wrapped) SetWordWrap(false);
+    ownLines_ = lines_;
+    ownUndoList_ = undoList_;
+    ownRedoList_ = redoList_;
+    sharedSource_ = Source;
+    Source->sharedUsers_.push_back(this);
+    Source->FreeNotification(this);
+    lines_ = Source->lines_;
+    undoList_ = Source->undoList_;
+    redoList_ = Source->redoList_;
+    if (wrapped) SetWordWrap(true);
+    SetCaretAndSelection(CaretXY(), CaretXY(), CaretXY());
+    Invalidate();
+    UpdateScrollBars();
+}
+
+void TCustomTeEdit::UnHookTextBuffer() { RestoreOwnText(true); }
+
+void TCustomTeEdit::RestoreOwnText(bool SourceAlive) {
+    if (!sharedSource_) return;
+    if (SourceAlive) {
+        auto& users = sharedSource_->sharedUsers_;
+        users.erase(std::remove(users.begin(), users.end(), this), users.end());
+        sharedSource_->RemoveFreeNotification(this);
+    }
+    sharedSource_ = nullptr;
+    const bool wrapped = wordWrap_;
+    if (wrapped) SetWordWrap(false);
+    lines_ = ownLines_;
+    undoList_ = ownUndoList_;
+    redoList_ = ownRedoList_;
+    ownLines_ = nullptr;
+    ownUndoList_ = ownRedoList_ = nullptr;
+    if (wrapped) SetWordWrap(true);
+    if (ComponentState() & csDestroying) return;
+    SetCaretAndSelection(CaretXY(), CaretXY(), CaretXY());
+    Invalidate();
+    if (options_.Contains(eoAutoSizeMaxScrollWidth)) {
+        int longest = 0;
+        for (int i = 0; i < lines_->Count(); ++i) longest = std::max(longest, lines_->GetExpandedStringLength(i));
+        if (longest > maxScrollWidth_) SetMaxScrollWidth(longest);
+    }
+    UpdateScrollBars();
+}
+
+// ---------------------------------------------------------------------------
 // Line-list events
 
-void TCustomTeEdit::LinesChanging(TObject*) { linesChanging_ = true; }
+void TCustomTeEdit::LinesChanging(TObject* Sender) {
+    linesChanging_ = true;
+    ForwardToSharers(&TCustomTeEdit::LinesChanging, Sender);
+}
 
-void TCustomTeEdit::LinesChanged(TObject*) {
+void TCustomTeEdit::LinesChanged(TObject* Sender) {
     linesChanging_ = false;
+    for (TCustomTeEdit* user : std::vector<TCustomTeEdit*>(sharedUsers_)) user->LinesChanged(Sender);
     if (HandleAllocated()) {
         UpdateScrollBars();
         TTeSelectionMode mode = activeSelectionMode_;
@@ -454,7 +516,8 @@ void TCustomTeEdit::LinesChanged(TObject*) {
     }
 }
 
-void TCustomTeEdit::ListCleared(TObject*) {
+void TCustomTeEdit::ListCleared(TObject* Sender) {
+    ForwardToSharers(&TCustomTeEdit::ListCleared, Sender);
     if (wordWrap_ && wordWrapPlugin_) wordWrapPlugin_->Reset();
     undoList_->Clear();
     redoList_->Clear();
@@ -466,13 +529,15 @@ void TCustomTeEdit::ListCleared(TObject*) {
     statusChanges_ |= scAll;
 }
 
-void TCustomTeEdit::ListDeleted(TObject*, int aIndex, int aCount) {
+void TCustomTeEdit::ListDeleted(TObject* Sender, int aIndex, int aCount) {
+    ForwardToSharers(&TCustomTeEdit::ListDeleted, Sender, aIndex, aCount);
     if (wordWrap_ && wordWrapPlugin_) wordWrapPlugin_->LinesDeleted(aIndex, aCount);
     InvalidateLines(aIndex + 1, INT_MAX);
     InvalidateGutterLines(aIndex + 1, INT_MAX);
 }
 
-void TCustomTeEdit::ListInserted(TObject*, int Index, int aCount) {
+void TCustomTeEdit::ListInserted(TObject* Sender, int Index, int aCount) {
+    ForwardToSharers(&TCustomTeEdit::ListInserted, Sender, Index, aCount);
     if (wordWrap_ && wordWrapPlugin_) wordWrapPlugin_->LinesInserted(Index, aCount);
     InvalidateLines(Index + 1, INT_MAX);
     InvalidateGutterLines(Index + 1, INT_MAX);
@@ -482,7 +547,8 @@ void TCustomTeEdit::ListInserted(TObject*, int Index, int aCount) {
     }
 }
 
-void TCustomTeEdit::ListPutted(TObject*, int Index, int aCount) {
+void TCustomTeEdit::ListPutted(TObject* Sender, int Index, int aCount) {
+    ForwardToSharers(&TCustomTeEdit::ListPutted, Sender, Index, aCount);
     if (wordWrap_ && wordWrapPlugin_) {
         if (wordWrapPlugin_->LinesPutted(Index, aCount) != 0) InvalidateGutterLines(Index + 1, INT_MAX);
         InvalidateLines(Index + 1, wordWrapPlugin_ ? INT_MAX : Index + aCount);
@@ -496,6 +562,7 @@ void TCustomTeEdit::ListPutted(TObject*, int Index, int aCount) {
 }
 
 void TCustomTeEdit::UndoRedoAdded(TObject* Sender) {
+    ForwardToSharers(&TCustomTeEdit::UndoRedoAdded, Sender);
     UpdateModifiedStatus();
     TTeEditUndoItem* top = undoList_->PeekItem();
     if (Sender == undoList_ && !undoList_->RedoInProgress() && !(top && top->Reason() == urGroupBreak))
@@ -1427,6 +1494,13 @@ void TCustomTeEdit::DoOnCommandProcessed(TTeEditorCommand Command, char AChar, v
 
 void TCustomTeEdit::DoOnPlaceMark(TTeEditMark*& Mark) {
     if (OnPlaceBookmark) OnPlaceBookmark(this, Mark);
+}
+
+TReplaceAction TCustomTeEdit::DoOnReplaceText(const AnsiString& ASearch, const AnsiString& AReplace, int Line,
+                                              int Column) {
+    TReplaceAction action = 0;
+    if (OnReplaceText) OnReplaceText(this, ASearch, AReplace, Line, Column, action);
+    return action;
 }
 
 void TCustomTeEdit::DoOnProcessCommand(TTeEditorCommand& Command, char& AChar, void* Data) {

@@ -185,6 +185,12 @@ public:
     bool CanPaste();
     TTeEditUndoList* UndoList() const { return undoList_; }
     TTeEditUndoList* RedoList() const { return redoList_; }
+    // Shared text: the control shows and edits Source's lines with Source's
+    // undo lists until it unhooks, is freed, or Source is freed; then it has
+    // its own lines and lists back as they were.
+    void HookTextBuffer(TCustomTeEdit* Source);
+    void UnHookTextBuffer();
+    TCustomTeEdit* TextBufferSource() const { return sharedSource_; }
 
     // ---- Caret and selection -------------------------------------------
     int CaretX() const { return caretX_; }
@@ -450,6 +456,10 @@ protected:
     virtual void DoOnPaintTransient(TTransientType TransientType);
     virtual void DoOnPlaceMark(TTeEditMark*& Mark);
     virtual void DoOnProcessCommand(TTeEditorCommand& Command, char& AChar, void* Data);
+    // What to do with one match found for a replace: OnReplaceText decides;
+    // without a handler the answer stays 0, which stops the replacing.
+    virtual TReplaceAction DoOnReplaceText(const AnsiString& ASearch, const AnsiString& AReplace, int Line,
+                                           int Column);
     virtual bool DoOnSpecialLineColors(int Line, TColor& Foreground, TColor& Background);
     virtual void DoOnStatusChange(TTeStatusChanges Changes);
     void StatusChanged(TTeStatusChanges AChanges);
@@ -545,6 +555,19 @@ private:
     TTeEditStringList* lines_;
     TTeEditUndoList* undoList_;
     TTeEditUndoList* redoList_;
+    // While the text of another control is shared: that control, and the
+    // control's own line list and undo lists, kept aside. A control whose text
+    // is shared passes its list events on to the controls sharing it.
+    TCustomTeEdit* sharedSource_ = nullptr;
+    TTeEditStringList* ownLines_ = nullptr;
+    TTeEditUndoList* ownUndoList_ = nullptr;
+    TTeEditUndoList* ownRedoList_ = nullptr;
+    std::vector<TCustomTeEdit*> sharedUsers_;
+    void RestoreOwnText(bool SourceAlive);
+    template <typename... Args>
+    void ForwardToSharers(void (TCustomTeEdit::*Handler)(TObject*, Args...), TObject* Sender, Args... args) {
+        for (TCustomTeEdit* user : std::vector<TCustomTeEdit*>(sharedUsers_)) (user->*Handler)(Sender, args...);
+    }
     TFont* fontDummy_;
     TTeTextDrawer* textDrawer_;
     TTeSelectedColor* selectedColor_;

@@ -379,3 +379,72 @@ TEST_F(MemoTest, ScrollBarsThatHideAndShowSettleAtEverySmallSize) {
     memo->SetBounds(0, 0, 57, 73);
     EXPECT_EQ(memo->LinesInWindow(), memo->ClientHeight() / memo->LineHeight());
 }
+
+// A second memo shares the first one's text and undo lists: edits in either
+// show in both, and each gets its own text back when the sharing ends,
+// also when the other memo is freed first.
+TEST_F(MemoTest, ASharedTextIsEditedFromBothControlsAndGivenBack) {
+    auto makeMemo = [this](int top) {
+        auto* m = new TTeMemo(form);
+        m->SetParent(form);
+        m->SetBounds(0, top, 300, 100);
+        return m;
+    };
+    memo->SetText("shared");
+    TTeMemo* other = makeMemo(200);
+    other->SetText("own text");
+    other->HookTextBuffer(memo);
+    EXPECT_EQ(other->TextBufferSource(), memo);
+    EXPECT_EQ(other->GetText(), "shared");
+    other->SetFocus();
+    other->SetCaretXY(BufferCoord(7, 1));
+    SimulateTyping(other->Handle(), "!");
+    EXPECT_EQ(memo->GetText(), "shared!");
+    EXPECT_TRUE(memo->CanUndo());
+    memo->Undo();  // the undo list is shared too
+    EXPECT_EQ(other->GetText(), "shared");
+    memo->SetText("replaced\r\nin two lines");
+    EXPECT_EQ(other->Lines()->Count(), 2);
+    other->UnHookTextBuffer();
+    EXPECT_EQ(other->GetText(), "own text");
+    EXPECT_EQ(memo->GetText(), "replaced\r\nin two lines");
+
+    // The source goes first: the sharer has its own text back and goes on.
+    TTeMemo* source = makeMemo(300);
+    source->SetText("short-lived");
+    other->HookTextBuffer(source);
+    EXPECT_EQ(other->GetText(), "short-lived");
+    FreeObject(source);
+    EXPECT_EQ(other->TextBufferSource(), nullptr);
+    EXPECT_EQ(other->GetText(), "own text");
+    other->SetCaretXY(BufferCoord(1, 1));
+    SimulateTyping(other->Handle(), "my ");
+    EXPECT_EQ(other->GetText(), "my own text");
+
+    // The sharer goes first: the source keeps its text and its edits.
+    other->HookTextBuffer(memo);
+    FreeObject(other);
+    memo->SetFocus();
+    memo->SetCaretXY(BufferCoord(1, 1));
+    Type(">");
+    EXPECT_EQ(memo->GetText(), ">replaced\r\nin two lines");
+
+    // A replace asks its handler; without one it stops.
+    struct Replies {
+        int asked = 0;
+        void Reply(TObject*, const AnsiString& Search, const AnsiString& Replace, int Line, int Column,
+                   TReplaceAction& Action) {
+            ++asked;
+            Action = Search == "a" && Replace == "b" && Line == 2 && Column == 3 ? 2 : 1;
+        }
+    } replies;
+    struct ReplaceProbe : TTeMemo {
+        using TTeMemo::TTeMemo;
+        using TTeMemo::DoOnReplaceText;
+    };
+    auto* probe = new ReplaceProbe(form);
+    EXPECT_EQ(probe->DoOnReplaceText("a", "b", 2, 3), 0);
+    probe->OnReplaceText = TReplaceTextEvent(&replies, &Replies::Reply);
+    EXPECT_EQ(probe->DoOnReplaceText("a", "b", 2, 3), 2);
+    EXPECT_EQ(replies.asked, 1);
+}
