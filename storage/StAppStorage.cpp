@@ -942,9 +942,18 @@ bool IsStringKind(TTypeKind Kind) { return Kind == tkString || Kind == tkLString
 
 }  // namespace
 
+// Objects met again on the way down (components that refer to each other)
+// are stored once, where they were first met.
+bool TStCustomAppStorage::EnterObject(const TPersistent* Object) {
+    if (std::find(objectWalk_.begin(), objectWalk_.end(), Object) != objectWalk_.end()) return false;
+    objectWalk_.push_back(Object);
+    return true;
+}
+
 void TStCustomAppStorage::ReadPersistent(const AnsiString& Path, TPersistent* PersObj, bool Recursive,
                                          bool ClearFirst, TStrings* IgnoreProperties) {
-    if (!PersObj) return;
+    if (!PersObj || !EnterObject(PersObj)) return;
+    TScopeGuard leave([this] { objectWalk_.pop_back(); });
     if (auto* aware = dynamic_cast<IStStorageAware*>(PersObj)) {
         aware->ReadFromStorage(this, Path);
         if (!dynamic_cast<IStStorageAwareProps*>(PersObj)) return;
@@ -958,7 +967,8 @@ void TStCustomAppStorage::ReadPersistent(const AnsiString& Path, TPersistent* Pe
 
 void TStCustomAppStorage::WritePersistent(const AnsiString& Path, TPersistent* PersObj, bool Recursive,
                                           TStrings* IgnoreProperties) {
-    if (!PersObj) return;
+    if (!PersObj || !EnterObject(PersObj)) return;
+    TScopeGuard leave([this] { objectWalk_.pop_back(); });
     if (auto* aware = dynamic_cast<IStStorageAware*>(PersObj)) {
         aware->WriteToStorage(this, Path);
         if (!dynamic_cast<IStStorageAwareProps*>(PersObj)) return;
@@ -997,8 +1007,6 @@ void TStCustomAppStorage::ReadPropertyInt(const AnsiString& Path, TPersistent* P
         if (auto* sl = dynamic_cast<TStrings*>(obj)) ReadStringList(Path, sl, ClearFirst);
         else if (auto* coll = dynamic_cast<TCollection*>(obj)) {
             if (Recursive) ReadCollection(Path, coll, ClearFirst);
-        } else if (dynamic_cast<TComponent*>(obj)) {
-            // A reference to another component is not part of this object.
         } else if (auto* pers = dynamic_cast<TPersistent*>(obj)) {
             if (Recursive) ReadPersistent(Path, pers, true, ClearFirst);
         }
@@ -1074,7 +1082,6 @@ void TStCustomAppStorage::WritePropertyInt(const AnsiString& Path, TPersistent* 
             if (auto* sl = dynamic_cast<TStrings*>(obj)) WriteStringList(Path, sl);
             else if (auto* coll = dynamic_cast<TCollection*>(obj)) {
                 if (Recursive) WriteCollection(Path, coll);
-            } else if (dynamic_cast<TComponent*>(obj)) {
             } else if (auto* pers = dynamic_cast<TPersistent*>(obj)) {
                 if (Recursive) WritePersistent(Path, pers, true);
             }

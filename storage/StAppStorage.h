@@ -355,6 +355,9 @@ protected:
     AnsiString DecryptPropertyValue(const AnsiString& Value);
 
 private:
+    bool EnterObject(const TPersistent* Object);
+    std::vector<const TPersistent*> objectWalk_;  // the objects being read or written, outermost first
+
     template <class T, class F>
     T GuardedRead(const AnsiString& Path, const T& Default, F read);
     void ReadPropertyInt(const AnsiString& Path, TPersistent* PersObj, const TPropInfo* Prop, bool Recursive,

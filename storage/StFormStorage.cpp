@@ -114,7 +114,7 @@ bool TStWinMinMaxInfo::DefaultMinMaxInfo() const {
 
 TStFormPlacement::TStFormPlacement(TComponent* AOwner)
     : TStComponent(AOwner), appStoragePath_(kFormNameMacro), winMinMaxInfo_(new TStWinMinMaxInfo(this)),
-      winHook_(new TStWindowHook(nullptr)) {
+      winHook_(new TStWindowHook(this)) {
     if (dynamic_cast<TForm*>(AOwner)) options_ = TPlacementOptions{fpState, fpSize, fpLocation};
     winHook_->SetAfterMessage(TStHookMessageEvent(this, &TStFormPlacement::WndMessage));
 }
@@ -301,8 +301,13 @@ void TStFormPlacement::WndMessage(TObject*, TMessage& Msg, bool&) {
                 if (Msg.Result >= HTLEFT && Msg.Result <= HTBOTTOMRIGHT) Msg.Result = HTNOWHERE;
                 break;
             case WM_INITMENUPOPUP:
-                // The system menu's size and maximise entries have no counterpart here.
-                if (HIWORD(Msg.LParam) != 0) Msg.Result = 1;
+                // The window menu: a form of fixed size cannot be sized or maximised from it.
+                if (HIWORD(Msg.LParam) != 0) {
+                    HMENU menu = reinterpret_cast<HMENU>(Msg.WParam);
+                    EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+                    EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+                    Msg.Result = 1;
+                }
                 break;
             default: break;
         }

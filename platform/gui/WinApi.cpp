@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <set>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -876,6 +877,53 @@ BOOL GetCaretPos(TPoint* Point) {
 UINT GetCaretBlinkTime() { return 530; }
 
 TCaretState GetCaretState() { return WS().Caret; }
+
+// ---------------------------------------------------------------- window menu
+
+namespace {
+std::set<const TWindowMenu*>& LiveWindowMenus() {
+    static std::set<const TWindowMenu*> menus;
+    return menus;
+}
+bool IsLiveMenu(HMENU Menu) { return Menu && LiveWindowMenus().count(Menu) > 0; }
+
+void ResetWindowMenu(TWindowMenu& Menu) {
+    Menu.States.clear();
+    for (UINT command : {SC_SIZE, SC_MOVE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, SC_RESTORE}) Menu.States[command] = MF_ENABLED;
+}
+}  // namespace
+
+TWindowMenu::TWindowMenu() { LiveWindowMenus().insert(this); }
+TWindowMenu::~TWindowMenu() { LiveWindowMenus().erase(this); }
+
+HMENU GetSystemMenu(HWND Wnd, BOOL Revert) {
+    TWndHandle* rec = HandleRecord(Wnd);
+    if (!rec || rec->Parent) return nullptr;
+    if (!rec->WindowMenu) {
+        rec->WindowMenu = std::make_unique<TWindowMenu>();
+        ResetWindowMenu(*rec->WindowMenu);
+    }
+    if (Revert) {
+        ResetWindowMenu(*rec->WindowMenu);
+        return nullptr;
+    }
+    return rec->WindowMenu.get();
+}
+
+UINT EnableMenuItem(HMENU Menu, UINT IDEnableItem, UINT Enable) {
+    if (!IsLiveMenu(Menu)) return 0xFFFFFFFFu;
+    auto it = Menu->States.find(IDEnableItem);
+    if (it == Menu->States.end()) return 0xFFFFFFFFu;
+    const UINT before = it->second;
+    it->second = Enable & (MF_GRAYED | MF_DISABLED);
+    return before;
+}
+
+UINT GetMenuState(HMENU Menu, UINT Id, UINT) {
+    if (!IsLiveMenu(Menu)) return 0xFFFFFFFFu;
+    auto it = Menu->States.find(Id);
+    return it == Menu->States.end() ? 0xFFFFFFFFu : it->second;
+}
 
 // ---------------------------------------------------------------- metrics
 

@@ -298,6 +298,18 @@ struct TCaretState {
 };
 TCaretState GetCaretState();
 
+// The window menu of a top-level window. The desktop shows it, so only the
+// state of its commands is kept here, for code that greys them as it opens
+// (WM_INITMENUPOPUP with a non-zero high word of lParam).
+struct TWindowMenu;
+using HMENU = TWindowMenu*;
+enum : UINT { MF_BYCOMMAND = 0, MF_ENABLED = 0, MF_GRAYED = 1, MF_DISABLED = 2 };
+// Revert puts every command back to enabled and answers nullptr.
+HMENU GetSystemMenu(HWND Wnd, BOOL Revert);
+// Each answers the command's state before the call, 0xFFFFFFFF when the menu has no such command.
+UINT EnableMenuItem(HMENU Menu, UINT IDEnableItem, UINT Enable);
+UINT GetMenuState(HMENU Menu, UINT Id, UINT Flags);
+
 // Scroll bars of a window (SB_HORZ, SB_VERT).
 struct SCROLLINFO {
     UINT cbSize = sizeof(SCROLLINFO);

@@ -3,6 +3,8 @@
 // the record behind a window handle and the bridge to the native widgets.
 #include <QImage>
 #include <functional>
+#include <map>
+#include <memory>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
@@ -28,6 +30,15 @@ struct TScrollBarData {
     bool Visible = false;
     bool Enabled = true;
     QScrollBar* Widget = nullptr;
+};
+
+// Listed while alive, so that a handle kept beyond its window is refused.
+struct TWindowMenu {
+    TWindowMenu();
+    ~TWindowMenu();
+    TWindowMenu(const TWindowMenu&) = delete;
+    TWindowMenu& operator=(const TWindowMenu&) = delete;
+    std::map<UINT, UINT> States;  // command -> MF_GRAYED / MF_DISABLED bits
 };
 
 struct TWndHandle {
@@ -68,6 +79,7 @@ struct TWndHandle {
     // A window whose minimised and maximised state this one reports (the
     // application window answers for the main form).
     std::function<HWND()> StateSource;
+    std::unique_ptr<TWindowMenu> WindowMenu;  // made by the first GetSystemMenu
 };
 
 // The live record behind a handle, or nullptr.

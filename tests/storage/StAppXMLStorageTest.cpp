@@ -81,8 +81,21 @@ public:
     TTestFont* FontProp() { return &Font; }
 };
 
+// A component whose published properties refer to other components.
+class TTestPart : public TComponent {
+    TESK_CLASS(TTestPart, TComponent)
+public:
+    using TComponent::TComponent;
+    AnsiString Label;
+    TComponent* Partner = nullptr;  // the base type: its type information exists before this class is described
+};
+
 }  // namespace
 
+TESK_PUBLISHED(TTestPart) {
+    Property("Label", &T::Label, &T::Label);
+    Property("Partner", &T::Partner, &T::Partner);
+}
 TESK_PUBLISHED(TTestLine) {
     Property("Caption", &T::Caption, &T::Caption);
     Property("Width", &T::Width, &T::SetWidth);
@@ -472,6 +485,28 @@ TEST_F(XmlStorageTest, AListReadsTheItemsItHolds) {
         EXPECT_NE(file.find("<Count>2</Count>"), AnsiString::npos) << file;
         EXPECT_EQ(file.find("Item2>"), AnsiString::npos) << file;
     }
+}
+
+// A published reference to another component is stored as that component's
+// own properties, once even where two components refer to each other.
+TEST_F(XmlStorageTest, ReferencedComponentsAreStoredWithTheirProperties) {
+    TTestPart first(nullptr), second(nullptr);
+    first.Label = "first";
+    second.Label = "second";
+    first.Partner = &second;
+    second.Partner = &first;
+    {
+        auto store = Open();
+        store->WritePersistent("Parts", &first);
+    }
+    const AnsiString file = TempFolder::Read(File());
+    EXPECT_NE(file.find("<Partner>"), AnsiString::npos) << file;
+    EXPECT_NE(file.find("<Label>second</Label>"), AnsiString::npos) << file;
+    first.Label = second.Label = "changed";
+    Open()->ReadPersistent("Parts", &first);
+    EXPECT_EQ(first.Label, "first");
+    EXPECT_EQ(second.Label, "second");
+    EXPECT_EQ(first.Partner, &second);  // the reference itself stays
 }
 
 // A blank in a folder name needs a replacement as much as one in a value name.

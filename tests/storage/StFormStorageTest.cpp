@@ -269,6 +269,31 @@ TEST_F(FormStorageTest, HostilePositionsOpenASaneWindow) {
     }
 }
 
+// A form that may not be resized greys sizing and maximising in its window
+// menu as the menu opens; the window hook doing it belongs to the placement.
+TEST_F(FormStorageTest, AFormOfFixedSizeGreysSizeAndMaximiseInItsWindowMenu) {
+    TfrmStoreMain* form = NewMain();
+    TStFormStorage* placement = form->StFormStorage1;
+    EXPECT_EQ(placement->WinHook()->Owner(), placement);
+    form->Show();
+    HMENU menu = GetSystemMenu(form->Handle(), 0);
+    ASSERT_NE(menu, nullptr);
+    SendMessage(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, 1));
+    EXPECT_EQ(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);  // no hook without the option
+    placement->SetPreventResize(true);  // may make the window anew, with a menu of its own
+    EXPECT_EQ(placement->WinHook()->Control(), form);
+    menu = GetSystemMenu(form->Handle(), 0);
+    EXPECT_EQ(SendMessage(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, 1)), 1);
+    EXPECT_NE(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_NE(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    GetSystemMenu(form->Handle(), 1);
+    // A popup of another menu is left alone.
+    SendMessage(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, 0));
+    EXPECT_EQ(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    FreeObject(form);
+}
+
 TEST_F(FormStorageTest, StoredPropertiesOfASecondFormGoToTheMainStore) {
     TfrmStoreMain* main = NewMain();
     TfrmStoreDialog* dialog = NewDialog();
