@@ -787,6 +787,11 @@ void TStFormStorage::Loaded() {
     if (!InState(csDesigning)) UpdateStoredList(Owner(), storedProps_, true);
 }
 
+void TStFormStorage::WriteState(TWriter& Writer) {
+    UpdateStoredList(Owner(), storedProps_, false);
+    TStFormPlacement::WriteState(Writer);
+}
+
 void TStFormStorage::SetStoredProps(TStrings* Value) {
     if (!Value || Value == storedProps_) return;
     storedProps_->Assign(Value);

@@ -236,6 +236,8 @@ public:
     void SetStoredValuesPath(const AnsiString& Value) { storedValues_->Path = Value; }
 
 protected:
+    // Before the storage is written, each line names its component as the component is now called.
+    void WriteState(TWriter& Writer) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:

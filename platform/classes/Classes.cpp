@@ -34,6 +34,8 @@ AnsiString TPersistent::GetNamePath() {
 
 void TPersistent::DefineProperties(TFiler&) {}
 
+void TComponent::WriteState(TWriter&) {}
+
 TComponent::TComponent(TComponent* AOwner) {
     if (AOwner) AOwner->InsertComponent(this);
 }

@@ -13,6 +13,7 @@ TESK_DECLARE_EXCEPTION(EComponentError, Exception);
 
 struct TClassInfo;  // run-time type information of a class (platform/rtti)
 class TFiler;       // component streaming (platform/rtti)
+class TWriter;
 
 class TObject {
 public:
@@ -110,6 +111,9 @@ public:
     AnsiString GetNamePath() override;
     // Ends the loading protocol: clears csLoading.
     virtual void Loaded();
+    // The writer calls it just before it writes the component's properties,
+    // so that a component can bring what it writes up to date.
+    virtual void WriteState(TWriter& Writer);
     // The component that encloses this one in a form definition, given by the
     // reader before the properties (controls take it as their parent).
     virtual void SetParentComponent(TComponent* Value) { (void)Value; }

@@ -175,6 +175,7 @@ void TWriter::WriteComponent(TComponent* Component) {
     });
     WriteStr(Component->ClassName());
     WriteStr(Component->Name());
+    Component->WriteState(*this);
     {
         TValueRestorer<AnsiString> path(propPath_, AnsiString());
         WriteProperties(Component);

@@ -13,6 +13,7 @@
 #include "platform/gui/WinApi.h"
 #include "platform/rtti/FormText.h"
 #include "platform/rtti/Published.h"
+#include "platform/rtti/Streaming.h"
 #include "storage/StAppXMLStorage.h"
 #include "storage/StFormStorage.h"
 #include "storage/StRegistration.h"
@@ -319,6 +320,20 @@ TEST_F(FormStorageTest, StoredPropertiesOfASecondFormGoToTheMainStore) {
     EXPECT_EQ(dialog->StFormStorage1->AppStorage(), nullptr);
     dialog->Show();
     EXPECT_EQ(dialog->edtName->Text(), "designed");
+    FreeObject(dialog);
+}
+
+// Writing the dialog's definition follows a renamed component in the stored
+// property lines.
+TEST_F(FormStorageTest, WritingTheFormRenamesTheStoredLines) {
+    TfrmStoreDialog* dialog = NewDialog();
+    dialog->edtName->SetName("edtFirstName");
+    EXPECT_EQ(dialog->StFormStorage1->StoredProps()->CommaText(), "edtName.Text,edtName.NoSuchProperty");
+    TMemoryStream stream;
+    WriteComponent(&stream, dialog);
+    EXPECT_EQ(dialog->StFormStorage1->StoredProps()->CommaText(), "edtFirstName.Text,edtFirstName.NoSuchProperty");
+    const AnsiString written(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    EXPECT_NE(written.find("edtFirstName.Text"), AnsiString::npos);
     FreeObject(dialog);
 }
 
