@@ -546,6 +546,7 @@ private:
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);
     void SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To);
     void RecordPadding(const TBufferCoord& At);
+    void RecordInserted(TTeUndoReason Reason, TBufferCoord Start, const TBufferCoord& End);
     void ApplyScrollBars(bool MayHide);
     // Puts an insert-like item's text in place of its range and records the
     // reverse on To; answers the end of the text put in.

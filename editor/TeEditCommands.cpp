@@ -118,8 +118,19 @@ void TCustomTeEdit::SetSelText(const AnsiString& Value) {
     blockBegin_ = start;
     blockEnd_ = end;
     SetSelTextPrimitive(Value);
-    if (!Value.empty() && activeSelectionMode_ != smColumn)
-        undoList_->AddChange(urInsert, start, blockEnd_, "", activeSelectionMode_);
+    if (!Value.empty() && activeSelectionMode_ != smColumn) RecordInserted(urInsert, start, blockEnd_);
+}
+
+// Text put in over a line block goes in at the start of its line, and is
+// recorded as plain text from there: undo takes out just that text, redo puts
+// the same text back in.
+void TCustomTeEdit::RecordInserted(TTeUndoReason Reason, TBufferCoord Start, const TBufferCoord& End) {
+    TTeSelectionMode mode = activeSelectionMode_;
+    if (mode == smLine) {
+        Start.Char = 1;
+        mode = smNormal;
+    }
+    undoList_->AddChange(Reason, Start, End, "", mode);
 }
 
 void TCustomTeEdit::SetSelTextPrimitive(const AnsiString& Value) {
@@ -655,6 +666,7 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
         TTeUndoBlock block(this);
         undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
+        if (activeSelectionMode_ == smLine) start.Char = 1;
         SetSelTextPrimitive(S);
         undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
         InvalidateGutterLines(-1, -1);
@@ -1297,8 +1309,7 @@ void TCustomTeEdit::PasteFromClipboard() {
             blockEnd_ = end;
             AnsiString text = cb->AsText();
             SetSelTextPrimitive(text);
-            if (activeSelectionMode_ != smColumn)
-                undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), activeSelectionMode_);
+            if (activeSelectionMode_ != smColumn) RecordInserted(urPaste, start, BlockEnd());
         }
     }
     if (options_.Contains(eoHideShowScrollbars)) {

@@ -290,8 +290,10 @@ protected:
             int line = 1 + pick(std::max(memo->Lines()->Count(), 1));
             return BufferCoord(1 + pick(lineLength(line) + 1), line);
         };
+        // Now and then a line block, which typing and pasting replace from the line start.
         auto select = [&]() {
             TBufferCoord a = inTextPos(), b = inTextPos();
+            memo->SetActiveSelectionMode(pick(6) == 0 ? smLine : smNormal);
             memo->SetCaretAndSelection(b, a, b);
         };
         memo->SetText(pick(2) ? "alpha beta\r\n  gamma\r\n\r\ndelta" : "one");
@@ -355,6 +357,7 @@ protected:
                     break;
                 case 9: {
                     select();
+                    memo->SetActiveSelectionMode(smNormal);  // dragging a line block: not yet an inverse
                     TBufferCoord to = inTextPos();
                     log << Where() << " drag-move to (" << to.Char << "," << to.Line << ")";
                     if (memo->SelAvail()) DragSelectionTo(to);
