@@ -11,16 +11,29 @@
 
 namespace {
 
+AnsiString IncompleteCombatMessage() {
+    return Format("This combat report is incomplete or badly formatted. Make sure you copy from \"The following "
+                  "fleets ... \" untill \"... %s xxx %s xxx %s.\"",
+                  {BRNowFloat, BRFloatMetal, BRFloatCrystal});
+}
+
 struct Coordinates {
     AnsiString Galaxy, System, Position;
 };
 
-// "(G:S:P)" from the running position on.
+// "(G:S:P)" from the running position on. Coordinates are plain decimal
+// digits, written back in one form, so the lookup and the row agree.
 Coordinates ReadCoordinates(const AnsiString& Text, int& Pos) {
     Coordinates c;
-    c.Galaxy = ExtractBetween("(", ":", Text, Pos, false);
-    c.System = ExtractBetween(":", ":", Text, Pos, false);
-    c.Position = ExtractBetween(":", ")", Text, Pos, false);
+    AnsiString* parts[] = {&c.Galaxy, &c.System, &c.Position};
+    const char* ends[] = {":", ":", ")"};
+    const char* starts[] = {"(", ":", ":"};
+    for (int i = 0; i < 3; ++i) {
+        const AnsiString text = ExtractBetween(starts[i], ends[i], Text, Pos, false);
+        int value;
+        if (!TryReadCoordinate(text, value)) throw ETeskException(IncompleteCombatMessage());
+        *parts[i] = IntToStr(value);
+    }
     return c;
 }
 
@@ -51,10 +64,7 @@ public:
                                  "of opponent can be found");
         AnsiString text = page_.CombatText();
         if (text.empty()) throw ETeskException("Nothing to process");
-        if (FindWord(BRNowFloat, text, 1) == 0)
-            throw ETeskException(Format("This combat report is incomplete or badly formatted. Make sure you copy from "
-                                        "\"The following fleets ... \" untill \"... %s xxx %s xxx %s.\"",
-                                        {BRNowFloat, BRFloatMetal, BRFloatCrystal}));
+        if (FindWord(BRNowFloat, text, 1) == 0) throw ETeskException(IncompleteCombatMessage());
         text = NormaliseGameText(text);
         page_.SetCombatText(text);
 
@@ -141,6 +151,8 @@ private:
     }
 
     int FindOrAddPlayer(const AnsiString& Name) {
+        // No player is made without a name.
+        if (Trim(Name).empty()) throw ETeskException(IncompleteCombatMessage());
         TADOQuery* player = dm_->qryPlayer;
         if (!dm_->FindPlayerByName(Name)) {
             const int none = dm_->GetNoneAllianceID();

@@ -30,7 +30,43 @@ AnsiString ExtractBetween(const AnsiString& StartTag, const AnsiString& EndTag, 
 
 AnsiString ExtractBetweenInt(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
                              bool Peek) {
-    return IntTextOrDefault(ExtractBetween(StartTag, EndTag, Text, Pos, Peek), "0");
+    const AnsiString number = GameNumberText(ExtractBetween(StartTag, EndTag, Text, Pos, Peek));
+    return number.empty() ? AnsiString("0") : number;
+}
+
+AnsiString GameNumberText(const AnsiString& Text) {
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t i = Text.size() > 0 && Text[0] == '-' ? 1 : 0;
+    AnsiString out = Text.substr(0, i);
+    char separator = 0;
+    size_t group = 0;  // digits since the last separator
+    for (; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (isDigit(c)) {
+            out += c;
+            ++group;
+            continue;
+        }
+        if (c != '.' && c != ',') return "";
+        // The first group has one to three digits, every later one three.
+        if (group == 0 || group > 3 || (separator && group != 3) || (separator && c != separator)) return "";
+        separator = c;
+        group = 0;
+    }
+    if (group == 0 || (separator && group != 3)) return "";
+    return out;
+}
+
+bool TryReadCoordinate(const AnsiString& Text, int& Value) {
+    if (Text.empty() || Text.size() > 10) return false;
+    int64_t v = 0;
+    for (char c : Text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v > INT32_MAX) return false;
+    Value = static_cast<int>(v);
+    return true;
 }
 
 AnsiString IntTextOrDefault(const AnsiString& Text, const AnsiString& Default) {
@@ -51,9 +87,11 @@ TDateTime ParseReportDateTime(const AnsiString& Text) {
     int year, m, d;
     DecodeDate(now, year, m, d);
     const TDateTime time = EncodeTime(hour, minute, second, 0);
-    TDateTime result = EncodeDate(year, month, day) + time;
-    if (result > now + 1) result = EncodeDate(year - 1, month, day) + time;
-    return result;
+    // Both years are tried before anything is encoded for good: 29 February
+    // read in a year without it belongs to the year before.
+    TDateTime date;
+    if (TryEncodeDate(year, month, day, date) && date + time <= now + 1) return date + time;
+    return EncodeDate(year - 1, month, day) + time;
 }
 
 AnsiString NormaliseGameText(const AnsiString& Text) {

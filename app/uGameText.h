@@ -15,17 +15,26 @@ int FindWord(const AnsiString& Word, const AnsiString& Text, int From = 1);
 // "Couldn't find <EndTag> in text starting from position <n> (uMain, line 938)".
 AnsiString ExtractBetween(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
                           bool Peek);
-// ExtractBetween's text when it is an integer, else "0".
+// ExtractBetween's text read as a count (GameNumberText), else "0".
 AnsiString ExtractBetweenInt(const AnsiString& StartTag, const AnsiString& EndTag, const AnsiString& Text, int& Pos,
                              bool Peek);
+// A count as the game writes it: decimal digits with an optional minus, the
+// digits perhaps in groups of three joined by "." or "," ("15.400",
+// "1,250,000"). The whole number's decimal text, of any length (the column
+// it goes to decides whether it fits); empty when Text is no such count.
+AnsiString GameNumberText(const AnsiString& Text);
+// A coordinate of a page: plain decimal digits that fit an integer. Hex,
+// signs, blanks and separators do not read.
+bool TryReadCoordinate(const AnsiString& Text, int& Value);
+
 // Text when it is an integer, else Default.
 AnsiString IntTextOrDefault(const AnsiString& Text, const AnsiString& Default);
 int StrToIntOrDefault(const AnsiString& Text, int Default);
 
 // "mm-dd hh:nn:ss" (after trimming; anything after it is ignored) in the
 // current year, or the year before when that date lies more than a day ahead
-// of now (a December report read in January). EConvertError when it is no
-// such date.
+// of now (a December report read in January) or does not exist this year
+// (29 February). EConvertError when it is no such date.
 TDateTime ParseReportDateTime(const AnsiString& Text);
 
 // The three single passes that every pasted game text gets: TAB to a blank,

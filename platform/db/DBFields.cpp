@@ -199,6 +199,16 @@ bool TField::IsNull() const {
 
 void TField::PrepareWrite(TDbValue& Value) const {
     if (kind_ == TDbKind::Text && !Value.null && Value.s.empty()) Value.null = true;
+    if (kind_ == TDbKind::Integer && !Value.null) {
+        // A value the column's type cannot hold would be stored and then
+        // refused by every later read: refuse it here instead.
+        int64_t low = INT32_MIN, high = INT32_MAX;
+        if (dataType_ == ftSmallint) low = INT16_MIN, high = INT16_MAX;
+        else if (dataType_ == ftWord) low = 0, high = UINT16_MAX;
+        else if (dataType_ == ftLargeint) low = INT64_MIN, high = INT64_MAX;
+        if (Value.i < low || Value.i > high)
+            throw EConvertError("'" + IntToStr(static_cast<long long>(Value.i)) + "' is not a valid integer value");
+    }
 }
 
 void TField::WriteValue(const TDbValue& Value) {

@@ -14,6 +14,8 @@ struct Battle {
     std::string word = "clashed at";
     std::string time = "07-24 10:00:00";
     std::string defenderCoords = "1:234:5";
+    std::string attackerCoords = "1:100:5";
+    std::string losses = "3000";
     std::string outcome = "Attacker wins. Loot: 1000 metal, 2000 crystal, 500 deuterium.";
     bool debris = true;
 };
@@ -21,11 +23,11 @@ struct Battle {
 // "|" is a TAB, "\n" a CR LF.
 AnsiString Report(const Battle& b) {
     std::string s = "The following fleets " + b.word + " " + b.time +
-                    ":\nAttacker Alpha (1:100:5)\nWeapon: 100% Shields: 90% Armour: 110%\n"
+                    ":\nAttacker Alpha (" + b.attackerCoords + ")\nWeapon: 100% Shields: 90% Armour: 110%\n"
                     "Type|Light Fighter|Cruiser\nNumber|50|10\nDefender Bravo (" +
                     b.defenderCoords +
                     ")\nWeapon: 80% Shields: 70% Armour: 60%\nType|Missile Launcher\nNumber|20\n" + b.outcome +
-                    "\nAttacker losses: 3000 units\nDefender losses: 15000 units\n" +
+                    "\nAttacker losses: " + b.losses + " units\nDefender losses: 15000 units\n" +
                     (b.debris ? "Debris field: 4500 metal and 3000 crystal." : "");
     return Crlf(s);
 }
@@ -129,6 +131,49 @@ TEST_F(CombatReportImportTest, DuplicatesAreTheSameTimeAtTheSamePlanet) {
     Run(other);
     EXPECT_EQ(Last(), "Message: Combat report on 1:234:6 processed successfully");
     EXPECT_EQ(db.Query("SELECT count(*) FROM tblCombat"), "2");
+}
+
+// Reports as players paste them: coordinates that are no plain decimal
+// digits and counts beyond their column refuse the report, nothing stored;
+// counts with thousands separators read whole.
+TEST_F(CombatReportImportTest, PastesAsPlayersMakeThem) {
+    const std::string incomplete =
+        "Error processing combat report: This combat report is incomplete or badly formatted. Make sure you copy from "
+        "\"The following fleets ... \" untill \"... Debris field: xxx metal and xxx crystal.\"";
+    const std::string nothing = "1 <null>";  // the stored planet alone, no combat
+    struct Case {
+        const char* what;
+        Battle battle;
+        std::string log, rows;
+    } cases[] = {
+        {"hex attacker", [] { Battle b; b.attackerCoords = "0x1:100:5"; return b; }(), incomplete, nothing},
+        {"hex defender", [] { Battle b; b.defenderCoords = "$1:234:5"; return b; }(), incomplete, nothing},
+        {"beyond the column", [] { Battle b; b.losses = "3,000,000,000"; return b; }(),
+         "Error processing combat report: '3000000000' is not a valid integer value", nothing},
+        {"thousands separators",
+         [] {
+             Battle b;
+             b.outcome = "Attacker wins. Loot: 1.000 metal, 2,000 crystal, 500 deuterium.";
+             b.losses = "3.000";
+             return b;
+         }(),
+         "Message: Combat report on 1:234:5 processed successfully",
+         "2 2024-07-24 10:00:00 Won 1000/2000/500 3000/15000 4500/3000 1<2"},
+    };
+    for (const Case& c : cases) {
+        ImportDatabase fresh(kDefender);
+        FakeCombatPage p;
+        p.text = Report(c.battle);
+        ProcessCombatReport(fresh.dm(), p);
+        EXPECT_EQ(Bodies(p.Log).back(), c.log) << c.what;
+        EXPECT_EQ(fresh.Query("SELECT count(*) FROM tblPlanet") + " " +
+                      fresh.Query("SELECT group_concat(DateTime||' '||BattleResult||' '||MetalRaided||'/'||CrystalRaided||"
+                                  "'/'||DeuteriumRaided||' '||AttackerLostRes||'/'||DefenderLostRes||' '||MetalDebris||"
+                                  "'/'||CrystalDebris||' '||DefenderPlanetID||'<'||AttackerPlanetID) FROM tblCombat"),
+                  c.rows)
+            << c.what;
+        EXPECT_EQ(fresh.Query("SELECT count(*) FROM tblPlayer"), c.rows == nothing ? "1" : "2") << c.what;
+    }
 }
 
 TEST_F(CombatReportImportTest, RefusalsStoreNothing) {

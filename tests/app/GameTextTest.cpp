@@ -41,7 +41,9 @@ TEST(GameTextTest, AMissingEndTagIsAnAssertionNamingTagAndPosition) {
 
 TEST(GameTextTest, IntegersOrDefaults) {
     int pos = 1;
-    EXPECT_EQ(ExtractBetweenInt("Metal:", "Crystal", "Metal: 12.345 Crystal", pos, false), "0");
+    EXPECT_EQ(ExtractBetweenInt("Metal:", "Crystal", "Metal: 12.345 Crystal", pos, false), "12345");
+    pos = 1;
+    EXPECT_EQ(ExtractBetweenInt("Metal:", "Crystal", "Metal: 12.34 Crystal", pos, false), "0");
     pos = 1;
     EXPECT_EQ(ExtractBetweenInt("Metal:", "Crystal", "Metal: -12 Crystal", pos, false), "-12");
     EXPECT_EQ(IntTextOrDefault("42", "x"), "42");
@@ -50,6 +52,37 @@ TEST(GameTextTest, IntegersOrDefaults) {
     EXPECT_EQ(StrToIntOrDefault("17", -1), 17);
     EXPECT_EQ(StrToIntOrDefault("", -1), -1);
     EXPECT_EQ(StrToIntOrDefault("1e3", -1), -1);
+}
+
+TEST(GameTextTest, CountsReadWithTheirThousandsSeparators) {
+    struct Case {
+        const char* text;
+        const char* number;  // "" for no count
+    } cases[] = {
+        {"0", "0"},           {"15400", "15400"},       {"15.400", "15400"},     {"1,250,000", "1250000"},
+        {"1.250.000", "1250000"}, {"-1.500", "-1500"},  {"3,000,000,000", "3000000000"},
+        {"99999999999999999999", "99999999999999999999"},
+        {"1.5", ""},          {"1234.567", ""},          {"1.250,000", ""},       {"1..250", ""},
+        {".250", ""},         {"250.", ""},              {"12.3456", ""},         {"0x1F", ""},
+        {"$1F", ""},          {"+5", ""},                {"1 250", ""},           {"-", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GameNumberText(c.text), c.number) << c.text;
+}
+
+TEST(GameTextTest, CoordinatesArePlainDecimalDigits) {
+    struct Case {
+        const char* text;
+        int value;  // -1: refused
+    } cases[] = {{"1", 1},      {"234", 234}, {"007", 7},   {"2147483647", 2147483647},
+                 {"0x1", -1},   {"$1", -1},   {"-1", -1},   {"+1", -1},
+                 {" 1", -1},    {"1.000", -1}, {"", -1},    {"2147483648", -1},
+                 {"99999999999", -1}};
+    for (const Case& c : cases) {
+        int v = -1;
+        EXPECT_EQ(TryReadCoordinate(c.text, v), c.value >= 0) << c.text;
+        if (c.value >= 0) EXPECT_EQ(v, c.value) << c.text;
+    }
 }
 
 TEST(GameTextTest, ReportDatesTakeThisYearOrTheYearBeforeWhenAheadOfNow) {
@@ -61,6 +94,14 @@ TEST(GameTextTest, ReportDatesTakeThisYearOrTheYearBeforeWhenAheadOfNow) {
     EXPECT_EQ(ParseReportDateTime("12-31 23:59:59"), EncodeDate(2023, 12, 31) + EncodeTime(23, 59, 59, 0));
     for (const char* bad : {"", "13-01 00:00:00", "02-30 00:00:00", "07-23 25:00:00", "aa-bb cc:dd:ee", "07-23"})
         EXPECT_THROW(ParseReportDateTime(bad), EConvertError) << bad;
+    // 29 February read in a year without it is the leap year's before.
+    SetClock([] { return EncodeDate(2025, 3, 1) + EncodeTime(9, 0, 0, 0); });
+    EXPECT_EQ(ParseReportDateTime("02-29 10:00:00"), EncodeDate(2024, 2, 29) + EncodeTime(10, 0, 0, 0));
+    SetClock([] { return EncodeDate(2024, 3, 1) + EncodeTime(9, 0, 0, 0); });
+    EXPECT_EQ(ParseReportDateTime("02-29 10:00:00"), EncodeDate(2024, 2, 29) + EncodeTime(10, 0, 0, 0));
+    // Neither this year nor the last has it.
+    SetClock([] { return EncodeDate(2026, 3, 1) + EncodeTime(9, 0, 0, 0); });
+    EXPECT_THROW(ParseReportDateTime("02-29 10:00:00"), EConvertError);
     SetClock(nullptr);
 }
 

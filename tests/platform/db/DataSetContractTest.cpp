@@ -462,6 +462,14 @@ TYPED_TEST(DataSetContract, FieldsValuesAndEditRules) {
     static_cast<TNumericField*>(score)->SetDisplayFormat("# ### ### ### ##0");
     EXPECT_EQ(Trim(score->DisplayText()), "1 234 567");
     EXPECT_THROW(score->SetAsString("12x"), EConvertError);
+    // A value the column's type cannot hold is refused, whichever way it
+    // comes, so no stored value fails a later read.
+    for (const char* tooBig : {"2147483648", "-2147483649", "3000000000"})
+        EXPECT_THROW(score->SetAsString(tooBig), EConvertError) << tooBig;
+    EXPECT_THROW(score->SetAsLargeInt(int64_t{1} << 40), EConvertError);
+    EXPECT_THROW(score->SetAsFloat(3e9), EConvertError);
+    score->SetAsString("-2147483648");
+    EXPECT_EQ(score->AsInteger(), INT32_MIN);
     score->SetAsString("");
     EXPECT_TRUE(score->IsNull());
     name->SetAsString("");
