@@ -161,6 +161,8 @@ void ProcessAlliances(TdmMain* dm, IAlliancePage& Page) {
             start = end + 2;
             if (l.empty() || !line.Exec(l)) continue;
             const AnsiString name = Trim(line.Match(2));
+            // No alliance is made without a name.
+            if (name.empty()) continue;
             int average, ranking, members;
             if (!TryStrToInt(line.Match(5), average) || !TryStrToInt(line.Match(1), ranking) ||
                 !TryStrToInt(line.Match(3), members))

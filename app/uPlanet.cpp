@@ -14,7 +14,15 @@ AnsiString Text(TDataSet* DataSet, const char* Field) { return DataSet->FieldByN
 TPlanet::TPlanet(TdmMain* DataModule) : dm_(DataModule) {}
 
 void TPlanet::DoLog(const AnsiString& Text) {
-    if (OnLog) OnLog(this, Text);
+    if (!OnLog) return;
+    if (!dm_) {
+        OnLog(this, Text);
+        return;
+    }
+    // A warning speaks of a change: it is logged once the change is stored.
+    TPlanetLogEvent log = OnLog;
+    TObject* sender = this;
+    dm_->WhenCommitted([log, sender, Text] { log(sender, Text); });
 }
 
 AnsiString TPlanet::Owner() const {
@@ -22,6 +30,18 @@ AnsiString TPlanet::Owner() const {
 }
 
 void TPlanet::Store() {
+    // The file keeps names cut to their columns; compared in full they would
+    // never match again.
+    PlanetName = TdmMain::NameInColumn(PlanetName);
+    PlayerName = TdmMain::NameInColumn(PlayerName);
+    AllianceName = TdmMain::NameInColumn(AllianceName);
+    if (Trim(PlayerName).empty()) {
+        // Nobody to give the planet to: what is stored stays, and no
+        // nameless player is made.
+        DoLog(Format("%s - Warning: Planet \"%s\" at [%s:%s:%s] shows no player; the position was left as stored",
+                     {LogTimeStamp(), PlanetName, Galaxy, SolarSystem, Position}));
+        return;
+    }
     StoreOne("0");
     if (HasMoon)
         StoreOne("1");
@@ -153,6 +173,8 @@ void TPlanet::UpdatePlayerStatus(const AnsiString& Name, bool AStrong, bool ALon
 
 void TPlanet::CheckDestroyedColony() {
     if (!dm_->FindPlanet(Galaxy, SolarSystem, Position, "0")) return;
+    // One transaction, so the warning is logged only with the deletions.
+    TTransactionScope transaction(dm_->adoConnection);
     AnsiString owner;
     if (dm_->FindPlayerByID(dm_->qryPlanet->FieldByName("PlayerID")->AsInteger())) {
         owner = Text(dm_->qryPlayer, "Name");
@@ -165,4 +187,5 @@ void TPlanet::CheckDestroyedColony() {
                  {LogTimeStamp(), owner, Galaxy, SolarSystem, Position}));
     dm_->DeleteDestroyedPlanet(Galaxy, SolarSystem, Position, "0");
     dm_->DeleteDestroyedPlanet(Galaxy, SolarSystem, Position, "1");
+    transaction.Commit();
 }

@@ -1,7 +1,10 @@
 #include "app/uSolarSystemImport.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "app/uGameText.h"
 #include "app/uVocabulary.h"
@@ -183,7 +186,8 @@ void ParseGalaxyTableRow(TdmMain* dm, ISolarSystemPage& Page, const AnsiString& 
     planet.PlayerName = WithoutLineBreaks(Trim(item.Match(1)));
 
     item.SetModifierStr("i-s");
-    item.SetExpression(FillPattern(SSPlayerNameOnRank, planet.PlayerName));
+    // Names are matched as they stand: "." or "(" in a name is no pattern.
+    item.SetExpression(FillPattern(SSPlayerNameOnRank, QuoteRegExprMetaChars(planet.PlayerName)));
     if (item.Exec(PageText)) planet.PlayerRank = item.Match(1);
 
     item.SetModifierStr("is-g");
@@ -203,7 +207,8 @@ void ParseGalaxyTableRow(TdmMain* dm, ISolarSystemPage& Page, const AnsiString& 
             planet.AllianceMembers = item.Match(3);
         } else {
             planet.AllianceName = WithoutLineBreaks(Trim(candidate));
-            item.SetExpression(FillPattern(SSAllianceNameOnRankWithMembers, planet.AllianceName));
+            item.SetExpression(
+                FillPattern(SSAllianceNameOnRankWithMembers, QuoteRegExprMetaChars(planet.AllianceName)));
             if (item.Exec(PageText)) {
                 planet.AllianceRank = item.Match(1);
                 planet.AllianceMembers = item.Match(2);
@@ -235,6 +240,55 @@ void ProcessSolarSystem(TdmMain* dm, ISolarSystemPage& Page) {
     }
 }
 
+namespace {
+
+// One position line of the text form, read before anything is stored.
+struct TextPosition {
+    bool Parsed = false;  // a line with the view's layout was found
+    bool HasPlanet = false;
+    AnsiString Name, Moon, Player, Alliance;
+};
+
+// The lines of the text, without their line breaks.
+std::vector<AnsiString> TextLines(const AnsiString& Text) {
+    std::vector<AnsiString> lines;
+    size_t start = 0;
+    while (start <= Text.size()) {
+        size_t end = Text.find_first_of("\r\n", start);
+        if (end == AnsiString::npos) end = Text.size();
+        lines.push_back(Text.substr(start, end - start));
+        start = end + 1;
+        if (end < Text.size() && Text[end] == '\r' && end + 1 < Text.size() && Text[end + 1] == '\n') ++start;
+    }
+    return lines;
+}
+
+// The position a line shows: its first word, when that is a number 1..15.
+int LinePosition(const AnsiString& Line) {
+    size_t i = 0;
+    while (i < Line.size() && (Line[i] == ' ' || Line[i] == '\t')) ++i;
+    size_t j = i;
+    while (j < Line.size() && j - i < 3 && Line[j] >= '0' && Line[j] <= '9') ++j;
+    if (j == i || (j < Line.size() && Line[j] != ' ' && Line[j] != '\t')) return 0;
+    const int position = std::atoi(Line.substr(i, j - i).c_str());
+    return position >= 1 && position <= 15 ? position : 0;
+}
+
+// The third TAB-separated cell, the planet's name, holds only blanks.
+bool NameCellIsEmpty(const AnsiString& Line) {
+    const size_t first = Line.find('\t');
+    const size_t second = first == AnsiString::npos ? first : Line.find('\t', first + 1);
+    if (second == AnsiString::npos) return false;
+    const size_t third = Line.find('\t', second + 1);
+    return Trim(Line.substr(second + 1, third == AnsiString::npos ? AnsiString::npos : third - second - 1)).empty();
+}
+
+// The view's columns (position, planet, name, moon, debris, player,
+// alliance, action) each end with a TAB.
+constexpr int kTextColumns = 8;
+
+}  // namespace
+
 void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiString& Text) {
     try {
         TRegex a, b;
@@ -243,27 +297,50 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
         ReadHeader(a, Text, galaxy, system);
         a.SetModifierStr("-g");
         b.SetExpression("(.*) \\((.*)\\)");
+
+        // Every position line is read before anything changes: a line that
+        // lost the view's layout (its TABs, a column) refuses the whole view,
+        // and a position without a line of its own is left as stored.
+        std::array<TextPosition, 16> positions;
+        for (const AnsiString& line : TextLines(Text.substr(a.MatchPos(0) - 1 + a.MatchLen(0)))) {
+            const int position = LinePosition(line);
+            if (position == 0 || positions[position].Parsed) continue;
+            TextPosition& p = positions[position];
+            if (std::count(line.begin(), line.end(), '\t') < kTextColumns)
+                throw ETeskException(
+                    Format("Line of position %d does not have the solar system view's layout: %s", {position, line}));
+            a.SetExpression("\\s" + IntToStr(position) + " \\t \\t(.*)\\t( ?)\\t( ?)\\t(.*)\\t(.*)\\t *\\t");
+            if (a.Exec(" " + line)) {
+                p.Name = a.Match(1);
+                p.Moon = a.Match(2);
+                p.Player = a.Match(4);
+                p.Alliance = a.Match(5);
+                p.HasPlanet = true;
+            } else if (!NameCellIsEmpty(line)) {
+                // A planet whose line cannot be read is no empty position.
+                throw ETeskException(
+                    Format("Line of position %d does not have the solar system view's layout: %s", {position, line}));
+            }
+            p.Parsed = true;
+        }
+
         PlanetLog log{Page};
         for (int position = 1; position <= 15; ++position) {
+            const TextPosition& p = positions[position];
+            if (!p.Parsed) continue;
             TPlanet planet(dm);
             planet.OnLog = MakeEvent(&log, &PlanetLog::Log);
             planet.Position = IntToStr(position);
             planet.Galaxy = galaxy;
             planet.SolarSystem = system;
-            a.SetExpression("\\s" + planet.Position + " \\t \\t(.*)\\t( ?)\\t( ?)\\t(.*)\\t(.*)\\t *\\t");
-            if (!a.Exec(Text)) {
-                planet.CheckDestroyedColony();
-                continue;
-            }
-            const AnsiString name = a.Match(1), moon = a.Match(2), player = a.Match(4), alliance = a.Match(5);
-            planet.PlanetName = b.Exec(name) ? b.Match(1) : name;
+            if (p.HasPlanet) planet.PlanetName = b.Exec(p.Name) ? b.Match(1) : p.Name;
             // A line whose name cell is empty shows no planet, as in the HTML form.
             if (Trim(planet.PlanetName).empty()) {
                 planet.CheckDestroyedColony();
                 continue;
             }
-            planet.HasMoon = moon == " ";
-            if (b.Exec(player)) {
+            planet.HasMoon = p.Moon == " ";
+            if (b.Exec(p.Player)) {
                 planet.PlayerName = Trim(b.Match(1));
                 const AnsiString status = b.Match(2);
                 planet.Inactive = HasToken(status, SSInactiveIndicator);
@@ -273,8 +350,9 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
                 planet.Noob = HasToken(status, SSNoobIndicator);
                 planet.Strong = HasToken(status, SSStrongIndicator);
             } else {
-                planet.PlayerName = Trim(player);
+                planet.PlayerName = Trim(p.Player);
             }
+            const AnsiString& alliance = p.Alliance;
             const bool marked = alliance.size() >= 4 && alliance.compare(alliance.size() - 4, 4, " (*)") == 0;
             planet.AllianceName = Trim(marked ? alliance.substr(0, alliance.size() - 4) : alliance);
             planet.Store();
@@ -283,6 +361,6 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
             Format("%s - Message: Solar system %s:%s processed successfully", {LogTimeStamp(), galaxy, system}));
         Page.SetSolarSystemText("");
     } catch (const std::exception& e) {
-        Page.LogError("solar system", e);
+        Page.ReportError("solar system", e);
     }
 }

@@ -145,6 +145,38 @@ void TdmMain::DataModuleCreate(TObject*) {
     adoConnection->AfterDisconnect = nullptr;
     adoConnection->BeforeConnect = nullptr;
     adoConnection->Close();
+    adoConnection->AfterCommit = MakeEvent(this, &TdmMain::TransactionCommitted);
+    adoConnection->AfterRollback = MakeEvent(this, &TdmMain::TransactionRolledBack);
+}
+
+void TdmMain::WhenCommitted(std::function<void()> Action) {
+    const int level = adoConnection->Connected() ? adoConnection->TransactionLevel() : 0;
+    if (level == 0)
+        Action();
+    else
+        whenCommitted_.emplace_back(level, std::move(Action));
+}
+
+void TdmMain::TransactionCommitted(TObject*, int Level) {
+    // What the committed level asked for now belongs to the level around it.
+    for (auto& pending : whenCommitted_)
+        if (pending.first >= Level) pending.first = Level - 1;
+    if (Level != 1) return;
+    auto ready = std::move(whenCommitted_);
+    whenCommitted_.clear();
+    for (auto& pending : ready) pending.second();
+}
+
+void TdmMain::TransactionRolledBack(TObject*, int Level) {
+    std::erase_if(whenCommitted_, [Level](const auto& pending) { return pending.first >= Level; });
+    // The finders' rows may hold values the file no longer has (a rename
+    // posted and then undone): none of them may answer from such a row. An
+    // inner level's caller may still be editing its own row, so only rows
+    // being shown are dropped then.
+    for (TADOQuery* finder : {qryPlanet, qryPlayer, qryAlliance, qryCombat}) {
+        if (Level == 1) finder->Cancel();
+        if (finder->State() == dsBrowse) finder->Close();
+    }
 }
 
 void TdmMain::DataModuleDestroy(TObject*) { adoConnection->Close(); }
@@ -486,7 +518,8 @@ bool TdmMain::FindPlanetByID(int PlanetID) {
     return OpenFinder(qryPlanet, "select * from tblPlanet", "where ID=:ID", {PlanetID}) == 1;
 }
 
-bool TdmMain::FindPlayerByName(const AnsiString& PlayerName) {
+bool TdmMain::FindPlayerByName(const AnsiString& Name) {
+    const AnsiString PlayerName = NameInColumn(Name);
     if (qryPlayer->Active() && !qryPlayer->IsEmpty() && qryPlayer->State() != dsInsert &&
         qryPlayer->FieldByName("Name")->AsString() == PlayerName &&
         RowInFile("tblPlayer", qryPlayer->FieldByName("ID")->AsInteger()))
@@ -510,7 +543,7 @@ bool TdmMain::FindAllianceByID(int AllianceID) {
 }
 
 bool TdmMain::FindAllianceByName(const AnsiString& AllianceName) {
-    return OpenFinder(qryAlliance, "select * from tblAlliance", "where name=:NAME", {AllianceName}) == 1;
+    return OpenFinder(qryAlliance, "select * from tblAlliance", "where name=:NAME", {NameInColumn(AllianceName)}) == 1;
 }
 
 bool TdmMain::FindCombatByID(int CombatID) {
@@ -541,11 +574,12 @@ int TdmMain::FindOrAppendAlliance(const AnsiString& AllianceName) {
 int TdmMain::GetNoneAllianceID() { return FindOrAppendAlliance(kNoneAlliance); }
 
 Variant TdmMain::GetAllianceID(const AnsiString& AllianceName) {
-    if (AllianceName.empty()) return GetNoneAllianceID();
+    if (Trim(AllianceName).empty()) return GetNoneAllianceID();
     return FindOrAppendAlliance(AllianceName);
 }
 
 int TdmMain::FindOrCreatePlayer(const AnsiString& PlayerName, const AnsiString& AllianceName) {
+    if (Trim(PlayerName).empty()) throw ETeskException("A player without a name cannot be stored");
     TTransactionScope transaction(adoConnection);
     try {
         if (FindPlayerByName(PlayerName)) {
@@ -627,15 +661,14 @@ void TdmMain::DeleteDestroyedPlanet(const AnsiString& Galaxy, const AnsiString& 
     qryTmp->SetPrepared(true);
     qryTmp->Open();
     if (qryTmp->IsEmpty()) return;
-    if (Moon == "1")
-        DoLogMessage(
-            Format("%s - Warning: Moon [%s:%s:%s] has been destroyed", {TimeStamp(), Galaxy, SolarSystem, Position}));
-    else
-        DoLogMessage(Format("%s - Warning: Planet %s [%s:%s:%s] has been destroyed",
-                            {TimeStamp(), qryTmp->Fields()->Fields(0)->AsString(), Galaxy, SolarSystem, Position}));
+    const AnsiString line =
+        Moon == "1" ? Format("%s - Warning: Moon [%s:%s:%s] has been destroyed", {TimeStamp(), Galaxy, SolarSystem, Position})
+                    : Format("%s - Warning: Planet %s [%s:%s:%s] has been destroyed",
+                             {TimeStamp(), qryTmp->Fields()->Fields(0)->AsString(), Galaxy, SolarSystem, Position});
     TTransactionScope transaction(adoConnection);
     setStatement("delete from tblPlanet");
     qryTmp->ExecSQL();
+    WhenCommitted([this, line] { DoLogMessage(line); });
     // The planet finder may still show the row: its shortcut asks the file.
     transaction.Commit();
 }

@@ -7,6 +7,8 @@
 // writes the alliance and player pages' edits and guards their deletes.
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/db/DbClassInfo.h"
 #include "platform/classes/Classes.h"
@@ -159,6 +161,15 @@ public:
     // NumberOfAttacks 0.
     void InitNewPlanetRecord();
     void DoLogMessage(const AnsiString& Msg);
+    // Runs Action now outside a transaction; inside one, when the outermost
+    // level commits, and never when the level it was asked in is rolled
+    // back. A warning about a change is logged this way, so that no line
+    // speaks of a change the file does not hold.
+    void WhenCommitted(std::function<void()> Action);
+    // The width of the Name columns (and of PlanetName): longer names are
+    // stored cut, and are looked up by that cut form.
+    static constexpr int NameWidth = 50;
+    static AnsiString NameInColumn(const AnsiString& Name) { return Name.substr(0, NameWidth); }
     void SetOnLogMessage(TLogMessage Value) { OnLogMessage = Value; }
     // Reads the database groups of the section of "Tesk.ini" in the program
     // folder into viewGroup. The result means nothing.
@@ -210,6 +221,10 @@ private:
     // for none; Abort when the user cancels.
     int AskMasterDelete(const AnsiString& Prompt, const AnsiString& ListStatement, const AnsiString& DeletedName,
                         bool WithAlliance);
+    // Pending actions of WhenCommitted with the level they belong to.
+    void TransactionCommitted(TObject* Sender, int Level);
+    void TransactionRolledBack(TObject* Sender, int Level);
+    std::vector<std::pair<int, std::function<void()>>> whenCommitted_;
     bool destroyed_ = false;
 };
 

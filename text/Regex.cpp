@@ -1767,3 +1767,13 @@ bool TRegex::MatchAt(const unsigned char* start) {
         }
     }
 }
+
+AnsiString QuoteRegExprMetaChars(const AnsiString& Text) {
+    AnsiString out;
+    out.reserve(Text.size());
+    for (char c : Text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c) && c != '\0') out += '\\';
+        out += c;
+    }
+    return out;
+}

@@ -199,3 +199,7 @@ private:
     size_t top_ = 0;
     int64_t steps_ = 0;
 };
+
+// Text with every metacharacter of the pattern dialect escaped, so that it
+// matches only itself when it becomes part of a pattern (a name from a page).
+AnsiString QuoteRegExprMetaChars(const AnsiString& Text);

@@ -118,7 +118,9 @@ void TADOConnection::Disconnect(bool fireEvents) {
     for (TCustomADODataSet* ds : std::vector<TCustomADODataSet*>(dataSets_)) ds->Close();
     sqlite3_close_v2(db_);
     db_ = nullptr;
+    const int open = level_;
     level_ = 0;
+    if (open > 0) EndedByRollback(1);
     if (fireEvents && AfterDisconnect) AfterDisconnect(this);
 }
 
@@ -170,21 +172,28 @@ void TADOConnection::CommitTrans() {
     if (sqlite3_get_autocommit(db)) {
         // The engine rolled the whole transaction back after an earlier error.
         level_ = 0;
+        EndedByRollback(1);
         throw EDatabaseError("The transaction was rolled back by the database");
     }
     AnsiString sql = level_ == 1 ? AnsiString("COMMIT") : "RELEASE t" + std::to_string(level_);
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
     --level_;
+    if (AfterCommit) AfterCommit(this, level_ + 1);
 }
 
 void TADOConnection::RollbackTrans() {
     sqlite3* db = Handle();
     if (level_ == 0) throw EDatabaseError("No transaction is active");
     int level = level_--;
-    if (sqlite3_get_autocommit(db)) return;  // nothing left to undo
+    if (sqlite3_get_autocommit(db)) {  // nothing left to undo
+        EndedByRollback(level);
+        return;
+    }
     AnsiString sql = level == 1 ? AnsiString("ROLLBACK")
                                 : "ROLLBACK TO t" + std::to_string(level) + "; RELEASE t" + std::to_string(level);
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) RaiseError();
+    const bool undone = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    EndedByRollback(level);
+    if (!undone) RaiseError();
 }
 
 TTransactionScope::TTransactionScope(TADOConnection* Connection)

@@ -22,6 +22,10 @@ enum TConnectMode {
 // "Key=Value;..." with optional double quotes around a value; "" when absent.
 AnsiString ConnectionStringValue(const AnsiString& connectionString, const AnsiString& key);
 
+// After a transaction level ended; Level is the level that ended (1 the
+// outermost).
+using TTransactionEvent = Delegate<void(TObject* Sender, int Level)>;
+
 class TADOConnection : public TComponent {
 public:
     explicit TADOConnection(TComponent* AOwner);
@@ -75,8 +79,15 @@ public:
     TNotifyEvent AfterConnect;
     TNotifyEvent BeforeDisconnect;
     TNotifyEvent AfterDisconnect;
+    // A commit of a level, and a level undone (rolled back, or lost when the
+    // engine gave the whole transaction up or the file was closed with it open).
+    TTransactionEvent AfterCommit;
+    TTransactionEvent AfterRollback;
 
 private:
+    void EndedByRollback(int Level) {
+        if (AfterRollback) AfterRollback(this, Level);
+    }
     friend class TCustomADODataSet;
     void RegisterDataSet(TCustomADODataSet* DataSet);
     void UnregisterDataSet(TCustomADODataSet* DataSet);

@@ -204,10 +204,109 @@ TEST_F(SolarSystemImportTest, ThePlainTextFormAfterTheHtmlForm) {
     // Debris, ranks and members are not in this form: they become Null.
     EXPECT_EQ(Rows(), "1 Homeworld Bravo [- I] XYZ -/- -/- | 2 Newtown Dora [- i] <none> -/- -/- | "
                       "2m Newtown Dora [- i] <none> -/- -/- | 4 Dacha Ivan [- ] DEF -/- -/-");
-    // A missing header is logged without a sound.
+    // A missing header is logged with the error sound.
     Run("no view here");
     EXPECT_EQ(Bodies(page.Log), std::vector<std::string>{"Error processing solar system: 'Solar system x:x' not found"});
-    EXPECT_TRUE(page.Beeps.empty());
+    EXPECT_EQ(page.Beeps, std::vector<UINT>{MB_ICONHAND});
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))
+        text.replace(p, from.size(), to);
+    return text;
+}
+
+// The text form as it would be copied, "|" for a TAB.
+const std::string kTextView =
+    "Solar system 1:234\n"
+    "Pos|Planet|Name|Moon|Debris|Player|Alliance|Action\n"
+    "1 | |Homeworld (*)| | |Bravo (i)|ABC (*)| |\n"
+    "2||||||||\n"
+    "3 | |Out-post|| |Charlie (v b)|XYZ| |\n"
+    "4 | |Dacha|||Ivan|DEF| |\n";
+
+TEST_F(SolarSystemImportTest, ATextViewThatLostItsLayoutChangesNothing) {
+    Run(CfHtml());
+    const std::string stored = Rows();
+    struct Case {
+        const char* what;
+        std::string view;
+        const char* line;  // the line the error names
+    } cases[] = {
+        {"TABs lost", Replaced(kTextView, "|", " "), "Line of position 1 does not"},
+        {"TABs lost, blanks doubled", Replaced(kTextView, "|", "  "), "Line of position 1 does not"},
+        {"one column short", Replaced(kTextView, "Bravo (i)|ABC (*)", "Bravo (i) ABC (*)"),
+         "Line of position 1 does not"},
+        {"a planet's line out of shape", Replaced(kTextView, "3 | |Out-post", "3||Out-post"),
+         "Line of position 3 does not"},
+    };
+    for (const Case& c : cases) {
+        const AnsiString text = Crlf(c.view);
+        Run(text);
+        ASSERT_EQ(page.Log.size(), 1u) << c.what;
+        EXPECT_TRUE(Bodies(page.Log)[0].starts_with(std::string("Error processing solar system: ") + c.line))
+            << c.what << ": " << page.Log[0];
+        EXPECT_EQ(page.Beeps, std::vector<UINT>{MB_ICONHAND}) << c.what;
+        EXPECT_EQ(page.text, text) << c.what;
+        EXPECT_EQ(Rows(), stored) << c.what;
+    }
+    // A view without lines for some positions leaves those positions alone.
+    Run(Crlf("Solar system 1:234\n3||||||||\n"));
+    EXPECT_EQ(Bodies(page.Log), (std::vector<std::string>{
+                                    "Warning: Player Charlie (XYZ) has destroyed colony [1:234:3]",
+                                    "Warning: Planet Out-post [1:234:3] has been destroyed",
+                                    "Message: Solar system 1:234 processed successfully",
+                                }));
+    EXPECT_EQ(db.Query("SELECT group_concat(PlanetID||IsMoon) FROM tblPlanet"), "10,11,40");
+}
+
+TEST_F(SolarSystemImportTest, NamesWithPatternCharactersKeepRankAndMembers) {
+    const std::string table = Replaced(Replaced(kTable, "ABC", "Foo(bar"), "XYZ", "Foo (1)");
+    Run(Crlf("<html><body>" + table + "</body></html>"));
+    EXPECT_EQ(Rows(), "1 Homeworld Bravo [42 i] Foo(bar 5/10 1000/2500 | 1m Homeworld Bravo [42 i] Foo(bar 5/10 "
+                      "1000/2500 | 3 Out-post Charlie [77 vb] Foo (1) 7/3 0/0 | 4 Dacha Иван [- ] DEF 9/4 0/0");
+    EXPECT_EQ(Bodies(page.Log).back(), "Message: Solar system 1:234 processed successfully");
+}
+
+TEST_F(SolarSystemImportTest, ARowThatFailedLogsNothingAndItsRenameComesNextTime) {
+    Run(CfHtml());
+    // Bravo renamed himself; his rank is beyond its column, so his row fails.
+    const std::string renamed = Replaced(kTable, ">Bravo<", ">Bravo2<");
+    Run(Crlf("<html>" + Replaced(renamed, "Player Bravo ranked 42.", "Player Bravo2 ranked 99999999999.") +
+             "</html>"));
+    EXPECT_EQ(Bodies(page.Log),
+              std::vector<std::string>{"Error processing solar system: '99999999999' is not a valid integer value"});
+    EXPECT_EQ(db.Query("SELECT group_concat(Name) FROM tblPlayer WHERE Name LIKE 'Bravo%'"), "Bravo");
+    Run(Crlf("<html>" + Replaced(renamed, "Player Bravo ranked", "Player Bravo2 ranked") + "</html>"));
+    EXPECT_EQ(Bodies(page.Log).front(), "Warning: Player renamed himself from Bravo to Bravo2");
+    EXPECT_EQ(Bodies(page.Log).back(), "Message: Solar system 1:234 processed successfully");
+    EXPECT_EQ(db.Query("SELECT group_concat(Name||':'||Rank) FROM tblPlayer WHERE Name LIKE 'Bravo%'"), "Bravo2:42");
+}
+
+TEST_F(SolarSystemImportTest, NoNamelessPlayerAndLongNamesFoundAgain) {
+    const std::string planet = "N" + std::string(59, 'c'), player = "P" + std::string(59, 'a'),
+                      alliance = "A" + std::string(59, 'b');
+    const AnsiString view = Crlf("Solar system 1:234\n"
+                                 "5 | |Lonely|| ||| |\n"
+                                 "6 | |" + planet + "|| |" + player + "|" + alliance + "| |\n"
+                                 "7 | |Empty|| | (i)|| |\n");
+    Run(view);
+    EXPECT_EQ(Bodies(page.Log), (std::vector<std::string>{
+                                    "Warning: Planet \"Lonely\" at [1:234:5] shows no player; the position was left as "
+                                    "stored",
+                                    "Warning: Player " + player.substr(0, 50) + " (" + alliance.substr(0, 50) +
+                                        ") established the colony \"" + planet.substr(0, 50) + "\" at [1:234:6]",
+                                    "Warning: Planet \"Empty\" at [1:234:7] shows no player; the position was left as "
+                                    "stored",
+                                    "Message: Solar system 1:234 processed successfully",
+                                }));
+    // Scanned again: the cut names are found, nothing changed.
+    Run(view);
+    ASSERT_EQ(page.Log.size(), 3u);
+    EXPECT_EQ(Bodies(page.Log)[2], "Message: Solar system 1:234 processed successfully");
+    EXPECT_EQ(db.Query("SELECT count(*) FROM tblPlayer WHERE Name IS NULL OR trim(Name)=''"), "0");
+    EXPECT_EQ(db.Query("SELECT count(*)||'/'||length(Name) FROM tblPlayer WHERE Name LIKE 'P%'"), "1/50");
+    EXPECT_EQ(db.Query("SELECT count(*) FROM tblPlanet WHERE PlanetID BETWEEN 5 AND 7"), "1");
 }
 
 TEST(SolarSystemStatusTest, ClassNamesCompareWholeAndFirstWins) {
