@@ -1,5 +1,8 @@
 #include "app/uSpyReportImport.h"
 
+#include <utility>
+#include <vector>
+
 #include "app/uGameText.h"
 #include "app/uPower.h"
 #include "app/uVocabulary.h"
@@ -63,17 +66,38 @@ AnsiString IncompleteReportMessage() {
                   {ESHeaderResources, ESCounterEspionage});
 }
 
-// The owner line "<header> Name [G:S:P" with the running position.
+// Where a report begins at or after From: the header word with the "[" of
+// its coordinates on the same line. Chatter that only holds the word ("I got
+// Intel on you!") begins nothing. 0 when no report begins.
+int FindReportStart(const AnsiString& Text, int From) {
+    for (int p = FindWord(ESHeaderResources, Text, From); p > 0; p = FindWord(ESHeaderResources, Text, p + 1)) {
+        const size_t after = static_cast<size_t>(p) - 1 + ESHeaderResources.size();
+        size_t lineEnd = Text.find_first_of("\r\n", after);
+        if (lineEnd == AnsiString::npos) lineEnd = Text.size();
+        if (Text.find('[', after) < lineEnd) return p;
+    }
+    return 0;
+}
+
+// The owner line "<header> Name [G:S:P" with the running position. The
+// coordinates are plain decimal digits; anything else refuses the report.
 struct ReportHeader {
     AnsiString Name, Galaxy, System, Position, IsMoon;
+    int G = 0, S = 0, P = 0;
 };
 
 ReportHeader ReadHeader(const AnsiString& Report, int& Pos) {
     ReportHeader h;
     h.Name = ExtractBetween(ESHeaderResources, "[", Report, Pos, false);
-    h.Galaxy = ExtractBetween("[", ":", Report, Pos, false);
-    h.System = ExtractBetween(":", ":", Report, Pos, false);
-    h.Position = ExtractBetween(":", "]", Report, Pos, false);
+    const AnsiString g = ExtractBetween("[", ":", Report, Pos, false);
+    const AnsiString s = ExtractBetween(":", ":", Report, Pos, false);
+    const AnsiString p = ExtractBetween(":", "]", Report, Pos, false);
+    if (!TryReadCoordinate(g, h.G) || !TryReadCoordinate(s, h.S) || !TryReadCoordinate(p, h.P))
+        throw ETeskException(IncompleteReportMessage());
+    // One value for the lookup, the row and the log.
+    h.Galaxy = IntToStr(h.G);
+    h.System = IntToStr(h.S);
+    h.Position = IntToStr(h.P);
     h.IsMoon = AnsiString(1, h.Name == ESPlanetMoon ? '1' : '0');
     return h;
 }
@@ -101,44 +125,59 @@ class SpyReportRun {
 public:
     SpyReportRun(TdmMain* dm, ISpyReportPage& Page) : dm_(dm), page_(Page) {}
 
-    void Run() {
+    // True when every report was stored or rejected as stale; a report
+    // refused as incomplete is logged, kept for the user and the run goes on.
+    bool Run() {
         const AnsiString memo = page_.ReportText();
         if (Trim(memo).empty()) throw ETeskException("Nothing to process");
         int count = 0;
-        for (int p = FindWord(ESHeaderResources, memo); p > 0; p = FindWord(ESHeaderResources, memo, p + 1)) ++count;
+        for (int p = FindReportStart(memo, 1); p > 0; p = FindReportStart(memo, p + 1)) ++count;
         if (count == 0) throw ETeskException("Nothing to process");
         initialCount_ = count;
-        while (count > 0) {
-            --count;
-            ImportNext();
+        // The memo is read once and written once: the reports that were
+        // taken leave it, everything else (a refused or failed report and
+        // those after it) stays.
+        std::vector<std::pair<int, int>> taken;  // 1-based start, length
+        auto rest = [&] {
+            AnsiString kept;
+            int from = 1;
+            for (const auto& [start, length] : taken) {
+                kept += Copy(memo, from, start - from);
+                from = start + length;
+            }
+            return Trim(kept + Copy(memo, from, memo.size()));
+        };
+        bool refused = false;
+        try {
+            for (int start = FindReportStart(memo, 1); start > 0;) {
+                const int next = FindReportStart(memo, start + 1);
+                const int counter = FindWord(ESCounterEspionage, memo, start);
+                const int percent = counter > 0 ? FindWord("%", memo, counter) : 0;
+                // A report ends at its own closing line; one that reaches
+                // into the next report's header was cut short.
+                if (percent == 0 || (next > 0 && percent > next)) {
+                    page_.LogError("spy report", ETeskException(IncompleteReportMessage()));
+                    refused = true;
+                    start = next;
+                    continue;
+                }
+                const int end = percent + 1;
+                ImportReport(NormaliseGameText(Copy(memo, start, end - start)));
+                taken.emplace_back(start, end - start);
+                if (initialCount_ > 1) page_.ClearOwnerSelection();
+                start = next;
+            }
+        } catch (...) {
+            page_.SetReportText(rest());
+            throw;
         }
         page_.ShowPlanetFound(true);
         page_.SetRating(-1);
-        page_.SetReportText("");
+        page_.SetReportText(refused ? rest() : AnsiString());
+        return !refused;
     }
 
 private:
-    // Cuts the first report of the page's text, imports it, and takes it off the page.
-    void ImportNext() {
-        AnsiString memo = page_.ReportText();
-        const int start = FindWord(ESHeaderResources, memo);
-        const int counter = FindWord(ESCounterEspionage, memo);
-        const int percent = counter > 0 ? FindWord("%", memo, counter) : 0;
-        // The closing line must follow the header; junk before the header
-        // could otherwise give a negative length.
-        if (start == 0 || percent == 0 || percent + 1 <= start) throw ETeskException(IncompleteReportMessage());
-        const int end = percent + 1;
-        const AnsiString report = NormaliseGameText(Copy(memo, start, end - start));
-        ImportReport(report);
-        if (initialCount_ > 1) {
-            Delete(memo, start, end - start);
-            page_.SetReportText(Trim(memo));
-            page_.ClearOwnerSelection();
-        } else {
-            page_.SetReportText("");
-        }
-    }
-
     void ImportReport(const AnsiString& Report) {
         int playerID = GetSpyReportPlayerID(dm_, Report);
         TTransactionScope transaction(dm_->adoConnection);
@@ -163,9 +202,9 @@ private:
             planet->Edit();
         } else {
             planet->Append();
-            planet->FieldByName("GalaxyID")->SetAsString(h.Galaxy);
-            planet->FieldByName("SolarsystemID")->SetAsString(h.System);
-            planet->FieldByName("PlanetID")->SetAsString(h.Position);
+            planet->FieldByName("GalaxyID")->SetAsInteger(h.G);
+            planet->FieldByName("SolarsystemID")->SetAsInteger(h.S);
+            planet->FieldByName("PlanetID")->SetAsInteger(h.P);
         }
         TField* lastAttacked = planet->FieldByName("LastAttacked");
         const bool accepted = !found || (IsBefore(lastAttacked, reportTime) &&
@@ -207,13 +246,14 @@ private:
         TADOQuery* planet = dm_->qryPlanet;
         const AnsiString words[] = {ESMetal, ESCrystal, ESDeuterium, ESEnergy, "\r\n"};
         const char* columns[] = {"Metal", "Crystal", "Deuterium", "Energy"};
-        uint32_t total = 0;
+        int64_t total = 0;
         for (int i = 0; i < 4; ++i) {
-            AnsiString value = ExtractBetweenInt(words[i], words[i + 1], Report, Pos, false);
-            planet->FieldByName(columns[i])->SetAsString(value);
-            if (i < 3) total += static_cast<uint32_t>(StrToInt(value));
+            TField* column = planet->FieldByName(columns[i]);
+            // The column refuses a count it cannot hold.
+            column->SetAsString(ExtractBetweenInt(words[i], words[i + 1], Report, Pos, false));
+            if (i < 3) total += column->AsLargeInt();
         }
-        planet->FieldByName("TotalResources")->SetAsInteger(static_cast<int32_t>(total));
+        planet->FieldByName("TotalResources")->SetAsLargeInt(total);
     }
 
     void WriteFleet(const AnsiString& Report) {
@@ -302,8 +342,8 @@ int GetSpyReportPlayerID(TdmMain* dm, const AnsiString& Text) {
 
 void ProcessSpyReports(TdmMain* dm, ISpyReportPage& Page) {
     try {
-        SpyReportRun(dm, Page).Run();
-        Page.Beep(MB_ICONASTERISK);
+        // A report refused as incomplete was logged; only the error sound then.
+        Page.Beep(SpyReportRun(dm, Page).Run() ? MB_ICONASTERISK : MB_ICONHAND);
     } catch (const std::exception& e) {
         dm->qryPlanet->Cancel();
         dm->qryPlayer->Cancel();

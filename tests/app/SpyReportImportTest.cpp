@@ -238,6 +238,106 @@ TEST_F(SpyReportImportTest, NoOwnerAndTruncatedReportsChangeNothing) {
     EXPECT_EQ(db.Query("SELECT (SELECT count(*) FROM tblPlanet)||(SELECT count(*) FROM tblPlayer)"), "00");
 }
 
+// Two stored planets of two owners, as a solar-system scan leaves them.
+const char* const kTwoOwners =
+    "INSERT INTO tblAlliance (ID, Name) VALUES (1, '<none>');"
+    "INSERT INTO tblPlayer (ID, Name, AllianceID) VALUES (1, 'Bravo', 1), (2, 'Charlie', 1);"
+    "INSERT INTO tblPlanet (GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, LastScanned, Metal) "
+    "VALUES (1, 2, 3, 0, 'Home', 1, '2024-01-01 00:00:00', 5), (1, 2, 4, 0, 'Far', 2, '2024-01-01 00:00:00', 7);";
+
+const char* const kIncomplete =
+    "Error processing spy report: This spy report is incomplete or badly formatted. Make sure you copy from \"Intel "
+    "on ... \" untill \"... Counter-espionage chance::xx%\"";
+
+// Pastes as players make them, on a database file: the rows read back and
+// the log lines. Nothing of a refused report reaches the file.
+TEST(SpyReportPasteTest, PastesAsPlayersMakeThem) {
+    const AnsiString far = Report("Faraway", "1:2:4", "07-20 11:00:00");
+    AnsiString cut = Report("Homeworld", "1:2:3", "07-20 10:00:00");
+    cut = cut.substr(0, cut.find("Defence"));  // the copy stopped in the middle
+    struct Case {
+        const char* what;
+        AnsiString paste;
+        std::string rows;  // planet: coordinates name metal light fighters scan day; then research of both owners
+        std::vector<std::string> log;
+        AnsiString memo;
+        UINT beep;
+        TDateTime now = 0;
+    } cases[] = {
+        {"hex galaxy", Report("Homeworld", "0x1:2:3", "07-20 10:00:00"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Far 7 - 2024-01-01 / -,-", {kIncomplete},
+         Report("Homeworld", "0x1:2:3", "07-20 10:00:00"), MB_ICONHAND},
+        {"hex position", Report("Homeworld", "1:2:$3", "07-20 10:00:00"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Far 7 - 2024-01-01 / -,-", {kIncomplete},
+         Report("Homeworld", "1:2:$3", "07-20 10:00:00"), MB_ICONHAND},
+        {"leading zero is the same place", Report("Homeworld", "01:2:03", "07-20 10:00:00"),
+         "1:2:3 Homeworld 12000 50 2024-07-20, 1:2:4 Far 7 - 2024-01-01 / 6,-",
+         {"Message: Spy report on 1:2:3 processed successfully"}, "", MB_ICONASTERISK},
+        {"truncated, then complete", cut + "\r\n" + far,
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 12000 50 2024-07-20 / -,6",
+         {kIncomplete, "Message: Spy report on 1:2:4 processed successfully"}, Trim(cut), MB_ICONHAND},
+        {"chatter with the header word", "Chat: I got Intel on you!\r\n" + far,
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 12000 50 2024-07-20 / -,6",
+         {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK},
+        {"thousands separators", Report("Faraway", "1:2:4", "07-20 11:00:00", "15.400"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 15400 50 2024-07-20 / -,6",
+         {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK},
+        {"beyond the column", Report("Faraway", "1:2:4", "07-20 11:00:00", "3,000,000,000"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Far 7 - 2024-01-01 / -,-",
+         {"Error processing spy report: '3000000000' is not a valid integer value"},
+         Report("Faraway", "1:2:4", "07-20 11:00:00", "3,000,000,000"), MB_ICONHAND},
+        {"29 February read the year after", Report("Faraway", "1:2:4", "02-29 11:00:00"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 12000 50 2024-02-29 / -,6",
+         {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK,
+         EncodeDate(2025, 3, 1) + EncodeTime(9, 0, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        ImportDatabase db(kTwoOwners);
+        if (c.now != 0) {
+            const TDateTime now = c.now;
+            SetClock([now] { return now; });
+        }
+        FakeSpyPage page;
+        page.player = "Bravo";  // the owner of a planet not stored yet
+        page.memo = c.paste;
+        ProcessSpyReports(db.dm(), page);
+        const std::string rows = db.Query(
+            "SELECT group_concat(GalaxyID||':'||SolarsystemID||':'||PlanetID||' '||PlanetName||' '||IFNULL(Metal,'-')||"
+            "' '||IFNULL(LightFighter,'-')||' '||substr(LastScanned,1,10), ', ') FROM (SELECT * FROM tblPlanet ORDER BY "
+            "SolarsystemID, PlanetID, IsMoon)") +
+            " / " + db.Query("SELECT group_concat(IFNULL(EspionageTechnology,'-'), ',') FROM (SELECT * FROM tblPlayer "
+                             "ORDER BY ID)");
+        EXPECT_EQ(rows, c.rows) << c.what;
+        EXPECT_EQ(Bodies(page.Log), c.log) << c.what;
+        EXPECT_EQ(page.memo, c.memo) << c.what;
+        EXPECT_EQ(page.Beeps, std::vector<UINT>{c.beep}) << c.what;
+    }
+}
+
+// A paste of many reports is read and written back once, not once per report.
+TEST(SpyReportPasteTest, TheMemoIsReadAndWrittenOnce) {
+    ImportDatabase db(kTwoOwners);
+    struct CountingPage : FakeSpyPage {
+        AnsiString ReportText() const override {
+            ++reads;
+            return FakeSpyPage::ReportText();
+        }
+        void SetReportText(const AnsiString& Text) override {
+            ++writes;
+            FakeSpyPage::SetReportText(Text);
+        }
+        mutable int reads = 0;
+        int writes = 0;
+    } page;
+    for (int i = 0; i < 6; ++i)
+        page.memo += Report("Home", i % 2 ? "1:2:4" : "1:2:3", ("07-2" + std::to_string(i) + " 10:00:00").c_str());
+    ProcessSpyReports(db.dm(), page);
+    EXPECT_EQ(page.memo, "");
+    EXPECT_EQ(page.reads, 1);
+    EXPECT_EQ(page.writes, 1);
+    EXPECT_EQ(db.Query("SELECT count(*) FROM tblPlanet"), "2");
+}
+
 TEST_F(SpyReportImportTest, PreviewShowsTheStoredOwnerAndRating) {
     db.Exec("INSERT INTO tblAlliance (ID, Name) VALUES (7, 'ABC');"
             "INSERT INTO tblPlayer (ID, Name, AllianceID) VALUES (3, 'Bravo', 7);"
