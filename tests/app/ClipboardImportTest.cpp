@@ -47,6 +47,31 @@ TEST_F(ClipboardTest, EachKindNeedsBothFormsAndOwnOutputIsNeverTaken) {
     for (const Case& c : cases) EXPECT_EQ(ClassifyClipboard(c.html, c.text), c.kind) << c.html << " / " << c.text;
 }
 
+TEST_F(ClipboardTest, TheSpyHeaderIsTheWordThenAnythingThenBracketedCoordinates) {
+    std::string prose;
+    for (int i = 0; i < 3000; ++i) prose += "who holds Intel on whom, ";
+    struct Case {
+        std::string page;
+        int kind;
+    } cases[] = {
+        {"Intel on Home [1:234:5]", ckSpyReport},
+        {"intel ON  [1:2:3]", ckSpyReport},
+        {"Intel on Home\r\nthe planet [12:3:45]", ckSpyReport},
+        {"Intel on Home [1:2:3", ckNone},
+        {"Intel on Home [1:x:3]", ckNone},
+        {"Intel on Home [1::3]", ckNone},
+        {"Intel on Home [1:2]", ckNone},
+        {"[1:2:3] Intel on Home", ckNone},
+        {"Intel on[1:2:3]", ckNone},
+        // Many header words and one report at the very end.
+        {prose + "Intel on Home [1:2:3]", ckSpyReport},
+        {prose, ckNone},
+        {prose + " [1:2:3]", ckSpyReport},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClassifyClipboard("<p>" + c.page + "</p>", c.page), c.kind) << c.page.substr(0, 60);
+}
+
 TEST_F(ClipboardTest, PagesInKoi8AndUtf8AreRecognised) {
     // A Russian header word, in the code page, in KOI8-R and in UTF-8.
     const AnsiString word = FromUtf8Literal("Система");
