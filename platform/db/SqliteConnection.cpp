@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -116,6 +117,8 @@ void TADOConnection::Disconnect(bool fireEvents) {
     if (!db_) return;
     if (fireEvents && BeforeDisconnect) BeforeDisconnect(this);
     for (TCustomADODataSet* ds : std::vector<TCustomADODataSet*>(dataSets_)) ds->Close();
+    FinalizeCached();
+    ++opened_;
     sqlite3_close_v2(db_);
     db_ = nullptr;
     const int open = level_;
@@ -242,17 +245,62 @@ void TADOConnection::UnregisterDataSet(TCustomADODataSet* DataSet) {
     dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), DataSet), dataSets_.end());
 }
 
+sqlite3_stmt* TADOConnection::TakeCached(const char* Sql) const {
+    for (size_t i = cached_.size(); i-- > 0;)
+        if (cached_[i].Sql == Sql) {
+            sqlite3_stmt* stmt = cached_[i].Stmt;
+            cached_.erase(cached_.begin() + static_cast<std::ptrdiff_t>(i));
+            return stmt;
+        }
+    return nullptr;
+}
+
+void TADOConnection::KeepCached(std::string Sql, sqlite3_stmt* Stmt) const {
+    constexpr size_t kKept = 48;
+    sqlite3_reset(Stmt);
+    sqlite3_clear_bindings(Stmt);
+    for (const CachedStatement& c : cached_)
+        if (c.Sql == Sql) {
+            sqlite3_finalize(Stmt);  // a twin was in use at the same time
+            return;
+        }
+    if (cached_.size() == kKept) {
+        sqlite3_finalize(cached_.front().Stmt);
+        cached_.erase(cached_.begin());
+    }
+    cached_.push_back({std::move(Sql), Stmt});
+}
+
+void TADOConnection::FinalizeCached() const {
+    for (const CachedStatement& c : cached_) sqlite3_finalize(c.Stmt);
+    cached_.clear();
+}
+
 TSqliteStatement::TSqliteStatement(const TADOConnection& connection, const char* utf8Sql, const char** tail)
-    : connection_(connection) {
+    : connection_(connection), opened_(connection.opened_) {
     sqlite3* db = connection.Handle();
-    if (sqlite3_prepare_v2(db, utf8Sql, -1, &stmt_, tail) != SQLITE_OK) {
+    if ((stmt_ = connection.TakeCached(utf8Sql))) {
+        if (tail) *tail = utf8Sql + std::strlen(utf8Sql);
+        sql_ = utf8Sql;
+        return;
+    }
+    const char* rest = nullptr;
+    if (sqlite3_prepare_v2(db, utf8Sql, -1, &stmt_, &rest) != SQLITE_OK) {
         stmt_ = nullptr;
         connection.RaiseError();
     }
+    if (tail) *tail = rest;
+    // Only a text that is this one statement alone is kept for later.
+    if (stmt_ && rest && std::all_of(rest, rest + std::strlen(rest), [](char c) { return std::isspace(static_cast<unsigned char>(c)); }))
+        sql_ = utf8Sql;
 }
 
 TSqliteStatement::~TSqliteStatement() {
-    if (stmt_) sqlite3_finalize(stmt_);
+    if (!stmt_) return;
+    if (!sql_.empty() && connection_.Connected() && opened_ == connection_.opened_)
+        connection_.KeepCached(std::move(sql_), stmt_);
+    else
+        sqlite3_finalize(stmt_);
 }
 
 bool TSqliteStatement::Step() {

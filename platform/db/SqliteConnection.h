@@ -85,6 +85,21 @@ public:
     TTransactionEvent AfterRollback;
 
 private:
+    friend class TSqliteStatement;
+    // Idle prepared statements of single-statement texts, kept for their next
+    // use (the finders run the same few statements over and over); most
+    // recent last. A statement is taken out while in use.
+    struct CachedStatement {
+        std::string Sql;
+        sqlite3_stmt* Stmt;
+    };
+    sqlite3_stmt* TakeCached(const char* Sql) const;
+    void KeepCached(std::string Sql, sqlite3_stmt* Stmt) const;
+    void FinalizeCached() const;
+    mutable std::vector<CachedStatement> cached_;
+    // Counts the files opened, so a statement of an earlier one is never kept.
+    unsigned opened_ = 0;
+
     void EndedByRollback(int Level) {
         if (AfterRollback) AfterRollback(this, Level);
     }
@@ -141,4 +156,7 @@ public:
 private:
     const TADOConnection& connection_;
     sqlite3_stmt* stmt_ = nullptr;
+    // The text when it is one statement, so the statement can be kept.
+    std::string sql_;
+    unsigned opened_ = 0;
 };
