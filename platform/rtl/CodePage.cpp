@@ -184,13 +184,15 @@ void AppendUtf8(std::string& out, char32_t u) {
 
 AnsiString Utf8ToAnsi(const std::string& utf8) {
     const CodePage& cp = CodePage::Active();
-    AnsiString out;
-    out.reserve(utf8.size());
+    // Never longer than its source: written in place, cut at the end.
+    AnsiString out(utf8.size(), '\0');
+    size_t n = 0;
     for (size_t i = 0; i < utf8.size();) {
         unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) { out += static_cast<char>(c); ++i; continue; }
-        out += static_cast<char>(cp.FromUnicode(DecodeUtf8(utf8, i)));
+        if (c < 0x80) { out[n++] = static_cast<char>(c); ++i; continue; }
+        out[n++] = static_cast<char>(cp.FromUnicode(DecodeUtf8(utf8, i)));
     }
+    out.resize(n);
     return out;
 }
 
