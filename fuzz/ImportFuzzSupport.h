@@ -2,8 +2,10 @@
 // Shared set-up of the import fuzz targets: the windowing platform offscreen,
 // the shipped language file's words, and the data module over a database file
 // made from the shipped schema in a temporary folder. Message boxes answer No
-// without being kept. A finding is a crash, a hang, or an import that returns
-// with a transaction still open.
+// without being kept. A finding is a crash, a hang, an import that returns
+// with a transaction still open, or a database that breaks an invariant after
+// the import: two planet rows at one place and moon flag, a player or an
+// alliance without a name, or a row changed by a refused report.
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/uImportHost.h"
 #include "app/uVocabulary.h"
@@ -29,10 +32,18 @@ public:
     bool FileDialog(TFileDialogRequest&) override { return false; }
 };
 
+// Keeps the log lines, so a check can tell a refused import from a stored one.
 class SilentHost : public virtual IImportHost {
 public:
-    void AddToLog(const AnsiString&) override {}
+    void AddToLog(const AnsiString& Line) override { Log.push_back(Line); }
     void Beep(UINT) override {}
+    // Whether some line holds Text.
+    bool Logged(const char* Text) const {
+        for (const std::string& l : Log)
+            if (l.find(Text) != std::string::npos) return true;
+        return false;
+    }
+    std::vector<std::string> Log;
 };
 
 inline std::string ReadFile(const std::string& path) {
@@ -78,6 +89,54 @@ inline TdmMain* DataModule() {
 // Every import must leave no transaction behind.
 inline void CheckClosed(TdmMain* dm) {
     if (dm->adoConnection->InTransaction()) abort();
+}
+
+// The first column of the first row of a statement on the module's file.
+inline std::string Scalar(TdmMain* dm, const char* Sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(dm->adoConnection->Handle(), Sql, -1, &st, nullptr) != SQLITE_OK) abort();
+    std::string value;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    return value;
+}
+
+// Every row of the four tables, in one text.
+inline std::string Snapshot(TdmMain* dm) {
+    std::string all;
+    for (const char* table : {"tblPlanet", "tblPlayer", "tblAlliance", "tblCombat"}) {
+        sqlite3_stmt* st = nullptr;
+        const std::string sql = std::string("SELECT * FROM ") + table + " ORDER BY ID";
+        if (sqlite3_prepare_v2(dm->adoConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK) abort();
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const unsigned char* text = sqlite3_column_text(st, c);
+                all += text ? std::string(reinterpret_cast<const char*>(text),
+                                          static_cast<size_t>(sqlite3_column_bytes(st, c)))
+                            : std::string("\x01null");
+                all += '\x02';
+            }
+            all += '\x03';
+        }
+        sqlite3_finalize(st);
+    }
+    return all;
+}
+
+// What holds after every import, stored or refused.
+inline void CheckInvariants(TdmMain* dm) {
+    CheckClosed(dm);
+    if (Scalar(dm, "SELECT count(*) FROM (SELECT 1 FROM tblPlanet GROUP BY GalaxyID, SolarsystemID, PlanetID, IsMoon "
+                   "HAVING count(*) > 1)") != "0")
+        abort();
+    if (Scalar(dm, "SELECT count(*) FROM tblPlayer WHERE Name IS NULL OR trim(Name)=''") != "0") abort();
+    if (Scalar(dm, "SELECT count(*) FROM tblAlliance WHERE Name IS NULL OR trim(Name)=''") != "0") abort();
+}
+
+// A refused report leaves every row as it was.
+inline void CheckUnchanged(TdmMain* dm, const std::string& Before) {
+    if (Snapshot(dm) != Before) abort();
 }
 
 }  // namespace importfuzz

@@ -20,10 +20,12 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TdmMain* dm = importfuzz::DataModule();
+    const std::string before = importfuzz::Snapshot(dm);
     Page page;
     page.text.assign(reinterpret_cast<const char*>(data), size);
     page.you = size % 2 == 0 ? "Alpha" : "Bravo";
     ProcessCombatReport(dm, page);
-    importfuzz::CheckClosed(dm);
+    importfuzz::CheckInvariants(dm);
+    if (!page.Logged("processed successfully")) importfuzz::CheckUnchanged(dm, before);
     return 0;
 }
