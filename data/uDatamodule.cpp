@@ -179,7 +179,12 @@ void TdmMain::TransactionRolledBack(TObject*, int Level) {
     }
 }
 
-void TdmMain::DataModuleDestroy(TObject*) { adoConnection->Close(); }
+void TdmMain::DataModuleDestroy(TObject*) {
+    adoConnection->Close();
+    // The finders go before the connection does.
+    adoConnection->AfterCommit = nullptr;
+    adoConnection->AfterRollback = nullptr;
+}
 
 void TdmMain::adoConnectionAfterDisconnect(TObject*) { CompactDatabase(); }
 

@@ -281,6 +281,16 @@ TEST_F(SolarSystemImportTest, ARowThatFailedLogsNothingAndItsRenameComesNextTime
     EXPECT_EQ(Bodies(page.Log).front(), "Warning: Player renamed himself from Bravo to Bravo2");
     EXPECT_EQ(Bodies(page.Log).back(), "Message: Solar system 1:234 processed successfully");
     EXPECT_EQ(db.Query("SELECT group_concat(Name||':'||Rank) FROM tblPlayer WHERE Name LIKE 'Bravo%'"), "Bravo2:42");
+
+    // A new colony whose row fails is not announced, and its owner is not made.
+    const std::string taken = Replaced(Replaced(kTable, ">Charlie<", ">Dora<"), "Player Charlie ranked 77.",
+                                       "Player Dora ranked 99999999999.");
+    Run(Crlf("<html>" + Replaced(taken, ">Bravo<", ">Bravo2<") + "</html>"));
+    EXPECT_EQ(Bodies(page.Log),
+              std::vector<std::string>{"Error processing solar system: '99999999999' is not a valid integer value"});
+    EXPECT_EQ(db.Query("SELECT count(*) FROM tblPlayer WHERE Name='Dora'"), "0");
+    EXPECT_EQ(db.Query("SELECT p.Name FROM tblPlanet t JOIN tblPlayer p ON p.ID=t.PlayerID WHERE t.PlanetID=3"),
+              "Charlie");
 }
 
 TEST_F(SolarSystemImportTest, NoNamelessPlayerAndLongNamesFoundAgain) {
