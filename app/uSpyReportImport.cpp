@@ -102,6 +102,17 @@ ReportHeader ReadHeader(const AnsiString& Report, int& Pos) {
     return h;
 }
 
+// The data set shows exactly the one stored row of the header's place.
+bool ShowsPlanet(TDataSet* Planet, const ReportHeader& H) {
+    if (!Planet->Active() || Planet->State() != dsBrowse || Planet->RecordCount() != 1) return false;
+    auto is = [&](const char* Column, int Value) {
+        TField* f = Planet->FieldByName(Column);
+        return !f->IsNull() && f->AsLargeInt() == Value;
+    };
+    return is("GalaxyID", H.G) && is("SolarsystemID", H.S) && is("PlanetID", H.P) &&
+           is("IsMoon", H.IsMoon == "1" ? 1 : 0);
+}
+
 int32_t Count(TDataSet* DataSet, const char* Column) { return DataSet->FieldByName(Column)->AsInteger(); }
 
 void ClearColumns(TDataSet* DataSet, const UnitColumn* Units, size_t N) {
@@ -179,8 +190,8 @@ public:
 
 private:
     void ImportReport(const AnsiString& Report) {
-        int playerID = GetSpyReportPlayerID(dm_, Report);
         TTransactionScope transaction(dm_->adoConnection);
+        int playerID = GetSpyReportPlayerID(dm_, Report);
         if (dm_->FindPlayerByID(playerID)) {
             page_.ShowPlanetFound(true);
             page_.SelectPlayer(dm_->qryPlayer->FieldByName("Name")->AsString(), false);
@@ -197,7 +208,9 @@ private:
         const TDateTime reportTime = ParseReportDateTime(ExtractBetween(ESAt, "\r\n", Report, pos, false));
 
         TADOQuery* planet = dm_->qryPlanet;
-        const bool found = dm_->FindPlanet(h.Galaxy, h.System, h.Position, h.IsMoon);
+        // The owner lookup found the planet inside this transaction and left
+        // the planet query on it: no second query for the same row.
+        const bool found = ShowsPlanet(planet, h) || dm_->FindPlanet(h.Galaxy, h.System, h.Position, h.IsMoon);
         if (found) {
             planet->Edit();
         } else {

@@ -37,10 +37,13 @@ class SilentHost : public virtual IImportHost {
 public:
     void AddToLog(const AnsiString& Line) override { Log.push_back(Line); }
     void Beep(UINT) override {}
-    // Whether some line holds Text.
-    bool Logged(const char* Text) const {
-        for (const std::string& l : Log)
-            if (l.find(Text) != std::string::npos) return true;
+    // Whether some line's text after its time stamp begins with Start (a
+    // name inside a warning never counts).
+    bool Logged(const std::string& Start) const {
+        for (const std::string& l : Log) {
+            const size_t p = l.find(" - ");
+            if (p != std::string::npos && l.compare(p + 3, Start.size(), Start) == 0) return true;
+        }
         return false;
     }
     std::vector<std::string> Log;
