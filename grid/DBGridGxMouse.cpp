@@ -495,6 +495,10 @@ void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
             bool onSelected = selection_->DataCellSelected(RawToDataColumn(cell.X), CurrentBookmark());
             if (!(Shift & (ssCtrl | ssShift)) && !(Button == mbRight && onSelected)) ClearSelection();
         }
+        // The current cell follows the pointer (and the rows scroll past the
+        // edges) in every grid but one that selects whole records by dragging.
+        bool recordsDrag = dbOptions_.Contains(dgMultiSelect) && dbOptions_.Contains(dgRowSelect);
+        if (cell.X >= indicatorOffset_ && !recordsDrag) rectDrag_ = true;
     }
 
     bool wasCurrent = cell.X == oldCol && cell.Y == oldRow;

@@ -110,6 +110,56 @@ TEST_F(GridMouse, SixPixelsBelowScrollOneRowEvery110Milliseconds) {
     EXPECT_EQ(RecNo(), 3);
 }
 
+// Grids that select no records by dragging (no multi-select, or cells only):
+// the current record and column follow the pointer and the rows scroll on the
+// timer past the bottom, and nothing gets selected.
+TEST_F(GridMouse, DraggingWithoutRecordSelectionMovesTheCurrentCell) {
+    const struct {
+        const char* What;
+        TDBGridOptions Options;
+        bool ColumnFollows;
+    } cases[] = {
+        {"editing grid", {dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+                          dgConfirmDelete, dgCancelOnExit}, true},
+        {"row-select grid", {dgTitles, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect,
+                             dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        if (query->Active()) query->First();
+        TDBGridGx* g = MakeInputGrid(c.Options);
+        int top = g->TitleOffset();
+        TPoint start = Cell(g, g->IndicatorOffset() + 1, top + 1);
+        Wait(1000);
+        SimulateMouseDown(g->Handle(), TSimButton::Left, start.X, start.Y);
+        ASSERT_EQ(RecNo(), 2);
+        TPoint over = Cell(g, g->IndicatorOffset() + 2, top + 4);
+        SimulateMouseMove(g->Handle(), over.X, over.Y, ssLeft);
+        EXPECT_EQ(RecNo(), 5);
+        EXPECT_EQ(Current(), "Planet 5");
+        if (c.ColumnFollows) {
+            EXPECT_EQ(g->SelectedIndex(), 2);
+        }
+        // Below the rows: 12 pixels give 2 rows at once and 2 more every 20 ms.
+        TRect box = g->DataBox();
+        SimulateMouseMove(g->Handle(), over.X, box.Bottom + 11, ssLeft);
+        int below = RecNo();
+        EXPECT_GT(below, 5);
+        Wait(20);
+        EXPECT_EQ(RecNo(), below + 2);
+        Wait(20);
+        EXPECT_EQ(RecNo(), below + 4);
+        SimulateMouseUp(g->Handle(), TSimButton::Left, over.X, box.Bottom + 11);
+        int released = RecNo();
+        Wait(200);
+        EXPECT_EQ(RecNo(), released);
+        EXPECT_EQ(g->SelectedRows()->Count(), 0);
+        EXPECT_EQ(g->Selection()->SelectionType(), gstNon);
+        EXPECT_FALSE(g->MouseCapture());
+        FreeObject(g);
+    }
+}
+
 TEST_F(GridMouse, DraggingInACellGridSelectsARectangle) {
     TDBGridGx* g = MakeInputGrid(CellMulti());
     int top = g->TitleOffset();
