@@ -11,18 +11,32 @@
 
 namespace {
 
-// "a","b",c -> a, b, c: split at commas, blanks around an item and its enclosing double quotes removed.
+// "a","b,c",d -> a, b,c, d: a name in double quotes runs to its closing quote
+// (a doubled quote inside stands for one), so it may hold commas; a name
+// without quotes runs to the next comma, blanks around it removed.
 std::vector<AnsiString> SplitNames(const AnsiString& Text) {
     std::vector<AnsiString> names;
     if (Trim(Text).empty()) return names;
-    size_t start = 0;
+    size_t pos = 0;
     for (;;) {
-        size_t comma = Text.find(',', start);
-        AnsiString item = Trim(Text.substr(start, comma == AnsiString::npos ? AnsiString::npos : comma - start));
-        if (item.size() >= 2 && item.front() == '"' && item.back() == '"') item = item.substr(1, item.size() - 2);
+        while (pos < Text.size() && Text[pos] == ' ') ++pos;
+        AnsiString item;
+        if (pos < Text.size() && Text[pos] == '"') {
+            for (++pos; pos < Text.size(); ++pos) {
+                if (Text[pos] != '"') item += Text[pos];
+                else if (pos + 1 < Text.size() && Text[pos + 1] == '"') item += Text[++pos];
+                else break;
+            }
+            size_t comma = Text.find(',', pos);
+            pos = comma;
+        } else {
+            size_t comma = Text.find(',', pos);
+            item = Trim(Text.substr(pos, comma == AnsiString::npos ? AnsiString::npos : comma - pos));
+            pos = comma;
+        }
         names.push_back(item);
-        if (comma == AnsiString::npos) break;
-        start = comma + 1;
+        if (pos == AnsiString::npos) break;
+        ++pos;
     }
     return names;
 }
@@ -35,7 +49,7 @@ AnsiString TColumnsGxPropertyInterceptor::ColumnsIndex() const {
     if (!columns) return text;
     for (int i = 0; i < columns->Count(); ++i) {
         if (i > 0) text += ",";
-        text += "\"" + columns->Items(i)->FieldName() + "\"";
+        text += AnsiQuotedStr(columns->Items(i)->FieldName(), '"');
     }
     return text;
 }

@@ -255,6 +255,21 @@ TEST_F(ColumnInterceptors, ColumnsIndexReadsAndRestoresTheOrder) {
     EXPECT_EQ(order->ColumnsIndex(), "\"Metal\",\"Debris\",\"Name\",\"Seen\"");
 }
 
+TEST_F(ColumnInterceptors, AQuotedNameHoldingACommaIsOneName) {
+    grid->Columns()->Add()->SetFieldName("Metal, raided");
+    grid->Columns()->Add()->SetFieldName("Say \"hi\"");
+    TColumnsGxPropertyInterceptor order(grid->Columns());
+    const AnsiString stored = order.ColumnsIndex();
+    EXPECT_EQ(stored, "\"Name\",\"Metal\",\"Debris\",\"Seen\",\"Metal, raided\",\"Say \"\"hi\"\"\"");
+    SetStrProp(&order, "ColumnsIndex", "\"Say \"\"hi\"\"\", \"Metal, raided\",Seen");
+    std::vector<std::string> names;
+    for (int i = 0; i < grid->Columns()->Count(); ++i) names.push_back(grid->Columns()->Items(i)->FieldName());
+    EXPECT_EQ(names, (std::vector<std::string>{"Say \"hi\"", "Metal, raided", "Seen", "Name", "Metal", "Debris"}));
+    // What was read restores the order it was read from.
+    SetStrProp(&order, "ColumnsIndex", stored);
+    EXPECT_EQ(order.ColumnsIndex(), stored);
+}
+
 TEST_F(ColumnInterceptors, WidthGoesThroughTheSetterUnlessTheGridFitsItsColumns) {
     TColumnGx* name = Column("Name");
     TColumnGxPropertyInterceptor width(name);
