@@ -31,9 +31,10 @@ INSERT INTO tblPlanet(ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName,
   (6, 1, 100, 3, 1, 'Moon',   3, 300,   200, 60, 0,    3, 0,      NULL),
   (7, 2, 5,   7, 0, 'Bravo',  2, 2500,  600, 70, 0,    0, 0,      datetime('now', 'localtime', '-1 days')),
   (8, 3, 9,   2, 0, 'Delta',  4, 60,    500, 80, 0,    0, 0,      datetime('now', 'localtime', '-12 days'));
-INSERT INTO tblCombat(ID, DefenderPlanetID, AttackerPlanetID, DateTime, MetalRaided, CrystalRaided, Report) VALUES
-  (1, 2, 1, '2026-07-24 10:00:00', 1000, 50, 'first battle'),
-  (2, 7, 1, '2026-07-25 11:00:00', 2500, 10, 'second battle');
+INSERT INTO tblCombat(ID, DefenderPlanetID, AttackerPlanetID, DateTime, MetalRaided, CrystalRaided, MetalDebris,
+                      CrystalDebris, Report) VALUES
+  (1, 2, 1, '2026-07-24 10:00:00', 1000, 50, 2000, 600, 'first battle'),
+  (2, 7, 1, '2026-07-25 11:00:00', 2500, 10, 35000, 12000, 'second battle');
 )sql";
 
 void HoldControl(bool Down) {
@@ -326,6 +327,49 @@ TEST_F(ViewsTest, DeletesAskAndRemoveTheSelectedRows) {
     EXPECT_EQ(dmMain->viewCombat->RecordCount(), 0);
 }
 
+// The grids as their window defines them; the combat grid keeps the sums of
+// its debris columns up to date while its footer row stays hidden.
+TEST_F(ViewsTest, TheGridsAsDefinedAndTheCombatGridsDebrisSums) {
+    const struct {
+        TDBGridGx* Grid;
+        int TitleLines;
+    } grids[] = {{w->grdPlanet, 3}, {w->grdCombat, 0}, {w->grdAlliance, 0}, {w->grdPlayer, 0}};
+    for (const auto& g : grids) {
+        SCOPED_TRACE(g.Grid->Name());
+        EXPECT_FALSE(g.Grid->Flat());
+        EXPECT_TRUE(g.Grid->UseMultiTitle());
+        EXPECT_TRUE(g.Grid->SortLocal());
+        EXPECT_EQ(g.Grid->TitleLines(), g.TitleLines);
+        EXPECT_EQ(g.Grid->FooterRowCount(), 0);
+        EXPECT_EQ(g.Grid->SumList()->Active(), g.Grid == w->grdCombat);
+    }
+    TDBGridGx* g = w->grdCombat;
+    EXPECT_EQ(g->OddRowColor(), clInfoBk);
+    // Three older combats without debris.
+    ExecSql(db, "INSERT INTO tblCombat(DefenderPlanetID, AttackerPlanetID, DateTime, MetalRaided, Report) VALUES "
+                "(1, 3, '2026-07-20 08:00:00', 300, 'a'), (3, 1, '2026-07-21 09:00:00', 0, 'b'), "
+                "(7, 1, '2026-07-22 10:00:00', 4400, 'c');");
+    Show(w->tsViewCombatReports);
+    ASSERT_EQ(dmMain->viewCombat->RecordCount(), 5);
+    // The combat view as defined (looked at by hand): odd rows in the info
+    // colour and no footer row.
+    EXPECT_TRUE(SaveWindowImage(w->Handle(), "/tmp/tesk-view-combat-as-defined.png"));
+    TColumnGx* metal = ColumnOf(g, "tblCombat.MetalDebris");
+    TColumnGx* crystal = ColumnOf(g, "tblCombat.CrystalDebris");
+    ASSERT_TRUE(metal && crystal);
+    EXPECT_EQ(g->GetFooterValue(0, metal), "37 000");
+    EXPECT_EQ(g->GetFooterValue(0, crystal), "12 600");
+    EXPECT_EQ(g->GetFooterValue(0, ColumnOf(g, "MetalRaided")), "");
+    // Deleting the newer combat leaves the older one's debris.
+    dmMain->viewCombat->First();
+    g->SelectedRows()->SetCurrentRowSelected(true);
+    f.dialogs->QueueAnswer(mrYes);
+    w->actDeleteCombat->Execute();
+    ASSERT_EQ(QuerySql(db, "SELECT count(*) FROM tblCombat"), "4");
+    EXPECT_EQ(g->GetFooterValue(0, metal), "2 000");
+    EXPECT_EQ(g->GetFooterValue(0, crystal), "600");
+}
+
 TEST_F(ViewsTest, PowerPageAndSelectAll) {
     Show(w->tsCalculatePower);
     struct {
@@ -449,6 +493,50 @@ TEST_F(ViewsTest, KeysThatChangeNothingKeepTheCellsValue) {
     Show(w->tsViewPlayer);
     EXPECT_EQ(QuerySql(db, "SELECT ifnull(Members, 'null') FROM tblAlliance WHERE ID = 3"), members);
     EXPECT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 2"), "7");
+}
+
+// The player grid selects no records: a drag moves its current row with the
+// pointer and, below the rows, scrolls on the grid's timer.
+TEST_F(ViewsTest, DraggingInThePlayerGridMovesTheCurrentRowAndScrolls) {
+    ExecSql(db, "WITH RECURSIVE n(i) AS (SELECT 5 UNION ALL SELECT i + 1 FROM n WHERE i < 60) "
+                "INSERT INTO tblPlayer(ID, Name, AllianceID) SELECT i, printf('Player %02d', i), 2 FROM n;");
+    DWORD tick = 1000000;
+    SetTickSource([&tick] { return tick; });
+    auto wait = [&tick](DWORD Ms) {
+        tick += Ms;
+        Application->ProcessMessages();
+    };
+    Show(w->tsViewPlayer);
+    TDBGridGx* g = w->grdPlayer;
+    g->SetFocus();
+    Application->ProcessMessages();
+    auto center = [g](int Row) {
+        TRect r = g->CellRect(g->IndicatorOffset(), Row);
+        return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    };
+    auto name = [] { return dmMain->tblPlayer->FieldByName("Name")->AsString(); };
+    const int top = g->TitleOffset();
+    wait(1000);
+    TPoint p = center(top + 1);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, p.X, p.Y);
+    EXPECT_EQ(name(), "Deneb");
+    p = center(top + 4);
+    SimulateMouseMove(g->Handle(), p.X, p.Y, ssLeft);
+    EXPECT_EQ(name(), "Player 06");
+    // 30 pixels below the rows: 5 rows at once, then 5 more at every tick.
+    const int below = g->DataBox().Bottom + 29;
+    SimulateMouseMove(g->Handle(), p.X, below, ssLeft);
+    const int first = dmMain->tblPlayer->RecNo();
+    wait(10);
+    EXPECT_EQ(dmMain->tblPlayer->RecNo(), first + 5);
+    wait(10);
+    EXPECT_EQ(dmMain->tblPlayer->RecNo(), first + 10);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, p.X, below);
+    const int released = dmMain->tblPlayer->RecNo();
+    wait(100);
+    EXPECT_EQ(dmMain->tblPlayer->RecNo(), released);
+    EXPECT_EQ(g->SelectedRows()->Count(), 0);
+    SetTickSource(nullptr);
 }
 
 TEST_F(ViewsTest, ScreenshotsOfTheFourViews) {
