@@ -384,7 +384,10 @@ public:
     // The data cells' area (columns from the first data column, the data rows) in client pixels.
     TRect DataBox();
     int LastDataRow() const;
+    // Sets each column's width to what its title, records and footers need.
     void OptimizeColsWidth(TColumnsGxList* ColumnsToOptimize);
+    // Those widths, one per column, without setting them.
+    std::vector<int> NeededColumnWidths(TColumnsGxList* Columns);
     void StartTimer(int Interval);
     void StopTimer();
     virtual void AutoScrollSelect();
@@ -769,6 +772,9 @@ private:
     void ClipboardAction(TClipboardActionGx Action);
     // Mouse.
     bool InDataBox(const TGridCoord& Cell) const;
+    // Y lies on the column's own title part, below the parent titles that
+    // multi-level captions put above it.
+    bool InTitleLeaf(int RawCol, int Y);
     bool OverColumnSelectZone(int X, int Y);
     bool OverRowSelectZone(int X, int Y);
     bool CalcFrozenSizing(int X, int Y);

@@ -1976,36 +1976,6 @@ int TColumnGx::GetEditButtonsWidth() {
     return width;
 }
 
-int TColumnGx::OptimizeWidth() {
-    TCustomDBGridGx* grid = GetGrid();
-    if (!grid) return Width();
-    const int margin = 4;
-    HDC dc = CreateScreenDC();
-    auto textWidth = [dc](TFont* font, const AnsiString& text) {
-        HGDIOBJ old = SelectObject(dc, font->Handle());
-        TSize size;
-        GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        return size.cx;
-    };
-    int sortWidth = title_->GetSortMarkingWidth();
-    int titleMargin = sortWidth > 2 ? margin + sortWidth - 2 : margin;
-    int best = textWidth(title_->Font(), title_->Caption()) + titleMargin;
-    TDataSet* ds = grid->DataLinkActive() ? grid->DataLink()->DataSet() : nullptr;
-    TScopeGuard deleteDC([&] { DeleteDC(dc); });
-    if (ds) {
-        TControlsDisabled controlsDisabled(ds);
-        TBookmarkStr mark = ds->Bookmark();
-        ds->First();
-        while (!ds->Eof()) {
-            best = std::max(best, textWidth(Font(), GetDisplayText()) + margin);
-            ds->Next();
-        }
-        if (!mark.empty() && ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
-    }
-    return best;
-}
-
 bool TColumnGx::UseRightToLeftAlignment() const {
     // Right-to-left alignment needs a Middle East system locale, which we never run on.
     return false;

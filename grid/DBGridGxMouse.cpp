@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "grid/DBGridGxTitles.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -60,6 +61,13 @@ TRect TCustomDBGridGx::DataBox() {
 
 bool TCustomDBGridGx::InDataBox(const TGridCoord& Cell) const {
     return Cell.X >= indicatorOffset_ && Cell.X < ColCount() && Cell.Y >= titleOffset_ && Cell.Y <= LastDataRow();
+}
+
+bool TCustomDBGridGx::InTitleLeaf(int RawCol, int Y) {
+    if (!useMultiTitle_) return true;
+    THeadTreeNode* leaf = TitleLeaf(RawToDataColumn(RawCol));
+    if (!leaf || !leaf->Host || leaf->Host == titleRoot_) return true;
+    return Y >= CellRect(RawCol, 0).Bottom - leaf->Height;
 }
 
 bool TCustomDBGridGx::OverColumnSelectZone(int X, int Y) {
@@ -155,18 +163,6 @@ void TCustomDBGridGx::SetRawColumnWidth(int RawCol, int Width) {
     int data = RawToDataColumn(RawCol);
     if (data < 0 || data >= columns_->Count() || Width <= 1) return;
     columns_->Items(data)->SetWidth(Width);
-}
-
-// Each column's width becomes the widest of its title, its records and its footers.
-void TCustomDBGridGx::OptimizeColsWidth(TColumnsGxList* ColumnsToOptimize) {
-    if (!ColumnsToOptimize || ColumnsToOptimize->Count() == 0) return;
-    std::vector<int> widths(static_cast<size_t>(ColumnsToOptimize->Count()), 0);
-    for (int i = 0; i < ColumnsToOptimize->Count(); ++i)
-        widths[static_cast<size_t>(i)] = ColumnsToOptimize->Items(i)->OptimizeWidth();
-    BeginLayout();
-    auto end = MakeScopeGuard([this] { EndLayout(); });
-    for (int i = 0; i < ColumnsToOptimize->Count(); ++i)
-        ColumnsToOptimize->Items(i)->SetWidth(widths[static_cast<size_t>(i)]);
 }
 
 // ---------------------------------------------------------------------------
@@ -427,7 +423,7 @@ void TCustomDBGridGx::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         }
         return;
     }
-    if (TitlesVisible() && cell.Y == 0 && cell.X >= indicatorOffset_ && !Designing()) {
+    if (TitlesVisible() && cell.Y == 0 && cell.X >= indicatorOffset_ && !Designing() && InTitleLeaf(cell.X, Y)) {
         if (dbOptions_.Contains(dgColumnResize) && Button == mbRight) {
             Button = mbLeft;
             rightAsLeft_ = true;
@@ -543,7 +539,7 @@ void TCustomDBGridGx::MouseMove(TShiftState Shift, int X, int Y) {
     }
     if (titlePressed_) {
         TGridCoord pressed = cell;
-        bool inside = pressed.Y == 0 && pressed.X == pressedCol_;
+        bool inside = pressed.Y == 0 && pressed.X == pressedCol_ && InTitleLeaf(pressed.X, Y);
         if (inside != titlePressedInside_) {
             titlePressedInside_ = inside;
             InvalidateCell(pressedCol_, 0);
@@ -650,7 +646,8 @@ void TCustomDBGridGx::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     TGridState state = GridState();
     if (titlePressed_ && pressedCol_ >= 0) {
         TGridCoord cell = MouseCoord(X, Y);
-        bool counts = PtInRect(ClientRect(), TPoint(X, Y)) && TitlesVisible() && cell.Y == 0 && cell.X == pressedCol_;
+        bool counts = PtInRect(ClientRect(), TPoint(X, Y)) && TitlesVisible() && cell.Y == 0 &&
+                      cell.X == pressedCol_ && InTitleLeaf(cell.X, Y);
         int pressed = pressedCol_;
         StopTracking();
         int data = RawToDataColumn(pressed);

@@ -2,6 +2,7 @@
 // Ctrl, drags that select and auto-scroll on the fake clock, title clicks and
 // buttons, sizing and moving columns, column and corner selection, and the
 // right-button popup menus.
+#include "grid/ToolCtrlsGx.h"
 #include "platform/gui/Menus.h"
 #include "tests/grid/input/GridInputSupport.h"
 
@@ -207,6 +208,34 @@ TEST_F(GridMouse, TitleReleasesFireTitleClickAndTitleButtonClick) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "button 3 Metal"), 0);
 }
 
+// With multi-level titles only a column's own part of its title is its
+// button: a press on the parent title above it, or a release there, is no
+// button click.
+TEST_F(GridMouse, TitleButtonsAnswerOnlyOnTheColumnsOwnTitlePart) {
+    TDBGridGx* g = MakeInputGrid(RowSelectMulti());
+    HookClicks(g);
+    g->SetUseMultiTitle(true);
+    g->Columns()->Items(1)->Title()->SetCaption("Where|Galaxy");
+    g->Columns()->Items(2)->Title()->SetCaption("Where|Metal");
+    for (int i : {1, 2}) g->Columns()->Items(i)->Title()->SetTitleButton(true);
+    Application->ProcessMessages();
+    const TRect title = g->CellRect(2, 0);
+    const int parentY = title.Top + 4, leafY = title.Bottom - 4;
+    const int x = (title.Left + title.Right) / 2;
+    ASSERT_GT(leafY - parentY, 20);
+    ClickAt(g, TPoint(x, leafY));
+    EXPECT_EQ(log, (std::vector<std::string>{"button 2 Galaxy", "title Galaxy"}));
+    log.clear();
+    ClickAt(g, TPoint(x, parentY));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "button 2 Galaxy"), 0);
+    log.clear();
+    Wait(1000);
+    SimulateMouseDown(g->Handle(), TSimButton::Left, x, leafY);
+    SimulateMouseMove(g->Handle(), x, parentY, ssLeft);
+    SimulateMouseUp(g->Handle(), TSimButton::Left, x, parentY);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "button 2 Galaxy"), 0);
+}
+
 TEST_F(GridMouse, ColumnsAreSizedAndMovedByDragging) {
     TDBGridGx* g = MakeInputGrid(RowSelectMulti());
     TColumnGx* name = g->Columns()->Items(0);
@@ -341,6 +370,51 @@ TEST_F(GridMouseMore, DoubleClickOnAnEdgeFitsTheColumnToItsWidestText) {
     SimulateDoubleClick(g->Handle(), edge, 5);
     EXPECT_EQ(name->Width(), name->OptimizeWidth());
     EXPECT_GT(name->Width(), 40);
+}
+
+// A double click on a title edge fits the column to its footer text, a check
+// box column to its box and a column that always shows its button to its text
+// and the button; the current record and its place on screen stay.
+TEST_F(GridMouseMore, DoubleClickOnATitleEdgeFitsFootersCheckBoxesAndButtons) {
+    TDBGridGx* g = MakeInputGrid(CellMulti(), 420, 260);
+    g->SetOptionsGx(g->OptionsGx() + dghDblClickOptimizeColWidth);
+    g->SetFooterRowCount(1);
+    TColumnGx* name = g->Columns()->Items(0);
+    name->Footer()->SetValueType(fvtStaticText);
+    name->Footer()->SetValue("Every planet of the three galaxies");
+    TColumnGx* galaxy = g->Columns()->Items(1);
+    galaxy->Title()->SetCaption("G");
+    galaxy->SetCheckboxes(true);
+    TColumnGx* metal = g->Columns()->Items(2);
+    metal->Title()->SetCaption("M");
+    metal->SetButtonStyle(cbsEllipsis);
+    metal->SetAlwaysShowEditButton(true);
+    for (TColumnGx* c : {name, galaxy, metal}) c->SetWidth(60);
+    query->MoveBy(25);
+    Application->ProcessMessages();
+    const int row = g->Row(), recNo = RecNo();
+
+    auto textWidth = [&](TFont* Font, const char* Text) {
+        g->Canvas()->Font()->Assign(Font);
+        return g->Canvas()->TextWidth(Text);
+    };
+    const struct {
+        TColumnGx* Column;
+        int Expected;
+    } cases[] = {
+        {name, textWidth(name->Footer()->Font(), "Every planet of the three galaxies") + 4},
+        {galaxy, DefaultCheckBoxWidth() + 4},
+        {metal, textWidth(metal->Font(), "40000") + 4 + metal->GetEditButtonsWidth()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Column->FieldName());
+        int edge = g->CellRect(g->DataToRawColumn(c.Column->Index()), 0).Right;
+        tick += 1000;
+        SimulateDoubleClick(g->Handle(), edge, 5);
+        EXPECT_EQ(c.Column->Width(), c.Expected);
+        EXPECT_EQ(RecNo(), recNo);
+        EXPECT_EQ(g->Row(), row);
+    }
 }
 
 }  // namespace
