@@ -337,7 +337,7 @@ void TCustomDBGridGx::InplaceEditKeyDown(TControl*, WORD& Key, TShiftState Shift
         case VK_DOWN:
             if ((Shift & ~ssCtrl) == 0 && dataLink_->Active()) {
                 const int column = filterEditColumn_;
-                if (!dbOptions_.Contains(dgRowSelect)) SetSelectedIndex(column);
+                SetSelectedIndex(column);
                 StopEditFilter();
                 if (!ctrl) dataLink_->DataSet()->MoveBy(-dataLink_->ActiveRecord());
                 if (CanFocus()) SetFocus();

@@ -293,6 +293,20 @@ void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
     invertMode_ = (Shift & ssCtrl) || !optionsGx_.Contains(dghClearSelection);
     TWinControl::KeyDown(Key, Shift);  // OnKeyDown
     if (Key == 0) return;
+    // Up from the first record (or with Ctrl), Shift or not, enters the filter row.
+    if (Key == VK_UP && FilterRowVisible() && dataLink_->Active() &&
+        ((Shift & ssCtrl) || dataLink_->DataSet()->Bof() || dataLink_->DataSet()->RecNo() == 1)) {
+        int index = -1;
+        if (dbOptions_.Contains(dgRowSelect))
+            index = NextFilterColumn(filterEditColumn_ < 0 ? columns_->Count() - 1 : filterEditColumn_ - 1, 1);
+        else if (SelectedIndex() >= 0 && ColumnFilterVisible(SelectedIndex()))
+            index = SelectedIndex();
+        if (index >= 0) {
+            ShowFilterEditor(index);
+            Key = 0;
+            return;
+        }
+    }
     if (UseRightToLeftAlignment()) {
         if (Key == VK_LEFT) Key = VK_RIGHT;
         else if (Key == VK_RIGHT) Key = VK_LEFT;
@@ -332,19 +346,6 @@ void TCustomDBGridGx::KeyDown(WORD& Key, TShiftState Shift) {
         }
     }
 
-    // Up from the first record (or with Ctrl) enters the filter row.
-    if (Key == VK_UP && FilterRowVisible() && !(Shift & ssShift) && ((Shift & ssCtrl) || dataLink_->DataSet()->Bof() || dataLink_->DataSet()->RecNo() == 1)) {
-        int index = -1;
-        if (dbOptions_.Contains(dgRowSelect))
-            index = NextFilterColumn(filterEditColumn_ < 0 ? columns_->Count() - 1 : filterEditColumn_ - 1, 1);
-        else if (SelectedIndex() >= 0 && ColumnFilterVisible(SelectedIndex()))
-            index = SelectedIndex();
-        if (index >= 0) {
-            ShowFilterEditor(index);
-            Key = 0;
-            return;
-        }
-    }
     if (Shift & ssCtrl) {
         bool moveKey = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_UP ||
                        Key == VK_DOWN;
@@ -408,12 +409,6 @@ void TCustomDBGridGx::WMChar(TMessage& Message) {
         PostMessage(filterEditor_->Handle(), WM_CHAR, Message.WParam, Message.LParam);
         return;
     }
-    if (TreeViewActive() && (ch == '*' || ch == '+' || ch == '-')) {
-        // The node keys: no editor opens for them.
-        char key = static_cast<char>(ch);
-        if (OnKeyPress) OnKeyPress(this, key);
-        return;
-    }
     int index = SelectedIndex();
     if (index >= 0 && ch == ' ' && !dbOptions_.Contains(dgRowSelect) && CheckedOrImageColumn(columns_->Items(index))) {
         char key = ' ';
@@ -425,6 +420,12 @@ void TCustomDBGridGx::WMChar(TMessage& Message) {
         // KeyPress raises OnKeyPress itself, once, before the search takes the key.
         char key = static_cast<char>(ch);
         KeyPress(key);
+        return;
+    }
+    if (TreeViewActive() && (ch == '*' || ch == '+' || ch == '-')) {
+        // The node keys: no editor opens for them.
+        char key = static_cast<char>(ch);
+        if (OnKeyPress) OnKeyPress(this, key);
         return;
     }
     TCustomGrid::WMChar(Message);

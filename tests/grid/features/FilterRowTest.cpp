@@ -106,6 +106,38 @@ TEST_F(FilterRow, TypedFiltersApplyThroughTheDataSetAndClearingBringsEveryRowBac
     EXPECT_EQ(Ids(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
 }
 
+// Shift does not keep Up on the first record out of the filter row, and Down
+// from the filter row enters the filter's column in a row-select grid too.
+TEST_F(FilterRow, ShiftUpEntersItAndDownEntersTheColumnInRowSelectGrids) {
+    int entered = 0;
+    struct TCounter {
+        int* Count;
+        void Enter(TObject*) { ++*Count; }
+    } counter{&entered};
+    grid->OnColEnter = TNotifyEvent(&counter, &TCounter::Enter);
+    for (bool rowSelect : {false, true}) {
+        SCOPED_TRACE(rowSelect ? "row select" : "cells");
+        TDBGridOptions options = grid->Options();
+        if (rowSelect) options.Include(dgRowSelect);
+        grid->SetOptions(options);
+        query->First();
+        grid->SetFocus();
+        Application->ProcessMessages();
+        SimulateKey(grid->Handle(), VK_UP, ssShift);
+        Application->ProcessMessages();
+        ASSERT_TRUE(grid->FilterEditing());
+        entered = 0;
+        const int column = rowSelect ? 1 : 2;  // not the current one
+        PressFilterCell(column);
+        Key(VK_DOWN);
+        EXPECT_FALSE(grid->FilterEditing());
+        EXPECT_EQ(entered, 1);
+        if (!rowSelect) {
+            EXPECT_EQ(grid->SelectedIndex(), column);
+        }
+    }
+}
+
 TEST_F(FilterRow, TheListOffersTheFixedItemsAndTheColumnsValues) {
     ListNamesInTheNameFilter();
     Column("Name")->STFilter()->SetListField("Name");
