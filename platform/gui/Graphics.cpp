@@ -127,7 +127,8 @@ void TFont::Change() {
 // A setter rebuilds the handle when the value differs, and always after a
 // handle was taken over (so that setting the height gives the plain font back).
 void TFont::SetName(const AnsiString& Value) {
-    if (Value == name_ && !adopted_) return;
+    // A font always has a face: an empty name (as an unwritten name reads) keeps the one it has.
+    if (Value.empty() || (Value == name_ && !adopted_)) return;
     name_ = Value;
     Change();
 }
@@ -975,13 +976,15 @@ void AssignQImage(TBitmap* Bitmap, const QImage& Image) {
 TESK_PUBLISHED(TGraphicsObject) {}
 
 TESK_PUBLISHED(TFont) {
-    Property("Charset", TypeInfoTFontCharset(), &T::Charset, &T::SetCharset).Default(DEFAULT_CHARSET);
+    // A stored font always says its character set and style, default or not.
+    Property("Charset", TypeInfoTFontCharset(), &T::Charset, &T::SetCharset).NoDefault();
     Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor).NoDefault();
     Property("Height", &T::Height, &T::SetHeight).NoDefault();
     Property("Name", &T::Name, &T::SetName);
+    Property("Orientation", &T::Orientation, &T::SetOrientation).Default(0);
     Property("Pitch", &T::Pitch, &T::SetPitch).Default(fpDefault);
     Property("Size", &T::Size, &T::SetSize).Stored(false);
-    Property("Style", &T::Style, &T::SetStyle).Default(TFontStyles());
+    Property("Style", &T::Style, &T::SetStyle).NoDefault();
 }
 
 TESK_PUBLISHED(TPen) {

@@ -165,6 +165,34 @@ TEST_F(LayoutFiles, ACustomisedColumnSetComesBackAsItWas) {
     EXPECT_EQ(Layout(back), bytes);
 }
 
+// A stored font says its character set and style even when they are the
+// defaults; a file whose font has an empty name reads back to a layout that
+// writes and reads the same.
+TEST_F(LayoutFiles, StoredFontsAreWrittenWholeAndAnEmptyFontNameRoundTrips) {
+    TDBGridGx* g = OpenGrid();
+    TColumnGx* name = g->Columns()->Add();
+    name->SetFieldName("Name");
+    name->Font()->SetColor(clMaroon);
+    const std::string written = Layout(g->Columns());
+    EXPECT_NE(written.find(ShortString("Font.Charset") + "\x07" + ShortString("DEFAULT_CHARSET")), std::string::npos);
+    EXPECT_NE(written.find(ShortString("Font.Style") + "\x0B\x00"), std::string::npos);
+    EXPECT_EQ(written.find("Font.Orientation"), std::string::npos);
+
+    const std::string face = ShortString("Font.Name") + "\x06" + ShortString(name->Font()->Name());
+    const size_t at = written.find(face);
+    ASSERT_NE(at, std::string::npos);
+    std::string empty = written;
+    empty.replace(at, face.size(), ShortString("Font.Name") + "\x06" + std::string(1, '\0'));
+    TStringStream in(empty);
+    g->Columns()->LoadFromStream(&in);
+    const std::string once = Layout(g->Columns());
+    TStringStream again(once);
+    g->Columns()->LoadFromStream(&again);
+    EXPECT_EQ(Layout(g->Columns()), once);
+    EXPECT_FALSE(g->Columns()->Items(0)->Font()->Name().empty());
+    EXPECT_EQ(g->Columns()->Items(0)->Font()->Color(), clMaroon);
+}
+
 TEST_F(LayoutFiles, DefaultColumnsAreWrittenWholeAndComeBackCustomised) {
     TDBGridGx* g = OpenGrid();
     ASSERT_EQ(g->Columns()->State(), csDefault);
