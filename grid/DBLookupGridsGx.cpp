@@ -340,7 +340,17 @@ void TDBLookupGridGx::SetKeyValue(const Variant& Value) {
 bool TDBLookupGridGx::LocateKey() {
     TDataSet* list = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
     if (VarIsNull(keyValue_) || VarIsEmpty(keyValue_) || !list || !KeyValueMatchesKeyFields(keyValue_)) return false;
-    return list->Locate(keyFieldName_, keyValue_, TLocateOptions());
+    if (!list->Locate(keyFieldName_, keyValue_, TLocateOptions())) return false;
+    // The found record goes towards the middle of the view.
+    // The found record goes towards the middle of the view: a move past the
+    // edge of the view and back scrolls the view by the overshoot.
+    const int middle = std::max(1, VisibleDataRowCount()) / 2;
+    const int row = DataLink()->ActiveRecord();
+    int moved = 0;
+    if (row > middle) moved = list->MoveBy(std::max(1, VisibleDataRowCount()) - 1 - middle);
+    else if (row < middle) moved = list->MoveBy(-middle);
+    if (moved != 0) list->MoveBy(-moved);
+    return true;
 }
 
 void TDBLookupGridGx::KeyValueChanged() {
@@ -363,8 +373,8 @@ void TDBLookupGridGx::KeyValueChanged() {
         located = true;  // the list stands on the value being chosen
     }
     if (specRow_->Visible() && specRowSelected_) text_ = specRow_->GetCellText(listFieldIndex_);
-    else if (listField_ && located) text_ = listField_->DisplayText();
-    else text_.clear();  // a key the list does not hold has no text
+    else if (listField_ && (located || listActive_)) text_ = listField_->DisplayText();  // the list's first record when not found
+    else text_.clear();
     UpdateActive();
     Invalidate();
 }
@@ -689,10 +699,17 @@ void TDBLookupGridGx::KeyDown(WORD& Key, TShiftState Shift) {
     switch (Key) {
         case VK_PRIOR: delta = 1 - page; break;
         case VK_NEXT: delta = page - 1; break;
-        case VK_UP:
-        case VK_LEFT: delta = -1; break;
-        case VK_DOWN:
-        case VK_RIGHT: delta = 1; break;
+        case VK_UP: delta = -1; break;
+        case VK_DOWN: delta = 1; break;
+        case VK_LEFT:
+        case VK_RIGHT:
+            // Left and Right scroll the columns while there are columns out of view.
+            if (HorzScrollBar()->IsScrollBarShowing()) {
+                TCustomDBGridGx::KeyDown(Key, Shift);
+                return;
+            }
+            delta = Key == VK_LEFT ? -1 : 1;
+            break;
         case VK_HOME: home = true; break;
         case VK_END: end = true; break;
         default: TCustomDBGridGx::KeyDown(Key, Shift); return;
@@ -828,6 +845,9 @@ TPopupDataGridGx::TPopupDataGridGx(TComponent* AOwner) : TDBLookupGridGx(AOwner)
     SetVisible(false);
     grip_ = new TSizeGripGx(this);
     grip_->SetParent(this);
+    // Sized by its grip, it keeps room for at least one scroll bar's width and height.
+    Constraints()->SetMinWidth(GetSystemMetrics(SM_CXVSCROLL));
+    Constraints()->SetMinHeight(GetSystemMetrics(SM_CYHSCROLL));
 }
 
 void TPopupDataGridGx::CreateParams(TCreateParams& Params) {

@@ -108,12 +108,15 @@ TEST_F(LookupGrid, LocatesItsKeyAndShowsTheSpecialRowForOthers) {
     EXPECT_EQ(owners->FieldByName("ID")->AsInteger(), 3);
     EXPECT_EQ(g->Text(), "Bob");
     EXPECT_TRUE(g->KeyRowVisible());
-    // A key the list does not hold: no text.
+    // A key the list does not hold: the list goes to its first record, whose text shows.
     g->SetKeyValue(Variant(99));
-    EXPECT_EQ(g->Text(), "");
+    EXPECT_EQ(owners->FieldByName("ID")->AsInteger(), 1);
+    EXPECT_EQ(g->Text(), "Alice");
+    EXPECT_FALSE(g->KeyRowVisible());
     // A two-element key for one key field is not located.
+    g->SetKeyValue(Variant(3));
     g->SetKeyValue(VarArrayOf({Variant(4), Variant(5)}));
-    EXPECT_EQ(g->Text(), "");
+    EXPECT_EQ(g->Text(), "Alice");
     // The special row stands for keys outside the list.
     const int offsetBefore = g->TitleOffset();
     g->SpecRow()->SetCellsText("<nobody>");
@@ -136,8 +139,8 @@ TEST_F(LookupGrid, FollowsAndWritesTheEditedRecordsField) {
     query->Open();
     EXPECT_EQ(g->KeyValue().AsInteger(), 4);
     EXPECT_EQ(g->Text(), "Carol");
-    query->Next();  // Mark 0: not in the list
-    EXPECT_EQ(g->Text(), "");
+    query->Next();  // Mark 0: not in the list, which shows its first record
+    EXPECT_EQ(g->Text(), "Alice");
     query->Prior();
     // Down chooses the next owner for the record.
     g->SetFocus();
@@ -169,6 +172,50 @@ TEST_F(LookupGrid, KeysMoveTheKeyAndReachTheSpecialRow) {
         EXPECT_EQ(g->Text(), s.Text) << s.Key;
     }
     EXPECT_TRUE(VarIsNull(g->SpecRow()->Value()));
+}
+
+// A located key's row is brought towards the middle of the view, from above
+// or below; at the ends of the list as near as the list allows.
+TEST_F(LookupGrid, ALocatedKeyComesToTheMiddleOfTheView) {
+    auto* g = MakeList(5);
+    ShowForm();
+    const struct {
+        int Key;
+        int Row;  // the key's row among the data rows
+    } cases[] = {{8, 2}, {3, 2}, {10, 4}, {1, 0}, {5, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Key);
+        g->SetKeyValue(Variant(c.Key));
+        EXPECT_EQ(owners->FieldByName("ID")->AsInteger(), c.Key);
+        EXPECT_EQ(g->DataLink()->ActiveRecord(), c.Row);
+        EXPECT_TRUE(g->KeyRowVisible());
+    }
+}
+
+// Left and Right move the key only while all columns are in view; else they
+// scroll the columns.
+TEST_F(LookupGrid, LeftAndRightMoveTheKeyOnlyWithoutAHorizontalBar) {
+    auto* g = MakeList();
+    ShowForm();
+    g->SetKeyValue(Variant(3));
+    g->Perform(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(g->Text(), "Carol");
+    g->Perform(WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(g->Text(), "Bob");
+    g->SetListField("Name;ID");
+    g->Columns()->Items(0)->SetWidth(400);
+    Application->ProcessMessages();
+    ASSERT_TRUE(g->HorzScrollBar()->IsScrollBarShowing());
+    g->Perform(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(g->Text(), "Bob");
+}
+
+// The drop-down, sized by its grip, keeps room for a scroll bar at least.
+TEST_F(LookupGrid, TheDropDownHasItsMinimumSize) {
+    auto* popup = MakeList<TPopupDataGridGx>(6);
+    popup->SetBounds(10, 10, 2, 2);
+    EXPECT_EQ(popup->Width(), GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(popup->Height(), GetSystemMetrics(SM_CYHSCROLL));
 }
 
 TEST_F(LookupGrid, IncrementalSearchForgetsAfterTwoSeconds) {
