@@ -158,23 +158,27 @@ void TDBGridGxExport::AccumulateFooters() {
     }
 }
 
+void TDBGridGxExport::DataCellParams(TColumnGx* Column, TFont& Font, TColCellParamsGx* Params) {
+    Params->Row = -1;
+    Params->Col = -1;
+    Params->State = TGridDrawState();
+    Params->Font = &Font;
+    Params->Alignment = Column->Alignment();
+    Params->ImageIndex = Column->GetImageIndex();
+    Params->CheckboxState = Column->GetCheckboxState();
+    Params->Text = Column->GetDisplayText();
+    CellEventParams(Column, Font, Params->Background);
+    const TColor background = Params->Background;
+    Column->GetColCellParams(false, Params);
+    Params->Background = background;
+}
+
 void TDBGridGxExport::WriteRecord(TColumnsGxList* ColumnsList) {
     for (int i = 0; i < ColumnsList->Count(); ++i) {
         TColumnGx* column = ColumnsList->Items(i);
         TFont font;
         TColCellParamsGx* p = ColCellParams;
-        p->Row = -1;
-        p->Col = -1;
-        p->State = TGridDrawState();
-        p->Font = &font;
-        p->Alignment = column->Alignment();
-        p->ImageIndex = column->GetImageIndex();
-        p->CheckboxState = column->GetCheckboxState();
-        p->Text = column->GetDisplayText();
-        CellEventParams(column, font, p->Background);
-        const TColor background = p->Background;
-        column->GetColCellParams(false, p);
-        p->Background = background;
+        DataCellParams(column, font, p);
         WriteDataCell(column, p);
         p->Font = nullptr;
     }
@@ -372,7 +376,8 @@ void PutExportOnClipboard(TDBGridGxExportClass ExportClass, TCustomDBGridGx* Gri
         const char zero = 0;
         Stream.WriteBuffer(&zero, 1);
     }
-    Clipboard()->SetBuffer(Format, Stream.Memory(), static_cast<size_t>(Stream.Size()));
+    if (Format == CF_TEXT) PutUnicodeTextOnClipboard(&Stream);
+    else PutStreamOnClipboard(Format, &Stream);
 }
 
 bool ConfirmGridDelete(TCustomDBGridGx* Grid, TDBGridGxSelectionType Kind) {
@@ -396,6 +401,22 @@ void ClearRecordColumns(TDataSet* DataSet, TColumnsGxList& Columns) {
 }
 
 }  // namespace
+
+void PutStreamOnClipboard(TClipboardFormat Format, TMemoryStream* Stream) {
+    Clipboard()->SetBuffer(Format, Stream->Memory(), static_cast<size_t>(Stream->Size()));
+}
+
+void GetStreamFromClipboard(TClipboardFormat Format, TStream* Stream) {
+    std::string block;
+    if (!Clipboard()->HasFormat(Format) || !Clipboard()->GetBuffer(Format, block)) return;
+    Stream->Seek(0, soEnd);
+    Stream->WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+}
+
+void PutUnicodeTextOnClipboard(TMemoryStream* Stream) {
+    // The platform's plain text is the system's Unicode text, converted from the code page.
+    Clipboard()->SetBuffer(CF_TEXT, Stream->Memory(), static_cast<size_t>(Stream->Size()));
+}
 
 TClipboardFormat CF_VCLDBIF() { return GridFormats().Binary; }
 TClipboardFormat CF_CSV() { return GridFormats().Csv; }
@@ -424,13 +445,16 @@ void GridPasteFromClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid) {
     clipboard->Open();
     auto close = MakeScopeGuard([clipboard] { clipboard->Close(); });
     TDBGridGxImportClass reader = nullptr;
-    std::string block;
-    if (clipboard->HasFormat(formats.Binary) && clipboard->GetBuffer(formats.Binary, block))
+    TMemoryStream stream;
+    GetStreamFromClipboard(formats.Binary, &stream);
+    if (stream.Size() > 0) {
         reader = ImportClassOf<TDBGridGxImportAsVCLDBIF>();
-    else if (clipboard->HasFormat(CF_TEXT) && clipboard->GetBuffer(CF_TEXT, block))
+    } else if (clipboard->HasFormat(CF_TEXT)) {
+        GetStreamFromClipboard(CF_TEXT, &stream);
         reader = ImportClassOf<TDBGridGxImportAsText>();
+    }
     if (!reader) return;
-    TStringStream stream(block);
+    stream.SetPosition(0);
     ReadGridFromImportStream(reader, Grid, &stream, IsWholeGrid);
 }
 

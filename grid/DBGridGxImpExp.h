@@ -67,6 +67,10 @@ protected:
     // A data cell's font (a copy of the column's) and background (the
     // column's colour), after the grid's cell-parameter event.
     void CellEventParams(TColumnGx* Column, TFont& Font, TColor& Background);
+    // A data cell as written: the cell-parameter event's font and background,
+    // then the column's own step for the text and the rest (the background
+    // stays the event's). Params->Font must point at Font.
+    void DataCellParams(TColumnGx* Column, TFont& Font, TColCellParamsGx* Params);
     // A footer cell as written: the footer's font, colour and alignment (the
     // grid's footer font and colour where the column has no footer) and its
     // text, after the grid's footer-parameter event.
@@ -293,6 +297,14 @@ TClipboardFormat CF_CSV();
 TClipboardFormat CF_RTF();
 
 // IsWholeGrid: every record and visible column instead of the selection.
+// The clipboard helpers of the formats, served by the platform clipboard:
+// a stream's bytes under a format; a format's bytes appended to a stream
+// (nothing when the clipboard lacks it); code-page text up to its zero as the
+// system's Unicode text (the platform supplies the plain text from it).
+void PutStreamOnClipboard(TClipboardFormat Format, TMemoryStream* Stream);
+void GetStreamFromClipboard(TClipboardFormat Format, TStream* Stream);
+void PutUnicodeTextOnClipboard(TMemoryStream* Stream);
+
 void GridCopyToClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid);
 void GridPasteFromClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid);
 void GridCutToClipboard(TCustomDBGridGx* Grid, bool IsWholeGrid);

@@ -3,6 +3,8 @@
 // then written in front of it) and the binary interchange format.
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "grid/DBGridGxImpExp.h"
 #include "grid/GxLibVCL.h"
@@ -187,17 +189,22 @@ void TDBGridGxExportAsRTF::ExportToStream(TStream* AStream, bool IsExportAll) {
 
 void TDBGridGxExportAsRTF::WriteSuffix() { Write("}"); }
 
+// The row's frame needs every cell's background before the cells: the cells'
+// parameters are asked once each, kept, and written after the frame.
 void TDBGridGxExportAsRTF::WriteRecord(TColumnsGxList* ColumnsList) {
     const std::vector<int> edges = RightEdges(ColumnsList);
+    const size_t count = static_cast<size_t>(ColumnsList->Count());
+    std::vector<std::unique_ptr<TFont>> fonts(count);
+    std::vector<std::unique_ptr<TColCellParamsGx>> cells(count);
     AnsiString row = "\\trowd\\trgaph40\r\n";
-    for (int i = 0; i < ColumnsList->Count(); ++i) {
-        TFont font;
-        TColor background;
-        CellEventParams(ColumnsList->Items(i), font, background);
-        row += CellFrame(TBorders(), background, edges[static_cast<size_t>(i)]);
+    for (size_t i = 0; i < count; ++i) {
+        fonts[i] = std::make_unique<TFont>();
+        cells[i] = std::make_unique<TColCellParamsGx>();
+        DataCellParams(ColumnsList->Items(static_cast<int>(i)), *fonts[i], cells[i].get());
+        row += CellFrame(TBorders(), cells[i]->Background, edges[i]);
     }
     Write(row + "{\\trrh0\r\n");
-    TDBGridGxExport::WriteRecord(ColumnsList);
+    for (size_t i = 0; i < count; ++i) WriteDataCell(ColumnsList->Items(static_cast<int>(i)), cells[i].get());
     Write("\\pard\\intbl\\row}\r\n");
 }
 
@@ -208,14 +215,20 @@ void TDBGridGxExportAsRTF::WriteDataCell(TColumnGx*, TColCellParamsGx* Params) {
 
 void TDBGridGxExportAsRTF::WriteFooter(TColumnsGxList* ColumnsList, int FooterNo) {
     const std::vector<int> edges = RightEdges(ColumnsList);
+    const size_t count = static_cast<size_t>(ColumnsList->Count());
+    std::vector<std::unique_ptr<TFooterCell>> cells(count);
     AnsiString row = "\\trowd\\trgaph40\r\n";
-    for (int i = 0; i < ColumnsList->Count(); ++i) {
-        TFooterCell cell;
-        FooterCellParams(ColumnsList->Items(i), i, FooterNo, cell);
-        row += CellFrame(TBorders(), cell.Background, edges[static_cast<size_t>(i)]);
+    for (size_t i = 0; i < count; ++i) {
+        cells[i] = std::make_unique<TFooterCell>();
+        FooterCellParams(ColumnsList->Items(static_cast<int>(i)), static_cast<int>(i), FooterNo, *cells[i]);
+        row += CellFrame(TBorders(), cells[i]->Background, edges[i]);
     }
     Write(row + "{\\trrh0\r\n");
-    TDBGridGxExport::WriteFooter(ColumnsList, FooterNo);
+    for (size_t i = 0; i < count; ++i) {
+        TColumnGx* column = ColumnsList->Items(static_cast<int>(i));
+        WriteFooterCell(static_cast<int>(i), FooterNo, column, &cells[i]->Font, cells[i]->Background,
+                        cells[i]->Alignment, cells[i]->Text);
+    }
     Write("\\pard\\intbl\\row}\r\n");
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <regex>
 
 #include "grid/GxLibVCL.h"
@@ -148,6 +149,57 @@ TEST_F(ExportFormats, EventsAndFootersShapeTheCells) {
     ASSERT_NE(red, colors.end());
     EXPECT_NE(rtf.find("\\clshdng10000\\clcfpat" + std::to_string(red - colors.begin()) + "\\cellx"), std::string::npos);
     EXPECT_EQ(std::find(colors.begin(), colors.end(), "0 255 0"), colors.end()) << "the column's own step set the background";
+}
+
+// Each format asks the cell- and footer-parameter events once per cell, the
+// RTF table too, whose row frames need the cells' colours before the cells.
+TEST_F(ExportFormats, EveryFormatAsksTheEventsOncePerCell) {
+    static int cellCalls, footerCalls;
+    grid->OnGetCellParams = +[](TObject*, TColumnGx*, TFont*, TColor& Background, TGridDrawState) {
+        ++cellCalls;
+        Background = clYellow;
+    };
+    grid->OnGetFooterParams = +[](TObject*, int, int, TColumnGx*, TFont*, TColor&, TAlignment&, TGridDrawState,
+                                  AnsiString&) { ++footerCalls; };
+    grid->SetFooterRowCount(2);
+    Column(grid, 1)->Footer()->SetValueType(fvtSum);
+    SelectRecords({1, 2, 3});
+    const struct {
+        const char* Format;
+        std::function<std::string()> Write;
+    } formats[] = {
+        {"text", [&] { return Export<TDBGridGxExportAsText>(); }},
+        {"csv", [&] { return Export<TDBGridGxExportAsCSV>(); }},
+        {"rtf", [&] { return Export<TDBGridGxExportAsRTF>(); }},
+    };
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.Format);
+        cellCalls = footerCalls = 0;
+        const std::string written = f.Write();
+        EXPECT_EQ(cellCalls, 3 * 4);
+        EXPECT_EQ(footerCalls, 2 * 4);
+        if (std::string(f.Format) == "rtf") EXPECT_EQ(RtfCells(written).size(), 1u + 3u + 2u);
+    }
+}
+
+// The format helpers over the platform clipboard: a stream's bytes under a
+// format, read back appended to what a stream holds; text as the system's text.
+TEST_F(ExportFormats, StreamsGoOnAndComeOffTheClipboard) {
+    TMemoryStream out;
+    out.WriteBuffer("a;b\0", 4);
+    PutStreamOnClipboard(CF_CSV(), &out);
+    TMemoryStream in;
+    in.WriteBuffer("xy", 2);
+    GetStreamFromClipboard(CF_CSV(), &in);
+    EXPECT_EQ(std::string(static_cast<const char*>(in.Memory()), static_cast<size_t>(in.Size())),
+              std::string("xya;b") + '\0');
+    TMemoryStream none;
+    GetStreamFromClipboard(CF_VCLDBIF(), &none);
+    EXPECT_EQ(none.Size(), 0);
+    TMemoryStream text;
+    text.WriteBuffer("one\ttwo\0", 8);
+    PutUnicodeTextOnClipboard(&text);
+    EXPECT_EQ(Clipboard()->AsText(), "one\ttwo");
 }
 
 TEST_F(ExportFormats, RtfTableReadsBackAsTheCells) {
