@@ -369,6 +369,7 @@ TESK_PUBLISHED(TDBCheckBoxGx) {
     Property("AllowGrayed", &T::AllowGrayed, &T::SetAllowGrayed).Default(false);
     Property("AlwaysShowBorder", &T::AlwaysShowBorder, &T::SetAlwaysShowBorder).Default(false);
     Property("Anchors", &T::Anchors, &T::SetAnchors).Default(akDefault);
+    Property("BiDiMode", &T::BiDiMode, &T::SetBiDiMode).Default(bdLeftToRight);
     Property("Caption", TypeInfoTCaption(), &T::Caption, &T::SetCaption);
     Property("Checked", &T::Checked, &T::SetCheckedProp).Stored(false);
     Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor);
@@ -377,10 +378,12 @@ TESK_PUBLISHED(TDBCheckBoxGx) {
     Property("DataField", &T::DataField, &T::SetDataField);
     Property("DataSource", &T::DataSource, &T::SetDataSource);
     Property("DragCursor", &T::DragCursor, &T::SetDragCursor);
+    Property("DragKind", &T::DragKind, &T::SetDragKind).Default(dkDrag);
     Property("DragMode", &T::DragMode, &T::SetDragMode).Default(dmManual);
     Property("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
     Property("Flat", &T::Flat, &T::SetFlat).Default(false);
     Property("Font", &T::Font, &T::SetFont);
+    Property("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).Default(true);
     Property("ParentColor", &T::ParentColor, &T::SetParentColor);
     Property("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D).Default(true);
     Property("ParentFont", &T::ParentFont, &T::SetParentFont).Default(true);
@@ -396,6 +399,10 @@ TESK_PUBLISHED(TDBCheckBoxGx) {
     Property("Visible", &T::Visible, &T::SetVisible).Default(true);
     Property("OnClick", &T::OnClick, &T::OnClick);
     Property("OnContextPopup", &T::OnContextPopup, &T::OnContextPopup);
+    Property("OnDragDrop", &T::OnDragDrop, &T::OnDragDrop);
+    Property("OnDragOver", &T::OnDragOver, &T::OnDragOver);
+    Property("OnEndDock", &T::OnEndDock, &T::OnEndDock);
+    Property("OnEndDrag", &T::OnEndDrag, &T::OnEndDrag);
     Property("OnEnter", &T::OnEnter, &T::OnEnter);
     Property("OnExit", &T::OnExit, &T::OnExit);
     Property("OnKeyDown", &T::OnKeyDown, &T::OnKeyDown);
@@ -404,4 +411,6 @@ TESK_PUBLISHED(TDBCheckBoxGx) {
     Property("OnMouseDown", &T::OnMouseDown, &T::OnMouseDown);
     Property("OnMouseMove", &T::OnMouseMove, &T::OnMouseMove);
     Property("OnMouseUp", &T::OnMouseUp, &T::OnMouseUp);
+    Property("OnStartDock", &T::OnStartDock, &T::OnStartDock);
+    Property("OnStartDrag", &T::OnStartDrag, &T::OnStartDrag);
 }

@@ -541,6 +541,7 @@ TESK_PUBLISHED(TDBComboBoxGx) {
     Property("Anchors", &T::Anchors, &T::SetAnchors).Default(akDefault);
     Property("AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(true);
     Property("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(true);
+    Property("BiDiMode", &T::BiDiMode, &T::SetBiDiMode).Default(bdLeftToRight);
     Property("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
     Property("CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);
     Property("Color", TypeInfoTColor(), &T::Color, &T::SetColor);
@@ -549,6 +550,7 @@ TESK_PUBLISHED(TDBComboBoxGx) {
     Property("DataField", &T::DataField, &T::SetDataFieldProp);
     Property("DataSource", &T::DataSource, &T::SetDataSourceProp);
     Property("DragCursor", &T::DragCursor, &T::SetDragCursor);
+    Property("DragKind", &T::DragKind, &T::SetDragKind).Default(dkDrag);
     Property("DragMode", &T::DragMode, &T::SetDragMode).Default(dmManual);
     Property("DropDownBox", &T::DropDownBox, &T::SetDropDownBox);
     Property("EditButton", &T::EditButton, &T::SetEditButton);
@@ -565,6 +567,7 @@ TESK_PUBLISHED(TDBComboBoxGx) {
     Property("KeyItems", &T::KeyItems, &T::SetKeyItems);
     Property("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
     Property("MRUList", &T::MRUList, &T::SetMRUList);
+    Property("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).Default(true);
     Property("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
     Property("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D).Default(true);
     Property("ParentFont", &T::ParentFont, &T::SetParentFont).Default(true);
@@ -586,7 +589,11 @@ TESK_PUBLISHED(TDBComboBoxGx) {
     Property("OnCloseUp", &T::OnCloseUp, &T::OnCloseUp);
     Property("OnContextPopup", &T::OnContextPopup, &T::OnContextPopup);
     Property("OnDblClick", &T::OnDblClick, &T::OnDblClick);
+    Property("OnDragDrop", &T::OnDragDrop, &T::OnDragDrop);
+    Property("OnDragOver", &T::OnDragOver, &T::OnDragOver);
     Property("OnDropDown", &T::OnDropDown, &T::OnDropDown);
+    Property("OnEndDock", &T::OnEndDock, &T::OnEndDock);
+    Property("OnEndDrag", &T::OnEndDrag, &T::OnEndDrag);
     Property("OnEnter", &T::OnEnter, &T::OnEnter);
     Property("OnExit", &T::OnExit, &T::OnExit);
     Property("OnGetImageIndex", &T::OnGetImageIndex, &T::OnGetImageIndex);
@@ -598,5 +605,7 @@ TESK_PUBLISHED(TDBComboBoxGx) {
     Property("OnMouseMove", &T::OnMouseMove, &T::OnMouseMove);
     Property("OnMouseUp", &T::OnMouseUp, &T::OnMouseUp);
     Property("OnNotInList", &T::OnNotInList, &T::OnNotInList);
+    Property("OnStartDock", &T::OnStartDock, &T::OnStartDock);
+    Property("OnStartDrag", &T::OnStartDrag, &T::OnStartDrag);
     Property("OnUpdateData", &T::OnUpdateData, &T::OnUpdateData);
 }

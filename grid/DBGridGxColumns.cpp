@@ -1981,7 +1981,10 @@ bool TColumnGx::UseRightToLeftAlignment() const {
     return false;
 }
 
-bool TColumnGx::UseRightToLeftReading() const { return BiDiMode() != bdLeftToRight; }
+bool TColumnGx::UseRightToLeftReading() const {
+    // As the alignment: right-to-left reading needs a Middle East system locale.
+    return false;
+}
 
 // ---------------------------------------------------------------------------
 // TDBGridColumnsGx, TColumnsGxList

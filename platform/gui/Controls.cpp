@@ -655,6 +655,17 @@ void TControl::SetParentCtl3D(bool Value) {
     if (Value && parent_) ctl3D_ = parent_->Ctl3D();
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+    biDiMode_ = Value;
+    parentBiDiMode_ = false;
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+    if (parentBiDiMode_ == Value) return;
+    parentBiDiMode_ = Value;
+    if (Value && parent_) biDiMode_ = parent_->BiDiMode();
+}
+
 void TControl::FontChanged(TObject*) {
     if (!updatingParentFont_) parentFont_ = false;
     Perform(CM_FONTCHANGED, 0, 0);

@@ -36,6 +36,7 @@ constexpr TAnchors AnchorBit(TAnchorKind k) { return static_cast<TAnchors>(1u <<
 constexpr TAnchors akDefault = static_cast<TAnchors>((1u << akLeft) | (1u << akTop));
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
@@ -48,6 +49,7 @@ TESK_ENUM_INFO(TAnchorKind, akLeft, akTop, akRight, akBottom)
 TESK_SET_INFO(TAnchors, TAnchorKind)
 TESK_ENUM_INFO(TMouseButton, mbLeft, mbRight, mbMiddle)
 TESK_ENUM_INFO(TDragMode, dmManual, dmAutomatic)
+TESK_ENUM_INFO(TDragKind, dkDrag, dkDock)
 TESK_ENUM_INFO(TBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
 TESK_ENUM_INFO(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
 TESK_ENUM_INFO(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
@@ -100,6 +102,8 @@ using TContextPopupEvent = Delegate<void(TObject* Sender, TPoint MousePos, bool&
 using TDragOverEvent = Delegate<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = Delegate<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TEndDragEvent = Delegate<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// A drag or dock about to start; the handler may give its own drag object.
+using TStartDragEvent = Delegate<void(TObject* Sender, TObject*& DragObject)>;
 using TCanResizeEvent = Delegate<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 
 // Shift states of messages.
@@ -221,10 +225,12 @@ public:
     void SetCtl3D(bool Value);
     bool ParentCtl3D() const { return parentCtl3D_; }
     void SetParentCtl3D(bool Value);
-    TBiDiMode BiDiMode() const { return bdLeftToRight; }
-    void SetBiDiMode(TBiDiMode) {}
-    bool ParentBiDiMode() const { return true; }
-    void SetParentBiDiMode(bool) {}
+    // The reading order is kept as set and follows the parent's, but the
+    // right-to-left uses answer no: they need a Middle East system, which we never run on.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode Value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool Value);
     bool UseRightToLeftAlignment() const { return false; }
     bool UseRightToLeftReading() const { return false; }
     bool UseRightToLeftScrollBar() const { return false; }
@@ -250,6 +256,9 @@ public:
     void SetDragMode(TDragMode Value) { dragMode_ = Value; }
     TCursor DragCursor() const { return dragCursor_; }
     void SetDragCursor(TCursor Value) { dragCursor_ = Value; }
+    // Docking is not offered: a control of kind dkDock drags as any other.
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind Value) { dragKind_ = Value; }
     // In-process dragging: the control follows the mouse under capture and
     // asks the controls it passes over (DragOver); a drop calls DragDrop.
     void BeginDrag(bool Immediate, int Threshold = -1);
@@ -299,6 +308,9 @@ public:
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
     TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDrag;
+    TStartDragEvent OnStartDock;
+    TEndDragEvent OnEndDock;
 
     // Message handlers; each may be overridden (call the base one for "inherited").
     virtual void WMLButtonDown(TMessage& Message);
@@ -387,7 +399,10 @@ private:
     TPopupMenu* popupMenu_ = nullptr;
     TCursor cursor_ = crDefault;
     TDragMode dragMode_ = dmManual;
+    TDragKind dragKind_ = dkDrag;
     TCursor dragCursor_ = crDrag;
+    TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
     bool updatingParentFont_ = false;
 };
 

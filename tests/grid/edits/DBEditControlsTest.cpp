@@ -9,6 +9,8 @@
 #include "grid/CalcGx.h"
 #include "grid/DBCtrlsGxCheck.h"
 #include "grid/DBCtrlsGxCombo.h"
+#include "platform/rtti/Streaming.h"
+#include "platform/rtti/TypInfo.h"
 #include "tests/grid/edits/EditTestSupport.h"
 
 using namespace edittest;
@@ -313,6 +315,39 @@ TEST_F(DBEditControls, EditButtonsSitAtTheRightEdge) {
     edit->EditButtonClick(edit->ButtonControl(1));
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(edit->ListVisible());
+}
+
+// The combo box and the check box publish the reading order, the drag kind
+// and the drag and dock events, so a definition that sets them reads back.
+TEST_F(DBEditControls, ReadingOrderDragKindAndDragEventsAreStored) {
+    struct THandlers : TComponent {
+        using TComponent::TComponent;
+        void Started(TObject*, TObject*&) {}
+        void Ended(TObject*, TObject*, int, int) {}
+    };
+    auto* handlers = new THandlers(form);
+    auto* combo = Make<TDBComboBoxGx>("cbStored", 10, 10);
+    auto* box = Make<TDBCheckBoxGx>("cxStored", 10, 40);
+    std::vector<TControl*> controls{combo, box};
+    for (TControl* c : controls) {
+        c->SetBiDiMode(bdRightToLeftReadingOnly);
+        c->SetDragKind(dkDock);
+        c->OnStartDock = TStartDragEvent(handlers, &THandlers::Started);
+        c->OnEndDrag = TEndDragEvent(handlers, &THandlers::Ended);
+    }
+    for (TControl* c : controls) {
+        SCOPED_TRACE(c->ClassName());
+        TMemoryStream stream;
+        WriteComponent(&stream, c);
+        const std::string bytes(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+        for (const char* name : {"BiDiMode", "DragKind", "ParentBiDiMode", "OnStartDock", "OnEndDrag"})
+            EXPECT_NE(bytes.find(name), std::string::npos) << name;
+        EXPECT_EQ(GetOrdProp(c, "DragKind"), dkDock);
+        EXPECT_EQ(GetOrdProp(c, "BiDiMode"), bdRightToLeftReadingOnly);
+        EXPECT_FALSE(c->ParentBiDiMode());
+        // Right to left needs a Middle East system: the layout stays left to right.
+        EXPECT_FALSE(c->UseRightToLeftReading());
+    }
 }
 
 TEST_F(DBEditControls, UnboundEditKeepsItsValue) {
