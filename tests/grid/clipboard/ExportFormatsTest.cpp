@@ -178,7 +178,9 @@ TEST_F(ExportFormats, EveryFormatAsksTheEventsOncePerCell) {
         const std::string written = f.Write();
         EXPECT_EQ(cellCalls, 3 * 4);
         EXPECT_EQ(footerCalls, 2 * 4);
-        if (std::string(f.Format) == "rtf") EXPECT_EQ(RtfCells(written).size(), 1u + 3u + 2u);
+        if (std::string(f.Format) == "rtf") {
+            EXPECT_EQ(RtfCells(written).size(), 1u + 3u + 2u);
+        }
     }
 }
 
