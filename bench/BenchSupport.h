@@ -19,9 +19,10 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // A benchmark's time is the median of its repetitions: the reported median
-    // aggregate when there is one (also when only aggregates are reported),
-    // else the median of the repetitions seen so far.
+    // A benchmark's time (and each of its counters) is the median of its
+    // repetitions: the reported median aggregate when there is one (also when
+    // only aggregates are reported), else the median of the repetitions seen
+    // so far.
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
@@ -30,16 +31,22 @@ public:
             if (r.run_type == Run::RT_Aggregate) {
                 if (r.aggregate_name != "median") continue;
                 times[name] = r.GetAdjustedRealTime();
+                for (const auto& [counter, value] : r.counters) counters_[name][counter] = value.value;
                 fromAggregate_.insert(name);
             } else if (!fromAggregate_.count(name)) {
-                std::vector<double>& s = samples_[name];
-                s.push_back(r.GetAdjustedRealTime());
-                std::vector<double> sorted = s;
-                std::sort(sorted.begin(), sorted.end());
-                const size_t n = sorted.size();
-                times[name] = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+                times[name] = Median(samples_[name], r.GetAdjustedRealTime());
+                for (const auto& [counter, value] : r.counters)
+                    counters_[name][counter] = Median(counterSamples_[name][counter], value.value);
             }
         }
+    }
+
+    // The median of a counter over a benchmark's repetitions, or -1 when it has none.
+    double CounterOf(const std::string& name, const std::string& counter) const {
+        auto b = counters_.find(name);
+        if (b == counters_.end()) return -1;
+        auto c = b->second.find(counter);
+        return c == b->second.end() ? -1 : c->second;
     }
 
     // Prints "a / b = ratio   (goal)" when both ran; answers the ratio, or -1.
@@ -63,7 +70,17 @@ private:
         name.min_warmup_time.clear();
         return name.str();
     }
+    // Adds a sample and answers the median of all so far.
+    static double Median(std::vector<double>& samples, double sample) {
+        samples.push_back(sample);
+        std::vector<double> sorted = samples;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t n = sorted.size();
+        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
     std::map<std::string, std::vector<double>> samples_;
+    std::map<std::string, std::map<std::string, std::vector<double>>> counterSamples_;
+    std::map<std::string, std::map<std::string, double>> counters_;
     std::set<std::string> fromAggregate_;
 };
 
