@@ -1,8 +1,8 @@
 // The planet view over a database of 100,000 planets: opening it and painting
 // its first screen (1920 x 1080) against a raw sqlite3 step loop over the same
 // query plus a direct QPainter paint of the same visible cells; and a title
-// click's sort against SQLite's own ORDER BY of the same query read by a step
-// loop. The ratios are printed at the end.
+// click's sort against a stable sort of the rows' order by the same values
+// already in memory. The ratios are printed at the end.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -11,9 +11,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -194,30 +198,36 @@ void BM_TitleClickSort(benchmark::State& state) {
     for (auto _ : state) b.Window->grdPlanetTitleClick(metal);
 }
 
-// The same rows in SQLite's order by Metal, every value read by a step loop
-// as its own type.
-void BM_SqliteOrderBy(benchmark::State& state) {
+// The peer of a title click: the view's rows already in memory, their order
+// stable-sorted by the Metal values (ascending, then descending, and so on).
+void BM_StableSortRowOrder(benchmark::State& state) {
+    std::vector<int64_t> metal;
     sqlite3* db = nullptr;
     sqlite3_open_v2(Database().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, (std::string("select tblplanet.Metal from") + (std::strstr(kViewSql, " from") + 5)).c_str(),
+                       -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        metal.push_back(sqlite3_column_type(st, 0) == SQLITE_NULL ? INT64_MIN : sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    std::vector<uint32_t> order(metal.size());
     bool descending = false;
     for (auto _ : state) {
-        const std::string sql = std::string(kViewSql) + (descending ? " order by Metal DESC" : " order by Metal ASC");
+        std::iota(order.begin(), order.end(), 0u);
+        if (descending)
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return metal[b] < metal[a]; });
+        else
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return metal[a] < metal[b]; });
         descending = !descending;
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-        const int columns = sqlite3_column_count(st);
-        size_t bytes = 0;
-        while (sqlite3_step(st) == SQLITE_ROW)
-            for (int c = 0; c < columns; ++c) bytes += ReadValue(st, c);
-        sqlite3_finalize(st);
-        benchmark::DoNotOptimize(bytes);
+        benchmark::DoNotOptimize(order.data());
     }
-    sqlite3_close(db);
+    state.counters["rows"] = static_cast<double>(metal.size());
 }
 
 BENCHMARK(BM_StepLoopAndQPainter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenPlanetViewAndPaint)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteOrderBy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StableSortRowOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TitleClickSort)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -235,7 +245,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios (time / reference time, %d planets):\n", kPlanets);
     reporter.PrintRatio("BM_OpenPlanetViewAndPaint", "BM_StepLoopAndQPainter", "goal: at most 2", 26);
-    reporter.PrintRatio("BM_TitleClickSort", "BM_SqliteOrderBy", "goal: at most 2", 26);
+    reporter.PrintRatio("BM_TitleClickSort", "BM_StableSortRowOrder", "goal: at most 1.5", 26);
     benchmark::Shutdown();
     FreeObject(Bench().Window);
     FreeObject(dmMain);

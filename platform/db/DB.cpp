@@ -517,7 +517,9 @@ void TDataSet::ApplyOrder() {
     rows.reserve(rowCount_);
     for (uint32_t r = 0; r < rowCount_; ++r)
         if (!deleted_[r]) rows.push_back(r);
-    std::stable_sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) { return naturalKey_[a] < naturalKey_[b]; });
+    // Rows seldom leave their natural order (only inserts between others do), so it is checked before sorting.
+    auto natural = [&](uint32_t a, uint32_t b) { return naturalKey_[a] < naturalKey_[b]; };
+    if (!std::is_sorted(rows.begin(), rows.end(), natural)) std::stable_sort(rows.begin(), rows.end(), natural);
     std::vector<TDbSortKey> keys = ParseSortText(sort_);
     if (keys.empty()) {
         key_ = naturalKey_;
@@ -695,6 +697,13 @@ void TDataSet::ReadCell(int field, uint32_t row, TDbCell& cell, std::string& scr
         ref.calc = &scratchCalc_;
     }
     ReadRef(f, ref, cell, scratch);
+}
+
+const int64_t* TDataSet::StoredIntegers(int field) {
+    const TField* f = fields_->list_[static_cast<size_t>(field)];
+    if (f->fieldKind_ != fkData || f->store_ < 0) return nullptr;
+    const TDbColumn& c = columns_[static_cast<size_t>(f->store_)];
+    return c.Integral() && c.ints.size() >= rowCount_ ? c.ints.data() : nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -713,6 +713,7 @@ private:
     // TDbRowSource for the filter and the sort.
     int ResolveField(const AnsiString& name, TDbKind& kind) override;
     void ReadCell(int field, uint32_t row, TDbCell& cell, std::string& scratch) override;
+    const int64_t* StoredIntegers(int field) override;
 
     void OpenInternal();
     void CloseInternal(bool events);

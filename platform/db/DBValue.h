@@ -25,4 +25,10 @@ public:
     // The field's handle, or -1 when there is no field of that name.
     virtual int ResolveField(const AnsiString& name, TDbKind& kind) = 0;
     virtual void ReadCell(int field, uint32_t row, TDbCell& cell, std::string& scratch) = 0;
+    // The stored values of an integer field indexed by row, INT64_MIN for
+    // null; nullptr where the field's values are not stored so (the default).
+    virtual const int64_t* StoredIntegers(int field) {
+        (void)field;
+        return nullptr;
+    }
 };

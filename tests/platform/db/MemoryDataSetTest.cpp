@@ -1,7 +1,11 @@
 // The memory data set's own rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <numeric>
+#include <optional>
 
 #include "DbTestSupport.h"
 
@@ -135,6 +139,73 @@ TEST_F(MemoryDataSetTest, SortNamingAnUnknownFieldFailsTheOpenAlsoWithoutRows) {
     Add("Test", "b");
     ds->Refresh();
     EXPECT_EQ(Column(ds, "GroupName"), (std::vector<std::string>{"Test", "Main"}));
+}
+
+// Sorting by one number: signs, values far apart (which differ only in high
+// bytes) and close together, ties and nulls, in both directions, must give the
+// order a stable comparison gives: nulls first ascending and last descending,
+// equal values in their previous order.
+TEST_F(MemoryDataSetTest, NumberSortsOrderSignsTiesAndNullsAsAStableCompare) {
+    auto* mem = new TStMemoryData(owner.get());
+    mem->FieldDefs()->Add("Tag", ftString, 8);
+    mem->FieldDefs()->Add("Count", ftLargeint);
+    mem->FieldDefs()->Add("Ratio", ftFloat);
+    mem->FieldDefs()->Add("Flag", ftBoolean);
+    mem->Open();
+    struct Row {
+        const char* tag;
+        std::optional<int64_t> count;
+        std::optional<double> ratio;
+        std::optional<bool> flag;
+    };
+    const Row rows[] = {
+        {"a", 5, 0.5, true},
+        {"b", -3, -2.25, false},
+        {"c", std::nullopt, std::nullopt, std::nullopt},
+        {"d", INT64_MAX, 1e300, true},
+        {"e", 5, 0.5, std::nullopt},
+        {"f", INT64_MIN + 1, -1e300, false},
+        {"g", int64_t(1) << 40, 0.0, true},
+        {"h", -1, -0.5, false},
+        {"i", std::nullopt, std::nullopt, true},
+        {"j", 256, 256.0, false},
+        {"k", 0, -0.0, std::nullopt},
+        {"l", -(int64_t(1) << 40), 2.5, true},
+    };
+    for (const Row& r : rows) {
+        mem->Append();
+        mem->FieldByName("Tag")->SetAsString(r.tag);
+        if (r.count) mem->FieldByName("Count")->SetAsLargeInt(*r.count);
+        if (r.ratio) mem->FieldByName("Ratio")->SetAsFloat(*r.ratio);
+        if (r.flag) mem->FieldByName("Flag")->SetAsBoolean(*r.flag);
+        mem->Post();
+    }
+    // The expected order of the tags for one field as numbers (nullopt for null).
+    auto expected = [&](auto value, bool descending) {
+        std::vector<size_t> order(std::size(rows));
+        std::iota(order.begin(), order.end(), size_t(0));
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const auto x = value(rows[a]), y = value(rows[b]);
+            if (!x || !y) return descending ? (x && !y) : (!x && y);
+            return descending ? *y < *x : *x < *y;
+        });
+        std::vector<std::string> tags;
+        for (size_t i : order) tags.push_back(rows[i].tag);
+        return tags;
+    };
+    auto count = [](const Row& r) { return r.count; };
+    auto ratio = [](const Row& r) { return r.ratio; };
+    auto flag = [](const Row& r) { return r.flag ? std::optional<int>(*r.flag) : std::nullopt; };
+    for (bool descending : {false, true}) {
+        const char* dir = descending ? " DESC" : "";
+        SCOPED_TRACE(dir);
+        mem->SetSort(std::string("Count") + dir);
+        EXPECT_EQ(Column(mem, "Tag"), expected(count, descending));
+        mem->SetSort(std::string("Ratio") + dir);
+        EXPECT_EQ(Column(mem, "Tag"), expected(ratio, descending));
+        mem->SetSort(std::string("Flag") + dir);
+        EXPECT_EQ(Column(mem, "Tag"), expected(flag, descending));
+    }
 }
 
 }  // namespace
