@@ -109,6 +109,33 @@ void BM_LowerMemmem(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(memmem(t.data(), t.size(), p.data(), p.size()));
 }
 
+// Two words searched by turns, as an importer looks for one word after
+// another: nothing prepared for one word serves the next call.
+constexpr int kTurnWords[] = {0, 1};
+void BM_FastPosNoCaseTwoWords(benchmark::State& state) {
+    const AnsiString& t = GameText(state.range(0));
+    int turn = 0;
+    for (auto _ : state) {
+        const AnsiString& p = PatternOtherCase(kTurnWords[turn ^= 1]);
+        benchmark::DoNotOptimize(FastPosNoCase(t, p, Len(t), Len(p), 1));
+    }
+}
+void BM_LowerStdFindTwoWords(benchmark::State& state) {
+    const std::string_view t = LowerGameText(state.range(0));
+    const AnsiString p[] = {AnsiLowerCase(Pattern(kTurnWords[0])), AnsiLowerCase(Pattern(kTurnWords[1]))};
+    int turn = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(t.find(p[turn ^= 1]));
+}
+void BM_LowerMemmemTwoWords(benchmark::State& state) {
+    const AnsiString& t = LowerGameText(state.range(0));
+    const AnsiString p[] = {AnsiLowerCase(Pattern(kTurnWords[0])), AnsiLowerCase(Pattern(kTurnWords[1]))};
+    int turn = 0;
+    for (auto _ : state) {
+        const AnsiString& w = p[turn ^= 1];
+        benchmark::DoNotOptimize(memmem(t.data(), t.size(), w.data(), w.size()));
+    }
+}
+
 // Each search and its references run one after the other for every size and
 // word, so that a machine slowing down in the middle of a run shifts both
 // sides of a ratio alike.
@@ -117,9 +144,14 @@ void RegisterSearches() {
     const std::pair<const char*, TSearch> searches[] = {
         {"BM_FastPos", BM_FastPos},         {"BM_StdFind", BM_StdFind},           {"BM_Memmem", BM_Memmem},
         {"BM_FastPosNoCase", BM_FastPosNoCase}, {"BM_LowerStdFind", BM_LowerStdFind}, {"BM_LowerMemmem", BM_LowerMemmem}};
-    for (int64_t size : kSizes)
+    const std::pair<const char*, TSearch> turns[] = {{"BM_FastPosNoCaseTwoWords", BM_FastPosNoCaseTwoWords},
+                                                     {"BM_LowerStdFindTwoWords", BM_LowerStdFindTwoWords},
+                                                     {"BM_LowerMemmemTwoWords", BM_LowerMemmemTwoWords}};
+    for (int64_t size : kSizes) {
         for (int p = 0; p < kPatterns; ++p)
             for (const auto& [name, fn] : searches) benchmark::RegisterBenchmark(name, fn)->Args({size, p})->MinTime(0.1);
+        for (const auto& [name, fn] : turns) benchmark::RegisterBenchmark(name, fn)->Arg(size)->MinTime(0.1);
+    }
 }
 
 // Cleaning a copied page: line breaks to blanks, then double blanks to one.
@@ -180,7 +212,7 @@ int main(int argc, char** argv) {
         if (a == reporter.times.end() || b == reporter.times.end() || c == reporter.times.end()) return;
         const bool first = b->second <= c->second;
         const double ratio = a->second / (first ? b->second : c->second);
-        std::printf("%-30s / %-30s = %5.2f   (goal: at most %.1f%s)\n", ours.c_str(),
+        std::printf("%-34s / %-34s = %5.2f   (goal: at most %.1f%s)\n", ours.c_str(),
                     (first ? ref1 : ref2).c_str(), ratio, goal, ratio <= goal ? "" : ", MISSED");
     };
     std::printf("\nRatios (time / the faster reference's time; medians of the repetitions):\n");
@@ -190,6 +222,10 @@ int main(int argc, char** argv) {
             vsFaster("BM_FastPos" + arg, "BM_Memmem" + arg, "BM_StdFind" + arg, 1.2);
             vsFaster("BM_FastPosNoCase" + arg, "BM_LowerMemmem" + arg, "BM_LowerStdFind" + arg, 1.5);
         }
+    for (int64_t size : kSizes) {
+        const std::string arg = "/" + std::to_string(size);
+        vsFaster("BM_FastPosNoCaseTwoWords" + arg, "BM_LowerMemmemTwoWords" + arg, "BM_LowerStdFindTwoWords" + arg, 1.5);
+    }
     reporter.PrintRatio("BM_FastReplace", "BM_NaiveReplace", "for comparison", 30);
     reporter.PrintRatio("BM_FastReplaceNoCase", "BM_NaiveReplaceNoCase", "for comparison", 30);
     benchmark::Shutdown();

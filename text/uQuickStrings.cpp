@@ -544,15 +544,24 @@ struct FoldedNeedle {
     Byte folded[kFoldedMax];
 };
 
-// The last needle folded on this thread: a search of many lines for one word
-// folds it once. Zero-initialised, so it is reached with no guard; the
-// initial-exec model keeps the position-independent build from reaching it
-// through a call.
-thread_local FoldedNeedle t_folded __attribute__((tls_model("initial-exec")));
+// The needles folded last on this thread: the newest in the first slot, the
+// few before it in the others, the oldest given up first. A search of many
+// lines for one word folds it once, and so does an importer that looks for a
+// few words by turns. Zero-initialised, so they are reached with no guard;
+// the initial-exec model keeps the position-independent build from reaching
+// them through a call.
+constexpr unsigned kFoldedSlots = 4;
+struct FoldedNeedles {
+    FoldedNeedle slot[kFoldedSlots];
+    unsigned older;  // the next of slots 1.. to take the first slot's needle
+};
+thread_local FoldedNeedles t_folded __attribute__((tls_model("initial-exec")));
 
 const FoldedNeedle& FoldNeedle(const Byte* f, size_t m, const CodePage& page) {
-    FoldedNeedle& n = t_folded;
-    if (n.m == m && n.page == &page && SameBytes(n.raw, f, m)) return n;
+    for (const FoldedNeedle& n : t_folded.slot)
+        if (n.m == m && n.page == &page && SameBytes(n.raw, f, m)) return n;
+    if (t_folded.slot[0].m != 0) t_folded.slot[1 + t_folded.older++ % (kFoldedSlots - 1)] = t_folded.slot[0];
+    FoldedNeedle& n = t_folded.slot[0];
     const CaseBits& bits = CaseBitsOf(page);
     unsigned all = 0;
     for (size_t i = 0; i < m; ++i) {
@@ -817,6 +826,17 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
 
 // The 1-based position of what ScanNoCase finds in the text at base.
 [[gnu::noinline]] int NoCasePos(const Byte* base, const Byte* s, size_t len, const Byte* f, size_t m) {
+#if defined(__SSE2__)
+    // A line searched for a word that takes turns with others, folded a few
+    // calls ago (the words of the first two slots were looked for inline).
+    if (m >= 8 && m <= 16 && len - (m + 31) <= kInlineFolded - (m + 31)) {
+        for (unsigned i = 2; i < kFoldedSlots; ++i) {
+            const FoldedNeedle& n = t_folded.slot[i];
+            if (n.m == m && n.lineReady && n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, f, m))
+                return FoldedLine(base, s, len - m + 1, n);
+        }
+    }
+#endif
     const Byte* hit = ScanNoCase(s, len, f, m, CodePage::Active());
     return hit ? static_cast<int>(hit - base) + 1 : 0;
 }
@@ -854,11 +874,16 @@ int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLe
 #if defined(__SSE2__)
     // A line searched for a word of eight to sixteen bytes folded on an
     // earlier call (so on a page already chosen): one jump to the scan.
-    const FoldedNeedle& n = t_folded;
+    // The newest word or the one before it (two words searched by turns).
     const size_t m = a.m;
-    if (n.m == m && n.lineReady && a.len - (m + 31) <= kInlineFolded - (m + 31) &&
-        n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, a.f, m)) {
-        return FoldedLine(Bytes(Source), a.s, a.len - m + 1, n);
+    if (a.len - (m + 31) <= kInlineFolded - (m + 31)) {
+        const FoldedNeedle& n = t_folded.slot[0];
+        const FoldedNeedle& o = t_folded.slot[1];
+        const FoldedNeedle* hit = n.m == m && SameEightToSixteen(n.raw, a.f, m)   ? &n
+                                  : o.m == m && SameEightToSixteen(o.raw, a.f, m) ? &o
+                                                                                   : nullptr;
+        if (hit && hit->lineReady && hit->page == CodePage::ActiveIfChosen())
+            return FoldedLine(Bytes(Source), a.s, a.len - m + 1, *hit);
     }
 #endif
     return NoCasePos(Bytes(Source), a.s, a.len, a.f, a.m);

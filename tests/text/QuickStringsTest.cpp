@@ -159,6 +159,29 @@ TEST_F(QuickStrings, PreparedWordFollowsTheCodePage) {
     }
 }
 
+TEST_F(QuickStrings, WordsSearchedByTurnsEachFindTheirOwnPlace) {
+    // An importer looks for one word after another in each line: words of
+    // the same length and the same first eight bytes, more words than are
+    // kept prepared, and a change of code page between turns must each find
+    // their own place. D7/F7 have case in 1251 only.
+    const AnsiString words[] = {"fleet report", "FLEET REPORX", "Fleet Repo" + Bytes({0xD7, 0xD7}),
+                                "metal crystal", "ally members", "SOLAR SYSTEM"};
+    const AnsiString lines[] = {
+        AnsiString(30, '.') + "FLEET REPORT" + AnsiString(30, '-'),
+        "solar system " + AnsiString(20, ' ') + "fleet repo" + Bytes({0xF7, 0xF7}) + " ally MEMBERS" +
+            AnsiString(20, '+'),
+        AnsiString(10, '=') + "Metal Crystal, fleet reporx and fleet report" + AnsiString(12, '='),
+    };
+    for (int page : {1251, 1252, 1251}) {
+        CodePage::SetActive(page);
+        for (int turn = 0; turn < 3; ++turn)
+            for (const AnsiString& line : lines)
+                for (const AnsiString& word : words)
+                    ASSERT_EQ(FastPosNoCase(line, word, Len(line), Len(word), 1), NaiveForward(line, word, 1, false))
+                        << "page " << page << " word '" << word << "' line '" << line << "'";
+    }
+}
+
 TEST_F(QuickStrings, SearchCases) {
     struct Case {
         const char* what;
