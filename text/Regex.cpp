@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Flags returned by each parsing step.
@@ -996,6 +1000,9 @@ void TRegex::FillFirstCharSet() {
             break;
         }
     }
+    std::memset(firstByLow_, 0, sizeof firstByLow_);
+    for (int c = 0; c < 256; ++c)
+        if (InSet(firstCharSet_, static_cast<unsigned char>(c))) firstByLow_[c >> 7][c & 15] |= uint8_t(1u << ((c >> 4) & 7));
     // A quick way through the input for small sets.
     scanCount_ = 0;
     for (int c = 0; c < 256 && scanCount_ <= 2; ++c)
@@ -1214,8 +1221,10 @@ bool TRegex::ExecPrim(int offset) {
                                                 : nullptr;
             }
         } else if (scanCount_ > 2) {
+            // The terminating zero is tried too: it may start an empty match.
             for (const unsigned char* p = s;; ++p) {
-                if (InSet(firstCharSet_, *p) && MatchAt(p)) {
+                p = NextFirstChar(p, end);
+                if ((p != end || InSet(firstCharSet_, *p)) && MatchAt(p)) {
                     found = true;
                     break;
                 }
@@ -1230,6 +1239,53 @@ bool TRegex::ExecPrim(int offset) {
     ReleaseStack();
     if (!found) ClearMatches();
     return found;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+namespace {
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// The first byte in [p, end) whose bit is set in the nibble tables byLow, or
+// nullptr past the last whole block of 32 (the caller looks at the rest).
+__attribute__((target("avx2"))) const unsigned char* FindInSetAvx2(const unsigned char* p, const unsigned char* end,
+                                                                   const uint8_t (*byLow)[16], const unsigned char*& rest) {
+    const __m256i lowRows = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(byLow[0])));
+    const __m256i highRows = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(byLow[1])));
+    const __m256i bitOf = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32,
+                                           64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    for (; end - p >= 32; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i low = _mm256_and_si256(x, nibble);
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble);
+        // The row of the byte's low nibble, from the table its top bit picks.
+        const __m256i row =
+            _mm256_blendv_epi8(_mm256_shuffle_epi8(lowRows, low), _mm256_shuffle_epi8(highRows, low), x);
+        const __m256i bit = _mm256_shuffle_epi8(bitOf, high);
+        const uint32_t mask =
+            static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(row, bit), bit)));
+        if (mask) return p + __builtin_ctz(mask);
+    }
+    rest = p;
+    return nullptr;
+}
+
+}  // namespace
+#endif
+
+// The first position in [p, end) whose byte can start a match, else end.
+const unsigned char* TRegex::NextFirstChar(const unsigned char* p, const unsigned char* end) const {
+#if defined(__x86_64__) || defined(__i386__)
+    if (end - p >= 32 && HasAvx2()) {
+        if (const unsigned char* hit = FindInSetAvx2(p, end, firstByLow_, p)) return hit;
+    }
+#endif
+    while (p != end && !InSet(firstCharSet_, *p)) ++p;
+    return p;
 }
 
 AnsiString TRegex::Match(int index) const {

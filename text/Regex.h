@@ -124,6 +124,7 @@ private:
     void CheckProgram();
     void PrepareTables();
     bool ExecPrim(int offset);
+    const unsigned char* NextFirstChar(const unsigned char* p, const unsigned char* end) const;
     bool MatchAt(const unsigned char* start);
     // The steps of MatchAt: a repetition node read once, the count a greedy or
     // lazy repetition tries first (-1: none), one node tried at p, and backing
@@ -171,6 +172,10 @@ private:
     std::vector<std::array<uint8_t, 32>> followSets_;
     int scanCount_ = 0;  // members of FirstCharSet, counted up to 3
     unsigned char scanChars_[2] = {};
+    // FirstCharSet by low nibble: bit h of firstByLow_[0][l] is set when the
+    // byte h * 16 + l is a member, of firstByLow_[1][l] when (h + 8) * 16 + l
+    // is; a vector scan looks up sixteen bytes at a time in them.
+    alignas(16) uint8_t firstByLow_[2][16] = {};
 
     // Line breaks.
     bool pairedAssigned_ = false;

@@ -424,4 +424,47 @@ TEST_F(RegexMatch, RunawayMatchesRaiseTheirOwnErrors) {
     }
 }
 
+TEST_F(RegexMatch, PatternsWithManyFirstCharactersFindTheirStartAnywhere) {
+    // A start of three or more possible characters is searched for many
+    // bytes at a time: every place in and across those blocks, bytes from
+    // both halves of the code page, and the end of the input (where only an
+    // empty match can start) must be found as a byte-by-byte search finds them.
+    struct Case {
+        const char* pattern;
+        unsigned char start;  // the byte planted in the filler
+        AnsiString filler;    // bytes none of which can start a match
+    };
+    const Case cases[] = {
+        {"[\\xE0-\\xFF\\d#]", 0xE0, AnsiString(80, 'a')},
+        {"[\\xE0-\\xFF\\d#]", '7', AnsiString(80, '\xC0')},
+        {"[\\xE0-\\xFF\\d#]", 0xFF, AnsiString(80, '\x7F')},
+        {"Tom|Sawyer|Huckleberry|Finn|\\x80", 0x80, AnsiString(80, 'o')},
+        {"[\\x01\\x8F\\xF0]", 0x8F, AnsiString(80, '\x0F')},
+    };
+    for (const Case& c : cases) {
+        TRegex r;
+        r.SetExpression(c.pattern);
+        for (size_t at = 0; at < c.filler.size(); ++at) {
+            AnsiString input = c.filler;
+            input[at] = static_cast<char>(c.start);
+            SCOPED_TRACE(std::string(c.pattern) + " at " + std::to_string(at));
+            ASSERT_TRUE(r.Exec(input));
+            EXPECT_EQ(r.MatchPos(0), static_cast<int>(at) + 1);
+            // Nothing in the filler before or after it.
+            if (at + 1 < input.size()) {
+                EXPECT_FALSE(r.ExecPos(static_cast<int>(at) + 2));
+            }
+        }
+        EXPECT_FALSE(r.Exec(c.filler));
+    }
+    // An empty match can start only at the end.
+    TRegex end;
+    end.SetExpression("x|y|z|$");
+    for (size_t length : {0, 1, 31, 32, 33, 64, 95}) {
+        ASSERT_TRUE(end.Exec(AnsiString(length, 'a'))) << length;
+        EXPECT_EQ(end.MatchPos(0), static_cast<int>(length) + 1) << length;
+        EXPECT_EQ(end.MatchLen(0), 0) << length;
+    }
+}
+
 }  // namespace
