@@ -237,6 +237,17 @@ int main(int argc, char** argv) {
         b.Frame();
         b.Grid->OnDrawColumnCell = nullptr;
         std::printf("Data cells per frame: %d (%d rows shown)\n", counter.Cells, b.PageRows());
+        // The first frame as a picture, to compare the pixels of two builds.
+        if (const char* png = getenv("GRIDPAINT_FRAME_PNG")) {
+            QImage frame(kWidth, kHeight, QImage::Format_RGB32);
+            HDC dc = b.Target->Canvas()->Handle();
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x) {
+                    const COLORREF c = GetPixel(dc, x, y);
+                    frame.setPixel(x, y, qRgb(GetRValue(c), GetGValue(c), GetBValue(c)));
+                }
+            std::printf("First frame written to %s: %s\n", png, frame.save(png) ? "done" : "FAILED");
+        }
     }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -480,8 +480,13 @@ TColumnFootersGx* TColumnGx::CreateFooters() { return new TColumnFootersGx(this)
 TSTColumnFilterGx* TColumnGx::CreateSTFilter() { return new TSTColumnFilterGx(this); }
 
 TCustomDBGridGx* TColumnGx::GetGrid() const {
-    auto* columns = dynamic_cast<TDBGridColumnsGx*>(Collection());
-    return columns ? columns->Grid() : nullptr;
+    TCollection* collection = Collection();
+    if (collection != gridCollection_) {
+        auto* columns = dynamic_cast<TDBGridColumnsGx*>(collection);
+        grid_ = columns ? columns->Grid() : nullptr;
+        gridCollection_ = collection;
+    }
+    return grid_;
 }
 
 TDataSet* TColumnGx::GridDataSet() const {

@@ -629,6 +629,11 @@ private:
     void InvalidateGrid();
     TField* ModifiedField();
 
+    // The grid of the collection looked up last: painting asks for it many
+    // times per cell, and an item's collection seldom changes.
+    mutable const TCollection* gridCollection_ = nullptr;
+    mutable TCustomDBGridGx* grid_ = nullptr;
+
     TField* field_ = nullptr;
     AnsiString fieldName_;
     uint32_t assigned_ = 0;

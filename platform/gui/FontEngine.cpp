@@ -133,12 +133,19 @@ void TFontFace::Fill() const {
         advance_[c] = adv;
         left_[c] = fm.leftBearing(ch);
         right_[c] = fm.rightBearing(ch);
+        const QRectF box = glyph_[c] ? Raw.boundingRect(glyph_[c]) : QRectF();
+        ink_[c] = box.isEmpty() ? TRect()
+                                : TRect(static_cast<int>(std::floor(box.left())) - 1,
+                                        Ascent + static_cast<int>(std::floor(box.top())) - 1,
+                                        static_cast<int>(std::ceil(box.right())) + 1,
+                                        Ascent + static_cast<int>(std::ceil(box.bottom())) + 1);
     }
     // Control characters take no room and draw nothing.
     for (int c = 0; c < 0x20; ++c) {
         advance_[c] = 0;
         glyph_[c] = 0;
         left_[c] = right_[c] = 0;
+        ink_[c] = TRect();
     }
 }
 
@@ -161,6 +168,17 @@ ABC TFontFace::Abc(unsigned char c) const {
     return abc;
 }
 
+bool TFontFace::InkWithin(const char* text, size_t length, const int* dx, int x, int y, const TRect& r) const {
+    if (page_ != CodePage::Active().Number()) Fill();
+    for (size_t i = 0; i < length; x += dx[i], ++i) {
+        const TRect& ink = ink_[static_cast<unsigned char>(text[i])];
+        if (ink.Left == ink.Right) continue;  // nothing drawn
+        if (x + ink.Left < r.Left || x + ink.Right > r.Right || y + ink.Top < r.Top || y + ink.Bottom > r.Bottom)
+            return false;
+    }
+    return true;
+}
+
 int TFontFace::TextWidth(const char* text, int length, int charExtra) const {
     if (page_ != CodePage::Active().Number()) Fill();
     int w = 0;
@@ -173,9 +191,16 @@ const TFontFace& FontFace(const LOGFONT& lf) {
     LOGFONT key = lf;
     size_t n = strnlen(key.lfFaceName, LF_FACESIZE);
     std::memset(key.lfFaceName + n, 0, LF_FACESIZE - n);
+    // Text is mostly written run after run in one font: the face of the last
+    // call is answered without a lookup (faces live as long as the program).
+    static LOGFONT lastKey;
+    static const TFontFace* lastFace = nullptr;
+    if (lastFace && std::memcmp(&lastKey, &key, sizeof key) == 0) return *lastFace;
     std::string bytes(reinterpret_cast<const char*>(&key), sizeof(key));
     static std::map<std::string, std::unique_ptr<TFontFace>> cache;
     auto it = cache.find(bytes);
     if (it == cache.end()) it = cache.emplace(bytes, std::make_unique<TFontFace>(key)).first;
-    return *it->second;
+    lastKey = key;
+    lastFace = it->second.get();
+    return *lastFace;
 }

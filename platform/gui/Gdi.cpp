@@ -317,6 +317,12 @@ bool TextOut(HDC dc, int x, int y, const char* text, int length) {
     return ExtTextOut(dc, x, y, 0, nullptr, text, static_cast<UINT>(std::max(length, 0)), nullptr);
 }
 
+namespace {
+bool ContainsRect(const TRect& outer, const TRect& inner) {
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+}
+}  // namespace
+
 bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const char* text, UINT length,
                 const int* dx) {
     if (!dc) return false;
@@ -351,10 +357,23 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const cha
     if ((options & ETO_OPAQUE) && rect) FillSolid(dc, *rect, st.BkColor);
     TGdiRegion clip;
     std::unique_ptr<TGdiRegion> rectClip;
-    if ((options & ETO_CLIPPED) && rect) rectClip = std::make_unique<TGdiRegion>(dc->ToDevice(*rect));
+    if ((options & ETO_CLIPPED) && rect) {
+        // Text well inside its rectangle (as in most grid cells) is drawn under
+        // the context's own clip: the pixels are the same, and the painter is
+        // not given a new clip region for every cell.
+        const TRect limit = dc->ToDevice(*rect);
+        const TPoint at = dc->ToDevice(TPoint(x, y));
+        const bool inside = esc == 0 && !dc->Mirrored() && !face.Underline && !face.StrikeOut &&
+                            (st.BkMode != OPAQUE || s.empty() || ContainsRect(limit, dc->ToDevice(box))) &&
+                            face.InkWithin(s.data(), s.size(), advances.data(), at.X, at.Y, limit);
+        if (!inside) rectClip = std::make_unique<TGdiRegion>(limit);
+    }
     TGdiPaint paint = dc->Paint(rectClip.get(), clip);
     paint.Rop2 = R2_COPYPEN;
-    if (st.BkMode == OPAQUE && (esc == 0 || esc == 900 || esc == 2700) && !s.empty())
+    // The cells' background, unless the opaque rectangle (in the same colour)
+    // already covers every pixel of it that the clip lets through.
+    const bool covered = (options & ETO_OPAQUE) && rect && (options & ETO_CLIPPED);
+    if (st.BkMode == OPAQUE && (esc == 0 || esc == 900 || esc == 2700) && !s.empty() && !covered)
         device->Fill(dc->ToDevice(box), st.BkColor, paint);
     if (s.empty()) return true;
 

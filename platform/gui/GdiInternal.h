@@ -54,6 +54,9 @@ public:
     quint32 Glyph(unsigned char c) const;
     ABC Abc(unsigned char c) const;
     int TextWidth(const char* text, int length, int charExtra = 0) const;
+    // Whether the glyphs of text, their cells starting at (x, y) and advancing
+    // by dx, put no pixel outside r (a pixel of margin around each outline).
+    bool InkWithin(const char* text, size_t length, const int* dx, int x, int y, const TRect& r) const;
 
 private:
     void Fill() const;
@@ -62,6 +65,8 @@ private:
     mutable quint32 glyph_[256] = {};
     mutable int left_[256] = {};
     mutable int right_[256] = {};
+    // Each glyph's outline box from its cell's top-left, widened to whole pixels.
+    mutable TRect ink_[256] = {};
 };
 
 // The realised font for a description; cached for the life of the process.

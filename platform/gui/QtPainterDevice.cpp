@@ -43,6 +43,11 @@ public:
         QPainter& p = Begin(paint, false);
         p.setPen(MakePen(pen, paint.Rop2, lastPixel));
         p.setBrush(Qt::NoBrush);
+        if (points.size() == 2 && !closed) {
+            // One segment (a grid line): the painter's line path, with no polygon to build.
+            p.drawLine(QPoint(points[0].X, points[0].Y), QPoint(points[1].X, points[1].Y));
+            return;
+        }
         QPolygon poly;
         for (const TPoint& pt : points) poly << QPoint(pt.X, pt.Y);
         if (points.size() == 1) {
@@ -80,6 +85,8 @@ public:
         QPainter& p = Begin(paint, true);
         QList<quint32> glyphs;
         QList<QPointF> positions;
+        glyphs.reserve(static_cast<qsizetype>(run.Text.size()));
+        positions.reserve(static_cast<qsizetype>(run.Text.size()));
         int x = 0;
         for (size_t i = 0; i < run.Text.size(); ++i) {
             auto c = static_cast<unsigned char>(run.Text[i]);
@@ -195,8 +202,13 @@ private:
             clipOn_ = false;
             clipValid_ = true;
         }
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setRenderHint(QPainter::TextAntialiasing, text);
+        // The painter tells its engine of every change of hints, asked for or
+        // not; a run of cells asks for the same hints again and again.
+        const QPainter::RenderHints hints = text ? QPainter::TextAntialiasing : QPainter::RenderHints();
+        if ((p.renderHints() & (QPainter::Antialiasing | QPainter::TextAntialiasing)) != hints) {
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setRenderHint(QPainter::TextAntialiasing, text);
+        }
         switch (paint.Rop2) {
             case R2_XORPEN: p.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
             case R2_NOTXORPEN: p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;

@@ -1,5 +1,6 @@
 #include "platform/rtl/SysUtils.h"
 
+#include <charconv>
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -26,16 +27,17 @@ AnsiString UnsignedToHex(uint64_t value, int digits) {
     return out;
 }
 
+// Plain decimal digits: grids write numbers for every cell they paint, so no format string is parsed.
 AnsiString UnsignedToDec(uint64_t value) {
     char buffer[24];
-    int n = std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(value));
-    return AnsiString(buffer, n);
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return AnsiString(buffer, static_cast<size_t>(end - buffer));
 }
 
 AnsiString SignedToDec(int64_t value) {
     char buffer[24];
-    int n = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(value));
-    return AnsiString(buffer, n);
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return AnsiString(buffer, static_cast<size_t>(end - buffer));
 }
 
 // Parses an integer the framework's way. `bits` is 32 or 64; hex digits may

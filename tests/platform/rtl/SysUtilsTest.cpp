@@ -124,6 +124,11 @@ TEST(IntegerText, ParseTable) {
     EXPECT_EQ(StrToInt64("$FFFFFFFF"), 0xFFFFFFFFll);
     EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
     EXPECT_EQ(IntToStr(int64_t(-9000000000)), "-9000000000");
+    EXPECT_EQ(IntToStr(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+    EXPECT_EQ(IntToStr(std::numeric_limits<uint64_t>::max()), "18446744073709551615");
+    EXPECT_EQ(IntToStr(0), "0");
+    EXPECT_EQ(IntToStr(-7), "-7");
+    EXPECT_EQ(IntToStr(std::numeric_limits<int>::min()), "-2147483648");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
     EXPECT_EQ(IntToHex(int64_t(-1), 2), "FFFFFFFFFFFFFFFF");

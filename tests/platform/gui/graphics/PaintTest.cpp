@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "GraphicsTestSupport.h"
@@ -377,6 +379,86 @@ TEST(Paint, DeviceFacts) {
     EXPECT_EQ(GetDeviceCaps(s.Dc(), NUMCOLORS), -1);
     EXPECT_EQ(GetDeviceCaps(s.Dc(), BITSPIXEL), 32);
     EXPECT_EQ(GetNearestColor(s.Dc(), RGB(201, 202, 233)), RGB(201, 202, 233));
+}
+
+TEST(Paint, ClippedTextLeavesThePixelsOfTextUnderAClipRegion) {
+    // Text clipped to a rectangle: whether it fits well inside (outlines that
+    // reach below, above, left and right of their cells, slanted ones) or
+    // runs over, it must put down exactly the pixels of the same text drawn
+    // under a clip region of that rectangle.
+    struct Case {
+        const char* text;
+        bool italic;
+        TRect rect;
+        UINT opaque;
+    };
+    const Case cases[] = {
+        {"12345", false, TRect(10, 10, 90, 30), 0},
+        {"12345", false, TRect(10, 10, 90, 30), ETO_OPAQUE},
+        {"jfgyQ", false, TRect(10, 10, 90, 30), 0},
+        {"jfgyQ", false, TRect(13, 13, 40, 22), 0},
+        {"Wolf jW", true, TRect(10, 10, 90, 30), 0},
+        {"Wolf jW", true, TRect(12, 12, 48, 26), ETO_OPAQUE},
+        {"Planet 12345-1", false, TRect(10, 10, 60, 30), ETO_OPAQUE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TSurface clipped(100, 40, kSilver), reference(100, 40, kSilver);
+        for (TSurface* s : {&clipped, &reference}) {
+            HDC dc = s->Dc();
+            HFONT font = MakeFont("Arial", -16, 0, c.italic);
+            HGDIOBJ old = SelectObject(dc, font);
+            SetBkColor(dc, kWhite);
+            SetBkMode(dc, OPAQUE);
+            SetTextColor(dc, kBlack);
+            const int length = static_cast<int>(std::strlen(c.text));
+            if (s == &clipped) {
+                ExtTextOut(dc, 14, 12, ETO_CLIPPED | c.opaque, &c.rect, c.text, length, nullptr);
+            } else {
+                // The opaque rectangle is filled first, under no clip of its own.
+                if (c.opaque) Fill(dc, c.rect, kWhite);
+                IntersectClipRect(dc, c.rect.Left, c.rect.Top, c.rect.Right, c.rect.Bottom);
+                ExtTextOut(dc, 14, 12, 0, nullptr, c.text, length, nullptr);
+                SelectClipRgn(dc, nullptr);
+            }
+            SelectObject(dc, old);
+            DeleteObject(font);
+        }
+        const QImage a = ToQImage(&clipped.Bitmap), b = ToQImage(&reference.Bitmap);
+        EXPECT_EQ(a, b);
+        EXPECT_NE(clipped.Ink(kSilver), TRect());
+    }
+}
+
+TEST(Paint, OneSegmentLinesMatchTheSameLineAsAPolyline) {
+    // A line of two points takes a path of its own: its pixels must be those
+    // of the same line drawn with a point in the middle, for every kind of pen.
+    const struct {
+        TPoint from, middle, to;
+    } lines[] = {{{2, 5}, {12, 5}, {22, 5}}, {{4, 2}, {4, 12}, {4, 22}}, {{2, 2}, {12, 7}, {22, 12}}};
+    LOGBRUSH lb;
+    lb.lbStyle = BS_SOLID;
+    lb.lbColor = kBlack;
+    lb.lbHatch = 0;
+    const std::vector<HPEN> pens = {CreatePen(PS_SOLID, 1, kBlack), CreatePen(PS_DOT, 1, kBlack),
+                                    CreatePen(PS_DASH, 1, kBlack),
+                                    ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, 3, &lb, 0, nullptr)};
+    for (size_t pen = 0; pen < pens.size(); ++pen)
+        for (const auto& l : lines) {
+            SCOPED_TRACE("pen " + std::to_string(pen) + " from " + std::to_string(l.from.X) + "," +
+                         std::to_string(l.from.Y));
+            TSurface one(30, 30), two(30, 30);
+            SelectObject(one.Dc(), pens[pen]);
+            SelectObject(two.Dc(), pens[pen]);
+            const TPoint segment[] = {l.from, l.to};
+            const TPoint halves[] = {l.from, l.middle, l.to};
+            Polyline(one.Dc(), segment, 2);
+            Polyline(two.Dc(), halves, 3);
+            SelectObject(one.Dc(), GetStockObject(BLACK_PEN));
+            SelectObject(two.Dc(), GetStockObject(BLACK_PEN));
+            EXPECT_EQ(ToQImage(&one.Bitmap), ToQImage(&two.Bitmap));
+        }
+    for (HPEN p : pens) DeleteObject(p);
 }
 
 }  // namespace
