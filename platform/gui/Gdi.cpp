@@ -360,10 +360,11 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const cha
     if ((options & ETO_CLIPPED) && rect) {
         // Text well inside its rectangle (as in most grid cells) is drawn under
         // the context's own clip: the pixels are the same, and the painter is
-        // not given a new clip region for every cell.
+        // not given a new clip region for every cell. (A slanted face may be
+        // slanted by the painter beyond its outlines' boxes: it is clipped.)
         const TRect limit = dc->ToDevice(*rect);
         const TPoint at = dc->ToDevice(TPoint(x, y));
-        const bool inside = esc == 0 && !dc->Mirrored() && !face.Underline && !face.StrikeOut &&
+        const bool inside = esc == 0 && !dc->Mirrored() && !face.Italic && !face.Underline && !face.StrikeOut &&
                             (st.BkMode != OPAQUE || s.empty() || ContainsRect(limit, dc->ToDevice(box))) &&
                             face.InkWithin(s.data(), s.size(), advances.data(), at.X, at.Y, limit);
         if (!inside) rectClip = std::make_unique<TGdiRegion>(limit);
