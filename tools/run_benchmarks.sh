@@ -58,6 +58,10 @@ for program in "${programs[@]}"; do
         grep 'ERROR OCCURRED' "$log" | sed 's/^/   /'
         status=1
     fi
-    [ $rc -eq 0 ] || status=1
+    if [ $rc -ne 0 ]; then
+        echo "   failed; the end of its error output:"
+        tail -5 "$logs/$name.err" | sed 's/^/   /'
+        status=1
+    fi
 done
 exit $status

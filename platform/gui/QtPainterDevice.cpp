@@ -23,6 +23,7 @@ public:
     }
 
     void End() {
+        lastFill_.valid = false;
         if (own_.isActive()) own_.end();
     }
 
@@ -33,8 +34,22 @@ public:
 
     void Fill(const TRect& r, COLORREF color, const TGdiPaint& paint) override {
         if (IsRectEmpty(r) || paint.Rop2 == R2_NOP) return;
+        // The same opaque fill again with nothing drawn between (a grid fills
+        // each cell, then writes its text on that background): the pixels
+        // already hold it.
+        const bool copy = paint.Rop2 == R2_COPYPEN;
+        if (copy && lastFill_.valid && lastFill_.rect == r && lastFill_.color == color &&
+            (paint.Clip ? lastFill_.clipped && lastFill_.clip == paint.Clip->Data().Region : !lastFill_.clipped))
+            return;
         QPainter& p = Begin(paint, false);
         p.fillRect(ToQRect(r), RopColor(color, paint.Rop2));
+        if (copy) {
+            lastFill_.valid = true;
+            lastFill_.rect = r;
+            lastFill_.color = color;
+            lastFill_.clipped = paint.Clip != nullptr;
+            lastFill_.clip = paint.Clip ? paint.Clip->Data().Region : QRegion();
+        }
     }
 
     void Stroke(const std::vector<TPoint>& points, bool closed, bool lastPixel, const TPenDesc& pen,
@@ -185,6 +200,7 @@ private:
     }
 
     QPainter& Begin(const TGdiPaint& paint, bool text) {
+        lastFill_.valid = false;  // whatever is drawn now may cover it
         QPainter& p = Painter();
         if (paint.Clip) {
             const QRegion& r = paint.Clip->Data().Region;
@@ -270,6 +286,14 @@ private:
     QRegion clip_;
     bool clipOn_ = false;
     bool clipValid_ = false;
+    // The last opaque fill, while nothing else has been drawn since.
+    struct {
+        bool valid = false;
+        TRect rect;
+        COLORREF color = 0;
+        bool clipped = false;
+        QRegion clip;
+    } lastFill_;
 };
 
 }  // namespace

@@ -461,4 +461,32 @@ TEST(Paint, OneSegmentLinesMatchTheSameLineAsAPolyline) {
     for (HPEN p : pens) DeleteObject(p);
 }
 
+TEST(Paint, AFillRepeatedAfterOtherDrawingPaintsAgain) {
+    // The same fill twice in a row is done once; anything drawn between, or a
+    // wider clip for the second, must still be painted over.
+    const TRect r(4, 4, 24, 16);
+    struct Case {
+        const char* what;
+        void (*between)(HDC dc);
+    };
+    const Case cases[] = {
+        {"a line", [](HDC dc) { MoveToEx(dc, 5, 10, nullptr); LineTo(dc, 20, 10); }},
+        {"a pixel", [](HDC dc) { SetPixel(dc, 10, 10, kBlack); }},
+        {"text", [](HDC dc) { TextOut(dc, 6, 5, "Wj", 2); }},
+        {"a wider clip", [](HDC dc) { SelectClipRgn(dc, nullptr); }},
+        {"another fill", [](HDC dc) { Fill(dc, TRect(8, 8, 12, 12), kBlack); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TSurface s(30, 20);
+        HDC dc = s.Dc();
+        IntersectClipRect(dc, 0, 0, 14, 20);  // the first fill reaches only the left part
+        Fill(dc, r, kRed);
+        if (std::string(c.what) != "a wider clip") SelectClipRgn(dc, nullptr);
+        c.between(dc);
+        Fill(dc, r, kRed);
+        EXPECT_EQ(s.Ink(kRed, r), TRect());
+    }
+}
+
 }  // namespace
