@@ -145,6 +145,7 @@ void ForEachLine(const char* b, size_t from, size_t to, F&& Each) {
 struct TIniFile::TParsedFile {
     FileStamp stamp;
     bool recent = false;  // the stamp alone cannot tell a change: compare the bytes
+    int readError = 0;    // errno of a file that is there but could not be read
     AnsiString bytes;
 
     struct Section {
@@ -240,19 +241,25 @@ void FillStrings(TStrings* strings, const std::vector<AnsiString>& names) {
     for (const auto& n : names) strings->Add(n);
 }
 
-void Keep(std::unique_ptr<TParsedFile>& parsed, AnsiString bytes, const FileStamp& stamp, bool recent) {
+void Keep(std::unique_ptr<TParsedFile>& parsed, AnsiString bytes, const FileStamp& stamp, bool recent,
+          int readError = 0) {
     parsed = std::make_unique<TParsedFile>(std::move(bytes));
     parsed->stamp = stamp;
     parsed->recent = recent;
+    parsed->readError = readError;
 }
 
 // The file's bytes and the stamp of what was read; a file that cannot be
-// read reads as empty, as a missing one does.
-AnsiString ReadBytes(const AnsiString& fileName, FileStamp& stamp) {
+// read reads as empty, as a missing one does, and readError tells it apart.
+AnsiString ReadBytes(const AnsiString& fileName, FileStamp& stamp, int& readError) {
     AnsiString result;
     stamp = FileStamp();
+    readError = 0;
     int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return result;
+    if (fd < 0) {
+        if (errno != ENOENT) readError = errno;
+        return result;
+    }
     struct stat st {};
     if (::fstat(fd, &st) == 0) stamp = StampOf(st);
     // Straight into the text by the size the file had, then whatever it
@@ -264,6 +271,10 @@ AnsiString ReadBytes(const AnsiString& fileName, FileStamp& stamp) {
         const bool inText = done < result.size();
         ssize_t n = inText ? ::read(fd, result.data() + done, result.size() - done) : ::read(fd, more, sizeof more);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            readError = errno;
+            done = 0;
+        }
         if (n <= 0) break;
         if (!inText) result.append(more, static_cast<size_t>(n));
         done += static_cast<size_t>(n);
@@ -282,16 +293,24 @@ TIniFile::~TIniFile() = default;
 const TIniFile::TParsedFile& TIniFile::Parsed() {
     if (parsed_ && parsed_->stamp == StampOf(fileName_) && !parsed_->recent) return *parsed_;
     FileStamp stamp;
-    AnsiString bytes = ReadBytes(fileName_, stamp);
-    if (parsed_ && parsed_->stamp == stamp && parsed_->bytes == bytes) {
+    int readError = 0;
+    AnsiString bytes = ReadBytes(fileName_, stamp, readError);
+    if (parsed_ && parsed_->stamp == stamp && parsed_->bytes == bytes && parsed_->readError == readError) {
         parsed_->recent = stamp.Recent();
         return *parsed_;
     }
-    Keep(parsed_, std::move(bytes), stamp, stamp.Recent());
+    Keep(parsed_, std::move(bytes), stamp, stamp.Recent(), readError);
     return *parsed_;
 }
 
+void TIniFile::CheckReadable() const {
+    // A change built on what could be read would hold nothing of the file's own.
+    if (parsed_ && parsed_->readError)
+        throw EIniFileException("Unable to write to " + fileName_ + ". " + std::strerror(parsed_->readError));
+}
+
 void TIniFile::Save(AnsiString bytes) {
+    CheckReadable();
     WriteBytes(bytes);
     // What was written is what the next read finds, unless the file changes
     // again. Its stamp is trusted: a change made in the same tick by another
@@ -455,7 +474,10 @@ void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
 void TIniFile::EraseSection(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
     const TParsedFile::Section* s = f.FindSection(Section);
-    if (!s) return;
+    if (!s) {
+        CheckReadable();  // the section may well be there
+        return;
+    }
     AnsiString bytes = f.bytes;
     bytes.erase(s->header.start, s->end - s->header.start);
     Save(std::move(bytes));
@@ -465,7 +487,10 @@ void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
     const TParsedFile& f = Parsed();
     const TParsedFile::Section* s = f.FindSection(Section);
     const long k = f.FindKey(s, Ident);
-    if (k < 0) return;
+    if (k < 0) {
+        CheckReadable();  // the key may well be there
+        return;
+    }
     const size_t start = s->lines[static_cast<size_t>(k)].start;
     AnsiString bytes = f.bytes;
     bytes.erase(start, f.Next(*s, static_cast<size_t>(k)) - start);

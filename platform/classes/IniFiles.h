@@ -9,7 +9,9 @@
 // it stays as it was: every call compares the file's identity, size and times
 // with what was read (and, for a file changed within the last seconds, where a
 // change may leave them as they were, its bytes), so two objects on one file,
-// or another program, still see each other's changes.
+// or another program, still see each other's changes. A file that is there but
+// cannot be read reads as empty, and a write to it raises rather than replace
+// it with a file made from nothing.
 #include <memory>
 
 #include "platform/classes/Classes.h"
@@ -77,6 +79,8 @@ private:
     // Writes the whole file, which the kept parse then stands for.
     void Save(AnsiString bytes);
     void WriteBytes(const AnsiString& bytes);
+    // Raises when the last read found the file but could not read it.
+    void CheckReadable() const;
 
     AnsiString fileName_;
     std::unique_ptr<TParsedFile> parsed_;

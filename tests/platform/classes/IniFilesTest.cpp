@@ -229,6 +229,39 @@ TEST(TIniFile, AnIoErrorLeavesTheFileAsItWasAndRaises) {
     ExpectFailedWritesChangeNothing(file, "File too large");
 }
 
+// A file that exists but cannot be read reads as empty; a write would build
+// the new file from nothing and replace the user's, so it raises instead.
+TEST(TIniFile, AFileThatCannotBeReadIsNeverReplaced) {
+    TempFolder folder;
+    const std::string file = folder.File("Tesk.ini");
+    TempFolder::Write(file, kSettings);
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+    {
+        AsOtherUser other;
+        ASSERT_TRUE(other.Ok());
+        if (::eaccess(file.c_str(), R_OK) == 0) GTEST_SKIP() << "the file cannot be made unreadable here";
+        TIniFile ini(file);
+        EXPECT_EQ(ini.ReadString("Main", "Language", "none"), "none");
+        const std::function<void()> writes[] = {
+            [&] { ini.WriteString("Main", "Language", "Deutsch"); },
+            [&] { ini.WriteInteger("New", "Key", 1); },
+            [&] { ini.EraseSection("Main"); },
+        };
+        for (const auto& write : writes) {
+            try {
+                write();
+                ADD_FAILURE() << "the write went through";
+            } catch (const EIniFileException& e) {
+                EXPECT_EQ(e.Message(), "Unable to write to " + file + ". Permission denied");
+            }
+        }
+    }
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    EXPECT_EQ(TempFolder::Read(file), kSettings);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
 TEST(TIniFile, AFolderThatRefusesNewFilesIsWrittenInPlace) {
     TempFolder folder;
     const std::string file = folder.File("Tesk.ini");
