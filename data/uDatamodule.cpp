@@ -232,7 +232,14 @@ bool TdmMain::CheckDatabaseVersion() {
     SetQueryStatement(qryTmp, {"select regvalue from tblRegistry where regkey=:REGK"});
     qryTmp->Parameters()->ParamByName("REGK")->SetValue(AnsiString(kVersionKey));
     try {
-        qryTmp->Open();
+        try {
+            qryTmp->Open();
+        } catch (const EDatabaseError& e) {
+            // An empty file, another program's database or no database at all.
+            MessageDlg(Format("\"%s\" is not a Tesk database (%s)", {FileNameAsText(DatabasePath), e.Message()}),
+                       mtError, MsgDlgButtons({mbOK}));
+            return false;
+        }
         if (qryTmp->IsEmpty()) throw Exception("Your database doesn't contain the correct regvalue in tblPlanet");
         AnsiString stored = qryTmp->Fields()->Fields(0)->AsString();
         qryTmp->Close();

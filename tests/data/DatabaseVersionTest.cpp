@@ -107,10 +107,11 @@ TEST(DatabaseVersion, FileWithoutVersionRowOrNoDatabaseAtAllIsRefused) {
     EXPECT_EQ(dialogs->Messages[0].Text,
               std::string("Your database doesn't contain the correct regvalue in tblPlanet") + kWarningTail);
 
+    // No database at all: the box names the file and says what it is not.
     EXPECT_FALSE(dm->OpenDatabase(garbage, kDefaultFormat));
     ASSERT_EQ(dialogs->Messages.size(), 2u);
-    EXPECT_EQ(dialogs->Messages[1].Type, mtWarning);
-    EXPECT_NE(dialogs->Messages[1].Text.find(kWarningTail), std::string::npos);
+    EXPECT_EQ(dialogs->Messages[1].Type, mtError);
+    EXPECT_EQ(dialogs->Messages[1].Text, "\"" + garbage + "\" is not a Tesk database (file is not a database)");
 }
 
 // A step that fails for any reason but an existing column is rolled back as a
