@@ -5,9 +5,17 @@
 
 namespace {
 bool running = false;
-}
+std::vector<std::function<void()>> waiting;
+}  // namespace
 
 bool CommandRunning() { return running; }
+
+void AfterCommand(std::function<void()> Work) {
+    if (running)
+        waiting.push_back(std::move(Work));
+    else
+        Work();
+}
 
 TCommandGuard::TCommandGuard(TActionList* Actions) {
     running = true;
@@ -23,4 +31,14 @@ TCommandGuard::~TCommandGuard() {
     Screen->SetCursor(crDefault);
     for (TCustomAction* a : disabled_) a->SetEnabled(true);
     running = false;
+    std::vector<std::function<void()>> work;
+    work.swap(waiting);
+    for (auto& w : work) {
+        // A destructor lets nothing escape; the work reports its own failures.
+        try {
+            w();
+        } catch (...) {
+            if (Application) Application->HandleException(nullptr);
+        }
+    }
 }

@@ -5,12 +5,18 @@
 // then would start a second write inside the first. While a guard lives the
 // window's enabled commands are disabled (and enabled again at its end) and
 // CommandRunning() answers true, which the clipboard watcher asks.
+#include <functional>
 #include <vector>
 
 class TActionList;
 class TCustomAction;
 
 bool CommandRunning();
+
+// Runs Work at once when no command runs, else as soon as the running one has
+// ended and the commands are enabled again (closing the window during an
+// import saves what the import leaves, not what it found).
+void AfterCommand(std::function<void()> Work);
 
 class TCommandGuard {
 public:

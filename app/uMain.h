@@ -7,6 +7,7 @@
 // shutdown are defined in this unit's sources; the imports, views, reports,
 // filters and the other commands each live in a source of their own.
 #include <memory>
+#include <vector>
 
 #include "app/uPlanetHighlight.h"
 #include "app/uViewOrder.h"
@@ -345,6 +346,14 @@ public:
     // application. Together they decide whether closing saves the settings.
     bool Shown = false;
     bool ErrorRecorded = false;
+    // A settings file that could not be read or written. The user hears of
+    // each text once: in a box while the window is not up yet, in the log
+    // pane once it is, and in one box with all that could not be saved while
+    // the window closes. The log keeps every one.
+    void ReportSettingsProblem(const AnsiString& Text);
+    // Marks the close, so that the window placement's save failing before
+    // FormClose joins the list of what could not be saved.
+    bool CloseQuery() override;
 
     TEntityAddedEvent OnAddAlliance;
     TEntityAddedEvent OnAddPlayer;
@@ -532,6 +541,22 @@ private:
     bool OfferReprocessing();
     bool offeringReprocessing_ = false;
     AnsiString activeLanguage_;
+    // Shutdown: the save once no command runs any more, the one box with
+    // what could not be saved, then the filter lists freed.
+    void SaveAtClose();
+    // A line for the log pane; kept back until the log file is in the pane,
+    // which loading the file would otherwise wipe out.
+    void LogLine(const AnsiString& Line);
+    void LogFileLoaded();
+    // A stored order naming no field of its view (or no field at all) is
+    // logged with its value and the view's default order taken instead: a
+    // damaged settings file never stops the start.
+    void TakeUsableOrders();
+    bool closing_ = false;
+    bool logLoaded_ = false;
+    std::vector<AnsiString> reportedProblems_;
+    std::vector<AnsiString> closeProblems_;
+    std::vector<AnsiString> heldLogLines_;
 };
 
 extern TfrmMain* frmMain;

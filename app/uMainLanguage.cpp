@@ -29,6 +29,8 @@ void TfrmMain::actLoadLanguageExecute(TObject*) {
     for (int caption : {0, 1, 2, 4, 6}) grpRating->Items()->Add(dmMain->RatingCaptions[caption]);
     grpRating->SetItemIndex(-1);
 
+    if (!ini.WriteBackFailure().empty())
+        ReportSettingsProblem(ini.WriteBackFailure() + ". The words missing from it take their default texts");
     AnsiString missing = MissingLanguageKeysMessage(ini);
     if (!missing.empty()) {
         MessageDlg(missing, mtError, MsgDlgButtons({mbOK}));

@@ -2,11 +2,14 @@
 // and written at close, the grid layouts, the log file, the database of the
 // active group, the caption and status text, the date display format, the
 // wheel hook and the application's exception event.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/uCommandGuard.h"
 #include "app/uGameText.h"
 #include "app/uKeyValueList.h"
 #include "app/uLanguage.h"
@@ -17,7 +20,9 @@
 #include "editor/TeEdit.h"
 #include "platform/classes/Keys.h"
 #include "platform/classes/ProgramFolder.h"
+#include "platform/db/DBSort.h"
 #include "platform/gui/ClipboardWatch.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "text/UtFileUtils.h"
 #include "text/uHtmlClipbrd.h"
 
@@ -33,6 +38,10 @@ constexpr const char* SettingsFile = "Tesk.ini";
 constexpr const char* DefaultConnectionString =
     "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;Persist Security Info=False";
 constexpr const char* DefaultPrimaryOrderBy = "GalaxyID, SolarSystemID, PlanetID";
+constexpr const char* DefaultPlanetSort = "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC";
+constexpr const char* DefaultCombatSort = "DateTime DESC";
+constexpr const char* DefaultAllianceSort = "AverageScore DESC";
+constexpr const char* DefaultPlayerSort = "Name";
 constexpr const char* MonthFirstDateFormat = "m\"/\"d\"/\"yyyy";
 // The log file keeps the newest lines only.
 constexpr int MaxLogLines = 10000;
@@ -133,6 +142,40 @@ void SaveFilters(TIniFile& Ini, const char* Section, TKeyValueList* List) {
     for (int i = 0; i < List->Count(); ++i) Ini.WriteString(Section, List->Strings(i), List->GetValueByIndex(i));
 }
 
+// Every saved key of "Tesk.ini", in the order of the file.
+void WriteSettings(TfrmMain& W, const AnsiString& FileName) {
+    TIniFile ini(FileName);
+    ini.WriteString("DataBase", "ActiveGroup", ActiveGroup);
+    ini.WriteBool("General", "ShowHints", W.ShowHint());
+    ini.WriteInteger("General", "ActivePageIndex", W.pcMain->ActivePageIndex());
+    ini.WriteString("General", "ActiveLanguage", W.ActiveLanguage());
+    ini.WriteString("General", "AccessDateFormat", W.AccessDateFormat);
+    ini.WriteBool("General", "AutoCopyReportToClipboard", W.AutoCopyReportToClipboard);
+    ini.WriteBool("General", "WatchClipboard", W.mnuWatchClipboard->Checked());
+    ini.WriteBool("General", "PlaySounds", W.mnuPlaySounds->Checked());
+
+    ini.WriteInteger("ViewPlanets", "VeryOldReport", W.VeryOldReport);
+    ini.WriteInteger("ViewPlanets", "OldReport", W.OldReport);
+    ini.WriteInteger("ViewPlanets", "AgingReport", W.AgingReport);
+    ini.WriteInteger("ViewPlanets", "NewReport", W.NewReport);
+    ini.WriteInteger("ViewPlanets", "FreshReport", W.FreshReport);
+    for (const TTextKey& k : ThresholdKeys) ini.WriteString("ViewPlanets", k.Key, (W.*k.Edit)->Text());
+    ini.WriteString("ViewPlanets", "PrimaryOrderBy", W.PrimaryOrderBy);
+    ini.WriteString("ViewPlanets", "PrimarySortOrder", W.PrimarySortOrder);
+    ini.WriteString("ViewPlanets", "SecondaryOrderBy", W.SecondaryOrderBy);
+    ini.WriteString("ViewPlanets", "SecondarySortOrder", W.SecondarySortOrder);
+    ini.WriteString("ViewPlanets", "Sort", dmMain->PlanetSort);
+    ini.WriteInteger("ViewPlanets", "SelectedPlanetID", dmMain->SelectedPlanetID);
+
+    for (const TCheckKey& k : CheckKeys) ini.WriteBool(k.Section, k.Key, (W.*k.Box)->Checked());
+    ini.WriteString("ViewCombats", "CombatSort", dmMain->CombatSort);
+    ini.WriteString("ViewAlliances", "AllianceSort", dmMain->AllianceSort);
+    for (const TTextKey& k : PowerKeys) ini.WriteString("Power", k.Key, (W.*k.Edit)->Text());
+    SaveFilters(ini, "Filter", W.PlanetFilters.get());
+    SaveFilters(ini, "CombatFilter", W.CombatFilters.get());
+    ini.WriteString("ViewPlayers", "PlayerSort", dmMain->PlayerSort);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- window events
@@ -188,8 +231,28 @@ void TfrmMain::FocusActivePage() {
         if (sheet == page && control->CanFocus()) SetActiveControl(control);
 }
 
+bool TfrmMain::CloseQuery() {
+    closing_ = true;
+    return TForm::CloseQuery();
+}
+
+// The window closes in any case. While an import or a reprocessing pass runs,
+// its commands are disabled and the files it is changing are still moving, so
+// the save waits for its end; the program ends right after.
 void TfrmMain::FormClose(TObject*, TCloseAction&) {
-    if (Shown || !ErrorRecorded) actSaveSettings->Execute();
+    closing_ = true;
+    AfterCommand([this] { SaveAtClose(); });
+}
+
+void TfrmMain::SaveAtClose() {
+    // Called directly: the action is only the menu's way to it.
+    if (Shown || !ErrorRecorded) actSaveSettingsExecute(actSaveSettings);
+    if (!closeProblems_.empty()) {
+        AnsiString text = "Tesk could not save everything before closing; these files keep what they held before:\r";
+        for (const AnsiString& problem : closeProblems_) text += "\r" + problem;
+        closeProblems_.clear();
+        MessageDlg(text, mtError, MsgDlgButtons({mbOK}));
+    }
     try {
         PlanetFilters.reset();
         CombatFilters.reset();
@@ -215,7 +278,42 @@ void TfrmMain::FormResize(TObject*) {
     edtCombatFilter->SetWidth(width - edtCombatFilter->Left() - 25);
 }
 
-void TfrmMain::ApplicationEvents1Exception(TObject*, Exception*) { ErrorRecorded = true; }
+// The settings stores report a file they had to set aside or could not
+// write through the application's exception handling; the user hears of
+// those. Everything else is only recorded.
+void TfrmMain::ApplicationEvents1Exception(TObject* Sender, Exception* E) {
+    if (dynamic_cast<TStCustomAppStorage*>(Sender) || dynamic_cast<TStFormPlacement*>(Sender)) {
+        ReportSettingsProblem(E->Message());
+        return;
+    }
+    ErrorRecorded = true;
+}
+
+void TfrmMain::ReportSettingsProblem(const AnsiString& Text) {
+    if (std::find(reportedProblems_.begin(), reportedProblems_.end(), Text) != reportedProblems_.end()) return;
+    reportedProblems_.push_back(Text);
+    const AnsiString line = Format("%s - Error: %s", {LogTimeStamp(), Text});
+    if (closing_) {
+        closeProblems_.push_back(Text);
+    } else if (!Shown) {
+        MessageDlg(Text, mtError, MsgDlgButtons({mbOK}));
+    }
+    LogLine(line);
+}
+
+void TfrmMain::LogLine(const AnsiString& Line) {
+    if (logLoaded_)
+        AddToLog(Line);
+    else
+        heldLogLines_.push_back(Line);
+}
+
+void TfrmMain::LogFileLoaded() {
+    logLoaded_ = true;
+    std::vector<AnsiString> held;
+    held.swap(heldLogLines_);
+    for (const AnsiString& line : held) AddToLog(line);
+}
 
 // A wheel notch becomes an Up or Down key for the same window, so grids and
 // memos move one row per notch.
@@ -229,7 +327,18 @@ void TfrmMain::AppMessage(TMsg& Msg, bool& Handled) {
 // ---------------------------------------------------------------- settings
 void TfrmMain::actLoadSettingsExecute(TObject*) {
     TMyIniFile ini(SettingsPath());
-    std::vector<AnsiString> layoutErrors;
+    // Keys the file lacks and cannot take back (a full disk, a file that
+    // cannot be replaced) are told once; the load goes on with the defaults.
+    AnsiString eraseFailure;
+    TScopeGuard reportWriteBack([&] {
+        const AnsiString& failure = ini.WriteBackFailure().empty() ? eraseFailure : ini.WriteBackFailure();
+        if (!failure.empty())
+            ReportSettingsProblem(failure + ". The settings missing from it take their default values");
+    });
+    const auto loadLayout = [this](TDBGridGx* Grid, const char* Name) {
+        const AnsiString line = LoadLayout(Grid, Name);
+        if (!line.empty()) LogLine(line);
+    };
     ActiveGroup = ini.ReadString("DataBase", "ActiveGroup", "");
     GroupUser = ini.ReadString("DBGroup", ActiveGroup + "_User", "");
     GroupPath = ini.ReadString("DBGroup", ActiveGroup + "_Path", ProgramFolder() + "Tesk.mdb");
@@ -259,16 +368,16 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     PrimarySortOrder = ini.ReadString("ViewPlanets", "PrimarySortOrder", "ASC");
     SecondaryOrderBy = ini.ReadString("ViewPlanets", "SecondaryOrderBy", "");
     SecondarySortOrder = ini.ReadString("ViewPlanets", "SecondarySortOrder", "ASC");
-    dmMain->PlanetSort = ini.ReadString("ViewPlanets", "Sort", "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC");
-    layoutErrors.push_back(LoadLayout(grdPlanet, "Planet.grd"));
+    dmMain->PlanetSort = ini.ReadString("ViewPlanets", "Sort", DefaultPlanetSort);
+    loadLayout(grdPlanet, "Planet.grd");
     dmMain->SelectedPlanetID = ini.ReadInteger("ViewPlanets", "SelectedPlanetID", -1);
 
     for (const TCheckKey& k : CheckKeys) (this->*k.Box)->SetChecked(ini.ReadBool(k.Section, k.Key, true));
     edtPlayerName->SetText(GroupUser);
-    dmMain->CombatSort = ini.ReadString("ViewCombats", "CombatSort", "DateTime DESC");
-    layoutErrors.push_back(LoadLayout(grdCombat, "Combat.grd"));
-    dmMain->AllianceSort = ini.ReadString("ViewAlliances", "AllianceSort", "AverageScore DESC");
-    layoutErrors.push_back(LoadLayout(grdAlliance, "Alliance.grd"));
+    dmMain->CombatSort = ini.ReadString("ViewCombats", "CombatSort", DefaultCombatSort);
+    loadLayout(grdCombat, "Combat.grd");
+    dmMain->AllianceSort = ini.ReadString("ViewAlliances", "AllianceSort", DefaultAllianceSort);
+    loadLayout(grdAlliance, "Alliance.grd");
     for (const TTextKey& k : PowerKeys) (this->*k.Edit)->SetText(ini.ReadString("Power", k.Key, k.Default));
 
     // Saved filters of older versions move into "Filter".
@@ -280,17 +389,23 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
         }
     } catch (const Exception&) {
     }
-    ini.EraseSection("CustomFilter");
+    try {
+        ini.EraseSection("CustomFilter");
+    } catch (const EIniFileException& e) {
+        // The old section stays, to be moved again at the next start.
+        eraseFailure = e.Message();
+    }
     LoadFilters(ini, "Filter", PlanetFilters.get());
     LoadFilters(ini, "CombatFilter", CombatFilters.get());
 
-    dmMain->PlayerSort = ini.ReadString("ViewPlayers", "PlayerSort", "Name");
-    layoutErrors.push_back(LoadLayout(grdPlayer, "Player.grd"));
+    dmMain->PlayerSort = ini.ReadString("ViewPlayers", "PlayerSort", DefaultPlayerSort);
+    loadLayout(grdPlayer, "Player.grd");
+
+    TakeUsableOrders();
 
     LogFileName = WithExtension(GroupPath, ".log");
     LoadLog(memLog, LogFileName);
-    for (const AnsiString& line : layoutErrors)
-        if (!line.empty()) AddToLog(line);
+    LogFileLoaded();
 
     dmMain->OpenDatabase(GroupPath, ConnectionString);
 
@@ -299,43 +414,53 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     UpdateDateDisplayFormat();
 }
 
+void TfrmMain::TakeUsableOrders() {
+    struct TStoredOrder {
+        TDataSet* View;
+        AnsiString& Sort;
+        const char* Section;
+        const char* Key;
+        const char* Default;
+    } const orders[] = {{dmMain->viewPlanet, dmMain->PlanetSort, "ViewPlanets", "Sort", DefaultPlanetSort},
+                        {dmMain->viewCombat, dmMain->CombatSort, "ViewCombats", "CombatSort", DefaultCombatSort},
+                        {dmMain->tblAlliance, dmMain->AllianceSort, "ViewAlliances", "AllianceSort",
+                         DefaultAllianceSort},
+                        {dmMain->tblPlayer, dmMain->PlayerSort, "ViewPlayers", "PlayerSort", DefaultPlayerSort}};
+    for (const TStoredOrder& o : orders) {
+        // The views' fields are made with the data module, so a closed view knows them.
+        AnsiString problem;
+        try {
+            for (const TDbSortKey& key : ParseSortText(o.Sort))
+                if (!o.View->FindField(key.name)) problem = "Field '" + key.name + "' not found";
+        } catch (const EDatabaseError& e) {
+            problem = e.Message();
+        }
+        if (problem.empty()) continue;
+        LogLine(Format("%s - Error: [%s] %s=%s in %s cannot order the view (%s); it is ordered by %s",
+                       {LogTimeStamp(), AnsiString(o.Section), AnsiString(o.Key), o.Sort, AnsiString(SettingsFile),
+                        problem, AnsiString(o.Default)}));
+        o.Sort = o.Default;
+    }
+}
+
 void TfrmMain::actSaveSettingsExecute(TObject*) {
-    TIniFile ini(SettingsPath());
-    ini.WriteString("DataBase", "ActiveGroup", ActiveGroup);
-    ini.WriteBool("General", "ShowHints", ShowHint());
-    ini.WriteInteger("General", "ActivePageIndex", pcMain->ActivePageIndex());
-    ini.WriteString("General", "ActiveLanguage", activeLanguage_);
-    ini.WriteString("General", "AccessDateFormat", AccessDateFormat);
-    ini.WriteBool("General", "AutoCopyReportToClipboard", AutoCopyReportToClipboard);
-    ini.WriteBool("General", "WatchClipboard", mnuWatchClipboard->Checked());
-    ini.WriteBool("General", "PlaySounds", mnuPlaySounds->Checked());
-
-    ini.WriteInteger("ViewPlanets", "VeryOldReport", VeryOldReport);
-    ini.WriteInteger("ViewPlanets", "OldReport", OldReport);
-    ini.WriteInteger("ViewPlanets", "AgingReport", AgingReport);
-    ini.WriteInteger("ViewPlanets", "NewReport", NewReport);
-    ini.WriteInteger("ViewPlanets", "FreshReport", FreshReport);
-    for (const TTextKey& k : ThresholdKeys) ini.WriteString("ViewPlanets", k.Key, (this->*k.Edit)->Text());
-    ini.WriteString("ViewPlanets", "PrimaryOrderBy", PrimaryOrderBy);
-    ini.WriteString("ViewPlanets", "PrimarySortOrder", PrimarySortOrder);
-    ini.WriteString("ViewPlanets", "SecondaryOrderBy", SecondaryOrderBy);
-    ini.WriteString("ViewPlanets", "SecondarySortOrder", SecondarySortOrder);
-    ini.WriteString("ViewPlanets", "Sort", dmMain->PlanetSort);
-    ini.WriteInteger("ViewPlanets", "SelectedPlanetID", dmMain->SelectedPlanetID);
-    SaveLayout(grdPlanet, "Planet.grd");
-
-    for (const TCheckKey& k : CheckKeys) ini.WriteBool(k.Section, k.Key, (this->*k.Box)->Checked());
-    ini.WriteString("ViewCombats", "CombatSort", dmMain->CombatSort);
-    SaveLayout(grdCombat, "Combat.grd");
-    ini.WriteString("ViewAlliances", "AllianceSort", dmMain->AllianceSort);
-    SaveLayout(grdAlliance, "Alliance.grd");
-    for (const TTextKey& k : PowerKeys) ini.WriteString("Power", k.Key, (this->*k.Edit)->Text());
-    SaveFilters(ini, "Filter", PlanetFilters.get());
-    SaveFilters(ini, "CombatFilter", CombatFilters.get());
-    ini.WriteString("ViewPlayers", "PlayerSort", dmMain->PlayerSort);
-    SaveLayout(grdPlayer, "Player.grd");
-
-    SaveLog(memLog, LogFileName, true);
+    // Each file on its own: one that cannot be written keeps its old contents
+    // and is reported, and the others are saved all the same. The log goes
+    // last, so that it keeps those reports.
+    const auto attempt = [this](const std::function<void()>& Save) {
+        try {
+            Save();
+        } catch (const std::exception& e) {
+            const auto* own = dynamic_cast<const Exception*>(&e);
+            ReportSettingsProblem(own ? own->Message() : AnsiString(e.what()));
+        }
+    };
+    attempt([this] { WriteSettings(*this, SettingsPath()); });
+    attempt([this] { SaveLayout(grdPlanet, "Planet.grd"); });
+    attempt([this] { SaveLayout(grdCombat, "Combat.grd"); });
+    attempt([this] { SaveLayout(grdAlliance, "Alliance.grd"); });
+    attempt([this] { SaveLayout(grdPlayer, "Player.grd"); });
+    attempt([this] { SaveLog(memLog, LogFileName, true); });
 }
 
 // ---------------------------------------------------------------- group switch

@@ -7,8 +7,13 @@ AnsiString TMyIniFile::ReadFilled(const AnsiString& Section, const AnsiString& I
     AnsiString value = TIniFile::ReadString(Section, Ident, "");
     Missing = value.empty();
     if (!Missing) return value;
-    // A file that cannot take the key back (a full disk) is an error the caller hears of.
-    WriteString(Section, Ident, Default);
+    if (writeBackFailure_.empty()) {
+        try {
+            WriteString(Section, Ident, Default);
+        } catch (const EIniFileException& e) {
+            writeBackFailure_ = e.Message();
+        }
+    }
     return Default;
 }
 

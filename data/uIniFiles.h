@@ -4,8 +4,10 @@
 // key it should hold, and is listed, so that one warning can name them all.
 // The typed reads (integer, Boolean, float, date and time) ask ReadString
 // with an empty default: a missing number or date is written back empty,
-// listed, and the caller's default is used. A write-back that fails raises
-// EIniFileException.
+// listed, and the caller's default is used. A write-back that fails (a full
+// disk, a file that cannot be replaced) raises nothing: the read answers its
+// default all the same, no later read tries to write, and WriteBackFailure
+// keeps the message for the caller to pass on once.
 #include <memory>
 
 #include "platform/classes/IniFiles.h"
@@ -24,9 +26,12 @@ public:
     int GetMissingCount() const;
     // The list (made empty when there is none yet); the object keeps it.
     TStrings* GetMissingList();
+    // The first failed write-back's message; empty while none failed.
+    const AnsiString& WriteBackFailure() const { return writeBackFailure_; }
 
 private:
     AnsiString ReadFilled(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default,
                           bool& Missing);
     std::unique_ptr<TStringList> missing_;
+    AnsiString writeBackFailure_;
 };

@@ -57,7 +57,10 @@ protected:
         f.form->Close();
         f.Free();
     }
-    std::string Ini() { return ReadFile(f.folder.File("Tesk.ini")); }
+    std::string Ini() {
+        const std::string name = f.folder.File("Tesk.ini");
+        return std::filesystem::is_directory(name) ? "<folder>" : ReadFile(name);
+    }
     // All four views open in their grids, not only the shown page's.
     static void OpenViews() {
         for (TDataSource* source : {dmMain->dsPlanet, dmMain->dsCombat, dmMain->dsAlliance, dmMain->dsPlayer})
@@ -175,41 +178,77 @@ TEST_F(StartupTest, BadProgramFolders) {
     struct Case {
         const char* name;
         std::function<void()> prepare;
-        const char* message;  // start of the box's text; nullptr: no box
+        std::string message;  // start of the one box's text; empty: no box
         bool shown;           // the first show finished
         bool dbUnchanged;
+        bool logged = false;  // the log pane keeps the message too
     } const cases[] = {
         {"database missing", [&] { std::filesystem::remove(db); }, "Tesk cannot function without a database", false,
          true},
-        {"zero bytes", [&] { WriteFile(db, ""); }, "no such table: tblRegistry", false, true},
-        {"random bytes", [&] { WriteFile(db, random); }, "file is not a database", false, true},
+        {"zero bytes", [&] { WriteFile(db, ""); }, "\"" + db + "\" is not a Tesk database (no such table: tblRegistry)",
+         false, true},
+        {"random bytes", [&] { WriteFile(db, random); },
+         "\"" + db + "\" is not a Tesk database (file is not a database)", false, true},
         {"another schema", [&] { std::filesystem::remove(db); ExecSql(db, "CREATE TABLE other (a);"); },
-         "no such table: tblRegistry", false, true},
-        {"old version upgrades", [&] { ExecSql(db, "UPDATE tblRegistry SET RegValue = '1.0.0.3';"); }, nullptr,
+         "\"" + db + "\" is not a Tesk database (no such table: tblRegistry)", false, true},
+        {"empty schema",
+         [&] {
+             std::filesystem::remove(db);
+             ExecSql(db, "CREATE TABLE t (a); DROP TABLE t;");
+         },
+         "\"" + db + "\" is not a Tesk database (no such table: tblRegistry)", false, true},
+        {"old version upgrades", [&] { ExecSql(db, "UPDATE tblRegistry SET RegValue = '1.0.0.3';"); }, "",
          true, false},
         {"newer version", [&] { ExecSql(db, "UPDATE tblRegistry SET RegValue = '9.9.9.9';"); },
          "Database version 9.9.9.9 isn't supported", true, true},
         {"settings of binary junk",
          [&] { WriteFile(f.folder.File("Tesk.ini"), random + "\r\n[General]\r\nActiveLanguage=English\r\n"); },
-         nullptr, true, false},
+         "", true, false},
+        // A settings file that cannot be read is never replaced by one made
+        // from nothing; the program starts on the defaults.
+        {"unreadable settings",
+         [&] {
+             std::filesystem::remove(f.folder.File("Tesk.ini"));
+             std::filesystem::create_directory(f.folder.File("Tesk.ini"));
+         },
+         "Unable to write to " + f.folder.File("Tesk.ini") + ". Is a directory. The settings missing from it take "
+         "their default values", true, false, true},
+        {"window placement of junk", [&] { WriteFile(f.folder.File("TeskSettings.xml"), random); },
+         "The settings file " + f.folder.File("TeskSettings.xml") + " could not be read (", true, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (f.form) f.Free();
         std::filesystem::remove(db);
         MakeEmptyDatabase(db);
+        std::filesystem::remove_all(f.folder.File("Tesk.ini"));
+        std::filesystem::remove(f.folder.File("TeskSettings.xml"));
+        std::filesystem::remove(f.folder.File("TeskSettings.xml.bad"));
         WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
         c.prepare();
         const std::string dbBefore = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
         f.dialogs->Messages.clear();
+        // Without a language the chooser asks; it takes the first file listed.
+        ModalDriver<TfrmLanguage> chooser({[](TfrmLanguage* d) {
+            d->cmbLanguage->SetItemIndex(0);
+            d->actOk->Execute();
+        }});
         TfrmMain* w = f.Start();
-        if (c.message) {
-            ASSERT_FALSE(f.dialogs->Messages.empty());
-            EXPECT_NE(f.dialogs->Messages[0].Text.find(c.message), std::string::npos) << f.dialogs->Messages[0].Text;
+        if (!c.message.empty()) {
+            ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+            EXPECT_EQ(f.dialogs->Messages[0].Text.substr(0, c.message.size()), c.message)
+                << f.dialogs->Messages[0].Text;
+            if (c.logged) {
+                EXPECT_NE(w->memLog->Lines()->Text().find(" - Error: " + c.message), std::string::npos)
+                    << w->memLog->Lines()->Text();
+            }
         } else {
             EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
         }
         EXPECT_EQ(w->Shown, c.shown);
+        if (c.shown) {
+            EXPECT_TRUE(dmMain->viewPlanet->Active());
+        }
         const std::string iniBefore = Ini();
         Stop();
         if (!c.shown) {

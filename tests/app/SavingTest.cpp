@@ -1,0 +1,189 @@
+// What the main window saves when it closes, and what the user hears when a
+// settings file cannot be written: a full disk at exit, a close while a long
+// command runs, keys that cannot be written back at start, stored values the
+// views cannot take.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "app/uCommandGuard.h"
+#include "app/uProgress.h"
+#include "platform/classes/ProgramFolder.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/data/DataTestSupport.h"
+#include "tests/platform/classes/SmallDisk.h"
+
+using namespace apptest;
+
+namespace {
+
+const char* const kSavedFiles[] = {"Tesk.ini", "Planet.grd", "Tesk.log", "TeskSettings.xml"};
+
+// The program folder on a disk that can be made full: a small tmpfs where the
+// tests may mount one, else the fixture's folder under a file-size limit of
+// zero, which fails every write as a full disk does.
+class FillableFolder {
+public:
+    explicit FillableFolder(MainWindowFixture& f) : f_(f), disk_(4 << 20) {
+        if (!disk_.Available()) return;
+        for (const char* name : {"English.lng", "Tesk.mdb"})
+            std::filesystem::copy_file(f.folder.File(name), disk_.File(name));
+        SetProgramFolderForTests(disk_.File(""));
+    }
+    ~FillableFolder() {
+        limit_.reset();
+        f_.Free();
+    }
+    std::string File(const std::string& name) const {
+        return disk_.Available() ? disk_.File(name) : f_.folder.File(name);
+    }
+    void Fill() {
+        if (disk_.Available())
+            disk_.Fill();
+        else
+            limit_ = std::make_unique<FileSizeLimit>(0);
+    }
+    void Empty() {
+        limit_.reset();
+        std::filesystem::remove(File("filler"));
+    }
+    std::map<std::string, std::string> Files() const {
+        std::map<std::string, std::string> files;
+        for (const char* name : kSavedFiles) files[name] = ReadFile(File(name));
+        return files;
+    }
+
+private:
+    MainWindowFixture& f_;
+    SmallDisk disk_;
+    std::unique_ptr<FileSizeLimit> limit_;
+};
+
+std::string IniValue(const std::string& ini, const std::string& key) {
+    size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return "<missing>";
+    at += key.size() + 2;
+    return ini.substr(at, ini.find_first_of("\r\n", at) - at);
+}
+
+class SavingTest : public ::testing::Test {
+protected:
+    void SetUp() override { WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n"); }
+    MainWindowFixture f;
+};
+
+}  // namespace
+
+// Exit on a full disk: the user is told which files could not be written, the
+// program ends, and every file keeps the bytes it had.
+TEST_F(SavingTest, ExitOnAFullDiskNamesWhatWasNotSavedEndsAndKeepsTheOldFiles) {
+    FillableFolder folder(f);
+    WriteFile(folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();
+    Application->SetMainForm(w);  // closing it ends the program
+    ASSERT_TRUE(w->Shown);
+    w->AddToLog("first run");
+    w->Close();
+    ASSERT_TRUE(TakeTermination());
+    const std::map<std::string, std::string> before = folder.Files();
+    for (const auto& [name, bytes] : before) ASSERT_FALSE(bytes.empty()) << name;
+
+    w = f.Start();
+    Application->SetMainForm(w);
+    ASSERT_TRUE(w->Shown);
+    w->edtMetal->SetText("777");
+    w->AddToLog("second run");
+    folder.Fill();
+    f.dialogs->Messages.clear();
+    w->actExit->Execute();
+    EXPECT_TRUE(TakeTermination()) << "the window stayed open";
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(f.dialogs->Messages[0].Type, mtError);
+    const std::string& text = f.dialogs->Messages[0].Text;
+    for (const char* name : kSavedFiles) EXPECT_NE(text.find(name), std::string::npos) << name << " in " << text;
+    EXPECT_EQ(folder.Files(), before);
+
+    // Freeing the window tries nothing the user has not been told of.
+    f.Free();
+    EXPECT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_EQ(folder.Files(), before);
+    folder.Empty();
+}
+
+// Closing the window while an import runs: the pass goes on to its end (or
+// until its progress window is closed), and then the settings, the layouts
+// and the log are saved with what the import added.
+TEST_F(SavingTest, ClosingDuringAnImportSavesWhenTheImportEnds) {
+    const std::string source = f.folder.File("Other.mdb");
+    datatest::MakeGameDatabase(source);
+    TfrmMain* w = f.Start();
+    Application->SetMainForm(w);
+    ASSERT_TRUE(w->Shown);
+    w->edtMetal->SetText("777");
+    int rows = 0;
+    bool savedTooEarly = false;
+    struct Watch {
+        std::function<void()> Run;
+        void AfterPost(TDataSet*) { Run(); }
+    } watch{[&] {
+        if (++rows != 1) return;
+        w->Close();
+        savedTooEarly = IniValue(ReadFile(f.folder.File("Tesk.ini")), "Metal") == "777";
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* p = dynamic_cast<TfrmProgress*>(Screen->Forms(i))) p->Close();
+    }};
+    dmMain->qryPlanet->AfterPost = MakeEvent(&watch, &Watch::AfterPost);
+    f.dialogs->QueueFile(source);
+    w->actImportData->Execute();
+    dmMain->qryPlanet->AfterPost = nullptr;
+    EXPECT_EQ(rows, 1);  // the closed progress window stopped the pass
+    EXPECT_FALSE(savedTooEarly);
+    EXPECT_TRUE(TakeTermination());
+    const std::string ini = ReadFile(f.folder.File("Tesk.ini"));
+    EXPECT_EQ(IniValue(ini, "Metal"), "777") << ini;
+    EXPECT_TRUE(std::filesystem::exists(f.folder.File("Planet.grd")));
+    EXPECT_TRUE(std::filesystem::exists(f.folder.File("Tesk.log")));
+    EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+}
+
+// A stored order a view cannot take is logged once with its value, the view
+// takes its default order, and the close saves as always.
+TEST_F(SavingTest, AStoredOrderTheViewCannotTakeFallsBackToItsDefault) {
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+        int page;  // the page whose view takes it
+        const char* fallback;
+    } const cases[] = {
+        {"ViewPlanets", "Sort", "Bogus ASC", 0, "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC"},
+        {"ViewPlanets", "Sort", "GalaxyID ASC,,", 0, "GalaxyID ASC, SolarSystemID ASC, PlanetID ASC"},
+        {"ViewCombats", "CombatSort", "Nothing DESC", 3, "DateTime DESC"},
+        {"ViewAlliances", "AllianceSort", "Missing", 5, "AverageScore DESC"},
+        {"ViewPlayers", "PlayerSort", "Nobody ASC", 7, "Name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
+        WriteFile(f.folder.File("Tesk.ini"), std::string("[General]\r\nActiveLanguage=English\r\nActivePageIndex=") +
+                                                 std::to_string(c.page) + "\r\n[" + c.section + "]\r\n" + c.key +
+                                                 "=" + c.value + "\r\n");
+        std::filesystem::remove(f.folder.File("Tesk.log"));
+        f.dialogs->Messages.clear();
+        TfrmMain* w = f.Start();
+        EXPECT_TRUE(w->Shown);
+        EXPECT_FALSE(w->ErrorRecorded);
+        EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+        const AnsiString log = w->memLog->Lines()->Text();
+        EXPECT_NE(log.find(std::string("[") + c.section + "] " + c.key + "=" + c.value), std::string::npos) << log;
+        EXPECT_EQ(w->memLog->Lines()->Count(), 1) << log;
+        TDataSet* views[] = {dmMain->viewPlanet, dmMain->viewCombat, dmMain->tblAlliance, dmMain->tblPlayer};
+        TDataSet* shown = views[c.page == 0 ? 0 : c.page == 3 ? 1 : c.page == 5 ? 2 : 3];
+        EXPECT_TRUE(shown->Active());
+        EXPECT_EQ(shown->Sort(), c.fallback);
+        w->Close();
+        EXPECT_EQ(IniValue(ReadFile(f.folder.File("Tesk.ini")), c.key), c.fallback);
+        EXPECT_EQ(IniValue(ReadFile(f.folder.File("Tesk.ini")), "Metal"), "100000");
+    }
+}
