@@ -479,10 +479,20 @@ void TfrmMain::actSelectUserExecute(TObject*) {
 }
 
 void TfrmMain::SwitchToSelectedGroup() {
-    SaveLog(memLog, LogFileName, false);
+    TDataSet* groups = dmMain->viewGroup;
+    try {
+        SaveLog(memLog, LogFileName, false);
+    } catch (const Exception& e) {
+        // Clearing the pane now would lose its lines: the switch waits until
+        // the log can be written.
+        const AnsiString text = e.Message() + ". The open database stays, and the log pane keeps its lines";
+        groups->Close();
+        MessageDlg(text, mtError, MsgDlgButtons({mbOK}));
+        LogLine(Format("%s - Error: %s", {LogTimeStamp(), text}));
+        return;
+    }
     memLog->Lines()->Clear();
 
-    TDataSet* groups = dmMain->viewGroup;
     ActiveGroup = groups->FieldByName("GroupName")->AsString();
     GroupUser = groups->FieldByName("GroupUser")->AsString();
     GroupPath = groups->FieldByName("GroupPath")->AsString();

@@ -187,3 +187,56 @@ TEST_F(SavingTest, AStoredOrderTheViewCannotTakeFallsBackToItsDefault) {
         EXPECT_EQ(IniValue(ReadFile(f.folder.File("Tesk.ini")), "Metal"), "100000");
     }
 }
+
+// Keys missing from "Tesk.ini" on a full disk: one message, the start goes on
+// with the defaults and opens the database, and the file keeps its bytes.
+TEST_F(SavingTest, AStartThatCannotWriteBackItsKeysSaysSoOnceAndOpensTheDatabase) {
+    FillableFolder folder(f);
+    WriteFile(folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();  // a first start marks the database as indexed
+    ASSERT_TRUE(w->Shown);
+    f.Free();
+    const std::string ini = "[General]\r\nActiveLanguage=English\r\n[ViewPlanets]\r\nMetal=555\r\n";
+    WriteFile(folder.File("Tesk.ini"), ini);
+    folder.Fill();
+    f.dialogs->Messages.clear();
+    w = f.Start();
+    EXPECT_TRUE(w->Shown);
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    const std::string text = f.dialogs->Messages[0].Text;
+    EXPECT_EQ(text.rfind("Unable to write to " + folder.File("Tesk.ini") + ". ", 0), 0u) << text;
+    EXPECT_NE(text.find("take their default values"), std::string::npos) << text;
+    EXPECT_TRUE(dmMain->viewPlanet->Active());
+    EXPECT_EQ(w->edtMetal->Text(), "555");
+    EXPECT_EQ(w->edtCrystal->Text(), "60000");
+    EXPECT_NE(w->memLog->Lines()->Text().find(" - Error: " + text), std::string::npos);
+    EXPECT_EQ(ReadFile(folder.File("Tesk.ini")), ini);
+    f.Free();
+    folder.Empty();
+}
+
+// The group switch writes the log pane first; when it cannot, the user is
+// told, the open database stays and the pane keeps its lines.
+TEST_F(SavingTest, AGroupSwitchThatCannotWriteTheLogKeepsTheOpenDatabase) {
+    FillableFolder folder(f);
+    MakeEmptyDatabase(folder.File("side.mdb"));
+    WriteFile(folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n[DBGroup]\r\nGroupName1=Side\r\n"
+                                       "Side_User=Bob\r\nSide_Path=" + folder.File("side.mdb") + "\r\n");
+    TfrmMain* w = f.Start();
+    ASSERT_TRUE(w->Shown);
+    w->AddToLog("main line");
+    const AnsiString path = dmMain->DatabasePath;
+    dmMain->LoadGroups("DBGroup");
+    ASSERT_TRUE(dmMain->viewGroup->Locate("GroupName", AnsiString("Side"), TLocateOptions()));
+    folder.Fill();
+    f.dialogs->Messages.clear();
+    w->SwitchToSelectedGroup();
+    ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+    EXPECT_NE(f.dialogs->Messages[0].Text.find("Tesk.log"), std::string::npos) << f.dialogs->Messages[0].Text;
+    EXPECT_EQ(dmMain->DatabasePath, path);
+    EXPECT_EQ(ActiveGroup, "");
+    EXPECT_NE(w->memLog->Lines()->Text().find("main line"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Tesk.log")));
+    f.Free();
+    folder.Empty();
+}

@@ -262,6 +262,20 @@ TEST(TIniFile, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
+// A line that already reads as the write would leave it is not written
+// again: the write cannot fail, and the file is not touched.
+TEST(TIniFile, AWriteThatChangesNothingWritesNothing) {
+    TempFolder folder;
+    const std::string file = folder.File("English.lng");
+    TempFolder::Write(file, "[Interfase]\r\nihHint=\r\niCaption = Find\r\n");
+    TIniFile ini(file);
+    FileSizeLimit limit(0);
+    EXPECT_NO_THROW(ini.WriteString("interfase", "IHHINT", ""));
+    EXPECT_THROW(ini.WriteString("Interfase", "iCaption", "Find"), EIniFileException);  // blanks go
+    EXPECT_THROW(ini.WriteString("Interfase", "ihHint", "x"), EIniFileException);
+    EXPECT_EQ(TempFolder::Read(file), "[Interfase]\r\nihHint=\r\niCaption = Find\r\n");
+}
+
 TEST(TIniFile, AFolderThatRefusesNewFilesIsWrittenInPlace) {
     TempFolder folder;
     const std::string file = folder.File("Tesk.ini");
