@@ -21,6 +21,7 @@
 #include "platform/classes/Keys.h"
 #include "platform/classes/ProgramFolder.h"
 #include "platform/db/DBSort.h"
+#include "platform/db/SqliteConnection.h"
 #include "platform/gui/ClipboardWatch.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "text/UtFileUtils.h"
@@ -407,6 +408,13 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     LoadLog(memLog, LogFileName);
     LogFileLoaded();
 
+    // A format that names no file cannot open one; the file keeps it (it is
+    // never saved), this start uses the default.
+    if (ConnectionStringValue(FillConnectionFormat(ConnectionString, GroupPath), "Data Source").empty()) {
+        LogLine(Format("%s - Error: [DataBase] ConnectionString=%s in %s names no Data Source; the default is used",
+                       {LogTimeStamp(), ConnectionString, AnsiString(SettingsFile)}));
+        ConnectionString = DefaultConnectionString;
+    }
     dmMain->OpenDatabase(GroupPath, ConnectionString);
 
     int page = ini.ReadInteger("General", "ActivePageIndex", tsViewSpyReports->PageIndex());

@@ -225,7 +225,12 @@ bool TdmMain::CheckDatabaseVersion() {
     adoConnection->AfterDisconnect = nullptr;
     adoConnection->BeforeConnect = nullptr;
     adoConnection->Close();
-    adoConnection->Open();
+    try {
+        adoConnection->Open();
+    } catch (const EDatabaseError& e) {
+        MessageDlg(e.Message(), mtError, MsgDlgButtons({mbOK}));
+        throw;
+    }
 
     ProgramVersion = ReadProgramVersion();
 

@@ -90,7 +90,9 @@ public:
     // Closes the open file (compacting it once compaction is bound), then opens
     // Path with AConnectionFormat (one "%s" for the path). True when the file
     // is open and its schema current. A missing file shows an error box and
-    // raises Exception "Tesk.mdb not found"; a failure to connect raises.
+    // raises Exception "Tesk.mdb not found"; a failure to connect shows its
+    // reason in an error box and raises; a file that is no Tesk database is
+    // named in an error box and answers False.
     bool OpenDatabase(const AnsiString& Path, const AnsiString& AConnectionFormat);
     // Closes the pages' data sets and disconnects; nothing when not connected.
     void CloseDatabase();

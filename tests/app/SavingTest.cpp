@@ -240,3 +240,31 @@ TEST_F(SavingTest, AGroupSwitchThatCannotWriteTheLogKeepsTheOpenDatabase) {
     f.Free();
     folder.Empty();
 }
+
+// Other damaged values never stop the start either: the window is shown, the
+// database is open and the close saves.
+TEST_F(SavingTest, DamagedValuesNeverStopTheStart) {
+    const char* const lines[] = {
+        "[ViewPlanets]\r\nMetal=lots",          "[ViewPlanets]\r\nVeryOldReport=old",
+        "[ViewPlanets]\r\nSelectedPlanetID=x",  "[ViewPlanets]\r\nPrimaryOrderBy=Nowhere",
+        "[ViewPlanets]\r\nSecondaryOrderBy=,",  "[ViewPlanets]\r\nPrimarySortOrder=SIDEWAYS",
+        "[General]\r\nActivePageIndex=99",      "[General]\r\nActivePageIndex=-5",
+        "[General]\r\nAccessDateFormat=%s%d",   "[General]\r\nShowHints=maybe",
+        "[Power]\r\nLightFighter=-",            "[Filter]\r\nBroken=Metal >>> (",
+        "[CombatFilter]\r\n=no name",           "[DataBase]\r\nConnectionString=%s%s%n",
+        "[DataBase]\r\nConnectionString=Provider=X;Data Source=;",
+    };
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        WriteFile(f.folder.File("Tesk.ini"), std::string("[General]\r\nActiveLanguage=English\r\n") + line + "\r\n");
+        f.dialogs->Messages.clear();
+        TfrmMain* w = f.Start();
+        EXPECT_TRUE(w->Shown);
+        EXPECT_FALSE(w->ErrorRecorded);
+        EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+        EXPECT_TRUE(dmMain->viewPlanet->Active());
+        w->edtCrystal->SetText("4321");
+        w->Close();
+        EXPECT_EQ(IniValue(ReadFile(f.folder.File("Tesk.ini")), "Crystal"), "4321");
+    }
+}

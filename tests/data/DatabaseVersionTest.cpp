@@ -1,7 +1,11 @@
 // Opening a database file: the version check, the upgrade chain and its failures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/rtl/Version.h"
 #include "tests/data/DataTestSupport.h"
@@ -112,6 +116,39 @@ TEST(DatabaseVersion, FileWithoutVersionRowOrNoDatabaseAtAllIsRefused) {
     ASSERT_EQ(dialogs->Messages.size(), 2u);
     EXPECT_EQ(dialogs->Messages[1].Type, mtError);
     EXPECT_EQ(dialogs->Messages[1].Text, "\"" + garbage + "\" is not a Tesk database (file is not a database)");
+}
+
+// A file the connection cannot open is shown to the user before the open
+// fails; nothing about it goes unsaid.
+TEST(DatabaseVersion, AFileThatCannotBeOpenedIsShownAndTheOpenFails) {
+    datatest::TempFolder folder;
+    const std::string file = folder.File("locked.mdb");
+    ExecSql(file, SchemaSql());
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(std::filesystem::path(file).parent_path().c_str(), 0755), 0);
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    {
+        // Root reads any file: the open runs as nobody, where the test runs as root.
+        struct OtherUser {
+            const bool root = ::geteuid() == 0;
+            OtherUser() {
+                if (root && (::setegid(65534) != 0 || ::seteuid(65534) != 0)) std::abort();
+            }
+            ~OtherUser() {
+                if (root && (::seteuid(0) != 0 || ::setegid(0) != 0)) std::abort();
+            }
+        } other;
+        if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
+            std::fclose(f);
+            GTEST_SKIP() << "the file cannot be made unreadable here";
+        }
+        EXPECT_THROW(dm->OpenDatabase(file, kDefaultFormat), EDatabaseError);
+    }
+    ASSERT_EQ(dialogs->Messages.size(), 1u);
+    EXPECT_EQ(dialogs->Messages[0].Type, mtError);
+    EXPECT_NE(dialogs->Messages[0].Text.find(file), std::string::npos) << dialogs->Messages[0].Text;
+    EXPECT_FALSE(dm->adoConnection->Connected());
 }
 
 // A step that fails for any reason but an existing column is rolled back as a
