@@ -617,6 +617,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     loaded_.clear();
     collectionItems_ = 0;
     created_.clear();
+    boundFields_.clear();
     fixups_.clear();
     Root->SetComponentStateBits(csLoading | csReading);
     try {
@@ -636,11 +637,9 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
         ReadComponentData(Root);
         ResolveFixups();
     } catch (...) {
-        const TClassInfo* rootClass = ClassInfoOf(Root);
-        for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
-            if (const TFieldInfo* f = rootClass->FindField((*it)->Name())) f->Set(Root, nullptr);
-            FreeObject(*it);
-        }
+        for (const TFieldInfo* f : boundFields_) f->Set(Root, nullptr);
+        boundFields_.clear();
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it) FreeObject(*it);
         created_.clear();
         loaded_.clear();
         Root->ClearComponentStateBits(csLoading | csReading);
@@ -650,6 +649,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     std::vector<TComponent*> loaded = std::move(loaded_);
     loaded_.clear();
     created_.clear();
+    boundFields_.clear();
     current_ = nullptr;
     for (TComponent* c : loaded) c->ClearComponentStateBits(csReading);
     for (TComponent* c : loaded) c->Loaded();
@@ -689,8 +689,10 @@ TComponent* TReader::ReadChildComponent(TComponent* Parent) {
     } catch (const Exception& e) {
         Error(e.Message());
     }
-    if (const TFieldInfo* f = ClassInfoOf(root_)->FindField(name))
+    if (const TFieldInfo* f = ClassInfoOf(root_)->FindField(name)) {
         if (!f->Set(root_, c)) Error("Field " + name + " of " + root_->ClassName() + " cannot hold a " + className);
+        boundFields_.push_back(f);
+    }
     c->SetParentComponent(Parent);
     loaded_.push_back(c);
     ReadComponentData(c);

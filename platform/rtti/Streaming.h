@@ -193,6 +193,9 @@ private:
     std::vector<AnsiString> pathStack_;
     std::vector<TComponent*> loaded_;
     std::vector<TComponent*> created_;
+    // The root's fields set to created components, by the name they were
+    // created with: a failed read clears them even after a rename.
+    std::vector<const TFieldInfo*> boundFields_;
     std::vector<Fixup> fixups_;
     AnsiString definedName_;
     bool definedFound_ = false;

@@ -136,6 +136,11 @@ TEST(FormText, FailuresNameTheCauseAndLine) {
         {"deep nesting", "object f: TTestForm\n  Tag = " + std::string(100000, '(') + "\nend", {"nested too deep"}},
         {"identifier too long", "object f: TTestForm\n  Caption = " + std::string(256, 'x') + "\nend",
          {"Identifier too long", "(2)"}},
+        // The child renames itself before the read fails: its field must not
+        // keep pointing at it once it is freed.
+        {"renamed, then bad", "object f: TTestForm\n  object Panel1: TTestControl\n    Name = 'Other'\n"
+                              "    Colour = 1\n  end\nend",
+         {"Colour", "(4)"}},
     };
     for (const Case& k : cases) {
         gLoadedLog.clear();
