@@ -157,8 +157,10 @@ endfunction()
 # fuzz/<name>.cpp -> fuzz_<name> with libFuzzer, linked against the text library.
 function(tesk_fuzz_targets)
   if(NOT TESK_FUZZ_ONLY)
-    # Coverage for libFuzzer only in what the targets reach.
-    foreach(lib tesk_platform_rtl tesk_platform_classes tesk_platform_rtti tesk_platform_db tesk_text tesk_grid)
+    # Coverage for libFuzzer only in what the targets reach: the import
+    # targets reach the importers and the data module.
+    foreach(lib tesk_platform_rtl tesk_platform_classes tesk_platform_rtti tesk_platform_db tesk_text tesk_grid
+                tesk_data tesk_app)
       target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
     endforeach()
   endif()

@@ -20,6 +20,7 @@
 #include "app/uVocabulary.h"
 #include "data/uDatamodule.h"
 #include "fuzz/FuzzPlatform.h"
+#include "fuzz/FuzzScratch.h"
 #include "platform/classes/IniFiles.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
@@ -64,9 +65,9 @@ inline TdmMain* DataModule() {
         SetDialogService(std::make_shared<SilentDialogs>());
         TIniFile ini(AnsiString(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
         ReadGameVocabulary(ini);
-        char folder[] = "/tmp/tesk-import-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) abort();
-        const std::string file = std::string(folder) + "/Tesk.mdb";
+        std::string folder = (fuzzscratch::Root() / "tesk-import-fuzz-XXXXXX").string();
+        if (!mkdtemp(folder.data())) abort();
+        const std::string file = folder + "/Tesk.mdb";
         sqlite3* db = nullptr;
         if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) abort();
         const std::string schema = ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/schema.sql");

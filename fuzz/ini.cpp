@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/FuzzScratch.h"
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/Strings.h"
 
@@ -28,7 +29,7 @@ const AnsiString kMissing = "\nmissing";  // no value can hold a line break
 class Folder {
 public:
     Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tesk-fuzz-ini-XXXXXX").string();
+        std::string pattern = (fuzzscratch::Root() / "tesk-fuzz-ini-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         path_ = pattern;
     }

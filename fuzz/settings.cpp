@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/FuzzScratch.h"
 #include "platform/classes/ProgramFolder.h"
 #include "platform/rtti/Published.h"
 #include "storage/StAppXMLStorage.h"
@@ -84,7 +85,7 @@ namespace {
 
 const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
-        auto p = std::filesystem::temp_directory_path() / ("tesk-fuzz-settings-" + std::to_string(getpid()));
+        auto p = fuzzscratch::Root() / ("tesk-fuzz-settings-" + std::to_string(getpid()));
         std::filesystem::create_directories(p);
         SetProgramFolderForTests(p.string());
         return p;
