@@ -831,9 +831,17 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
     // calls ago (the words of the first two slots were looked for inline).
     if (m >= 8 && m <= 16 && len - (m + 31) <= kInlineFolded - (m + 31)) {
         for (unsigned i = 2; i < kFoldedSlots; ++i) {
-            const FoldedNeedle& n = t_folded.slot[i];
-            if (n.m == m && n.lineReady && n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, f, m))
-                return FoldedLine(base, s, len - m + 1, n);
+            FoldedNeedle& n = t_folded.slot[i];
+            if (n.m == m && n.lineReady && n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, f, m)) {
+                // Found here, it becomes the newest and the two newest stay
+                // looked at inline, so two words by turns settle there
+                // whatever was searched before.
+                const FoldedNeedle found = n;
+                n = t_folded.slot[1];
+                t_folded.slot[1] = t_folded.slot[0];
+                t_folded.slot[0] = found;
+                return FoldedLine(base, s, len - m + 1, t_folded.slot[0]);
+            }
         }
     }
 #endif
