@@ -4,6 +4,7 @@
 // the offscreen display of the benchmarks that show windows, and reading a
 // fixture file whole.
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,6 +91,31 @@ inline std::string ReadFile(const std::string& Path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// A program folder as a start finds it: the shipped English language file, a
+// Tesk.ini that chooses it, and a database of the shipped schema with 100
+// alliances (the first the "<none>" one). Answers the database open inside a
+// transaction for the caller's own rows; CommitAndClose ends it.
+inline sqlite3* MakeProgramFolder(const std::string& Folder, const std::string& Database) {
+    std::ofstream(Folder + "/English.lng", std::ios::binary)
+        << ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
+    std::ofstream(Folder + "/Tesk.ini", std::ios::binary) << "[General]\r\nActiveLanguage=English\r\n";
+    sqlite3* db = nullptr;
+    sqlite3_open(Database.c_str(), &db);
+    sqlite3_exec(db, ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/schema.sql").c_str(), nullptr, nullptr,
+                 nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_exec(db,
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                 "INSERT INTO tblAlliance(ID, Name) SELECT i, CASE i WHEN 1 THEN '<none>' ELSE 'Ally ' || i END FROM n;",
+                 nullptr, nullptr, nullptr);
+    return db;
+}
+
+inline void CommitAndClose(sqlite3* db) {
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
 }
 
 // Windows draw offscreen unless a platform is named; the display wants a

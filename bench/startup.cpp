@@ -39,25 +39,13 @@ std::string ProgramFolderWith(int Players) {
     if (auto it = made.find(Players); it != made.end()) return it->second;
     const fs::path folder = Root() / std::to_string(Players);
     fs::create_directories(folder);
-    std::ofstream(folder / "English.lng", std::ios::binary)
-        << ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-    std::ofstream(folder / "Tesk.ini", std::ios::binary) << "[General]\r\nActiveLanguage=English\r\n";
-    sqlite3* db = nullptr;
-    sqlite3_open((folder / "Tesk.mdb").c_str(), &db);
-    sqlite3_exec(db, ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/schema.sql").c_str(), nullptr, nullptr,
-                 nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_exec(db,
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-                 "INSERT INTO tblAlliance(ID, Name) SELECT i, CASE i WHEN 1 THEN '<none>' ELSE 'Ally ' || i END FROM n;",
-                 nullptr, nullptr, nullptr);
+    sqlite3* db = MakeProgramFolder(folder.string(), (folder / "Tesk.mdb").string());
     const std::string players =
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(Players) +
         ") INSERT INTO tblPlayer(ID, Name, AllianceID) SELECT i, 'Player ' || ((i * 7919) % 1000003), 1 + i % 100 "
         "FROM n;";
     if (Players > 0) sqlite3_exec(db, players.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    CommitAndClose(db);
     return made[Players] = folder.string() + "/";
 }
 

@@ -61,18 +61,7 @@ std::string Database() { return (Folder() / "Tesk.mdb").string(); }
 // times, resources, fleets and ratings spread over their ranges.
 void MakeDatabase() {
     fs::create_directories(Folder());
-    std::ofstream(Folder() / "English.lng", std::ios::binary)
-        << ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/lang/English.lng");
-    std::ofstream(Folder() / "Tesk.ini", std::ios::binary) << "[General]\r\nActiveLanguage=English\r\n";
-    sqlite3* db = nullptr;
-    sqlite3_open(Database().c_str(), &db);
-    sqlite3_exec(db, ReadFile(std::string(TESK_SOURCE_DIR) + "/resources/schema.sql").c_str(), nullptr, nullptr,
-                 nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_exec(db,
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-                 "INSERT INTO tblAlliance(ID, Name) SELECT i, CASE i WHEN 1 THEN '<none>' ELSE 'Ally ' || i END FROM n;",
-                 nullptr, nullptr, nullptr);
+    sqlite3* db = MakeProgramFolder(Folder().string(), Database());
     std::string players =
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kPlayers) +
         ") INSERT INTO tblPlayer(ID, Name, AllianceID, Inactive, Noob, Strong, Banned, Vacation, LongInactive) "
@@ -89,8 +78,7 @@ void MakeDatabase() {
         "(i * 1299709) % 100000, i % 3000, (i * 7919) % 900000, i % 400, i % 120, i % 90, i % 70, i % 300, "
         "i % 200, (i * 31) % 400000, (i * 17) % 90000, i % 5, 0 FROM n;";
     sqlite3_exec(db, planets.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    CommitAndClose(db);
 }
 
 // The data module and the main window on that database, the planet view shown.
