@@ -844,8 +844,21 @@ void TCustomTeEdit::SetActiveSelectionMode(TTeSelectionMode Value) {
     if (activeSelectionMode_ == Value) return;
     if (SelAvail()) InvalidateSelection();
     activeSelectionMode_ = Value;
+    KeepNormalBlockInText();
     if (SelAvail()) InvalidateSelection();
     StatusChanged(scSelection);
+}
+
+// A block made in column mode may reach past the ends of its lines; taken as
+// a stretch of text it ends where its lines end, as a block made in normal
+// mode does, so that taking it out never adds blanks.
+void TCustomTeEdit::KeepNormalBlockInText() {
+    if (activeSelectionMode_ != smNormal || lines_->Count() == 0) return;
+    auto keep = [this](TBufferCoord& p) {
+        if (p.Line >= 1 && p.Line <= lines_->Count()) p.Char = MinMax(p.Char, 1, LengthOfLine(p.Line) + 1);
+    };
+    keep(blockBegin_);
+    keep(blockEnd_);
 }
 
 void TCustomTeEdit::SetCaretAndSelection(const TBufferCoord& ptCaret, const TBufferCoord& ptBefore,
@@ -856,6 +869,7 @@ void TCustomTeEdit::SetCaretAndSelection(const TBufferCoord& ptCaret, const TBuf
     SetBlockBegin(ptBefore);
     SetBlockEnd(ptAfter);
     activeSelectionMode_ = mode;
+    KeepNormalBlockInText();
     DecPaintLock();
 }
 

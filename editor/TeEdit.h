@@ -530,6 +530,21 @@ private:
     int InsertNormal(const AnsiString& Value, TBufferCoord& Caret);
     int InsertLine(const AnsiString& Value, TBufferCoord& Caret);
     int InsertColumn(const AnsiString& Value, TBufferCoord& Caret, bool AddToUndoList);
+    // Whether the text primitive records the lines it touches rather than the
+    // text it takes out and puts in: so it does for column and line blocks.
+    bool RecordsWholeLines(TTeSelectionMode PasteMode, const AnsiString& Value) const;
+    struct TWholeLines {
+        int First = 1;
+        std::vector<AnsiString> Old;
+        TBufferCoord Anchor, End, Caret;
+        TTeSelectionMode Mode = smNormal;
+    };
+    TWholeLines CaptureLines(int First) const;
+    static TBufferCoord PlaceAfterRemoval(TBufferCoord Drop, const TBufferCoord& BB, const TBufferCoord& BE,
+                                          TTeSelectionMode Mode, bool LastLineKept);
+    void FollowChosenSelectionMode();
+    void KeepNormalBlockInText();
+    void RecordLinesReplaced(const TWholeLines& W);
     void SetLineWithTrim(int Index0, const AnsiString& S);
     int LeftSpaces(const AnsiString& Line) const;
     AnsiString GetLeftSpacing(int CharCount, bool WantTabs) const;
@@ -546,7 +561,6 @@ private:
     void InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode);
     void SwapPlace(TTeEditUndoItem* Item, TTeEditUndoList* To);
     void RecordPadding(const TBufferCoord& At);
-    void RecordInserted(TTeUndoReason Reason, TBufferCoord Start, const TBufferCoord& End);
     void ApplyScrollBars(bool MayHide);
     // Puts an insert-like item's text in place of its range and records the
     // reverse on To; answers the end of the text put in.

@@ -107,30 +107,19 @@ AnsiString TCustomTeEdit::SelText() {
 
 void TCustomTeEdit::SetSelText(const AnsiString& Value) {
     TTeUndoBlock block(this);
-    if (SelAvail()) {
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-    } else {
+    if (!SelAvail()) {
         activeSelectionMode_ = selectionMode_;
         blockBegin_ = blockEnd_ = CaretXY();
     }
+    const bool wholeLines = RecordsWholeLines(activeSelectionMode_, Value);
+    if (SelAvail() && !wholeLines)
+        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
     TBufferCoord start = BlockBegin();
     TBufferCoord end = BlockEnd();
     blockBegin_ = start;
     blockEnd_ = end;
     SetSelTextPrimitive(Value);
-    if (!Value.empty() && activeSelectionMode_ != smColumn) RecordInserted(urInsert, start, blockEnd_);
-}
-
-// Text put in over a line block goes in at the start of its line, and is
-// recorded as plain text from there: undo takes out just that text, redo puts
-// the same text back in.
-void TCustomTeEdit::RecordInserted(TTeUndoReason Reason, TBufferCoord Start, const TBufferCoord& End) {
-    TTeSelectionMode mode = activeSelectionMode_;
-    if (mode == smLine) {
-        Start.Char = 1;
-        mode = smNormal;
-    }
-    undoList_->AddChange(Reason, Start, End, "", mode);
+    if (!Value.empty() && !wholeLines) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
 }
 
 void TCustomTeEdit::SetSelTextPrimitive(const AnsiString& Value) {
@@ -287,26 +276,37 @@ int TCustomTeEdit::InsertColumn(const AnsiString& Value, TBufferCoord& Caret, bo
     return added;
 }
 
+bool TCustomTeEdit::RecordsWholeLines(TTeSelectionMode PasteMode, const AnsiString& Value) const {
+    return (SelAvail() && activeSelectionMode_ != smNormal) || (PasteMode != smNormal && !Value.empty());
+}
+
 void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char* Value, bool AddToUndoList) {
     TTePaintLock lock(this);
     TUpdateLock update(lines_);
+    AnsiString text = Value ? Value : "";
+    // A column or line block is cut out and put in line by line, padding here
+    // and there; undo restores the lines it touched as they were, so those
+    // lines are what gets recorded.
+    TWholeLines whole;
+    const bool wholeLines = AddToUndoList && RecordsWholeLines(PasteMode, text);
+    if (wholeLines) whole = CaptureLines(SelAvail() ? BlockBegin().Line : caretY_);
+    const bool recordParts = AddToUndoList && !wholeLines;
     TBufferCoord bb = BlockBegin(), be = BlockEnd();
     if (SelAvail()) {
         DeleteSelection(bb, be);
         InternalSetCaretXY(bb);
     }
     blockBegin_ = blockEnd_ = CaretXY();
-    AnsiString text = Value ? Value : "";
     if (!text.empty()) {
         TBufferCoord caret = CaretXY();
-        if (AddToUndoList && PasteMode == smNormal) RecordPadding(caret);
+        if (recordParts && PasteMode == smNormal) RecordPadding(caret);
         int startLine = caret.Line;
         bool afterColumnOne = caret.Char > 1;
         int added = 0;
         switch (PasteMode) {
             case smNormal: added = InsertNormal(text, caret); break;
             case smLine: added = InsertLine(text, caret); break;
-            case smColumn: added = InsertColumn(text, caret, AddToUndoList); break;
+            case smColumn: added = InsertColumn(text, caret, recordParts); break;
         }
         caretX_ = caret.Char;
         caretY_ = caret.Line;
@@ -320,6 +320,52 @@ void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char
     }
     if (caretY_ < 1) InternalSetCaretXY(BufferCoord(caretX_, 1));
     blockBegin_ = blockEnd_ = CaretXY();
+    if (wholeLines) RecordLinesReplaced(whole);
+}
+
+// The lines from First to the last one, with the caret and the block as they
+// stand before a change.
+TCustomTeEdit::TWholeLines TCustomTeEdit::CaptureLines(int First) const {
+    TWholeLines w;
+    w.First = MinMax(First, 1, std::max(lines_->Count(), 1));
+    for (int l = w.First; l <= lines_->Count(); ++l) w.Old.push_back(lines_->Strings(l - 1));
+    w.Anchor = blockBegin_;
+    w.End = blockEnd_;
+    w.Caret = CaretXY();
+    w.Mode = activeSelectionMode_;
+    return w;
+}
+
+// Records a change as the replacement of the lines from W.First on, leaving
+// out the trailing lines it did not change, in normal mode: undo then gives
+// the lines back letter for letter. The caret and the block come back too.
+void TCustomTeEdit::RecordLinesReplaced(const TWholeLines& W) {
+    std::vector<AnsiString> now;
+    for (int l = W.First; l <= lines_->Count(); ++l) now.push_back(lines_->Strings(l - 1));
+    size_t oldCount = std::max<size_t>(W.Old.size(), 1), newCount = std::max<size_t>(now.size(), 1);
+    auto line = [](const std::vector<AnsiString>& v, size_t i) { return i < v.size() ? v[i] : AnsiString(); };
+    while (oldCount > 1 && newCount > 1 && line(W.Old, oldCount - 1) == line(now, newCount - 1)) {
+        --oldCount;
+        --newCount;
+    }
+    auto join = [&line](const std::vector<AnsiString>& v, size_t n) {
+        AnsiString s;
+        for (size_t i = 0; i < n; ++i) {
+            if (i > 0) s += "\r\n";
+            s += line(v, i);
+        }
+        return s;
+    };
+    const int lastOld = W.First + static_cast<int>(oldCount) - 1, lastNew = W.First + static_cast<int>(newCount) - 1;
+    const TBufferCoord start = BufferCoord(1, W.First);
+    TTeUndoBlock block(this);
+    undoList_->AddChange(urSelection, W.Anchor, W.End, "", W.Mode);
+    undoList_->AddChange(urCaret, W.Caret, W.Caret, "", W.Mode);
+    undoList_->AddChange(urDelete, start,
+                         BufferCoord(static_cast<int>(line(W.Old, oldCount - 1).size()) + 1, lastOld),
+                         join(W.Old, oldCount), smNormal);
+    undoList_->AddChange(urInsert, start, BufferCoord(static_cast<int>(line(now, newCount - 1).size()) + 1, lastNew),
+                         "", smNormal);
 }
 
 void TCustomTeEdit::DoLinesInserted(int FirstLine, int Count) {
@@ -604,11 +650,11 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
     if (u < 32 || u == 127) return;
     if (SelAvail()) {
         TTeUndoBlock block(this);
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, AnsiString(1, AChar));
+        if (!wholeLines) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
-        if (activeSelectionMode_ == smLine) start.Char = 1;
         SetSelTextPrimitive(AnsiString(1, AChar));
-        if (activeSelectionMode_ != smColumn) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
+        if (!wholeLines) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
     } else {
         TTeOptionOn pastEol(this, eoScrollPastEol);
         if (inserting_ && !wordWrap_ && !options_.Contains(eoAutoSizeMaxScrollWidth) && caretX_ > maxScrollWidth_)
@@ -664,11 +710,11 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
 void TCustomTeEdit::DoImeString(const AnsiString& S) {
     if (SelAvail()) {
         TTeUndoBlock block(this);
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, S);
+        if (!wholeLines) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = BlockBegin();
-        if (activeSelectionMode_ == smLine) start.Char = 1;
         SetSelTextPrimitive(S);
-        undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
+        if (!wholeLines && !S.empty()) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
         InvalidateGutterLines(-1, -1);
         return;
     }
@@ -698,7 +744,8 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
 void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
     TTeUndoBlock block(this);
     if (SelAvail()) {
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        if (!RecordsWholeLines(activeSelectionMode_, ""))
+            undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         SetSelTextPrimitive("");
     }
     bool move = Command == ecLineBreak;
@@ -760,8 +807,10 @@ void TCustomTeEdit::DoBackspace(TTeEditorCommand) {
         TBufferCoord anchor = blockBegin_, end = blockEnd_;
         AnsiString text = SelText();
         bool afterCaret = anchor.Line > end.Line || (anchor.Line == end.Line && anchor.Char >= end.Char);
+        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, "");
         SetSelTextPrimitive("");
-        undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
+        if (!wholeLines)
+            undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
         return;
     }
     TBufferCoord old = CaretXY();
@@ -855,8 +904,10 @@ void TCustomTeEdit::DoDeleteChar() {
         TBufferCoord anchor = blockBegin_, end = blockEnd_;
         AnsiString text = SelText();
         bool afterCaret = anchor.Line > end.Line || (anchor.Line == end.Line && anchor.Char >= end.Char);
+        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, "");
         SetSelTextPrimitive("");
-        undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
+        if (!wholeLines)
+            undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
         return;
     }
     if (lines_->Count() == 0 || caretY_ > lines_->Count()) return;
@@ -989,7 +1040,8 @@ void TCustomTeEdit::DoTabKey() {
         }
     }
     if (SelAvail()) {
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        if (!RecordsWholeLines(activeSelectionMode_, ""))
+            undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         SetSelTextPrimitive("");
     }
     TBufferCoord start = CaretXY();
@@ -1003,8 +1055,9 @@ void TCustomTeEdit::DoTabKey() {
         text = "\t";
         newX = caretX_ + 1;
     }
+    const bool wholeLines = RecordsWholeLines(activeSelectionMode_, text);
     SetSelTextPrimitive(text);
-    if (activeSelectionMode_ != smColumn) undoList_->AddChange(urInsert, start, CaretXY(), "", activeSelectionMode_);
+    if (!wholeLines) undoList_->AddChange(urInsert, start, CaretXY(), "", activeSelectionMode_);
     {
         TTeOptionOn pastEol(this, eoScrollPastEol);
         SetCaretX(newX);
@@ -1276,40 +1329,37 @@ void TCustomTeEdit::PasteFromClipboard() {
             if (data.empty()) throw ETeEditError("Clipboard paste operation failed.");
             undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
             beginMarker = true;
-            if (SelAvail())
-                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
             TTeSelectionMode pasteMode = static_cast<TTeSelectionMode>(std::min<int>(data[0], smColumn));
             AnsiString text(data.c_str() + 1);  // ends at the zero
+            const bool wholeLines = RecordsWholeLines(pasteMode, text);
+            if (SelAvail() && !wholeLines)
+                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
             TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
-            if (SelAvail() && activeSelectionMode_ == smLine) start.Char = 1;
             SetSelTextPrimitiveEx(pasteMode, text.c_str(), true);
             TBufferCoord endPos = BlockEnd();
-            if (pasteMode == smNormal) {
+            // Lines and columns are recorded by the text primitive; an empty
+            // block puts nothing in.
+            if (!wholeLines && pasteMode == smNormal)
                 undoList_->AddChange(urPaste, start, endPos, SelText(), smNormal);
-            } else if (pasteMode == smLine) {
-                if (caretX_ == 1)
-                    undoList_->AddChange(urPaste, BufferCoord(1, start.Line), BufferCoord(charsInWindow_, endPos.Line - 1),
-                                         SelText(), smLine);
-                else
-                    undoList_->AddChange(urPaste, BufferCoord(1, start.Line), endPos, SelText(), smNormal);
-            }
         } else if (cb->HasFormat(CF_TEXT)) {
             undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), "", smNormal);
             beginMarker = true;
-            if (SelAvail())
-                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
-            else {
+            if (!SelAvail()) {
                 activeSelectionMode_ = selectionMode_;
                 // The anchor may still stand where typing began; the text goes in at the caret.
                 blockBegin_ = blockEnd_ = CaretXY();
             }
+            AnsiString text = cb->AsText();
+            const bool wholeLines = RecordsWholeLines(activeSelectionMode_, text);
+            if (SelAvail() && !wholeLines)
+                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
             TBufferCoord start = BlockBegin();
             TBufferCoord end = BlockEnd();
             blockBegin_ = start;
             blockEnd_ = end;
-            AnsiString text = cb->AsText();
             SetSelTextPrimitive(text);
-            if (activeSelectionMode_ != smColumn) RecordInserted(urPaste, start, BlockEnd());
+            // An empty clipboard puts nothing in, so there is nothing to take out.
+            if (!wholeLines && !text.empty()) undoList_->AddChange(urPaste, start, BlockEnd(), "", smNormal);
         }
     }
     if (options_.Contains(eoHideShowScrollbars)) {
@@ -1323,6 +1373,33 @@ void TCustomTeEdit::PasteFromClipboard() {
 
 // ---------------------------------------------------------------------------
 // Drag and drop editing
+
+// Where a drop point lies once the dragged block BB..BE, in Mode, was taken
+// out of the same text: later text on the block's lines moves left, later
+// lines move up by the lines taken out.
+TBufferCoord TCustomTeEdit::PlaceAfterRemoval(TBufferCoord Drop, const TBufferCoord& BB, const TBufferCoord& BE,
+                                              TTeSelectionMode Mode, bool LastLineKept) {
+    switch (Mode) {
+        case smNormal:
+            if (Drop.Line == BE.Line && Drop.Char >= BE.Char) {
+                Drop.Char -= BE.Char - BB.Char;
+                Drop.Line = BB.Line;
+            } else if (Drop.Line > BE.Line) {
+                Drop.Line -= BE.Line - BB.Line;
+            }
+            break;
+        case smLine:
+            if (Drop.Line > BE.Line) Drop.Line -= BE.Line - BB.Line + (LastLineKept ? 0 : 1);
+            break;
+        case smColumn: {
+            const int lo = std::min(BB.Char, BE.Char), hi = std::max(BB.Char, BE.Char);
+            if (Drop.Line >= BB.Line && Drop.Line <= BE.Line && Drop.Char >= hi) Drop.Char -= hi - lo;
+            break;
+        }
+    }
+    Drop.Line = std::max(Drop.Line, 1);
+    return Drop;
+}
 
 void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
     auto* src = dynamic_cast<TCustomTeEdit*>(Source);
@@ -1347,23 +1424,25 @@ void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
     AnsiString text = src->SelText();
     if (move) {
         TBufferCoord bb = src->BlockBegin(), be = src->BlockEnd();
+        const TTeSelectionMode removedAs = src->ActiveSelectionMode();
+        const bool lastLineKept = be.Line >= src->lines_->Count();
         src->SetSelText("");
-        if (same) {
-            if (drop.Line == be.Line && drop.Char >= be.Char) {
-                drop.Char -= be.Char - bb.Char;
-                drop.Line = bb.Line;
-            } else if (drop.Line > be.Line) {
-                drop.Line -= be.Line - bb.Line;
-            }
-        }
+        if (same) drop = PlaceAfterRemoval(drop, bb, be, removedAs, lastLineKept);
     }
     TTeOptionOn pastEol(this, eoScrollPastEol);
     SetCaretXY(drop);
     SetBlockBegin(drop);
-    LockUndo();
-    SetSelText(text);
-    UnlockUndo();
-    undoList_->AddChange(same ? urDragDropInsert : urInsert, drop, BlockEnd(), "", activeSelectionMode_);
+    drop = CaretXY();
+    if (RecordsWholeLines(activeSelectionMode_, text)) {
+        // Lines or columns go in as the chosen mode puts them and are recorded so.
+        SetSelText(text);
+    } else {
+        RecordPadding(drop);
+        LockUndo();
+        SetSelText(text);
+        UnlockUndo();
+        undoList_->AddChange(same ? urDragDropInsert : urInsert, drop, BlockEnd(), "", activeSelectionMode_);
+    }
     SetBlockEnd(CaretXY());
     CommandProcessor(ecSelGotoXY, '\0', &drop);
 }

@@ -65,7 +65,13 @@ void TCustomTeEdit::ReplayStep(TTeEditUndoList* From, TTeEditUndoList* To, void 
         }
     }
     MoveGroupBreak(From, To);
+    FollowChosenSelectionMode();
 }
+
+// An item puts its block back in the mode it was made in; what the user does
+// next with the block (extending it, typing over it) follows the mode the user
+// has chosen since, so the block is shown in that mode from here on.
+void TCustomTeEdit::FollowChosenSelectionMode() { SetActiveSelectionMode(selectionMode_); }
 
 void TCustomTeEdit::InsertBlockAt(const TBufferCoord& Start, const AnsiString& Text, TTeSelectionMode Mode) {
     blockBegin_ = blockEnd_ = Start;
@@ -185,17 +191,19 @@ void TCustomTeEdit::UndoItem() {
             break;
         case urUnindent: {
             redoList_->AddChange(item->Reason(), start, end, item->Text(), item->SelectionMode());
+            // Each prefix goes back where it was taken from; a line that gave
+            // none is left as it is.
             int at = item->SelectionMode() == smColumn ? std::min(start.Char, end.Char) : 1;
-            TTeSelectionMode mode = activeSelectionMode_;
-            activeSelectionMode_ = smColumn;
-            blockBegin_ = blockEnd_ = BufferCoord(at, start.Line);
-            caretX_ = at;
-            caretY_ = start.Line;
-            TBufferCoord c = BufferCoord(at, start.Line);
+            std::vector<AnsiString> prefixes = SplitLines(item->Text());
             lines_->BeginUpdate();
-            InsertColumn(item->Text(), c, false);
+            for (size_t k = 0; k < prefixes.size(); ++k) {
+                int line = start.Line + static_cast<int>(k);
+                if (line > lines_->Count() || prefixes[k].empty()) continue;
+                AnsiString s = lines_->Strings(line - 1);
+                s.insert(std::min(static_cast<size_t>(at - 1), s.size()), prefixes[k]);
+                lines_->SetStrings(line - 1, s);
+            }
             lines_->EndUpdate();
-            activeSelectionMode_ = mode;
             SetCaretAndSelection(end, start, end);
             break;
         }

@@ -53,20 +53,24 @@ void TTeMemo::EMReplaceSel(TMessage& Msg) {
     DoOnPaintTransient(ttBefore);
     {
         TTeUndoBlock block(this);
-        if (SelAvail() && recordUndo)
+        // A column or line block is recorded by the text primitive itself.
+        const bool wholeLines = recordUndo && RecordsWholeLines(activeSelectionMode_, text);
+        if (SelAvail() && recordUndo && !wholeLines)
             UndoList()->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
         TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
-        {
+        if (wholeLines) {
+            SetSelTextPrimitive(text);
+        } else {
             UndoList()->Lock();
             TScopeGuard unlock([this] { UndoList()->Unlock(); });
             SetSelTextPrimitive(text);
         }
-        if (recordUndo) {
-            UndoList()->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
-        } else {
+        if (!recordUndo) {
             // Older items would point at text that has moved: a later undo would garble it.
             UndoList()->Clear();
             RedoList()->Clear();
+        } else if (!wholeLines) {
+            UndoList()->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
         }
     }
     EnsureCursorPosVisible();
