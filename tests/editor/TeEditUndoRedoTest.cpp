@@ -232,6 +232,14 @@ TEST_F(UndoRedoTest, NamedRunsAlternateBetweenTheTwoTexts) {
              Key('V', ssCtrl);
          },
          "abXc\r\nd Y\r\n  Z"},
+        {"replacing a column block by message", "abcd\r\nef\r\nghij",
+         [this] {
+             ChooseMode(smColumn);
+             memo->SetCaretAndSelection(BufferCoord(4, 3), BufferCoord(2, 1), BufferCoord(4, 3));
+             static const char kText[] = "Q";
+             SendMessage(memo->Handle(), EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(kText));
+         },
+         "aQd\r\ne\r\ngj"},
         {"line-mode paste of an empty clipboard after typing", "one",
          [this] {
              memo->SetCaretXY(BufferCoord(1, 1));
