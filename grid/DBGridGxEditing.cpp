@@ -103,7 +103,15 @@ int TCustomDBGridGx::GetEditLimit() {
     TColumnGx* column = columns_->Items(index);
     if (column->KeyList()->Count() > 0) return 0;
     TField* field = column->Field();
-    return field && field->DataType() == ftString ? field->Size() : 0;
+    if (!field) return 0;
+    switch (field->DataType()) {
+        // Every text field of a fixed size, the wide ones that VARCHAR columns make included.
+        case ftString:
+        case ftFixedChar:
+        case ftWideString:
+        case ftGuid: return field->Size();
+        default: return 0;
+    }
 }
 
 AnsiString TCustomDBGridGx::GetEditText(int ACol, int) {

@@ -495,6 +495,22 @@ TEST_F(ViewsTest, KeysThatChangeNothingKeepTheCellsValue) {
     EXPECT_EQ(QuerySql(db, "SELECT Members FROM tblAlliance WHERE ID = 2"), "7");
 }
 
+// A text cell's editor holds what its field holds: a player name typed past
+// its 50 characters stops at the 50th, and the file gets what the cell showed.
+TEST_F(ViewsTest, ANameTypedPastItsFieldsSizeStopsAtTheSize) {
+    std::string typed;
+    for (int i = 0; typed.size() < 76; ++i) typed += static_cast<char>('a' + i % 26);
+    Show(w->tsViewPlayer);
+    GoTo(w->grdPlayer, dmMain->tblPlayer, "Vega", "Name");
+    Type(typed.c_str());
+    ASSERT_TRUE(EditorOpen(w->grdPlayer));
+    EXPECT_EQ(w->grdPlayer->InplaceEditor()->Text(), typed.substr(0, 50));
+    Key(VK_RETURN);
+    Key(VK_DOWN);
+    EXPECT_EQ(QuerySql(db, "SELECT Name FROM tblPlayer WHERE ID = 1"), typed.substr(0, 50));
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+}
+
 // The player grid selects no records: a drag moves its current row with the
 // pointer and, below the rows, scrolls on the grid's timer.
 TEST_F(ViewsTest, DraggingInThePlayerGridMovesTheCurrentRowAndScrolls) {
