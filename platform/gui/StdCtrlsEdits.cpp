@@ -97,10 +97,15 @@ public:
     TNativeLineEdit() { setContextMenuPolicy(Qt::NoContextMenu); }
 };
 
+// Without a limit of ours the box holds what the system's edit holds (Qt's
+// own default of 32,767 characters would cut a longer text set into it).
+constexpr int kSystemEditLimit = 0x7FFFFFFE;
+
 struct TLineEditNative final : TEditNative {
     TLineEditNative() : TEditNative(new TNativeLineEdit()) {
         TextBox = true;
         Background = true;
+        Edit()->setMaxLength(kSystemEditLimit);
     }
     QLineEdit* Edit() const { return static_cast<QLineEdit*>(Widget.data()); }
 
@@ -131,7 +136,7 @@ struct TLineEditNative final : TEditNative {
     void Backspace() override { Edit()->backspace(); }
     void DeleteForward() override { Edit()->del(); }
     void SetReadOnly(bool value) override { Edit()->setReadOnly(value); }
-    void SetMaxLength(int value) override { Edit()->setMaxLength(value > 0 ? value : 32767); }
+    void SetMaxLength(int value) override { Edit()->setMaxLength(value > 0 ? value : kSystemEditLimit); }
     int CharFromPos(int x, int y) const override { return Edit()->cursorPositionAt(QPoint(x, y)); }
     void ApplyMargins() override {
         QLineEdit* e = Edit();
@@ -485,7 +490,7 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
             return;
         case EM_EMPTYUNDOBUFFER: native->ClearUndo(); return;
         case EM_LIMITTEXT: SetMaxLength(static_cast<int>(Message.WParam)); return;
-        case EM_GETLIMITTEXT: Message.Result = maxLength_ > 0 ? maxLength_ : 0x7FFFFFFE; return;
+        case EM_GETLIMITTEXT: Message.Result = maxLength_ > 0 ? maxLength_ : kSystemEditLimit; return;
         case EM_SETREADONLY:
             SetReadOnly(Message.WParam != 0);
             Message.Result = 1;

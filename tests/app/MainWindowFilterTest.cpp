@@ -130,7 +130,7 @@ TEST_F(FilterWindowTest, ExpressionsWithEachVariableAndOperator) {
 }
 
 TEST_F(FilterWindowTest, RefusedExpressionShowsTheErrorAndLeavesTheViewUnfiltered) {
-    // 16,000 nested brackets: as much as the filter edit holds (32,767 characters).
+    // 16,000 nested brackets typed into the filter edit.
     const std::string deep = std::string(16000, '(') + "Metal > 1" + std::string(16000, ')');
     for (const std::string& bad : {std::string("Metal >"), std::string("Nonsense = 1"), std::string("(Metal > 1"), deep}) {
         Apply("Metal > 1000");
@@ -151,6 +151,32 @@ TEST_F(FilterWindowTest, RefusedExpressionShowsTheErrorAndLeavesTheViewUnfiltere
     w->cmbPlanetFilterClick(nullptr);
     EXPECT_EQ(f.dialogs->Messages.size(), 1u);
     EXPECT_EQ(Shown(), kAll);
+}
+
+// A saved filter longer than an edit box's usual 32,767 characters is applied
+// whole when chosen, on either page, and the filter box shows all of it: cut,
+// it would be another filter (here the one before its OR).
+TEST_F(FilterWindowTest, ALongSavedFilterIsAppliedWhole) {
+    const std::string planets = "(PlanetName = 'Ace')" + std::string(40000, ' ') + "OR (PlanetName = 'Dune')";
+    w->PlanetFilters->AddKeyValue("Long", planets);
+    w->cmbPlanetFilter->SetItemIndex(0);
+    w->cmbPlanetFilterClick(nullptr);
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+    EXPECT_EQ(Shown(), "Ace,Dune");
+    EXPECT_TRUE(dmMain->viewPlanet->Filter() == planets);
+    EXPECT_TRUE(w->edtPlanetFilter->Text() == planets);
+    Apply(w->edtPlanetFilter->Text());  // Enter in the box applies the same
+    EXPECT_EQ(Shown(), "Ace,Dune");
+
+    const std::string combats = "(MetalRaided = 1)" + std::string(40000, ' ') + "OR (MetalRaided = 2)";
+    dmMain->viewCombat->Open();
+    w->pcMain->SetActivePage(w->tsViewCombatReports);
+    w->CombatFilters->AddKeyValue("Long", combats);
+    w->cmbCombatFilter->SetItemIndex(0);
+    w->cmbCombatFilterClick(nullptr);
+    EXPECT_TRUE(f.dialogs->Messages.empty());
+    EXPECT_TRUE(dmMain->viewCombat->Filter() == combats);
+    EXPECT_TRUE(w->edtCombatFilter->Text() == combats);
 }
 
 TEST_F(FilterWindowTest, AgeChoicesReplaceTheFilter) {
