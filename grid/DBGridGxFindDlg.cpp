@@ -260,6 +260,18 @@ void TDBGridGxFindDlg::FindNext() {
     const int last = static_cast<int>(columns_.size()) - 1;
     if (columnIndex_ < 0 || columnIndex_ > last) columnIndex_ = back ? last : 0;
 
+    // A cell edit still pending is written and posted first, as leaving the
+    // cell would; a text the field refuses calls the find off (the grid shows
+    // the field's message and keeps the text), and nothing has moved.
+    try {
+        ds->CheckBrowseMode();
+    } catch (...) {
+        // The grid's editor took the focus back, but behind a modal dialog
+        // it cannot have the keys: Escape would cancel the kept edit.
+        if (Modal() && cbText->CanFocus()) cbText->SetFocus();
+        throw;
+    }
+
     bool found = false;
     {
         // Whatever happens on the walk, the data set's controls come back on.

@@ -43,11 +43,11 @@ public:
         sqlite3_close(db);
     }
     // The stored text of one cell ("NULL" for null).
-    std::string Stored(const std::string& Column, int Id) const {
+    std::string Stored(const std::string& Column, int Id, const std::string& Table = "Item") const {
         sqlite3* db = nullptr;
         sqlite3_open(path_.c_str(), &db);
         sqlite3_stmt* st = nullptr;
-        std::string sql = "SELECT " + Column + " FROM Item WHERE ID = " + std::to_string(Id);
+        std::string sql = "SELECT " + Column + " FROM " + Table + " WHERE ID = " + std::to_string(Id);
         sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
         std::string out = "?";
         if (sqlite3_step(st) == SQLITE_ROW)

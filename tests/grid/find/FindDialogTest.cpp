@@ -360,4 +360,67 @@ TEST_F(FindDialog, CtrlFRunsTheDialogModallyUntilEscape) {
     EXPECT_EQ(where(), "ABC");
 }
 
+// Find while a cell's edit is pending: the edit is written and posted first,
+// as leaving the cell would; a text the field refuses shows its message and
+// calls the find off, the editor keeping the text and the record in edit.
+TEST_F(FindDialog, APendingCellEditIsPostedBeforeTheSearch) {
+    struct Case {
+        const char* Name;
+        int Column;             // 1 Owner, 2 Size
+        const char* Typed;
+        const char* Place;      // after the find
+        const char* Stored;     // Beta's cell in the file
+        bool Refused;
+    } cases[] = {
+        {"a text the field takes", 1, "Zed", "Gamma.TName", "Zed", false},
+        {"a text the field refuses", 2, "1x", "Beta.TSize", "40", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        dialogs->Messages.clear();
+        query->SetRecNo(4);  // Beta
+        grid->SetSelectedIndex(c.Column);
+        grid->SetFocus();
+        Application->ProcessMessages();
+        for (const char* k = c.Typed; *k; ++k) {
+            SimulateTyping(GetFocus(), std::string(1, *k).c_str());
+            Application->ProcessMessages();
+        }
+        ASSERT_EQ(query->State(), dsEdit);
+        TModalSteps steps({
+            [&](TDBGridGxFindDlg* d) {
+                d->cbText->Items()->Clear();
+                d->cbText->KeyItems()->Clear();
+                d->cbFindIn->SetValue(Variant(AnsiString("TName")));
+                d->cbMatchinType->SetValue(Variant(SFindMatchAnyPartGx()));
+                d->cbFindDirection->SetValue(Variant(SFindDirectionAllGx()));
+                d->cbCharCase->SetStateProp(cbUnchecked);
+                d->cbText->SetFocus();
+                SimulateTyping(d->cbText->Handle(), "Gamma");
+            },
+            [&](TDBGridGxFindDlg* d) { SimulateKey(d->cbText->Handle(), VK_RETURN); },
+            [&](TDBGridGxFindDlg* d) {
+                EXPECT_EQ(GetFocus(), d->cbText->Handle());  // the dialog keeps the keys
+                SimulateKey(d->cbText->Handle(), VK_ESCAPE);
+            },
+        });
+        SimulateKey(GetFocus(), 'F', ssCtrl);  // from the open editor
+        EXPECT_EQ(steps.StepsRun(), 3u);
+        EXPECT_EQ(Place(), c.Place);
+        EXPECT_EQ(db.Stored(c.Column == 1 ? "Owner" : "Size", 4, "Star"), c.Stored);
+        if (c.Refused) {
+            ASSERT_EQ(dialogs->Messages.size(), 1u);
+            EXPECT_NE(dialogs->Messages[0].Text.find(c.Typed), std::string::npos) << dialogs->Messages[0].Text;
+            ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+            EXPECT_EQ(grid->InplaceEditor()->Text(), c.Typed);
+            EXPECT_EQ(query->State(), dsEdit);
+            query->Cancel();
+        } else {
+            for (const auto& m : dialogs->Messages) ADD_FAILURE() << m.Text;
+            EXPECT_EQ(query->State(), dsBrowse);
+        }
+        EXPECT_FALSE(query->ControlsDisabled());
+    }
+}
+
 }  // namespace
