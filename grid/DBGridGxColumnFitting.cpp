@@ -103,6 +103,10 @@ std::vector<int> TCustomDBGridGx::NeededColumnWidths(TColumnsGxList* Columns) {
 
     if (DataLinkActive()) {
         TDataSet* ds = dataLink_->DataSet();
+        // The walk leaves the record: a pending cell edit is written and posted
+        // first, as leaving the cell would, so a text the field refuses calls
+        // the fit off with its message and the edit kept.
+        ds->CheckBrowseMode();
         TControlsDisabled disabled(ds);
         SaveBookmark();
         auto restore = MakeScopeGuard([this] { RestoreBookmark(); });

@@ -217,6 +217,44 @@ TEST_F(GridEditor, LeavingACellWritesWhatItsEditorShows) {
     }
 }
 
+// Fitting a column by a double click on a title edge waits for a valid cell
+// edit, as leaving the cell does: a text the field refuses shows its message,
+// stays in the editor and no width changes; once mended, the fit goes on.
+TEST_F(GridEditor, FittingAColumnWaitsForAValidEdit) {
+    grid->SetOptionsGx(grid->OptionsGx() + dghDblClickOptimizeColWidth);
+    TColumnGx* name = grid->Columns()->Items(kName - 1);
+    name->SetWidth(20);
+    GoTo(kMetal, 6);
+    Type("12abc");
+    const int edge = grid->CellRect(kName, 0).Right;
+    tick += 1000;
+    SimulateDoubleClick(grid->Handle(), edge, 5);
+    Application->ProcessMessages();
+    ASSERT_FALSE(dialogs->Messages.empty());
+    for (const auto& m : dialogs->Messages) EXPECT_NE(m.Text.find("12abc"), std::string::npos) << m.Text;
+    EXPECT_EQ(name->Width(), 20);
+    ASSERT_TRUE(EditorOpen());
+    EXPECT_EQ(Editor()->Text(), "12abc");
+    EXPECT_EQ(query->State(), dsEdit);
+    EXPECT_EQ(RecNo(), 6);
+    EXPECT_EQ(Stored("Metal", 6), "6000");
+    PaintWindowNow(form->Handle());
+    ASSERT_TRUE(SaveWindowImage(form->Handle(), "/tmp/tesk-grid-fit-refused.png"));
+
+    Key(VK_END);
+    for (int i = 0; i < 3; ++i) Key(VK_BACK);
+    dialogs->Messages.clear();
+    tick += 1000;
+    SimulateDoubleClick(grid->Handle(), grid->CellRect(kName, 0).Right, 5);
+    Application->ProcessMessages();
+    EXPECT_TRUE(dialogs->Messages.empty());
+    EXPECT_EQ(name->Width(), name->OptimizeWidth());
+    EXPECT_GT(name->Width(), 40);
+    EXPECT_EQ(RecNo(), 6);
+    Key(VK_DOWN);
+    EXPECT_EQ(Stored("Metal", 6), "12");
+}
+
 TEST_F(GridEditor, ReadOnlyColumnsAndFieldsDoNotOpen) {
     struct Case {
         const char* Name;
