@@ -146,17 +146,125 @@ void TTextDatasetFeaturesGx::ApplyFilter(TCustomDBGridGx* Grid, TDataSet* DataSe
     keeper.Restore();
 }
 
-// The copies go in first and the records leave afterwards, so a post refused
-// half-way takes back the copies made so far and nothing is lost; a Null value
-// moves as Null, not as the value a new record starts with.
+namespace {
+
+using TRecordValues = std::vector<std::pair<TField*, Variant>>;
+
+// The data set's own events, and its fields' validation and change events,
+// silenced while it lives. Taking a move back undoes the move's own copies
+// and deletes, no edit of the user's: a handler that refused a delete or a
+// post there would leave a record twice, or lose one.
+class TQuietDataSet {
+public:
+    explicit TQuietDataSet(TDataSet* DataSet) : dataSet_(DataSet) {
+        for (auto event : kEvents) {
+            events_.push_back(DataSet->*event);
+            (DataSet->*event).Clear();
+        }
+        for (int i = 0; i < DataSet->FieldCount(); ++i) {
+            TField* f = DataSet->Fields()->Fields(i);
+            fields_.push_back({f, f->OnValidate, f->OnChange});
+            f->OnValidate.Clear();
+            f->OnChange.Clear();
+        }
+    }
+    ~TQuietDataSet() {
+        for (size_t i = 0; i < std::size(kEvents); ++i) dataSet_->*kEvents[i] = events_[i];
+        for (const TFieldEvents& f : fields_) {
+            f.Field->OnValidate = f.OnValidate;
+            f.Field->OnChange = f.OnChange;
+        }
+    }
+    TQuietDataSet(const TQuietDataSet&) = delete;
+    TQuietDataSet& operator=(const TQuietDataSet&) = delete;
+
+private:
+    static constexpr TDataSetNotifyEvent TDataSet::*kEvents[] = {
+        &TDataSet::BeforeInsert, &TDataSet::AfterInsert, &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,
+        &TDataSet::BeforePost,   &TDataSet::AfterPost,   &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
+        &TDataSet::BeforeDelete, &TDataSet::AfterDelete, &TDataSet::BeforeScroll, &TDataSet::AfterScroll,
+        &TDataSet::OnNewRecord};
+    struct TFieldEvents {
+        TField* Field;
+        TFieldNotifyEvent OnValidate, OnChange;
+    };
+    TDataSet* dataSet_;
+    std::vector<TDataSetNotifyEvent> events_;
+    std::vector<TFieldEvents> fields_;
+};
+
+void AbandonEdit(TDataSet* DataSet) {
+    if (DataSet->State() == dsInsert || DataSet->State() == dsEdit) DataSet->Cancel();
+}
+
+// A record with these values goes in before Before (at the end when that is
+// empty or gone) and is posted; its bookmark is added to Into as soon as it
+// is stored, also when the post raises after that (in AfterPost).
+void PutRecord(TDataSet* DataSet, const TRecordValues& Values, const TBookmarkStr& Before,
+               const std::function<void()>& Adjust, std::vector<TBookmarkStr>& Into) {
+    if (Before.empty() || !DataSet->BookmarkValid(Before)) {
+        DataSet->Append();
+    } else {
+        DataSet->GotoBookmark(Before);
+        DataSet->Insert();
+    }
+    for (const auto& [f, v] : Values) {
+        if (v.IsNull()) f->Clear();
+        else f->SetValue(v);
+    }
+    if (Adjust) Adjust();
+    try {
+        DataSet->Post();
+    } catch (...) {
+        if (DataSet->State() == dsBrowse) Into.push_back(DataSet->Bookmark());
+        throw;
+    }
+    Into.push_back(DataSet->Bookmark());
+}
+
+// Takes a move back: each record that left goes in again where it stood
+// (before the record that followed it; the last first, so that one put back
+// can be the next one's place), then the copies leave. PutBack hears each
+// record put in again under its new bookmark.
+void TakeBackMove(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const std::vector<TBookmarkStr>& Next,
+                  const std::vector<TRecordValues>& Values, const std::vector<TBookmarkStr>& Copies,
+                  const TMovedBackEvent& PutBack) {
+    TQuietDataSet quiet(DataSet);
+    AbandonEdit(DataSet);
+    std::vector<std::pair<TBookmarkStr, TBookmarkStr>> back;
+    for (size_t i = Moved.size(); i-- > 0;) {
+        if (DataSet->BookmarkValid(Moved[i])) continue;
+        TBookmarkStr before = Next[i];
+        for (const auto& [was, now] : back)
+            if (was == before) before = now;
+        std::vector<TBookmarkStr> put;
+        PutRecord(DataSet, Values[i], before, nullptr, put);
+        back.emplace_back(Moved[i], put.back());
+    }
+    for (auto it = Copies.rbegin(); it != Copies.rend(); ++it) {
+        if (!DataSet->BookmarkValid(*it)) continue;
+        DataSet->GotoBookmark(*it);
+        DataSet->Delete();
+    }
+    if (PutBack)
+        for (const auto& [was, now] : back) PutBack(was, now);
+}
+
+}  // namespace
+
+// The copies go in first and the records leave afterwards. Whatever the data
+// set refuses on the way (a post, a delete), the move is taken back whole:
+// the set is as it was or as moved, never with a record twice or one lost.
+// A Null value moves as Null, not as the value a new record starts with.
 TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
-                                const std::function<void(size_t)>& Adjust) {
+                                const std::function<void(size_t)>& Adjust, const TMovedBackEvent& PutBack) {
     // They keep their order among themselves.
     std::vector<TBookmarkStr> moved = Moved;
     std::stable_sort(moved.begin(), moved.end(), [DataSet](const TBookmarkStr& a, const TBookmarkStr& b) {
         return DataSet->CompareBookmarks(a, b) < 0;
     });
-    std::vector<std::vector<std::pair<TField*, Variant>>> values;
+    std::vector<TRecordValues> values;
+    std::vector<TBookmarkStr> next;  // the record after each, for taking the move back
     for (const TBookmarkStr& b : moved) {
         DataSet->GotoBookmark(b);
         auto& record = values.emplace_back();
@@ -164,63 +272,23 @@ TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkSt
             TField* f = DataSet->Fields()->Fields(i);
             if (f->FieldKind() == fkData) record.emplace_back(f, f->Value());
         }
+        next.push_back(DataSet->MoveBy(1) == 1 ? DataSet->Bookmark() : TBookmarkStr());
     }
-    auto abandon = [DataSet] {
-        if (DataSet->State() == dsInsert || DataSet->State() == dsEdit) DataSet->Cancel();
-    };
-    auto remove = [&](const TBookmarkStr& b) {
-        try {
-            if (!DataSet->BookmarkValid(b)) return;
-            DataSet->GotoBookmark(b);
-            DataSet->Delete();
-        } catch (...) {
-            abandon();
-        }
-    };
     std::vector<TBookmarkStr> copies;
     try {
         // Each goes in right before the anchor, after the ones before it (without one, at the end).
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (Anchor.empty()) {
-                DataSet->Append();
-            } else {
-                DataSet->GotoBookmark(Anchor);
-                DataSet->Insert();
-            }
-            for (const auto& [f, v] : values[i]) {
-                if (v.IsNull()) f->Clear();
-                else f->SetValue(v);
-            }
-            if (Adjust) Adjust(i);
-            DataSet->Post();
-            copies.push_back(DataSet->Bookmark());
+        for (size_t i = 0; i < values.size(); ++i)
+            PutRecord(DataSet, values[i], Anchor, Adjust ? std::function<void()>([&] { Adjust(i); }) : nullptr, copies);
+        for (const TBookmarkStr& b : moved) {
+            DataSet->GotoBookmark(b);
+            DataSet->Delete();
         }
     } catch (...) {
-        abandon();
-        for (auto it = copies.rbegin(); it != copies.rend(); ++it) remove(*it);
+        TakeBackMove(DataSet, moved, next, values, copies, PutBack);
         throw;
     }
-    // A record that refuses to leave stays, and its copy goes instead.
-    std::exception_ptr refused;
-    for (size_t i = 0; i < moved.size(); ++i) {
-        try {
-            DataSet->GotoBookmark(moved[i]);
-            DataSet->Delete();
-        } catch (...) {
-            abandon();
-            if (!refused) refused = std::current_exception();
-            remove(copies[i]);
-            copies[i].clear();
-        }
-    }
-    TBookmarkStr first;
-    for (const TBookmarkStr& b : copies)
-        if (!b.empty()) {
-            first = b;
-            break;
-        }
+    TBookmarkStr first = copies.empty() ? TBookmarkStr() : copies.front();
     if (!first.empty()) DataSet->GotoBookmark(first);
-    if (refused) std::rethrow_exception(refused);
     return first;
 }
 
@@ -252,7 +320,11 @@ bool TMemoryDatasetFeaturesGx::MoveRecords(TCustomDBGridGx* Grid, TStrings* Book
             break;
         }
     }
-    MoveDataSetRecords(table, moved, anchor);
+    // Records a refused move put in again keep their place in the caller's list.
+    MoveDataSetRecords(table, moved, anchor, nullptr, [Bookmarks](const TBookmarkStr& Was, const TBookmarkStr& Now) {
+        for (int i = 0; i < Bookmarks->Count(); ++i)
+            if (Bookmarks->Strings(i) == Was) Bookmarks->SetStrings(i, Now);
+    });
     return true;
 }
 

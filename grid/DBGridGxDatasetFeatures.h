@@ -28,14 +28,20 @@ public:
     bool MoveRecords(TCustomDBGridGx* Grid, TStrings* Bookmarks, int Target, int Offset, bool OnlyTest) override;
 };
 
+// Hears a record that a move taken back put in again, under its new bookmark.
+using TMovedBackEvent = std::function<void(const TBookmarkStr& Was, const TBookmarkStr& Now)>;
+
 // Moves the records of Moved (their values, in the data set's order) before the record
 // Anchor, or to the end when Anchor is empty; Adjust(i) may change the i-th
 // record's fields before it is posted. Answers the first moved record's new
-// bookmark, which is left current. The copies go in before the records leave:
-// a refused post takes back the copies made so far and raises, so nothing is
-// lost; Null values stay Null.
+// bookmark, which is left current. The copies go in before the records leave;
+// a post or delete refused on the way takes the whole move back (the data
+// set's events are not asked again for that) and raises, so no record is lost
+// or there twice. A record put in again where it stood gets a new bookmark,
+// which PutBack hears. Null values stay Null.
 TBookmarkStr MoveDataSetRecords(TDataSet* DataSet, const std::vector<TBookmarkStr>& Moved, const TBookmarkStr& Anchor,
-                                const std::function<void(size_t)>& Adjust = nullptr);
+                                const std::function<void(size_t)>& Adjust = nullptr,
+                                const TMovedBackEvent& PutBack = nullptr);
 
 // The data set's filter text for one expression on FieldName; empty when the
 // expression has no comparison. A list operand of In or !In becomes a chain of

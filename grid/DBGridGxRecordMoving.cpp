@@ -142,7 +142,18 @@ bool TCustomDBGridGx::MoveSelectedRecords(int Target, int Offset, bool OnlyTest)
     } else {
         bookmarks.Add(movingBookmark_);
     }
-    bool moved = MoveRecords(&bookmarks, Target, Offset, OnlyTest);
+    std::vector<TBookmarkStr> before;
+    for (int i = 0; i < bookmarks.Count(); ++i) before.push_back(bookmarks.Strings(i));
+    bool moved = false;
+    try {
+        moved = MoveRecords(&bookmarks, Target, Offset, OnlyTest);
+    } catch (...) {
+        // A refused move was taken back; records put in again stay selected.
+        for (int i = 0; i < bookmarks.Count() && i < static_cast<int>(before.size()); ++i)
+            if (bookmarks.Strings(i) != before[static_cast<size_t>(i)])
+                selectedRows_->Renamed(before[static_cast<size_t>(i)], bookmarks.Strings(i));
+        throw;
+    }
     // Moved records are new rows: the old bookmarks name nothing now.
     if (moved && !OnlyTest) selectedRows_->Clear();
     return moved;

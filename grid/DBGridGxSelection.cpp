@@ -175,6 +175,19 @@ void TBookmarkListGx::Resort() {
     ResetFindCache();
 }
 
+void TBookmarkListGx::Renamed(const TBookmarkStr& Was, const TBookmarkStr& Now) {
+    int at = -1;
+    for (int i = 0; i < list_->Count() && at < 0; ++i)
+        if (list_->Strings(i) == Was) at = i;
+    if (at < 0) return;
+    list_->Delete(at);
+    ResetFindCache();
+    int index;
+    if (!Find(Now, index)) list_->Insert(index, Now);
+    ResetFindCache();
+    grid_->Invalidate();
+}
+
 TGridRect TBookmarkListGx::GetGridRect() {
     if (!grid_->DataLink()->Active() || list_->Count() == 0) return kNoGridRect;
     std::vector<TBookmarkStr> rows = ScreenBookmarks(grid_);

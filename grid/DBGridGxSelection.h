@@ -37,6 +37,9 @@ public:
     // Puts the bookmarks in the data set's order again (after the data set was
     // sorted anew) and forgets the last search.
     void Resort();
+    // A selected record that the data set put in again under a new bookmark
+    // (a move taken back) stays selected.
+    void Renamed(const TBookmarkStr& Was, const TBookmarkStr& Now);
 
 private:
     void ListChanged(TObject* Sender);

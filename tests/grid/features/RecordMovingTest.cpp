@@ -215,6 +215,81 @@ TEST_F(RecordMoving, ARefusedPostLosesNothingAndNullsStayNull) {
     EXPECT_EQ(scores(), "C=3 D=null E=5 A=1 B=2 F=6 ");
 }
 
+// A move refused half-way is taken back whole, even where the data set
+// refuses the deletes that take it back: never a record twice, nor one lost.
+TEST_F(RecordMoving, ARefusedMoveIsTakenBackWholeWhateverElseIsRefused) {
+    struct THandlers {
+        std::string RefusedPost;     // the name whose post is refused
+        std::string RefusedDeletes;  // the names whose deletes are refused; "*" every one
+        void BeforePost(TDataSet* DataSet) {
+            if (DataSet->FieldByName("Name")->AsString() == RefusedPost) throw Exception("no post of " + RefusedPost);
+        }
+        void BeforeDelete(TDataSet* DataSet) {
+            const std::string name = DataSet->FieldByName("Name")->AsString();
+            if (RefusedDeletes == "*" || RefusedDeletes.find(name) != std::string::npos)
+                throw Exception("no delete of " + name);
+        }
+    } handlers;
+    table->BeforePost = MakeEvent(&handlers, &THandlers::BeforePost);
+    table->BeforeDelete = MakeEvent(&handlers, &THandlers::BeforeDelete);
+    const std::vector<std::string> before{"A", "B", "C", "D", "E", "F"};
+    const struct {
+        const char* Name;
+        std::vector<const char*> Moving;
+        const char* RefusedPost;
+        const char* RefusedDeletes;
+    } cases[] = {
+        {"the second copy's post, and every delete", {"C", "E"}, "E", "*"},
+        {"the second record's delete", {"C", "E"}, "", "E"},
+        {"the first record's delete", {"C", "E"}, "", "C"},
+        {"every delete, one record", {"D"}, "", "*"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TStringList moving;
+        for (const char* name : c.Moving) {
+            table->Locate("Name", name, {});
+            moving.Add(table->Bookmark());
+        }
+        handlers.RefusedPost = c.RefusedPost;
+        handlers.RefusedDeletes = c.RefusedDeletes;
+        EXPECT_THROW(grid->MoveRecords(&moving, 1, 0, false), Exception);
+        handlers.RefusedPost.clear();
+        handlers.RefusedDeletes.clear();
+        EXPECT_EQ(Names(table), before);
+        EXPECT_EQ(table->RecordCount(), 6);
+        EXPECT_EQ(table->State(), dsBrowse);
+        EXPECT_FALSE(table->ControlsDisabled());
+        table->Locate("Name", "E", {});
+        EXPECT_EQ(table->FieldByName("Score")->AsInteger(), 5);
+    }
+    // Dragged: the records put in again stay selected, each once.
+    for (int row : {2, 4}) SelectRow(row);
+    handlers.RefusedDeletes = "E";
+    Press(Point(0, 2));
+    MoveTo(Point(0, 1));
+    EXPECT_THROW(Release(Point(0, 1)), Exception);  // the window shows it
+    handlers.RefusedDeletes.clear();
+    EXPECT_EQ(Names(table), before);
+    std::vector<std::string> selected;
+    for (int i = 0; i < grid->SelectedRows()->Count(); ++i) {
+        ASSERT_TRUE(table->BookmarkValid(grid->SelectedRows()->Items(i)));
+        table->GotoBookmark(grid->SelectedRows()->Items(i));
+        selected.push_back(table->FieldByName("Name")->AsString());
+    }
+    EXPECT_EQ(selected, (std::vector<std::string>{"C", "E"}));
+    grid->SelectedRows()->Clear();
+
+    // Nothing refused: C and E go before B.
+    TStringList moving;
+    for (const char* name : {"C", "E"}) {
+        table->Locate("Name", name, {});
+        moving.Add(table->Bookmark());
+    }
+    EXPECT_TRUE(grid->MoveRecords(&moving, 1, 0, false));
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "C", "E", "B", "D", "F"}));
+}
+
 // After a drop the rows in view stay where they were, the moved record
 // current in the row it was dropped on.
 TEST_F(RecordMoving, TheViewStaysWhereTheDropWas) {
