@@ -401,6 +401,13 @@ TEST_F(FindDialog, APendingCellEditIsPostedBeforeTheSearch) {
             [&](TDBGridGxFindDlg* d) { SimulateKey(d->cbText->Handle(), VK_RETURN); },
             [&](TDBGridGxFindDlg* d) {
                 EXPECT_EQ(GetFocus(), d->cbText->Handle());  // the dialog keeps the keys
+                if (c.Refused) {
+                    const std::string shot =
+                        (std::filesystem::temp_directory_path() / "tesk-find-refused-edit.png").string();
+                    PaintWindowNow(form->Handle());
+                    EXPECT_TRUE(SaveWindowsImage({form->Handle(), d->Handle()}, shot));
+                    std::printf("find with a refused edit screenshot: %s\n", shot.c_str());
+                }
                 SimulateKey(d->cbText->Handle(), VK_ESCAPE);
             },
         });
