@@ -1007,7 +1007,10 @@ void TColumnGx::SetWidth(int Value) {
                 std::max(0, (Value + m.Metrics.tmAveCharWidth / 2 - m.Metrics.tmOverhang - 3) / m.ZeroWidth));
         if (grid->LayoutFromDataLink()) return;
     }
-    if (!IsAssigned(cvWidth) && Value == DefaultWidth()) {
+    // Without a grid or a bound field the default is a stand-in (64, or the
+    // grid's column width) that changes once the field is bound, so a width
+    // set then is kept whatever its value.
+    if (!IsAssigned(cvWidth) && grid && Field() && Value == DefaultWidth()) {
         Changed(false);
         return;
     }
@@ -1078,7 +1081,11 @@ bool TColumnGx::IsToolTipsStored() const {
     TCustomDBGridGx* grid = GetGrid();
     return IsAssigned(cvToolTips) && toolTips_ != (grid && grid->ColumnDefValues()->ToolTips());
 }
-bool TColumnGx::IsWidthStored() { return IsAssigned(cvWidth) && width_ != DefaultWidth(); }
+// A column whose field is not bound (its data set closed) cannot know the
+// default it will read back with, so its assigned width is always written.
+bool TColumnGx::IsWidthStored() {
+    return IsAssigned(cvWidth) && (!GetGrid() || !Field() || width_ != DefaultWidth());
+}
 bool TColumnGx::IsWordWrapStored() { return IsAssigned(cvWordWrap) && wordWrap_ != DefaultWordWrap(); }
 
 // ---- copying and defaults

@@ -458,3 +458,38 @@ TEST_F(StartupTest, AProgramFolderThatCannotBeMadeIsShownWithItsReason) {
     EXPECT_TRUE(ProgramFolderReady([] { return AnsiString("/tmp/"); }));
     EXPECT_EQ(f.dialogs->Messages.size(), 1u);
 }
+
+// A column width comes back from the layout file whatever its value, also the
+// width a column has before its field is bound (64), and whether or not its
+// view was open when the window closed.
+TEST_F(StartupTest, ColumnWidthsComeBackWhateverTheirValue) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    const struct {
+        TDBGridGx* TfrmMain::*Grid;
+        const char* Field;
+        int Width;
+    } widths[] = {
+        {&TfrmMain::grdCombat, "DateTime", 64},   {&TfrmMain::grdCombat, "MetalRaided", 64},
+        {&TfrmMain::grdCombat, "Planet", 63},     {&TfrmMain::grdPlanet, "Metal", 64},
+        {&TfrmMain::grdPlanet, "PlanetName", 65}, {&TfrmMain::grdPlayer, "Name", 64},
+        {&TfrmMain::grdAlliance, "Name", 64},
+    };
+    // The layouts shipped beside the program.
+    for (const char* name : {"Planet.grd", "Combat.grd", "Alliance.grd", "Player.grd"})
+        WriteFile(f.folder.File(name), ShippedFile(std::string("layouts/") + name));
+    TfrmMain* w = f.Start();
+    OpenViews();
+    for (const auto& c : widths) ColumnOf(w->*c.Grid, c.Field)->SetWidth(c.Width);
+    // Only the shown page's view stays open, as when the user closes the window.
+    w->pcMainChange(w->pcMain);
+    Stop();
+    // Read back, then written again with every view open.
+    for (int run = 0; run < 2; ++run) {
+        w = f.Start();
+        OpenViews();
+        for (const auto& c : widths)
+            if (TColumnGx* column = ColumnOf(w->*c.Grid, c.Field))
+                EXPECT_EQ(column->Width(), c.Width) << c.Field << ", run " << run;
+        Stop();
+    }
+}
