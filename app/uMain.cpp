@@ -460,7 +460,8 @@ TESK_PUBLISHED(TfrmMain) {
     Handler("grdCombatTitleClick", &T::grdCombatTitleClick);
     Handler("grdPlayerTitleClick", &T::grdPlayerTitleClick);
     Handler("grdPlanetDrawColumnCell", &T::grdPlanetDrawColumnCell);
-    Handler("grdCombatDrawColumnCell", &T::grdCombatDrawColumnCell);
+    Handler("grdPlanetGetBtnParams", &T::grdPlanetGetBtnParams);
+    Handler("grdCombatGetBtnParams", &T::grdCombatGetBtnParams);
     Handler("grdPlanetDblClick", &T::grdPlanetDblClick);
     Handler("grdCombatDblClick", &T::grdCombatDblClick);
     Handler("grdCombatCellClick", &T::grdCombatCellClick);

@@ -435,8 +435,10 @@ public:
     void grdPlayerTitleClick(TColumnGx* Column);
     void grdPlanetDrawColumnCell(TObject* Sender, const TRect& Rect, int DataCol, TColumnGx* Column,
                                  TGridDrawState State);
-    void grdCombatDrawColumnCell(TObject* Sender, const TRect& Rect, int DataCol, TColumnGx* Column,
-                                 TGridDrawState State);
+    void grdPlanetGetBtnParams(TObject* Sender, TColumnGx* Column, TFont* AFont, TColor& Background,
+                               TSortMarkerGx& SortMarker, bool IsDown);
+    void grdCombatGetBtnParams(TObject* Sender, TColumnGx* Column, TFont* AFont, TColor& Background,
+                               TSortMarkerGx& SortMarker, bool IsDown);
     void grdPlanetDblClick(TObject* Sender);
     void grdCombatDblClick(TObject* Sender);
     void grdCombatCellClick(TColumnGx* Column);
@@ -471,9 +473,6 @@ public:
     void RateSelectedPlanets(BYTE Rating);
     void RatePlayerOfSelectedPlanet(BYTE Rating);
     void RateAllianceOfSelectedPlanet(BYTE Rating);
-    // Arrows into a title cell whose right edge and top are the rectangle's.
-    static void DrawSortArrowAsc(TCanvas* Canvas, const TRect& Rect);
-    static void DrawSortArrowDesc(TCanvas* Canvas, const TRect& Rect);
     // Whether the key is held now, from the keyboard state.
     static bool IsControlKeyDown();
     static bool IsShiftKeyDown();

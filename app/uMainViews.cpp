@@ -1,7 +1,7 @@
-// The four view pages: only the shown page's data set is open, each view keeps
-// its order in the data module's sort texts, title clicks sort, the planet and
-// combat grids draw their colours and sort arrows, and the refresh, the double
-// clicks and Select All.
+// The four view pages: only the shown page's data set is open (with the one
+// its lookup fields read), each view keeps its order in the data module's sort
+// texts, title clicks sort, the planet and combat grids draw their colours and
+// mark their sort columns, and the refresh, the double clicks and Select All.
 #include <cmath>
 
 #include "app/uCommandGuard.h"
@@ -15,10 +15,6 @@
 #include "text/uHtmlClipbrd.h"
 
 namespace {
-
-// The first data row under a one-line title starts here; the title's arrows
-// are drawn while that row is painted.
-constexpr int FirstDataRowTop = 18;
 
 bool IsCoordinateColumn(const AnsiString& FieldName, std::initializer_list<const char*> Names) {
     for (const char* n : Names)
@@ -85,11 +81,24 @@ void TfrmMain::pcMainChange(TObject*) {
         SetStatusText(iRecord, dmMain->viewPlanet->RecordCount());
         return;
     }
+    // The shown view's lookup fields read another view (the player view's
+    // alliance names read tblAlliance): that one opens with it, in its own
+    // order, or the lookups find nothing.
+    auto openWithOrder = [](const TView& v) {
+        if (!v.DataSet->Active()) v.DataSet->Open();
+        if (v.DataSet->Sort() != v.Sort) v.DataSet->SetSort(v.Sort);
+    };
     for (const TView& v : views) {
         const bool shown = (page == tsViewCombatReports && v.DataSet == dmMain->viewCombat) ||
                            (page == tsViewAlliance && v.DataSet == dmMain->tblAlliance) ||
                            (page == tsViewPlayer && v.DataSet == dmMain->tblPlayer);
         if (!shown) continue;
+        for (int i = 0; i < v.DataSet->FieldCount(); ++i) {
+            TField* field = v.DataSet->Fields()->Fields(i);
+            if (!field->Lookup()) continue;
+            for (const TView& source : views)
+                if (source.DataSet == field->LookupDataSet() && source.DataSet != v.DataSet) openWithOrder(source);
+        }
         if (!v.DataSet->Active()) v.DataSet->Open();
         SetStatusText(iRecord, v.DataSet->RecordCount());
         if (v.DataSet->Sort() != v.Sort) v.DataSet->SetSort(v.Sort);
@@ -149,30 +158,21 @@ void TfrmMain::ShowSortText(TLabel* Label, const AnsiString& Text) {
 }
 
 // ---------------------------------------------------------------- drawing
-void TfrmMain::DrawSortArrowAsc(TCanvas* Canvas, const TRect& Rect) {
-    TPen* pen = Canvas->Pen();
-    const TColor keep = pen->Color();
-    const int R = Rect.Right, T = Rect.Top;
-    pen->SetColor(0x808080);
-    Canvas->MoveTo(R - 10, T + 11);
-    Canvas->LineTo(R - 7, T + 5);
-    pen->SetColor(0xFFFFFF);
-    Canvas->MoveTo(R - 6, T + 5);
-    Canvas->LineTo(R - 3, T + 11);
-    Canvas->LineTo(R - 10, T + 11);
-    pen->SetColor(keep);
+// The sort columns are marked with the grids' own sort markers, which the
+// grid paints in the column's title cell whatever its title layout. The
+// planet grid marks its primary column (an upward arrow for an ascending
+// order); a coordinate order marks none.
+void TfrmMain::grdPlanetGetBtnParams(TObject*, TColumnGx* Column, TFont*, TColor&, TSortMarkerGx& SortMarker, bool) {
+    if (Column->FieldName() == PrimaryOrderBy) SortMarker = PrimarySortOrder == "ASC" ? smUpGx : smDownGx;
 }
 
-void TfrmMain::DrawSortArrowDesc(TCanvas* Canvas, const TRect& Rect) {
-    TPen* pen = Canvas->Pen();
-    const TColor keep = pen->Color();
-    const int R = Rect.Right, T = Rect.Top;
-    pen->SetColor(0x808080);
-    Canvas->Polyline({TPoint(R - 3, T + 5), TPoint(R - 10, T + 5), TPoint(R - 7, T + 11)});
-    pen->SetColor(0xFFFFFF);
-    Canvas->MoveTo(R - 6, T + 11);
-    Canvas->LineTo(R - 3, T + 5);
-    pen->SetColor(keep);
+// The combat grid marks every column whose name occurs in its sort text (the
+// coordinate order marks its three columns), with an upward arrow when the
+// text holds no "ASC".
+void TfrmMain::grdCombatGetBtnParams(TObject*, TColumnGx* Column, TFont*, TColor&, TSortMarkerGx& SortMarker, bool) {
+    const AnsiString& sort = dmMain->CombatSort;
+    if (Column->FieldName().empty() || sort.find(Column->FieldName()) == AnsiString::npos) return;
+    SortMarker = sort.find("ASC") == AnsiString::npos ? smUpGx : smDownGx;
 }
 
 // The fields a planet cell's rules read: the view's fields are made with the
@@ -217,26 +217,8 @@ void TfrmMain::grdPlanetDrawColumnCell(TObject*, const TRect& Rect, int DataCol,
             TFontStyles style = canvas->Font()->Style();
             canvas->Font()->SetStyle(style.Include(fsBold));
         }
-        if (look.MayDrawArrow && Rect.Top == FirstDataRowTop && Column->FieldName() == PrimaryOrderBy) {
-            const TRect title(Rect.Left, 0, Rect.Right, 17);
-            if (PrimarySortOrder == "ASC")
-                DrawSortArrowAsc(canvas, title);
-            else
-                DrawSortArrowDesc(canvas, title);
-        }
     }
     grdPlanet->DefaultDrawColumnCell(Rect, DataCol, Column, State);
-}
-
-void TfrmMain::grdCombatDrawColumnCell(TObject*, const TRect& Rect, int, TColumnGx* Column, TGridDrawState) {
-    if (Rect.Top != FirstDataRowTop) return;
-    const AnsiString& sort = dmMain->CombatSort;
-    if (Column->FieldName().empty() || sort.find(Column->FieldName()) == AnsiString::npos) return;
-    const TRect title(Rect.Left, 0, Rect.Right, 17);
-    if (sort.find("ASC") == AnsiString::npos)
-        DrawSortArrowAsc(grdCombat->Canvas(), title);
-    else
-        DrawSortArrowDesc(grdCombat->Canvas(), title);
 }
 
 // ---------------------------------------------------------------- commands

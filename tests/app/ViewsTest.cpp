@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "platform/gui/InputSimulation.h"
 #include "platform/gui/RecordingDevice.h"
@@ -49,6 +50,46 @@ std::string Order(TDataSet* Data, const char* IDField) {
     std::string ids;
     for (Data->First(); !Data->Eof(); Data->Next()) ids += (ids.empty() ? "" : ",") + Data->FieldByName(IDField)->AsString();
     return ids;
+}
+
+// The texts painted in a column's data cells, top down, read back from the
+// recording device.
+std::vector<std::string> PaintedTexts(TDBGridGx* Grid, const char* FieldName, int Rows) {
+    TRecordingDevice* rec = nullptr;
+    HDC dc = CreateRecordingDC(&rec, TSize(Grid->Width(), Grid->Height()));
+    Grid->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    const int col = ColumnOf(Grid, FieldName)->Index() + Grid->IndicatorOffset();
+    std::vector<std::string> texts;
+    for (int row = Grid->TitleOffset(); row < Grid->TitleOffset() + Rows; ++row) {
+        const TRect cell = Grid->CellRect(col, row);
+        std::string text;
+        for (const TGdiCall& c : rec->Calls())
+            if ((c.Kind == TGdiCallKind::ExtTextOut || c.Kind == TGdiCallKind::DrawText) && c.Rect.Left >= cell.Left &&
+                c.Rect.Top >= cell.Top && c.Rect.Right <= cell.Right && c.Rect.Bottom <= cell.Bottom)
+                text += c.Text;
+        texts.push_back(text);
+    }
+    DeleteDC(dc);
+    return texts;
+}
+
+// The sort arrow painted in a column's title: 'u' an upward triangle, 'd' a
+// downward one, '-' none, '?' anything else dark at the title's right end.
+char ArrowIn(TDBGridGx* Grid, const char* FieldName) {
+    const int col = ColumnOf(Grid, FieldName)->Index() + Grid->IndicatorOffset();
+    TRect title = Grid->CellRect(col, 0);
+    title.Bottom = Grid->CellRect(col, Grid->TitleOffset() - 1).Bottom;
+    std::vector<int> widths;  // dark pixels of each line that has any
+    for (int y = title.Top; y < title.Bottom; ++y) {
+        int dark = 0;
+        for (int x = std::max(title.Left, title.Right - 20); x < title.Right; ++x)
+            if (GetWindowPixel(Grid->Handle(), x, y) == 0x404040) ++dark;
+        if (dark) widths.push_back(dark);
+    }
+    if (widths.empty()) return '-';
+    if (widths == std::vector<int>{1, 3, 5, 7, 9}) return 'u';
+    if (widths == std::vector<int>{9, 7, 5, 3, 1}) return 'd';
+    return '?';
 }
 
 class ViewsTest : public testing::Test {
@@ -125,6 +166,117 @@ TEST_F(ViewsTest, OnlyTheShownPagesViewIsOpenAndEachKeepsItsOrder) {
     Show(w->tsViewCombatReports);
     EXPECT_EQ(w->sbMain->Panels()->Items(1)->Text(), "Records: 2");
     EXPECT_FALSE(dmMain->tblPlayer->Active());
+}
+
+// The player view, in its shipped column layout, names each player's
+// alliance, looked up in the alliance table, whichever page was shown before
+// it, also after a restart.
+TEST_F(ViewsTest, ThePlayerViewShowsEachPlayersAlliance) {
+    const std::map<std::string, std::string> alliances = {
+        {"Vega", "Evil"}, {"Altair", "Evil"}, {"Lone", "<none>"}, {"Deneb", "Good"}};
+    auto shown = [&] {
+        std::map<std::string, std::string> painted;
+        const std::vector<std::string> names = PaintedTexts(w->grdPlayer, "Name", 4);
+        const std::vector<std::string> texts = PaintedTexts(w->grdPlayer, "Alliance", 4);
+        for (size_t i = 0; i < names.size(); ++i) painted[names[i]] = texts[i];
+        return painted;
+    };
+    WriteFile(f.folder.File("Player.grd"), ShippedFile("layouts/Player.grd"));
+    for (int run = 0; run < 2; ++run) {
+        w = f.Start();
+        ASSERT_TRUE(ColumnOf(w->grdPlayer, "Alliance")->Visible());
+        for (TTabSheet* before : {w->tsViewSpyReports, w->tsViewAlliance, w->tsCalculatePower,
+                                  w->tsViewCombatReports, w->tsViewPlayer}) {
+            Show(before);
+            Show(w->tsViewPlayer);
+            EXPECT_EQ(shown(), alliances) << "after " << before->Name() << ", run " << run;
+        }
+    }
+}
+
+// The sort arrows of the planet and combat grids, as painted in their titles,
+// in every title layout: on the first show and after each title click, the
+// planet grid marks its primary column (upward ascending), the combat grid
+// every column named in its sort text (upward when that holds no "ASC").
+TEST_F(ViewsTest, SortArrowsShowTheOrderInEveryTitleLayout) {
+    const struct {
+        const char* Name;
+        bool MultiTitle;
+        int TitleLines;
+        bool Levels;
+    } layouts[] = {{"as designed", true, -1, false},
+                   {"one line", false, 0, false},
+                   {"three lines", false, 3, false},
+                   {"two levels", true, 0, true}};
+    struct TStep {
+        const char* Click;  // nullptr: the page as first shown
+        std::vector<std::pair<const char*, char>> Arrows;
+    };
+    const std::vector<TStep> planet = {
+        {nullptr, {{"Metal", '-'}, {"Crystal", '-'}, {"GalaxyID", '-'}}},
+        {"Metal", {{"Metal", 'u'}, {"Crystal", '-'}}},
+        {"Metal", {{"Metal", 'd'}, {"Crystal", '-'}}},
+        {"Crystal", {{"Metal", '-'}, {"Crystal", 'u'}}},
+        {"GalaxyID", {{"Metal", '-'}, {"Crystal", '-'}, {"GalaxyID", '-'}}},
+    };
+    const std::vector<TStep> combat = {
+        {nullptr, {{"DateTime", 'u'}, {"MetalRaided", '-'}, {"Galaxy", '-'}}},
+        {"MetalRaided", {{"DateTime", '-'}, {"MetalRaided", 'd'}}},
+        {"MetalRaided", {{"DateTime", '-'}, {"MetalRaided", 'u'}}},
+        {"Galaxy", {{"MetalRaided", '-'}, {"Galaxy", 'd'}, {"SolarSystem", 'd'}, {"Planet", 'd'}}},
+    };
+    // A click on the lowest line of the column's title, where a title of
+    // several levels has the column's own caption.
+    auto click = [](TDBGridGx* Grid, const char* FieldName) {
+        const int col = ColumnOf(Grid, FieldName)->Index() + Grid->IndicatorOffset();
+        const TRect title = Grid->CellRect(col, Grid->TitleOffset() - 1);
+        const TPoint at((title.Left + title.Right) / 2, title.Bottom - 4);
+        ResetDoubleClick();
+        SimulateMouseMove(Grid->Handle(), at.X, at.Y);
+        SimulateClick(Grid->Handle(), at.X, at.Y);
+        Application->ProcessMessages();
+    };
+    // The columns as shipped beside the program.
+    for (const char* name : {"Planet.grd", "Combat.grd"})
+        WriteFile(f.folder.File(name), ShippedFile(std::string("layouts/") + name));
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.Name);
+        w = f.Start();
+        w->SetBounds(0, 0, 1100, 700);
+        for (TDBGridGx* g : {w->grdPlanet, w->grdCombat}) {
+            if (layout.TitleLines < 0) continue;
+            g->SetUseMultiTitle(layout.MultiTitle);
+            g->SetTitleLines(layout.TitleLines);
+        }
+        if (layout.Levels) {
+            for (const char* field : {"Metal", "Crystal"})
+                ColumnOf(w->grdPlanet, field)->Title()->SetCaption(std::string("Resources|") + field);
+            for (const char* field : {"Galaxy", "SolarSystem", "Planet"})
+                ColumnOf(w->grdCombat, field)->Title()->SetCaption(std::string("Where|") + field);
+        }
+        for (auto [page, grid, steps] : {std::tuple(w->tsViewSpyReports, w->grdPlanet, &planet),
+                                         std::tuple(w->tsViewCombatReports, w->grdCombat, &combat)}) {
+            Show(page);
+            for (const TStep& step : *steps) {
+                if (step.Click) click(grid, step.Click);
+                for (auto [field, arrow] : step.Arrows)
+                    EXPECT_EQ(ArrowIn(grid, field), arrow)
+                        << grid->Name() << " " << field << " after " << (step.Click ? step.Click : "the first show");
+            }
+        }
+        HoldControl(false);
+    }
+    // A stored order shows its arrow on the first show.
+    WriteFile(f.folder.File("Tesk.ini"),
+              "[General]\r\nActiveLanguage=English\r\n[ViewPlanets]\r\nPrimaryOrderBy=Metal\r\n"
+              "PrimarySortOrder=DESC\r\n[ViewCombats]\r\nCombatSort=MetalRaided ASC\r\n");
+    w = f.Start();
+    w->SetBounds(0, 0, 1100, 700);
+    Show(w->tsViewSpyReports);
+    EXPECT_EQ(ArrowIn(w->grdPlanet, "Metal"), 'd');
+    Show(w->tsViewCombatReports);
+    EXPECT_EQ(ArrowIn(w->grdCombat, "MetalRaided"), 'd');
+    EXPECT_EQ(ArrowIn(w->grdCombat, "DateTime"), '-');
 }
 
 TEST_F(ViewsTest, TitleClicksSortTheViewsAsTheFileWould) {
