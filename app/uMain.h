@@ -401,6 +401,7 @@ public:
     void FormClose(TObject* Sender, TCloseAction& Action);
     void FormDestroy(TObject* Sender);
     void FormResize(TObject* Sender);
+    void FitCombatOptions();
     void ApplicationEvents1Exception(TObject* Sender, Exception* E);
     void actLoadSettingsExecute(TObject* Sender);
     void actSaveSettingsExecute(TObject* Sender);

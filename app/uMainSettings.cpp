@@ -277,6 +277,22 @@ void TfrmMain::FormResize(TObject*) {
     if (sbMain->Panels()->Count() > 0) sbMain->Panels()->Items(0)->SetWidth(width - width / 4);
     for (TCheckBox* box : {cbxKeepTech, cbxKeepDefs, cbxKeepBuilds}) box->SetWidth(width - box->Left() - 5);
     edtCombatFilter->SetWidth(width - edtCombatFilter->Left() - 25);
+    FitCombatOptions();
+}
+
+// The combat page's options show their whole captions in the platform's font:
+// their panel grows to the widest one (the report memo beside it keeps at
+// least a third of the window) and each box fills the panel.
+void TfrmMain::FitCombatOptions() {
+    const std::initializer_list<TCheckBox*> boxes = {cbxSubstractResources, cbxSubstractDefences, cbxSubstractFleet};
+    TWinControl* panel = cbxSubstractResources->Parent();
+    if (!panel) return;
+    constexpr int DesignedWidth = 380, Margin = 8;
+    int need = DesignedWidth;
+    for (TCheckBox* box : boxes) need = std::max(need, box->Left() + box->CaptionFitWidth() + Margin);
+    const int width = std::min(need, std::max(DesignedWidth, ClientWidth() * 2 / 3));
+    if (panel->Width() != width) panel->SetWidth(width);
+    for (TCheckBox* box : boxes) box->SetWidth(width - box->Left() - Margin);
 }
 
 // The settings stores report a file they had to set aside or could not

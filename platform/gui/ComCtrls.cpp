@@ -188,6 +188,7 @@ void TPageControl::SetTabIndex(int Value) {
 
 void TPageControl::ChangeActivePage(TTabSheet* Page) {
     if (activePage_ == Page) return;
+    const int rowsBefore = StripHeight();
     TCustomForm* form = GetParentForm(this);
     // The focus leaves the page that goes.
     if (form && activePage_ && form->ActiveControl() && activePage_->ContainsControl(form->ActiveControl())) {
@@ -200,6 +201,7 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
         Page->SetVisible(true);
     }
     if (old && old->pageControl_ == this) old->SetVisible(false);
+    if (StripHeight() != rowsBefore) Realign();
     Invalidate();
 }
 
@@ -266,7 +268,38 @@ void TPageControl::TabsChanged() {
     Invalidate();
 }
 
-int TPageControl::StripHeight() { return tabHeight_ > 0 ? tabHeight_ + 2 : TextHeightOf(Font()) + 8; }
+int TPageControl::RowHeight() { return tabHeight_ > 0 ? tabHeight_ + 2 : TextHeightOf(Font()) + 8; }
+
+std::vector<TPageControl::TTabPlace> TPageControl::TabPlaces(int& Rows) {
+    std::vector<TTabPlace> places;
+    const int right = std::max(ClientWidth() - 2, 2);
+    int x = 2, row = 0, activeRow = -1;
+    for (TTabSheet* p : pages_) {
+        if (!p->TabVisible()) continue;
+        const int w = tabWidth_ > 0 ? tabWidth_ : TextWidthOf(Font(), StripHotkey(p->Caption())) + 12;
+        // A tab that would pass the right edge starts a new row; the active
+        // tab's 2 pixels of lift on either side count too.
+        if (x > 2 && x + w + 2 > right) {
+            ++row;
+            x = 2;
+        }
+        if (p == activePage_) activeRow = row;
+        places.push_back({p, row, x, w});
+        x += w;
+    }
+    Rows = row + 1;
+    // The active tab's row moves next to the page, the rows above keep their order.
+    if (activeRow >= 0)
+        for (TTabPlace& t : places)
+            t.Row = t.Row == activeRow ? Rows - 1 : (t.Row > activeRow ? t.Row - 1 : t.Row);
+    return places;
+}
+
+int TPageControl::StripHeight() {
+    int rows = 1;
+    TabPlaces(rows);
+    return rows * RowHeight();
+}
 
 TRect TPageControl::DisplayRect() {
     TRect r = ClientRect();
@@ -281,17 +314,13 @@ TRect TPageControl::DisplayRect() {
 void TPageControl::AdjustClientRect(TRect& Rect) { Rect = DisplayRect(); }
 
 TRect TPageControl::TabRect(int Index) {
-    int strip = StripHeight();
-    int x = 2;
-    for (TTabSheet* p : pages_) {
-        if (!p->TabVisible()) continue;
-        int w = tabWidth_ > 0 ? tabWidth_ : TextWidthOf(Font(), StripHotkey(p->Caption())) + 12;
-        if (p->TabIndex() == Index) {
-            TRect r(x, 2, x + w, strip);
-            if (p == activePage_) r = TRect(x - 2, 0, x + w + 2, strip + 1);
-            return r;
-        }
-        x += w;
+    int rows = 1;
+    const int height = RowHeight();
+    for (const TTabPlace& t : TabPlaces(rows)) {
+        if (t.Page->TabIndex() != Index) continue;
+        const int top = t.Row * height;
+        if (t.Page == activePage_) return TRect(t.Left - 2, top, t.Left + t.Width + 2, top + height + 1);
+        return TRect(t.Left, top + 2, t.Left + t.Width, top + height);
     }
     return TRect();
 }

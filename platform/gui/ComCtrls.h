@@ -99,6 +99,9 @@ public:
     void SetTabHeight(int Value);
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int Value);
+    // Tabs that do not fit the control's width go on to further rows (the
+    // active tab's row lies next to the page), whether or not MultiLine is
+    // set: the tab row has no scroll buttons, and no tab is ever out of sight.
     bool MultiLine() const { return multiLine_; }
     void SetMultiLine(bool Value) { multiLine_ = Value; }
     TTabPosition TabPosition() const { return tabPosition_; }
@@ -135,6 +138,16 @@ private:
     // A page chosen by the user: asks OnChanging, then OnChange.
     void UserSelect(TTabSheet* Page);
     void TabsChanged();
+    // Where each visible tab goes: its row (0 next to the page's edge counted
+    // from the top) and its left edge and width within the row.
+    struct TTabPlace {
+        TTabSheet* Page;
+        int Row;
+        int Left;
+        int Width;
+    };
+    std::vector<TTabPlace> TabPlaces(int& Rows);
+    int RowHeight();
     int StripHeight();
     std::vector<TTabSheet*> pages_;
     TTabSheet* activePage_ = nullptr;

@@ -220,6 +220,9 @@ public:
     void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
     // What a click by the user does: unchecked -> (grayed ->) checked -> unchecked.
     virtual void Toggle();
+    // The width that shows the box and its whole caption on one line, in the
+    // control's font.
+    int CaptionFitWidth() const;
 
     void Dispatch(TMessage& Message) override;
     void CMDialogChar(TMessage& Message) override;

@@ -252,6 +252,11 @@ void TCustomCheckBox::Toggle() {
     }
 }
 
+int TCustomCheckBox::CaptionFitWidth() const {
+    auto* box = static_cast<QCheckBox*>(native_->Widget.data());
+    return box ? box->sizeHint().width() : Width();
+}
+
 void TCustomCheckBox::CMDialogChar(TMessage& Message) {
     if (IsAccel(Message.WParam, Caption()) && CanFocus()) {
         SetFocus();

@@ -279,6 +279,47 @@ TEST_F(ViewsTest, SortArrowsShowTheOrderInEveryTitleLayout) {
     EXPECT_EQ(ArrowIn(w->grdCombat, "DateTime"), '-');
 }
 
+// At the window's default size every tab shows its whole caption on the tab
+// row, and the combat page's check boxes are as wide as their captions
+// within their panel, inside the window.
+TEST_F(ViewsTest, TabsAndCheckBoxesShowTheirWholeCaptions) {
+    w = f.Start();
+    TCanvas* measure = w->Canvas();
+    TPageControl* tabs = w->pcMain;
+    measure->Font()->Assign(tabs->Font());
+    std::vector<TRect> placed;
+    for (int i = 0; i < tabs->PageCount(); ++i) {
+        TTabSheet* page = tabs->Pages(i);
+        const TRect r = tabs->TabRect(page->TabIndex());
+        SCOPED_TRACE(page->Caption());
+        EXPECT_GE(r.Left, 0);
+        EXPECT_LE(r.Right, tabs->ClientWidth());
+        EXPECT_GE(r.Width(), measure->TextWidth(page->Caption()));
+        EXPECT_LE(r.Bottom, tabs->DisplayRect().Top);
+        for (const TRect& other : placed) {
+            TRect common;
+            EXPECT_FALSE(IntersectRect(&common, r, other)) << "overlaps another tab";
+        }
+        placed.push_back(r);
+        if (page == tabs->ActivePage()) {
+            placed.back().Left += 2;
+            placed.back().Right -= 2;
+        }
+    }
+    Show(w->tsProcessCombatReports);
+    for (TCheckBox* box : {w->cbxSubstractResources, w->cbxSubstractDefences, w->cbxSubstractFleet}) {
+        SCOPED_TRACE(box->Caption());
+        measure->Font()->Assign(box->Font());
+        // The box and its gap take at least 16 pixels before the caption.
+        EXPECT_GE(box->Width(), measure->TextWidth(box->Caption()) + 16);
+        EXPECT_LE(box->Left() + box->Width(), box->Parent()->ClientWidth());
+        TPoint right(box->Width(), 0);
+        right = w->ScreenToClient(box->ClientToScreen(right));
+        EXPECT_LE(right.X, w->ClientWidth());
+    }
+    EXPECT_TRUE(SaveWindowImage(w->Handle(), "/tmp/tesk-view-combat-page.png"));
+}
+
 TEST_F(ViewsTest, TitleClicksSortTheViewsAsTheFileWould) {
     TADOQuery* view = dmMain->viewPlanet;
     struct {
