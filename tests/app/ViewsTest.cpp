@@ -748,6 +748,22 @@ TEST_F(ViewsTest, DraggingInThePlayerGridMovesTheCurrentRowAndScrolls) {
     SetTickSource(nullptr);
 }
 
+// Screenshots at the window's default size, with the shipped column layouts,
+// of the four views and the combat page (looked at by hand): every tab,
+// caption and sort arrow in sight.
+TEST_F(ViewsTest, ScreenshotsAtTheDefaultSize) {
+    for (const char* name : {"Planet.grd", "Combat.grd", "Alliance.grd", "Player.grd"})
+        WriteFile(f.folder.File(name), ShippedFile(std::string("layouts/") + name));
+    w = f.Start();
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "Metal"));
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "Metal"));
+    for (TTabSheet* page : {w->tsViewSpyReports, w->tsViewCombatReports, w->tsViewAlliance, w->tsViewPlayer,
+                            w->tsProcessCombatReports}) {
+        Show(page);
+        EXPECT_TRUE(SaveWindowImage(w->Handle(), ("/tmp/tesk-default-" + std::string(page->Name()) + ".png").c_str()));
+    }
+}
+
 TEST_F(ViewsTest, ScreenshotsOfTheFourViews) {
     w->edtMetal->SetText("10000");
     w->edtLF->SetText("5000");
