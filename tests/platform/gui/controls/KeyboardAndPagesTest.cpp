@@ -1,5 +1,7 @@
 // Shortcuts before the focused control, dialog keys, and the page control
 // telling the user's page changes from the program's.
+#include <set>
+
 #include "tests/platform/gui/controls/ControlsTestForm.h"
 
 namespace {
@@ -111,3 +113,49 @@ TEST_F(ControlsFormTest, AcceleratorsOfLabelsButtonsAndTabsAct) {
 }
 
 }  // namespace
+
+// Tabs that pass the control's right edge go on to another row: every tab in
+// sight whole, the pages below all rows, the active tab's row next to the
+// page, and one row again once there is room.
+TEST_F(ControlsFormTest, TabsThatDoNotFitGoOnToAnotherRow) {
+    TPageControl* pc = form->pcMain;
+    for (const char* caption : {"Paste Combat Reports", "View Alliances", "Calculate Power"}) {
+        auto* page = new TTabSheet(form);
+        page->SetPageControl(pc);
+        page->SetCaption(caption);
+    }
+    // The number of rows, after checking where the tabs and the pages are.
+    auto rows = [pc] {
+        std::set<int> tops;  // of the rows; an inactive tab stands 2 pixels lower
+        int bottom = 0;
+        for (int i = 0; i < pc->PageCount(); ++i) {
+            const TRect r = pc->TabRect(i);
+            SCOPED_TRACE(pc->Pages(i)->Caption());
+            EXPECT_GE(r.Left, 0);
+            EXPECT_LE(r.Right, pc->ClientWidth());
+            tops.insert(pc->Pages(i) == pc->ActivePage() ? r.Top : r.Top - 2);
+            bottom = std::max(bottom, r.Bottom);
+        }
+        // The active tab lies on the lowest row, and the pages start below it.
+        EXPECT_EQ(pc->TabRect(pc->ActivePage()->TabIndex()).Top, *tops.rbegin());
+        EXPECT_LE(bottom - 1, pc->DisplayRect().Top);
+        EXPECT_EQ(pc->ActivePage()->BoundsRect(), pc->DisplayRect());
+        return static_cast<int>(tops.size());
+    };
+    pc->SetWidth(260);
+    Application->ProcessMessages();
+    pc->SetActivePage(pc->Pages(0));
+    const int narrow = rows();
+    EXPECT_GE(narrow, 2);
+    // A click on a tab of the top row brings that row down to the page.
+    TRect top = pc->TabRect(0);
+    for (int i = 0; i < pc->PageCount(); ++i)
+        if (pc->TabRect(i).Top < top.Top) top = pc->TabRect(i);
+    ResetDoubleClick();
+    SimulateClick(pc->Handle(), (top.Left + top.Right) / 2, (top.Top + top.Bottom) / 2);
+    EXPECT_NE(pc->ActivePage(), pc->Pages(0));
+    EXPECT_EQ(rows(), narrow);
+    pc->SetWidth(900);
+    Application->ProcessMessages();
+    EXPECT_EQ(rows(), 1);
+}
