@@ -274,6 +274,17 @@ int LinePosition(const AnsiString& Line) {
     return position >= 1 && position <= 15 ? position : 0;
 }
 
+// A line of only its position number, blanks and at least one TAB: an empty
+// position, however many of its trailing empty cells the copy dropped.
+bool IsEmptyPositionLine(const AnsiString& Line) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t i = 0;
+    while (i < Line.size() && blank(Line[i])) ++i;
+    while (i < Line.size() && Line[i] >= '0' && Line[i] <= '9') ++i;
+    while (i < Line.size() && blank(Line[i])) ++i;
+    return i == Line.size() && Line.find('\t') != AnsiString::npos;
+}
+
 // The third TAB-separated cell, the planet's name, holds only blanks.
 bool NameCellIsEmpty(const AnsiString& Line) {
     const size_t first = Line.find('\t');
@@ -301,11 +312,18 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
         // Every position line is read before anything changes: a line that
         // lost the view's layout (its TABs, a column) refuses the whole view,
         // and a position without a line of its own is left as stored.
+        // Position lines come in ascending order, so a number not above the
+        // last one read begins no position line (a footer such as "3 planets
+        // populated").
         std::array<TextPosition, 16> positions;
+        int lastPosition = 0;
         for (const AnsiString& line : TextLines(Text.substr(a.MatchPos(0) - 1 + a.MatchLen(0)))) {
             const int position = LinePosition(line);
-            if (position == 0 || positions[position].Parsed) continue;
+            if (position <= lastPosition) continue;
+            lastPosition = position;
             TextPosition& p = positions[position];
+            p.Parsed = true;
+            if (IsEmptyPositionLine(line)) continue;
             if (std::count(line.begin(), line.end(), '\t') < kTextColumns)
                 throw ETeskException(
                     Format("Line of position %d does not have the solar system view's layout: %s", {position, line}));
@@ -321,7 +339,6 @@ void ProcessSolarSystemText(TdmMain* dm, ISolarSystemPage& Page, const AnsiStrin
                 throw ETeskException(
                     Format("Line of position %d does not have the solar system view's layout: %s", {position, line}));
             }
-            p.Parsed = true;
         }
 
         PlanetLog log{Page};

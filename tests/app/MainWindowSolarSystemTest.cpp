@@ -1,7 +1,11 @@
 // The solar-system page of the main window: its editor, the import run by the
 // button and by Enter, the Paste command into the editor and into an edit
-// control, and the clipboard watcher taking a copied view.
+// control, the clipboard watcher taking a copied view, and text views pasted
+// by hand with their empty positions cut short and a footer.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "editor/TeEdit.h"
 #include "platform/gui/Forms.h"
@@ -143,6 +147,104 @@ TEST_F(MainWindowSolarSystemTest, TheWatcherStoresACopiedView) {
     EXPECT_EQ(QuerySql(db, kPlanets), "1:Harbour:0 1:Harbour:1 3:Dacha:0");
     EXPECT_EQ(QuerySql(db, "SELECT count(*) FROM tblPlayer WHERE Name='\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD'"), "1");
     EXPECT_EQ(w->memSolarSystem->GetText(), "");
+}
+
+
+// The text form pasted by hand, "|" standing for a TAB. The copying program
+// drops the trailing empty cells of an empty position, and the page may end
+// with a footer that begins with a number.
+AnsiString TextView(const std::string& Lines) {
+    AnsiString out = "Solar system 2:345\r\nPos\tPlanet\tName\tMoon\tDebris\tPlayer\tAlliance\tAction\r\n";
+    for (char c : Lines) {
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c == '|' ? '\t' : c;
+    }
+    // The editor keeps no empty last line.
+    if (out.ends_with("\r\n")) out.resize(out.size() - 2);
+    return out;
+}
+
+// The log pane's lines from the index on, without their time stamps.
+std::vector<std::string> LogFrom(TfrmMain* w, int First) {
+    std::vector<std::string> lines;
+    for (int i = First; i < w->memLog->Lines()->Count(); ++i) {
+        const std::string line = w->memLog->Lines()->Strings(i);
+        const size_t p = line.find(" - ");
+        lines.push_back(p == std::string::npos ? line : line.substr(p + 3));
+    }
+    return lines;
+}
+
+const char* const kAllStored = "1:Harbour:0 1:Harbour:1 2:Gone:0 3:Dacha:0 4:Far:0 6:Quiet:0";
+
+TEST(MainWindowSolarSystemTextTest, PastedTextViewsAndTheRowsTheyLeave) {
+    // Bravo's planet with its moon at 1 and Ivan's at 3, which the views
+    // show as they are; Zed's colonies at 2, 4 and 6, which they show empty
+    // or leave out.
+    const char* const stored =
+        "INSERT INTO tblAlliance (ID, Name) VALUES (1, '<none>'), (2, 'ABC');"
+        "INSERT INTO tblPlayer (ID, Name, AllianceID) VALUES (1, 'Zed', 1), (2, 'Bravo', 2), (3, 'Ivan', 1);"
+        "INSERT INTO tblPlanet (GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID) VALUES "
+        "(2, 345, 1, 0, 'Harbour', 2), (2, 345, 1, 1, 'Harbour', 2), (2, 345, 3, 0, 'Dacha', 3), "
+        "(2, 345, 2, 0, 'Gone', 1), (2, 345, 4, 0, 'Far', 1), (2, 345, 6, 0, 'Quiet', 1);";
+    const std::string planets = "1 | |Harbour (*)| | |Bravo|ABC (*)| |\n";
+    const std::string zed = "Warning: Player Zed (<none>) has destroyed colony [2:345:";
+    const std::string gone = "Warning: Planet Gone [2:345:2] has been destroyed";
+    const std::string far = "Warning: Planet Far [2:345:4] has been destroyed";
+    const std::string quiet = "Warning: Planet Quiet [2:345:6] has been destroyed";
+    const std::string success = "Message: Solar system 2:345 processed successfully";
+    struct Case {
+        const char* what;
+        AnsiString view;
+        std::vector<std::string> log;
+        const char* rows;
+    } const cases[] = {
+        {"empty positions with seven TABs, planets with eight",
+         TextView(planets + "2|||||||\n3 | |Dacha|||Ivan|| |\n4 \t\n5||||||||\n6|\t \t\n"),
+         {zed + "2]", gone, zed + "4]", far, zed + "6]", quiet, success},
+         "1:Harbour:0 1:Harbour:1 3:Dacha:0"},
+        {"a footer after every position",
+         TextView(planets + "2|||||||\n3 | |Dacha|||Ivan|| |\n4|||||||\n5|||||||\n6|||||||\n7|||||||\n8|||||||\n"
+                            "9|||||||\n10|||||||\n11|||||||\n12|||||||\n13|||||||\n14|||||||\n15|||||||\n"
+                            "3 planets populated\n"),
+         {zed + "2]", gone, zed + "4]", far, zed + "6]", quiet, success},
+         "1:Harbour:0 1:Harbour:1 3:Dacha:0"},
+        {"a footer after a view that lacks positions",
+         TextView(planets + "2|||||||\n5|||||||\n3 planets populated\n1 more line\n"),
+         {zed + "2]", gone, success},
+         "1:Harbour:0 1:Harbour:1 3:Dacha:0 4:Far:0 6:Quiet:0"},
+        {"a view whose TABs were lost", TextView("1   Harbour (*)   Bravo ABC (*)\n2\n4\n6\n"),
+         {"Error processing solar system: Line of position 1 does not have the solar system view's layout: "
+          "1   Harbour (*)   Bravo ABC (*)"},
+         kAllStored},
+        {"a planet's line short of its empty cells",
+         TextView(planets + "2|||||||\n3 | |Dacha|||Ivan|\n"),
+         {"Error processing solar system: Line of position 3 does not have the solar system view's layout: "
+          "3 \t \tDacha\t\t\tIvan\t"},
+         kAllStored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MainWindowFixture f;
+        const std::string db = f.folder.File("Tesk.mdb");
+        ExecSql(db, stored);
+        WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+        TfrmMain* w = f.Start();
+        w->pcMain->SetActivePage(w->tsSolarSystem);
+        w->SetActiveControl(w->memSolarSystem);
+        PutOnClipboard(w, "", c.view);
+        w->memSolarSystem->SetText("");
+        w->actPaste->Execute();
+        ASSERT_EQ(w->memSolarSystem->GetText(), c.view);
+        const int first = w->memLog->Lines()->Count();
+        w->actProcessSolarSystem->Execute();
+        EXPECT_EQ(LogFrom(w, first), c.log);
+        EXPECT_EQ(QuerySql(db, kPlanets), c.rows);
+        // A refused view stays in the editor for mending.
+        EXPECT_EQ(w->memSolarSystem->GetText(), c.log.back().starts_with("Error") ? c.view : AnsiString());
+    }
 }
 
 }  // namespace
