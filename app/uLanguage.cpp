@@ -23,7 +23,9 @@ bool StartsWith(const AnsiString& s, const char* prefix) { return s.rfind(prefix
 // is written back and forgotten.
 class TDialogTexts {
 public:
-    TDialogTexts(TForm* Form, const AnsiString& Language) : form_(Form), ini_(LanguageFileName(Language)) {}
+    TDialogTexts(TForm* Form, const AnsiString& Language) : form_(Form), ini_(LanguageFileName(Language)) {
+        ini_.SetDetectUtf8(true);
+    }
 
     AnsiString Read(const char* Key, const char* Default = "") {
         return ini_.ReadString(Interfase, Key, Default);
@@ -81,6 +83,17 @@ AnsiString ReadLanguageKey(TMyIniFile& Ini, const AnsiString& Section, const Ans
                            const AnsiString& Default) {
     return IsOptionalLanguageKey(Key) ? Ini.ReadOptionalString(Section, Key, Default)
                                       : Ini.ReadString(Section, Key, Default);
+}
+
+AnsiString LostLettersMessage(TIniFile& Ini) {
+    TStringList keys;
+    Ini.ReadKeysWithLostLetters(&keys);
+    if (keys.Count() == 0) return "";
+    AnsiString text = Format("%s holds letters that code page %d cannot show; they read as \"?\" in",
+                             {FileNameAsText(std::filesystem::path(Ini.FileName().c_str()).filename().string()),
+                              CodePage::Active().Number()});
+    for (int i = 0; i < keys.Count(); ++i) text += (i == 0 ? " " : ", ") + keys[i];
+    return text;
 }
 
 AnsiString MissingLanguageKeysMessage(TMyIniFile& Ini) {

@@ -5,6 +5,9 @@
 // builds the missing-key message, lists the language files, holds the
 // language chooser TfrmLanguage, and applies the dialogs' captions.
 //
+// A language file may be saved in the code page or in UTF-8 (see TIniFile's
+// SetDetectUtf8); every reader of one looks which.
+//
 // A dialog applier opens the file itself, writes back the defaults of missing
 // keys and never reports them. The appliers of the report window, the find
 // dialog and the filter editor find their controls by name (see uLanguage.cpp)
@@ -13,6 +16,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 
+class TIniFile;
 class TMyIniFile;
 class TfrmSelectDB;
 
@@ -29,6 +33,9 @@ void ListLanguages(TStrings* Names);
 bool IsOptionalLanguageKey(const AnsiString& Key);
 AnsiString ReadLanguageKey(TMyIniFile& Ini, const AnsiString& Section, const AnsiString& Key,
                            const AnsiString& Default);
+// Empty when every letter of the file has its place in the code page; else
+// the file's name and the "[Section] Key" of each value that lost letters.
+AnsiString LostLettersMessage(TIniFile& Ini);
 // Empty when nothing is missing; else the reader's list, the download hint
 // and the notice that the program ends.
 AnsiString MissingLanguageKeysMessage(TMyIniFile& Ini);

@@ -20,6 +20,7 @@ void TfrmMain::SetActiveLanguage(const AnsiString& Value) {
 
 void TfrmMain::actLoadLanguageExecute(TObject*) {
     TMyIniFile ini(LanguageFileName(activeLanguage_));
+    ini.SetDetectUtf8(true);
     ReadGameVocabulary(ini);
     iCoordinates = ini.ReadString("Interfase", "iCoordinates", "");
     ApplyLanguageToMainForm(ini);
@@ -29,6 +30,8 @@ void TfrmMain::actLoadLanguageExecute(TObject*) {
     for (int caption : {0, 1, 2, 4, 6}) grpRating->Items()->Add(dmMain->RatingCaptions[caption]);
     grpRating->SetItemIndex(-1);
 
+    // Told once: the words stay as they read until the file is mended.
+    if (AnsiString lost = LostLettersMessage(ini); !lost.empty()) ReportSettingsProblem(lost);
     if (!ini.WriteBackFailure().empty())
         ReportSettingsProblem(ini.WriteBackFailure() + ". The words missing from it take their default texts");
     AnsiString missing = MissingLanguageKeysMessage(ini);

@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/classes/ProgramFolder.h"
 #include "platform/classes/Strings.h"
+#include "platform/rtl/CodePage.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -157,8 +159,16 @@ struct TIniFile::TParsedFile {
         mutable bool parsed = false;
     };
     std::vector<Section> sections;
+    mutable signed char utf8 = -1;  // not yet looked at
 
     explicit TParsedFile(AnsiString Bytes) : bytes(std::move(Bytes)) { FindSections(); }
+
+    // Whether the bytes are UTF-8 as an editor saves it: the mark, or valid
+    // UTF-8 beyond ASCII. Looked at once, and only when asked.
+    bool HoldsUtf8() const {
+        if (utf8 < 0) utf8 = std::string_view(bytes).starts_with(kUtf8Mark) || HoldsUtf8Letters(bytes);
+        return utf8 > 0;
+    }
 
     std::string_view Name(const Line& line) const {
         return {bytes.data() + line.start + line.nameFrom, line.nameLength};
@@ -309,6 +319,55 @@ void TIniFile::CheckReadable() const {
         throw EIniFileException("Unable to write to " + fileName_ + ". " + std::strerror(parsed_->readError));
 }
 
+bool TIniFile::Utf8(const TParsedFile& f) const { return detectUtf8_ && f.HoldsUtf8(); }
+
+namespace {
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+// The caller's text as the file holds it: the text itself, or its UTF-8 form
+// kept in Scratch.
+std::string_view TIniFile::ToFile(const TParsedFile& f, const AnsiString& Text, AnsiString& Scratch) const {
+    if (!Utf8(f) || IsAscii(Text)) return Text;
+    Scratch = AnsiToUtf8(Text);
+    return Scratch;
+}
+
+AnsiString TIniFile::FromFile(const TParsedFile& f, std::string_view Text) const {
+    if (!Utf8(f) || IsAscii(Text)) return AnsiString(Text);
+    bool lost = false;
+    return Utf8ToAnsi(Text, lost);
+}
+
+bool TIniFile::IsUtf8() { return Utf8(Parsed()); }
+
+void TIniFile::ReadKeysWithLostLetters(TStrings* Strings) {
+    const TParsedFile& f = Parsed();
+    std::vector<AnsiString> found;
+    if (Utf8(f)) {
+        // Only the first section of a name, and the first key of a name in
+        // it, is what a read finds.
+        std::unordered_set<AnsiString> sections;
+        for (const TParsedFile::Section& s : f.sections) {
+            if (!sections.insert(AnsiUpperCase(AnsiString(f.Name(s.header)))).second) continue;
+            std::unordered_set<AnsiString> keys;
+            const std::vector<Line>& lines = f.Lines(s);
+            for (size_t i : s.keys) {
+                const std::string_view value = f.Value(lines[i]);
+                if (!keys.insert(AnsiUpperCase(AnsiString(f.Name(lines[i])))).second || IsAscii(value)) continue;
+                bool lost = false;
+                Utf8ToAnsi(value, lost);
+                if (lost) found.push_back("[" + FromFile(f, f.Name(s.header)) + "] " + FromFile(f, f.Name(lines[i])));
+            }
+        }
+    }
+    FillStrings(Strings, found);
+}
+
 void TIniFile::Save(AnsiString bytes) {
     CheckReadable();
     WriteBytes(bytes);
@@ -352,22 +411,27 @@ void TIniFile::WriteBytes(const AnsiString& bytes) {
 
 AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Section* s = f.FindSection(Section);
-    const long k = f.FindKey(s, Ident);
-    return k < 0 ? Default : AnsiString(f.Value(s->lines[static_cast<size_t>(k)]));
+    AnsiString sectionScratch, identScratch;
+    const TParsedFile::Section* s = f.FindSection(ToFile(f, Section, sectionScratch));
+    const long k = f.FindKey(s, ToFile(f, Ident, identScratch));
+    return k < 0 ? Default : FromFile(f, f.Value(s->lines[static_cast<size_t>(k)]));
 }
 
 void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
     const TParsedFile& f = Parsed();
     AnsiString bytes = f.bytes;
-    const TParsedFile::Section* s = f.FindSection(Section);
+    AnsiString sectionScratch, identScratch, valueScratch;
+    const AnsiString section(ToFile(f, Section, sectionScratch));
+    const AnsiString ident(ToFile(f, Ident, identScratch));
+    const AnsiString value(ToFile(f, Value, valueScratch));
+    const TParsedFile::Section* s = f.FindSection(section);
     if (!s) {
         // A file of the byte-order mark alone has no line to end.
         if (!bytes.empty() && bytes != kUtf8Mark && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
-        bytes += "[" + Section + "]\r\n" + Ident + "=" + Value + "\r\n";
-    } else if (const long k = f.FindKey(s, Ident); k >= 0) {
+        bytes += "[" + section + "]\r\n" + ident + "=" + value + "\r\n";
+    } else if (const long k = f.FindKey(s, ident); k >= 0) {
         const Line& line = s->lines[static_cast<size_t>(k)];
-        bytes.replace(line.start, line.end - line.start, AnsiString(f.Name(line)) + "=" + Value);
+        bytes.replace(line.start, line.end - line.start, AnsiString(f.Name(line)) + "=" + value);
     } else {
         // After the section's last key, or its header when it has none.
         size_t at = s->body, end = s->header.end;
@@ -375,7 +439,7 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
             at = f.Next(*s, s->keys.back());
             end = s->lines[s->keys.back()].end;
         }
-        AnsiString insert = Ident + "=" + Value + "\r\n";
+        AnsiString insert = ident + "=" + value + "\r\n";
         if (at == end) insert = "\r\n" + insert;  // the last line had no break
         bytes.insert(at, insert);
     }
@@ -449,9 +513,10 @@ void TIniFile::WriteTime(const AnsiString& Section, const AnsiString& Ident, TDa
 void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
     const TParsedFile& f = Parsed();
     std::vector<AnsiString> names;
-    if (const TParsedFile::Section* s = f.FindSection(Section)) {
+    AnsiString scratch;
+    if (const TParsedFile::Section* s = f.FindSection(ToFile(f, Section, scratch))) {
         const std::vector<Line>& lines = f.Lines(*s);
-        for (size_t i : s->keys) AddUnique(names, f.Name(lines[i]));
+        for (size_t i : s->keys) AddUnique(names, FromFile(f, f.Name(lines[i])));
     }
     FillStrings(Strings, names);
 }
@@ -459,7 +524,7 @@ void TIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
 void TIniFile::ReadSections(TStrings* Strings) {
     const TParsedFile& f = Parsed();
     std::vector<AnsiString> names;
-    for (const TParsedFile::Section& s : f.sections) AddUnique(names, f.Name(s.header));
+    for (const TParsedFile::Section& s : f.sections) AddUnique(names, FromFile(f, f.Name(s.header)));
     FillStrings(Strings, names);
 }
 
@@ -473,7 +538,8 @@ void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
 
 void TIniFile::EraseSection(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Section* s = f.FindSection(Section);
+    AnsiString scratch;
+    const TParsedFile::Section* s = f.FindSection(ToFile(f, Section, scratch));
     if (!s) {
         CheckReadable();  // the section may well be there
         return;
@@ -485,8 +551,9 @@ void TIniFile::EraseSection(const AnsiString& Section) {
 
 void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Section* s = f.FindSection(Section);
-    const long k = f.FindKey(s, Ident);
+    AnsiString sectionScratch, identScratch;
+    const TParsedFile::Section* s = f.FindSection(ToFile(f, Section, sectionScratch));
+    const long k = f.FindKey(s, ToFile(f, Ident, identScratch));
     if (k < 0) {
         CheckReadable();  // the key may well be there
         return;
@@ -499,7 +566,8 @@ void TIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
 
 bool TIniFile::SectionExists(const AnsiString& Section) {
     const TParsedFile& f = Parsed();
-    const TParsedFile::Section* s = f.FindSection(Section);
+    AnsiString scratch;
+    const TParsedFile::Section* s = f.FindSection(ToFile(f, Section, scratch));
     if (!s) return false;
     f.Lines(*s);
     return !s->keys.empty();
@@ -507,5 +575,6 @@ bool TIniFile::SectionExists(const AnsiString& Section) {
 
 bool TIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident) {
     const TParsedFile& f = Parsed();
-    return f.FindKey(f.FindSection(Section), Ident) >= 0;
+    AnsiString sectionScratch, identScratch;
+    return f.FindKey(f.FindSection(ToFile(f, Section, sectionScratch)), ToFile(f, Ident, identScratch)) >= 0;
 }

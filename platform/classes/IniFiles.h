@@ -12,7 +12,15 @@
 // or another program, still see each other's changes. A file that is there but
 // cannot be read reads as empty, and a write to it raises rather than replace
 // it with a file made from nothing.
+//
+// Files that people edit by hand (language files) may be saved in UTF-8; with
+// SetDetectUtf8 on, a file that starts with the UTF-8 byte-order mark, or
+// whose bytes are valid UTF-8 holding some character outside ASCII, is read
+// as UTF-8: names and values are converted to the active code page as they
+// are read and back to UTF-8 as they are written, so the file keeps its
+// encoding and its mark. Any other file is taken as code-page bytes.
 #include <memory>
+#include <string_view>
 
 #include "platform/classes/Classes.h"
 #include "platform/rtl/DateTime.h"
@@ -71,6 +79,14 @@ public:
     // Writes are immediate; nothing is pending.
     virtual void UpdateFile() {}
 
+    // Off by default: settings hold file names, which are the system's bytes.
+    void SetDetectUtf8(bool On) { detectUtf8_ = On; }
+    // The file, as it is now, is read and written as UTF-8.
+    bool IsUtf8();
+    // "[Section] Key" of every key (the one a read finds) whose value in a
+    // UTF-8 file holds a character the code page lacks, in file order.
+    void ReadKeysWithLostLetters(TStrings* Strings);
+
     struct TParsedFile;
 
 private:
@@ -82,6 +98,12 @@ private:
     // Raises when the last read found the file but could not read it.
     void CheckReadable() const;
 
+    // Text of the callers (the code page) as the file holds it, and back.
+    std::string_view ToFile(const TParsedFile& f, const AnsiString& Text, AnsiString& Scratch) const;
+    AnsiString FromFile(const TParsedFile& f, std::string_view Text) const;
+    bool Utf8(const TParsedFile& f) const;
+
     AnsiString fileName_;
     std::unique_ptr<TParsedFile> parsed_;
+    bool detectUtf8_ = false;
 };

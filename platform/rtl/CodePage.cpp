@@ -196,6 +196,61 @@ AnsiString Utf8ToAnsi(const std::string& utf8) {
     return out;
 }
 
+AnsiString Utf8ToAnsi(std::string_view utf8, bool& Lost) {
+    const CodePage& cp = CodePage::Active();
+    Lost = false;
+    AnsiString out(utf8.size(), '\0');
+    size_t n = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) { out[n++] = static_cast<char>(c); ++i; continue; }
+        char32_t u;
+        const unsigned char b = DecodeUtf8Char(utf8, i, u) ? cp.FromUnicode(u) : '?';
+        if (b == '?') Lost = true;
+        out[n++] = static_cast<char>(b);
+    }
+    out.resize(n);
+    return out;
+}
+
+bool HoldsUtf8Letters(std::string_view s) {
+    const auto* b = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    bool beyondAscii = false;
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = b[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int follow;
+        char32_t u;
+        if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+            u = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            u = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            u = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i <= static_cast<size_t>(follow)) return false;
+        for (int k = 1; k <= follow; ++k) {
+            if ((b[i + k] & 0xC0) != 0x80) return false;
+            u = (u << 6) | (b[i + k] & 0x3F);
+        }
+        if ((follow == 2 && u < 0x800) || (follow == 3 && (u < 0x10000 || u > 0x10FFFF)) ||
+            (u >= 0xD800 && u <= 0xDFFF))
+            return false;
+        beyondAscii = true;
+        i += static_cast<size_t>(follow) + 1;
+    }
+    return beyondAscii;
+}
+
 AnsiString FileNameAsText(const AnsiString& FileName) {
     char32_t u;
     for (size_t i = 0; i < FileName.size();)

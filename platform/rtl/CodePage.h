@@ -85,8 +85,15 @@ bool IsCharAlphaNumeric(char c);
 // i moved by one, for a byte that starts no valid sequence.
 bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& u);
 
+// True for bytes an editor saved as UTF-8: valid UTF-8 (no overlong form,
+// surrogate or value past U+10FFFF) holding some character outside ASCII.
+bool HoldsUtf8Letters(std::string_view s);
+
 // Conversions at the edges of the system.
 AnsiString Utf8ToAnsi(const std::string& utf8);
+// The same, telling whether some character had no place in the code page
+// (or was no valid UTF-8) and so became "?".
+AnsiString Utf8ToAnsi(std::string_view utf8, bool& Lost);
 std::string AnsiToUtf8(const AnsiString& ansi);
 WideString AnsiToWide(const AnsiString& ansi);
 AnsiString WideToAnsi(const WideString& wide);

@@ -340,6 +340,62 @@ TEST(TIniFile, AByteOrderMarkIsNoPartOfTheFirstLine) {
     EXPECT_EQ(ini.ReadString("A", mark + "Key", "?"), "v");
 }
 
+// A file saved in UTF-8 reads, when asked to look, in the code page; what is
+// written goes back in the file's own encoding. A file in the code page, or
+// any file while nobody asked, reads byte for byte.
+TEST(TIniFile, AFileInUtf8ReadsAndWritesInItsOwnEncoding) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string word = "\xD0\x9C\xD0\xB5\xD1\x82\xD0\xB0\xD0\xBB\xD0\xBB";  // "Metall" in Cyrillic, UTF-8
+    const AnsiString inPage = "\xCC\xE5\xF2\xE0\xEB\xEB";                        // the same in 1251
+    const AnsiString added = "\xC4\xE0";                                         // "Da" in 1251
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool detect;
+        bool utf8;  // read and written as UTF-8
+    } const cases[] = {
+        {"UTF-8 with its mark", mark + "[W]\r\nKey=" + word + "\r\n", true, true},
+        {"UTF-8", "[W]\r\nKey=" + word + "\r\n", true, true},
+        {"the mark alone before ASCII", mark + "[W]\r\nKey=plain\r\n", true, true},
+        {"code page", "[W]\r\nKey=" + inPage + "\r\n", true, false},
+        {"ASCII", "[W]\r\nKey=plain\r\n", true, false},
+        {"UTF-8, nobody asked", "[W]\r\nKey=" + word + "\r\n", false, false},
+    };
+    TempFolder folder;
+    const std::string file = folder.File("words.lng");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder::Write(file, c.bytes);
+        TIniFile ini(file);
+        ini.SetDetectUtf8(c.detect);
+        EXPECT_EQ(ini.IsUtf8(), c.utf8);
+        const AnsiString value = ini.ReadString("W", "Key", "");
+        if (c.bytes.find("plain") == std::string::npos)
+            EXPECT_EQ(value, c.utf8 || c.bytes.find(inPage) != std::string::npos ? inPage : AnsiString(word));
+        ini.WriteString("W", "Added", added);
+        const std::string written = c.bytes + "Added=" + (c.utf8 ? std::string("\xD0\x94\xD0\xB0") : added) + "\r\n";
+        EXPECT_EQ(TempFolder::Read(file), written);
+        EXPECT_EQ(ini.ReadString("W", "Added", ""), added);
+    }
+}
+
+TEST(TIniFile, KeysWhoseLettersTheCodePageLacksAreNamedOnce) {
+    TempFolder folder;
+    const std::string file = folder.File("words.lng");
+    // Greek omega and a Chinese letter have no place in 1251; the second
+    // "[W]" and the second "a" are never read, so they are not named.
+    TempFolder::Write(file, "[W]\r\na=x\xCE\xA9\r\nb=\xD0\x94\xD0\xB0\r\nA=\xE4\xB8\xAD\r\nc=\xE4\xB8\xAD\r\n"
+                            "[V]\r\nd=\xCE\xA9\r\n[w]\r\ne=\xCE\xA9\r\n");
+    TIniFile ini(file);
+    TStringList keys;
+    ini.ReadKeysWithLostLetters(&keys);
+    EXPECT_EQ(keys.Count(), 0);  // nobody asked to look
+    ini.SetDetectUtf8(true);
+    ini.ReadKeysWithLostLetters(&keys);
+    EXPECT_EQ(LinesOf(keys), (std::vector<AnsiString>{"[W] a", "[W] c", "[V] d"}));
+    EXPECT_EQ(ini.ReadString("W", "a", ""), "x?");
+}
+
 // The file is parsed once and kept; every way the file can change between
 // two reads of one object still shows in the second read, however quickly it
 // follows the first.
