@@ -205,7 +205,7 @@ void TField::PrepareWrite(TDbValue& Value) const {
         int64_t low = INT32_MIN, high = INT32_MAX;
         if (dataType_ == ftSmallint) low = INT16_MIN, high = INT16_MAX;
         else if (dataType_ == ftWord) low = 0, high = UINT16_MAX;
-        else if (dataType_ == ftLargeint) low = INT64_MIN, high = INT64_MAX;
+        else if (dataType_ == ftLargeint) low = TDbColumn::kNullInt + 1, high = INT64_MAX;  // the lowest marks Null
         if (Value.i < low || Value.i > high)
             throw EConvertError("'" + IntToStr(static_cast<long long>(Value.i)) + "' is not a valid integer value");
     }
@@ -484,9 +484,9 @@ AnsiString TNumericField::GetText(bool DisplayText) const {
     std::string scratch;
     if (!GetCell(c, scratch)) return AnsiString();
     const AnsiString& format = DisplayText || editFormat_.empty() ? displayFormat_ : editFormat_;
-    double value = Kind() == TDbKind::Integer ? static_cast<double>(c.i) : c.d;
     if (format.empty()) return AsString();
-    return FormatFloat(format, value);
+    if (Kind() == TDbKind::Integer) return FormatInteger(format, c.i);
+    return FormatFloat(format, c.d);
 }
 
 bool TNumericField::IsValidChar(char C) const {

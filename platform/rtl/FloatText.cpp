@@ -420,6 +420,15 @@ AnsiString FormatFloat(const AnsiString& format, double value, const TFormatSett
     return FormatExact(format, FromDouble(value), fs);
 }
 
+AnsiString FormatInteger(const AnsiString& format, int64_t value, const TFormatSettings& fs) {
+    if (format.empty()) return IntToStr(static_cast<long long>(value));
+    return FormatExact(format, FromScaled(value, 0), fs);
+}
+
+AnsiString IntegerToStrF(int64_t value, TFloatFormat format, int digits, const TFormatSettings& fs) {
+    return ExactToText(FromScaled(value, 0), format, 19, digits, fs);
+}
+
 // ---------------------------------------------------------------------------
 // Currency
 

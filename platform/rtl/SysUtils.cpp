@@ -210,7 +210,15 @@ AnsiString FormatV(const AnsiString& format, const TVarRec* args, size_t count) 
             case 'g':
             case 'n':
             case 'm': {
-                // Integers are accepted too, so that callers can pass counts to "%.0n".
+                // Integers are accepted too, so that callers can pass counts to "%.0n";
+                // a signed one is written digit for digit, past the 15 a double holds.
+                if (type != 'e' && type != 'g' && (a.VType() == TVarRec::vtInteger || a.VType() == TVarRec::vtInt64)) {
+                    const TFloatFormat fixed = type == 'f' ? ffFixed : type == 'n' ? ffNumber : ffCurrency;
+                    const int defaultDigits = type == 'm' ? FormatSettings.CurrencyDecimals : 2;
+                    text = IntegerToStrF(a.Int(), fixed, precision < 0 ? defaultDigits : std::min(precision, 18),
+                                         FormatSettings);
+                    break;
+                }
                 double value;
                 if (a.VType() == TVarRec::vtExtended) value = a.Extended();
                 else if (a.VType() == TVarRec::vtUInt64) value = static_cast<double>(static_cast<uint64_t>(a.Int()));

@@ -155,6 +155,10 @@ AnsiString FloatToStrF(double value, TFloatFormat format, int precision, int dig
 // Masks of '0', '#', '.', ',', "E+"/"E-", quoted literals, sections split by ';'
 // (positive;negative;zero); other characters are copied.
 AnsiString FormatFloat(const AnsiString& format, double value, const TFormatSettings& fs = FormatSettings);
+// The same masks and the fixed, number and currency formats for a 64-bit
+// integer, every digit kept (a double holds only 15 of its 19).
+AnsiString FormatInteger(const AnsiString& format, int64_t value, const TFormatSettings& fs = FormatSettings);
+AnsiString IntegerToStrF(int64_t value, TFloatFormat format, int digits, const TFormatSettings& fs = FormatSettings);
 AnsiString FormatCurr(const AnsiString& format, Currency value, const TFormatSettings& fs = FormatSettings);
 AnsiString CurrToStr(Currency value, const TFormatSettings& fs = FormatSettings);
 AnsiString CurrToStrF(Currency value, TFloatFormat format, int digits, const TFormatSettings& fs = FormatSettings);

@@ -40,6 +40,10 @@ TEST(Format, Specifiers) {
         {"1,234,567", Format("%.0n", {1234567})},
         {"-1,234.50", Format("%n", {-1234.5})},
         {"0", Format("%.0n", {0})},
+        // Integers keep every digit, past the 15 a double holds.
+        {"9,223,372,036,854,775,807", Format("%.0n", {INT64_MAX})},
+        {"-9,007,199,254,740,993.00", Format("%n", {int64_t(-9007199254740993)})},
+        {"9007199254740993.0", Format("%.1f", {int64_t(9007199254740993)})},
         {"3.14", Format("%.2f", {3.14159})},
         {"2.50", Format("%f", {2.5})},
         {"1.50000000000000E+000", Format("%e", {1.5})},
@@ -211,6 +215,11 @@ TEST(FloatText, FormatFloatMasks) {
     };
     for (const Case& c : cases) EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
     EXPECT_EQ(FormatCurr("#,##0.00", Currency::FromScaled(123456789)), "12,345.68");
+    // Digits beyond the mask's placeholders go before the first, as with any value.
+    EXPECT_EQ(FormatInteger("# ### ### ### ##0", 3000000000), "3 000 000 000");
+    EXPECT_EQ(FormatInteger("# ### ### ### ##0", 9007199254740993), "9007 199 254 740 993");
+    EXPECT_EQ(FormatInteger("#,##0", -INT64_MAX), "-9,223,372,036,854,775,807");
+    EXPECT_EQ(FormatInteger("", 3000000000), "3000000000");
 }
 
 TEST(FloatText, ParseTable) {
