@@ -1,7 +1,5 @@
 #include "app/uCombatReportImport.h"
 
-#include <cmath>
-
 #include "app/uGameText.h"
 #include "app/uPower.h"
 #include "app/uVocabulary.h"
@@ -249,27 +247,26 @@ private:
         TADOQuery* planet = dm_->qryPlanet;
         TADOQuery* combat = dm_->qryCombat;
         if (planet->State() != dsEdit) return;
-        auto count = [&](const char* column) { return planet->FieldByName(column)->AsInteger(); };
+        auto count = [&](const char* column) { return planet->FieldByName(column)->AsLargeInt(); };
         if (page_.SubtractResources()) {
             const char* resources[][2] = {
                 {"Metal", "MetalRaided"}, {"Crystal", "CrystalRaided"}, {"Deuterium", "DeuteriumRaided"}};
             for (auto& r : resources) {
-                const int64_t left = static_cast<int64_t>(count(r[0])) - combat->FieldByName(r[1])->AsInteger();
-                if (left > 0) planet->FieldByName(r[0])->SetAsInteger(static_cast<int32_t>(left));
+                const __int128 left = static_cast<__int128>(count(r[0])) - combat->FieldByName(r[1])->AsLargeInt();
+                if (left > 0) planet->FieldByName(r[0])->SetAsLargeInt(WholeCount(left));
             }
             planet->FieldByName("TotalResources")
-                ->SetAsInteger(static_cast<int32_t>(static_cast<uint32_t>(count("Metal")) +
-                                                    static_cast<uint32_t>(count("Crystal")) +
-                                                    static_cast<uint32_t>(count("Deuterium"))));
+                ->SetAsLargeInt(SumOfCounts({count("Metal"), count("Crystal"), count("Deuterium")}));
         }
         if (page_.SubtractDefences()) {
+            // Three quarters of each, half to even, counted exactly at any size.
             for (const char* column :
                  {"MissileLauncher", "SmallLaser", "HeavyLaser", "IonCannon", "GaussCannon", "PlasmaCannon"})
-                planet->FieldByName(column)->SetAsInteger(static_cast<int32_t>(std::nearbyint(count(column) * 0.75)));
+                planet->FieldByName(column)->SetAsLargeInt(RoundedQuotient(static_cast<__int128>(count(column)) * 3, 4));
             planet->FieldByName("DefencePower")
-                ->SetAsInteger(CalcDefencePower(count("MissileLauncher"), count("SmallLaser"), count("HeavyLaser"),
-                                                count("GaussCannon"), count("IonCannon"), count("PlasmaCannon"),
-                                                count("SmallShieldDome"), count("LargeShieldDome")));
+                ->SetAsLargeInt(CalcDefencePower(count("MissileLauncher"), count("SmallLaser"), count("HeavyLaser"),
+                                                 count("GaussCannon"), count("IonCannon"), count("PlasmaCannon"),
+                                                 count("SmallShieldDome"), count("LargeShieldDome")));
         }
         if (page_.SubtractFleet()) {
             for (const char* column : {"SmallCargoShip", "LargeCargoShip", "LightFighter", "HeavyFighter", "Cruiser",

@@ -142,14 +142,19 @@ void ImportRow(TdmMain& Data, TDataSet* Source) {
 }
 
 // ---------------------------------------------------------------- reprocessing
-int Count(TDataSet* Rows, const char* Column) { return Rows->FieldByName(Column)->AsInteger(); }
+int64_t Count(TDataSet* Rows, const char* Column) { return Rows->FieldByName(Column)->AsLargeInt(); }
 
+// A figure beyond 64 bits is cleared; the pass goes on.
 void RecomputeFigures(TDataSet* Planet) {
-    Planet->FieldByName("TotalResources")
-        ->SetAsInteger(Count(Planet, "Metal") + Count(Planet, "Crystal") + Count(Planet, "Deuterium"));
+    TField* total = Planet->FieldByName("TotalResources");
+    try {
+        total->SetAsLargeInt(SumOfCounts({Count(Planet, "Metal"), Count(Planet, "Crystal"), Count(Planet, "Deuterium")}));
+    } catch (const Exception&) {
+        total->Clear();
+    }
     TField* assault = Planet->FieldByName("AssaultPower");
     try {
-        assault->SetAsInteger(CalcAssaultPower(
+        assault->SetAsLargeInt(CalcAssaultPower(
             Count(Planet, "SmallCargoShip"), Count(Planet, "LargeCargoShip"), Count(Planet, "LightFighter"),
             Count(Planet, "HeavyFighter"), Count(Planet, "Cruiser"), Count(Planet, "BattleShip"),
             Count(Planet, "Destroyer"), Count(Planet, "Bomber"), Count(Planet, "SolarSatellite"),
@@ -160,10 +165,10 @@ void RecomputeFigures(TDataSet* Planet) {
     }
     TField* defence = Planet->FieldByName("DefencePower");
     try {
-        defence->SetAsInteger(CalcDefencePower(Count(Planet, "MissileLauncher"), Count(Planet, "SmallLaser"),
-                                               Count(Planet, "HeavyLaser"), Count(Planet, "GaussCannon"),
-                                               Count(Planet, "IonCannon"), Count(Planet, "PlasmaCannon"),
-                                               Count(Planet, "SmallShieldDome"), Count(Planet, "LargeShieldDome")));
+        defence->SetAsLargeInt(CalcDefencePower(Count(Planet, "MissileLauncher"), Count(Planet, "SmallLaser"),
+                                                Count(Planet, "HeavyLaser"), Count(Planet, "GaussCannon"),
+                                                Count(Planet, "IonCannon"), Count(Planet, "PlasmaCannon"),
+                                                Count(Planet, "SmallShieldDome"), Count(Planet, "LargeShieldDome")));
     } catch (const Exception&) {
         defence->Clear();
     }

@@ -41,9 +41,9 @@ namespace {
 
 // Every box as an integer, or false when any is not one.
 template <size_t N>
-bool ReadBoxes(TEdit* const (&Boxes)[N], int32_t (&Values)[N]) {
+bool ReadBoxes(TEdit* const (&Boxes)[N], int64_t (&Values)[N]) {
     for (size_t i = 0; i < N; ++i)
-        if (!TryStrToInt(Boxes[i]->Text(), Values[i])) return false;
+        if (!TryStrToInt64(Boxes[i]->Text(), Values[i])) return false;
     return true;
 }
 
@@ -53,14 +53,22 @@ bool ReadBoxes(TEdit* const (&Boxes)[N], int32_t (&Values)[N]) {
 // fleet gives one figure on this page, in the planet view and in its limits.
 void TfrmMain::edtoLFChange(TObject*) {
     TEdit* const boxes[] = {edtoLF, edtoHF, edtoCR, edtoBS, edtoDest, edtoBmbr, edtoDS};
-    int32_t n[std::size(boxes)];
+    int64_t n[std::size(boxes)];
     if (!ReadBoxes(boxes, n)) return;
-    edtoAssault->SetText(IntToStr(CalcAssaultPower(0, 0, n[0], n[1], n[2], n[3], n[4], n[5], 0, n[6], 0, 0, 0)));
+    try {
+        edtoAssault->SetText(IntToStr(CalcAssaultPower(0, 0, n[0], n[1], n[2], n[3], n[4], n[5], 0, n[6], 0, 0, 0)));
+    } catch (const EConvertError&) {
+        // A figure beyond 64 bits is left as it was, like boxes that are no number.
+    }
 }
 
 void TfrmMain::edtoMLChange(TObject*) {
     TEdit* const boxes[] = {edtoML, edtoSL, edtoHL, edtoGC, edtoIC, edtoPC, edtoSSD, edtoLSD};
-    int32_t n[std::size(boxes)];
+    int64_t n[std::size(boxes)];
     if (!ReadBoxes(boxes, n)) return;
-    edtoDefence->SetText(IntToStr(CalcDefencePower(n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7])));
+    try {
+        edtoDefence->SetText(IntToStr(CalcDefencePower(n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7])));
+    } catch (const EConvertError&) {
+        // As above.
+    }
 }

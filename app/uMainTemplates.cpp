@@ -4,6 +4,7 @@
 
 #include "app/uGameText.h"
 #include "app/uMain.h"
+#include "app/uPower.h"
 #include "app/uReportTemplates.h"
 #include "data/uDatamodule.h"
 #include "platform/classes/ProgramFolder.h"
@@ -52,11 +53,11 @@ void TfrmMain::grdCombatCellClick(TColumnGx*) {
     TField* fields[] = {view->FieldByName("MetalRaided"), view->FieldByName("CrystalRaided"),
                         view->FieldByName("DeuteriumRaided"), view->FieldByName("tblCombat.MetalDebris"),
                         view->FieldByName("tblCombat.CrystalDebris")};
-    double* sums[] = {&dm->SumMetalRaided, &dm->SumCrystalRaided, &dm->SumDeuteriumRaided, &dm->SumMetalDebris,
-                      &dm->SumCrystalDebris};
+    int64_t* sums[] = {&dm->SumMetalRaided, &dm->SumCrystalRaided, &dm->SumDeuteriumRaided, &dm->SumMetalDebris,
+                       &dm->SumCrystalDebris};
     for (int i = 0; i < selected->Count(); ++i) {
         view->GotoBookmark(selected->Items(i));
-        for (size_t k = 0; k < std::size(fields); ++k) *sums[k] += fields[k]->AsInteger();
+        for (size_t k = 0; k < std::size(fields); ++k) *sums[k] = SumOfCounts({*sums[k], fields[k]->AsLargeInt()});
     }
     for (size_t k = 0; k < std::size(boxes); ++k) boxes[k]->SetText(Format("%.0n", {*sums[k]}));
 }

@@ -31,7 +31,7 @@ constexpr TColumnLimit ColumnLimits[] = {
     {"DefencePower", TLimit::DefencePower},
 };
 
-int32_t At(const THighlightLimits& Limits, TLimit L) { return Limits[static_cast<size_t>(L)]; }
+int64_t At(const THighlightLimits& Limits, TLimit L) { return Limits[static_cast<size_t>(L)]; }
 
 // Rule of the limits: true when the value is above its limit, with the look it gives.
 bool ApplyLimit(const TPlanetCell& Cell, const THighlightLimits& Limits, TCellLook& Look) {

@@ -18,7 +18,7 @@ enum class TLimit {
     AssaultPower, DefencePower,
     Count
 };
-using THighlightLimits = std::array<int32_t, static_cast<size_t>(TLimit::Count)>;
+using THighlightLimits = std::array<int64_t, static_cast<size_t>(TLimit::Count)>;
 
 // The limit a column is compared with; none for other columns (and for death
 // stars, which only feed the assault-power limit).

@@ -11,21 +11,23 @@
 
 namespace {
 
-bool IsWholeNumber(TField* Field) { return Field->DataType() == ftSmallint || Field->DataType() == ftInteger; }
+bool IsWholeNumber(TField* Field) {
+    return Field->DataType() == ftSmallint || Field->DataType() == ftInteger || Field->DataType() == ftLargeint;
+}
 
-AnsiString Thousands(double Value) { return Format("%.0n", {Value}); }
+AnsiString Thousands(int64_t Value) { return Format("%.0n", {Value}); }
 
 }  // namespace
 
 void ResolveCombatTag(AnsiString& Tag, intptr_t UserData) {
     auto* dm = reinterpret_cast<TdmMain*>(UserData);
     if (TField* field = dm->viewCombat->FindField(Tag)) {
-        Tag = IsWholeNumber(field) ? Thousands(field->AsInteger()) : field->AsString();
+        Tag = IsWholeNumber(field) ? Thousands(field->AsLargeInt()) : field->AsString();
         return;
     }
     const struct {
         const char* Name;
-        double Value;
+        int64_t Value;
     } sums[] = {{"summetalraided", dm->SumMetalRaided},     {"sumcrystalraided", dm->SumCrystalRaided},
                 {"sumDeuteriumraided", dm->SumDeuteriumRaided}, {"summetaldebris", dm->SumMetalDebris},
                 {"sumcrystaldebris", dm->SumCrystalDebris}};
@@ -57,7 +59,7 @@ void ResolveEspionageTag(AnsiString& Tag, intptr_t UserData) {
     AnsiString value;
     if (field) {
         if (IsWholeNumber(field))
-            value = field->IsNull() ? AnsiString("NULL") : Thousands(field->AsInteger());
+            value = field->IsNull() ? AnsiString("NULL") : Thousands(field->AsLargeInt());
         else
             value = field->AsString();
     }

@@ -113,7 +113,7 @@ bool ShowsPlanet(TDataSet* Planet, const ReportHeader& H) {
            is("IsMoon", H.IsMoon == "1" ? 1 : 0);
 }
 
-int32_t Count(TDataSet* DataSet, const char* Column) { return DataSet->FieldByName(Column)->AsInteger(); }
+int64_t Count(TDataSet* DataSet, const char* Column) { return DataSet->FieldByName(Column)->AsLargeInt(); }
 
 void ClearColumns(TDataSet* DataSet, const UnitColumn* Units, size_t N) {
     for (size_t i = 0; i < N; ++i) DataSet->FieldByName(Units[i].Column)->Clear();
@@ -259,14 +259,12 @@ private:
         TADOQuery* planet = dm_->qryPlanet;
         const AnsiString words[] = {ESMetal, ESCrystal, ESDeuterium, ESEnergy, "\r\n"};
         const char* columns[] = {"Metal", "Crystal", "Deuterium", "Energy"};
-        int64_t total = 0;
         for (int i = 0; i < 4; ++i) {
-            TField* column = planet->FieldByName(columns[i]);
             // The column refuses a count it cannot hold.
-            column->SetAsString(ExtractBetweenInt(words[i], words[i + 1], Report, Pos, false));
-            if (i < 3) total += column->AsLargeInt();
+            planet->FieldByName(columns[i])->SetAsString(ExtractBetweenInt(words[i], words[i + 1], Report, Pos, false));
         }
-        planet->FieldByName("TotalResources")->SetAsLargeInt(total);
+        planet->FieldByName("TotalResources")
+            ->SetAsLargeInt(SumOfCounts({Count(planet, "Metal"), Count(planet, "Crystal"), Count(planet, "Deuterium")}));
     }
 
     void WriteFleet(const AnsiString& Report) {
@@ -279,7 +277,7 @@ private:
         }
         ReadUnits(planet, kFleet, std::size(kFleet), Report, pos, true);
         planet->FieldByName("AssaultPower")
-            ->SetAsInteger(CalcAssaultPower(
+            ->SetAsLargeInt(CalcAssaultPower(
                 Count(planet, "SmallCargoShip"), Count(planet, "LargeCargoShip"), Count(planet, "LightFighter"),
                 Count(planet, "HeavyFighter"), Count(planet, "Cruiser"), Count(planet, "BattleShip"),
                 Count(planet, "Destroyer"), Count(planet, "Bomber"), Count(planet, "SolarSatellite"),
@@ -298,7 +296,7 @@ private:
         }
         ReadUnits(planet, kDefence, std::size(kDefence), Report, pos, true);
         planet->FieldByName("DefencePower")
-            ->SetAsInteger(CalcDefencePower(Count(planet, "MissileLauncher"), Count(planet, "SmallLaser"),
+            ->SetAsLargeInt(CalcDefencePower(Count(planet, "MissileLauncher"), Count(planet, "SmallLaser"),
                                             Count(planet, "HeavyLaser"), Count(planet, "GaussCannon"),
                                             Count(planet, "IonCannon"), Count(planet, "PlasmaCannon"),
                                             Count(planet, "SmallShieldDome"), Count(planet, "LargeShieldDome")));

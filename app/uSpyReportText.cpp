@@ -71,8 +71,8 @@ struct TSection {
 
 AnsiString UnitItem(TDataSet* Row, const TUnit& U) {
     if (!U.Column) return "";
-    const int count = Row->FieldByName(U.Column)->AsInteger();
-    return count > 0 ? *U.Word + IntToStr(count) : AnsiString();
+    const int64_t count = Row->FieldByName(U.Column)->AsLargeInt();
+    return count > 0 ? *U.Word + IntToStr(static_cast<long long>(count)) : AnsiString();
 }
 
 // Each non-empty line followed by CR LF.
@@ -90,7 +90,7 @@ TDateTime ReportTime(TDataSet* Planet) {
     return attacked->IsNull() ? Planet->FieldByName("LastScanned")->AsDateTime() : attacked->AsDateTime();
 }
 
-AnsiString Thousands(TField* Field) { return Format("%.0n", {static_cast<double>(Field->AsInteger())}); }
+AnsiString Thousands(TField* Field) { return Format("%.0n", {Field->AsLargeInt()}); }
 
 }  // namespace
 

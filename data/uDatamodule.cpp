@@ -8,6 +8,7 @@
 #include "platform/classes/ProgramFolder.h"
 #include "platform/classes/Strings.h"
 #include "platform/db/SqliteCollation.h"
+#include "platform/db/SqliteColumnTypes.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Services.h"
 #include "platform/rtl/DateTime.h"
@@ -253,6 +254,7 @@ bool TdmMain::CheckDatabaseVersion() {
         if (!IsAcceptedVersion(stored)) throw Exception(Format("Database version %s isn't supported", {stored}));
         ReindexNames();
         UpgradeDatabase(stored);
+        WidenCountColumns();
     } catch (const Exception& e) {
         MessageDlg(e.Message() + "\r\rPlease be warned the database might not be compatible with this version of Tesk",
                    mtWarning, MsgDlgButtons({mbOK}));
@@ -303,6 +305,39 @@ bool TdmMain::UpgradeDatabase(const AnsiString& Version) {
         return true;
     }
     return false;
+}
+
+namespace {
+
+// The columns that hold counts: resources, units, buildings, debris, raided
+// and lost resources, and the figures built from them.
+const std::vector<AnsiString>& PlanetCountColumns() {
+    static const std::vector<AnsiString> columns = {
+        "Metal", "Crystal", "Deuterium", "Energy", "SmallCargoShip", "LargeCargoShip", "LightFighter",
+        "HeavyFighter", "Cruiser", "BattleShip", "ColonyShip", "Recycler", "EspionageProbe", "Bomber",
+        "SolarSatellite", "Destroyer", "DeathStar", "MissileLauncher", "SmallLaser", "HeavyLaser", "GaussCannon",
+        "IonCannon", "PlasmaCannon", "SmallShieldDome", "LargeShieldDome", "Anti-ballisticMissile",
+        "InterplanetaryMissile", "MetalMine", "CrystalMine", "DeuteriumSynthesizer", "SolarPlant", "FusionPlant",
+        "RoboticFactory", "NaniteFactory", "ShipYard", "MetalStorage", "CrystalStorage", "DeuteriumTank",
+        "ResearchLab", "Terraformer", "RocketSilo", "LunarBase", "SensorPhalanx", "JumpGate", "AssaultPower",
+        "DefencePower", "TotalResources", "MetalDebris", "CrystalDebris"};
+    return columns;
+}
+
+const std::vector<AnsiString>& CombatCountColumns() {
+    static const std::vector<AnsiString> columns = {"AttackerLostRes", "DefenderLostRes", "MetalRaided",
+                                                    "CrystalRaided", "DeuteriumRaided", "MetalDebris",
+                                                    "CrystalDebris"};
+    return columns;
+}
+
+}  // namespace
+
+void TdmMain::WidenCountColumns() {
+    // Files of earlier builds (and the columns the upgrade steps add) declare
+    // counts as 32-bit integers; the values they hold stay as they are.
+    SetIntegerColumnTypes(adoConnection, "tblPlanet", PlanetCountColumns(), "BIGINT");
+    SetIntegerColumnTypes(adoConnection, "tblCombat", CombatCountColumns(), "BIGINT");
 }
 
 void TdmMain::ReindexNames() {

@@ -71,12 +71,12 @@ public:
     // Blocked; the language load replaces these defaults.
     std::array<AnsiString, 8> RatingCaptions = {"Normal",    "Raidable", "Friendly",  "Inactive",
                                                 "Dangerous", "nOOb",     "Crashable", "Blocked"};
-    // Sums over the selected combats.
-    double SumMetalRaided = 0;
-    double SumCrystalRaided = 0;
-    double SumDeuteriumRaided = 0;
-    double SumMetalDebris = 0;
-    double SumCrystalDebris = 0;
+    // Sums over the selected combats, whole: every digit of a 64-bit count.
+    int64_t SumMetalRaided = 0;
+    int64_t SumCrystalRaided = 0;
+    int64_t SumDeuteriumRaided = 0;
+    int64_t SumMetalDebris = 0;
+    int64_t SumCrystalDebris = 0;
     int SelectionCount = 0;
 
     TLogMessage OnLogMessage;
@@ -199,6 +199,9 @@ private:
     // the file. A unique index that the fold finds duplicates in becomes a
     // plain one, so the check never locks the user out of stored rows.
     void ReindexNames();
+    // Declares the count columns of a file as 64-bit integers where it still
+    // has them as 32-bit ones; every stored value stays as it is.
+    void WidenCountColumns();
     // Closes the finder data sets that show rows (not those being edited)
     // after a grid's write bypassed them.
     void ForgetFinderRows();

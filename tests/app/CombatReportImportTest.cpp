@@ -148,8 +148,11 @@ TEST_F(CombatReportImportTest, PastesAsPlayersMakeThem) {
     } cases[] = {
         {"hex attacker", [] { Battle b; b.attackerCoords = "0x1:100:5"; return b; }(), incomplete, nothing},
         {"hex defender", [] { Battle b; b.defenderCoords = "$1:234:5"; return b; }(), incomplete, nothing},
-        {"beyond the column", [] { Battle b; b.losses = "3,000,000,000"; return b; }(),
-         "Error processing combat report: '3000000000' is not a valid integer value", nothing},
+        {"past 32 bits", [] { Battle b; b.losses = "3,000,000,000"; return b; }(),
+         "Message: Combat report on 1:234:5 processed successfully",
+         "2 2024-07-24 10:00:00 Won 1000/2000/500 3000000000/15000 4500/3000 1<2"},
+        {"beyond 64 bits", [] { Battle b; b.losses = "30,000,000,000,000,000,000"; return b; }(),
+         "Error processing combat report: '30000000000000000000' is not a valid integer value", nothing},
         {"thousands separators",
          [] {
              Battle b;
@@ -174,6 +177,16 @@ TEST_F(CombatReportImportTest, PastesAsPlayersMakeThem) {
             << c.what;
         EXPECT_EQ(fresh.Query("SELECT count(*) FROM tblPlayer"), c.rows == nothing ? "1" : "2") << c.what;
     }
+}
+
+// A stock past 32 bits, as a file of an earlier build may hold it, is read,
+// lowered and summed whole.
+TEST_F(CombatReportImportTest, AStockPast32BitsIsAdjustedWhole) {
+    db.Exec("UPDATE tblPlanet SET Metal=3000000000, TotalResources=3000009100, MissileLauncher=3000000000");
+    Run();
+    EXPECT_EQ(Last(), "Message: Combat report on 1:234:5 processed successfully");
+    EXPECT_EQ(Defender(),
+              "2999999000/7000/100/3000006100 2250000000,2,2,4,8,0,1,1 180000010102 0,3,0 0 3 2024-07-24 10:00:00");
 }
 
 TEST_F(CombatReportImportTest, RefusalsStoreNothing) {

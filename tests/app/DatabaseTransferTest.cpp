@@ -274,4 +274,17 @@ TEST_F(ReprocessTest, WithoutResearchColumnsTheFiguresAreStillRecomputed) {
     EXPECT_TRUE(RegistryNoted());
 }
 
+// Counts past 32 bits, as a file of an earlier build may hold them, are read
+// and the figures built from them stored whole.
+TEST_F(ReprocessTest, CountsPast32BitsAreReadWhole) {
+    importtest::ImportDatabase db(std::string(kResearchGame) +
+                                  "UPDATE tblPlanet SET Metal=3000000000, LightFighter=3000000000, "
+                                  "GaussCannon=3000000000 WHERE ID = 1;");
+    FakeProgress progress;
+    EXPECT_TRUE(ReprocessPlanets(*db.dm(), progress));
+    EXPECT_EQ(progress.Count, 2);
+    EXPECT_EQ(db.Query("SELECT TotalResources || '/' || AssaultPower || '/' || DefencePower FROM tblPlanet WHERE ID = 1"),
+              "3000002000/150000000800/3300000000400");
+}
+
 }  // namespace

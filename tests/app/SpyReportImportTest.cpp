@@ -282,10 +282,13 @@ TEST(SpyReportPasteTest, PastesAsPlayersMakeThem) {
         {"thousands separators", Report("Faraway", "1:2:4", "07-20 11:00:00", "15.400"),
          "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 15400 50 2024-07-20 / -,6",
          {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK},
-        {"beyond the column", Report("Faraway", "1:2:4", "07-20 11:00:00", "3,000,000,000"),
+        {"past 32 bits", Report("Faraway", "1:2:4", "07-20 11:00:00", "3,000,000,000"),
+         "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 3000000000 50 2024-07-20 / -,6",
+         {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK},
+        {"beyond 64 bits", Report("Faraway", "1:2:4", "07-20 11:00:00", "30,000,000,000,000,000,000"),
          "1:2:3 Home 5 - 2024-01-01, 1:2:4 Far 7 - 2024-01-01 / -,-",
-         {"Error processing spy report: '3000000000' is not a valid integer value"},
-         Report("Faraway", "1:2:4", "07-20 11:00:00", "3,000,000,000"), MB_ICONHAND},
+         {"Error processing spy report: '30000000000000000000' is not a valid integer value"},
+         Report("Faraway", "1:2:4", "07-20 11:00:00", "30,000,000,000,000,000,000"), MB_ICONHAND},
         {"29 February read the year after", Report("Faraway", "1:2:4", "02-29 11:00:00"),
          "1:2:3 Home 5 - 2024-01-01, 1:2:4 Faraway 12000 50 2024-02-29 / -,6",
          {"Message: Spy report on 1:2:4 processed successfully"}, "", MB_ICONASTERISK,
@@ -311,6 +314,57 @@ TEST(SpyReportPasteTest, PastesAsPlayersMakeThem) {
         EXPECT_EQ(Bodies(page.Log), c.log) << c.what;
         EXPECT_EQ(page.memo, c.memo) << c.what;
         EXPECT_EQ(page.Beeps, std::vector<UINT>{c.beep}) << c.what;
+    }
+}
+
+// Counts are 64-bit wherever they go: each count of a report that fits is
+// stored whole with the totals and powers built from it; a count, or a
+// figure built from counts, beyond 64 bits refuses the report.
+TEST(SpyReportPasteTest, CountsPast32BitsAreStoredWhole) {
+    auto report = [](const char* metal, const char* crystal, const char* deuterium, const char* fighters) {
+        return Lines({"Intel on Faraway [1:2:4] time 07-20 11:00:00",
+                      (AnsiString("Metal: ") + metal + "|Crystal: " + crystal).c_str(),
+                      (AnsiString("Deuterium: ") + deuterium + "|Energy: -150").c_str(), "Fleet",
+                      (AnsiString("Light Fighter ") + fighters + "|Espionage Probe 150").c_str(), "Defence",
+                      "Missile Launcher 20|Small Laser 10", "Counter-espionage chance: 12%"});
+    };
+    const char* const unchanged = "7|-|-|-|-|-";
+    struct Case {
+        const char* what;
+        AnsiString paste;
+        std::string row;  // Metal|Crystal|Deuterium|TotalResources|LightFighter|AssaultPower
+        std::string log;
+    } cases[] = {
+        {"the sum past 32 bits", report("1.500.000.000", "1.000.000.000", "30.000", "50"),
+         "1500000000|1000000000|30000|2500030000|50|2502",
+         "Message: Spy report on 1:2:4 processed successfully"},
+        {"a fleet past 32 bits", report("1", "2", "3", "3,000,000,000"),
+         "1|2|3|6|3000000000|150000000002", "Message: Spy report on 1:2:4 processed successfully"},
+        {"the largest count", report("9,223,372,036,854,775,807", "0", "0", "0"),
+         "9223372036854775807|0|0|9223372036854775807|0|2", "Message: Spy report on 1:2:4 processed successfully"},
+        {"a count beyond 64 bits", report("9,223,372,036,854,775,808", "0", "0", "0"), unchanged,
+         "Error processing spy report: '9223372036854775808' is not a valid integer value"},
+        {"the lowest count", report("-9,223,372,036,854,775,807", "0", "0", "0"),
+         "-9223372036854775807|0|0|-9223372036854775807|0|2", "Message: Spy report on 1:2:4 processed successfully"},
+        // The data sets mark a Null by the one lower value.
+        {"below the lowest count", report("-9,223,372,036,854,775,808", "0", "0", "0"), unchanged,
+         "Error processing spy report: '-9223372036854775808' is not a valid integer value"},
+        {"a sum beyond 64 bits", report("9.000.000.000.000.000.000", "9.000.000.000.000.000.000", "3.000", "0"),
+         unchanged, "Error processing spy report: '18000000000000003000' is not a valid integer value"},
+        {"a power beyond 64 bits", report("1", "2", "3", "9,000,000,000,000,000,000"), unchanged,
+         "Error processing spy report: '450000000000000000002' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        ImportDatabase db(kTwoOwners);
+        FakeSpyPage page;
+        page.memo = c.paste;
+        ProcessSpyReports(db.dm(), page);
+        EXPECT_EQ(db.Query("SELECT Metal||'|'||IFNULL(Crystal,'-')||'|'||IFNULL(Deuterium,'-')||'|'||"
+                           "IFNULL(TotalResources,'-')||'|'||IFNULL(LightFighter,'-')||'|'||IFNULL(AssaultPower,'-') "
+                           "FROM tblPlanet WHERE PlanetID=4"),
+                  c.row)
+            << c.what;
+        EXPECT_EQ(Bodies(page.Log), std::vector<std::string>{c.log}) << c.what;
     }
 }
 

@@ -91,6 +91,85 @@ TEST(DatabaseVersion, EachStoredVersionEndsCurrentOrIsRefusedUntouched) {
     }
 }
 
+// Every row of every table as SQLite quotes its values, in rowid order: equal
+// dumps hold the same values byte for byte.
+std::string Dump(const std::string& file) {
+    std::string dump;
+    for (const char* table : {"tblAlliance", "tblPlayer", "tblPlanet", "tblCombat", "tblRegistry", "sqlite_sequence"}) {
+        const std::string columns = QuerySql(
+            file, std::string("SELECT group_concat('quote(\"'||name||'\")', '||'',''||') FROM pragma_table_info('") +
+                      table + "')");
+        dump += std::string(table) + ": " +
+                QuerySql(file, "SELECT group_concat(r, char(10)) FROM (SELECT " + columns + " AS r FROM " + table +
+                                   " ORDER BY rowid)") +
+                "\n";
+    }
+    return dump;
+}
+
+std::string DeclaredTypes(const std::string& file, const char* table) {
+    return QuerySql(file, std::string("SELECT group_concat(name||' '||type, ', ') FROM pragma_table_info('") + table +
+                              "')");
+}
+
+// A file written by the build whose count columns were 32-bit integers opens
+// with its counts 64-bit and every value it held, values past 32 bits put
+// there by hand included; a second open finds nothing left to do.
+TEST(DatabaseVersion, AFileWith32BitCountColumnsIsWidenedAndKeepsEveryValue) {
+    TempFolder folder;
+    const std::string current = folder.File("current.mdb");
+    ExecSql(current, SchemaSql());
+    const std::string file = folder.File("Tesk.mdb");
+    ExecSql(file, ReadFile(TESK_SOURCE_DIR "/tests/fixtures/schema-32-bit-counts.sql") + MarkIndexedSql() +
+                      "INSERT INTO tblAlliance (ID, Name, AverageScore) VALUES (1, '<none>', NULL), (2, 'Evil', 7);"
+                      "INSERT INTO tblPlayer (ID, Name, AllianceID, WeaponTechnology) VALUES (1, 'Vega', 2, 12), "
+                      "(2, '\xD0\x92\xD0\xB5\xD0\xB3\xD0\xB0', 1, NULL);"
+                      "INSERT INTO tblPlanet (ID, GalaxyID, SolarsystemID, PlanetID, IsMoon, PlanetName, PlayerID, "
+                      "LastScanned, Report, Metal, Crystal, Energy, LightFighter, TotalResources, AssaultPower, "
+                      "MetalDebris, Rating) VALUES "
+                      "(1, 1, 2, 3, 0, 'Home', 1, '2024-07-23 14:05:09', 'Intel on Home\r\n x', 3000000000, "
+                      "-5, -150, 9223372036854775807, 3000000000, 450000000000, 12, 2), "
+                      "(2, 1, 2, 3, 1, 'Moon', 2, NULL, NULL, NULL, 0, NULL, NULL, NULL, NULL, NULL, 0), "
+                      "(3, 4, 4, 4, 0, 'Gone', 2, NULL, NULL, 1, 1, 1, 1, 2, 3, 4, 0);"
+                      "DELETE FROM tblPlanet WHERE ID = 3;"
+                      "INSERT INTO tblCombat (ID, DefenderPlanetID, AttackerPlanetID, DateTime, AttackerLostRes, "
+                      "MetalRaided, Report, MetalDebris, BattleResult) VALUES (1, 1, 2, '2024-07-24 10:00:00', "
+                      "5000000000, 2147483648, 'battle', -9223372036854775807, 'Won');");
+    const std::string before = Dump(file);
+    ASSERT_NE(DeclaredTypes(file, "tblPlanet"), DeclaredTypes(current, "tblPlanet"));
+
+    {
+        ScriptedDialogs dialogs;
+        auto dm = MakeDataModule();
+        ASSERT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
+        EXPECT_TRUE(dialogs->Messages.empty());
+        for (const char* table : {"tblPlanet", "tblPlayer", "tblAlliance", "tblCombat", "tblRegistry"})
+            EXPECT_EQ(DeclaredTypes(file, table), DeclaredTypes(current, table)) << table;
+        EXPECT_EQ(Dump(file), before);
+        EXPECT_EQ(QuerySql(file, "PRAGMA integrity_check"), "ok");
+
+        // The counts read and write past 32 bits through the finders and the scratch query.
+        ASSERT_TRUE(dm->FindPlanet("1", "2", "3", "0"));
+        EXPECT_EQ(dm->qryPlanet->FieldByName("Metal")->AsLargeInt(), 3000000000);
+        SetQueryStatement(dm->qryTmp, {"select * from tblCombat"});
+        dm->qryTmp->Open();
+        EXPECT_EQ(dm->qryTmp->FieldByName("MetalDebris")->AsLargeInt(), -INT64_MAX);
+        dm->qryTmp->Edit();
+        dm->qryTmp->FieldByName("DefenderLostRes")->SetAsLargeInt(6000000000);
+        dm->qryTmp->Post();
+        dm->qryTmp->Close();
+    }
+    EXPECT_EQ(QuerySql(file, "SELECT DefenderLostRes FROM tblCombat"), "6000000000");
+    ExecSql(file, "UPDATE tblCombat SET DefenderLostRes = NULL");
+    EXPECT_EQ(Dump(file), before);
+
+    const uint32_t counter = ChangeCounter(file);
+    ScriptedDialogs dialogs;
+    auto dm = MakeDataModule();
+    EXPECT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
+    EXPECT_EQ(ChangeCounter(file), counter);
+}
+
 TEST(DatabaseVersion, FileWithoutVersionRowOrNoDatabaseAtAllIsRefused) {
     TempFolder folder;
     const std::string noRow = folder.File("norow.mdb");
