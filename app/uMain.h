@@ -525,6 +525,9 @@ private:
     void PostPendingEdit(TDataSet* DataSet);
     // The planet view's fields that its cell drawing reads, found once.
     std::shared_ptr<struct TPlanetDrawFields> planetDrawFields_;
+    // The faults of the planet cells' colouring already told in the log:
+    // a paint repeats them many times a second.
+    std::vector<AnsiString> planetPaintFaults_;
     // Filters: the text set on the view (a refused text shows the data
     // layer's message and leaves the view unfiltered); the current planet
     // row's player or alliance as the filter; the find dialog's search.

@@ -2,10 +2,12 @@
 // its lookup fields read), each view keeps its order in the data module's sort
 // texts, title clicks sort, the planet and combat grids draw their colours and
 // mark their sort columns, and the refresh, the double clicks and Select All.
+#include <algorithm>
 #include <cmath>
 
 #include "app/uCommandGuard.h"
 #include "app/uDatabaseTransfer.h"
+#include "app/uGameText.h"
 #include "app/uMain.h"
 #include "app/uShowReport.h"
 #include "data/uDatamodule.h"
@@ -194,7 +196,9 @@ void TfrmMain::grdPlanetDrawColumnCell(TObject*, const TRect& Rect, int DataCol,
                                        TGridDrawState State) {
     TField* field = Column->Field();
     TCanvas* canvas = grdPlanet->Canvas();
-    if (field && field->DataSet() == dmMain->viewPlanet) {
+    // A row whose values the rules cannot read keeps the grid's own look and
+    // still shows its text; the fault is told once, and the rest paints.
+    if (field && field->DataSet() == dmMain->viewPlanet) try {
         if (!planetDrawFields_ || planetDrawFields_->View != dmMain->viewPlanet)
             planetDrawFields_ = std::make_shared<TPlanetDrawFields>(dmMain->viewPlanet);
         const TPlanetDrawFields* fields = planetDrawFields_.get();
@@ -203,7 +207,7 @@ void TfrmMain::grdPlanetDrawColumnCell(TObject*, const TRect& Rect, int DataCol,
         cell.Rating = fields->Rating->AsInteger();
         for (int s = 0; s < psCount; ++s) cell.Status[s] = fields->Status[s]->AsInteger() == 1;
         cell.Limit = LimitOfColumn(Column->FieldName());
-        if (cell.Limit) cell.Value = field->AsInteger();
+        if (cell.Limit) cell.Value = field->AsLargeInt();
         if (field == fields->LastScanned) {
             cell.IsLastScanned = true;
             if (!field->IsNull()) cell.AgeDays = static_cast<int>(std::fabs(Now() - field->AsDateTime()));
@@ -216,6 +220,12 @@ void TfrmMain::grdPlanetDrawColumnCell(TObject*, const TRect& Rect, int DataCol,
         if (look.Bold) {
             TFontStyles style = canvas->Font()->Style();
             canvas->Font()->SetStyle(style.Include(fsBold));
+        }
+    } catch (const Exception& e) {
+        const AnsiString fault = e.Message();
+        if (std::find(planetPaintFaults_.begin(), planetPaintFaults_.end(), fault) == planetPaintFaults_.end()) {
+            planetPaintFaults_.push_back(fault);
+            AddToLog(Format("%s - Error processing planet view: %s", {LogTimeStamp(), fault}));
         }
     }
     grdPlanet->DefaultDrawColumnCell(Rect, DataCol, Column, State);

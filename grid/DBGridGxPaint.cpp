@@ -3,6 +3,7 @@
 // colours, and the cell painter with its order of the owner's events.
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "grid/DBGridGx.h"
 #include "grid/DBGridGxCellFrames.h"
@@ -154,11 +155,18 @@ void TCustomDBGridGx::WMPaint(TMessage& Message) {
             DeleteDC(memory);
             DeleteObject(bitmap);
         });
+        // What was painted reaches the screen even when a cell raised.
+        std::exception_ptr fault;
         {
             TScopeGuard clearDC([&] { Message.WParam = 0; });
-            WMPaint(Message);
+            try {
+                WMPaint(Message);
+            } catch (...) {
+                fault = std::current_exception();
+            }
         }
         BitBlt(dc, 0, 0, ClientWidth(), ClientHeight(), memory, 0, 0, SRCCOPY);
+        if (fault) std::rethrow_exception(fault);
         return;
     }
     TCustomGrid::WMPaint(Message);
@@ -309,6 +317,10 @@ void TDBGridGxPainter::Cells(TCustomDBGridGx* G, const TGridDrawInfo& Info) {
     const bool editorShowing = G->InplaceEditor() && G->InplaceEditor()->Visible();
     const int fixedCols = G->FixedCols();
     const int fixedRows = G->FixedRows();
+    // A cell whose painting raises (an owner's handler, a value that cannot
+    // be shown) never stops the others: the first fault goes on to the
+    // framework's paint handling once every cell has been painted.
+    std::exception_ptr fault;
 
     auto area = [&](int firstCol, int lastCol, int firstRow, int lastRow, int left, int top) {
         int y = top;
@@ -339,7 +351,11 @@ void TDBGridGxPainter::Cells(TCustomDBGridGx* G, const TGridDrawInfo& Info) {
                     }
                     canvas->FillRect(cell);
                 }
-                G->DrawCell(c, r, cell, state);
+                try {
+                    G->DrawCell(c, r, cell, state);
+                } catch (...) {
+                    if (!fault) fault = std::current_exception();
+                }
                 // The base grid's raised edges and focus frame belong to its own cell drawing, which this
                 // grid replaces: its cells draw their frames and the focus frame themselves, once.
                 if (G->TCustomGrid::DefaultDrawing()) {
@@ -365,6 +381,7 @@ void TDBGridGxPainter::Cells(TCustomDBGridGx* G, const TGridDrawInfo& Info) {
     area(h.FirstGridCell, cols, 0, fixedRows - 1, h.FixedBoundary, 0);
     area(0, fixedCols - 1, v.FirstGridCell, rows, 0, v.FixedBoundary);
     area(h.FirstGridCell, cols, v.FirstGridCell, rows, h.FixedBoundary, v.FixedBoundary);
+    if (fault) std::rethrow_exception(fault);
 }
 
 // ---------------------------------------------------------------------------

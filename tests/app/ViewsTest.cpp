@@ -438,6 +438,58 @@ TEST_F(ViewsTest, PlanetRowsAreDrawnByTheirRules) {
     DeleteDC(dc);
 }
 
+// Neither a count past 32 bits nor a row whose colours cannot be worked out
+// stops the planet grid: every row paints its cells at every paint, and the
+// cell whose colouring failed is told once in the log.
+TEST_F(ViewsTest, EveryRowPaintsWhateverOneRowHolds) {
+    ExecSql(db, "UPDATE tblPlanet SET Metal=3000000000 WHERE ID=2; UPDATE tblPlanet SET Rating=3000000000 WHERE ID=5;");
+    w->edtMetal->SetText("10000");
+    w->actRefreshPlanetGrid->Execute();
+    HoldControl(false);
+    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
+    ASSERT_EQ(Order(dmMain->viewPlanet, "tblplanet.ID"), "1,2,3,4,5,6,7,8");
+    dmMain->viewPlanet->First();
+    TDBGridGx* g = w->grdPlanet;
+    for (int i = 0; i < g->Columns()->Count(); ++i) {
+        TColumnGx* c = g->Columns()->Items(i);
+        c->SetVisible(SameText(c->FieldName(), "PlanetName") || SameText(c->FieldName(), "Metal"));
+    }
+    const char* const names[] = {"Home", "Forge", "abyss", "Colony", "Zenith", "Moon", "Bravo", "Delta"};
+    const char* const metals[] = {"5000", "3000000000", "1200", "", "700", "300", "2500", "60"};
+    for (int paint = 0; paint < 2; ++paint) {
+        TRecordingDevice* rec = nullptr;
+        HDC dc = CreateRecordingDC(&rec, TSize(1100, 600));
+        g->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        // The text painted in a cell, and the background it came with.
+        auto painted = [&](int Record, const char* Field) {
+            const TRect cell = g->CellRect(ColumnOf(g, Field)->Index() + 1, Record);
+            std::pair<std::string, COLORREF> out{"", 0xFFFFFFFF};
+            for (const TGdiCall& c : rec->Calls())
+                if ((c.Kind == TGdiCallKind::ExtTextOut || c.Kind == TGdiCallKind::DrawText) && c.Depth == 0 &&
+                    c.Rect.Left >= cell.Left && c.Rect.Top >= cell.Top && c.Rect.Right <= cell.Right &&
+                    c.Rect.Bottom <= cell.Bottom) {
+                    out.first += c.Text;
+                    out.second = c.BkColor;
+                }
+            return out;
+        };
+        for (int record = 1; record <= 8; ++record) {
+            EXPECT_EQ(painted(record, "PlanetName").first, names[record - 1]) << "paint " << paint;
+            EXPECT_EQ(painted(record, "Metal").first, metals[record - 1]) << "paint " << paint;
+        }
+        // Forge's metal is past the limit; Zenith's cells keep the grid's own look.
+        EXPECT_EQ(painted(2, "Metal").second, 0xC0DCC0u);
+        EXPECT_EQ(painted(5, "PlanetName").second, painted(8, "PlanetName").second);
+        DeleteDC(dc);
+    }
+    std::vector<std::string> faults;
+    for (int i = 0; i < w->memLog->Lines()->Count(); ++i) {
+        const std::string line = w->memLog->Lines()->Strings(i);
+        if (line.find(" - Error processing planet view: ") != std::string::npos) faults.push_back(line.substr(line.find(" - ")));
+    }
+    EXPECT_EQ(faults, std::vector<std::string>{" - Error processing planet view: 3000000000 is not a valid integer value"});
+}
+
 TEST_F(ViewsTest, RatingsWriteInOneTransactionAndRollBackOnFailure) {
     w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
     TADOQuery* view = dmMain->viewPlanet;

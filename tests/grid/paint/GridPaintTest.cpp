@@ -383,6 +383,38 @@ TEST_F(GridPainting, OwnerDrawnCellsGetTheirColoursReadyAndDrawTheContentThemsel
     EXPECT_TRUE(Calls(TGdiCallKind::DrawFocusRect).empty());
 }
 
+// An owner's handler that raises on one row stops neither that row's other
+// cells nor the rows below: every cell is painted, then the first fault goes
+// on to the paint handling once.
+struct TFailingOwner : TObject {
+    TCustomDBGridGx* Grid = nullptr;
+    void Draw(TObject*, const TRect& Rect, int DataCol, TColumnGx* Column, TGridDrawState State) {
+        if (Grid->DataLink()->DataSet()->RecNo() == 2 && DataCol == 1) throw EConvertError("cannot paint");
+        Grid->DefaultDrawColumnCell(Rect, DataCol, Column, State);
+    }
+};
+
+TEST_F(GridPainting, ACellThatRaisesStopsNoOtherCell) {
+    Fill();
+    TDBGridGx* g = MakeGrid();
+    g->SetDefaultDrawing(false);
+    TFailingOwner owner;
+    owner.Grid = g;
+    g->OnDrawColumnCell = TDrawColumnCellEventGx(&owner, &TFailingOwner::Draw);
+    for (int paint = 0; paint < 2; ++paint) {
+        try {
+            Paint(g);
+            ADD_FAILURE() << "the fault was dropped";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), "cannot paint");
+        }
+        for (int row = 1; row <= 6; ++row)
+            for (int col = 1; col <= 3; ++col)
+                EXPECT_EQ(TextsIn(g->CellRect(col, row)).size(), row == 2 && col == 2 ? 0u : 1u) << col << "," << row;
+        EXPECT_EQ(g->DataLink()->DataSet()->RecNo(), 1);
+    }
+}
+
 TEST_F(GridPainting, TwoTitleLevelsFromBarredCaptions) {
     Fill();
     TDBGridGx* g = MakeGrid();
