@@ -5,7 +5,8 @@
 // without being kept. A finding is a crash, a hang, an import that returns
 // with a transaction still open, or a database that breaks an invariant after
 // the import: two planet rows at one place and moon flag, a player or an
-// alliance without a name, or a row changed by a refused report.
+// alliance without a name, a count that is no 64-bit integer or a total that
+// is not the sum of its resources, or a row changed by a refused report.
 #include <sqlite3.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -128,6 +129,34 @@ inline std::string Snapshot(TdmMain* dm) {
     return all;
 }
 
+// Counts are stored as 64-bit integers, never as text or as a real that a
+// count beyond 64 bits would have become, and a stored total is the whole
+// sum of the resources it was built from.
+inline void CheckCounts(TdmMain* dm) {
+    for (const char* table : {"tblPlanet", "tblCombat"}) {
+        const std::string sql = std::string("SELECT * FROM ") + table;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(dm->adoConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK) abort();
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            __int128 resources = 0;
+            bool totalStored = false;
+            int64_t total = 0;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const char* decl = sqlite3_column_decltype(st, c);
+                if (!decl || std::string(decl) != "BIGINT") continue;
+                const int type = sqlite3_column_type(st, c);
+                if (type != SQLITE_INTEGER && type != SQLITE_NULL) abort();
+                const std::string name = sqlite3_column_name(st, c);
+                const int64_t value = sqlite3_column_int64(st, c);
+                if (name == "Metal" || name == "Crystal" || name == "Deuterium") resources += value;
+                if (name == "TotalResources" && type == SQLITE_INTEGER) totalStored = true, total = value;
+            }
+            if (totalStored && resources != total) abort();
+        }
+        sqlite3_finalize(st);
+    }
+}
+
 // What holds after every import, stored or refused.
 inline void CheckInvariants(TdmMain* dm) {
     CheckClosed(dm);
@@ -136,6 +165,7 @@ inline void CheckInvariants(TdmMain* dm) {
         abort();
     if (Scalar(dm, "SELECT count(*) FROM tblPlayer WHERE Name IS NULL OR trim(Name)=''") != "0") abort();
     if (Scalar(dm, "SELECT count(*) FROM tblAlliance WHERE Name IS NULL OR trim(Name)=''") != "0") abort();
+    CheckCounts(dm);
 }
 
 // A refused report leaves every row as it was.
