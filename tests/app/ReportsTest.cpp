@@ -234,6 +234,32 @@ TEST_F(ReportsTest, TagsOfBothKindsAndTheCombatSums) {
     for (const auto& t : spyTags) EXPECT_EQ(spy(t.Planet, t.Text), t.Out) << t.Text;
 }
 
+// Counts past 32 bits, and past the 15 digits a double holds, are written
+// whole: in the generated reports, the tags and the combat sums.
+TEST_F(ReportsTest, CountsPast32BitsAreWrittenWhole) {
+    ExecSql(db, "UPDATE tblPlanet SET Metal=9007199254740993, LightFighter=3000000000 WHERE ID=1;"
+                "UPDATE tblCombat SET MetalRaided=4611686018427387904 WHERE ID=1;");
+    w->actRefreshPlanetGrid->Execute();
+    const AnsiString plain = GenerateEspionageReport(dmMain, 1, version);
+    EXPECT_NE(plain.find("Metal: 9007199254740993 Crystal: 8000\r\n"), AnsiString::npos) << plain;
+    EXPECT_NE(plain.find("Light Fighter 3000000000\r\n"), AnsiString::npos) << plain;
+    const AnsiString bbcode = GenerateEspionageReportBBCode(dmMain, 1);
+    EXPECT_NE(bbcode.find("Metal: 9,007,199,254,740,993 Crystal: 8,000"), AnsiString::npos) << bbcode;
+    ASSERT_TRUE(dmMain->viewPlanet->Locate("tblplanet.ID", 1, TLocateOptions()));
+    EXPECT_EQ(FastTagReplace("[#Metal#]", "[#", "#]", ResolveEspionageTag, reinterpret_cast<intptr_t>(dmMain)),
+              "9,007,199,254,740,993");
+
+    w->pcMain->SetActivePage(w->tsViewCombatReports);
+    w->pcMainChange(nullptr);
+    TADOQuery* combats = dmMain->viewCombat;
+    for (combats->First(); !combats->Eof(); combats->Next()) w->grdCombat->SelectedRows()->SetCurrentRowSelected(true);
+    w->grdCombatCellClick(nullptr);
+    EXPECT_EQ(w->edtMetalRaided->Text(), "4,611,686,018,427,390,404");
+    AnsiString tag = "summetalraided";
+    ResolveCombatTag(tag, reinterpret_cast<intptr_t>(dmMain));
+    EXPECT_EQ(tag, "4,611,686,018,427,390,404");
+}
+
 TEST_F(ReportsTest, TemplateFilesMenusAndRenders) {
     // The shipped summary and templates, beside the executable.
     for (const char* name : {"combatsummary1header.ot", "combatsummary1body.ot", "combatsummary1footer.ot",
