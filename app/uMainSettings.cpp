@@ -397,20 +397,24 @@ void TfrmMain::actLoadSettingsExecute(TObject*) {
     loadLayout(grdAlliance, "Alliance.grd");
     for (const TTextKey& k : PowerKeys) (this->*k.Edit)->SetText(ini.ReadString("Power", k.Key, k.Default));
 
-    // Saved filters of older versions move into "Filter".
-    try {
-        for (int n = 0;; ++n) {
-            AnsiString caption = ini.ReadString("CustomFilter", "Caption" + std::to_string(n), "");
-            if (caption.empty()) break;
-            ini.WriteString("Filter", caption, ini.ReadString("CustomFilter", "Filter" + std::to_string(n), ""));
+    // Saved filters of older versions move into "Filter". Their keys are
+    // only looked for, never written back: a file without them is left alone.
+    if (ini.SectionExists("CustomFilter")) {
+        try {
+            for (int n = 0;; ++n) {
+                AnsiString caption = ini.TIniFile::ReadString("CustomFilter", "Caption" + std::to_string(n), "");
+                if (caption.empty()) break;
+                ini.WriteString("Filter", caption,
+                                ini.TIniFile::ReadString("CustomFilter", "Filter" + std::to_string(n), ""));
+            }
+        } catch (const Exception&) {
         }
-    } catch (const Exception&) {
-    }
-    try {
-        ini.EraseSection("CustomFilter");
-    } catch (const EIniFileException& e) {
-        // The old section stays, to be moved again at the next start.
-        eraseFailure = e.Message();
+        try {
+            ini.EraseSection("CustomFilter");
+        } catch (const EIniFileException& e) {
+            // The old section stays, to be moved again at the next start.
+            eraseFailure = e.Message();
+        }
     }
     LoadFilters(ini, "Filter", PlanetFilters.get());
     LoadFilters(ini, "CombatFilter", CombatFilters.get());

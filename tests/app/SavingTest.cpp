@@ -3,6 +3,7 @@
 // command runs, keys that cannot be written back at start, stored values the
 // views cannot take.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -213,6 +214,44 @@ TEST_F(SavingTest, AStartThatCannotWriteBackItsKeysSaysSoOnceAndOpensTheDatabase
     EXPECT_EQ(ReadFile(folder.File("Tesk.ini")), ini);
     f.Free();
     folder.Empty();
+}
+
+// A start that finds every key only reads "Tesk.ini": a file that cannot be
+// written (a full disk here, as for a read-only one) gives no message, and no
+// start rewrites it, so its inode and times stay as they were.
+TEST_F(SavingTest, AStartThatFindsEveryKeyWritesNothing) {
+    const struct Case {
+        const char* name;
+        bool full;
+    } cases[] = {{"writable", false}, {"full disk", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillableFolder folder(f);
+        WriteFile(folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+        TfrmMain* w = f.Start();
+        ASSERT_TRUE(w->Shown);
+        w->Close();  // the close fills in every saved key
+        f.Free();
+        const std::string ini = ReadFile(folder.File("Tesk.ini"));
+        struct stat before {};
+        ASSERT_EQ(stat(folder.File("Tesk.ini").c_str(), &before), 0);
+        if (c.full) folder.Fill();
+        f.dialogs->Messages.clear();
+        w = f.Start();
+        EXPECT_TRUE(w->Shown);
+        EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+        EXPECT_EQ(w->memLog->Lines()->Text().find("Tesk.ini"), std::string::npos) << w->memLog->Lines()->Text();
+        struct stat after {};
+        ASSERT_EQ(stat(folder.File("Tesk.ini").c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        EXPECT_EQ(after.st_ctim.tv_sec, before.st_ctim.tv_sec);
+        EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
+        EXPECT_EQ(ReadFile(folder.File("Tesk.ini")), ini);
+        f.Free();
+        folder.Empty();
+    }
 }
 
 // The group switch writes the log pane first; when it cannot, the user is
