@@ -118,8 +118,16 @@ void SaveLayout(TDBGridGx* Grid, const char* Name) {
     Grid->Columns()->SaveToFile(ProgramFolder() + Name);
 }
 
+// Every line of the file reaches the pane, which the close writes back: a
+// zero byte (junk, a file cut by a crash) would end the text there, so it
+// shows as a blank.
 void LoadLog(TMemo* Log, const AnsiString& FileName) {
-    if (IsRegularFile(FileName)) Log->Lines()->LoadFromFile(FileName);
+    if (!IsRegularFile(FileName)) return;
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    AnsiString text(static_cast<size_t>(stream.Size()), '\0');
+    text.resize(static_cast<size_t>(text.empty() ? 0 : stream.Read(&text[0], static_cast<int64_t>(text.size()))));
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    Log->Lines()->SetText(text);
 }
 
 // The file is replaced whole, so a failed write leaves the old log.

@@ -3,6 +3,7 @@
 // file, bad database files and settings, the group switch, the wheel hook.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -166,6 +167,48 @@ TEST_F(StartupTest, TheLogKeepsItsNewestTenThousandLines) {
     ASSERT_EQ(saved.Count(), 10000);
     EXPECT_EQ(saved.Strings(0), "line 5");
     EXPECT_EQ(saved.Strings(9999), "line 10004");
+}
+
+// A log file holding zero bytes (junk, a file cut by a crash) keeps every
+// line through a start and a close: a zero byte shows as a blank, and the
+// close writes no less than it read.
+TEST_F(StartupTest, ALogWithZeroBytesKeepsEveryLine) {
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    std::string junk(300000, '\0');
+    uint32_t seed = 7;
+    for (char& c : junk) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    const std::string old = std::string("first\0line\r\n\0\0\r\nthird\r\n", 24) + junk + "\r\nlast line";
+    WriteFile(f.folder.File("Tesk.log"), old);
+    // The lines as the file holds them, each zero byte a blank.
+    const auto lines = [](std::string text) {
+        std::replace(text.begin(), text.end(), '\0', ' ');
+        std::vector<std::string> out;
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find_first_of("\r\n", at);
+            if (end == std::string::npos) end = text.size();
+            out.push_back(text.substr(at, end - at));
+            at = end;
+            if (at < text.size() && text[at] == '\r') ++at;
+            if (at < text.size() && text[at] == '\n') ++at;
+        }
+        return out;
+    };
+    const std::vector<std::string> expected = lines(old);
+    ASSERT_GT(expected.size(), 1000u);
+    TfrmMain* w = f.Start();
+    ASSERT_TRUE(w->Shown);
+    EXPECT_EQ(w->memLog->Lines()->Count(), static_cast<int>(expected.size()));
+    EXPECT_EQ(w->memLog->Lines()->Strings(0), "first line");
+    Stop();
+    const std::string saved = ReadFile(f.folder.File("Tesk.log"));
+    EXPECT_GE(saved.size(), old.size());
+    const std::vector<std::string> kept = lines(saved);
+    ASSERT_EQ(kept.size(), expected.size());
+    for (size_t i = 0; i < kept.size(); ++i) ASSERT_EQ(kept[i], expected[i]) << "line " << i + 1;
 }
 
 // Bad files beside the program: a clear message, no crash, nothing written
