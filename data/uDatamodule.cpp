@@ -1,5 +1,6 @@
 #include "data/uDatamodule.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "data/uDeleteMasterRecord.h"
@@ -192,14 +193,36 @@ void TdmMain::adoConnectionAfterDisconnect(TObject*) { CompactDatabase(); }
 // ---------------------------------------------------------------------------
 // Opening a file
 
+namespace {
+
+// Why there is no database file at Path, naming the path tried.
+AnsiString MissingDatabaseCause(const AnsiString& Path) {
+    namespace fs = std::filesystem;
+    const AnsiString name = "\"" + FileNameAsText(Path) + "\"";
+    std::error_code ec;
+    const fs::file_status status = fs::status(Path.c_str(), ec);
+    if (fs::is_directory(status)) return name + " is a folder, not a database file";
+    if (status.type() == fs::file_type::not_found) {
+        const fs::path folder = fs::path(Path.c_str()).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            return "The folder \"" + FileNameAsText(folder.string()) + "\" of the database " + name +
+                   " does not exist";
+        return name + " does not exist";
+    }
+    if (ec) return name + " cannot be reached (" + AnsiString(ec.message()) + ")";
+    return name + " is not a database file";
+}
+
+}  // namespace
+
 bool TdmMain::OpenDatabase(const AnsiString& Path, const AnsiString& AConnectionFormat) {
     // The previous file is still DatabasePath here, so that is what gets compacted.
     CloseDatabase();
     DatabasePath = Path;
     ConnectionFormat = AConnectionFormat;
     if (!IsRegularFile(Path)) {
-        MessageDlg("Tesk cannot function without a database\r\rPlease specificy a valid PathName and "
-                   "ConnectionString in Tesk.ini",
+        MessageDlg("Tesk cannot function without a database\r\r" + MissingDatabaseCause(Path) +
+                       ".\r\rPlease specificy a valid PathName and ConnectionString in Tesk.ini",
                    mtError, MsgDlgButtons({mbOK}));
         throw Exception("Tesk.mdb not found");
     }
@@ -241,9 +264,12 @@ bool TdmMain::CheckDatabaseVersion() {
         try {
             qryTmp->Open();
         } catch (const EDatabaseError& e) {
-            // An empty file, another program's database or no database at all.
-            MessageDlg(Format("\"%s\" is not a Tesk database (%s)", {FileNameAsText(DatabasePath), e.Message()}),
-                       mtError, MsgDlgButtons({mbOK}));
+            // A file the engine finds damaged (cut short, overwritten in
+            // part) is told apart from an empty file, another program's
+            // database or no database at all.
+            const char* format = adoConnection->LastErrorIsDamage() ? "\"%s\" is a damaged Tesk database (%s)"
+                                                                    : "\"%s\" is not a Tesk database (%s)";
+            MessageDlg(Format(format, {FileNameAsText(DatabasePath), e.Message()}), mtError, MsgDlgButtons({mbOK}));
             return false;
         }
         if (qryTmp->IsEmpty()) throw Exception("Your database doesn't contain the correct regvalue in tblPlanet");

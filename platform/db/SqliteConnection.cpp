@@ -156,6 +156,8 @@ sqlite3* TADOConnection::Handle() const {
     return db_;
 }
 
+bool TADOConnection::LastErrorIsDamage() const { return db_ && (sqlite3_errcode(db_) & 0xff) == SQLITE_CORRUPT; }
+
 void TADOConnection::RaiseError(const AnsiString& context) const {
     AnsiString message = db_ ? Utf8ToAnsi(sqlite3_errmsg(db_)) : AnsiString("Connection is not open");
     if (!context.empty()) message = context + ": " + message;

@@ -72,6 +72,9 @@ public:
 
     // The open handle; raises EDatabaseError when not connected.
     sqlite3* Handle() const;
+    // True when the last failed call found the open file damaged (the engine's
+    // "malformed" answer), as opposed to no database at all.
+    bool LastErrorIsDamage() const;
     // Raises EDatabaseError with the engine's message for the last failed call.
     [[noreturn]] void RaiseError(const AnsiString& context = AnsiString()) const;
 

@@ -226,8 +226,28 @@ TEST_F(StartupTest, BadProgramFolders) {
         bool dbUnchanged;
         bool logged = false;  // the log pane keeps the message too
     } const cases[] = {
-        {"database missing", [&] { std::filesystem::remove(db); }, "Tesk cannot function without a database", false,
+        // Each box names its cause and the path tried.
+        {"database missing", [&] { std::filesystem::remove(db); },
+         "Tesk cannot function without a database\r\r\"" + db + "\" does not exist.\r\rPlease specificy", false,
          true},
+        {"a folder named Tesk.mdb",
+         [&] {
+             std::filesystem::remove(db);
+             std::filesystem::create_directory(db);
+         },
+         "Tesk cannot function without a database\r\r\"" + db + "\" is a folder, not a database file.\r\r", false,
+         false},
+        {"group in a missing folder",
+         [&] {
+             WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n[DataBase]\r\n"
+                                                  "ActiveGroup=Far\r\n[DBGroup]\r\nFar_Path=" +
+                                                      f.folder.File("gone/Far.mdb") + "\r\n");
+         },
+         "Tesk cannot function without a database\r\rThe folder \"" + f.folder.File("gone") +
+             "\" of the database \"" + f.folder.File("gone/Far.mdb") + "\" does not exist.\r\r",
+         false, true},
+        {"cut in half", [&] { std::filesystem::resize_file(db, std::filesystem::file_size(db) / 2); },
+         "\"" + db + "\" is a damaged Tesk database (database disk image is malformed)", false, true},
         {"zero bytes", [&] { WriteFile(db, ""); }, "\"" + db + "\" is not a Tesk database (no such table: tblRegistry)",
          false, true},
         {"random bytes", [&] { WriteFile(db, random); },
@@ -262,14 +282,14 @@ TEST_F(StartupTest, BadProgramFolders) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (f.form) f.Free();
-        std::filesystem::remove(db);
+        std::filesystem::remove_all(db);
         MakeEmptyDatabase(db);
         std::filesystem::remove_all(f.folder.File("Tesk.ini"));
         std::filesystem::remove(f.folder.File("TeskSettings.xml"));
         std::filesystem::remove(f.folder.File("TeskSettings.xml.bad"));
         WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
         c.prepare();
-        const std::string dbBefore = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
+        const std::string dbBefore = std::filesystem::is_regular_file(db) ? ReadFile(db) : "<none>";
         f.dialogs->Messages.clear();
         // Without a language the chooser asks; it takes the first file listed.
         ModalDriver<TfrmLanguage> chooser({[](TfrmLanguage* d) {
@@ -297,7 +317,7 @@ TEST_F(StartupTest, BadProgramFolders) {
         if (!c.shown) {
             EXPECT_EQ(Ini(), iniBefore);  // nothing saved after a failed start
         }
-        const std::string dbAfter = std::filesystem::exists(db) ? ReadFile(db) : "<none>";
+        const std::string dbAfter = std::filesystem::is_regular_file(db) ? ReadFile(db) : "<none>";
         if (c.dbUnchanged) {
             EXPECT_TRUE(dbAfter == dbBefore);
         }

@@ -274,7 +274,13 @@ TEST(DatabaseVersion, MissingFileShowsTheErrorAndRaisesBeforeTouchingTheConnecti
     ASSERT_TRUE(dm->OpenDatabase(file, kDefaultFormat));
     const AnsiString connectionString = dm->adoConnection->ConnectionString();
 
-    for (const std::string& missing : {folder.File("nowhere.mdb"), folder.File("")}) {
+    const struct {
+        std::string path, cause;
+    } cases[] = {{folder.File("nowhere.mdb"), "\"" + folder.File("nowhere.mdb") + "\" does not exist"},
+                 {folder.File(""), "\"" + folder.File("") + "\" is a folder, not a database file"},
+                 {folder.File("no/such/Tesk.mdb"), "The folder \"" + folder.File("no/such") + "\" of the database \"" +
+                                                       folder.File("no/such/Tesk.mdb") + "\" does not exist"}};
+    for (const auto& [missing, cause] : cases) {
         SCOPED_TRACE(missing);
         dialogs->Messages.clear();
         try {
@@ -288,7 +294,7 @@ TEST(DatabaseVersion, MissingFileShowsTheErrorAndRaisesBeforeTouchingTheConnecti
         EXPECT_EQ(dialogs->Messages[0].Type, mtError);
         EXPECT_EQ(dialogs->Messages[0].Buttons, MsgDlgButtons({mbOK}));
         EXPECT_EQ(dialogs->Messages[0].Text,
-                  "Tesk cannot function without a database\r\r"
+                  "Tesk cannot function without a database\r\r" + cause + ".\r\r"
                   "Please specificy a valid PathName and ConnectionString in Tesk.ini");
         EXPECT_FALSE(dm->adoConnection->Connected());
         EXPECT_EQ(dm->adoConnection->ConnectionString(), connectionString);
