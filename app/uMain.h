@@ -346,7 +346,8 @@ public:
     // application. Together they decide whether closing saves the settings.
     bool Shown = false;
     bool ErrorRecorded = false;
-    // A settings file that could not be read or written. The user hears of
+    // A settings file that could not be read or written, or a database that
+    // could not be compacted. The user hears of
     // each text once: in a box while the window is not up yet, in the log
     // pane once it is, and in one box with all that could not be saved while
     // the window closes. The log keeps every one.
@@ -366,6 +367,7 @@ public:
     void AddToLog(const AnsiString& Text);
     void Beep(unsigned SoundType);
     void DataModuleLogMessage(TObject* Sender, const AnsiString& Text);
+    void CompactionFailed(TObject* Sender, const AnsiString& Text);
     void PlanetLog(TObject* Sender, const AnsiString& Text);
     void HideLog(TObject* Sender);
     void ShowLog(TObject* Sender);

@@ -193,6 +193,7 @@ void TfrmMain::FormCreate(TObject*) {
     ErrorRecorded = false;
     if (!dmMain) dmMain = new TdmMain(this);
     dmMain->OnUpdateCaption = TNotifyEvent(this, &TfrmMain::UpdateCaption);
+    dmMain->OnCompactionFailed = TLogMessage(this, &TfrmMain::CompactionFailed);
     Clipboard = std::make_unique<THtmlClipboard>();
     AddClipboardListener(TClipboardChangeEvent(this, &TfrmMain::ClipboardNotice));
     OnAddAlliance = TEntityAddedEvent(this, &TfrmMain::AddAlliance);
@@ -255,7 +256,15 @@ void TfrmMain::FormClose(TObject*, TCloseAction&) {
 
 void TfrmMain::SaveAtClose() {
     // Called directly: the action is only the menu's way to it.
-    if (Shown || !ErrorRecorded) actSaveSettingsExecute(actSaveSettings);
+    if (Shown || !ErrorRecorded) {
+        actSaveSettingsExecute(actSaveSettings);
+    } else {
+        try {
+            dmMain->CloseDatabase();
+        } catch (const Exception& e) {
+            ReportSettingsProblem(e.Message());
+        }
+    }
     if (!closeProblems_.empty()) {
         AnsiString text = "Tesk could not save everything before closing; these files keep what they held before:\r";
         for (const AnsiString& problem : closeProblems_) text += "\r" + problem;
@@ -270,6 +279,13 @@ void TfrmMain::SaveAtClose() {
 }
 
 void TfrmMain::FormDestroy(TObject*) {
+    // A data module that outlives the window (it compacts when it goes) no
+    // longer reports to it.
+    if (dmMain) {
+        if (dmMain->OnCompactionFailed == TLogMessage(this, &TfrmMain::CompactionFailed))
+            dmMain->OnCompactionFailed = nullptr;
+        if (dmMain->OnLogMessage == TLogMessage(this, &TfrmMain::DataModuleLogMessage)) dmMain->OnLogMessage = nullptr;
+    }
     PlanetFilters.reset();
     CombatFilters.reset();
     Clipboard.reset();
@@ -325,6 +341,10 @@ void TfrmMain::ReportSettingsProblem(const AnsiString& Text) {
     }
     LogLine(line);
 }
+
+// Told as a file that could not be saved: at a group switch in the log, at
+// the close in its box as well.
+void TfrmMain::CompactionFailed(TObject*, const AnsiString& Text) { ReportSettingsProblem(Text); }
 
 void TfrmMain::LogLine(const AnsiString& Line) {
     if (logLoaded_)
@@ -496,6 +516,10 @@ void TfrmMain::actSaveSettingsExecute(TObject*) {
     attempt([this] { SaveLayout(grdCombat, "Combat.grd"); });
     attempt([this] { SaveLayout(grdAlliance, "Alliance.grd"); });
     attempt([this] { SaveLayout(grdPlayer, "Player.grd"); });
+    // The layouts are written from the open views; the database is closed
+    // (and compacted) only then, and before the log, which so keeps a
+    // compaction that failed.
+    attempt([] { dmMain->CloseDatabase(); });
     attempt([this] { SaveLog(memLog, LogFileName, true); });
 }
 
@@ -528,6 +552,9 @@ void TfrmMain::SwitchToSelectedGroup() {
         return;
     }
     memLog->Lines()->Clear();
+    // What the switch logs (the file left that could not be compacted) goes
+    // after the lines of the new group's log.
+    logLoaded_ = false;
 
     ActiveGroup = groups->FieldByName("GroupName")->AsString();
     GroupUser = groups->FieldByName("GroupUser")->AsString();
@@ -536,9 +563,18 @@ void TfrmMain::SwitchToSelectedGroup() {
 
     LogFileName = WithExtension(GroupPath, ".log");
     edtPlayerName->SetText(GroupUser);
-    dmMain->OpenDatabase(GroupPath, ConnectionString);
-    pcMainChange(pcMain);
+    // The new group's log comes into the pane whatever the open does, so that
+    // the close never writes an empty pane over it.
+    try {
+        dmMain->OpenDatabase(GroupPath, ConnectionString);
+        pcMainChange(pcMain);
+    } catch (...) {
+        LoadLog(memLog, LogFileName);
+        LogFileLoaded();
+        throw;
+    }
     LoadLog(memLog, LogFileName);
+    LogFileLoaded();
 }
 
 // ---------------------------------------------------------------- caption and status

@@ -510,7 +510,9 @@ bool TdmMain::UpgradeStepF() {
 
 bool TdmMain::CompactDatabase() {
     // VACUUM rewrites the file in place under the engine's own locking and
-    // journal: the file is never deleted, renamed or copied beside itself.
+    // journal: the file is never deleted, renamed or copied beside itself,
+    // and a VACUUM that fails (a full disk, a folder that takes no journal)
+    // leaves it as it was.
     try {
         TADOConnection engine(nullptr);
         engine.SetConnectionString("Data Source=" + ConnectionValue(DatabasePath));
@@ -518,7 +520,13 @@ bool TdmMain::CompactDatabase() {
         engine.Execute("VACUUM");
         engine.Close();
         return true;
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
+        const AnsiString text = Format("Unable to compact the database \"%s\" (%s); it keeps what it held",
+                                       {FileNameAsText(DatabasePath), e.Message()});
+        if (OnCompactionFailed)
+            OnCompactionFailed(this, text);
+        else
+            DoLogMessage(Format("%s - Error: %s", {DateTimeToStr(Now()), text}));
         return false;
     }
 }

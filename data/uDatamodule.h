@@ -80,6 +80,8 @@ public:
     int SelectionCount = 0;
 
     TLogMessage OnLogMessage;
+    // A compaction that failed, with the text that names the file and why.
+    TLogMessage OnCompactionFailed;
     // Asked after every OpenDatabase that got as far as the version check; the
     // main window rewrites its caption.
     TNotifyEvent OnUpdateCaption;
@@ -114,7 +116,9 @@ public:
     bool UpgradeStepD();
     bool UpgradeStepE();
     bool UpgradeStepF();
-    // Compacts the file at DatabasePath in place; errors are dropped (False).
+    // Compacts the file at DatabasePath in place. A failure leaves the file as
+    // it was, answers False and is told through OnCompactionFailed (through
+    // OnLogMessage while that is unbound).
     bool CompactDatabase();
 
     // ---- Finders ----

@@ -254,6 +254,51 @@ TEST_F(SavingTest, AStartThatFindsEveryKeyWritesNothing) {
     }
 }
 
+// A compaction that fails at Exit (a full disk, or a file gone from under the
+// program) is told once: in the one box of the close and in the log file,
+// and the database keeps the bytes it had.
+TEST_F(SavingTest, ACompactionThatFailsIsReportedOnceAndTheDatabaseKept) {
+    const struct Case {
+        const char* name;
+        bool full;  // else the file goes away
+    } cases[] = {{"full disk", true}, {"file gone", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FillableFolder folder(f);
+        WriteFile(folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+        const std::string db = folder.File("Tesk.mdb");
+        TfrmMain* w = f.Start();
+        ASSERT_TRUE(w->Shown);
+        ASSERT_EQ(dmMain->DatabasePath, db);
+        w->AddToLog("before the close");
+        const std::string bytes = ReadFile(db);
+        if (c.full)
+            folder.Fill();
+        else
+            std::filesystem::remove(db);
+        f.dialogs->Messages.clear();
+        w->Close();
+        ASSERT_EQ(f.dialogs->Messages.size(), 1u);
+        const std::string text = f.dialogs->Messages[0].Text;
+        const std::string problem = "Unable to compact the database \"" + db + "\"";
+        const size_t at = text.find(problem);
+        EXPECT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.find(problem, at + 1), std::string::npos) << text;
+        f.Free();
+        EXPECT_EQ(f.dialogs->Messages.size(), 1u);
+        if (c.full) {
+            folder.Empty();
+            EXPECT_TRUE(ReadFile(db) == bytes);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(db));
+            const std::string log = ReadFile(folder.File("Tesk.log"));
+            const size_t line = log.find(" - Error: " + problem);
+            EXPECT_NE(line, std::string::npos) << log;
+            EXPECT_EQ(log.find(problem, line + 10 + problem.size()), std::string::npos) << log;
+        }
+    }
+}
+
 // The group switch writes the log pane first; when it cannot, the user is
 // told, the open database stays and the pane keeps its lines.
 TEST_F(SavingTest, AGroupSwitchThatCannotWriteTheLogKeepsTheOpenDatabase) {

@@ -77,7 +77,7 @@ TEST(Compaction, EachDisconnectCompactsTheFileItLeavesInPlace) {
     EXPECT_TRUE(dialogs->Messages.empty());
 }
 
-TEST(Compaction, RefusedFilesAreLeftAsTheyWereAndFailuresStaySilent) {
+TEST(Compaction, RefusedFilesAreLeftAsTheyWereAndFailuresAreTold) {
     TempFolder folder;
     const std::string refused = folder.File("refused.mdb"), gone = folder.File("gone.mdb");
     const std::string empty = folder.File("empty.mdb"), garbage = folder.File("garbage.mdb");
@@ -101,13 +101,26 @@ TEST(Compaction, RefusedFilesAreLeftAsTheyWereAndFailuresStaySilent) {
     for (const std::string& file : {refused, empty, garbage}) EXPECT_EQ(ReadBytes(file), before[file]) << file;
     EXPECT_GT(FreePages(refused), 0);
 
-    // A file that went away meanwhile: compaction fails without a word and creates nothing.
+    // A file that went away meanwhile: compaction fails, creates nothing and
+    // says so once per attempt to whoever listens (the window decides about
+    // boxes), else to the log.
     dm = MakeDataModule();
     ASSERT_TRUE(dm->OpenDatabase(gone, kDefaultFormat));
+    LogLines failures, log;
+    dm->OnCompactionFailed = MakeEvent(&failures, &LogLines::Receive);
+    dm->SetOnLogMessage(MakeEvent(&log, &LogLines::Receive));
     std::remove(gone.c_str());
     dialogs->Messages.clear();
     EXPECT_FALSE(dm->CompactDatabase());
+    ASSERT_EQ(failures.lines.size(), 1u);
+    EXPECT_EQ(failures.lines[0].rfind("Unable to compact the database \"" + gone + "\" (", 0), 0u)
+        << failures.lines[0];
+    EXPECT_TRUE(log.lines.empty());
+    dm->OnCompactionFailed = nullptr;
     dm.reset();
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find(" - Error: Unable to compact the database \"" + gone + "\" ("), std::string::npos)
+        << log.lines[0];
     EXPECT_TRUE(dialogs->Messages.empty());
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"empty.mdb", "garbage.mdb", "refused.mdb"}));
 }
