@@ -347,10 +347,10 @@ public:
     bool Shown = false;
     bool ErrorRecorded = false;
     // A settings file that could not be read or written, or a database that
-    // could not be compacted. The user hears of
-    // each text once: in a box while the window is not up yet, in the log
-    // pane once it is, and in one box with all that could not be saved while
-    // the window closes. The log keeps every one.
+    // could not be compacted. The user hears of each text once: in a box
+    // while the window is not up yet, in the log pane once it is, and in one
+    // box with all that could not be saved while the window closes. The log
+    // keeps every one.
     void ReportSettingsProblem(const AnsiString& Text);
     // Marks the close, so that the window placement's save failing before
     // FormClose joins the list of what could not be saved.

@@ -421,6 +421,40 @@ TEST_F(StartupTest, GroupSwitchWritesTheLogAndOpensTheOtherDatabase) {
     EXPECT_EQ(Value(Ini(), "DataBase", "ActiveGroup"), "Side");
 }
 
+// The file left at a group switch that cannot be compacted (gone meanwhile)
+// is logged after the new group's log lines, without a box; a switch to a
+// group whose file is missing still brings that group's log into the pane, so
+// that the close never writes an empty pane over it.
+TEST_F(StartupTest, GroupSwitchLogsAFailedCompactionAndAlwaysLoadsTheNewLog) {
+    MakeEmptyDatabase(f.folder.File("side.mdb"));
+    WriteFile(f.folder.File("side.log"), "side line\r\n");
+    WriteFile(f.folder.File("gone.log"), "gone line\r\n");
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n[DBGroup]\r\nGroupName1=Side\r\n"
+                                         "Side_Path=" + f.folder.File("side.mdb") + "\r\nGroupName2=Gone\r\n"
+                                         "Gone_Path=" + f.folder.File("gone.mdb") + "\r\n");
+    TfrmMain* w = f.Start();
+    ASSERT_TRUE(w->Shown);
+    std::filesystem::remove(f.folder.File("Tesk.mdb"));
+    f.dialogs->Messages.clear();
+    dmMain->LoadGroups("DBGroup");
+    ASSERT_TRUE(dmMain->viewGroup->Locate("GroupName", AnsiString("Side"), TLocateOptions()));
+    w->SwitchToSelectedGroup();
+    EXPECT_TRUE(f.dialogs->Messages.empty()) << f.dialogs->Messages[0].Text;
+    EXPECT_EQ(w->memLog->Lines()->Strings(0), "side line");
+    ASSERT_EQ(w->memLog->Lines()->Count(), 2);
+    EXPECT_NE(w->memLog->Lines()->Strings(1).find(" - Error: Unable to compact the database \"" +
+                                                   f.folder.File("Tesk.mdb") + "\""),
+              std::string::npos)
+        << w->memLog->Lines()->Strings(1);
+
+    dmMain->LoadGroups("DBGroup");
+    ASSERT_TRUE(dmMain->viewGroup->Locate("GroupName", AnsiString("Gone"), TLocateOptions()));
+    EXPECT_ANY_THROW(w->SwitchToSelectedGroup());
+    EXPECT_EQ(w->memLog->Lines()->Text(), "gone line\r\n");
+    Stop();
+    EXPECT_EQ(ReadFile(f.folder.File("gone.log")), "gone line\r\n");
+}
+
 TEST_F(StartupTest, OkInTheGroupDialogWithoutAGroupChangesNothing) {
     WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
     TfrmMain* w = f.Start();
