@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/rtl/CodePage.h"
 #include "text/uQuickStrings.h"
@@ -109,32 +110,58 @@ void BM_LowerMemmem(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(memmem(t.data(), t.size(), p.data(), p.size()));
 }
 
-// Two words searched by turns, as an importer looks for one word after
-// another: nothing prepared for one word serves the next call.
-constexpr int kTurnWords[] = {0, 1};
-void BM_FastPosNoCaseTwoWords(benchmark::State& state) {
+// One to eight words searched by turns, as an importer looks for one word
+// after another: nothing prepared for one word serves the next call. The
+// first three stand at the text's end, two early in it, three nowhere.
+const std::vector<AnsiString>& TurnWords() {
+    static const std::vector<AnsiString> words = {
+        Pattern(0),           Pattern(1),           Pattern(2),
+        Cp("Шанс на защиту"), Cp("Дейтерий:"),       Cp("Ракетная установка"),
+        Cp("Солнечный спутник"), Cp("Тяжёлый истребитель")};
+    return words;
+}
+constexpr int64_t kMaxTurnWords = 8;
+
+// Each letter in the other case, as a user or a language file may write it.
+AnsiString OtherCase(const AnsiString& s) {
+    AnsiString out = s;
+    for (char& c : out) c = CharUpper(c) != c ? CharUpper(c) : CharLower(c);
+    return out;
+}
+
+void BM_FastPosNoCaseTurns(benchmark::State& state) {
     const AnsiString& t = GameText(state.range(0));
-    // Looked up before the loop, as the references do with their words.
-    const AnsiString* p[] = {&PatternOtherCase(kTurnWords[0]), &PatternOtherCase(kTurnWords[1])};
-    int turn = 0;
+    std::vector<AnsiString> words;
+    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(OtherCase(TurnWords()[static_cast<size_t>(k)]));
+    const size_t count = words.size();
+    size_t turn = 0;
     for (auto _ : state) {
-        const AnsiString& w = *p[turn ^= 1];
+        const AnsiString& w = words[turn];
         benchmark::DoNotOptimize(FastPosNoCase(t, w, Len(t), Len(w), 1));
+        if (++turn == count) turn = 0;
     }
 }
-void BM_LowerStdFindTwoWords(benchmark::State& state) {
+void BM_LowerStdFindTurns(benchmark::State& state) {
     const std::string_view t = LowerGameText(state.range(0));
-    const AnsiString p[] = {AnsiLowerCase(Pattern(kTurnWords[0])), AnsiLowerCase(Pattern(kTurnWords[1]))};
-    int turn = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(t.find(p[turn ^= 1]));
-}
-void BM_LowerMemmemTwoWords(benchmark::State& state) {
-    const AnsiString& t = LowerGameText(state.range(0));
-    const AnsiString p[] = {AnsiLowerCase(Pattern(kTurnWords[0])), AnsiLowerCase(Pattern(kTurnWords[1]))};
-    int turn = 0;
+    std::vector<AnsiString> words;
+    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(AnsiLowerCase(TurnWords()[static_cast<size_t>(k)]));
+    const size_t count = words.size();
+    size_t turn = 0;
     for (auto _ : state) {
-        const AnsiString& w = p[turn ^= 1];
+        benchmark::DoNotOptimize(t.find(words[turn]));
+        if (++turn == count) turn = 0;
+    }
+}
+void BM_LowerMemmemTurns(benchmark::State& state) {
+    const AnsiString& t = LowerGameText(state.range(0));
+    std::vector<AnsiString> words;
+    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(AnsiLowerCase(TurnWords()[static_cast<size_t>(k)]));
+    const size_t count = words.size();
+    size_t turn = 0;
+    for (auto _ : state) {
+        const AnsiString& w = words[turn];
         benchmark::DoNotOptimize(memmem(t.data(), t.size(), w.data(), w.size()));
+        if (++turn == count) turn = 0;
     }
 }
 
@@ -146,13 +173,14 @@ void RegisterSearches() {
     const std::pair<const char*, TSearch> searches[] = {
         {"BM_FastPos", BM_FastPos},         {"BM_StdFind", BM_StdFind},           {"BM_Memmem", BM_Memmem},
         {"BM_FastPosNoCase", BM_FastPosNoCase}, {"BM_LowerStdFind", BM_LowerStdFind}, {"BM_LowerMemmem", BM_LowerMemmem}};
-    const std::pair<const char*, TSearch> turns[] = {{"BM_FastPosNoCaseTwoWords", BM_FastPosNoCaseTwoWords},
-                                                     {"BM_LowerStdFindTwoWords", BM_LowerStdFindTwoWords},
-                                                     {"BM_LowerMemmemTwoWords", BM_LowerMemmemTwoWords}};
+    const std::pair<const char*, TSearch> turns[] = {{"BM_FastPosNoCaseTurns", BM_FastPosNoCaseTurns},
+                                                     {"BM_LowerStdFindTurns", BM_LowerStdFindTurns},
+                                                     {"BM_LowerMemmemTurns", BM_LowerMemmemTurns}};
     for (int64_t size : kSizes) {
         for (int p = 0; p < kPatterns; ++p)
             for (const auto& [name, fn] : searches) benchmark::RegisterBenchmark(name, fn)->Args({size, p})->MinTime(0.1);
-        for (const auto& [name, fn] : turns) benchmark::RegisterBenchmark(name, fn)->Arg(size)->MinTime(0.1);
+        for (int64_t k = 1; k <= kMaxTurnWords; ++k)
+            for (const auto& [name, fn] : turns) benchmark::RegisterBenchmark(name, fn)->Args({size, k})->MinTime(0.1);
     }
 }
 
@@ -224,10 +252,11 @@ int main(int argc, char** argv) {
             vsFaster("BM_FastPos" + arg, "BM_Memmem" + arg, "BM_StdFind" + arg, 1.2);
             vsFaster("BM_FastPosNoCase" + arg, "BM_LowerMemmem" + arg, "BM_LowerStdFind" + arg, 1.5);
         }
-    for (int64_t size : kSizes) {
-        const std::string arg = "/" + std::to_string(size);
-        vsFaster("BM_FastPosNoCaseTwoWords" + arg, "BM_LowerMemmemTwoWords" + arg, "BM_LowerStdFindTwoWords" + arg, 1.5);
-    }
+    for (int64_t size : kSizes)
+        for (int64_t k = 1; k <= kMaxTurnWords; ++k) {
+            const std::string arg = "/" + std::to_string(size) + "/" + std::to_string(k);
+            vsFaster("BM_FastPosNoCaseTurns" + arg, "BM_LowerMemmemTurns" + arg, "BM_LowerStdFindTurns" + arg, 1.5);
+        }
     reporter.PrintRatio("BM_FastReplace", "BM_NaiveReplace", "for comparison", 30);
     reporter.PrintRatio("BM_FastReplaceNoCase", "BM_NaiveReplaceNoCase", "for comparison", 30);
     benchmark::Shutdown();

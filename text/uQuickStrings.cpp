@@ -316,10 +316,6 @@ inline bool SameFolded(const Byte* w, const Byte* f, size_t m, const Byte* up) {
     return diff == 0;
 }
 
-// Case-insensitive searches of texts up to this length are scanned directly,
-// without the cached searcher and its lookup.
-constexpr size_t kShortText = 512;
-
 // The first and last byte filter of the searcher, sixteen windows at a time,
 // with the pattern's end bytes given by the caller; the last block overlaps
 // the one before it rather than reading past the text.
@@ -405,14 +401,18 @@ const Byte* ScanShortAvx2(const Byte* s, size_t len, const Byte* f, size_t m, co
 }
 #endif
 
-bool HasAvx2() {
+// Read once at start-up, so that a search asks with one load and no guard.
+bool DetectAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 #else
     return false;
 #endif
 }
+const bool kHasAvx2 = DetectAvx2();
+
+inline bool HasAvx2() { return kHasAvx2; }
 
 inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
                           const Byte* last) {
@@ -509,11 +509,27 @@ struct CaseBits {
     uint16_t bit[256];
 };
 
-const CaseBits& CaseBitsOf(const CodePage& page) {
+// What a case-insensitive search needs of a code page, made once for each:
+// its upper-case map, each byte's case bit, and which bytes share their
+// letter with the byte 0x20 away (the letters of these pages but a few), as
+// a bitmap indexed by the low nibble, one bit per high nibble, below 0x80
+// and from 0x80 on.
+struct CaseFold {
+    explicit CaseFold(const Byte* upper) : up(upper), bits(upper) {
+        for (int b = 0; b < 256; ++b)
+            if (up[b] == up[b ^ 0x20]) (b < 0x80 ? flipBelow : flipAbove)[b & 15] |= static_cast<Byte>(1u << (b >> 4 & 7));
+    }
+    const Byte* up;
+    CaseBits bits;
+    Byte flipBelow[16] = {};
+    Byte flipAbove[16] = {};
+};
+
+const CaseFold& CaseFoldOf(const CodePage& page) {
     static const struct {
-        CaseBits cp1250{CodePage::ByNumber(1250).UpperTable()};
-        CaseBits cp1251{CodePage::ByNumber(1251).UpperTable()};
-        CaseBits cp1252{CodePage::ByNumber(1252).UpperTable()};
+        CaseFold cp1250{CodePage::ByNumber(1250).UpperTable()};
+        CaseFold cp1251{CodePage::ByNumber(1251).UpperTable()};
+        CaseFold cp1252{CodePage::ByNumber(1252).UpperTable()};
     } all;
     switch (page.Number()) {
         case 1250: return all.cp1250;
@@ -522,206 +538,169 @@ const CaseBits& CaseBitsOf(const CodePage& page) {
     }
 }
 
-// A needle of up to kFoldedMax bytes with each byte's case bit (mask) and the
-// byte with that bit set (folded).
-constexpr size_t kFoldedMax = 32;
+#if defined(__x86_64__) || defined(__i386__)
+#define TESK_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 
-struct FoldedNeedle {
-#if defined(__SSE2__)
-    // The first and last byte's mask and folded form in every lane.
-    __m128i firstMask, firstFolded, lastMask, lastFolded;
-    // For eight to sixteen bytes: the masks and folded forms in the first m
-    // lanes (head) and in the last m lanes (tail); the other lanes are all
-    // ones in both, so they match whatever the text holds there.
-    __m128i headMask, headFolded, tailMask, tailFolded;
-#endif
-    const CodePage* page;
-    size_t m;
-    bool oneBit;     // every byte's forms differ in one bit at most
-    bool lineReady;  // oneBit, and eight to sixteen bytes: FoldedLine takes it
-    Byte raw[kFoldedMax];
-    Byte mask[kFoldedMax];
-    Byte folded[kFoldedMax];
+// The lanes of w that hold a byte whose other-case form is the byte 0x20
+// away (the letters of these pages but a few), as a lane test: the bitmap
+// row of the byte's low nibble (an index with its top bit set reads 0, so
+// each table answers for its half of the bytes), then the high nibble's bit.
+TESK_AVX2_INLINE __m128i PairedAcross20(__m128i w, const CaseFold& cf) {
+    const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cf.flipBelow));
+    const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cf.flipAbove));
+    const __m128i low = _mm_set1_epi8(static_cast<char>(0x8F));
+    const __m128i row = _mm_or_si128(_mm_shuffle_epi8(below, _mm_and_si128(w, low)),
+                                     _mm_shuffle_epi8(above, _mm_and_si128(_mm_xor_si128(w, _mm_set1_epi8(static_cast<char>(0x80))), low)));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 4), _mm_set1_epi8(0x0F));
+    const __m128i bit = _mm_shuffle_epi8(_mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128), high);
+    return _mm_cmpeq_epi8(_mm_and_si128(row, bit), bit);
+}
+
+// Sixteen bytes of the word made ready once a call for comparing windows
+// with: where the byte is paired 0x20 away, a window byte x is the same
+// letter exactly when (x | 0x20) == (byte | 0x20); elsewhere the bytes must
+// be equal, and lanes that are not are looked up in the table.
+struct WordLanes {
+    __m128i mask, folded;
 };
+TESK_AVX2_INLINE WordLanes MakeWordLanes(__m128i f, const CaseFold& cf) {
+    const __m128i mask = _mm_and_si128(PairedAcross20(f, cf), _mm_set1_epi8(0x20));
+    return {mask, _mm_or_si128(f, mask)};
+}
+TESK_AVX2_INLINE unsigned UndecidedLanes(__m128i w, const WordLanes& f) {
+    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(w, f.mask), f.folded))) & 0xFFFFu;
+}
 
-// The needles folded last on this thread: the newest in the first slot, the
-// few before it in the others, the oldest given up first. A search of many
-// lines for one word folds it once, and so does an importer that looks for a
-// few words by turns. Zero-initialised, so they are reached with no guard;
-// the initial-exec model keeps the position-independent build from reaching
-// them through a call.
-constexpr unsigned kFoldedSlots = 4;
-struct FoldedNeedles {
-    FoldedNeedle slot[kFoldedSlots];
-    unsigned older;  // the next of slots 1.. to take the first slot's needle
-};
-thread_local FoldedNeedles t_folded __attribute__((tls_model("initial-exec")));
+// Up to sixteen bytes at p in one vector: the whole of them from sixteen on,
+// else two overlapping halves of eight (m at least 8).
+TESK_AVX2_INLINE __m128i EightToSixteen(const Byte* p, size_t m) {
+    return _mm_set_epi64x(static_cast<long long>(Load64(p + m - 8)), static_cast<long long>(Load64(p)));
+}
+// The byte of a window or word behind lane of such a vector.
+inline size_t LaneByte(unsigned lane, size_t m) { return lane < 8 ? lane : m - 16 + lane; }
 
-const FoldedNeedle& FoldNeedle(const Byte* f, size_t m, const CodePage& page) {
-    for (const FoldedNeedle& n : t_folded.slot)
-        if (n.m == m && n.page == &page && SameBytes(n.raw, f, m)) return n;
-    if (t_folded.slot[0].m != 0) t_folded.slot[1 + t_folded.older++ % (kFoldedSlots - 1)] = t_folded.slot[0];
-    FoldedNeedle& n = t_folded.slot[0];
-    const CaseBits& bits = CaseBitsOf(page);
-    unsigned all = 0;
-    for (size_t i = 0; i < m; ++i) {
-        const unsigned b = bits.bit[f[i]];
-        all |= b;
-        n.raw[i] = f[i];
-        n.mask[i] = static_cast<Byte>(b);
-        n.folded[i] = static_cast<Byte>(f[i] | b);
+// The window at w holds the word f of m bytes but for case; lanes are the
+// word's first sixteen bytes as MakeWordLanes made them (m from 8 to 16: as
+// EightToSixteen packs them).
+TESK_AVX2_INLINE bool SameLetters(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const WordLanes& lanes) {
+    const Byte* up = cf.up;
+    if (m < 8) {
+        for (size_t j = 0; j < m; ++j)
+            if (w[j] != f[j] && up[w[j]] != up[f[j]]) return false;
+        return true;
     }
-    n.oneBit = (all & kNotOneBit) == 0;
-    n.lineReady = n.oneBit && m >= 8 && m <= 16;
-#if defined(__SSE2__)
-    n.firstMask = _mm_set1_epi8(static_cast<char>(n.mask[0]));
-    n.firstFolded = _mm_set1_epi8(static_cast<char>(n.folded[0]));
-    n.lastMask = _mm_set1_epi8(static_cast<char>(n.mask[m - 1]));
-    n.lastFolded = _mm_set1_epi8(static_cast<char>(n.folded[m - 1]));
     if (m <= 16) {
-        Byte lanes[4][16];
-        std::memset(lanes, 0xFF, sizeof lanes);
-        std::memcpy(lanes[0], n.mask, m);
-        std::memcpy(lanes[1], n.folded, m);
-        std::memcpy(lanes[2] + 16 - m, n.mask, m);
-        std::memcpy(lanes[3] + 16 - m, n.folded, m);
-        n.headMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[0]));
-        n.headFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[1]));
-        n.tailMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[2]));
-        n.tailFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[3]));
-    }
-#endif
-    n.m = m;
-    n.page = &page;
-    return n;
-}
-
-// The window at w equals the folded needle but for letter case; overlapping
-// loads cover every length up to kFoldedMax.
-[[gnu::always_inline]] inline bool SameFoldedBits(const Byte* w, const FoldedNeedle& n) {
-    const size_t m = n.m;
-#if defined(__SSE2__)
-    if (m >= 16) {
-        auto at = [](const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-        const size_t e = m - 16;
-        const __m128i a = _mm_cmpeq_epi8(_mm_or_si128(at(w), at(n.mask)), at(n.folded));
-        const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(at(w + e), at(n.mask + e)), at(n.folded + e));
-        return _mm_movemask_epi8(_mm_and_si128(a, b)) == 0xFFFF;
-    }
-#endif
-    if (m >= 8) {
-        uint64_t diff = 0;
-        for (size_t j = 0;; j += 8) {
-            if (j > m - 8) j = m - 8;
-            diff |= (Load64(w + j) | Load64(n.mask + j)) ^ Load64(n.folded + j);
-            if (j == m - 8) break;
+        for (unsigned u = UndecidedLanes(EightToSixteen(w, m), lanes); u; u &= u - 1) {
+            const size_t j = LaneByte(static_cast<unsigned>(__builtin_ctz(u)), m);
+            if (up[w[j]] != up[f[j]]) return false;
         }
-        return diff == 0;
+        return true;
     }
-    if (m >= 4) {
-        const size_t e = m - 4;
-        return (((Load32(w) | Load32(n.mask)) ^ Load32(n.folded)) |
-                ((Load32(w + e) | Load32(n.mask + e)) ^ Load32(n.folded + e))) == 0;
+    for (size_t j = 0;;) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + j));
+        const WordLanes piece = j == 0 ? lanes : MakeWordLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f + j)), cf);
+        for (unsigned u = UndecidedLanes(x, piece); u; u &= u - 1) {
+            const size_t k = j + static_cast<size_t>(__builtin_ctz(u));
+            if (up[w[k]] != up[f[k]]) return false;
+        }
+        if (j + 16 >= m) return true;
+        j = std::min(j + 16, m - 16);
     }
-    for (size_t j = 0; j < m; ++j)
-        if ((w[j] | n.mask[j]) != n.folded[j]) return false;
-    return true;
 }
 
-// The first window in the len bytes at s whose first and last bytes pass the
-// filter (x | mask) == folded and that the full compare accepts. Sixteen
-// windows at a time; the last block overlaps the one before it rather than
-// reading past the text.
-[[gnu::always_inline]] inline const Byte* ScanFolded(const Byte* s, size_t len, const FoldedNeedle& n) {
-    const size_t m = n.m;
-    if (len < m) return nullptr;
+// The windows at w.. w + 31 whose first and last byte x pass (x | k) == g.
+TESK_AVX2_INLINE uint32_t EndsMatch(const Byte* w, size_t m, __m256i k0, __m256i g0, __m256i k1, __m256i g1) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m - 1));
+    const __m256i both =
+        _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, k0), g0), _mm256_cmpeq_epi8(_mm256_or_si256(b, k1), g1));
+    return static_cast<uint32_t>(_mm256_movemask_epi8(both));
+}
+
+// The case-insensitive search where the word's first and last bytes differ
+// from their other forms in one bit at most (k0, k1): windows whose first
+// and last bytes pass (x | k) == (byte | k) are compared whole. Nothing is
+// made for the word but four vectors, so a word costs the same whatever was
+// searched before it. Sixty-four windows a step on long texts; the last
+// block overlaps the one before rather than reading past the text.
+__attribute__((target("avx2"))) const Byte* FoldedScanAvx2(const Byte* s, size_t len, const Byte* f, size_t m,
+                                                           const CaseFold& cf, Byte k0, Byte k1) {
     const size_t windows = len - m + 1;
-    const Byte k0 = n.mask[0], g0 = n.folded[0], k1 = n.mask[m - 1], g1 = n.folded[m - 1];
-#if defined(__SSE2__)
-    if (windows >= 16) {
+    const WordLanes lanes =
+        MakeWordLanes(m < 8 ? _mm_setzero_si128()
+                            : m <= 16 ? EightToSixteen(f, m) : _mm_loadu_si128(reinterpret_cast<const __m128i*>(f)),
+                      cf);
+    if (windows < 32) {
+        // Too short for one block of thirty-two: sixteen, or one at a time.
+        const Byte g0 = static_cast<Byte>(f[0] | k0), g1 = static_cast<Byte>(f[m - 1] | k1);
+        if (windows < 16) {
+            for (size_t i = 0; i < windows; ++i)
+                if ((s[i] | k0) == g0 && (s[i + m - 1] | k1) == g1 && SameLetters(s + i, f, m, cf, lanes)) return s + i;
+            return nullptr;
+        }
         const __m128i vk0 = _mm_set1_epi8(static_cast<char>(k0)), vg0 = _mm_set1_epi8(static_cast<char>(g0));
         const __m128i vk1 = _mm_set1_epi8(static_cast<char>(k1)), vg1 = _mm_set1_epi8(static_cast<char>(g1));
-        size_t i = 0;
-        unsigned keep = 0xFFFF;
-        for (;;) {
+        unsigned keep = 0xFFFFu;
+        for (size_t i = 0;;) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
-            const __m128i fa = _mm_cmpeq_epi8(_mm_or_si128(a, vk0), vg0);
-            const __m128i lb = _mm_cmpeq_epi8(_mm_or_si128(b, vk1), vg1);
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(fa, lb))) & keep;
-            while (mask) {
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+                                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, vk0), vg0), _mm_cmpeq_epi8(_mm_or_si128(b, vk1), vg1)))) &
+                            keep;
+            for (; mask; mask &= mask - 1) {
                 const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
-                if (SameFoldedBits(w, n)) return w;
-                mask &= mask - 1;
+                if (SameLetters(w, f, m, cf, lanes)) return w;
             }
             if (i + 16 >= windows) return nullptr;
             i += 16;
             if (i + 16 > windows) {
+                // Only the windows not yet looked at count in the overlapping block.
                 const size_t seen = i - (windows - 16);
                 i = windows - 16;
                 keep = 0xFFFFu << seen & 0xFFFFu;
             }
         }
     }
-#endif
-    for (size_t i = 0; i < windows; ++i)
-        if ((s[i] | k0) == g0 && (s[i + m - 1] | k1) == g1 && SameFoldedBits(s + i, n)) return s + i;
-    return nullptr;
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// The same filter thirty-two windows at a time, for texts of at least m + 31 bytes.
-__attribute__((target("avx2"))) const Byte* ScanFoldedAvx2(const Byte* s, size_t len, const FoldedNeedle& n) {
-    const size_t m = n.m;
-    const size_t windows = len - m + 1;
-    const __m256i k0 = _mm256_set1_epi8(static_cast<char>(n.mask[0]));
-    const __m256i g0 = _mm256_set1_epi8(static_cast<char>(n.folded[0]));
-    const __m256i k1 = _mm256_set1_epi8(static_cast<char>(n.mask[m - 1]));
-    const __m256i g1 = _mm256_set1_epi8(static_cast<char>(n.folded[m - 1]));
+    const __m256i vk0 = _mm256_set1_epi8(static_cast<char>(k0));
+    const __m256i vg0 = _mm256_set1_epi8(static_cast<char>(f[0] | k0));
+    const __m256i vk1 = _mm256_set1_epi8(static_cast<char>(k1));
+    const __m256i vg1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | k1));
     size_t i = 0;
-    uint32_t keep = ~0u;
-    for (;;) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + m - 1));
-        const __m256i fa = _mm256_cmpeq_epi8(_mm256_or_si256(a, k0), g0);
-        const __m256i lb = _mm256_cmpeq_epi8(_mm256_or_si256(b, k1), g1);
-        uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(fa, lb))) & keep;
-        while (mask) {
-            const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
-            if (SameFoldedBits(w, n)) return w;
-            mask &= mask - 1;
+    for (; i + 64 <= windows; i += 64) {
+        for (uint64_t mask = EndsMatch(s + i, m, vk0, vg0, vk1, vg1) | static_cast<uint64_t>(EndsMatch(s + i + 32, m, vk0, vg0, vk1, vg1)) << 32; mask; mask &= mask - 1) {
+            const Byte* w = s + i + static_cast<size_t>(__builtin_ctzll(mask));
+            if (SameLetters(w, f, m, cf, lanes)) return w;
         }
-        if (i + 32 >= windows) return nullptr;
-        i += 32;
+    }
+    if (i == windows) return nullptr;
+    for (uint32_t keep = ~0u;; keep = ~0u) {
         if (i + 32 > windows) {
             const size_t seen = i - (windows - 32);
             i = windows - 32;
             keep = ~0u << seen;
         }
+        for (uint32_t mask = EndsMatch(s + i, m, vk0, vg0, vk1, vg1) & keep; mask; mask &= mask - 1) {
+            const Byte* w = s + i + static_cast<size_t>(__builtin_ctz(mask));
+            if (SameLetters(w, f, m, cf, lanes)) return w;
+        }
+        if (i + 32 >= windows) return nullptr;
+        i += 32;
     }
 }
 #endif
 
-// Texts up to this length with a needle of eight to sixteen bytes folded on
-// an earlier call go straight to FoldedLine, so that a search of many lines
-// for one word pays per line for little more than the scan.
-constexpr size_t kInlineFolded = 96;
-
-// The case-insensitive search of everything FoldedLine leaves: the needle
-// folded and scanned where its case pairs allow, else the filter on the first
-// and last byte's pairs (short texts) or the cached searcher.
-[[gnu::noinline]] const Byte* ScanNoCase(const Byte* s, size_t len, const Byte* f, size_t m, const CodePage& page) {
-    if (len <= kShortText && m <= kFoldedMax) {
-        const FoldedNeedle& n = FoldNeedle(f, m, page);
-        if (n.oneBit) {
+// The case-insensitive search of the len bytes (at least m) at s for f.
+[[gnu::noinline]] const Byte* NoCaseScan(const Byte* s, size_t len, const Byte* f, size_t m) {
+    const CodePage& page = CodePage::Active();
 #if defined(__x86_64__) || defined(__i386__)
-            if (len >= m + 31 && HasAvx2()) return ScanFoldedAvx2(s, len, n);
+    const CaseFold& cf = CaseFoldOf(page);
+    const unsigned k0 = cf.bits.bit[f[0]], k1 = cf.bits.bit[f[m - 1]];
+    if (((k0 | k1) & kNotOneBit) == 0 && HasAvx2())
+        return FoldedScanAvx2(s, len, f, m, cf, static_cast<Byte>(k0), static_cast<Byte>(k1));
 #endif
-            return ScanFolded(s, len, n);
-        }
-    }
+    // The filter on the two forms of each end byte, where they have two at most.
     const FoldPairs& pairs = FoldPairsOf(page);
-    if (len <= kShortText && pairs.ok[f[0]] && pairs.ok[f[m - 1]])
+    if (pairs.ok[f[0]] && pairs.ok[f[m - 1]])
         return ScanShortBest(s, len, f, m, page.UpperTable(), pairs.pair[f[0]], pairs.pair[f[m - 1]]);
     return NoCaseBySearcher(s, len, f, m);
 }
@@ -786,30 +765,117 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
 }
 
 #if defined(__SSE2__)
-// The scan of a line for a folded needle of eight to sixteen bytes with at
-// least thirty-two windows, thirty-two at a time; the last step overlaps the
-// one before rather than reading past the text. Answers the 1-based position
-// in the text at base.
-[[gnu::always_inline]] inline int FoldedLine(const Byte* base, const Byte* s, size_t windows, const FoldedNeedle& n) {
-    const size_t m = n.m;
+// Lines (texts up to kLineText bytes) are searched for words of eight to
+// thirty-two bytes with vectors made from the word once: its case bits and
+// folded bytes over its first and last sixteen bytes. They
+// are kept by the word itself in a table of 64 sets of two, so an importer
+// that looks for its many words by turns finds each made ready, whatever it
+// looked for before; making a word costs about one search of a line.
+constexpr size_t kLineText = 256;
+constexpr unsigned kLineSets = 64;
+
+struct alignas(64) LineWord {
+    // The case bits and folded bytes over the first sixteen bytes (head) and
+    // the last sixteen (tail); a word under sixteen bytes fills the head's
+    // first lanes and the tail's last, and the lanes beyond it (all ones)
+    // pass whatever the text holds.
+    __m128i headMask, headFolded, tailMask, tailFolded;
+    const CodePage* page;
+    uint32_t m;  // 0: empty
+    // Every byte one bit from its other form, and the end bytes' bits among
+    // 0x30: the line scan takes it.
+    bool ready;
+    Byte raw[32];
+};
+struct LineWords {
+    LineWord way[kLineSets][2];
+};
+thread_local LineWords t_lineWords __attribute__((tls_model("initial-exec")));
+
+// The set of a word of eight bytes or more, from its length, second and last
+// byte: few steps, since the scan waits for the set's vectors.
+[[gnu::always_inline]] inline unsigned LineSet(const Byte* f, size_t m) {
+    return (static_cast<unsigned>(f[1]) ^ static_cast<unsigned>(f[m - 1]) * 3 ^ static_cast<unsigned>(m) * 5) &
+           (kLineSets - 1);
+}
+
+[[gnu::always_inline]] inline bool IsWord(const LineWord& w, const Byte* f, size_t m, const CodePage* page) {
+    if (w.m != m || w.page != page) return false;
+    if (m <= 16) return SameEightToSixteen(w.raw, f, m);
+    return SameEightToSixteen(w.raw, f, 16) && SameEightToSixteen(w.raw + m - 16, f + m - 16, 16);
+}
+
+[[gnu::noinline]] const LineWord& MakeLineWord(const Byte* f, size_t m, const CodePage* page) {
+    LineWord* set = t_lineWords.way[LineSet(f, m)];
+    set[1] = set[0];
+    LineWord& w = set[0];
+    const CaseBits& bits = CaseFoldOf(*page).bits;
+    Byte mask[32], folded[32];
+    unsigned all = 0;
+    for (size_t j = 0; j < m; ++j) {
+        const unsigned b = bits.bit[f[j]];
+        all |= b;
+        mask[j] = static_cast<Byte>(b);
+        folded[j] = static_cast<Byte>(f[j] | b);
+        w.raw[j] = f[j];
+    }
+    w.ready = (all & kNotOneBit) == 0 && ((mask[0] | mask[m - 1]) & ~0x30) == 0;
+    Byte lanes[4][16];
+    std::memset(lanes, 0xFF, sizeof lanes);
+    const size_t n = std::min<size_t>(m, 16);
+    std::memcpy(lanes[0], mask, n);
+    std::memcpy(lanes[1], folded, n);
+    std::memcpy(lanes[2] + 16 - n, mask + m - n, n);
+    std::memcpy(lanes[3] + 16 - n, folded + m - n, n);
+    w.headMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[0]));
+    w.headFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[1]));
+    w.tailMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[2]));
+    w.tailFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[3]));
+    w.m = static_cast<uint32_t>(m);
+    w.page = page;
+    return w;
+}
+
+// The word made ready for the active page.
+[[gnu::always_inline]] inline const LineWord& LineWordFor(const Byte* f, size_t m) {
+    const CodePage* page = CodePage::ActiveIfChosen();
+    const LineWord* set = t_lineWords.way[LineSet(f, m)];
+    if (IsWord(set[0], f, m, page)) return set[0];
+    if (IsWord(set[1], f, m, page)) return set[1];
+    return MakeLineWord(f, m, &CodePage::Active());
+}
+
+// The scan of a line with at least thirty-two windows for a ready word f,
+// thirty-two windows at a time; the last step overlaps the one before rather
+// than reading past the text. Answers the 1-based position in the text at
+// base. Windows are picked by their end bytes with the bits 0x30 left out,
+// which covers the case bits of the words taken here; so the scan waits for
+// nothing but those two bytes, and the word's vectors are needed only to
+// compare a window picked.
+[[gnu::always_inline]] inline int FoldedLine(const Byte* base, const Byte* s, size_t windows, const Byte* f, size_t m, const LineWord& w) {
+    const __m128i loose = _mm_set1_epi8(0x30);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(f[0] | 0x30));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(f[m - 1] | 0x30));
     auto block = [&](size_t i) __attribute__((always_inline)) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
-        const __m128i fx = _mm_cmpeq_epi8(_mm_or_si128(x, n.firstMask), n.firstFolded);
-        const __m128i ly = _mm_cmpeq_epi8(_mm_or_si128(y, n.lastMask), n.lastFolded);
+        const __m128i fx = _mm_cmpeq_epi8(_mm_or_si128(x, loose), first);
+        const __m128i ly = _mm_cmpeq_epi8(_mm_or_si128(y, loose), last);
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(fx, ly)));
     };
-    // The window at j whole: the sixteen bytes from it where the text has
-    // them, else the sixteen that end with it.
     const size_t len = windows + m - 1;
-    auto same = [&](size_t j) __attribute__((always_inline)) {
-        const bool head = j + 16 <= len;
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + (head ? j : j + m - 16)));
-        const __m128i eq = _mm_cmpeq_epi8(_mm_or_si128(x, head ? n.headMask : n.tailMask),
-                                          head ? n.headFolded : n.tailFolded);
-        return _mm_movemask_epi8(eq) == 0xFFFF;
+    auto matches = [&](const Byte* p, __m128i mask, __m128i folded) __attribute__((always_inline)) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(x, mask), folded)) == 0xFFFF;
     };
-    // The last step overlaps the one before; a window looked at twice fails twice.
+    // The window at j whole: a word of sixteen bytes or more by its head and
+    // tail; a shorter one by the sixteen bytes from it where the text has
+    // them, else by the sixteen that end with it.
+    auto same = [&](size_t j) __attribute__((always_inline)) {
+        if (m >= 16) return matches(s + j, w.headMask, w.headFolded) && matches(s + j + m - 16, w.tailMask, w.tailFolded);
+        return j + 16 <= len ? matches(s + j, w.headMask, w.headFolded) : matches(s + j + m - 16, w.tailMask, w.tailFolded);
+    };
+    // A window looked at twice in the overlapping last step fails twice.
     size_t i = 0;
     for (;;) {
         uint32_t mask = block(i) | block(i + 16) << 16;
@@ -823,31 +889,6 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
     }
 }
 #endif
-
-// The 1-based position of what ScanNoCase finds in the text at base.
-[[gnu::noinline]] int NoCasePos(const Byte* base, const Byte* s, size_t len, const Byte* f, size_t m) {
-#if defined(__SSE2__)
-    // A line searched for a word that takes turns with others, folded a few
-    // calls ago (the words of the first two slots were looked for inline).
-    if (m >= 8 && m <= 16 && len - (m + 31) <= kInlineFolded - (m + 31)) {
-        for (unsigned i = 2; i < kFoldedSlots; ++i) {
-            FoldedNeedle& n = t_folded.slot[i];
-            if (n.m == m && n.lineReady && n.page == CodePage::ActiveIfChosen() && SameEightToSixteen(n.raw, f, m)) {
-                // Found here, it becomes the newest and the two newest stay
-                // looked at inline, so two words by turns settle there
-                // whatever was searched before.
-                const FoldedNeedle found = n;
-                n = t_folded.slot[1];
-                t_folded.slot[1] = t_folded.slot[0];
-                t_folded.slot[0] = found;
-                return FoldedLine(base, s, len - m + 1, t_folded.slot[0]);
-            }
-        }
-    }
-#endif
-    const Byte* hit = ScanNoCase(s, len, f, m, CodePage::Active());
-    return hit ? static_cast<int>(hit - base) + 1 : 0;
-}
 
 // Raises the assertion of a forward search given a start below 1; kept out
 // of line and known not to return, so a valid search saves nothing for it.
@@ -880,21 +921,13 @@ int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLe
     SearchArea a;
     if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
 #if defined(__SSE2__)
-    // A line searched for a word of eight to sixteen bytes folded on an
-    // earlier call (so on a page already chosen): one jump to the scan.
-    // The newest word or the one before it (two words searched by turns).
-    const size_t m = a.m;
-    if (a.len - (m + 31) <= kInlineFolded - (m + 31)) {
-        const FoldedNeedle& n = t_folded.slot[0];
-        const FoldedNeedle& o = t_folded.slot[1];
-        const FoldedNeedle* hit = n.m == m && SameEightToSixteen(n.raw, a.f, m)   ? &n
-                                  : o.m == m && SameEightToSixteen(o.raw, a.f, m) ? &o
-                                                                                   : nullptr;
-        if (hit && hit->lineReady && hit->page == CodePage::ActiveIfChosen())
-            return FoldedLine(Bytes(Source), a.s, a.len - m + 1, *hit);
+    if (a.m >= 8 && a.m <= 32 && a.len >= a.m + 31 && a.len <= kLineText) {
+        const LineWord& w = LineWordFor(a.f, a.m);
+        if (w.ready) return FoldedLine(Bytes(Source), a.s, a.len - a.m + 1, a.f, a.m, w);
     }
 #endif
-    return NoCasePos(Bytes(Source), a.s, a.len, a.f, a.m);
+    const Byte* hit = NoCaseScan(a.s, a.len, a.f, a.m);
+    return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
 }
 
 int FastPosBack(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {

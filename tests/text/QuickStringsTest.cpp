@@ -182,6 +182,34 @@ TEST_F(QuickStrings, WordsSearchedByTurnsEachFindTheirOwnPlace) {
     }
 }
 
+TEST_F(QuickStrings, ManyWordsByTurnsInLinesEachFindTheirOwnPlace) {
+    // More words than a line search keeps ready side by side: words of one
+    // length that share their second and last byte, and words whose end
+    // letters' two forms differ in other bits than the usual (1251: i/I B3/B2
+    // one bit 0x01 apart, dje 90/80 0x10 apart, short u A2/A1 more bits
+    // apart), each searched in lines that hold it in the other case, in
+    // rounds, so every word meets a table filled by the others.
+    std::vector<AnsiString> words;
+    for (const char* middle : {"bcdef", "BCDEF", "xyzzy", "fleet", "metal", "cryst", "ally ", "spy r", "moons", "total"})
+        words.push_back(AnsiString("qa") + middle + "az");
+    words.push_back(Bytes({0xB3}) + "ncoming fleet" + Bytes({0xB3}));
+    words.push_back(Bytes({0x90}) + "ebris field" + Bytes({0x90}));
+    words.push_back(Bytes({0xA2}) + "niverse name" + Bytes({0xA2}));
+    auto otherCase = [](AnsiString s) {
+        for (char& c : s) c = CharUpper(c) != c ? CharUpper(c) : CharLower(c);
+        return s;
+    };
+    std::vector<AnsiString> lines;
+    for (size_t i = 0; i < words.size(); ++i)
+        lines.push_back(AnsiString(i % 7 + 3, '.') + otherCase(words[i]) + " then " + otherCase(words[(i + 1) % words.size()]) +
+                        AnsiString(40, '-'));
+    for (int round = 0; round < 3; ++round)
+        for (const AnsiString& line : lines)
+            for (const AnsiString& word : words)
+                ASSERT_EQ(FastPosNoCase(line, word, Len(line), Len(word), 1), NaiveForward(line, word, 1, false))
+                    << "round " << round << " word '" << word << "' line '" << line << "'";
+}
+
 TEST_F(QuickStrings, SearchCases) {
     struct Case {
         const char* what;
