@@ -1,5 +1,7 @@
 #include "app/uClipboardImport.h"
 
+#include <cstring>
+
 #include "app/uGameText.h"
 #include "app/uSolarSystemImport.h"
 #include "app/uVocabulary.h"
@@ -52,9 +54,16 @@ bool HoldsSpyReportHeader(const AnsiString& Text) {
     const AnsiString word = ESHeaderResources + " ";
     const int first = FindWord(word, Text);
     if (ESHeaderResources.empty() || first == 0) return false;
-    // The first header word leaves the most text for the coordinates.
+    // The first header word leaves the most text for the coordinates. They
+    // close with "]": a text with none after the word holds no header, and
+    // no " [" after the last one can open coordinates.
+    const size_t after = first - 1 + word.size();
+    if (after >= Text.size()) return false;
+    const void* last = memrchr(Text.data() + after, ']', Text.size() - after);
+    if (!last) return false;
+    const size_t close = static_cast<size_t>(static_cast<const char*>(last) - Text.data());
     auto isDigit = [&](size_t i) { return i < Text.size() && Text[i] >= '0' && Text[i] <= '9'; };
-    for (size_t i = first - 1 + word.size(); (i = Text.find(" [", i)) != AnsiString::npos; ++i) {
+    for (size_t i = after; (i = Text.find(" [", i)) != AnsiString::npos && i < close; ++i) {
         size_t j = i + 2;
         bool coordinates = true;
         for (const char end : {':', ':', ']'}) {

@@ -50,6 +50,8 @@ TEST_F(ClipboardTest, EachKindNeedsBothFormsAndOwnOutputIsNeverTaken) {
 TEST_F(ClipboardTest, TheSpyHeaderIsTheWordThenAnythingThenBracketedCoordinates) {
     std::string prose;
     for (int i = 0; i < 3000; ++i) prose += "who holds Intel on whom, ";
+    std::string repeated;
+    for (int i = 0; i < 3000; ++i) repeated += "Intel on Intel on [ ";
     struct Case {
         std::string page;
         int kind;
@@ -67,6 +69,12 @@ TEST_F(ClipboardTest, TheSpyHeaderIsTheWordThenAnythingThenBracketedCoordinates)
         {prose + "Intel on Home [1:2:3]", ckSpyReport},
         {prose, ckNone},
         {prose + " [1:2:3]", ckSpyReport},
+        // The coordinates close with the text's last "]", wherever the others stand.
+        {"Intel on Home [1:2:3] and [", ckSpyReport},
+        {"] Intel on Home [1:2:3]", ckSpyReport},
+        {"Intel on Home ] [1:2:3", ckNone},
+        {repeated, ckNone},
+        {repeated + "[1:2:3]", ckSpyReport},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ClassifyClipboard("<p>" + c.page + "</p>", c.page), c.kind) << c.page.substr(0, 60);
