@@ -3,6 +3,7 @@
 // colours, and the cell painter with its order of the owner's events.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 
 #include "grid/DBGridGx.h"
@@ -15,6 +16,19 @@
 #include "platform/rtl/SysUtils.h"
 
 namespace {
+
+// The canvas's font already draws as Font (the cell before was of the same
+// column font, in the same colour): assigning it again would only make the
+// canvas build the same font anew for every cell. The handles' descriptions
+// are compared, so a font taken over from a handle is never taken for one
+// made from its properties.
+void UseFont(TCanvas* Canvas, TFont* Font) {
+    TFont* current = Canvas->Font();
+    if (current->Color() == Font->Color() && current->PixelsPerInch() == Font->PixelsPerInch() &&
+        std::memcmp(&current->Handle()->LogFont(), &Font->Handle()->LogFont(), sizeof(LOGFONT)) == 0)
+        return;
+    current->Assign(Font);
+}
 
 // Visual themes are off: fixed cells are always drawn the classic way.
 constexpr bool kThemesEnabled = false;
@@ -421,7 +435,7 @@ void TCustomDBGridGx::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
     } else if (dataCol < columns_->Count()) {
         column = columns_->Items(dataCol);
         if (dataRow >= 0) {
-            canvas->Font()->Assign(column->Font());
+            UseFont(canvas, column->Font());
             canvas->Brush()->SetColor(column->Color());
         } else {
             canvas->Font()->Assign(column->Title()->Font());

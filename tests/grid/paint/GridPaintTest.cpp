@@ -235,6 +235,30 @@ TEST_F(GridPainting, OddRecordsTakeTheOddRowColourUnlessTheColumnHasItsOwn) {
     }
 }
 
+TEST_F(GridPainting, EachColumnWritesInItsOwnFont) {
+    // A column whose font differs from the next one's in its colour only,
+    // and one whose font, taken over from a handle that turns its text, has
+    // the same properties as the column before it: every cell is written in
+    // its column's font, whatever the cell before used.
+    Fill();
+    TDBGridGx* g = MakeGrid();
+    g->Columns()->Items(0)->Font()->SetColor(clRed);
+    LOGFONT turned = g->Columns()->Items(2)->Font()->LogFont();
+    turned.lfEscapement = turned.lfOrientation = 900;
+    g->Columns()->Items(2)->Font()->SetHandle(CreateFontIndirect(&turned));
+    Paint(g);
+    for (int row = 2; row <= 4; ++row) {  // below the current record's highlight
+        SCOPED_TRACE(row);
+        for (int col = 1; col <= 3; ++col) {
+            SCOPED_TRACE(col);
+            auto texts = TextsIn(g->CellRect(col, row));
+            ASSERT_EQ(texts.size(), 1u) << rec->Dump();
+            EXPECT_EQ(texts[0].Color, col == 1 ? Rgb(clRed) : Rgb(clWindowText));
+            EXPECT_EQ(texts[0].Font.lfEscapement, col == 3 ? 900 : 0);
+        }
+    }
+}
+
 struct TFooterEvents : TObject {
     int Drawn = 0;
     void Params(TObject*, int DataCol, int, TColumnGx*, TFont*, TColor& Background, TAlignment& Alignment,
