@@ -419,19 +419,30 @@ AnsiString TIniFile::ReadString(const AnsiString& Section, const AnsiString& Ide
 
 void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
     const TParsedFile& f = Parsed();
-    AnsiString bytes = f.bytes;
     AnsiString sectionScratch, identScratch, valueScratch;
     const AnsiString section(ToFile(f, Section, sectionScratch));
     const AnsiString ident(ToFile(f, Ident, identScratch));
     const AnsiString value(ToFile(f, Value, valueScratch));
     const TParsedFile::Section* s = f.FindSection(section);
+    const long k = s ? f.FindKey(s, ident) : -1;
+    AnsiString line;
+    if (k >= 0) {
+        // A key written back as it stands (an empty value read and refilled
+        // with an empty default) leaves the file as it is; told by its line
+        // alone, as a language load writes back some twenty such keys and
+        // its file may hold megabytes.
+        const Line& at = s->lines[static_cast<size_t>(k)];
+        line = AnsiString(f.Name(at)) + "=" + value;
+        if (f.bytes.compare(at.start, at.end - at.start, line) == 0) return;
+    }
+    AnsiString bytes = f.bytes;
     if (!s) {
         // A file of the byte-order mark alone has no line to end.
         if (!bytes.empty() && bytes != kUtf8Mark && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
         bytes += "[" + section + "]\r\n" + ident + "=" + value + "\r\n";
-    } else if (const long k = f.FindKey(s, ident); k >= 0) {
-        const Line& line = s->lines[static_cast<size_t>(k)];
-        bytes.replace(line.start, line.end - line.start, AnsiString(f.Name(line)) + "=" + value);
+    } else if (k >= 0) {
+        const Line& at = s->lines[static_cast<size_t>(k)];
+        bytes.replace(at.start, at.end - at.start, line);
     } else {
         // After the section's last key, or its header when it has none.
         size_t at = s->body, end = s->header.end;
@@ -443,8 +454,6 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
         if (at == end) insert = "\r\n" + insert;  // the last line had no break
         bytes.insert(at, insert);
     }
-    // A key written back as it stands (an empty value read and refilled
-    // with an empty default) leaves the file as it is.
     if (bytes == f.bytes) return;
     Save(std::move(bytes));
 }
