@@ -892,32 +892,28 @@ thread_local LineWords t_lineWords __attribute__((tls_model("initial-exec")));
 
 // Raises the assertion of a forward search given a start below 1; kept out
 // of line and known not to return, so a valid search saves nothing for it.
-[[noreturn, gnu::cold, gnu::noinline]] void StartBelowOne(int line) {
+[[noreturn, gnu::cold, gnu::noinline]] void RaiseStartBelowOne(int line) {
     AssertAt(false, "uQuickStrings", line);
     __builtin_unreachable();
 }
 
 }  // namespace
 
-int FastPos(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {
-    if (StartPos < 1) StartBelowOne(544);
-    SearchArea a;
-    if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
-    // As the plain search does: memchr on the first byte, then the candidate
-    // compared inline; only past a false start does the loop take over.
-    const Byte* hit = static_cast<const Byte*>(std::memchr(a.s, a.f[0], a.len - a.m + 1));
-    if (!hit) return 0;
-    if (a.m > 16 || !SameShort(hit, a.f, a.m)) {
-        // A longer needle is compared there, from this start on.
-        const Byte* next = a.m > 16 ? hit : hit + 1;
-        hit = ScanExact(next, static_cast<size_t>(a.s + a.len - next), a.f, a.m);
-        if (!hit) return 0;
-    }
-    return static_cast<int>(hit - Bytes(Source)) + 1;
+namespace QuickStringsDetail {
+
+void StartBelowOne(int Line) { RaiseStartBelowOne(Line); }
+
+int FastPosPast(const AnsiString& Source, const AnsiString& Find, const char* Hit, size_t End, size_t FindLen) {
+    // A longer pattern is compared there, from this start on.
+    const Byte* next = reinterpret_cast<const Byte*>(FindLen > 16 ? Hit : Hit + 1);
+    const Byte* hit = ScanExact(next, static_cast<size_t>(Bytes(Source) + End - next), Bytes(Find), FindLen);
+    return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
 }
 
+}  // namespace QuickStringsDetail
+
 int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {
-    if (StartPos < 1) StartBelowOne(565);
+    if (StartPos < 1) RaiseStartBelowOne(565);
     SearchArea a;
     if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
 #if defined(__SSE2__)
