@@ -11,6 +11,8 @@ class IImportHost {
 public:
     virtual ~IImportHost() = default;
     virtual void AddToLog(const AnsiString& Line) = 0;
+    // Shows the lines the log may hold back, before a box stops the import.
+    virtual void ShowHeldLog() {}
     // MB_ICONASTERISK for success, MB_ICONHAND for an error.
     virtual void Beep(UINT SoundType) = 0;
 

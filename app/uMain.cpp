@@ -46,11 +46,29 @@ TfrmMain::~TfrmMain() {
 
 // ---------------------------------------------------------------- log pane
 void TfrmMain::AddToLog(const AnsiString& Text) {
-    memLog->Lines()->Add(Text);
+    batchedLogLines_.push_back(Text);
+    if (logBatches_ == 0 || std::chrono::steady_clock::now() - logWritten_ >= std::chrono::milliseconds(100))
+        FlushLog();
+}
+
+void TfrmMain::BeginLogBatch() {
+    if (logBatches_++ == 0) logWritten_ = std::chrono::steady_clock::now();
+}
+
+void TfrmMain::EndLogBatch() {
+    if (--logBatches_ == 0) FlushLog();
+}
+
+void TfrmMain::FlushLog() {
+    if (batchedLogLines_.empty()) return;
+    std::vector<AnsiString> lines;
+    lines.swap(batchedLogLines_);
+    memLog->AppendLines(lines);
     // Keep the newest line in view.
     memLog->SetCaretPos(TPoint{0, memLog->Lines()->Count() - 1});
     memLog->ScrollCaret();
     memLog->Repaint();
+    logWritten_ = std::chrono::steady_clock::now();
 }
 
 void TfrmMain::DataModuleLogMessage(TObject*, const AnsiString& Text) { AddToLog(Text); }
@@ -62,7 +80,10 @@ void TfrmMain::ShowLog(TObject*) {
     pnlLog->SetBounds(pnlLog->Left(), sbMain->Top() - LogPaneHeight, pnlLog->Width(), LogPaneHeight);
 }
 
-void TfrmMain::actClearLogExecute(TObject*) { memLog->Lines()->Clear(); }
+void TfrmMain::actClearLogExecute(TObject*) {
+    batchedLogLines_.clear();
+    memLog->Lines()->Clear();
+}
 
 void TfrmMain::Beep(unsigned SoundType) {
     if (mnuPlaySounds->Checked()) MessageBeep(SoundType);

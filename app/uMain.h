@@ -6,6 +6,7 @@
 // the language load with its captions, and the settings, start-up and
 // shutdown are defined in this unit's sources; the imports, views, reports,
 // filters and the other commands each live in a source of their own.
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -365,6 +366,13 @@ public:
 
     // ---- Window shell ----
     void AddToLog(const AnsiString& Text);
+    // While a batch is open (they nest), the lines of AddToLog are held and
+    // laid out together: when the outermost batch ends, on FlushLog (before
+    // a box) and once a tenth of a second has gone by since the pane was
+    // last written, so that a long import still shows how far it got.
+    void BeginLogBatch();
+    void EndLogBatch();
+    void FlushLog();
     void Beep(unsigned SoundType);
     void DataModuleLogMessage(TObject* Sender, const AnsiString& Text);
     void CompactionFailed(TObject* Sender, const AnsiString& Text);
@@ -562,6 +570,9 @@ private:
     std::vector<AnsiString> reportedProblems_;
     std::vector<AnsiString> closeProblems_;
     std::vector<AnsiString> heldLogLines_;
+    int logBatches_ = 0;
+    std::vector<AnsiString> batchedLogLines_;
+    std::chrono::steady_clock::time_point logWritten_;
 };
 
 extern TfrmMain* frmMain;

@@ -4,6 +4,8 @@
 // disabled and clipboard notices are ignored: a modal question inside the
 // import's transaction pumps the message loop, and a second import must not
 // start inside the first.
+#include <map>
+
 #include "app/uClipboardImport.h"
 #include "app/uCombatReportImport.h"
 #include "app/uCommandGuard.h"
@@ -22,39 +24,73 @@ class WindowHost : public virtual IImportHost {
 public:
     explicit WindowHost(TfrmMain* Form) : form_(Form) {}
     void AddToLog(const AnsiString& Line) override { form_->AddToLog(Line); }
+    void ShowHeldLog() override { form_->FlushLog(); }
     void Beep(UINT SoundType) override { form_->Beep(SoundType); }
 
 protected:
     TfrmMain* form_;
 };
 
-int IndexOfName(TComboBox* Box, const AnsiString& Name) {
-    for (int i = 0; i < Box->Items()->Count(); ++i)
-        if (AnsiSameText(Box->Items()->Strings(i), Name)) return i;
-    return -1;
-}
+// The log lines of a command are laid out together (see TfrmMain::BeginLogBatch).
+class LogBatch {
+public:
+    explicit LogBatch(TfrmMain* Form) : form_(Form) { form_->BeginLogBatch(); }
+    ~LogBatch() { form_->EndLogBatch(); }
+    LogBatch(const LogBatch&) = delete;
+    LogBatch& operator=(const LogBatch&) = delete;
 
-void Choose(TComboBox* Box, const AnsiString& Name, bool AddWhenMissing) {
-    int i = IndexOfName(Box, Name);
-    if (i < 0 && AddWhenMissing) i = Box->Items()->Add(Name);
-    Box->SetItemIndex(i);
-    if (i < 0) Box->SetText("");
-}
+private:
+    TfrmMain* form_;
+};
+
+// A box's entries by name (without regard to case), each name looked up once
+// while its list stays as it is: a paste selects the owner of every report.
+class NamedEntries {
+public:
+    explicit NamedEntries(TComboBox* Box) : box_(Box) {}
+    void Choose(const AnsiString& Name, bool AddWhenMissing) {
+        int i = IndexOf(Name);
+        if (i < 0 && AddWhenMissing) {
+            i = box_->Items()->Add(Name);
+            found_.clear();
+        }
+        box_->SetItemIndex(i);
+        if (i < 0) box_->SetText("");
+    }
+
+private:
+    int IndexOf(const AnsiString& Name) {
+        TStrings* items = box_->Items();
+        if (items->Count() != count_) {
+            found_.clear();
+            count_ = items->Count();
+        }
+        auto known = found_.find(Name);
+        if (known != found_.end() && (known->second < 0 || AnsiSameText(items->Strings(known->second), Name)))
+            return known->second;
+        int index = -1;
+        for (int i = 0; i < count_ && index < 0; ++i)
+            if (AnsiSameText(items->Strings(i), Name)) index = i;
+        found_[Name] = index;
+        return index;
+    }
+    TComboBox* box_;
+    int count_ = -1;
+    std::map<AnsiString, int> found_;
+};
 
 class SpyPage : public ISpyReportPage, public WindowHost {
 public:
-    using WindowHost::WindowHost;
+    explicit SpyPage(TfrmMain* Form) : WindowHost(Form), players_(Form->cmbPlayer), alliances_(Form->cmbAlliance) {}
     AnsiString ReportText() const override { return form_->memSpy->Text(); }
     void SetReportText(const AnsiString& Text) override { form_->memSpy->SetText(Text); }
     AnsiString PlayerText() const override { return form_->cmbPlayer->Text(); }
     AnsiString AllianceText() const override { return form_->cmbAlliance->Text(); }
-    void SelectPlayer(const AnsiString& Name, bool AddWhenMissing) override {
-        Choose(form_->cmbPlayer, Name, AddWhenMissing);
-    }
-    void SelectAlliance(const AnsiString& Name) override { Choose(form_->cmbAlliance, Name, false); }
+    void SelectPlayer(const AnsiString& Name, bool AddWhenMissing) override { players_.Choose(Name, AddWhenMissing); }
+    void SelectAlliance(const AnsiString& Name) override { alliances_.Choose(Name, false); }
     void ClearOwnerSelection() override {
-        Choose(form_->cmbPlayer, "", false);
-        Choose(form_->cmbAlliance, "", false);
+        players_.Choose("", false);
+        alliances_.Choose("", false);
     }
     int Rating() const override { return form_->grpRating->ItemIndex(); }
     void SetRating(int Index) override { form_->grpRating->SetItemIndex(Index); }
@@ -68,6 +104,9 @@ public:
         l->Font()->SetColor(Found ? clWindowText : clRed);
         l->SetCaption(Found ? "found" : "not found");
     }
+
+private:
+    NamedEntries players_, alliances_;
 };
 
 class CombatPage : public ICombatReportPage, public WindowHost {
@@ -127,6 +166,7 @@ public:
 void TfrmMain::actProcessSpyReportExecute(TObject*) {
     if (CommandRunning()) return;
     TCommandGuard guard(alMain);
+    LogBatch batch(this);
     SpyPage page(this);
     ProcessSpyReports(dmMain, page);
 }

@@ -569,10 +569,19 @@ AnsiString NumberValue(const TField* Field) { return Field->IsNull() ? AnsiStrin
 
 int TdmMain::OpenFinder(TADOQuery* Query, const char* Select, const char* Condition,
                         std::initializer_list<Variant> Values) {
-    SetQueryStatement(Query, {Select, Condition});
+    // The same statement as the open data set's: it keeps its columns and
+    // fields and reads its rows from the file anew with the new values, so
+    // that an import finding row after row sets its columns up once.
+    TStrings* sql = Query->SQL();
+    const bool again = Query->Active() && Query->State() == dsBrowse && sql->Count() == 2 &&
+                       sql->Strings(0) == Select && sql->Strings(1) == Condition;
+    if (!again) SetQueryStatement(Query, {Select, Condition});
     int i = 0;
     for (const Variant& v : Values) Query->Parameters()->Items(i++)->SetValue(v);
-    Query->Open();
+    if (again)
+        Query->Refresh();
+    else
+        Query->Open();
     Query->Last();
     return Query->RecordCount();
 }
@@ -590,13 +599,11 @@ void TdmMain::ForgetFinderRows() {
 }
 
 bool TdmMain::RowInFile(const char* Table, int ID) {
-    // Its own query: qryTmp may be in the middle of a caller's work.
-    TADOQuery probe(nullptr);
-    probe.SetConnection(adoConnection);
-    probe.SQL()->Add(AnsiString("select Count(*) from ") + Table + " where ID=:ID");
-    probe.Parameters()->Items(0)->SetValue(ID);
-    probe.Open();
-    return probe.Fields()->Fields(0)->AsInteger() > 0;
+    // A statement of its own (kept prepared by the connection): qryTmp may
+    // be in the middle of a caller's work.
+    TSqliteStatement probe(*adoConnection, std::string("select 1 from ") + Table + " where ID=?");
+    probe.BindInt64(1, ID);
+    return probe.Step();
 }
 
 bool TdmMain::FindPlanetByID(int PlanetID) {

@@ -140,6 +140,11 @@ public:
     bool FindAllianceByID(int AllianceID);
     bool FindAllianceByName(const AnsiString& AllianceName);
     bool FindCombatByID(int CombatID);
+    // Closes the finder data sets that show rows (not those being edited),
+    // so that no shortcut answers from a row read before: after a grid's
+    // write bypassed them, and as a paste begins (another program may have
+    // changed the file since the last one).
+    void ForgetFinderRows();
 
     // ---- Rows ----
     // Runs the statements through qryTmp in one transaction; an error rolls
@@ -206,9 +211,6 @@ private:
     // Declares the count columns of a file as 64-bit integers where it still
     // has them as 32-bit ones; every stored value stays as it is.
     void WidenCountColumns();
-    // Closes the finder data sets that show rows (not those being edited)
-    // after a grid's write bypassed them.
-    void ForgetFinderRows();
     // Whether the file still holds the row of the table with that ID.
     bool RowInFile(const char* Table, int ID);
     bool RunUpgradeStatements(std::initializer_list<AnsiString> Statements);

@@ -305,6 +305,10 @@ TSqliteStatement::~TSqliteStatement() {
         sqlite3_finalize(stmt_);
 }
 
+void TSqliteStatement::BindInt64(int Index, long long Value) {
+    sqlite3_bind_int64(stmt_, Index, Value);
+}
+
 bool TSqliteStatement::Step() {
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;

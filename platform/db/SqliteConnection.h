@@ -153,6 +153,8 @@ public:
 
     sqlite3_stmt* Handle() const { return stmt_; }
     bool Empty() const { return stmt_ == nullptr; }  // only blanks or comments
+    // Binds the 1-based parameter Index.
+    void BindInt64(int Index, long long Value);
     // True while a row is ready; raises on errors.
     bool Step();
 

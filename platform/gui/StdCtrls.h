@@ -9,6 +9,7 @@
 // label has no window, and a list box's owner drawing and item geometry are
 // ours. Strings are bytes of the active code page; the widgets get Unicode.
 #include <cstdint>
+#include <vector>
 
 #include "platform/classes/Alignment.h"
 #include "platform/classes/Strings.h"
@@ -401,6 +402,9 @@ public:
     void SetCaretPos(TPoint Value);
     // Scrolls the text so that the caret is in view.
     void ScrollCaret();
+    // Adds the lines after the last one in one edit of the text, as many
+    // Lines()->Add calls would, laid out once.
+    void AppendLines(const std::vector<AnsiString>& NewLines);
 
     void Dispatch(TMessage& Message) override;
 

@@ -731,6 +731,23 @@ void TCustomMemo::SetCaretPos(TPoint Value) {
     memo->setTextCursor(c);
 }
 
+void TCustomMemo::AppendLines(const std::vector<AnsiString>& NewLines) {
+    if (NewLines.empty()) return;
+    QString joined;
+    for (size_t i = 0; i < NewLines.size(); ++i) {
+        if (i > 0) joined += '\n';
+        joined += ToQText(NewLines[i]);
+    }
+    QTextDocument* doc = static_cast<TMemoNative*>(native_)->Doc();
+    QTextBlock last = doc->lastBlock();
+    QTextCursor c(doc);
+    c.setPosition(last.position() + last.length() - 1);
+    // As Lines()->Add: an empty last line takes the lines and a break after
+    // them; otherwise they go after a new break.
+    if (last.text().isEmpty()) c.insertText(joined + '\n');
+    else c.insertText('\n' + joined);
+}
+
 void TCustomMemo::ScrollCaret() { static_cast<QPlainTextEdit*>(native_->Widget.data())->ensureCursorVisible(); }
 
 void TCustomMemo::Dispatch(TMessage& Message) { TCustomEdit::Dispatch(Message); }

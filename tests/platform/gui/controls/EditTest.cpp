@@ -177,6 +177,24 @@ TEST_F(EditTest, MemoTextHasCrLfLineEndsAndPositionsCountThem) {
     EXPECT_EQ(memo->Lines()->Text(), "a\r\nb\r\n");
 }
 
+// Lines appended in one go leave the text that adding them one by one leaves.
+TEST_F(EditTest, MemoLinesAppendedTogetherLeaveTheTextOfLinesAddedOneByOne) {
+    const char* const starts[] = {"", "one", "one\r\n", "one\r\n\r\n", "\r\n"};
+    const std::vector<AnsiString> lines[] = {{"a"}, {"a", "b", "c"}, {"", "b", ""}, {"a\tb", "  c"}};
+    for (const char* start : starts)
+        for (const std::vector<AnsiString>& added : lines) {
+            SCOPED_TRACE(std::string("start \"") + start + "\", first \"" + added.front() + "\"");
+            memo->SetText(start);
+            for (const AnsiString& line : added) memo->Lines()->Add(line);
+            const AnsiString oneByOne = memo->Text();
+            const int count = memo->Lines()->Count();
+            memo->SetText(start);
+            memo->AppendLines(added);
+            EXPECT_EQ(memo->Text(), oneByOne);
+            EXPECT_EQ(memo->Lines()->Count(), count);
+        }
+}
+
 TEST_F(EditTest, TabLeavesTheMemoUnlessItWantsTabs) {
     memo->SetFocus();
     SimulateKey(memo->Handle(), VK_TAB);
