@@ -44,18 +44,35 @@ private:
 };
 
 // A box's entries by name (without regard to case), each name looked up once
-// while its list stays as it is: a paste selects the owner of every report.
+// while its list stays as it is. A paste selects the owner of every report
+// and clears it again; the box takes only the last choice, when its text is
+// read, before a box is shown and when the import ends.
 class NamedEntries {
 public:
     explicit NamedEntries(TComboBox* Box) : box_(Box) {}
+    ~NamedEntries() { Apply(); }
+    NamedEntries(const NamedEntries&) = delete;
+    NamedEntries& operator=(const NamedEntries&) = delete;
+
     void Choose(const AnsiString& Name, bool AddWhenMissing) {
-        int i = IndexOf(Name);
-        if (i < 0 && AddWhenMissing) {
-            i = box_->Items()->Add(Name);
+        pending_ = true;
+        name_ = Name;
+        add_ = AddWhenMissing;
+    }
+    void Apply() {
+        if (!pending_) return;
+        pending_ = false;
+        int i = IndexOf(name_);
+        if (i < 0 && add_) {
+            i = box_->Items()->Add(name_);
             found_.clear();
         }
         box_->SetItemIndex(i);
         if (i < 0) box_->SetText("");
+    }
+    AnsiString Text() {
+        Apply();
+        return box_->Text();
     }
 
 private:
@@ -77,6 +94,8 @@ private:
     TComboBox* box_;
     int count_ = -1;
     std::map<AnsiString, int> found_;
+    bool pending_ = false, add_ = false;
+    AnsiString name_;
 };
 
 class SpyPage : public ISpyReportPage, public WindowHost {
@@ -84,13 +103,18 @@ public:
     explicit SpyPage(TfrmMain* Form) : WindowHost(Form), players_(Form->cmbPlayer), alliances_(Form->cmbAlliance) {}
     AnsiString ReportText() const override { return form_->memSpy->Text(); }
     void SetReportText(const AnsiString& Text) override { form_->memSpy->SetText(Text); }
-    AnsiString PlayerText() const override { return form_->cmbPlayer->Text(); }
-    AnsiString AllianceText() const override { return form_->cmbAlliance->Text(); }
+    AnsiString PlayerText() const override { return players_.Text(); }
+    AnsiString AllianceText() const override { return alliances_.Text(); }
     void SelectPlayer(const AnsiString& Name, bool AddWhenMissing) override { players_.Choose(Name, AddWhenMissing); }
     void SelectAlliance(const AnsiString& Name) override { alliances_.Choose(Name, false); }
     void ClearOwnerSelection() override {
         players_.Choose("", false);
         alliances_.Choose("", false);
+    }
+    void ShowHeldLog() override {
+        players_.Apply();
+        alliances_.Apply();
+        WindowHost::ShowHeldLog();
     }
     int Rating() const override { return form_->grpRating->ItemIndex(); }
     void SetRating(int Index) override { form_->grpRating->SetItemIndex(Index); }
@@ -106,7 +130,7 @@ public:
     }
 
 private:
-    NamedEntries players_, alliances_;
+    mutable NamedEntries players_, alliances_;
 };
 
 class CombatPage : public ICombatReportPage, public WindowHost {
