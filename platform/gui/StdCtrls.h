@@ -402,8 +402,8 @@ public:
     void SetCaretPos(TPoint Value);
     // Scrolls the text so that the caret is in view.
     void ScrollCaret();
-    // Adds the lines after the last one in one edit of the text, as many
-    // Lines()->Add calls would, laid out once.
+    // Adds the lines after the last one in one edit of the text, laid out
+    // once: what a Lines()->Add of each would leave.
     void AppendLines(const std::vector<AnsiString>& NewLines);
 
     void Dispatch(TMessage& Message) override;

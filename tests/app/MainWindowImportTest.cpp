@@ -187,11 +187,13 @@ void StoreOwners(const std::string& db) {
 // before it stored and itself and those after it left in the memo.
 TEST(MainWindowImportTest, PasteLogsEveryReportInOrderAndKeepsWhatWasStoredBeforeAFailure) {
     MainWindowFixture f;
-    TfrmMain* w = f.Open();
+    WriteFile(f.folder.File("Tesk.ini"), "[General]\r\nActiveLanguage=English\r\n");
+    TfrmMain* w = f.Start();
+    ASSERT_TRUE(w->Shown);
     const std::string db = f.folder.File("Tesk.mdb");
     ASSERT_TRUE(dmMain->OpenDatabase(db, "Data Source=%s"));
-    w->SetActiveLanguage("English");
     StoreOwners(db);
+    w->pcMain->SetActivePage(w->tsProcessSpyReports);
 
     w->memLog->Lines()->Clear();
     w->memSpy->SetText(SpyOn(1, "07-23 14:05:09") + SpyOn(4, "07-23 14:05:09") + SpyOn(1, "07-23 14:05:09") +
@@ -202,6 +204,9 @@ TEST(MainWindowImportTest, PasteLogsEveryReportInOrderAndKeepsWhatWasStoredBefor
                                                      "Error: Spy report on 1:234:1 has already been processed",
                                                      "Message: Spy report on 1:234:2 processed successfully"}));
     EXPECT_EQ(w->memSpy->Text(), "");
+    // The page with its log pane, looked at by hand.
+    Application->ProcessMessages();
+    EXPECT_TRUE(SaveWindowImage(w->Handle(), "/tmp/tesk-spy-paste-log.png"));
 
     // The second report's mine level is no number: the first stays stored,
     // the second and third are rolled back or never read.
