@@ -27,6 +27,7 @@
 #include "data/uDatamodule.h"
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/ProgramFolder.h"
+#include "platform/db/SqliteCollation.h"
 #include "platform/rtl/DateTime.h"
 #include "text/uHtmlClipbrd.h"
 
@@ -97,6 +98,12 @@ void MakeTemplate() {
                std::to_string(CoordOf(i).system) + ", " + std::to_string(CoordOf(i).position) + ", 0, 'P', " +
                std::to_string(i % kPlayers + 1) + ");";
     sql += "COMMIT;";
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    // Indexed with the program's name fold and marked so, as a file the
+    // program has opened once: its open does not rebuild the indexes of the
+    // window's copy alone, and both copies start from the same pages.
+    InstallCodePageCollation(db);
+    sql = "REINDEX; PRAGMA user_version=" + std::to_string(CodePageCollationMark()) + ";";
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
