@@ -103,42 +103,6 @@ bool SpyReportInSomeEncoding(TReadings& Text) {
 
 }  // namespace
 
-bool IsValidUtf8(const AnsiString& Text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(Text.data());
-    const size_t n = Text.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        int follow;
-        uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            follow = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            follow = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            follow = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + static_cast<size_t>(follow) >= n) return false;
-        for (int k = 1; k <= follow; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past the last code point.
-        if ((follow == 2 && cp < 0x800) || (follow == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += follow + 1;
-    }
-    return true;
-}
-
 AnsiString ConvertByEncoding(const AnsiString& Text, int Kind) {
     if (Kind == teKoi8) return ConvertKoi8ToWin1251(Text);
     if (Kind == teUtf8) return Utf8ToAnsi(Text);

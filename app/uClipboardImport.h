@@ -17,8 +17,6 @@ int MatchInAnyEncoding(const AnsiString& Text, const AnsiString& Pattern);
 // Text read as the encoding says (KOI8-R or UTF-8 into the code page); any
 // other kind leaves it unchanged.
 AnsiString ConvertByEncoding(const AnsiString& Text, int Kind);
-// True when Text is well-formed UTF-8 (plain ASCII is).
-bool IsValidUtf8(const AnsiString& Text);
 // The kind of page on the clipboard: both forms must match.
 int ClassifyClipboard(const AnsiString& Html, const AnsiString& Text);
 

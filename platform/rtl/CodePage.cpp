@@ -213,10 +213,9 @@ AnsiString Utf8ToAnsi(std::string_view utf8, bool& Lost) {
     return out;
 }
 
-bool HoldsUtf8Letters(std::string_view s) {
+bool IsValidUtf8(std::string_view s) {
     const auto* b = reinterpret_cast<const unsigned char*>(s.data());
     const size_t n = s.size();
-    bool beyondAscii = false;
     for (size_t i = 0; i < n;) {
         const unsigned char c = b[i];
         if (c < 0x80) {
@@ -242,13 +241,19 @@ bool HoldsUtf8Letters(std::string_view s) {
             if ((b[i + k] & 0xC0) != 0x80) return false;
             u = (u << 6) | (b[i + k] & 0x3F);
         }
+        // Overlong forms, surrogates and values past the last code point.
         if ((follow == 2 && u < 0x800) || (follow == 3 && (u < 0x10000 || u > 0x10FFFF)) ||
             (u >= 0xD800 && u <= 0xDFFF))
             return false;
-        beyondAscii = true;
         i += static_cast<size_t>(follow) + 1;
     }
-    return beyondAscii;
+    return true;
+}
+
+bool HoldsUtf8Letters(std::string_view s) {
+    const bool beyondAscii =
+        std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return beyondAscii && IsValidUtf8(s);
 }
 
 AnsiString FileNameAsText(const AnsiString& FileName) {

@@ -85,6 +85,8 @@ bool IsCharAlphaNumeric(char c);
 // i moved by one, for a byte that starts no valid sequence.
 bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& u);
 
+// True for valid UTF-8: no overlong form, surrogate or value past U+10FFFF.
+bool IsValidUtf8(std::string_view s);
 // True for bytes an editor saved as UTF-8: valid UTF-8 (no overlong form,
 // surrogate or value past U+10FFFF) holding some character outside ASCII.
 bool HoldsUtf8Letters(std::string_view s);
