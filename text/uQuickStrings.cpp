@@ -509,20 +509,45 @@ struct CaseBits {
     uint16_t bit[256];
 };
 
+// A byte's high nibble with the bit of 0x20 (or 0x10) left out: the bytes
+// x and x ^ 0x20 share it, so eight bits of a row tell each low nibble's
+// letters paired across that bit.
+constexpr int PairKey(int high, int flip) {
+    const int k = flip == 0x20 ? 1 : 0;
+    return (high & ((1 << k) - 1)) | (high >> (k + 1)) << k;
+}
+
 // What a case-insensitive search needs of a code page, made once for each:
 // its upper-case map, each byte's case bit, and which bytes share their
-// letter with the byte 0x20 away (the letters of these pages but a few), as
+// letter with the byte 0x20 away (the letters of these pages but a few) as
 // a bitmap indexed by the low nibble, one bit per high nibble, below 0x80
-// and from 0x80 on.
+// and from 0x80 on. The line search asks the same in one row per low nibble
+// (see PairKey) for 0x20 and 0x10 (cp1251's Ё/ё and a few more), and which
+// bytes have a form neither 0x20 nor 0x10 away.
 struct CaseFold {
     explicit CaseFold(const Byte* upper) : up(upper), bits(upper) {
-        for (int b = 0; b < 256; ++b)
-            if (up[b] == up[b ^ 0x20]) (b < 0x80 ? flipBelow : flipAbove)[b & 15] |= static_cast<Byte>(1u << (b >> 4 & 7));
+        for (int b = 0; b < 256; ++b) {
+            const Byte bit = static_cast<Byte>(1u << (b >> 4 & 7));
+            if (up[b] == up[b ^ 0x20]) {
+                (b < 0x80 ? flipBelow : flipAbove)[b & 15] |= bit;
+                across20[b & 15] |= static_cast<Byte>(1u << PairKey(b >> 4, 0x20));
+            }
+            if (up[b] == up[b ^ 0x10]) across10[b & 15] |= static_cast<Byte>(1u << PairKey(b >> 4, 0x10));
+            for (int c = 0; c < 256; ++c)
+                if (up[c] == up[b] && c != b && c != (b ^ 0x20) && c != (b ^ 0x10))
+                    (b < 0x80 ? elsewhereBelow : elsewhereAbove)[b & 15] |= bit;
+        }
     }
     const Byte* up;
     CaseBits bits;
     Byte flipBelow[16] = {};
     Byte flipAbove[16] = {};
+    Byte across20[16] = {};
+    Byte across10[16] = {};
+    // Bytes with a form that is neither 0x20 nor 0x10 away (cp1251's Ў/ў):
+    // only the table tells whether they match.
+    Byte elsewhereBelow[16] = {};
+    Byte elsewhereAbove[16] = {};
 };
 
 const CaseFold& CaseFoldOf(const CodePage& page) {
@@ -542,19 +567,47 @@ const CaseFold& CaseFoldOf(const CodePage& page) {
 #define TESK_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 
 // The lanes of w that hold a byte whose other-case form is the byte 0x20
-// away (the letters of these pages but a few), as a lane test: the bitmap
-// row of the byte's low nibble (an index with its top bit set reads 0, so
-// each table answers for its half of the bytes), then the high nibble's bit.
-TESK_AVX2_INLINE __m128i PairedAcross20(__m128i w, const CaseFold& cf) {
-    const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cf.flipBelow));
-    const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cf.flipAbove));
-    const __m128i low = _mm_set1_epi8(static_cast<char>(0x8F));
+// (or 0x10) away, as a lane test: the bitmap row of the byte's low nibble
+// (an index with its top bit set reads 0, so each table answers for its half
+// of the bytes), then the high nibble's bit.
+// The splats of PairedAcross, read from memory: built in registers, they
+// cost more instructions than the test itself.
+alignas(32) constexpr Byte kPairedConst[9][16] = {
+    {0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F},
+    {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80},
+    {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F},
+    {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128},
+#define TESK_KEY(h, f) static_cast<Byte>(1u << PairKey(h, f))
+    {TESK_KEY(0, 0x20), TESK_KEY(1, 0x20), TESK_KEY(2, 0x20), TESK_KEY(3, 0x20), TESK_KEY(4, 0x20), TESK_KEY(5, 0x20),
+     TESK_KEY(6, 0x20), TESK_KEY(7, 0x20), TESK_KEY(8, 0x20), TESK_KEY(9, 0x20), TESK_KEY(10, 0x20), TESK_KEY(11, 0x20),
+     TESK_KEY(12, 0x20), TESK_KEY(13, 0x20), TESK_KEY(14, 0x20), TESK_KEY(15, 0x20)},
+    {TESK_KEY(0, 0x10), TESK_KEY(1, 0x10), TESK_KEY(2, 0x10), TESK_KEY(3, 0x10), TESK_KEY(4, 0x10), TESK_KEY(5, 0x10),
+     TESK_KEY(6, 0x10), TESK_KEY(7, 0x10), TESK_KEY(8, 0x10), TESK_KEY(9, 0x10), TESK_KEY(10, 0x10), TESK_KEY(11, 0x10),
+     TESK_KEY(12, 0x10), TESK_KEY(13, 0x10), TESK_KEY(14, 0x10), TESK_KEY(15, 0x10)},
+    {0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20},
+    {0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20},
+    {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10}};
+#undef TESK_KEY
+// The compiler would fold the loads back into splats; the empty asm hides
+// the table from it.
+TESK_AVX2_INLINE const Byte* PairedConstRow(int k) {
+    const Byte* row = kPairedConst[k];
+    asm("" : "+r"(row));
+    return row;
+}
+TESK_AVX2_INLINE __m128i PairedConst(int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(PairedConstRow(k))); }
+
+TESK_AVX2_INLINE __m128i PairedAcross(__m128i w, const Byte* belowRows, const Byte* aboveRows) {
+    const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(belowRows));
+    const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(aboveRows));
+    const __m128i low = PairedConst(0);
     const __m128i row = _mm_or_si128(_mm_shuffle_epi8(below, _mm_and_si128(w, low)),
-                                     _mm_shuffle_epi8(above, _mm_and_si128(_mm_xor_si128(w, _mm_set1_epi8(static_cast<char>(0x80))), low)));
-    const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 4), _mm_set1_epi8(0x0F));
-    const __m128i bit = _mm_shuffle_epi8(_mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128), high);
+                                     _mm_shuffle_epi8(above, _mm_and_si128(_mm_xor_si128(w, PairedConst(1)), low)));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 4), PairedConst(2));
+    const __m128i bit = _mm_shuffle_epi8(PairedConst(3), high);
     return _mm_cmpeq_epi8(_mm_and_si128(row, bit), bit);
 }
+TESK_AVX2_INLINE __m128i PairedAcross20(__m128i w, const CaseFold& cf) { return PairedAcross(w, cf.flipBelow, cf.flipAbove); }
 
 // Sixteen bytes of the word made ready once a call for comparing windows
 // with: where the byte is paired 0x20 away, a window byte x is the same
@@ -705,6 +758,13 @@ __attribute__((target("avx2"))) const Byte* FoldedScanAvx2(const Byte* s, size_t
     return NoCaseBySearcher(s, len, f, m);
 }
 
+// The general search of the len bytes at s, answered as a 1-based position
+// in the text at base.
+[[gnu::noinline]] int NoCaseFrom(const Byte* base, const Byte* s, size_t len, const Byte* f, size_t m) {
+    const Byte* hit = NoCaseScan(s, len, f, m);
+    return hit ? static_cast<int>(hit - base) + 1 : 0;
+}
+
 // The part of the text a forward search looks at: the caller's lengths cut
 // to the strings, from StartPos (at least 1) on; false when no match fits.
 struct SearchArea {
@@ -764,129 +824,168 @@ size_t FindExact(const AnsiString& s, const AnsiString& tag, size_t from, size_t
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s.data()) : AnsiString::npos;
 }
 
-#if defined(__SSE2__)
-// Lines (texts up to kLineText bytes) are searched for words of eight to
-// thirty-two bytes with vectors made from the word once: its case bits and
-// folded bytes over its first and last sixteen bytes. They
-// are kept by the word itself in a table of 64 sets of two, so an importer
-// that looks for its many words by turns finds each made ready, whatever it
-// looked for before; making a word costs about one search of a line.
+#if defined(__x86_64__) || defined(__i386__)
+// Lines (texts up to kLineText bytes with at least thirty-two windows) are
+// searched for words of eight to thirty-two bytes with nothing made for the
+// word: the end bytes pick windows, and a window picked is compared with the
+// word as it stands, so a call costs the same whatever was searched before.
 constexpr size_t kLineText = 256;
-constexpr unsigned kLineSets = 64;
 
-struct alignas(64) LineWord {
-    // The case bits and folded bytes over the first sixteen bytes (head) and
-    // the last sixteen (tail); a word under sixteen bytes fills the head's
-    // first lanes and the tail's last, and the lanes beyond it (all ones)
-    // pass whatever the text holds.
-    __m128i headMask, headFolded, tailMask, tailFolded;
-    const CodePage* page;
-    uint32_t m;  // 0: empty
-    // Every byte one bit from its other form, and the end bytes' bits among
-    // 0x30: the line scan takes it.
-    bool ready;
-    Byte raw[32];
-};
-struct LineWords {
-    LineWord way[kLineSets][2];
-};
-thread_local LineWords t_lineWords __attribute__((tls_model("initial-exec")));
-
-// The set of a word of eight bytes or more, from its length, second and last
-// byte: few steps, since the scan waits for the set's vectors.
-[[gnu::always_inline]] inline unsigned LineSet(const Byte* f, size_t m) {
-    return (static_cast<unsigned>(f[1]) ^ static_cast<unsigned>(f[m - 1]) * 3 ^ static_cast<unsigned>(m) * 5) &
-           (kLineSets - 1);
-}
-
-[[gnu::always_inline]] inline bool IsWord(const LineWord& w, const Byte* f, size_t m, const CodePage* page) {
-    if (w.m != m || w.page != page) return false;
-    if (m <= 16) return SameEightToSixteen(w.raw, f, m);
-    return SameEightToSixteen(w.raw, f, 16) && SameEightToSixteen(w.raw + m - 16, f + m - 16, 16);
-}
-
-[[gnu::noinline]] const LineWord& MakeLineWord(const Byte* f, size_t m, const CodePage* page) {
-    LineWord* set = t_lineWords.way[LineSet(f, m)];
-    set[1] = set[0];
-    LineWord& w = set[0];
-    const CaseBits& bits = CaseFoldOf(*page).bits;
-    Byte mask[32], folded[32];
-    unsigned all = 0;
-    for (size_t j = 0; j < m; ++j) {
-        const unsigned b = bits.bit[f[j]];
-        all |= b;
-        mask[j] = static_cast<Byte>(b);
-        folded[j] = static_cast<Byte>(f[j] | b);
-        w.raw[j] = f[j];
+// The pages' fold tables, made at start-up so that the line search reaches
+// them with no guard; kLineSearch, set after them, keeps a search that runs
+// before (from another unit's start-up) on the general path.
+const struct {
+    CaseFold cp1250{CodePage::ByNumber(1250).UpperTable()};
+    CaseFold cp1251{CodePage::ByNumber(1251).UpperTable()};
+    CaseFold cp1252{CodePage::ByNumber(1252).UpperTable()};
+    const CaseFold& Of(const CodePage& page) const {
+        const int n = page.Number();
+        return n == 1250 ? cp1250 : n == 1252 ? cp1252 : cp1251;
     }
-    w.ready = (all & kNotOneBit) == 0 && ((mask[0] | mask[m - 1]) & ~0x30) == 0;
-    Byte lanes[4][16];
-    std::memset(lanes, 0xFF, sizeof lanes);
-    const size_t n = std::min<size_t>(m, 16);
-    std::memcpy(lanes[0], mask, n);
-    std::memcpy(lanes[1], folded, n);
-    std::memcpy(lanes[2] + 16 - n, mask + m - n, n);
-    std::memcpy(lanes[3] + 16 - n, folded + m - n, n);
-    w.headMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[0]));
-    w.headFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[1]));
-    w.tailMask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[2]));
-    w.tailFolded = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes[3]));
-    w.m = static_cast<uint32_t>(m);
-    w.page = page;
-    return w;
+} kLineFolds;
+const bool kLineSearch = DetectAvx2();
+
+// The lanes of x that are not a letter paired across a flip bit (0x20 with
+// the rows across20 and keys row 4, 0x10 with across10 and row 5): a row
+// per low nibble, the bit of the high nibble without the flip's bit.
+TESK_AVX2_INLINE __m128i NotPaired(__m128i x, const Byte* rows, const Byte* k, int keys) {
+    const __m128i nibble = _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 2));
+    const __m128i row = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows)), _mm_and_si128(x, nibble));
+    const __m128i bit = _mm_shuffle_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * keys)),
+                                         _mm_and_si128(_mm_srli_epi16(x, 4), nibble));
+    return _mm_cmpeq_epi8(_mm_and_si128(row, bit), _mm_setzero_si128());
+}
+// The lanes of a window's sixteen bytes (x) and the word's (y) not shown to
+// hold the same letter: equal bytes pass, and so do bytes 0x20 apart where
+// the window's byte is a letter paired across 0x20. Bytes 0x20 apart that
+// are not one letter ('@' and '`') stay open.
+TESK_AVX2_INLINE unsigned OpenLanes(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
+    const __m128i d = _mm_xor_si128(x, y);
+    const __m128i flip = _mm_andnot_si128(NotPaired(x, cf.across20, k, 4),
+                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 6))));
+    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(d, _mm_setzero_si128()), flip))) & 0xFFFFu;
+}
+// Of the open lanes, those still open once letters paired across 0x10
+// (cp1251's Ё/ё) pass too; a byte there with a form neither 0x20 nor 0x10
+// away is marked in undecided.
+TESK_AVX2_INLINE unsigned StillOpen(unsigned open, __m128i x, __m128i y, const CaseFold& cf, const Byte* k,
+                                    unsigned& undecided) {
+    const __m128i d = _mm_xor_si128(x, y);
+    const __m128i flip = _mm_andnot_si128(NotPaired(x, cf.across10, k, 5),
+                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 8))));
+    open &= ~static_cast<unsigned>(_mm_movemask_epi8(flip));
+    undecided |= open & static_cast<unsigned>(_mm_movemask_epi8(PairedAcross(x, cf.elsewhereBelow, cf.elsewhereAbove)));
+    return open;
 }
 
-// The word made ready for the active page.
-[[gnu::always_inline]] inline const LineWord& LineWordFor(const Byte* f, size_t m) {
+// 1 where the window at w holds the word f but for case, 0 where it does
+// not, -1 where an open lane's byte has a form only the table knows. Long:
+// the word has 17 to 32 bytes (head and tail, overlapping), else 8 to 16
+// (first eight and last eight).
+template <bool Long>
+TESK_AVX2_INLINE int LineWindow(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
+    const int pieces = Long ? 2 : 1;
+    __m128i x[2], y[2];
+    unsigned open[2], any = 0;
+    for (int h = 0; h < pieces; ++h) {
+        const size_t at = h ? m - 16 : 0;
+        x[h] = Long ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + at)) : EightToSixteen(w, m);
+        y[h] = Long ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + at)) : EightToSixteen(f, m);
+        open[h] = OpenLanes(x[h], y[h], cf, k);
+        any |= open[h];
+    }
+    if (any == 0) return 1;
+    unsigned undecided = 0;
+    any = 0;
+    for (int h = 0; h < pieces; ++h) any |= StillOpen(open[h], x[h], y[h], cf, k, undecided);
+    if (any == 0) return 1;
+    return undecided ? -1 : 0;
+}
+
+// The windows at w.. w + 31 whose end bytes x pass (x | 0x20) == g.
+TESK_AVX2_INLINE uint32_t LineEnds(const Byte* w, size_t m, __m256i g0, __m256i g1, const Byte* k) {
+    const __m256i c = _mm256_load_si256(reinterpret_cast<const __m256i*>(k + 16 * 6));
+    return EndsMatch(w, m, c, g0, c, g1);
+}
+
+// The windows picked by mask (bit 0: the window at s) in order: the
+// position of the first that holds the word, 0 if none does; a window with
+// a lane the vectors cannot decide hands the search from there on to the
+// general path.
+template <bool Long>
+TESK_AVX2_INLINE int LineCandidates(uint64_t mask, const Byte* base, const Byte* s, size_t len, const Byte* f,
+                                    size_t m, const CaseFold& cf, const Byte* k) {
+    for (; mask; mask &= mask - 1) {
+        const size_t j = static_cast<size_t>(__builtin_ctzll(mask));
+        const int same = LineWindow<Long>(s + j, f, m, cf, k);
+        if (same > 0) return static_cast<int>(s + j - base) + 1;
+        if (same < 0) return NoCaseFrom(base, s + j, len - j, f, m);
+    }
+    return 0;
+}
+
+// The table of splats, hidden from the compiler, which would build each in
+// registers with more instructions than the tests take.
+TESK_AVX2_INLINE const Byte* LineConsts() {
+    const Byte* k = kPairedConst[0];
+    asm("" : "+r"(k));
+    return k;
+}
+
+// A line of more than sixty-four windows, sixty-four a step; the last
+// step's second block overlaps the first rather than reading past the text
+// (a window seen twice fails or matches alike).
+template <bool Long>
+[[gnu::noinline]] __attribute__((target("avx2"))) int NoCaseLongLine(const Byte* base, const Byte* s, size_t len, const Byte* f,
+                                                   size_t m, const CaseFold& cf) {
+    const Byte* k = LineConsts();
+    const __m256i g0 = _mm256_set1_epi8(static_cast<char>(f[0] | 0x20));
+    const __m256i g1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | 0x20));
+    const size_t last = len - m + 1 - 32;  // the start of the last block
+    for (size_t i = 0;;) {
+        const size_t next = std::min(i + 32, last);
+        const uint64_t mask =
+            LineEnds(s + i, m, g0, g1, k) | static_cast<uint64_t>(LineEnds(s + next, m, g0, g1, k)) << (next - i);
+        if (mask)
+            if (const int at = LineCandidates<Long>(mask, base, s + i, len - i, f, m, cf, k)) return at;
+        if (next == last) return 0;
+        i = std::min(next + 32, last);
+    }
+}
+
+// The windows of mask after the first, for NoCaseLine.
+template <bool Long>
+[[gnu::noinline]] __attribute__((target("avx2"))) int NoCaseLineRest(uint64_t mask, const Byte* base, const Byte* s,
+                                                                     size_t len, const Byte* f, size_t m) {
+    return LineCandidates<Long>(mask, base, s, len, f, m, kLineFolds.Of(CodePage::Active()), LineConsts());
+}
+
+// The search of a line (see kLineText) from s, answered as a 1-based
+// position in the text at base. Where the word's end bytes differ from their
+// other forms in 0x20 (or not at all), windows are picked by (x | 0x20)
+// with no table on the way. Up to sixty-four windows take two blocks, the
+// second overlapping the first. The path calls nothing but in tail
+// position, so it saves few registers.
+template <bool Long>
+__attribute__((target("avx2"))) int NoCaseLine(const Byte* base, const Byte* s, size_t len, const Byte* f, size_t m) {
     const CodePage* page = CodePage::ActiveIfChosen();
-    const LineWord* set = t_lineWords.way[LineSet(f, m)];
-    if (IsWord(set[0], f, m, page)) return set[0];
-    if (IsWord(set[1], f, m, page)) return set[1];
-    return MakeLineWord(f, m, &CodePage::Active());
-}
-
-// The scan of a line with at least thirty-two windows for a ready word f,
-// thirty-two windows at a time; the last step overlaps the one before rather
-// than reading past the text. Answers the 1-based position in the text at
-// base. Windows are picked by their end bytes with the bits 0x30 left out,
-// which covers the case bits of the words taken here; so the scan waits for
-// nothing but those two bytes, and the word's vectors are needed only to
-// compare a window picked.
-[[gnu::always_inline]] inline int FoldedLine(const Byte* base, const Byte* s, size_t windows, const Byte* f, size_t m, const LineWord& w) {
-    const __m128i loose = _mm_set1_epi8(0x30);
-    const __m128i first = _mm_set1_epi8(static_cast<char>(f[0] | 0x30));
-    const __m128i last = _mm_set1_epi8(static_cast<char>(f[m - 1] | 0x30));
-    auto block = [&](size_t i) __attribute__((always_inline)) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
-        const __m128i fx = _mm_cmpeq_epi8(_mm_or_si128(x, loose), first);
-        const __m128i ly = _mm_cmpeq_epi8(_mm_or_si128(y, loose), last);
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(fx, ly)));
-    };
-    const size_t len = windows + m - 1;
-    auto matches = [&](const Byte* p, __m128i mask, __m128i folded) __attribute__((always_inline)) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(x, mask), folded)) == 0xFFFF;
-    };
-    // The window at j whole: a word of sixteen bytes or more by its head and
-    // tail; a shorter one by the sixteen bytes from it where the text has
-    // them, else by the sixteen that end with it.
-    auto same = [&](size_t j) __attribute__((always_inline)) {
-        if (m >= 16) return matches(s + j, w.headMask, w.headFolded) && matches(s + j + m - 16, w.tailMask, w.tailFolded);
-        return j + 16 <= len ? matches(s + j, w.headMask, w.headFolded) : matches(s + j + m - 16, w.tailMask, w.tailFolded);
-    };
-    // A window looked at twice in the overlapping last step fails twice.
-    size_t i = 0;
-    for (;;) {
-        uint32_t mask = block(i) | block(i + 16) << 16;
-        while (mask) {
-            const size_t j = i + static_cast<size_t>(__builtin_ctz(mask));
-            if (same(j)) return static_cast<int>(s + j - base) + 1;
-            mask &= mask - 1;
-        }
-        if (i + 32 >= windows) return 0;
-        i = std::min(i + 32, windows - 32);
-    }
+    if (!page) return NoCaseFrom(base, s, len, f, m);
+    const CaseFold& cf = kLineFolds.Of(*page);
+    if (((cf.bits.bit[f[0]] | cf.bits.bit[f[m - 1]]) & ~0x20u) != 0) return NoCaseFrom(base, s, len, f, m);
+    const size_t last = len - m + 1 - 32;
+    if (last > 32) return NoCaseLongLine<Long>(base, s, len, f, m, cf);
+    const Byte* k = LineConsts();
+    const __m256i g0 = _mm256_set1_epi8(static_cast<char>(f[0] | 0x20));
+    const __m256i g1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | 0x20));
+    const uint64_t mask = LineEnds(s, m, g0, g1, k) | static_cast<uint64_t>(LineEnds(s + last, m, g0, g1, k)) << last;
+    // The first window picked is compared here, the rest (rarely any) in a
+    // loop of their own: straight code needs no registers saved.
+    if (mask == 0) return 0;
+    const size_t j = static_cast<size_t>(__builtin_ctzll(mask));
+    const int same = LineWindow<Long>(s + j, f, m, cf, k);
+    if (same > 0) return static_cast<int>(s + j - base) + 1;
+    if (same < 0) return NoCaseFrom(base, s + j, len - j, f, m);
+    return NoCaseLineRest<Long>(mask & (mask - 1), base, s, len, f, m);
 }
 #endif
 
@@ -916,14 +1015,12 @@ int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLe
     if (StartPos < 1) RaiseStartBelowOne(565);
     SearchArea a;
     if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
-#if defined(__SSE2__)
-    if (a.m >= 8 && a.m <= 32 && a.len >= a.m + 31 && a.len <= kLineText) {
-        const LineWord& w = LineWordFor(a.f, a.m);
-        if (w.ready) return FoldedLine(Bytes(Source), a.s, a.len - a.m + 1, a.f, a.m, w);
-    }
+#if defined(__x86_64__) || defined(__i386__)
+    if (a.m >= 8 && a.m <= 32 && a.len >= a.m + 31 && a.len <= kLineText && kLineSearch)
+        return a.m > 16 ? NoCaseLine<true>(Bytes(Source), a.s, a.len, a.f, a.m)
+                        : NoCaseLine<false>(Bytes(Source), a.s, a.len, a.f, a.m);
 #endif
-    const Byte* hit = NoCaseScan(a.s, a.len, a.f, a.m);
-    return hit ? static_cast<int>(hit - Bytes(Source)) + 1 : 0;
+    return NoCaseFrom(Bytes(Source), a.s, a.len, a.f, a.m);
 }
 
 int FastPosBack(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {

@@ -124,7 +124,7 @@ TEST_F(QuickStrings, RandomisedCrossCheckAgainstNaiveSearchAndReplace) {
 
                 ASSERT_EQ(FastPos(src, find, Len(src), Len(find), fwdStart), NaiveForward(src, find, fwdStart, true));
                 // Twice, as a search of many lines for one word asks: the second
-                // call finds the word already prepared.
+                // call must answer as the first.
                 for (int again = 0; again < 2; ++again)
                     ASSERT_EQ(FastPosNoCase(src, find, Len(src), Len(find), fwdStart),
                               NaiveForward(src, find, fwdStart, false));
@@ -208,6 +208,125 @@ TEST_F(QuickStrings, ManyWordsByTurnsInLinesEachFindTheirOwnPlace) {
             for (const AnsiString& word : words)
                 ASSERT_EQ(FastPosNoCase(line, word, Len(line), Len(word), 1), NaiveForward(line, word, 1, false))
                     << "round " << round << " word '" << word << "' line '" << line << "'";
+}
+
+// The fold every case-insensitive search must agree with: each byte through
+// the active page's upper-case table.
+int FoldedForward(const AnsiString& s, const AnsiString& f) {
+    const unsigned char* up = UpcaseTable();
+    const auto u = [up](char c) { return up[static_cast<unsigned char>(c)]; };
+    if (f.empty() || f.size() > s.size()) return 0;
+    for (size_t p = 0; p + f.size() <= s.size(); ++p) {
+        size_t j = 0;
+        while (j < f.size() && u(s[p + j]) == u(f[j])) ++j;
+        if (j == f.size()) return static_cast<int>(p) + 1;
+    }
+    return 0;
+}
+
+TEST_F(QuickStrings, LineWordAtEveryOffsetOfEveryLength) {
+    // Words of 8 to 32 letters planted in the other case at every offset of
+    // texts of 39 to 300 bytes (lines, the overlapping last block of a line,
+    // and texts past a line); the rest of the text holds digits and blanks,
+    // so the word stands nowhere else, and one more copy with a byte spoilt
+    // to its non-letter partner 0x20 away ('@' for '`') lies before it.
+    std::mt19937 rng(9103);
+    const AnsiString letters = "abcdefghijklmnopqrstuvwxyz" + Bytes({0xE0, 0xE5, 0xEE, 0xFF, 0xB8});
+    for (size_t m = 8; m <= 32; ++m) {
+        AnsiString word;
+        for (size_t j = 0; j < m; ++j) word += letters[rng() % letters.size()];
+        AnsiString planted = word;
+        for (char& c : planted) c = rng() % 3 ? CharUpper(c) : c;
+        AnsiString spoilt = planted;
+        spoilt[1 + rng() % (m - 2)] = '`';
+        const AnsiString wordWithAt = word.substr(0, 1) + "@" + word.substr(2);
+        for (size_t n = 39; n <= 300; ++n) {
+            if (n < m) continue;
+            for (size_t at = 0; at + m <= n; ++at) {
+                AnsiString text;
+                for (size_t i = 0; i < n; ++i) text += "0123456789 "[rng() % 11];
+                text.replace(at, m, planted);
+                if (at >= m) text.replace(at - m, m, spoilt);
+                ASSERT_EQ(FastPosNoCase(text, word, Len(text), Len(word), 1), static_cast<int>(at) + 1)
+                    << "m " << m << " n " << n << " at " << at;
+                // The word at its own place is found from there, and not from one past it.
+                ASSERT_EQ(FastPosNoCase(text, word, Len(text), Len(word), static_cast<int>(at) + 1), static_cast<int>(at) + 1);
+                ASSERT_EQ(FastPosNoCase(text, word, Len(text), Len(word), static_cast<int>(at) + 2), 0);
+                // '@' and '`' are 0x20 apart but no letter: a word with '@' finds no '`'.
+                if (at >= m) {
+                    ASSERT_EQ(FastPosNoCase(text, wordWithAt, Len(text), Len(wordWithAt), 1), 0);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(QuickStrings, LineCaseVariants) {
+    // Lines of 64 bytes with the word in them in another form; each page's
+    // letters paired 0x20 apart, 0x10 apart (Ё/ё), further apart (Ў/ў,
+    // Ą/ą, Ÿ/ÿ), and byte pairs 0x20 apart that are not one letter.
+    struct Case {
+        int page;
+        AnsiString word, inText;
+        bool same;
+    };
+    const Case cases[] = {
+        {1251, "l" + Bytes({0xB8}) + "gkij lazer", "L" + Bytes({0xA8}) + "GKIJ LAZER", true},
+        {1251, Bytes({0xEB, 0xB8, 0xE3, 0xEA, 0xE8, 0xE9, 0x20, 0xEB, 0xE0, 0xE7, 0xE5, 0xF0}),
+         Bytes({0xCB, 0xA8, 0xC3, 0xCA, 0xC8, 0xC9, 0x20, 0xCB, 0xC0, 0xC7, 0xC5, 0xD0}), true},
+        {1251, Bytes({0xB8}) + "lkin field" + Bytes({0xB8}), Bytes({0xA8}) + "LKIN FIELD" + Bytes({0xA8}), true},
+        {1251, "short " + Bytes({0xA2}) + " vowel", "SHORT " + Bytes({0xA1}) + " VOWEL", true},
+        {1251, "dje " + Bytes({0x90}) + "letter", "DJE " + Bytes({0x80}) + "LETTER", true},
+        {1250, "ogonek " + Bytes({0xB9}) + " here", "OGONEK " + Bytes({0xA5}) + " HERE", true},
+        {1252, "diaeresis " + Bytes({0xFF}) + "!", "DIAERESIS " + Bytes({0x9F}) + "!", true},
+        {1252, "e acute " + Bytes({0xE9}) + " and more", "E ACUTE " + Bytes({0xC9}) + " AND MORE", true},
+        {1252, "times " + Bytes({0xD7}) + " sign", "TIMES " + Bytes({0xF7}) + " SIGN", false},
+        {1250, "sharp " + Bytes({0xDF}) + " s here", "SHARP " + Bytes({0xFF}) + " S HERE", false},
+        {1251, "mail@host.example", "MAIL`HOST.EXAMPLE", false},
+        {1252, "[bracketed] text", "{BRACKETED} TEXT", false},
+        {1251, "digits 0123456789", "DIGITS " + Bytes({0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19}), false},
+        {1251, "a blank between", "A" + Bytes({0}) + "BLANK" + Bytes({0}) + "BETWEEN", false},
+        {1251, "high symbols " + Bytes({0xA0, 0xA7, 0xB1}), "HIGH SYMBOLS " + Bytes({0x80, 0x87, 0x91}), false},
+    };
+    for (const Case& c : cases) {
+        CodePage::SetActive(c.page);
+        for (size_t before : {size_t{0}, size_t{5}, size_t{17}, size_t{32}, 63 - c.inText.size(), 64 - c.inText.size()}) {
+            AnsiString line = AnsiString(before, '.') + c.inText;
+            line += AnsiString(64 - line.size(), '-');
+            SCOPED_TRACE("page " + std::to_string(c.page) + " word '" + c.word + "' at " + std::to_string(before));
+            ASSERT_EQ(FastPosNoCase(line, c.word, Len(line), Len(c.word), 1), c.same ? static_cast<int>(before) + 1 : 0);
+            ASSERT_EQ(FastPosNoCase(line, c.word, Len(line), Len(c.word), 1), FoldedForward(line, c.word));
+        }
+    }
+}
+
+TEST_F(QuickStrings, LinesAgreeWithThePlainFoldOnRandomTexts) {
+    // Texts of 39 to 300 bytes drawn from an alphabet where most bytes have a
+    // partner 0x20 or 0x10 away (letter or not), with words cut from them and
+    // changed a little, compared with the plain fold on every page.
+    std::mt19937 rng(4711);
+    AnsiString alphabet = "aAbB@`[{]}0" + Bytes({0x10, 0x20, 0x00, 0xA8, 0xB8, 0xA1, 0xA2, 0x80, 0x90, 0xC0, 0xE0,
+                                                   0xD7, 0xF7, 0xDF, 0xFF, 0x9F, 0xA5, 0xB9, 0xC9, 0xE9});
+    for (int page : {1250, 1251, 1252}) {
+        CodePage::SetActive(page);
+        for (int round = 0; round < 20000; ++round) {
+            const size_t n = 39 + rng() % 262;
+            AnsiString text;
+            for (size_t i = 0; i < n; ++i) text += alphabet[rng() % alphabet.size()];
+            const size_t m = 8 + rng() % 25;
+            AnsiString word = text.substr(rng() % (n - m + 1), m);
+            for (int flips = static_cast<int>(rng() % 3); flips > 0; --flips) {
+                char& c = word[rng() % m];
+                c = static_cast<char>(rng() % 2 ? c ^ 0x20 : c ^ 0x10);
+            }
+            const int start = 1 + static_cast<int>(rng() % 8);
+            SCOPED_TRACE("page " + std::to_string(page) + " round " + std::to_string(round));
+            AnsiString tail = text.substr(static_cast<size_t>(start - 1));
+            const int inTail = FoldedForward(tail, word);
+            ASSERT_EQ(FastPosNoCase(text, word, Len(text), Len(word), start), inTail ? inTail + start - 1 : 0)
+                << "text '" << text << "' word '" << word << "'";
+        }
+    }
 }
 
 TEST_F(QuickStrings, SearchCases) {
