@@ -1013,13 +1013,20 @@ int FastPosPast(const AnsiString& Source, const AnsiString& Find, const char* Hi
 
 int FastPosNoCase(const AnsiString& Source, const AnsiString& Find, int SourceLen, int FindLen, int StartPos) {
     if (StartPos < 1) RaiseStartBelowOne(565);
+#if defined(__x86_64__) || defined(__i386__)
+    // A line, with lengths inside the strings as callers mostly give them,
+    // goes straight on: a negative length turns huge and fails the tests,
+    // and so does a start past the end, by the area's length.
+    const size_t n = static_cast<unsigned>(SourceLen), m = static_cast<unsigned>(FindLen);
+    const size_t len = n - static_cast<size_t>(StartPos - 1);
+    if (n <= Source.size() && m <= Find.size() && m - 8 <= 24 && len - (m + 31) <= kLineText - (m + 31) && kLineSearch) {
+        const Byte* s = Bytes(Source) + (StartPos - 1);
+        return m > 16 ? NoCaseLine<true>(Bytes(Source), s, len, Bytes(Find), m)
+                      : NoCaseLine<false>(Bytes(Source), s, len, Bytes(Find), m);
+    }
+#endif
     SearchArea a;
     if (!ForwardArea(Source, Find, SourceLen, FindLen, StartPos, a)) return 0;
-#if defined(__x86_64__) || defined(__i386__)
-    if (a.m >= 8 && a.m <= 32 && a.len >= a.m + 31 && a.len <= kLineText && kLineSearch)
-        return a.m > 16 ? NoCaseLine<true>(Bytes(Source), a.s, a.len, a.f, a.m)
-                        : NoCaseLine<false>(Bytes(Source), a.s, a.len, a.f, a.m);
-#endif
     return NoCaseFrom(Bytes(Source), a.s, a.len, a.f, a.m);
 }
 
