@@ -902,6 +902,32 @@ TESK_AVX2_INLINE int LineWindow(const Byte* w, const Byte* f, size_t m, const Ca
     return undecided ? -1 : 0;
 }
 
+// The lanes of x and y that are neither equal nor letters 0x20 or 0x10
+// apart, for the first window a line search compares.
+TESK_AVX2_INLINE unsigned OpenLanesBoth(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
+    const __m128i d = _mm_xor_si128(x, y);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i at20 = _mm_andnot_si128(NotPaired(x, cf.across20, k, 4),
+                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 6))));
+    const __m128i at10 = _mm_andnot_si128(NotPaired(x, cf.across10, k, 5),
+                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 8))));
+    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(d, zero), _mm_or_si128(at20, at10)))) &
+           0xFFFFu;
+}
+
+// The window at w holds the word f with no lane but those equal or letters
+// 0x20 or 0x10 apart (see LineWindow for Long).
+template <bool Long>
+TESK_AVX2_INLINE bool SameByVectors(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
+    if constexpr (Long)
+        return (OpenLanesBoth(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(f)), cf, k) |
+                OpenLanesBoth(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + m - 16)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + m - 16)), cf, k)) == 0;
+    else
+        return OpenLanesBoth(EightToSixteen(w, m), EightToSixteen(f, m), cf, k) == 0;
+}
+
 // The windows at w.. w + 31 whose end bytes x pass (x | 0x20) == g.
 TESK_AVX2_INLINE uint32_t LineEnds(const Byte* w, size_t m, __m256i g0, __m256i g1, const Byte* k) {
     const __m256i c = _mm256_load_si256(reinterpret_cast<const __m256i*>(k + 16 * 6));
@@ -978,14 +1004,13 @@ __attribute__((target("avx2"))) int NoCaseLine(const Byte* base, const Byte* s, 
     const __m256i g0 = _mm256_set1_epi8(static_cast<char>(f[0] | 0x20));
     const __m256i g1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | 0x20));
     const uint64_t mask = LineEnds(s, m, g0, g1, k) | static_cast<uint64_t>(LineEnds(s + last, m, g0, g1, k)) << last;
-    // The first window picked is compared here, the rest (rarely any) in a
-    // loop of their own: straight code needs no registers saved.
+    // The first window picked is compared here; anything else (another
+    // window, a lane only the table decides) goes on in a loop of its own:
+    // straight code needs no registers saved.
     if (mask == 0) return 0;
     const size_t j = static_cast<size_t>(__builtin_ctzll(mask));
-    const int same = LineWindow<Long>(s + j, f, m, cf, k);
-    if (same > 0) return static_cast<int>(s + j - base) + 1;
-    if (same < 0) return NoCaseFrom(base, s + j, len - j, f, m);
-    return NoCaseLineRest<Long>(mask & (mask - 1), base, s, len, f, m);
+    if (SameByVectors<Long>(s + j, f, m, cf, k)) return static_cast<int>(s + j - base) + 1;
+    return NoCaseLineRest<Long>(mask, base, s, len, f, m);
 }
 #endif
 
