@@ -566,45 +566,52 @@ const CaseFold& CaseFoldOf(const CodePage& page) {
 #if defined(__x86_64__) || defined(__i386__)
 #define TESK_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
 
-// The lanes of w that hold a byte whose other-case form is the byte 0x20
-// (or 0x10) away, as a lane test: the bitmap row of the byte's low nibble
-// (an index with its top bit set reads 0, so each table answers for its half
-// of the bytes), then the high nibble's bit.
-// The splats of PairedAcross, read from memory: built in registers, they
-// cost more instructions than the test itself.
-alignas(32) constexpr Byte kPairedConst[9][16] = {
-    {0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F, 0x8F},
-    {0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80},
-    {0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F},
-    {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128},
-#define TESK_KEY(h, f) static_cast<Byte>(1u << PairKey(h, f))
-    {TESK_KEY(0, 0x20), TESK_KEY(1, 0x20), TESK_KEY(2, 0x20), TESK_KEY(3, 0x20), TESK_KEY(4, 0x20), TESK_KEY(5, 0x20),
-     TESK_KEY(6, 0x20), TESK_KEY(7, 0x20), TESK_KEY(8, 0x20), TESK_KEY(9, 0x20), TESK_KEY(10, 0x20), TESK_KEY(11, 0x20),
-     TESK_KEY(12, 0x20), TESK_KEY(13, 0x20), TESK_KEY(14, 0x20), TESK_KEY(15, 0x20)},
-    {TESK_KEY(0, 0x10), TESK_KEY(1, 0x10), TESK_KEY(2, 0x10), TESK_KEY(3, 0x10), TESK_KEY(4, 0x10), TESK_KEY(5, 0x10),
-     TESK_KEY(6, 0x10), TESK_KEY(7, 0x10), TESK_KEY(8, 0x10), TESK_KEY(9, 0x10), TESK_KEY(10, 0x10), TESK_KEY(11, 0x10),
-     TESK_KEY(12, 0x10), TESK_KEY(13, 0x10), TESK_KEY(14, 0x10), TESK_KEY(15, 0x10)},
-    {0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20},
-    {0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20},
-    {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10}};
-#undef TESK_KEY
-// The compiler would fold the loads back into splats; the empty asm hides
-// the table from it.
-TESK_AVX2_INLINE const Byte* PairedConstRow(int k) {
-    const Byte* row = kPairedConst[k];
-    asm("" : "+r"(row));
-    return row;
+// The splats and small tables of the lane tests below, as one table read
+// from memory: the compiler would build each splat in registers with more
+// instructions than the tests take, so a pointer to it goes through an
+// empty asm.
+enum PairedRow { kLow8F, kTop80, kNibble, kBitOfHigh, kKeys20, kKeys10, kSplat20, kSplat20Upper, kSplat10, kPairedRows };
+struct PairedConsts {
+    alignas(32) Byte row[kPairedRows][16];
+};
+constexpr PairedConsts MakePairedConsts() {
+    PairedConsts c{};
+    for (int i = 0; i < 16; ++i) {
+        c.row[kLow8F][i] = 0x8F;
+        c.row[kTop80][i] = 0x80;
+        c.row[kNibble][i] = 0x0F;
+        c.row[kBitOfHigh][i] = static_cast<Byte>(1u << (i & 7));
+        c.row[kKeys20][i] = static_cast<Byte>(1u << PairKey(i, 0x20));
+        c.row[kKeys10][i] = static_cast<Byte>(1u << PairKey(i, 0x10));
+        c.row[kSplat20][i] = c.row[kSplat20Upper][i] = 0x20;
+        c.row[kSplat10][i] = 0x10;
+    }
+    return c;
 }
-TESK_AVX2_INLINE __m128i PairedConst(int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(PairedConstRow(k))); }
+constexpr PairedConsts kPaired = MakePairedConsts();
 
+TESK_AVX2_INLINE const Byte* PairedTable() {
+    const Byte* k = kPaired.row[0];
+    asm("" : "+r"(k));
+    return k;
+}
+TESK_AVX2_INLINE __m128i PairedRowOf(const Byte* k, PairedRow row) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * row));
+}
+
+// The lanes of w that hold a byte whose other-case form is the byte 0x20
+// away (or another set of bytes, by its rows), as a lane test: the bitmap
+// row of the byte's low nibble (an index with its top bit set reads 0, so
+// each table answers for its half of the bytes), then the high nibble's bit.
 TESK_AVX2_INLINE __m128i PairedAcross(__m128i w, const Byte* belowRows, const Byte* aboveRows) {
     const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(belowRows));
     const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(aboveRows));
-    const __m128i low = PairedConst(0);
+    const Byte* k = PairedTable();
+    const __m128i low = PairedRowOf(k, kLow8F);
     const __m128i row = _mm_or_si128(_mm_shuffle_epi8(below, _mm_and_si128(w, low)),
-                                     _mm_shuffle_epi8(above, _mm_and_si128(_mm_xor_si128(w, PairedConst(1)), low)));
-    const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 4), PairedConst(2));
-    const __m128i bit = _mm_shuffle_epi8(PairedConst(3), high);
+                                     _mm_shuffle_epi8(above, _mm_and_si128(_mm_xor_si128(w, PairedRowOf(k, kTop80)), low)));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 4), PairedRowOf(k, kNibble));
+    const __m128i bit = _mm_shuffle_epi8(PairedRowOf(k, kBitOfHigh), high);
     return _mm_cmpeq_epi8(_mm_and_si128(row, bit), bit);
 }
 TESK_AVX2_INLINE __m128i PairedAcross20(__m128i w, const CaseFold& cf) { return PairedAcross(w, cf.flipBelow, cf.flipAbove); }
@@ -846,77 +853,33 @@ const struct {
 const bool kLineSearch = DetectAvx2();
 
 // The lanes of x that are not a letter paired across a flip bit (0x20 with
-// the rows across20 and keys row 4, 0x10 with across10 and row 5): a row
-// per low nibble, the bit of the high nibble without the flip's bit.
-TESK_AVX2_INLINE __m128i NotPaired(__m128i x, const Byte* rows, const Byte* k, int keys) {
-    const __m128i nibble = _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 2));
+// the rows across20 and keys kKeys20, 0x10 with across10 and kKeys10): a
+// row per low nibble, the bit of the high nibble without the flip's bit.
+TESK_AVX2_INLINE __m128i NotPaired(__m128i x, const Byte* rows, const Byte* k, PairedRow keys) {
+    const __m128i nibble = PairedRowOf(k, kNibble);
     const __m128i row = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows)), _mm_and_si128(x, nibble));
-    const __m128i bit = _mm_shuffle_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * keys)),
+    const __m128i bit = _mm_shuffle_epi8(PairedRowOf(k, keys),
                                          _mm_and_si128(_mm_srli_epi16(x, 4), nibble));
     return _mm_cmpeq_epi8(_mm_and_si128(row, bit), _mm_setzero_si128());
 }
 // The lanes of a window's sixteen bytes (x) and the word's (y) not shown to
-// hold the same letter: equal bytes pass, and so do bytes 0x20 apart where
-// the window's byte is a letter paired across 0x20. Bytes 0x20 apart that
-// are not one letter ('@' and '`') stay open.
-TESK_AVX2_INLINE unsigned OpenLanes(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
-    const __m128i d = _mm_xor_si128(x, y);
-    const __m128i flip = _mm_andnot_si128(NotPaired(x, cf.across20, k, 4),
-                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 6))));
-    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(d, _mm_setzero_si128()), flip))) & 0xFFFFu;
-}
-// Of the open lanes, those still open once letters paired across 0x10
-// (cp1251's Ё/ё) pass too; a byte there with a form neither 0x20 nor 0x10
-// away is marked in undecided.
-TESK_AVX2_INLINE unsigned StillOpen(unsigned open, __m128i x, __m128i y, const CaseFold& cf, const Byte* k,
-                                    unsigned& undecided) {
-    const __m128i d = _mm_xor_si128(x, y);
-    const __m128i flip = _mm_andnot_si128(NotPaired(x, cf.across10, k, 5),
-                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 8))));
-    open &= ~static_cast<unsigned>(_mm_movemask_epi8(flip));
-    undecided |= open & static_cast<unsigned>(_mm_movemask_epi8(PairedAcross(x, cf.elsewhereBelow, cf.elsewhereAbove)));
-    return open;
-}
-
-// 1 where the window at w holds the word f but for case, 0 where it does
-// not, -1 where an open lane's byte has a form only the table knows. Long:
-// the word has 17 to 32 bytes (head and tail, overlapping), else 8 to 16
-// (first eight and last eight).
-template <bool Long>
-TESK_AVX2_INLINE int LineWindow(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
-    const int pieces = Long ? 2 : 1;
-    __m128i x[2], y[2];
-    unsigned open[2], any = 0;
-    for (int h = 0; h < pieces; ++h) {
-        const size_t at = h ? m - 16 : 0;
-        x[h] = Long ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + at)) : EightToSixteen(w, m);
-        y[h] = Long ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + at)) : EightToSixteen(f, m);
-        open[h] = OpenLanes(x[h], y[h], cf, k);
-        any |= open[h];
-    }
-    if (any == 0) return 1;
-    unsigned undecided = 0;
-    any = 0;
-    for (int h = 0; h < pieces; ++h) any |= StillOpen(open[h], x[h], y[h], cf, k, undecided);
-    if (any == 0) return 1;
-    return undecided ? -1 : 0;
-}
-
-// The lanes of x and y that are neither equal nor letters 0x20 or 0x10
-// apart, for the first window a line search compares.
+// hold the same letter: equal bytes pass, and so do bytes 0x20 or 0x10
+// apart where the window's byte is a letter paired across that bit. Bytes
+// 0x20 apart that are not one letter ('@' and '`') stay open.
 TESK_AVX2_INLINE unsigned OpenLanesBoth(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
     const __m128i d = _mm_xor_si128(x, y);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i at20 = _mm_andnot_si128(NotPaired(x, cf.across20, k, 4),
-                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 6))));
-    const __m128i at10 = _mm_andnot_si128(NotPaired(x, cf.across10, k, 5),
-                                          _mm_cmpeq_epi8(d, _mm_load_si128(reinterpret_cast<const __m128i*>(k + 16 * 8))));
+    const __m128i at20 = _mm_andnot_si128(NotPaired(x, cf.across20, k, kKeys20),
+                                          _mm_cmpeq_epi8(d, PairedRowOf(k, kSplat20)));
+    const __m128i at10 = _mm_andnot_si128(NotPaired(x, cf.across10, k, kKeys10),
+                                          _mm_cmpeq_epi8(d, PairedRowOf(k, kSplat10)));
     return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(d, zero), _mm_or_si128(at20, at10)))) &
            0xFFFFu;
 }
 
 // The window at w holds the word f with no lane but those equal or letters
-// 0x20 or 0x10 apart (see LineWindow for Long).
+// 0x20 or 0x10 apart. Long: the word has 17 to 32 bytes (head and tail,
+// overlapping), else 8 to 16 (first eight and last eight).
 template <bool Long>
 TESK_AVX2_INLINE bool SameByVectors(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
     if constexpr (Long)
@@ -928,9 +891,34 @@ TESK_AVX2_INLINE bool SameByVectors(const Byte* w, const Byte* f, size_t m, cons
         return OpenLanesBoth(EightToSixteen(w, m), EightToSixteen(f, m), cf, k) == 0;
 }
 
+// A window SameByVectors refused differs from the word for sure: no open
+// lane's byte has a form only the table knows.
+TESK_AVX2_INLINE unsigned UndecidedLanes(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
+    return OpenLanesBoth(x, y, cf, k) &
+           static_cast<unsigned>(_mm_movemask_epi8(PairedAcross(x, cf.elsewhereBelow, cf.elsewhereAbove)));
+}
+template <bool Long>
+TESK_AVX2_INLINE bool DiffersForSure(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
+    if constexpr (Long)
+        return (UndecidedLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(f)), cf, k) |
+                UndecidedLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + m - 16)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + m - 16)), cf, k)) == 0;
+    else
+        return UndecidedLanes(EightToSixteen(w, m), EightToSixteen(f, m), cf, k) == 0;
+}
+
+// 1 where the window at w holds the word f but for case, 0 where it does
+// not, -1 where an open lane's byte has a form only the table knows.
+template <bool Long>
+TESK_AVX2_INLINE int LineWindow(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
+    if (SameByVectors<Long>(w, f, m, cf, k)) return 1;
+    return DiffersForSure<Long>(w, f, m, cf, k) ? 0 : -1;
+}
+
 // The windows at w.. w + 31 whose end bytes x pass (x | 0x20) == g.
 TESK_AVX2_INLINE uint32_t LineEnds(const Byte* w, size_t m, __m256i g0, __m256i g1, const Byte* k) {
-    const __m256i c = _mm256_load_si256(reinterpret_cast<const __m256i*>(k + 16 * 6));
+    const __m256i c = _mm256_load_si256(reinterpret_cast<const __m256i*>(k + 16 * kSplat20));
     return EndsMatch(w, m, c, g0, c, g1);
 }
 
@@ -950,21 +938,13 @@ TESK_AVX2_INLINE int LineCandidates(uint64_t mask, const Byte* base, const Byte*
     return 0;
 }
 
-// The table of splats, hidden from the compiler, which would build each in
-// registers with more instructions than the tests take.
-TESK_AVX2_INLINE const Byte* LineConsts() {
-    const Byte* k = kPairedConst[0];
-    asm("" : "+r"(k));
-    return k;
-}
-
 // A line of more than sixty-four windows, sixty-four a step; the last
 // step's second block overlaps the first rather than reading past the text
 // (a window seen twice fails or matches alike).
 template <bool Long>
 [[gnu::noinline]] __attribute__((target("avx2"))) int NoCaseLongLine(const Byte* base, const Byte* s, size_t len, const Byte* f,
                                                    size_t m, const CaseFold& cf) {
-    const Byte* k = LineConsts();
+    const Byte* k = PairedTable();
     const __m256i g0 = _mm256_set1_epi8(static_cast<char>(f[0] | 0x20));
     const __m256i g1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | 0x20));
     const size_t last = len - m + 1 - 32;  // the start of the last block
@@ -983,7 +963,7 @@ template <bool Long>
 template <bool Long>
 [[gnu::noinline]] __attribute__((target("avx2"))) int NoCaseLineRest(uint64_t mask, const Byte* base, const Byte* s,
                                                                      size_t len, const Byte* f, size_t m) {
-    return LineCandidates<Long>(mask, base, s, len, f, m, kLineFolds.Of(CodePage::Active()), LineConsts());
+    return LineCandidates<Long>(mask, base, s, len, f, m, kLineFolds.Of(CodePage::Active()), PairedTable());
 }
 
 // The search of a line (see kLineText) from s, answered as a 1-based
@@ -1000,15 +980,22 @@ __attribute__((target("avx2"))) int NoCaseLine(const Byte* base, const Byte* s, 
     if (((cf.bits.bit[f[0]] | cf.bits.bit[f[m - 1]]) & ~0x20u) != 0) return NoCaseFrom(base, s, len, f, m);
     const size_t last = len - m + 1 - 32;
     if (last > 32) return NoCaseLongLine<Long>(base, s, len, f, m, cf);
-    const Byte* k = LineConsts();
+    const Byte* k = PairedTable();
     const __m256i g0 = _mm256_set1_epi8(static_cast<char>(f[0] | 0x20));
     const __m256i g1 = _mm256_set1_epi8(static_cast<char>(f[m - 1] | 0x20));
-    const uint64_t mask = LineEnds(s, m, g0, g1, k) | static_cast<uint64_t>(LineEnds(s + last, m, g0, g1, k)) << last;
+    uint64_t mask = LineEnds(s, m, g0, g1, k) | static_cast<uint64_t>(LineEnds(s + last, m, g0, g1, k)) << last;
     // The first window picked is compared here; anything else (another
     // window, a lane only the table decides) goes on in a loop of its own:
     // straight code needs no registers saved.
+    // A line often holds one false start before the word: a window whose
+    // open lanes all differ for sure is passed here too.
     if (mask == 0) return 0;
-    const size_t j = static_cast<size_t>(__builtin_ctzll(mask));
+    size_t j = static_cast<size_t>(__builtin_ctzll(mask));
+    if (SameByVectors<Long>(s + j, f, m, cf, k)) return static_cast<int>(s + j - base) + 1;
+    if (!DiffersForSure<Long>(s + j, f, m, cf, k)) return NoCaseLineRest<Long>(mask, base, s, len, f, m);
+    mask &= mask - 1;
+    if (mask == 0) return 0;
+    j = static_cast<size_t>(__builtin_ctzll(mask));
     if (SameByVectors<Long>(s + j, f, m, cf, k)) return static_cast<int>(s + j - base) + 1;
     return NoCaseLineRest<Long>(mask, base, s, len, f, m);
 }

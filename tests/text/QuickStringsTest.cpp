@@ -315,9 +315,14 @@ TEST_F(QuickStrings, LinesAgreeWithThePlainFoldOnRandomTexts) {
             for (size_t i = 0; i < n; ++i) text += alphabet[rng() % alphabet.size()];
             const size_t m = 8 + rng() % 25;
             AnsiString word = text.substr(rng() % (n - m + 1), m);
-            for (int flips = static_cast<int>(rng() % 3); flips > 0; --flips) {
+            // A byte 0x20 or 0x10 away (the same letter or not), or its other case.
+            for (int flips = static_cast<int>(rng() % 4); flips > 0; --flips) {
                 char& c = word[rng() % m];
-                c = static_cast<char>(rng() % 2 ? c ^ 0x20 : c ^ 0x10);
+                switch (rng() % 3) {
+                    case 0: c = static_cast<char>(c ^ 0x20); break;
+                    case 1: c = static_cast<char>(c ^ 0x10); break;
+                    default: c = CharUpper(c) != c ? CharUpper(c) : CharLower(c);
+                }
             }
             const int start = 1 + static_cast<int>(rng() % 8);
             SCOPED_TRACE("page " + std::to_string(page) + " round " + std::to_string(round));
