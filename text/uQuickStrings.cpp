@@ -877,35 +877,36 @@ TESK_AVX2_INLINE unsigned OpenLanesBoth(__m128i x, __m128i y, const CaseFold& cf
            0xFFFFu;
 }
 
+// The lanes that lanes(x, y) leaves open over the window at w and the word
+// f. Long: the word has 17 to 32 bytes (head and tail, overlapping), else 8
+// to 16 (first eight and last eight).
+template <bool Long, class TLanes>
+TESK_AVX2_INLINE unsigned WindowLanes(const Byte* w, const Byte* f, size_t m, TLanes lanes) {
+    if constexpr (Long)
+        return lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(f))) |
+               lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + m - 16)),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + m - 16)));
+    else
+        return lanes(EightToSixteen(w, m), EightToSixteen(f, m));
+}
+
 // The window at w holds the word f with no lane but those equal or letters
-// 0x20 or 0x10 apart. Long: the word has 17 to 32 bytes (head and tail,
-// overlapping), else 8 to 16 (first eight and last eight).
+// 0x20 or 0x10 apart.
 template <bool Long>
 TESK_AVX2_INLINE bool SameByVectors(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
-    if constexpr (Long)
-        return (OpenLanesBoth(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)),
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(f)), cf, k) |
-                OpenLanesBoth(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + m - 16)),
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + m - 16)), cf, k)) == 0;
-    else
-        return OpenLanesBoth(EightToSixteen(w, m), EightToSixteen(f, m), cf, k) == 0;
+    return WindowLanes<Long>(w, f, m, [&](__m128i x, __m128i y) __attribute__((target("avx2"), always_inline)) {
+               return OpenLanesBoth(x, y, cf, k);
+           }) == 0;
 }
 
 // A window SameByVectors refused differs from the word for sure: no open
 // lane's byte has a form only the table knows.
-TESK_AVX2_INLINE unsigned UndecidedLanes(__m128i x, __m128i y, const CaseFold& cf, const Byte* k) {
-    return OpenLanesBoth(x, y, cf, k) &
-           static_cast<unsigned>(_mm_movemask_epi8(PairedAcross(x, cf.elsewhereBelow, cf.elsewhereAbove)));
-}
 template <bool Long>
 TESK_AVX2_INLINE bool DiffersForSure(const Byte* w, const Byte* f, size_t m, const CaseFold& cf, const Byte* k) {
-    if constexpr (Long)
-        return (UndecidedLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(f)), cf, k) |
-                UndecidedLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + m - 16)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + m - 16)), cf, k)) == 0;
-    else
-        return UndecidedLanes(EightToSixteen(w, m), EightToSixteen(f, m), cf, k) == 0;
+    return WindowLanes<Long>(w, f, m, [&](__m128i x, __m128i y) __attribute__((target("avx2"), always_inline)) {
+               return OpenLanesBoth(x, y, cf, k) &
+                      static_cast<unsigned>(_mm_movemask_epi8(PairedAcross(x, cf.elsewhereBelow, cf.elsewhereAbove)));
+           }) == 0;
 }
 
 // 1 where the window at w holds the word f but for case, 0 where it does

@@ -113,6 +113,23 @@ protected:
         w->pcMainChange(w->pcMain);
         Application->ProcessMessages();
     }
+    // The planet grid refreshed with the limits typed so far, in ID order from
+    // its first record, showing only the columns of Fields.
+    TDBGridGx* PlanetsByIdShowing(std::initializer_list<const char*> Fields) {
+        w->actRefreshPlanetGrid->Execute();
+        HoldControl(false);
+        w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
+        EXPECT_EQ(Order(dmMain->viewPlanet, "tblplanet.ID"), "1,2,3,4,5,6,7,8");
+        dmMain->viewPlanet->First();
+        TDBGridGx* g = w->grdPlanet;
+        for (int i = 0; i < g->Columns()->Count(); ++i) {
+            TColumnGx* c = g->Columns()->Items(i);
+            bool keep = false;
+            for (const char* name : Fields) keep = keep || SameText(c->FieldName(), name);
+            c->SetVisible(keep);
+        }
+        return g;
+    }
     // SQLite's own order of the same rows.
     std::string FileOrder(const std::string& From, const std::string& OrderBy) {
         return QuerySql(db, "SELECT group_concat(ID, ',') FROM (SELECT tblPlanet.ID AS ID FROM " + From +
@@ -379,21 +396,9 @@ TEST_F(ViewsTest, TitleClicksSortTheViewsAsTheFileWould) {
 TEST_F(ViewsTest, PlanetRowsAreDrawnByTheirRules) {
     w->edtMetal->SetText("10000");
     w->edtLF->SetText("5000");
-    w->actRefreshPlanetGrid->Execute();
-    HoldControl(false);
-    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
-    ASSERT_EQ(Order(dmMain->viewPlanet, "tblplanet.ID"), "1,2,3,4,5,6,7,8");
-    dmMain->viewPlanet->First();
-
     // Only the columns the rules are read from stay on the screen.
-    TDBGridGx* g = w->grdPlanet;
-    for (int i = 0; i < g->Columns()->Count(); ++i) {
-        TColumnGx* c = g->Columns()->Items(i);
-        bool keep = false;
-        for (const char* name : {"PlanetName", "Metal", "LightFighter", "AssaultPower", "LastScanned"})
-            keep = keep || SameText(c->FieldName(), name);
-        c->SetVisible(keep);
-    }
+    TDBGridGx* g = PlanetsByIdShowing({"PlanetName", "Metal", "LightFighter", "AssaultPower", "LastScanned"});
+    ASSERT_FALSE(HasFailure());
     TRecordingDevice* rec = nullptr;
     HDC dc = CreateRecordingDC(&rec, TSize(1100, 600));
     g->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
@@ -444,16 +449,8 @@ TEST_F(ViewsTest, PlanetRowsAreDrawnByTheirRules) {
 TEST_F(ViewsTest, EveryRowPaintsWhateverOneRowHolds) {
     ExecSql(db, "UPDATE tblPlanet SET Metal=3000000000 WHERE ID=2; UPDATE tblPlanet SET Rating=3000000000 WHERE ID=5;");
     w->edtMetal->SetText("10000");
-    w->actRefreshPlanetGrid->Execute();
-    HoldControl(false);
-    w->grdPlanetTitleClick(ColumnOf(w->grdPlanet, "tblplanet.ID"));
-    ASSERT_EQ(Order(dmMain->viewPlanet, "tblplanet.ID"), "1,2,3,4,5,6,7,8");
-    dmMain->viewPlanet->First();
-    TDBGridGx* g = w->grdPlanet;
-    for (int i = 0; i < g->Columns()->Count(); ++i) {
-        TColumnGx* c = g->Columns()->Items(i);
-        c->SetVisible(SameText(c->FieldName(), "PlanetName") || SameText(c->FieldName(), "Metal"));
-    }
+    TDBGridGx* g = PlanetsByIdShowing({"PlanetName", "Metal"});
+    ASSERT_FALSE(HasFailure());
     const char* const names[] = {"Home", "Forge", "abyss", "Colony", "Zenith", "Moon", "Bravo", "Delta"};
     const char* const metals[] = {"5000", "3000000000", "1200", "", "700", "300", "2500", "60"};
     for (int paint = 0; paint < 2; ++paint) {
