@@ -130,21 +130,6 @@ void ReadUnits(TDataSet* DataSet, const UnitColumn* Units, size_t N, const AnsiS
     }
 }
 
-// The owner lookup; the log lines that Host holds back are shown before its box.
-int SpyReportOwner(TdmMain* dm, const AnsiString& Text, IImportHost* Host) {
-    if (Text.empty()) return -1;
-    try {
-        int pos = 1;
-        const ReportHeader h = ReadHeader(Text, pos);
-        if (dm->FindPlanet(h.Galaxy, h.System, h.Position, h.IsMoon))
-            return dm->qryPlanet->FieldByName("PlayerID")->AsInteger();
-    } catch (const Exception&) {
-        if (Host) Host->ShowHeldLog();
-        MessageDlg(IncompleteReportMessage(), mtError, MsgDlgButtons({mbOK}));
-    }
-    return -1;
-}
-
 bool IsBefore(TField* Stored, TDateTime Time) { return Stored->IsNull() || Stored->AsDateTime() < Time; }
 
 class SpyReportRun {
@@ -206,7 +191,7 @@ public:
 private:
     void ImportReport(const AnsiString& Report) {
         TTransactionScope transaction(dm_->adoConnection);
-        int playerID = SpyReportOwner(dm_, Report, &page_);
+        int playerID = GetSpyReportPlayerID(dm_, Report, &page_);
         if (dm_->FindPlayerByID(playerID)) {
             page_.ShowPlanetFound(true);
             page_.SelectPlayer(dm_->qryPlayer->FieldByName("Name")->AsString(), false);
@@ -353,7 +338,19 @@ private:
 
 }  // namespace
 
-int GetSpyReportPlayerID(TdmMain* dm, const AnsiString& Text) { return SpyReportOwner(dm, Text, nullptr); }
+int GetSpyReportPlayerID(TdmMain* dm, const AnsiString& Text, IImportHost* Host) {
+    if (Text.empty()) return -1;
+    try {
+        int pos = 1;
+        const ReportHeader h = ReadHeader(Text, pos);
+        if (dm->FindPlanet(h.Galaxy, h.System, h.Position, h.IsMoon))
+            return dm->qryPlanet->FieldByName("PlayerID")->AsInteger();
+    } catch (const Exception&) {
+        if (Host) Host->ShowHeldLog();
+        MessageDlg(IncompleteReportMessage(), mtError, MsgDlgButtons({mbOK}));
+    }
+    return -1;
+}
 
 void ProcessSpyReports(TdmMain* dm, ISpyReportPage& Page) {
     try {

@@ -35,8 +35,8 @@ public:
 
 // The owner's player ID of the planet the report names, -1 when the planet is
 // not stored. A header without its brackets shows the incomplete-report
-// error box and answers -1.
-int GetSpyReportPlayerID(TdmMain* dm, const AnsiString& Text);
+// error box (after the log lines Host holds back) and answers -1.
+int GetSpyReportPlayerID(TdmMain* dm, const AnsiString& Text, IImportHost* Host = nullptr);
 
 // The whole import of the page's text.
 void ProcessSpyReports(TdmMain* dm, ISpyReportPage& Page);
