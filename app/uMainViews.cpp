@@ -83,9 +83,9 @@ void TfrmMain::pcMainChange(TObject*) {
         SetStatusText(iRecord, dmMain->viewPlanet->RecordCount());
         return;
     }
-    // The shown view's lookup fields read another view (the player view's
-    // alliance names read tblAlliance): that one opens with it, in its own
-    // order, or the lookups find nothing.
+    // The shown view opens in its own order, and so does every other view its
+    // lookup fields read (the player view's alliance names read tblAlliance),
+    // or the lookups find nothing.
     auto openWithOrder = [](const TView& v) {
         if (!v.DataSet->Active()) v.DataSet->Open();
         if (v.DataSet->Sort() != v.Sort) v.DataSet->SetSort(v.Sort);
@@ -101,9 +101,8 @@ void TfrmMain::pcMainChange(TObject*) {
             for (const TView& source : views)
                 if (source.DataSet == field->LookupDataSet() && source.DataSet != v.DataSet) openWithOrder(source);
         }
-        if (!v.DataSet->Active()) v.DataSet->Open();
+        openWithOrder(v);
         SetStatusText(iRecord, v.DataSet->RecordCount());
-        if (v.DataSet->Sort() != v.Sort) v.DataSet->SetSort(v.Sort);
     }
 }
 
