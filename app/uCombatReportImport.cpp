@@ -255,18 +255,14 @@ private:
                 const __int128 left = static_cast<__int128>(count(r[0])) - combat->FieldByName(r[1])->AsLargeInt();
                 if (left > 0) planet->FieldByName(r[0])->SetAsLargeInt(WholeCount(left));
             }
-            planet->FieldByName("TotalResources")
-                ->SetAsLargeInt(SumOfCounts({count("Metal"), count("Crystal"), count("Deuterium")}));
+            planet->FieldByName("TotalResources")->SetAsLargeInt(PlanetTotalResources(planet));
         }
         if (page_.SubtractDefences()) {
             // Three quarters of each, half to even, counted exactly at any size.
             for (const char* column :
                  {"MissileLauncher", "SmallLaser", "HeavyLaser", "IonCannon", "GaussCannon", "PlasmaCannon"})
                 planet->FieldByName(column)->SetAsLargeInt(RoundedQuotient(static_cast<__int128>(count(column)) * 3, 4));
-            planet->FieldByName("DefencePower")
-                ->SetAsLargeInt(CalcDefencePower(count("MissileLauncher"), count("SmallLaser"), count("HeavyLaser"),
-                                                 count("GaussCannon"), count("IonCannon"), count("PlasmaCannon"),
-                                                 count("SmallShieldDome"), count("LargeShieldDome")));
+            planet->FieldByName("DefencePower")->SetAsLargeInt(PlanetDefencePower(planet));
         }
         if (page_.SubtractFleet()) {
             for (const char* column : {"SmallCargoShip", "LargeCargoShip", "LightFighter", "HeavyFighter", "Cruiser",

@@ -142,33 +142,23 @@ void ImportRow(TdmMain& Data, TDataSet* Source) {
 }
 
 // ---------------------------------------------------------------- reprocessing
-int64_t Count(TDataSet* Rows, const char* Column) { return Rows->FieldByName(Column)->AsLargeInt(); }
-
 // A figure beyond 64 bits is cleared; the pass goes on.
 void RecomputeFigures(TDataSet* Planet) {
     TField* total = Planet->FieldByName("TotalResources");
     try {
-        total->SetAsLargeInt(SumOfCounts({Count(Planet, "Metal"), Count(Planet, "Crystal"), Count(Planet, "Deuterium")}));
+        total->SetAsLargeInt(PlanetTotalResources(Planet));
     } catch (const Exception&) {
         total->Clear();
     }
     TField* assault = Planet->FieldByName("AssaultPower");
     try {
-        assault->SetAsLargeInt(CalcAssaultPower(
-            Count(Planet, "SmallCargoShip"), Count(Planet, "LargeCargoShip"), Count(Planet, "LightFighter"),
-            Count(Planet, "HeavyFighter"), Count(Planet, "Cruiser"), Count(Planet, "BattleShip"),
-            Count(Planet, "Destroyer"), Count(Planet, "Bomber"), Count(Planet, "SolarSatellite"),
-            Count(Planet, "DeathStar"), Count(Planet, "Recycler"), Count(Planet, "EspionageProbe"),
-            Count(Planet, "ColonyShip")));
+        assault->SetAsLargeInt(PlanetAssaultPower(Planet));
     } catch (const Exception&) {
         assault->Clear();
     }
     TField* defence = Planet->FieldByName("DefencePower");
     try {
-        defence->SetAsLargeInt(CalcDefencePower(Count(Planet, "MissileLauncher"), Count(Planet, "SmallLaser"),
-                                                Count(Planet, "HeavyLaser"), Count(Planet, "GaussCannon"),
-                                                Count(Planet, "IonCannon"), Count(Planet, "PlasmaCannon"),
-                                                Count(Planet, "SmallShieldDome"), Count(Planet, "LargeShieldDome")));
+        defence->SetAsLargeInt(PlanetDefencePower(Planet));
     } catch (const Exception&) {
         defence->Clear();
     }

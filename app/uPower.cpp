@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/db/DB.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -22,6 +23,8 @@ __int128 WeightedSum(std::initializer_list<std::pair<int64_t, int>> Terms) {
     for (auto [count, weight] : Terms) sum += static_cast<__int128>(count) * weight;
     return sum;
 }
+
+int64_t Count(TDataSet* Planet, const char* Column) { return Planet->FieldByName(Column)->AsLargeInt(); }
 
 }  // namespace
 
@@ -76,4 +79,22 @@ int64_t CalcAssaultPower(int64_t SmallCargoShip, int64_t LargeCargoShip, int64_t
                                          {DeathStar, 10000},
                                          {Recycler, 1},
                                          {ColonyShip, 50}}));
+}
+
+int64_t PlanetTotalResources(TDataSet* Planet) {
+    return SumOfCounts({Count(Planet, "Metal"), Count(Planet, "Crystal"), Count(Planet, "Deuterium")});
+}
+
+int64_t PlanetAssaultPower(TDataSet* Planet) {
+    return CalcAssaultPower(Count(Planet, "SmallCargoShip"), Count(Planet, "LargeCargoShip"),
+                            Count(Planet, "LightFighter"), Count(Planet, "HeavyFighter"), Count(Planet, "Cruiser"),
+                            Count(Planet, "BattleShip"), Count(Planet, "Destroyer"), Count(Planet, "Bomber"),
+                            Count(Planet, "SolarSatellite"), Count(Planet, "DeathStar"), Count(Planet, "Recycler"),
+                            Count(Planet, "EspionageProbe"), Count(Planet, "ColonyShip"));
+}
+
+int64_t PlanetDefencePower(TDataSet* Planet) {
+    return CalcDefencePower(Count(Planet, "MissileLauncher"), Count(Planet, "SmallLaser"), Count(Planet, "HeavyLaser"),
+                            Count(Planet, "GaussCannon"), Count(Planet, "IonCannon"), Count(Planet, "PlasmaCannon"),
+                            Count(Planet, "SmallShieldDome"), Count(Planet, "LargeShieldDome"));
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+class TDataSet;
+
 // Missile launchers, small lasers, heavy lasers, Gauss cannons, ion cannons,
 // plasma cannons, small and large shield domes.
 int64_t CalcDefencePower(int64_t MissileLauncher, int64_t SmallLaser, int64_t HeavyLaser, int64_t GaussCannon,
@@ -19,6 +21,13 @@ int64_t CalcAssaultPower(int64_t SmallCargoShip, int64_t LargeCargoShip, int64_t
                          int64_t HeavyFighter, int64_t Cruiser, int64_t BattleShip, int64_t Destroyer,
                          int64_t Bomber, int64_t SolarSatellite, int64_t DeathStar, int64_t Recycler,
                          int64_t EspionageProbe, int64_t ColonyShip);
+
+// The figures of the current planet row, from the counts its columns hold
+// (every import and the reprocessing compute them alike); EConvertError as
+// above.
+int64_t PlanetTotalResources(TDataSet* Planet);
+int64_t PlanetAssaultPower(TDataSet* Planet);
+int64_t PlanetDefencePower(TDataSet* Planet);
 
 // Value as a count; beyond 64 bits it raises EConvertError.
 int64_t WholeCount(__int128 Value);

@@ -113,8 +113,6 @@ bool ShowsPlanet(TDataSet* Planet, const ReportHeader& H) {
            is("IsMoon", H.IsMoon == "1" ? 1 : 0);
 }
 
-int64_t Count(TDataSet* DataSet, const char* Column) { return DataSet->FieldByName(Column)->AsLargeInt(); }
-
 void ClearColumns(TDataSet* DataSet, const UnitColumn* Units, size_t N) {
     for (size_t i = 0; i < N; ++i) DataSet->FieldByName(Units[i].Column)->Clear();
 }
@@ -263,8 +261,7 @@ private:
             // The column refuses a count it cannot hold.
             planet->FieldByName(columns[i])->SetAsString(ExtractBetweenInt(words[i], words[i + 1], Report, Pos, false));
         }
-        planet->FieldByName("TotalResources")
-            ->SetAsLargeInt(SumOfCounts({Count(planet, "Metal"), Count(planet, "Crystal"), Count(planet, "Deuterium")}));
+        planet->FieldByName("TotalResources")->SetAsLargeInt(PlanetTotalResources(planet));
     }
 
     void WriteFleet(const AnsiString& Report) {
@@ -276,13 +273,7 @@ private:
             return;
         }
         ReadUnits(planet, kFleet, std::size(kFleet), Report, pos, true);
-        planet->FieldByName("AssaultPower")
-            ->SetAsLargeInt(CalcAssaultPower(
-                Count(planet, "SmallCargoShip"), Count(planet, "LargeCargoShip"), Count(planet, "LightFighter"),
-                Count(planet, "HeavyFighter"), Count(planet, "Cruiser"), Count(planet, "BattleShip"),
-                Count(planet, "Destroyer"), Count(planet, "Bomber"), Count(planet, "SolarSatellite"),
-                Count(planet, "DeathStar"), Count(planet, "Recycler"), Count(planet, "EspionageProbe"),
-                Count(planet, "ColonyShip")));
+        planet->FieldByName("AssaultPower")->SetAsLargeInt(PlanetAssaultPower(planet));
     }
 
     void WriteDefence(const AnsiString& Report) {
@@ -295,11 +286,7 @@ private:
             return;
         }
         ReadUnits(planet, kDefence, std::size(kDefence), Report, pos, true);
-        planet->FieldByName("DefencePower")
-            ->SetAsLargeInt(CalcDefencePower(Count(planet, "MissileLauncher"), Count(planet, "SmallLaser"),
-                                            Count(planet, "HeavyLaser"), Count(planet, "GaussCannon"),
-                                            Count(planet, "IonCannon"), Count(planet, "PlasmaCannon"),
-                                            Count(planet, "SmallShieldDome"), Count(planet, "LargeShieldDome")));
+        planet->FieldByName("DefencePower")->SetAsLargeInt(PlanetDefencePower(planet));
     }
 
     void WriteBuildings(const AnsiString& Report) {
