@@ -43,6 +43,19 @@ void MakeBMTableNoCase(const Byte* Buffer, int BufferLen, int32_t* Table, const 
     if (BufferLen == 1) Table[up[Buffer[0]]] = 0;
 }
 
+// Read once at start-up, so that a search asks with one load and no guard.
+bool DetectAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+const bool kHasAvx2 = DetectAvx2();
+
+inline bool HasAvx2() { return kHasAvx2; }
+
 #if defined(__x86_64__) || defined(__i386__)
 // Where a byte's two forms differ in one bit (every letter pair of the code
 // pages here does), one compare on the byte with that bit set finds both.
@@ -162,15 +175,6 @@ private:
         done = 0;
 #endif
         return nullptr;
-    }
-
-    static bool HasAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
-        static const bool has = __builtin_cpu_supports("avx2");
-        return has;
-#else
-        return false;
-#endif
     }
 
     // The same filter thirty-two windows at a time, two blocks per step; the
@@ -401,19 +405,6 @@ const Byte* ScanShortAvx2(const Byte* s, size_t len, const Byte* f, size_t m, co
 }
 #endif
 
-// Read once at start-up, so that a search asks with one load and no guard.
-bool DetectAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
-const bool kHasAvx2 = DetectAvx2();
-
-inline bool HasAvx2() { return kHasAvx2; }
-
 inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_t m, const Byte* up, const Byte* first,
                           const Byte* last) {
 #if defined(__x86_64__) || defined(__i386__)
@@ -430,36 +421,18 @@ inline const Byte* ScanShortBest(const Byte* s, size_t len, const Byte* f, size_
     return CachedSearcher(f, static_cast<int>(m), true).Find(p, len);
 }
 
-// Unaligned loads of the compares below.
+// An unaligned load, for the vectors of EightToSixteen below.
 [[gnu::always_inline]] inline uint64_t Load64(const Byte* p) {
     uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
 }
-[[gnu::always_inline]] inline uint32_t Load32(const Byte* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
 
-// n bytes equal, n from eight to sixteen: two overlapping words.
-[[gnu::always_inline]] inline bool SameEightToSixteen(const Byte* a, const Byte* b, size_t n) {
-    return ((Load64(a) ^ Load64(b)) | (Load64(a + n - 8) ^ Load64(b + n - 8))) == 0;
-}
-
-// Up to sixteen bytes equal, compared with no call and, from four on, no loop.
-[[gnu::always_inline]] inline bool SameShort(const Byte* a, const Byte* b, size_t n) {
-    if (n >= 8) return SameEightToSixteen(a, b, n);
-    if (n >= 4) return ((Load32(a) ^ Load32(b)) | (Load32(a + n - 4) ^ Load32(b + n - 4))) == 0;
-    for (size_t i = 0; i < n; ++i)
-        if (a[i] != b[i]) return false;
-    return true;
-}
-
-// n bytes equal; up to sixteen are compared inline, which saves a call on
-// every start memchr finds.
+// n bytes equal; up to sixteen are compared inline (as FastPos compares its
+// first start), which saves a call on every start memchr finds.
 [[gnu::always_inline]] inline bool SameBytes(const Byte* a, const Byte* b, size_t n) {
-    return n <= 16 ? SameShort(a, b, n) : std::memcmp(a, b, n) == 0;
+    return n <= 16 ? QuickStringsDetail::SameShort(reinterpret_cast<const char*>(a), reinterpret_cast<const char*>(b), n)
+                   : std::memcmp(a, b, n) == 0;
 }
 
 // The exact search of the len bytes at s: memchr on the first byte, each
