@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/db/DBFilter.h"
@@ -176,6 +177,14 @@ void SetBeforeOpen(const AnsiString& filter, const AnsiString& sort, const std::
     AddRows(ds.get());
     ds->Refresh();
     if (Ids(ds.get()) != *expected) std::abort();
+}
+
+// The filter text up to the first zero byte of the len bytes at text, and
+// the sort text after that byte (none without it).
+std::pair<AnsiString, AnsiString> SplitTexts(const char* text, size_t len) {
+    const void* zero = std::memchr(text, 0, len);
+    const size_t filterLen = zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : len;
+    return {AnsiString(text, filterLen), zero ? AnsiString(text + filterLen + 1, len - filterLen - 1) : AnsiString()};
 }
 
 // Runs every check on one pair of texts; bit 0 of Options reads dates day first.

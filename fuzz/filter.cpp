@@ -5,7 +5,6 @@
 // filter_deep's: here an input stays small, so that a run tries many shapes.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "fuzz/FilterFuzzSupport.h"
 
@@ -17,12 +16,7 @@ constexpr size_t kMaxInput = 4096;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > kMaxInput) return 0;
-    const char* rest = reinterpret_cast<const char*>(data + 1);
-    const size_t restLen = size - 1;
-    const void* zero = std::memchr(rest, 0, restLen);
-    const size_t filterLen = zero ? static_cast<size_t>(static_cast<const char*>(zero) - rest) : restLen;
-    const AnsiString filter(rest, filterLen);
-    const AnsiString sort = zero ? AnsiString(rest + filterLen + 1, restLen - filterLen - 1) : AnsiString();
+    const auto [filter, sort] = SplitTexts(reinterpret_cast<const char*>(data + 1), size - 1);
     CheckFilterAndSort(data[0], filter, sort);
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "fuzz/FilterFuzzSupport.h"
 
@@ -31,18 +30,12 @@ AnsiString Grown(const AnsiString& text, size_t count) {
     return grown;
 }
 
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
-    const char* rest = reinterpret_cast<const char*>(data + 3);
-    const size_t restLen = size - 3;
-    const void* zero = std::memchr(rest, 0, restLen);
-    const size_t filterLen = zero ? static_cast<size_t>(static_cast<const char*>(zero) - rest) : restLen;
-    const AnsiString filter =
-        Grown(AnsiString(rest, filterLen), (static_cast<size_t>(data[1]) | static_cast<size_t>(data[2]) << 8) * 4);
-    const AnsiString sort = zero ? AnsiString(rest + filterLen + 1, restLen - filterLen - 1) : AnsiString();
-    CheckFilterAndSort(data[0], filter, sort);
+    const auto [text, sort] = SplitTexts(reinterpret_cast<const char*>(data + 3), size - 3);
+    const size_t count = (static_cast<size_t>(data[1]) | static_cast<size_t>(data[2]) << 8) * 4;
+    CheckFilterAndSort(data[0], Grown(text, count), sort);
     return 0;
 }
