@@ -533,6 +533,11 @@ private:
     // Whether the text primitive records the lines it touches rather than the
     // text it takes out and puts in: so it does for column and line blocks.
     bool RecordsWholeLines(TTeSelectionMode PasteMode, const AnsiString& Value) const;
+    // Records the block Value is about to replace as the text taken out,
+    // unless the text primitive records whole lines; answers whether it does.
+    bool RecordBlockReplaced(TTeSelectionMode PasteMode, const AnsiString& Value);
+    // Takes the block out and records it, with the side the caret stood on.
+    void DeleteBlockRecorded();
     struct TWholeLines {
         int First = 1;
         std::vector<AnsiString> Old;

@@ -111,9 +111,7 @@ void TCustomTeEdit::SetSelText(const AnsiString& Value) {
         activeSelectionMode_ = selectionMode_;
         blockBegin_ = blockEnd_ = CaretXY();
     }
-    const bool wholeLines = RecordsWholeLines(activeSelectionMode_, Value);
-    if (SelAvail() && !wholeLines)
-        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    const bool wholeLines = RecordBlockReplaced(activeSelectionMode_, Value);
     TBufferCoord start = BlockBegin();
     TBufferCoord end = BlockEnd();
     blockBegin_ = start;
@@ -278,6 +276,25 @@ int TCustomTeEdit::InsertColumn(const AnsiString& Value, TBufferCoord& Caret, bo
 
 bool TCustomTeEdit::RecordsWholeLines(TTeSelectionMode PasteMode, const AnsiString& Value) const {
     return (SelAvail() && activeSelectionMode_ != smNormal) || (PasteMode != smNormal && !Value.empty());
+}
+
+bool TCustomTeEdit::RecordBlockReplaced(TTeSelectionMode PasteMode, const AnsiString& Value) {
+    const bool wholeLines = RecordsWholeLines(PasteMode, Value);
+    if (SelAvail() && !wholeLines)
+        undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+    return wholeLines;
+}
+
+void TCustomTeEdit::DeleteBlockRecorded() {
+    if (RecordsWholeLines(activeSelectionMode_, "")) {
+        SetSelTextPrimitive("");
+        return;
+    }
+    TBufferCoord anchor = blockBegin_, end = blockEnd_;
+    AnsiString text = SelText();
+    bool afterCaret = anchor.Line > end.Line || (anchor.Line == end.Line && anchor.Char >= end.Char);
+    SetSelTextPrimitive("");
+    undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
 }
 
 void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char* Value, bool AddToUndoList) {
@@ -650,8 +667,7 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
     if (u < 32 || u == 127) return;
     if (SelAvail()) {
         TTeUndoBlock block(this);
-        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, AnsiString(1, AChar));
-        if (!wholeLines) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        const bool wholeLines = RecordBlockReplaced(activeSelectionMode_, AnsiString(1, AChar));
         TBufferCoord start = BlockBegin();
         SetSelTextPrimitive(AnsiString(1, AChar));
         if (!wholeLines) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
@@ -710,8 +726,7 @@ void TCustomTeEdit::DoTypeChar(char AChar) {
 void TCustomTeEdit::DoImeString(const AnsiString& S) {
     if (SelAvail()) {
         TTeUndoBlock block(this);
-        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, S);
-        if (!wholeLines) undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        const bool wholeLines = RecordBlockReplaced(activeSelectionMode_, S);
         TBufferCoord start = BlockBegin();
         SetSelTextPrimitive(S);
         if (!wholeLines && !S.empty()) undoList_->AddChange(urInsert, start, blockEnd_, "", smNormal);
@@ -744,8 +759,7 @@ void TCustomTeEdit::DoImeString(const AnsiString& S) {
 void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
     TTeUndoBlock block(this);
     if (SelAvail()) {
-        if (!RecordsWholeLines(activeSelectionMode_, ""))
-            undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        RecordBlockReplaced(activeSelectionMode_, "");
         SetSelTextPrimitive("");
     }
     bool move = Command == ecLineBreak;
@@ -804,13 +818,7 @@ void TCustomTeEdit::DoLineBreak(TTeEditorCommand Command) {
 
 void TCustomTeEdit::DoBackspace(TTeEditorCommand) {
     if (SelAvail()) {
-        TBufferCoord anchor = blockBegin_, end = blockEnd_;
-        AnsiString text = SelText();
-        bool afterCaret = anchor.Line > end.Line || (anchor.Line == end.Line && anchor.Char >= end.Char);
-        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, "");
-        SetSelTextPrimitive("");
-        if (!wholeLines)
-            undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
+        DeleteBlockRecorded();
         return;
     }
     TBufferCoord old = CaretXY();
@@ -901,13 +909,7 @@ void TCustomTeEdit::DoBackspace(TTeEditorCommand) {
 
 void TCustomTeEdit::DoDeleteChar() {
     if (SelAvail()) {
-        TBufferCoord anchor = blockBegin_, end = blockEnd_;
-        AnsiString text = SelText();
-        bool afterCaret = anchor.Line > end.Line || (anchor.Line == end.Line && anchor.Char >= end.Char);
-        const bool wholeLines = RecordsWholeLines(activeSelectionMode_, "");
-        SetSelTextPrimitive("");
-        if (!wholeLines)
-            undoList_->AddChange(afterCaret ? urDeleteAfterCaret : urDelete, anchor, end, text, activeSelectionMode_);
+        DeleteBlockRecorded();
         return;
     }
     if (lines_->Count() == 0 || caretY_ > lines_->Count()) return;
@@ -1040,8 +1042,7 @@ void TCustomTeEdit::DoTabKey() {
         }
     }
     if (SelAvail()) {
-        if (!RecordsWholeLines(activeSelectionMode_, ""))
-            undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        RecordBlockReplaced(activeSelectionMode_, "");
         SetSelTextPrimitive("");
     }
     TBufferCoord start = CaretXY();
@@ -1331,9 +1332,7 @@ void TCustomTeEdit::PasteFromClipboard() {
             beginMarker = true;
             TTeSelectionMode pasteMode = static_cast<TTeSelectionMode>(std::min<int>(data[0], smColumn));
             AnsiString text(data.c_str() + 1);  // ends at the zero
-            const bool wholeLines = RecordsWholeLines(pasteMode, text);
-            if (SelAvail() && !wholeLines)
-                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+            const bool wholeLines = RecordBlockReplaced(pasteMode, text);
             TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
             SetSelTextPrimitiveEx(pasteMode, text.c_str(), true);
             TBufferCoord endPos = BlockEnd();
@@ -1350,9 +1349,7 @@ void TCustomTeEdit::PasteFromClipboard() {
                 blockBegin_ = blockEnd_ = CaretXY();
             }
             AnsiString text = cb->AsText();
-            const bool wholeLines = RecordsWholeLines(activeSelectionMode_, text);
-            if (SelAvail() && !wholeLines)
-                undoList_->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+            const bool wholeLines = RecordBlockReplaced(activeSelectionMode_, text);
             TBufferCoord start = BlockBegin();
             TBufferCoord end = BlockEnd();
             blockBegin_ = start;

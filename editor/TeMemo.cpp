@@ -54,9 +54,7 @@ void TTeMemo::EMReplaceSel(TMessage& Msg) {
     {
         TTeUndoBlock block(this);
         // A column or line block is recorded by the text primitive itself.
-        const bool wholeLines = recordUndo && RecordsWholeLines(activeSelectionMode_, text);
-        if (SelAvail() && recordUndo && !wholeLines)
-            UndoList()->AddChange(urDelete, blockBegin_, blockEnd_, SelText(), activeSelectionMode_);
+        const bool wholeLines = recordUndo && RecordBlockReplaced(activeSelectionMode_, text);
         TBufferCoord start = SelAvail() ? BlockBegin() : CaretXY();
         if (wholeLines) {
             SetSelTextPrimitive(text);
