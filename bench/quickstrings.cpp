@@ -129,10 +129,16 @@ AnsiString OtherCase(const AnsiString& s) {
     return out;
 }
 
+// The first Count words of TurnWords, each as Form writes it.
+std::vector<AnsiString> TurnWordsAs(int64_t Count, AnsiString (*Form)(const AnsiString&)) {
+    std::vector<AnsiString> words;
+    for (int64_t k = 0; k < Count; ++k) words.push_back(Form(TurnWords()[static_cast<size_t>(k)]));
+    return words;
+}
+
 void BM_FastPosNoCaseTurns(benchmark::State& state) {
     const AnsiString& t = GameText(state.range(0));
-    std::vector<AnsiString> words;
-    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(OtherCase(TurnWords()[static_cast<size_t>(k)]));
+    const std::vector<AnsiString> words = TurnWordsAs(state.range(1), OtherCase);
     const size_t count = words.size();
     size_t turn = 0;
     for (auto _ : state) {
@@ -143,8 +149,7 @@ void BM_FastPosNoCaseTurns(benchmark::State& state) {
 }
 void BM_LowerStdFindTurns(benchmark::State& state) {
     const std::string_view t = LowerGameText(state.range(0));
-    std::vector<AnsiString> words;
-    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(AnsiLowerCase(TurnWords()[static_cast<size_t>(k)]));
+    const std::vector<AnsiString> words = TurnWordsAs(state.range(1), AnsiLowerCase);
     const size_t count = words.size();
     size_t turn = 0;
     for (auto _ : state) {
@@ -154,8 +159,7 @@ void BM_LowerStdFindTurns(benchmark::State& state) {
 }
 void BM_LowerMemmemTurns(benchmark::State& state) {
     const AnsiString& t = LowerGameText(state.range(0));
-    std::vector<AnsiString> words;
-    for (int64_t k = 0; k < state.range(1); ++k) words.push_back(AnsiLowerCase(TurnWords()[static_cast<size_t>(k)]));
+    const std::vector<AnsiString> words = TurnWordsAs(state.range(1), AnsiLowerCase);
     const size_t count = words.size();
     size_t turn = 0;
     for (auto _ : state) {
