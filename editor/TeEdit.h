@@ -545,8 +545,6 @@ private:
         TTeSelectionMode Mode = smNormal;
     };
     TWholeLines CaptureLines(int First) const;
-    static TBufferCoord PlaceAfterRemoval(TBufferCoord Drop, const TBufferCoord& BB, const TBufferCoord& BE,
-                                          TTeSelectionMode Mode, bool LastLineKept);
     void FollowChosenSelectionMode();
     void KeepNormalBlockInText();
     void RecordLinesReplaced(const TWholeLines& W);

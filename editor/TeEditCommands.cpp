@@ -1371,11 +1371,12 @@ void TCustomTeEdit::PasteFromClipboard() {
 // ---------------------------------------------------------------------------
 // Drag and drop editing
 
+namespace {
 // Where a drop point lies once the dragged block BB..BE, in Mode, was taken
 // out of the same text: later text on the block's lines moves left, later
 // lines move up by the lines taken out.
-TBufferCoord TCustomTeEdit::PlaceAfterRemoval(TBufferCoord Drop, const TBufferCoord& BB, const TBufferCoord& BE,
-                                              TTeSelectionMode Mode, bool LastLineKept) {
+TBufferCoord PlaceAfterRemoval(TBufferCoord Drop, const TBufferCoord& BB, const TBufferCoord& BE,
+                               TTeSelectionMode Mode, bool LastLineKept) {
     switch (Mode) {
         case smNormal:
             if (Drop.Line == BE.Line && Drop.Char >= BE.Char) {
@@ -1397,6 +1398,7 @@ TBufferCoord TCustomTeEdit::PlaceAfterRemoval(TBufferCoord Drop, const TBufferCo
     Drop.Line = std::max(Drop.Line, 1);
     return Drop;
 }
+}  // namespace
 
 void TCustomTeEdit::DragDrop(TObject* Source, int X, int Y) {
     auto* src = dynamic_cast<TCustomTeEdit*>(Source);
