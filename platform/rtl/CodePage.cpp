@@ -156,12 +156,6 @@ bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& u) {
 
 namespace {
 
-// A malformed byte decodes as U+FFFD, so every input terminates.
-char32_t DecodeUtf8(const std::string& s, size_t& i) {
-    char32_t u;
-    return DecodeUtf8Char(s, i, u) ? u : 0xFFFD;
-}
-
 void AppendUtf8(std::string& out, char32_t u) {
     if (u < 0x80) {
         out += static_cast<char>(u);
@@ -183,22 +177,15 @@ void AppendUtf8(std::string& out, char32_t u) {
 }  // namespace
 
 AnsiString Utf8ToAnsi(const std::string& utf8) {
-    const CodePage& cp = CodePage::Active();
-    // Never longer than its source: written in place, cut at the end.
-    AnsiString out(utf8.size(), '\0');
-    size_t n = 0;
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) { out[n++] = static_cast<char>(c); ++i; continue; }
-        out[n++] = static_cast<char>(cp.FromUnicode(DecodeUtf8(utf8, i)));
-    }
-    out.resize(n);
-    return out;
+    bool lost;
+    return Utf8ToAnsi(std::string_view(utf8), lost);
 }
 
 AnsiString Utf8ToAnsi(std::string_view utf8, bool& Lost) {
     const CodePage& cp = CodePage::Active();
     Lost = false;
+    // Never longer than its source: written in place, cut at the end. A
+    // malformed byte becomes "?", as a character the code page lacks does.
     AnsiString out(utf8.size(), '\0');
     size_t n = 0;
     for (size_t i = 0; i < utf8.size();) {
