@@ -188,7 +188,6 @@ void TPageControl::SetTabIndex(int Value) {
 
 void TPageControl::ChangeActivePage(TTabSheet* Page) {
     if (activePage_ == Page) return;
-    const int rowsBefore = StripHeight();
     TCustomForm* form = GetParentForm(this);
     // The focus leaves the page that goes.
     if (form && activePage_ && form->ActiveControl() && activePage_->ContainsControl(form->ActiveControl())) {
@@ -201,7 +200,6 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
         Page->SetVisible(true);
     }
     if (old && old->pageControl_ == this) old->SetVisible(false);
-    if (StripHeight() != rowsBefore) Realign();
     Invalidate();
 }
 
@@ -313,41 +311,50 @@ TRect TPageControl::DisplayRect() {
 
 void TPageControl::AdjustClientRect(TRect& Rect) { Rect = DisplayRect(); }
 
+TRect TPageControl::PlaceRect(const TTabPlace& Place, int Height) const {
+    const int top = Place.Row * Height;
+    if (Place.Page == activePage_)
+        return TRect(Place.Left - 2, top, Place.Left + Place.Width + 2, top + Height + 1);
+    return TRect(Place.Left, top + 2, Place.Left + Place.Width, top + Height);
+}
+
 TRect TPageControl::TabRect(int Index) {
     int rows = 1;
-    const int height = RowHeight();
-    for (const TTabPlace& t : TabPlaces(rows)) {
-        if (t.Page->TabIndex() != Index) continue;
-        const int top = t.Row * height;
-        if (t.Page == activePage_) return TRect(t.Left - 2, top, t.Left + t.Width + 2, top + height + 1);
-        return TRect(t.Left, top + 2, t.Left + t.Width, top + height);
-    }
-    return TRect();
+    // The places are the visible tabs in order: a tab's index is its place.
+    const std::vector<TTabPlace> places = TabPlaces(rows);
+    if (Index < 0 || Index >= static_cast<int>(places.size())) return TRect();
+    return PlaceRect(places[static_cast<size_t>(Index)], RowHeight());
 }
 
 int TPageControl::IndexOfTabAt(int X, int Y) {
     TPoint p(X, Y);
-    if (activePage_ && activePage_->TabVisible() && PtInRect(TabRect(activePage_->TabIndex()), p))
-        return activePage_->TabIndex();
-    for (TTabSheet* page : pages_) {
-        int i = page->TabIndex();
-        if (i >= 0 && PtInRect(TabRect(i), p)) return i;
-    }
+    int rows = 1;
+    const std::vector<TTabPlace> places = TabPlaces(rows);
+    const int height = RowHeight();
+    // The active tab, lifted over its neighbours, is hit first.
+    for (size_t i = 0; i < places.size(); ++i)
+        if (places[i].Page == activePage_ && PtInRect(PlaceRect(places[i], height), p)) return static_cast<int>(i);
+    for (size_t i = 0; i < places.size(); ++i)
+        if (PtInRect(PlaceRect(places[i], height), p)) return static_cast<int>(i);
     return -1;
 }
 
 void TPageControl::Paint() {
     TCanvas* canvas = Canvas();
     TRect client = ClientRect();
-    int strip = StripHeight();
+    int rows = 1;
+    const std::vector<TTabPlace> places = TabPlaces(rows);
+    const int height = RowHeight();
+    const int strip = rows * height;
     canvas->Brush()->SetColor(Color());
     canvas->Brush()->SetStyle(bsSolid);
     canvas->FillRect(client);
     TRect frame(0, strip, client.Right, client.Bottom);
     DrawEdge(canvas->Handle(), &frame, EDGE_RAISED, BF_RECT);
     canvas->Font()->Assign(Font());
-    auto drawTab = [&](TTabSheet* page) {
-        TRect t = TabRect(page->TabIndex());
+    auto drawTab = [&](const TTabPlace& place) {
+        TTabSheet* page = place.Page;
+        TRect t = PlaceRect(place, height);
         bool active = page == activePage_;
         canvas->Brush()->SetColor(Color());
         canvas->FillRect(TRect(t.Left + 1, t.Top + 1, t.Right - 1, active ? t.Bottom + 1 : t.Bottom));
@@ -372,9 +379,10 @@ void TPageControl::Paint() {
             canvas->DrawFocusRect(focus);
         }
     };
-    for (TTabSheet* page : pages_)
-        if (page->TabVisible() && page != activePage_) drawTab(page);
-    if (activePage_ && activePage_->TabVisible()) drawTab(activePage_);
+    for (const TTabPlace& place : places)
+        if (place.Page != activePage_) drawTab(place);
+    for (const TTabPlace& place : places)
+        if (place.Page == activePage_) drawTab(place);
 }
 
 void TPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -147,6 +147,8 @@ private:
         int Width;
     };
     std::vector<TTabPlace> TabPlaces(int& Rows);
+    // A tab's rectangle in rows of Height; the active tab is lifted.
+    TRect PlaceRect(const TTabPlace& Place, int Height) const;
     int RowHeight();
     int StripHeight();
     std::vector<TTabSheet*> pages_;
