@@ -180,11 +180,10 @@ void TBookmarkListGx::Renamed(const TBookmarkStr& Was, const TBookmarkStr& Now) 
     for (int i = 0; i < list_->Count() && at < 0; ++i)
         if (list_->Strings(i) == Was) at = i;
     if (at < 0) return;
+    // The list's change event forgets the last search.
     list_->Delete(at);
-    ResetFindCache();
     int index;
     if (!Find(Now, index)) list_->Insert(index, Now);
-    ResetFindCache();
     grid_->Invalidate();
 }
 
