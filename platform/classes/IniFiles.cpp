@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/classes/ProgramFolder.h"
@@ -349,19 +348,17 @@ void TIniFile::ReadKeysWithLostLetters(TStrings* Strings) {
     const TParsedFile& f = Parsed();
     std::vector<AnsiString> found;
     if (Utf8(f)) {
-        // Only the first section of a name, and the first key of a name in
-        // it, is what a read finds.
-        std::unordered_set<AnsiString> sections;
+        // Only the key a read finds counts: the read's own lookups tell it.
         for (const TParsedFile::Section& s : f.sections) {
-            if (!sections.insert(AnsiUpperCase(AnsiString(f.Name(s.header)))).second) continue;
-            std::unordered_set<AnsiString> keys;
+            if (f.FindSection(f.Name(s.header)) != &s) continue;
             const std::vector<Line>& lines = f.Lines(s);
             for (size_t i : s.keys) {
                 const std::string_view value = f.Value(lines[i]);
-                if (!keys.insert(AnsiUpperCase(AnsiString(f.Name(lines[i])))).second || IsAscii(value)) continue;
+                if (IsAscii(value)) continue;
                 bool lost = false;
                 Utf8ToAnsi(value, lost);
-                if (lost) found.push_back("[" + FromFile(f, f.Name(s.header)) + "] " + FromFile(f, f.Name(lines[i])));
+                if (lost && f.FindKey(&s, f.Name(lines[i])) == static_cast<long>(i))
+                    found.push_back("[" + FromFile(f, f.Name(s.header)) + "] " + FromFile(f, f.Name(lines[i])));
             }
         }
     }
