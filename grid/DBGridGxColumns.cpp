@@ -665,6 +665,11 @@ int TColumnGx::DefaultWidthIn(TFont* AFont) {
 
 int TColumnGx::DefaultWidth() { return DefaultWidthIn(Font()); }
 
+// Without a grid or a bound field (its data set closed) the default is a
+// stand-in (64, or the grid's column width) that changes once the field is
+// bound, so no width equals it.
+bool TColumnGx::IsDefaultWidth(int Value) { return GetGrid() && Field() && Value == DefaultWidth(); }
+
 // ---- published properties
 
 TAlignment TColumnGx::Alignment() { return IsAssigned(cvAlignment) ? alignment_ : DefaultAlignment(); }
@@ -1007,10 +1012,7 @@ void TColumnGx::SetWidth(int Value) {
                 std::max(0, (Value + m.Metrics.tmAveCharWidth / 2 - m.Metrics.tmOverhang - 3) / m.ZeroWidth));
         if (grid->LayoutFromDataLink()) return;
     }
-    // Without a grid or a bound field the default is a stand-in (64, or the
-    // grid's column width) that changes once the field is bound, so a width
-    // set then is kept whatever its value.
-    if (!IsAssigned(cvWidth) && grid && Field() && Value == DefaultWidth()) {
+    if (!IsAssigned(cvWidth) && IsDefaultWidth(Value)) {
         Changed(false);
         return;
     }
@@ -1081,11 +1083,7 @@ bool TColumnGx::IsToolTipsStored() const {
     TCustomDBGridGx* grid = GetGrid();
     return IsAssigned(cvToolTips) && toolTips_ != (grid && grid->ColumnDefValues()->ToolTips());
 }
-// A column whose field is not bound (its data set closed) cannot know the
-// default it will read back with, so its assigned width is always written.
-bool TColumnGx::IsWidthStored() {
-    return IsAssigned(cvWidth) && (!GetGrid() || !Field() || width_ != DefaultWidth());
-}
+bool TColumnGx::IsWidthStored() { return IsAssigned(cvWidth) && !IsDefaultWidth(width_); }
 bool TColumnGx::IsWordWrapStored() { return IsAssigned(cvWordWrap) && wordWrap_ != DefaultWordWrap(); }
 
 // ---- copying and defaults

@@ -624,6 +624,8 @@ private:
     void EditButtonsChanged(TObject* Sender);
     void ListsChanged(TObject* Sender);
     int DefaultWidthIn(TFont* AFont);
+    // Value is the width the column reads back without one of its own.
+    bool IsDefaultWidth(int Value);
     bool DefaultColumnOfActiveLink();
     TDataSet* GridDataSet() const;
     void InvalidateGrid();
