@@ -451,7 +451,6 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
         if (at == end) insert = "\r\n" + insert;  // the last line had no break
         bytes.insert(at, insert);
     }
-    if (bytes == f.bytes) return;
     Save(std::move(bytes));
 }
 
