@@ -540,11 +540,12 @@ private:
     void DeleteBlockRecorded();
     struct TWholeLines {
         int First = 1;
+        int LineCount = 0;  // of the whole text, before the change
         std::vector<AnsiString> Old;
         TBufferCoord Anchor, End, Caret;
         TTeSelectionMode Mode = smNormal;
     };
-    TWholeLines CaptureLines(int First) const;
+    TWholeLines CaptureLines(int First, int Last) const;
     void FollowChosenSelectionMode();
     void KeepNormalBlockInText();
     void RecordLinesReplaced(const TWholeLines& W);

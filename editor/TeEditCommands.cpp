@@ -306,7 +306,13 @@ void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char
     // lines are what gets recorded.
     TWholeLines whole;
     const bool wholeLines = AddToUndoList && RecordsWholeLines(PasteMode, text);
-    if (wholeLines) whole = CaptureLines(SelAvail() ? BlockBegin().Line : caretY_);
+    if (wholeLines) {
+        // Nothing below the block's last line plus the lines of the text is
+        // touched: the lines after it only move.
+        const int last = (SelAvail() ? BlockEnd().Line : caretY_) + 1 +
+                         static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }));
+        whole = CaptureLines(SelAvail() ? BlockBegin().Line : caretY_, last);
+    }
     const bool recordParts = AddToUndoList && !wholeLines;
     TBufferCoord bb = BlockBegin(), be = BlockEnd();
     if (SelAvail()) {
@@ -340,12 +346,13 @@ void TCustomTeEdit::SetSelTextPrimitiveEx(TTeSelectionMode PasteMode, const char
     if (wholeLines) RecordLinesReplaced(whole);
 }
 
-// The lines from First to the last one, with the caret and the block as they
-// stand before a change.
-TCustomTeEdit::TWholeLines TCustomTeEdit::CaptureLines(int First) const {
+// The lines from First to Last (or the text's end), with the caret and the
+// block as they stand before a change that touches no line after Last.
+TCustomTeEdit::TWholeLines TCustomTeEdit::CaptureLines(int First, int Last) const {
     TWholeLines w;
     w.First = MinMax(First, 1, std::max(lines_->Count(), 1));
-    for (int l = w.First; l <= lines_->Count(); ++l) w.Old.push_back(lines_->Strings(l - 1));
+    w.LineCount = lines_->Count();
+    for (int l = w.First; l <= std::min(Last, lines_->Count()); ++l) w.Old.push_back(lines_->Strings(l - 1));
     w.Anchor = blockBegin_;
     w.End = blockEnd_;
     w.Caret = CaretXY();
@@ -357,8 +364,10 @@ TCustomTeEdit::TWholeLines TCustomTeEdit::CaptureLines(int First) const {
 // out the trailing lines it did not change, in normal mode: undo then gives
 // the lines back letter for letter. The caret and the block come back too.
 void TCustomTeEdit::RecordLinesReplaced(const TWholeLines& W) {
+    // The captured lines as they stand now: as many more or fewer as the text has.
+    const int last = W.First + static_cast<int>(W.Old.size()) - 1 + lines_->Count() - W.LineCount;
     std::vector<AnsiString> now;
-    for (int l = W.First; l <= lines_->Count(); ++l) now.push_back(lines_->Strings(l - 1));
+    for (int l = W.First; l <= std::min(last, lines_->Count()); ++l) now.push_back(lines_->Strings(l - 1));
     size_t oldCount = std::max<size_t>(W.Old.size(), 1), newCount = std::max<size_t>(now.size(), 1);
     auto line = [](const std::vector<AnsiString>& v, size_t i) { return i < v.size() ? v[i] : AnsiString(); };
     while (oldCount > 1 && newCount > 1 && line(W.Old, oldCount - 1) == line(now, newCount - 1)) {
