@@ -585,8 +585,9 @@ TEST_F(StartupTest, ColumnWidthsComeBackWhateverTheirValue) {
         w = f.Start();
         OpenViews();
         for (const auto& c : widths)
-            if (TColumnGx* column = ColumnOf(w->*c.Grid, c.Field))
+            if (TColumnGx* column = ColumnOf(w->*c.Grid, c.Field)) {
                 EXPECT_EQ(column->Width(), c.Width) << c.Field << ", run " << run;
+            }
         Stop();
     }
 }
