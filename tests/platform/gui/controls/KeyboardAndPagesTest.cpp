@@ -155,6 +155,7 @@ TEST_F(ControlsFormTest, TabsThatDoNotFitGoOnToAnotherRow) {
     SimulateClick(pc->Handle(), (top.Left + top.Right) / 2, (top.Top + top.Bottom) / 2);
     EXPECT_NE(pc->ActivePage(), pc->Pages(0));
     EXPECT_EQ(rows(), narrow);
+    EXPECT_TRUE(SaveWindowImage(form->Handle(), "/tmp/tesk-tabs-in-rows.png"));  // looked at by hand
     pc->SetWidth(900);
     Application->ProcessMessages();
     EXPECT_EQ(rows(), 1);
